@@ -1,0 +1,45 @@
+#ifndef VELKOR_CONFIG_PARAMETERS_H
+#define VELKOR_CONFIG_PARAMETERS_H
+
+#include <string>
+
+// The run's configuration. Set once by read_and_init_parameters() before the
+// first record is read; every other part of the program only reads them.
+extern std::string global_input_filename;
+extern std::string global_output_filename;
+extern unsigned global_sequence_from;
+extern unsigned global_sequence_to;
+extern int global_search_mode;  // 0 exact, 1 extendExact, 2 imperfect
+extern unsigned global_min_unit_length;
+extern unsigned global_max_unit_length;
+extern int global_min_score;
+extern int global_min_score_a;
+extern float global_min_score_bx;
+extern int global_min_length;
+extern int global_min_length_a;
+extern float global_min_length_bx;
+extern int global_mismatch_score;
+extern int global_indel_score;
+extern int global_maximum_recursion_depth;
+extern int global_maximum_scorereduction;
+extern int global_Ns_allowed_in_a_row;
+extern bool global_treat_Ns_as_missense;
+extern int global_N_and_perfection_mode;  // 0 asMismatch, 1 asNeutral, 2 asMatch
+extern float global_perfection_minimum;
+extern int global_report_unit_mode;    // 0 as found, 1 normal form, 2 normal form with reverse complement
+extern int global_print_sat_mode;      // 0 velkor, 1 extended velkor, 2 sputnik compatible
+extern int global_print_sat_seq_mode;  // 0 nothing, 1 residues, 2 alignment
+extern int global_flanking;
+extern bool global_remove_mostly_hidden;
+extern bool global_mask_repeats;
+
+enum SearchMode { SEARCH_EXACT = 0, SEARCH_EXTEND_EXACT = 1, SEARCH_IMPERFECT = 2 };
+
+// Sets every parameter (except the file names) to its default.
+void init_param();
+
+// Parses and validates the command line into the globals. Returns 0 to go
+// on, or a negative exit code after writing its message to standard error.
+int read_and_init_parameters(int argc, char** argv);
+
+#endif

@@ -1,0 +1,9 @@
+#ifndef VELKOR_CONFIG_SEARCH_PARAMETERS_SUMMARY_H
+#define VELKOR_CONFIG_SEARCH_PARAMETERS_SUMMARY_H
+
+#include <cstdio>
+
+// Writes the block of parameter settings, every line starting with prefix.
+void print_search_parameters(FILE* out, const char* prefix);
+
+#endif

@@ -1,0 +1,85 @@
+#include "driver/messages.h"
+
+std::time_t time_analysis_started = std::time(nullptr);
+std::time_t time_next_status_report = std::time(nullptr);
+
+namespace {
+char number[50];
+}
+
+void update_report_time() { time_next_status_report = std::time(nullptr) + 59; }
+
+bool check_report_status() {
+  std::time_t now = std::time(nullptr);
+  if (now > time_next_status_report) {
+    time_next_status_report = now + 59;
+    return true;
+  }
+  return false;
+}
+
+void report_status(unsigned number_of_sequence, const char* name, unsigned unit_length) {
+  unsigned elapsed = static_cast<unsigned>(std::time(nullptr) - time_analysis_started);
+  std::fprintf(stderr, "%.2u.%.2u.%.2u - # %3u - %4ubp - %.70s\n", elapsed / 3600, (elapsed % 3600) / 60,
+               elapsed % 60, number_of_sequence, unit_length, name);
+  std::fflush(stderr);
+}
+
+void velkor_welcome(FILE* out) {
+  std::fputs(
+      "\n\n"
+      "      Welcome to Velkor, version 3.3.2c,\n"
+      "      a microsatellite and satellite search tool.\n"
+      "      Copyright (C) the Velkor developers.\n"
+      "      This program is free software: you may redistribute it and\n"
+      "      modify it under the terms of the license that comes with it.\n"
+      "      You may use it for any purpose, in research and elsewhere.\n"
+      "      It is distributed in the hope that it will be useful, but\n"
+      "      WITHOUT ANY WARRANTY; without even the implied warranty of\n"
+      "      MERCHANTABILITY or FITNESS FOR A PARTICULAR PURPOSE.\n"
+      "      Check every result that matters to you before relying on it.\n"
+      "      Please report problems to the developers.\n"
+      "      This version is a test version and may still change\n"
+      "      in ways that alter its results.\n"
+      "\n"
+      "      Important note: The search mode: Search for repeats with\n"
+      "                      a minimum percentage perfection is not\n"
+      "                      fully implemented in this version.\n"
+      "\n\n",
+      out);
+}
+
+void creator_message(FILE* out, const char* prefix) {
+  PrintMessage(out, prefix, "Results computed with:\n", prefix, "   Velkor, version 3.3.2c\n");
+}
+
+void good_bye_on_error(int code) {
+  if (code == -1) {
+    std::fputs("\n\n", stderr);
+  } else if (code < -1) {
+    std::fprintf(stderr, "\nAnalysis has been aborted due to errors. Error number: %d\n\n", code);
+  }
+  std::fflush(stderr);
+}
+
+void good_bye(FILE* out) {
+  std::fputs("## Finished successfully. ##\n", out);
+  std::fputs("\nAnalysis finished successfully.\n\n", stderr);
+  std::fputs("Velkor says goodbye.\n\n", stderr);
+  std::fflush(stderr);
+}
+
+const char* number2str(int n) {
+  std::snprintf(number, sizeof number, "%d", n);
+  return number;
+}
+
+const char* number2str(unsigned n) {
+  std::snprintf(number, sizeof number, "%u", n);
+  return number;
+}
+
+const char* number2str(float f) {
+  std::snprintf(number, sizeof number, "%g", static_cast<double>(f));
+  return number;
+}

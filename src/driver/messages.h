@@ -1,0 +1,34 @@
+#ifndef VELKOR_DRIVER_MESSAGES_H
+#define VELKOR_DRIVER_MESSAGES_H
+
+#include <cstdio>
+#include <ctime>
+
+// Progress clock, in calendar seconds.
+extern std::time_t time_analysis_started;
+extern std::time_t time_next_status_report;
+
+// Schedules the next periodic progress line 59 seconds from now.
+void update_report_time();
+// True (and reschedules) when a periodic progress line is due.
+bool check_report_status();
+// One progress line on standard error, flushed.
+void report_status(unsigned number, const char* name, unsigned unit_length);
+
+void velkor_welcome(FILE* out);
+void creator_message(FILE* out, const char* prefix);
+void good_bye_on_error(int code);
+void good_bye(FILE* out);
+
+// Writes the texts one after the other, as plain text.
+template <typename... Texts>
+void PrintMessage(FILE* out, const Texts*... texts) {
+  (std::fputs(texts, out), ...);
+}
+
+// Decimal text of a number in one shared buffer, valid until the next call.
+const char* number2str(int n);
+const char* number2str(unsigned n);
+const char* number2str(float f);
+
+#endif

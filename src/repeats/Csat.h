@@ -1,0 +1,107 @@
+#ifndef VELKOR_REPEATS_CSAT_H
+#define VELKOR_REPEATS_CSAT_H
+
+#include <cstdio>
+#include <list>
+
+#include "repeats/fastvector.h"
+
+class CSequence_Mol;
+
+// One alignment error: kind 'M' mismatch and 'I' insertion name the residue
+// itself, 'D' deletion names the residue before which the unit character is
+// missing.
+struct missense_entry {
+  const char* position;
+  char kind;
+};
+
+// One tandem repeat found in the current sequence. All pointers point into
+// the residues of that sequence; the unit is the first copy of it there.
+class Csat {
+ public:
+  const char* sat_begin = nullptr;          // first residue
+  const char* sat_end = nullptr;            // one past the last residue
+  const char* unit_pos_forward = nullptr;   // unit character expected at sat_end
+  const char* unit_pos_backward = nullptr;  // unit character expected at sat_begin - 1
+  const char* unit_begin = nullptr;
+  const char* unit_end = nullptr;
+  int score = 0;
+  int mismatches = 0;
+  int insertions = 0;
+  int deletions = 0;
+  int Ns = 0;
+  fastvector<missense_entry> missense;
+
+  // Orders missense entries by position; a deletion comes before a mismatch
+  // or insertion at the same residue, since the alignment printer must meet
+  // it before it steps over that residue.
+  struct lessThan_missense {
+    bool operator()(const missense_entry& x, const missense_entry& y) const {
+      if (x.position != y.position) return x.position < y.position;
+      return x.kind == 'D' && y.kind != 'D';
+    }
+  };
+
+  // Turns the record into one copy of the unit [b, e), score 0, no errors.
+  void reset(const char* b, const char* e) {
+    sat_begin = unit_pos_forward = unit_begin = b;
+    sat_end = unit_end = e;
+    unit_pos_backward = e - 1;
+    score = mismatches = insertions = deletions = Ns = 0;
+    missense.clear();
+  }
+
+  // Makes this record a copy of other, reusing this record's missense buffer.
+  void copy_from(const Csat& other);
+
+  // Drops tolerated N's at both ends, right end first: a repeat never begins
+  // or ends with N. Callers guarantee the unit copy itself holds no N.
+  void trim_flanking_Ns();
+
+  unsigned unit_length() const { return static_cast<unsigned>(unit_end - unit_begin); }
+  unsigned length() const { return static_cast<unsigned>(sat_end - sat_begin); }
+  int normalised_length() const { return static_cast<int>(length()) - insertions + deletions; }
+  unsigned start_position(const char* residues) const { return static_cast<unsigned>(sat_begin - residues) + 1; }
+  unsigned end_position(const char* residues) const { return static_cast<unsigned>(sat_end - residues); }
+  // Percentage of the ideal repeat's characters matched, N's counted as
+  // global_N_and_perfection_mode says.
+  double perfection() const;
+
+  void report_sat(FILE* out, CSequence_Mol& seq);
+  const char* get_repeat_name() const;
+};
+
+// Sort order of result lists: by start, then by end. Used with a stable sort.
+bool lessThan_sat(const Csat* a, const Csat* b);
+
+// The one pool of repeat records: records are recycled, never freed before
+// the end of the program. The record given back last is handed out first.
+class Csat_garbagecollector {
+ public:
+  std::list<Csat*> free_list;
+
+  Csat_garbagecollector() = default;
+  Csat_garbagecollector(const Csat_garbagecollector&) = delete;
+  Csat_garbagecollector& operator=(const Csat_garbagecollector&) = delete;
+  ~Csat_garbagecollector();
+
+  Csat* get_new(const char* begin, const char* end);
+  void give_back(Csat* sat) { free_list.push_back(sat); }
+};
+
+extern Csat_garbagecollector sat_alloc;
+
+// A result list of one search; hands all its records back to the pool when destroyed.
+class CsatContainer {
+ public:
+  std::list<Csat*> sats;
+  Csat_garbagecollector* pool;
+
+  explicit CsatContainer(Csat_garbagecollector* p) : pool(p) {}
+  CsatContainer(const CsatContainer&) = delete;
+  CsatContainer& operator=(const CsatContainer&) = delete;
+  ~CsatContainer() { pool->free_list.splice(pool->free_list.end(), sats); }
+};
+
+#endif

@@ -1,0 +1,55 @@
+#ifndef VELKOR_REPEATS_FASTSTRING_H
+#define VELKOR_REPEATS_FASTSTRING_H
+
+#include <cstdlib>
+#include <cstring>
+
+#include "repeats/allocation.h"
+
+// A growable character buffer without terminator; c_str() adds one on
+// request. Used for unit texts and alignment lines in the report.
+class faststring {
+ public:
+  char* data = nullptr;
+  unsigned length = 0;
+  unsigned capacity = 0;
+
+  faststring() = default;
+  faststring(const faststring& other) : length(other.length), capacity(other.length + 1) {
+    data = static_cast<char*>(checked_malloc(capacity));
+    if (length) std::memcpy(data, other.data, length);
+  }
+  faststring& operator=(const faststring&) = delete;
+  ~faststring() { std::free(data); }
+
+  void push_back(char c) {
+    if (length == capacity) {
+      capacity = data ? 2 * length : 4;
+      data = static_cast<char*>(checked_realloc(data, capacity));
+    }
+    data[length++] = c;
+  }
+
+  void reserve(unsigned n) {
+    if (capacity < n) {
+      data = static_cast<char*>(checked_realloc(data, n));
+      capacity = n;
+    }
+  }
+
+  void assign(const char* p, unsigned n) {
+    reserve(n + 1);
+    std::memmove(data, p, n);
+    length = n;
+  }
+
+  const char* c_str() {
+    if (length == capacity) reserve(length + 1);
+    data[length] = '\0';
+    return data;
+  }
+
+  void clear() { length = 0; }
+};
+
+#endif

@@ -1,0 +1,2 @@
+#include "search/CSearchController.h"
+void CSearchController::report_SATList(FILE*, std::list<Csat*>) {}

@@ -1,0 +1,46 @@
+#ifndef VELKOR_SEARCH_CANCHORSEQ_H
+#define VELKOR_SEARCH_CANCHORSEQ_H
+
+#include <cstdlib>
+#include <cstring>
+
+#include "repeats/allocation.h"
+
+// One mark per residue: 'a' open, ' ' covered by an accepted repeat. A guard
+// mark on each side always reads open, so the candidate test may look one
+// residue beyond either end of the sequence.
+class CAnchorSeq {
+ public:
+  const char* seq_begin;
+  unsigned seq_length;
+  char* mark_buffer;
+  char* marks;
+
+  CAnchorSeq(const char* begin, unsigned length)
+      : seq_begin(begin),
+        seq_length(length),
+        mark_buffer(static_cast<char*>(checked_malloc(static_cast<std::size_t>(length) + 3))),
+        marks(mark_buffer + 1) {
+    open_all();
+    mark_buffer[static_cast<std::size_t>(length) + 2] = '\0';
+  }
+  CAnchorSeq(const CAnchorSeq&) = delete;
+  CAnchorSeq& operator=(const CAnchorSeq&) = delete;
+  ~CAnchorSeq() { std::free(mark_buffer); }
+
+  void open_all() { std::memset(mark_buffer, 'a', static_cast<std::size_t>(seq_length) + 2); }
+  bool open(const char* p) const { return marks[p - seq_begin] == 'a'; }
+  void open_at(const char* p) { marks[p - seq_begin] = 'a'; }
+  void cover(const char* begin, const char* end) {
+    if (end > begin) std::memset(marks + (begin - seq_begin), ' ', static_cast<std::size_t>(end - begin));
+  }
+
+  // May a unit copy [p, q) be tried? Yes when its first residue is open and
+  // either its last residue or the residue after it is open, or when the
+  // residue before it and its last residue are open.
+  bool candidate_marks_open(const char* p, const char* q) const {
+    return (open(p) && (open(q - 1) || open(q))) || (open(p - 1) && open(q - 1));
+  }
+};
+
+#endif

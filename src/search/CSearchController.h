@@ -1,0 +1,65 @@
+#ifndef VELKOR_SEARCH_CSEARCHCONTROLLER_H
+#define VELKOR_SEARCH_CSEARCHCONTROLLER_H
+
+#include <cstdio>
+#include <list>
+
+#include "driver/CSequence_Mol.h"
+#include "repeats/Csat.h"
+
+class CAnchorSeq;
+
+// The search engine for one sequence: made per record, runs one search mode,
+// and hands its records back to the pool when destroyed.
+class CSearchController {
+ public:
+  unsigned sequence_number;
+  CSequence_Mol& sequence;
+  CsatContainer exact_sats{&sat_alloc};
+  CsatContainer imperfect_sats{&sat_alloc};
+
+  // Minimum score and normalised length per unit length, shared by all
+  // controllers of a run. minScores/minLengths point to the table pair in force.
+  static int* minScores_user;
+  static int* minLengths_user;
+  static int* minScores_intern;
+  static int* minLengths_intern;
+  static int* minScores;
+  static int* minLengths;
+
+  CSearchController(unsigned number, CSequence_Mol& seq);
+  CSearchController(const CSearchController&) = delete;
+  CSearchController& operator=(const CSearchController&) = delete;
+
+  // Search mode exact; result in exact_sats, sorted by lessThan_sat.
+  void exact_search_2();
+  // Search mode extendExact; result in imperfect_sats.
+  void search_exact_and_extend_to_imperfect_repeats();
+  // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
+  void complete_imperfect_search(FILE* out);
+  void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, std::list<Csat*>& result);
+  void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, std::list<Csat*>& result);
+
+  // Of two mostly overlapping repeats keeps the higher-scoring one.
+  void remove_hidden(CsatContainer& container);
+
+  // Extension alignment over mismatches, insertions and deletions.
+  void extend_imperfect_forward(Csat& sat, const char* seq_end);
+  void extend_imperfect_backward(Csat& sat, const char* left_limit);
+  int extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
+                                          const char* unit_end, int score, int unit_length, unsigned char depth,
+                                          const char* seq_end, int best_score);
+  int extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
+                                           const char* unit_end, int score, int unit_length, unsigned char depth,
+                                           const char* left_limit, int best_score);
+
+  // Writes the report block of this sequence.
+  void report_SATList(FILE* out, std::list<Csat*> sats);
+
+  // Does a record of unit length k pass the thresholds in force?
+  static bool passes_thresholds(const Csat& sat, unsigned k) {
+    return sat.score >= minScores[k] && sat.normalised_length() >= minLengths[k];
+  }
+};
+
+#endif

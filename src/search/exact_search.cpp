@@ -1,0 +1,2 @@
+#include "search/CSearchController.h"
+void CSearchController::exact_search_2() {}

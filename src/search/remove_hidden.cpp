@@ -1,0 +1,2 @@
+#include "search/CSearchController.h"
+void CSearchController::remove_hidden(CsatContainer&) {}
