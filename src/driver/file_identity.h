@@ -6,18 +6,20 @@
 #include <cstdio>
 #include <string>
 
-// Device and inode of an existing regular file. Two names (links, relative
-// and absolute paths) denote the same file exactly when these agree.
+// What a file name denotes, whatever path spells it: an existing regular
+// file by device and inode, or a file yet to be created by its directory's
+// device and inode and its own name. Anything else (devices, pipes, names
+// that cannot be resolved) is unknown and never equal to anything.
 struct FileIdentity {
-  bool regular_file = false;
+  enum Kind { UNKNOWN, EXISTING_FILE, NEW_FILE } kind = UNKNOWN;
   dev_t device = 0;
   ino_t inode = 0;
+  std::string new_name;
 };
 
 FileIdentity identify_file(const std::string& name);
 FileIdentity identify_stream(FILE* stream);
 
-// True when both are the same existing regular file.
 bool same_file(const FileIdentity& a, const FileIdentity& b);
 
 #endif
