@@ -26,7 +26,9 @@ struct ReadOutcome {
 // end of the file or the first failure.
 class FastaReaderTest : public ::testing::Test {
  protected:
-  std::string path_ = ::testing::TempDir() + "velkor_reader_input.fa";
+  // One file per test: the tests may run in parallel.
+  std::string path_ = ::testing::TempDir() + "velkor_reader_" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".fa";
 
   void TearDown() override { std::remove(path_.c_str()); }
 
