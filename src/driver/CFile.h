@@ -6,6 +6,16 @@
 
 #include "driver/CSequence_Mol.h"
 
+// The fuzz build works with tiny buffers, so that short inputs cross block
+// boundaries at every possible place and make the residue buffer grow.
+#ifdef VELKOR_TINY_BUFFERS
+constexpr std::size_t read_block_size = 61;
+constexpr unsigned initial_residue_capacity = 5;
+#else
+constexpr std::size_t read_block_size = 1000000;
+constexpr unsigned initial_residue_capacity = 10000001u;
+#endif
+
 // The input file, read in large blocks and handed out one character at a
 // time. Line ends of every convention (LF, CR LF, lone CR) come out as one
 // line feed each and are counted, so that errors can name their line. One
@@ -13,7 +23,7 @@
 // of a block is kept in front of the next one.
 class CFile : public std::ifstream {
  public:
-  static constexpr std::size_t buffer_size = 1000000;
+  static constexpr std::size_t buffer_size = read_block_size;
   enum : unsigned char { STATE_EOF = 1, STATE_GOOD = 2, STATE_FAIL = 4 };
 
   char buffer[buffer_size];
@@ -49,7 +59,6 @@ class CFile : public std::ifstream {
 
 // Records longer than this cannot be shown by the report's 32-bit positions.
 constexpr unsigned longest_record = 2147483647u;
-constexpr unsigned initial_residue_capacity = 10000001u;
 
 enum class FastaResult { RECORD, FORMAT_ERROR, RECORD_TOO_LONG, OUT_OF_MEMORY };
 
