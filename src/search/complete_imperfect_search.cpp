@@ -1,2 +1,106 @@
+// Search mode imperfect: every open position is the first copy of a candidate
+// unit for every unit length, grown in both directions by the extension
+// alignment. Accepted repeats cover their residues in the anchor map, so that
+// copies inside them are not tried again; their error positions stay open,
+// since a different unit may align better there.
+#include <algorithm>
+#include <cstring>
+
+#include "config/parameters.h"
+#include "driver/messages.h"
+#include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
-void CSearchController::complete_imperfect_search(FILE*) {}
+
+namespace {
+
+// Asking the clock costs a system call: once every 256 positions is enough.
+bool progress_check_due(const char* pos, const char* first) { return ((pos - first) & 255) == 0; }
+
+bool single_letter_unit(const char* p, const char* q) {
+  for (const char* r = p + 1; r != q; ++r)
+    if (*r != *p) return false;
+  return true;
+}
+
+const char* first_N_from(const char* pos, const char* end) {
+  const void* n = std::memchr(pos, 'N', static_cast<std::size_t>(end - pos));
+  return n ? static_cast<const char*>(n) : end;
+}
+
+const char* skip_Ns(const char* pos, const char* end) {
+  while (pos != end && *pos == 'N') ++pos;
+  return pos;
+}
+
+// Grows the candidate copy [p, q) in the spare record and accepts it when it
+// passes the thresholds. A rejected record stays the spare, to be reset for
+// the next candidate instead of going back to the pool.
+void try_candidate(CSearchController& search, Csat*& spare, const char* p, const char* q, CAnchorSeq& anchors,
+                   std::list<Csat*>& result) {
+  if (spare)
+    spare->reset(p, q);
+  else
+    spare = sat_alloc.get_new(p, q);
+  const char* first = search.sequence.residues;
+  search.extend_imperfect_forward(*spare, first + search.sequence.length);
+  search.extend_imperfect_backward(*spare, first - 1);
+  spare->trim_flanking_Ns();
+  if (!CSearchController::passes_thresholds(*spare, static_cast<unsigned>(q - p))) return;
+
+  std::sort(spare->missense.begin(), spare->missense.end(), Csat::lessThan_missense());
+  anchors.cover(spare->sat_begin, spare->sat_end);
+  for (const missense_entry& error : spare->missense) anchors.open_at(error.position);
+  result.push_back(spare);
+  spare = nullptr;
+}
+
+}  // namespace
+
+void CSearchController::complete_imperfect_search(FILE*) {
+  CAnchorSeq anchors(sequence.residues, sequence.length);
+  // A unit needs at least one residue after its first copy, so the longest
+  // unit worth trying is one shorter than the sequence; the threshold tables
+  // reach that far, and the loop below cannot wrap.
+  const unsigned longest = std::min(global_max_unit_length, sequence.length == 0 ? 0 : sequence.length - 1);
+  // An empty unit cannot be extended: unit length 0 is searched as 1.
+  unsigned k = std::max(global_min_unit_length, 1u);
+  if (k == 1) {
+    if (longest >= 1) unit_len_1_complete_imperfect_search(anchors, imperfect_sats.sats);
+    // A mononucleotide run may still hold the copies of a longer unit.
+    anchors.open_all();
+    k = 2;
+  }
+  for (; k <= longest; ++k) one_unit_len_complete_imperfect_search(k, anchors, imperfect_sats.sats);
+  imperfect_sats.sats.sort(lessThan_sat);
+}
+
+void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, std::list<Csat*>& result) {
+  const char* first = sequence.residues;
+  const char* end = first + sequence.length;
+  Csat* spare = nullptr;
+  // The last residue is never a candidate: nothing could follow its copy.
+  for (const char* p = skip_Ns(first, end); end - p > 1; p = skip_Ns(p + 1, end)) {
+    if (progress_check_due(p, first) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
+    if (anchors.open(p)) try_candidate(*this, spare, p, p + 1, anchors, result);
+  }
+  if (spare) sat_alloc.give_back(spare);
+}
+
+void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
+                                                               std::list<Csat*>& result) {
+  if (sequence.length <= unit_length) return;
+  const char* first = sequence.residues;
+  const char* end = first + sequence.length;
+  const char* next_N = first_N_from(first, end);
+  Csat* spare = nullptr;
+  for (const char* p = first; static_cast<std::size_t>(end - p) > unit_length; ++p) {
+    if (progress_check_due(p, first) && check_report_status())
+      report_status(sequence_number, sequence.name.c_str(), unit_length);
+    const char* q = p + unit_length;
+    if (!anchors.candidate_marks_open(p, q)) continue;
+    if (next_N < p) next_N = first_N_from(p, end);
+    if (next_N < q || single_letter_unit(p, q)) continue;
+    try_candidate(*this, spare, p, q, anchors, result);
+  }
+  if (spare) sat_alloc.give_back(spare);
+}

@@ -1,3 +1,243 @@
+/*
+ * Extension alignment of a repeat record against its unit written out
+ * endlessly, to the right (forward) and to the left (backward).
+ *
+ * Scoring: a residue equal to the expected unit character scores +1, a
+ * tolerated N 0 (at most global_Ns_allowed_in_a_row in a row, and only when
+ * N's are not treated as missense), a mismatch global_mismatch_score, an
+ * inserted residue or a deleted unit character global_indel_score.
+ *
+ * Walk: the greedy run takes matches and tolerated N's without choice. At an
+ * error point with score s and best score so far B, an error is tried only
+ * if its resulting score stays strictly above
+ *     T = max(-L, B - global_maximum_scorereduction)        (L = unit length)
+ * and is valued by a depth-first look-ahead: the highest score reached at the
+ * end of a greedy run within the tree of further errors (depth counted in
+ * errors, including the one under decision). Mismatch is tried first, then
+ * insertion, then deletion; a later one wins only with a strictly higher
+ * value. The best state is saved at error points where the score improved.
+ *
+ * Ending: at the sequence limit or before too long a run of N's the walk
+ * "finishes" and keeps its state only if it beats B strictly; when no error
+ * passes T it "stops" and keeps its state if it at least equals B. Otherwise
+ * the record is set back to the saved best state.
+ */
+#include <algorithm>
+
+#include "config/parameters.h"
 #include "search/CSearchController.h"
-void CSearchController::extend_imperfect_forward(Csat&, const char*) {}
-void CSearchController::extend_imperfect_backward(Csat&, const char*) {}
+
+namespace {
+
+enum class RunEnd { sequence_limit, long_N_run, error_point };
+enum class Operation { none, mismatch, insertion, deletion };
+
+// The saved best state of the walk in progress. It outlives the walks so
+// that its missense buffer is allocated once and reused by every walk.
+Csat saved_best;
+
+// The 8-bit look-ahead depth can count to 255 only; a deeper limit would
+// leave the recursion bounded by the score threshold alone, which on long
+// imperfect repeats can outgrow the stack.
+constexpr int deepest_look_ahead = 255;
+
+bool Ns_tolerated() { return global_Ns_allowed_in_a_row != 0 && !global_treat_Ns_as_missense; }
+
+// Scores are compared in 64 bits: penalties and the score-reduction limit may
+// take any int value, and their sums with a score must not overflow.
+long long error_threshold(int best_score, int unit_length) {
+  return std::max(-static_cast<long long>(unit_length),
+                  static_cast<long long>(best_score) - global_maximum_scorereduction);
+}
+
+// How the right-hand and the left-hand walk see the sequence: the next
+// residue, one step outward, one cyclic step along the unit, and the end of
+// the residues that may be read.
+struct Forward {
+  static const char* next_residue(const char* pos) { return pos; }
+  static const char* step(const char* pos) { return pos + 1; }
+  static const char* unit_step(const char* u, const char* unit_begin, const char* unit_end) {
+    return u + 1 == unit_end ? unit_begin : u + 1;
+  }
+  static bool at_limit(const char* pos, const char* limit) { return pos == limit; }
+  static const char*& edge(Csat& sat) { return sat.sat_end; }
+  static const char*& unit_pos(Csat& sat) { return sat.unit_pos_forward; }
+};
+
+struct Backward {
+  static const char* next_residue(const char* pos) { return pos - 1; }
+  static const char* step(const char* pos) { return pos - 1; }
+  static const char* unit_step(const char* u, const char* unit_begin, const char* unit_end) {
+    return u == unit_begin ? unit_end - 1 : u - 1;
+  }
+  static bool at_limit(const char* pos, const char* limit) { return pos - 1 == limit; }
+  static const char*& edge(Csat& sat) { return sat.sat_begin; }
+  static const char*& unit_pos(Csat& sat) { return sat.unit_pos_backward; }
+};
+
+// Length of the run of N's at pos, counted outward no further than one past
+// the longest tolerated run: a longer run ends the walk anyway, and a huge
+// run of N's must not be rescanned at every visit.
+template <class Dir>
+long long N_run_length(const char* pos, const char* limit) {
+  long long run = 0;
+  while (run <= global_Ns_allowed_in_a_row && !Dir::at_limit(pos, limit) && *Dir::next_residue(pos) == 'N') {
+    pos = Dir::step(pos);
+    ++run;
+  }
+  return run;
+}
+
+// Takes every matching residue and every tolerated run of N's from pos on.
+template <class Dir>
+RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, const char* unit_begin,
+                  const char* unit_end, const char* limit) {
+  while (!Dir::at_limit(pos, limit)) {
+    const char residue = *Dir::next_residue(pos);
+    if (residue == *unit_pos) {
+      pos = Dir::step(pos);
+      unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
+      ++score;
+      continue;
+    }
+    if (residue != 'N' || !Ns_tolerated()) return RunEnd::error_point;
+    long long run = N_run_length<Dir>(pos, limit);
+    if (run > global_Ns_allowed_in_a_row) return RunEnd::long_N_run;
+    for (long long i = 0; i < run; ++i) {
+      pos = Dir::step(pos);
+      unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
+    }
+    Ns += static_cast<int>(run);
+  }
+  return RunEnd::sequence_limit;
+}
+
+template <class Dir>
+int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
+               int unit_length, unsigned char depth, const char* limit, int best_score) {
+  int Ns_ignored = 0;
+  if (greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit) == RunEnd::long_N_run)
+    return score;
+  if (depth >= std::min(global_maximum_recursion_depth, deepest_look_ahead) || Dir::at_limit(pos, limit))
+    return score;
+  best_score = std::max(best_score, score);
+  const long long threshold = error_threshold(best_score, unit_length);
+  const unsigned char deeper = static_cast<unsigned char>(depth + 1);
+  int value = score;
+  const long long after_mismatch = static_cast<long long>(score) + global_mismatch_score;
+  if (after_mismatch > threshold) {
+    value = std::max(value, leap_ahead<Dir>(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end),
+                                            unit_begin, unit_end, static_cast<int>(after_mismatch), unit_length,
+                                            deeper, limit, best_score));
+  }
+  const long long after_indel = static_cast<long long>(score) + global_indel_score;
+  if (after_indel > threshold) {
+    value = std::max(value, leap_ahead<Dir>(Dir::step(pos), unit_pos, unit_begin, unit_end,
+                                            static_cast<int>(after_indel), unit_length, deeper, limit, best_score));
+    value = std::max(value, leap_ahead<Dir>(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), unit_begin,
+                                            unit_end, static_cast<int>(after_indel), unit_length, deeper, limit,
+                                            best_score));
+  }
+  return value;
+}
+
+// Values the three errors at the walk's error point and returns the one to
+// apply; on equal values the earlier of mismatch, insertion, deletion wins.
+template <class Dir>
+Operation choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score, const char* limit) {
+  const int unit_length = static_cast<int>(sat.unit_length());
+  const long long threshold = error_threshold(best_score, unit_length);
+  Operation chosen = Operation::none;
+  int chosen_value = 0;
+  auto consider = [&](Operation op, const char* next_pos, const char* next_unit_pos, long long start_score) {
+    int value = leap_ahead<Dir>(next_pos, next_unit_pos, sat.unit_begin, sat.unit_end, static_cast<int>(start_score),
+                                unit_length, 1, limit, best_score);
+    if (chosen == Operation::none || value > chosen_value) {
+      chosen = op;
+      chosen_value = value;
+    }
+  };
+  const char* next_unit_pos = Dir::unit_step(unit_pos, sat.unit_begin, sat.unit_end);
+  const long long after_mismatch = static_cast<long long>(sat.score) + global_mismatch_score;
+  if (after_mismatch > threshold) consider(Operation::mismatch, Dir::step(pos), next_unit_pos, after_mismatch);
+  const long long after_indel = static_cast<long long>(sat.score) + global_indel_score;
+  if (after_indel > threshold) {
+    consider(Operation::insertion, Dir::step(pos), unit_pos, after_indel);
+    consider(Operation::deletion, pos, next_unit_pos, after_indel);
+  }
+  return chosen;
+}
+
+template <class Dir>
+void apply_operation(Csat& sat, Operation op) {
+  const char*& edge = Dir::edge(sat);
+  const char*& unit_pos = Dir::unit_pos(sat);
+  switch (op) {
+    case Operation::mismatch:
+      sat.score += global_mismatch_score;
+      ++sat.mismatches;
+      sat.missense.push_back({Dir::next_residue(edge), 'M'});
+      edge = Dir::step(edge);
+      unit_pos = Dir::unit_step(unit_pos, sat.unit_begin, sat.unit_end);
+      break;
+    case Operation::insertion:
+      sat.score += global_indel_score;
+      ++sat.insertions;
+      sat.missense.push_back({Dir::next_residue(edge), 'I'});
+      edge = Dir::step(edge);
+      break;
+    case Operation::deletion:
+      sat.score += global_indel_score;
+      ++sat.deletions;
+      sat.missense.push_back({edge, 'D'});
+      unit_pos = Dir::unit_step(unit_pos, sat.unit_begin, sat.unit_end);
+      break;
+    case Operation::none:
+      break;
+  }
+}
+
+template <class Dir>
+void extend(Csat& sat, const char* limit) {
+  saved_best.copy_from(sat);
+  int best_score = sat.score;
+  for (;;) {
+    if (greedy_run<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, sat.unit_begin, sat.unit_end,
+                        limit) != RunEnd::error_point) {
+      if (sat.score <= best_score) sat.copy_from(saved_best);
+      return;
+    }
+    if (sat.score > best_score) {
+      saved_best.copy_from(sat);
+      best_score = sat.score;
+    }
+    const Operation op = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best_score, limit);
+    if (op == Operation::none) {
+      if (sat.score < best_score) sat.copy_from(saved_best);
+      return;
+    }
+    apply_operation<Dir>(sat, op);
+  }
+}
+
+}  // namespace
+
+void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) { extend<Forward>(sat, seq_end); }
+
+void CSearchController::extend_imperfect_backward(Csat& sat, const char* left_limit) {
+  extend<Backward>(sat, left_limit);
+}
+
+int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos,
+                                                           const char* unit_begin, const char* unit_end, int score,
+                                                           int unit_length, unsigned char depth, const char* seq_end,
+                                                           int best_score) {
+  return leap_ahead<Forward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, seq_end, best_score);
+}
+
+int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos,
+                                                            const char* unit_begin, const char* unit_end, int score,
+                                                            int unit_length, unsigned char depth,
+                                                            const char* left_limit, int best_score) {
+  return leap_ahead<Backward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, left_limit, best_score);
+}

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+
+#include "config/parameters.h"
+#include "search_test_support.h"
+
+namespace {
+
+class Extension : public ::testing::Test {
+ protected:
+  void SetUp() override { init_param(); }
+
+  // Grows a one-unit seed [b, e) to the right, then to the left, then trims
+  // flanking N's, as both imperfect searches do.
+  static std::string extend(const std::string& residues, unsigned b, unsigned e) {
+    TestSequence seq(residues);
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    Csat* sat = sat_alloc.get_new(first + b, first + e);
+    search.extend_imperfect_forward(*sat, first + seq.mol.length);
+    search.extend_imperfect_backward(*sat, first - 1);
+    sat->trim_flanking_Ns();
+    std::string text = describe(*sat, first);
+    sat_alloc.give_back(sat);
+    return text;
+  }
+
+  static std::string extend_right_only(const std::string& residues, unsigned b, unsigned e) {
+    TestSequence seq(residues);
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    Csat* sat = sat_alloc.get_new(first + b, first + e);
+    search.extend_imperfect_forward(*sat, first + seq.mol.length);
+    std::string text = describe(*sat, first);
+    sat_alloc.give_back(sat);
+    return text;
+  }
+};
+
+TEST_F(Extension, WorkedExamples) {
+  EXPECT_EQ(extend("ACACACACGCACACACAC", 0, 2), "[0,18) AC 9 1/0/0/0 (8,M)");
+  EXPECT_EQ(extend("ACACACACTACACACAC", 0, 2), "[0,17) AC 8 0/1/0/0 (8,I)");
+  EXPECT_EQ(extend("ACACACACCACACACAC", 0, 2), "[0,17) AC 9 0/0/1/0 (8,D)");
+  EXPECT_EQ(extend("ACACACGACACACACACAC", 0, 2), "[0,6) AC 4 0/0/0/0");
+  EXPECT_EQ(extend("CACACACGACACACACG", 9, 11), "[0,16) CA 7 0/1/0/0 (7,I)");
+  EXPECT_EQ(extend("ACACACACNACACAC", 0, 2), "[0,8) AC 6 0/0/0/0");
+}
+
+TEST_F(Extension, EqualLookAheadValuesPreferMismatchThenInsertion) {
+  // Unit A: skipping the G or mismatching it continue alike.
+  EXPECT_EQ(extend("AAAAAAAAGAAAAAAA", 0, 1), "[0,16) A 8 1/0/0/0 (8,M)");
+  // The G costs either an insertion then a deletion, or a deletion then an
+  // insertion, with the same value; the insertion is applied first.
+  global_mismatch_score = -100;
+  EXPECT_EQ(extend("ACACACACACACACGCACACACACACACACACAC", 0, 2), "[0,34) AC 19 0/1/1/0 (14,I) (15,D)");
+}
+
+TEST_F(Extension, FinishAndStopTreatEqualScoresDifferently) {
+  // Back to the best after a mismatch, then the sequence ends: the earlier,
+  // shorter state is kept.
+  EXPECT_EQ(extend("ACACACACGCACACA", 0, 2), "[0,8) AC 6 0/0/0/0");
+  // N's taken before an error point that admits no error: the walk stops
+  // with an equal score and keeps them; at the sequence end it does not.
+  EXPECT_EQ(extend_right_only("ACNNG", 0, 2), "[0,4) AC 0 0/0/0/2");
+  EXPECT_EQ(extend_right_only("ACNN", 0, 2), "[0,2) AC 0 0/0/0/0");
+}
+
+TEST_F(Extension, NRunsUpToTheLimitAreCrossed) {
+  EXPECT_EQ(extend("ACACACNNNNACACAC", 0, 2), "[0,16) AC 10 0/0/0/4");
+  global_Ns_allowed_in_a_row = 3;
+  EXPECT_EQ(extend("ACACACNNNNACACAC", 0, 2), "[0,6) AC 4 0/0/0/0");
+  // Leftwards too, counted from the seed on the right.
+  EXPECT_EQ(extend("CACACANNNNCACACA", 10, 12), "[10,16) CA 4 0/0/0/0");
+  global_Ns_allowed_in_a_row = 0;
+  EXPECT_EQ(extend("ACACACNACACAC", 0, 2), "[0,6) AC 4 0/0/0/0");
+  global_Ns_allowed_in_a_row = 4;
+  global_treat_Ns_as_missense = true;
+  EXPECT_EQ(extend("ACACACACACACNCACACAC", 0, 2), "[0,20) AC 11 1/0/0/0 (12,M)");
+}
+
+TEST_F(Extension, LookAheadStopsAtTooLongNRuns) {
+  TestSequence seq("ACACNNNNACACACAC");
+  global_Ns_allowed_in_a_row = 3;
+  CSearchController search(1, seq.mol);
+  const char* s = seq.mol.residues;
+  const char* end = s + seq.mol.length;
+  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 4);
+  EXPECT_EQ(search.extend_imperfect_backward_leap_ahead(end, end - 1, end - 2, end, 0, 2, 1, s - 1, 0), 8);
+  global_Ns_allowed_in_a_row = 4;
+  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 12);
+}
+
+TEST_F(Extension, DeletionsMayShareAPosition) {
+  // Two unit characters (A, C) missing before the G.
+  EXPECT_EQ(extend("ACGTACGTACGTACGTGTACGTACGTACGTACGT", 0, 4), "[0,34) ACGT 18 0/0/2/0 (16,D) (16,D)");
+}
+
+TEST_F(Extension, ExtremeOptionValuesAreSafe) {
+  const std::string one_mismatch = "ACACACACGCACACACAC";
+  global_maximum_scorereduction = 6;  // no error can stay within the reduction
+  EXPECT_EQ(extend(one_mismatch, 0, 2), "[0,8) AC 6 0/0/0/0");
+  global_maximum_scorereduction = INT_MIN;
+  EXPECT_EQ(extend(one_mismatch, 0, 2), "[0,8) AC 6 0/0/0/0");
+  global_maximum_scorereduction = INT_MAX;
+  global_mismatch_score = INT_MIN;
+  global_indel_score = INT_MIN;
+  EXPECT_EQ(extend(one_mismatch, 0, 2), "[0,8) AC 6 0/0/0/0");
+  global_mismatch_score = -2;
+  global_indel_score = -2;
+  global_maximum_scorereduction = -5;
+  EXPECT_EQ(extend(one_mismatch, 0, 2), "[0,8) AC 6 0/0/0/0");
+}
+
+TEST_F(Extension, RecursionBeyondTheEightBitDepthActsAsTheDeepest) {
+  // A long repeat with a mismatch every eighth residue: look-ahead paths could
+  // otherwise run as deep as the repeat is long.
+  std::string residues;
+  for (int i = 0; i < 4000; ++i) residues += "ACACACAG";
+  global_maximum_scorereduction = 7;
+  global_maximum_recursion_depth = 255;
+  const std::string deepest = extend(residues, 0, 2);
+  global_maximum_recursion_depth = 100000;
+  EXPECT_EQ(extend(residues, 0, 2), deepest);
+  // Each mismatch at a G costs 6 and the seven residues after it gain 7; the
+  // last G has nothing after it.
+  EXPECT_EQ(deepest.substr(0, 28), "[0,31999) AC 4004 3999/0/0/0");
+}
+
+// Replays the alignment that a record's missense list describes and checks
+// that it explains the record: every other residue matches the unit (or is a
+// tolerated N), the unit positions meet at both ends, and the score and the
+// counters follow from the errors.
+void expect_consistent(const Csat& sat, int start_score, const char* residues) {
+  SCOPED_TRACE(describe(sat, residues));
+  ASSERT_GE(sat.score, start_score);
+  ASSERT_EQ(sat.missense.count, static_cast<unsigned>(sat.mismatches + sat.insertions + sat.deletions));
+  const unsigned L = sat.unit_length();
+  const char* u = sat.unit_pos_backward + 1 == sat.unit_end ? sat.unit_begin : sat.unit_pos_backward + 1;
+  auto advance = [&] { u = u + 1 == sat.unit_end ? sat.unit_begin : u + 1; };
+  const missense_entry* next = sat.missense.begin();
+  long long matches = 0, Ns = 0, m = 0, ins = 0, del = 0;
+  const char* q = sat.sat_begin;
+  while (q != sat.sat_end || (next != sat.missense.end() && next->position == q)) {
+    if (next != sat.missense.end() && next->position == q) {
+      if (next->kind == 'D') {
+        ++del;
+        advance();
+      } else {
+        ASSERT_TRUE(next->kind == 'M' || next->kind == 'I');
+        if (next->kind == 'M') {
+          ASSERT_NE(*q, *u);
+          ++m;
+          advance();
+        } else {
+          ++ins;
+        }
+        ++q;
+      }
+      ++next;
+      continue;
+    }
+    ASSERT_TRUE(q < sat.sat_end);
+    if (*q == *u) {
+      ++matches;
+    } else {
+      ASSERT_EQ(*q, 'N');
+      ++Ns;
+    }
+    ++q;
+    advance();
+  }
+  ASSERT_EQ(next, sat.missense.end());
+  EXPECT_EQ(u, sat.unit_pos_forward);
+  EXPECT_EQ(m, sat.mismatches);
+  EXPECT_EQ(ins, sat.insertions);
+  EXPECT_EQ(del, sat.deletions);
+  EXPECT_EQ(Ns, sat.Ns);
+  EXPECT_EQ(matches - L + m * global_mismatch_score + (ins + del) * global_indel_score, sat.score);
+  EXPECT_NE(sat.sat_begin[0], 'N');
+  EXPECT_NE(sat.sat_end[-1], 'N');
+}
+
+TEST_F(Extension, RandomRepeatsAlignConsistently) {
+  std::mt19937 rng(12345);
+  const char* letters = "ACGTN";
+  for (int round = 0; round < 300; ++round) {
+    init_param();
+    global_mismatch_score = -2 - static_cast<int>(rng() % 6);
+    global_indel_score = -2 - static_cast<int>(rng() % 6);
+    global_maximum_recursion_depth = 1 + static_cast<int>(rng() % 6);
+    global_maximum_scorereduction = rng() % 3 == 0 ? 5 + static_cast<int>(rng() % 20) : INT_MAX;
+    global_Ns_allowed_in_a_row = static_cast<int>(rng() % 4);
+    global_treat_Ns_as_missense = rng() % 5 == 0;
+    // A mutated repeat of a random unit inside random flanks.
+    const unsigned L = 1 + rng() % 6;
+    std::string unit;
+    for (unsigned i = 0; i < L; ++i) unit += letters[rng() % 4];
+    std::string residues;
+    for (unsigned i = rng() % 10; i > 0; --i) residues += letters[rng() % 4];
+    for (unsigned i = 0, n = 20 + rng() % 200; i < n; ++i) {
+      unsigned event = rng() % 100;
+      if (event < 5) residues += letters[rng() % 5];           // mismatch or N
+      else if (event < 7) residues += letters[rng() % 4];      // insertion
+      else if (event < 9) continue;                            // deletion
+      residues += unit[i % L];
+    }
+    for (unsigned i = rng() % 10; i > 0; --i) residues += letters[rng() % 5];
+
+    TestSequence seq(residues);
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    for (unsigned b = 0; b + L <= seq.mol.length; b += 1 + rng() % 7) {
+      if (std::memchr(first + b, 'N', L)) continue;
+      Csat* sat = sat_alloc.get_new(first + b, first + b + L);
+      search.extend_imperfect_forward(*sat, first + seq.mol.length);
+      search.extend_imperfect_backward(*sat, first - 1);
+      sat->trim_flanking_Ns();
+      std::sort(sat->missense.begin(), sat->missense.end(), Csat::lessThan_missense());
+      expect_consistent(*sat, 0, first);
+      sat_alloc.give_back(sat);
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+}  // namespace

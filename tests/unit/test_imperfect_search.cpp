@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "config/parameters.h"
+#include "search/CAnchorSeq.h"
+#include "search_test_support.h"
+
+namespace {
+
+class ImperfectSearch : public ::testing::Test {
+ protected:
+  void SetUp() override { init_param(); }
+
+  // Runs the direct imperfect search over unit lengths 1 to 6 with minimum
+  // score 6 and minimum normalised length 1 for every unit length, unless a
+  // test gives thresholds of its own.
+  static std::vector<std::string> search(const std::string& residues, std::vector<int> scores = std::vector<int>(7, 6),
+                                         std::vector<int> lengths = std::vector<int>(7, 1)) {
+    TestSequence seq(residues);
+    CSearchController controller(1, seq.mol);
+    ThresholdOverride thresholds(std::move(scores), std::move(lengths));
+    controller.complete_imperfect_search(nullptr);
+    return describe_all(controller.imperfect_sats.sats, seq.mol.residues);
+  }
+};
+
+using Records = std::vector<std::string>;
+
+TEST_F(ImperfectSearch, WorkedExamples) {
+  EXPECT_EQ(search("GGACACACACATACACACACGTTTTTTTTTAGAGAGAG"),
+            (Records{"[2,20) AC 9 1/0/0/0 (11,M)", "[21,30) T 8 0/0/0/0", "[30,38) AG 6 0/0/0/0"}));
+  EXPECT_EQ(search("TTGACACACACGCACACAGACACACTTG"), (Records{"[3,11) AC 6 0/0/0/0"}));
+  EXPECT_EQ(search("CCAGTAGTAGAAGTAGTACAGTAGTTAGG"), (Records{"[2,18) AGT 6 1/0/0/0 (10,M)"}));
+  EXPECT_EQ(search("ATGACAGACGGACAGACTT"), Records{});
+}
+
+TEST_F(ImperfectSearch, DegenerateSequencesYieldNothing) {
+  EXPECT_EQ(search(""), Records{});
+  EXPECT_EQ(search("A"), Records{});
+  EXPECT_EQ(search("NNNNNNNNNNNNNNNNNNNN"), Records{});
+  const std::vector<int> anything(7, -1000);
+  const std::vector<int> no_length(7, 0);
+  // Of the two copies of length 3, CGT ends at the last residue and is never
+  // tried, and NCG holds an N.
+  global_min_unit_length = 3;
+  global_max_unit_length = 3;
+  EXPECT_EQ(search("NCGT", anything, no_length), Records{});
+  init_param();
+  // Units longer than the sequence are not searched.
+  global_max_unit_length = 4294967295u;
+  EXPECT_EQ(search("ACGTA", std::vector<int>(5, 6), std::vector<int>(5, 1)), Records{});
+}
+
+TEST_F(ImperfectSearch, SingleLetterUnitsOnlyWithUnitLengthOne) {
+  EXPECT_EQ(search("GAAAAAAAAG"), (Records{"[1,9) A 7 0/0/0/0"}));
+  global_min_unit_length = 2;
+  EXPECT_EQ(search("GAAAAAAAAG"), Records{});
+}
+
+TEST_F(ImperfectSearch, MononucleotideRunsStayOpenForLongerUnits) {
+  // The run of A's is accepted as a mononucleotide repeat first; the AAC
+  // repeat is still tried from its first copy inside that run (were the run
+  // still covered, it would be found later, from CAA).
+  EXPECT_EQ(search("AAAAAAAACAACAACAACG"), (Records{"[0,8) A 7 0/0/0/0", "[6,18) AAC 9 0/0/0/0"}));
+}
+
+TEST_F(ImperfectSearch, CoveredCopiesAreNotTriedAgain) {
+  // Once [0,12) ACG is accepted, the copies inside it are skipped both for
+  // unit length 3 and for unit length 6.
+  EXPECT_EQ(search("ACGACGACGACGACGTTT"), (Records{"[0,15) ACG 12 0/0/0/0"}));
+}
+
+TEST(AnchorMap, CandidateTestLooksOneResidueBeyondTheCopy) {
+  static const char residues[] = "ACGTACGTAC";
+  CAnchorSeq anchors(residues, 10);
+  const char* p = residues + 3;
+  EXPECT_TRUE(anchors.candidate_marks_open(p, p + 3));
+  anchors.cover(p + 2, p + 3);  // last residue of the copy covered
+  EXPECT_TRUE(anchors.candidate_marks_open(p, p + 3));
+  anchors.cover(p + 3, p + 4);  // and the residue after it
+  EXPECT_FALSE(anchors.candidate_marks_open(p, p + 3));
+  anchors.open_all();
+  anchors.cover(p, p + 1);  // first residue covered, the one before open
+  EXPECT_TRUE(anchors.candidate_marks_open(p, p + 3));
+  anchors.cover(p - 1, p);
+  EXPECT_FALSE(anchors.candidate_marks_open(p, p + 3));
+  // The guard marks outside the sequence always read open.
+  anchors.cover(residues, residues + 10);
+  anchors.open_at(residues + 2);
+  EXPECT_TRUE(anchors.candidate_marks_open(residues, residues + 3));
+  anchors.open_at(residues + 8);
+  EXPECT_TRUE(anchors.candidate_marks_open(residues + 8, residues + 10));
+  EXPECT_FALSE(anchors.candidate_marks_open(residues + 7, residues + 10));
+}
+
+}  // namespace
