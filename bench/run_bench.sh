@@ -49,9 +49,10 @@ for m in "${modes[@]}"; do
   /usr/bin/time -v build-release/velkor "$genome.fa" "$report" --searchMode "$m" "$@" 2>"$log" >/dev/null
   seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ {
       n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s }' "$log")
+  cpu_seconds=$(awk -F': ' '/User time|System time/ {s += $2} END {print s}' "$log")
   peak_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$log")
   repeats=$(grep -cE '^ *[0-9a-z-]+nucleotide ' "$report" || true)
-  awk -v m="$m" -v r="$residues" -v s="$seconds" -v kb="$peak_kb" -v n="$repeats" 'BEGIN {
-      printf "%-12s %8.1f Mbp  %8.2f s  %8.2f Mbp/s  peak %8.1f MiB  %d repeats\n",
-             m, r / 1e6, s, (s > 0 ? r / 1e6 / s : 0), kb / 1024, n }'
+  awk -v m="$m" -v r="$residues" -v s="$seconds" -v c="$cpu_seconds" -v kb="$peak_kb" -v n="$repeats" 'BEGIN {
+      printf "%-12s %8.1f Mbp  %8.2f s wall  %8.2f s cpu  %8.2f Mbp/s  peak %8.1f MiB  %d repeats\n",
+             m, r / 1e6, s, c, (s > 0 ? r / 1e6 / s : 0), kb / 1024, n }'
 done
