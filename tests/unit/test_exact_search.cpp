@@ -320,17 +320,4 @@ TEST_F(ExactSearch, SortedByStartThenEndKeepingDiscoveryOrder) {
   }
 }
 
-TEST_F(ExactSearch, RejectedCandidatesDoNotDrainThePool) {
-  set_search_parameters(1, 6, 6, 1.0f);
-  std::size_t pool_before = sat_alloc.free_list.size();
-  {
-    TestSequence seq("ACGTTGCAACGGTCCA");
-    CSearchController controller(1, seq.mol);
-    controller.exact_search_2();
-    EXPECT_TRUE(controller.exact_sats.sats.empty());
-  }
-  EXPECT_LE(sat_alloc.free_list.size(), pool_before + 1);
-  EXPECT_GE(sat_alloc.free_list.size(), pool_before);
-}
-
 }  // namespace
