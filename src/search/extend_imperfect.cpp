@@ -32,9 +32,46 @@ namespace {
 enum class RunEnd { sequence_limit, long_N_run, error_point };
 enum class Operation { none, mismatch, insertion, deletion };
 
-// The saved best state of the walk in progress. It outlives the walks so
-// that its missense buffer is allocated once and reused by every walk.
-Csat saved_best;
+// The best state a walk has passed through. A walk only ever appends to the
+// record's missense list, so the saved list is always a prefix of the current
+// one: keeping its length is enough, and saving costs the same however many
+// errors a long imperfect repeat has collected.
+class SavedState {
+ public:
+  explicit SavedState(const Csat& sat) { save(sat); }
+  void save(const Csat& sat) {
+    sat_begin_ = sat.sat_begin;
+    sat_end_ = sat.sat_end;
+    unit_pos_forward_ = sat.unit_pos_forward;
+    unit_pos_backward_ = sat.unit_pos_backward;
+    score_ = sat.score;
+    mismatches_ = sat.mismatches;
+    insertions_ = sat.insertions;
+    deletions_ = sat.deletions;
+    Ns_ = sat.Ns;
+    missense_count_ = sat.missense.count;
+  }
+  void restore(Csat& sat) const {
+    sat.sat_begin = sat_begin_;
+    sat.sat_end = sat_end_;
+    sat.unit_pos_forward = unit_pos_forward_;
+    sat.unit_pos_backward = unit_pos_backward_;
+    sat.score = score_;
+    sat.mismatches = mismatches_;
+    sat.insertions = insertions_;
+    sat.deletions = deletions_;
+    sat.Ns = Ns_;
+    sat.missense.count = missense_count_;
+  }
+
+ private:
+  const char* sat_begin_;
+  const char* sat_end_;
+  const char* unit_pos_forward_;
+  const char* unit_pos_backward_;
+  int score_, mismatches_, insertions_, deletions_, Ns_;
+  unsigned missense_count_;
+};
 
 // The 8-bit look-ahead depth can count to 255 only; a deeper limit would
 // leave the recursion bounded by the score threshold alone, which on long
@@ -199,21 +236,21 @@ void apply_operation(Csat& sat, Operation op) {
 
 template <class Dir>
 void extend(Csat& sat, const char* limit) {
-  saved_best.copy_from(sat);
+  SavedState best(sat);
   int best_score = sat.score;
   for (;;) {
     if (greedy_run<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, sat.unit_begin, sat.unit_end,
                         limit) != RunEnd::error_point) {
-      if (sat.score <= best_score) sat.copy_from(saved_best);
+      if (sat.score <= best_score) best.restore(sat);
       return;
     }
     if (sat.score > best_score) {
-      saved_best.copy_from(sat);
+      best.save(sat);
       best_score = sat.score;
     }
     const Operation op = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best_score, limit);
     if (op == Operation::none) {
-      if (sat.score < best_score) sat.copy_from(saved_best);
+      if (sat.score < best_score) best.restore(sat);
       return;
     }
     apply_operation<Dir>(sat, op);
