@@ -23,6 +23,7 @@
  * the record is set back to the saved best state.
  */
 #include <algorithm>
+#include <climits>
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
@@ -77,6 +78,22 @@ class SavedState {
 // leave the recursion bounded by the score threshold alone, which on long
 // imperfect repeats can outgrow the stack.
 constexpr int deepest_look_ahead = 255;
+
+// The look-ahead tree grows threefold with every level, and where the score
+// is high (a long repeat ends in junk) nothing prunes it: a depth of 20 would
+// take hours for one decision, 255 forever. A decision therefore gets at most
+// as many look-ahead calls as a full tree of depth 9 needs for all three
+// errors. Below that nothing changes; a deeper setting that does not fit is
+// served by the deepest look-ahead that does.
+constexpr long long look_ahead_call_budget = 3 * ((19683 - 1) / 2);
+
+struct LookAheadBounds {
+  int depth_limit;
+  long long calls_left;
+};
+LookAheadBounds bounds{deepest_look_ahead, LLONG_MAX};
+
+int configured_depth() { return std::min(global_maximum_recursion_depth, deepest_look_ahead); }
 
 bool Ns_tolerated() { return global_Ns_allowed_in_a_row != 0 && !global_treat_Ns_as_missense; }
 
@@ -152,11 +169,11 @@ RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, 
 template <class Dir>
 int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
                int unit_length, unsigned char depth, const char* limit, int best_score) {
+  if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
   int Ns_ignored = 0;
   if (greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit) == RunEnd::long_N_run)
     return score;
-  if (depth >= std::min(global_maximum_recursion_depth, deepest_look_ahead) || Dir::at_limit(pos, limit))
-    return score;
+  if (depth >= bounds.depth_limit || Dir::at_limit(pos, limit)) return score;
   best_score = std::max(best_score, score);
   const long long threshold = error_threshold(best_score, unit_length);
   const unsigned char deeper = static_cast<unsigned char>(depth + 1);
@@ -181,7 +198,9 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
 // Values the three errors at the walk's error point and returns the one to
 // apply; on equal values the earlier of mismatch, insertion, deletion wins.
 template <class Dir>
-Operation choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score, const char* limit) {
+Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
+                                   const char* limit, int depth_limit) {
+  bounds = {depth_limit, look_ahead_call_budget};
   const int unit_length = static_cast<int>(sat.unit_length());
   const long long threshold = error_threshold(best_score, unit_length);
   Operation chosen = Operation::none;
@@ -203,6 +222,22 @@ Operation choose_operation(const Csat& sat, const char* pos, const char* unit_po
     consider(Operation::deletion, pos, next_unit_pos, after_indel);
   }
   return chosen;
+}
+
+bool over_budget() { return bounds.calls_left < 0; }
+
+template <class Dir>
+Operation choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score, const char* limit) {
+  const Operation chosen = choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, configured_depth());
+  if (!over_budget()) return chosen;
+  // Depth 1 always fits: it makes one call per error.
+  Operation deepest_fitting = Operation::none;
+  for (int depth = 1; depth < configured_depth(); ++depth) {
+    const Operation op = choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth);
+    if (over_budget()) break;
+    deepest_fitting = op;
+  }
+  return deepest_fitting;
 }
 
 template <class Dir>
@@ -269,6 +304,7 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, cons
                                                            const char* unit_begin, const char* unit_end, int score,
                                                            int unit_length, unsigned char depth, const char* seq_end,
                                                            int best_score) {
+  bounds = {configured_depth(), LLONG_MAX};
   return leap_ahead<Forward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, seq_end, best_score);
 }
 
@@ -276,5 +312,6 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, con
                                                             const char* unit_begin, const char* unit_end, int score,
                                                             int unit_length, unsigned char depth,
                                                             const char* left_limit, int best_score) {
+  bounds = {configured_depth(), LLONG_MAX};
   return leap_ahead<Backward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, left_limit, best_score);
 }
