@@ -32,7 +32,7 @@ run_target() {
   # The whole run writes its banner and progress to standard error on every
   # execution; -close_fd_mask=2 silences that, the fuzzer's own reports stay.
   nice -n 10 "build-fuzz/fuzz/fuzz_$target" "$work/corpus" "fuzz/corpus/$target" \
-    -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -max_len=8192 -print_final_stats=1 \
+    -max_total_time="$seconds" -timeout=120 -rss_limit_mb=4096 -max_len=8192 -print_final_stats=1 \
     -close_fd_mask=2 -artifact_prefix="$work/artifacts/" >"$work/log" 2>&1
 }
 
