@@ -3,14 +3,19 @@
 
 #include <cstddef>
 #include <fstream>
+#include <memory>
 
 #include "driver/CSequence_Mol.h"
+
+class GzipSource;
 
 // The input file, read in large blocks and handed out one character at a
 // time. Line ends of every convention (LF, CR LF, lone CR) come out as one
 // line feed each and are counted, so that errors can name their line. One
 // character can be pushed back, also across a block boundary: the last byte
-// of a block is kept in front of the next one.
+// of a block is kept in front of the next one. A gzip-compressed file is
+// decompressed block by block on its way into the buffer, so everything
+// above the buffer (line counting included) sees the text alone.
 class CFile : public std::ifstream {
  public:
   static constexpr std::size_t buffer_size = 1000000;
@@ -21,6 +26,9 @@ class CFile : public std::ifstream {
   char* position = buffer;
   unsigned char state = STATE_FAIL;
   unsigned line = 1;
+
+  CFile();
+  ~CFile();
 
   void open(const char* name);
 
@@ -42,9 +50,17 @@ class CFile : public std::ifstream {
   bool has_format_error() const { return failed() && !at_end(); }
   void set_format_error() { state = STATE_FAIL; }
 
+  bool is_compressed() const { return gzip_ != nullptr; }
+  // Why compressed input stopped short of its end (damaged or truncated
+  // data); null for plain input and for intact compressed input.
+  const char* decompression_error() const;
+
  private:
   bool refill();
+  std::size_t fetch(char* into, std::size_t size);
   int carriage_return();
+
+  std::unique_ptr<GzipSource> gzip_;
 };
 
 // Records longer than this cannot be shown by the report's 32-bit positions.
