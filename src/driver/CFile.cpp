@@ -16,15 +16,16 @@ void CFile::open(const char* name) {
   position = buffer_end = buffer;
   gzip_.reset();
   if (!is_open()) return;
-  // The first two bytes tell the format. Plain text keeps them as its first
-  // block rather than seeking back, so that pipes can be read too.
+  // The first two bytes tell the format. Plain text keeps them at the start
+  // of its first block rather than seeking back, so that pipes can be read
+  // too, and fills the block from there: blocks end where they always did.
   read(buffer, sizeof GzipSource::magic);
   std::size_t got = static_cast<std::size_t>(gcount());
   if (got == sizeof GzipSource::magic && std::memcmp(buffer, GzipSource::magic, got) == 0) {
     gzip_ = std::make_unique<GzipSource>(*this, buffer, got);
-  } else {
-    buffer_end = buffer + got;
+    return;
   }
+  buffer_end = buffer + got + fetch(buffer + got, buffer_size - got);
 }
 
 const char* CFile::decompression_error() const {

@@ -9,7 +9,7 @@ GzipSource::GzipSource(std::istream& compressed, const char* already_read, std::
   // 16 added to the window size: a gzip header and trailer, whose checksum
   // and length zlib then checks for us.
   if (inflateInit2(&zs_, 15 + 16) != Z_OK) {
-    error_ = "there is not enough memory to decompress it";
+    error_ = "not enough memory to decompress it";
     return;
   }
   count = std::min(count, input_size);
@@ -59,11 +59,11 @@ std::size_t GzipSource::read(char* out, std::size_t size) {
     if (status == Z_STREAM_END) {
       member_ended_ = true;
     } else if (status == Z_BUF_ERROR && input_exhausted_) {
-      return fail("the compressed data ends too early: the file is truncated", size - zs_.avail_out);
+      return fail("the file is truncated", size - zs_.avail_out);
     } else if (status == Z_MEM_ERROR) {
-      return fail("there is not enough memory to decompress it", size - zs_.avail_out);
+      return fail("not enough memory to decompress it", size - zs_.avail_out);
     } else if (status != Z_OK) {
-      return fail(zs_.msg ? zs_.msg : "the compressed data is damaged", size - zs_.avail_out);
+      return fail(std::string("damaged data: ") + (zs_.msg ? zs_.msg : "unknown fault"), size - zs_.avail_out);
     }
   }
   return size - zs_.avail_out;

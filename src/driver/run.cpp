@@ -115,7 +115,7 @@ int read_failed(FastaResult result, const CFile& input, unsigned record_number) 
     default:
       if (const char* why = input.decompression_error()) {
         std::fprintf(stderr,
-                     "\n\nSorry! The compressed input file\n   \"%s\"\ncannot be read to its end: %s.\n"
+                     "\n\nSorry! The compressed input file\n   \"%s\"\ncannot be read to its end (%s).\n"
                      "It could be read up to line %u.\n",
                      global_input_filename.c_str(), why, input.line);
         return abort_run(EXIT_BAD_FASTA);
