@@ -50,7 +50,6 @@ class CFile : public std::ifstream {
   bool has_format_error() const { return failed() && !at_end(); }
   void set_format_error() { state = STATE_FAIL; }
 
-  bool is_compressed() const { return gzip_ != nullptr; }
   // Why compressed input stopped short of its end (damaged or truncated
   // data); null for plain input and for intact compressed input.
   const char* decompression_error() const;

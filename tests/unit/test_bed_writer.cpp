@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "config/parameters.h"
-#include "config/search_parameters_summary.h"
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/bed_writer.h"
@@ -29,7 +27,6 @@ class BedWriter : public ::testing::Test {
   void SetUp() override { init_param(); }
   void TearDown() override {
     init_param();
-    global_bed_filename.clear();
     for (Csat* sat : repeats) sat_alloc.give_back(sat);
   }
 
@@ -90,44 +87,6 @@ TEST_F(BedWriter, LeavesOutWhatTheReportLeavesOut) {
   repeat(1, 12, 4, 8);
   repeat(1, 12, 2, 10);
   EXPECT_EQ(lines(), "s\t0\t12\tAT\t10\t.\t2\t10\t12\t100.000\t0\t0\t0\t0\n");
-}
-
-TEST_F(BedWriter, ChromosomeIsTheFirstWordOfTheName) {
-  const std::string residues = "ACACACAC";
-  for (const char* name : {"chr2", "chr2 desc", "chr2\tdesc", "  chr2  desc"}) {
-    use_sequence(name, residues);
-    repeat(1, 8, 2, 6);
-    EXPECT_EQ(lines().substr(0, 5), "chr2\t") << name;
-    sat_alloc.give_back(repeats.back());
-    repeats.pop_back();
-  }
-  // A first column may never be empty: it would spoil the whole file.
-  for (const char* name : {"", "   "}) {
-    use_sequence(name, residues);
-    repeat(1, 8, 2, 6);
-    EXPECT_EQ(lines(12).substr(0, 10), "record_12\t") << '"' << name << '"';
-    sat_alloc.give_back(repeats.back());
-    repeats.pop_back();
-  }
-}
-
-TEST_F(BedWriter, HeaderNamesEveryColumn) {
-  std::string header = captured([](FILE* out) { write_bed_header(out); });
-  EXPECT_EQ(header[0], '#');
-  EXPECT_EQ(std::count(header.begin(), header.end(), '\t'), 13);
-  EXPECT_EQ(header.back(), '\n');
-}
-
-TEST_F(BedWriter, SummaryNamesTheBedFileOnlyWhenThereIsOne) {
-  global_input_filename = "in.fa";
-  std::string without = captured([](FILE* out) { print_search_parameters(out, "# "); });
-  global_bed_filename = "repeats.bed";
-  std::string with = captured([](FILE* out) { print_search_parameters(out, "# "); });
-  global_input_filename.clear();
-  const std::string line = "# BED file name:                      repeats.bed\n";
-  const std::size_t at = with.find(line);
-  ASSERT_NE(at, std::string::npos);
-  EXPECT_EQ(with.substr(0, at) + with.substr(at + line.size()), without);
 }
 
 }  // namespace
