@@ -1,1 +1,232 @@
+#include <tclap/CmdLine.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/parameters.h"
+#include "driver/exit_codes.h"
+#include "driver/messages.h"
+
+namespace {
+
+// An enumerated option takes the values 0 to 2 only. The message is written
+// in two pieces around the value because number2str shares one buffer.
+bool enumerated_value_ok(int value, const char* before_value, const char* after_value) {
+  if (value >= 0 && value <= 2) return true;
+  PrintMessage(stderr, "Sorry, a problem occured when parsing the command line options. ", before_value);
+  PrintMessage(stderr, number2str(value), after_value);
+  return false;
+}
+
+// The checks that make a run meaningless or unsupported, in the order the
+// user will meet them; returns the first failure's message, or null.
+const char* numeric_problem() {
+  if (global_perfection_minimum != 0.0f) return "Sorry, using a perfection minimum is not implemented in this version.\n";
+  // As for a unit of length 1; the thresholds are formed in double precision
+  // from the single-precision factor, like the threshold tables.
+  double score_floor = std::max(static_cast<double>(global_min_score),
+                                static_cast<double>(global_min_score_a) + static_cast<double>(global_min_score_bx));
+  double length_floor = std::max(static_cast<double>(global_min_length),
+                                 static_cast<double>(global_min_length_a) + static_cast<double>(global_min_length_bx));
+  if (score_floor < 2 && length_floor < 2) return "Sorry, either the minimum score or the minimum length must be larger.\n";
+  if (global_mismatch_score > -2) return "Sorry, the mismatch score must be smaller or equal to -2.\n";
+  if (global_indel_score > -2) return "Sorry, the indel score must be smaller or equal to -2.\n";
+  if (global_maximum_recursion_depth < 1) {
+    return "Sorry, the recursion depth must be greater than 0.\nA value of 0 would corresponds to a perfect search.\n";
+  }
+  if (global_max_unit_length < global_min_unit_length) {
+    return "I think you have made a mistake here: The maximum unit length must be greater\n"
+           "or equal to the minimum unit length.\n";
+  }
+  // Every search starts at a unit of at least one residue.
+  if (global_min_unit_length == 0) return "Sorry, the minimum unit length must be at least 1.\n";
+  return nullptr;
+}
+
+int parse_into_globals(int argc, char** argv) {
+  using TCLAP::SwitchArg;
+  using TCLAP::ValueArg;
+
+  TCLAP::CmdLine cmd("This program searches for tandemly repeated patterns in DNA sequences.", ' ', "3.3.2c");
+
+  ValueArg<int> succN("N", "succN", "The maximum number of successive N's allowed in a satellite. Default: 2.", false,
+                      global_Ns_allowed_in_a_row, "int", cmd);
+  SwitchArg nsAsMissense("", "NsAsMissense", "Treat N's as missense. Default: Treat N's as neutral with score 0.", cmd,
+                         global_treat_Ns_as_missense);
+  ValueArg<int> reportUnit("", "reportUnit",
+                           "Repeat units can be reported in three different modes. 0: asIs, 1: Alphabetical normal "
+                           "form, 2: Alphabetical normal form also considering the reverse complement. Default: 2",
+                           false, global_report_unit_mode, "int", cmd);
+  ValueArg<int> nPerfectionMode("", "NPerfectionMode",
+                                "Velkor provides different modes to treat N's when computing the perfection of a "
+                                "repeat. 0: asMismatch, 1: asNeutral, 2: asMatch. Default: 0",
+                                false, global_N_and_perfection_mode, "int", cmd);
+  ValueArg<int> printRepeatSeqMode("", "printRepeatSeqMode",
+                                   "Velkor provides different modes to print the repeat sequence along with its "
+                                   "information. 0: don't print sequence, 1: print sequence, 2: print alignment.",
+                                   false, global_print_sat_seq_mode, "int", cmd);
+  ValueArg<int> outputFormat("", "outputFormat",
+                             "Velkor provides different output formats for printing the repeat information. 0: Velkor "
+                             "output format, 1: extended Velkor output format",
+                             false, global_print_sat_mode, "int", cmd);
+  SwitchArg maskX("", "maskX",
+                  "Writes the sequences to a file with the extension \".masked\" in which repeats are masked.", cmd,
+                  global_mask_repeats);
+  ValueArg<int> flanking("f", "flanking",
+                         "If the satellite sequence is printed, this is the number of flanking nucleotides to be "
+                         "printed to the left and right of it. Default: 0",
+                         false, global_flanking, "int", cmd);
+  ValueArg<float> minPerfection(
+      "P", "minPerfection",
+      "Minimum perfection of satellites. Satellites below this value are broken up or reduced in length if this "
+      "yields a satellite above the minimum perfection. If N's are treated as mismatch when computing the "
+      "perfection, this value also has an influence when searching for exact repeats.",
+      false, global_perfection_minimum, "float", cmd);
+  SwitchArg dontRemoveMostlyOverlapping(
+      "D", "dontRemoveMostlyOverlapping",
+      "Velkor sometimes finds repeats that partially or completely overlap with other repeats, e.g. if alignments "
+      "with alternative repeat patterns exist at the same locus in a sequence. The default is to remove one of any "
+      "two mostly overlapping repeats in favour of that repeat with the highest score. With this option, Velkor "
+      "reports also repeats that mostly overlap with higher scoring repeats.",
+      cmd, global_remove_mostly_hidden);
+  ValueArg<int> firstSeq("", "firstSeq", "Number of first sequence to be processed in this run.", false,
+                         static_cast<int>(global_sequence_from), "int", cmd);
+  ValueArg<int> lastSeq("", "lastSeq", "Number of last sequence to be processed in this run.", false,
+                        static_cast<int>(global_sequence_to), "int", cmd);
+  ValueArg<int> maximumScoreReduction(
+      "R", "maximum_score_reduction",
+      "The maximum amount the score can be reduced before search is aborded. Default: 6*mismatch-penalty.", false,
+      global_maximum_scorereduction, "int", cmd);
+  ValueArg<int> recursion("r", "recursion",
+                          "The recursion depth used in the search. Values in the range 3 to 7 are recommended. A "
+                          "value of 0 implies a search for perfect repeats only.",
+                          false, global_maximum_recursion_depth, "int", cmd);
+  ValueArg<unsigned> minUnitLen("u", "minUnitLen", "Minimum unit length. Default: 2", false, global_min_unit_length,
+                                "int", cmd);
+  ValueArg<unsigned> maxUnitLen("U", "maxUnitLen", "Maximum unit length. Default: 5", false, global_max_unit_length,
+                                "int", cmd);
+  const std::string length_rule =
+      "The minimum length of a repeat is determined with: maximum( minLength, minLength_a + "
+      "minLength_b*(unit-length) ). ";
+  ValueArg<float> minLength_b("", "minLength_b", length_rule + "Default value of minLength_b: 0", false,
+                              global_min_length_bx, "float", cmd);
+  ValueArg<int> minLength_a("", "minLength_a", length_rule + "Default value of minLength_a: 0", false,
+                            global_min_length_a, "int", cmd);
+  ValueArg<int> minLength("l", "minLength", length_rule + "Default value of minLength: 1", false, global_min_length,
+                          "int", cmd);
+  const std::string score_rule =
+      "The minimum score of a repeat is determined with: maximum( minScore, minScore_a + minScore_b*(unit-length) ). ";
+  ValueArg<float> minScore_b("", "minScore_b", score_rule + "Default value of minScore_b: 0", false,
+                             global_min_score_bx, "float", cmd);
+  ValueArg<int> minScore_a("", "minScore_a", score_rule + "Default value of minScore_a: 0", false, global_min_score_a,
+                           "int", cmd);
+  ValueArg<int> minScore("s", "minScore", score_rule + "Default value of minScore: 0", false, global_min_score, "int",
+                         cmd);
+  ValueArg<int> mismatchScore("m", "mismatchScore",
+                              "Score for mismatch - must be negative. Default: -6. Match score is fixed to one.", false,
+                              global_mismatch_score, "int", cmd);
+  ValueArg<int> indelScore("g", "indelScore",
+                           "Score for indels - must be negative. Default: -6. Match score is fixed to one.", false,
+                           global_indel_score, "int", cmd);
+  std::vector<std::string> search_modes{"exact", "extendExact", "imperfect"};
+  TCLAP::ValuesConstraint<std::string> search_mode_values(search_modes);
+  ValueArg<std::string> searchMode(
+      "M", "searchMode",
+      "Velkor provides three different search modes. exact: Search for exact repeats, only. extendExact: Searches "
+      "for exact repeats and extends them by inserting mismatches and indels. imperfect: Searches directly for "
+      "imperfect repeats.",
+      false, "imperfect", &search_mode_values, cmd);
+  TCLAP::UnlabeledMultiArg<std::string> iofiles(
+      "iofiles",
+      "Velkor requires either one or two file names as parameters. The first must be the input file in FASTA "
+      "format. If a second file is specified, output is written to it. If no second file is given, output is "
+      "written to the console. ",
+      false, "Input and output filenames", cmd, true);
+
+  cmd.parse(argc, argv);  // ends the process itself for help, version and parse errors
+
+  const std::vector<std::string>& names = iofiles.getValue();
+  if (names.empty()) {
+    PrintMessage(stderr, "Error: No input file has been specified. Type ", argv[0],
+                 " --help for more information.\n");
+    return EXIT_BAD_OPTION;
+  }
+  // Three or more names are taken as none: the run then stops at the input.
+  if (names.size() <= 2) {
+    global_input_filename = names[0];
+    if (names.size() == 2) global_output_filename = names[1];
+  }
+
+  global_Ns_allowed_in_a_row = succN.getValue();
+  global_treat_Ns_as_missense = nsAsMissense.getValue();
+  global_mask_repeats = maskX.getValue();
+  global_flanking = flanking.getValue();
+  // Negative counts mean none; no need to bother the user about it.
+  if (global_Ns_allowed_in_a_row < 0) global_Ns_allowed_in_a_row = 0;
+  if (global_flanking < 0) global_flanking = 0;
+  global_perfection_minimum = minPerfection.getValue();
+  global_remove_mostly_hidden = dontRemoveMostlyOverlapping.getValue();
+  // Negative record numbers wrap: lastSeq -1 means up to the last record.
+  global_sequence_from = static_cast<unsigned>(firstSeq.getValue());
+  global_sequence_to = static_cast<unsigned>(lastSeq.getValue());
+  global_maximum_scorereduction = maximumScoreReduction.getValue();
+  global_maximum_recursion_depth = recursion.getValue();
+  global_min_unit_length = minUnitLen.getValue();
+  global_max_unit_length = maxUnitLen.getValue();
+  global_min_length_bx = minLength_b.getValue();
+  global_min_length_a = minLength_a.getValue();
+  global_min_length = minLength.getValue();
+  global_min_score_bx = minScore_b.getValue();
+  global_min_score_a = minScore_a.getValue();
+  global_min_score = minScore.getValue();
+  global_mismatch_score = mismatchScore.getValue();
+  global_indel_score = indelScore.getValue();
+  if (searchMode.getValue() == "exact") {
+    global_search_mode = SEARCH_EXACT;
+  } else if (searchMode.getValue() == "extendExact") {
+    global_search_mode = SEARCH_EXTEND_EXACT;
+  } else {
+    global_search_mode = SEARCH_IMPERFECT;
+  }
+
+  if (!enumerated_value_ok(outputFormat.getValue(), "An outputFormat with a value of ", " is unknown.\n\n")) {
+    return EXIT_OPTION_OUT_OF_RANGE;
+  }
+  global_print_sat_mode = outputFormat.getValue();
+  if (!enumerated_value_ok(printRepeatSeqMode.getValue(), "A printRepeatSeqMode with a value of ",
+                           " is unknown.\n\n")) {
+    return EXIT_OPTION_OUT_OF_RANGE;
+  }
+  global_print_sat_seq_mode = printRepeatSeqMode.getValue();
+  if (!enumerated_value_ok(nPerfectionMode.getValue(), "An NPerfectionMode with a value of ", " is unknown.\n\n")) {
+    return EXIT_OPTION_OUT_OF_RANGE;
+  }
+  global_N_and_perfection_mode = nPerfectionMode.getValue();
+  if (!enumerated_value_ok(reportUnit.getValue(), "An option value of ", " for the reportUnit option is unknown.\n\n")) {
+    return EXIT_OPTION_OUT_OF_RANGE;
+  }
+  global_report_unit_mode = reportUnit.getValue();
+
+  if (const char* problem = numeric_problem()) {
+    std::fputs(problem, stderr);
+    return EXIT_BAD_OPTION;
+  }
+  return EXIT_OK;
+}
+
+}  // namespace
+
+int read_and_init_parameters(int argc, char** argv) {
+  init_param();
+  try {
+    return parse_into_globals(argc, argv);
+  } catch (const TCLAP::ArgException& e) {
+    // Only a fault in the option definitions can get here: parse errors of
+    // the user's command line end the process inside the parser.
+    PrintMessage(stderr, "Error: ", e.error().c_str(), " for arg ", e.argId().c_str());
+    std::fputs("\n", stderr);
+    return EXIT_BAD_OPTION;
+  }
+}

@@ -62,8 +62,9 @@ void good_bye_on_error(int code) {
   std::fflush(stderr);
 }
 
-void good_bye(FILE* out) {
-  std::fputs("## Finished successfully. ##\n", out);
+void report_finished(FILE* out) { std::fputs("## Finished successfully. ##\n", out); }
+
+void good_bye() {
   std::fputs("\nAnalysis finished successfully.\n\n", stderr);
   std::fputs("Velkor says goodbye.\n\n", stderr);
   std::fflush(stderr);

@@ -18,7 +18,11 @@ void report_status(unsigned number, const char* name, unsigned unit_length);
 void velkor_welcome(FILE* out);
 void creator_message(FILE* out, const char* prefix);
 void good_bye_on_error(int code);
-void good_bye(FILE* out);
+// The report's closing line and the closing messages of a successful run
+// are two steps: the report must be known to have reached the disk before
+// standard error announces success.
+void report_finished(FILE* out);
+void good_bye();
 
 // Writes the texts one after the other, as plain text.
 template <typename... Texts>

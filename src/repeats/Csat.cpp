@@ -1,6 +1,10 @@
 #include "repeats/Csat.h"
 
+#include <cstdlib>
+#include <new>
+
 #include "config/parameters.h"
+#include "repeats/allocation.h"
 
 Csat_garbagecollector sat_alloc;
 
@@ -17,6 +21,37 @@ void Csat::copy_from(const Csat& other) {
   deletions = other.deletions;
   Ns = other.Ns;
   missense.assign(other.missense);
+}
+
+double Csat::perfection() const {
+  // In double from the start: the subtractions cannot overflow, and the
+  // division comes first so that the rounding of the printed value is stable.
+  const double normalised = normalised_length();
+  const double errors = static_cast<double>(mismatches) + insertions + deletions;
+  double matched;
+  double judged;
+  switch (global_N_and_perfection_mode) {
+    case 0:  // N's as mismatches
+      matched = normalised - errors - Ns;
+      judged = normalised;
+      break;
+    case 1:  // N's neutral
+      matched = normalised - errors - Ns;
+      judged = normalised - Ns;
+      break;
+    case 2:  // N's as matches
+      matched = normalised - errors;
+      judged = normalised;
+      break;
+    default:
+      std::fprintf(stderr, "Unknown mode for N's in the perfection: %d\n", global_N_and_perfection_mode);
+      std::fflush(stderr);
+      std::exit(2);
+  }
+  // A repeat with nothing to judge (empty, or only neutral N's) must not
+  // print nan or inf; nothing in it is shown to match.
+  if (judged == 0) return 0.0;
+  return matched / judged * 100.0;
 }
 
 void Csat::trim_flanking_Ns() {
@@ -41,13 +76,22 @@ bool lessThan_sat(const Csat* a, const Csat* b) {
 Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   Csat* sat;
   if (free_list.empty()) {
-    sat = new Csat;
+    sat = new (std::nothrow) Csat;
+    if (!sat) abort_out_of_memory();
   } else {
     sat = free_list.back();
     free_list.pop_back();
   }
   sat->reset(begin, end);
   return sat;
+}
+
+void Csat_garbagecollector::give_back(Csat* sat) {
+  try {
+    free_list.push_back(sat);
+  } catch (const std::bad_alloc&) {
+    abort_out_of_memory();
+  }
 }
 
 Csat_garbagecollector::~Csat_garbagecollector() {

@@ -65,7 +65,7 @@ class Csat {
   unsigned start_position(const char* residues) const { return static_cast<unsigned>(sat_begin - residues) + 1; }
   unsigned end_position(const char* residues) const { return static_cast<unsigned>(sat_end - residues); }
   // Percentage of the ideal repeat's characters matched, N's counted as
-  // global_N_and_perfection_mode says.
+  // global_N_and_perfection_mode says; 0 when no character is left to judge.
   double perfection() const;
 
   void report_sat(FILE* out, CSequence_Mol& seq);
@@ -87,7 +87,7 @@ class Csat_garbagecollector {
   ~Csat_garbagecollector();
 
   Csat* get_new(const char* begin, const char* end);
-  void give_back(Csat* sat) { free_list.push_back(sat); }
+  void give_back(Csat* sat);
 };
 
 extern Csat_garbagecollector sat_alloc;

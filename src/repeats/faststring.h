@@ -15,7 +15,7 @@ class faststring {
   unsigned capacity = 0;
 
   faststring() = default;
-  faststring(const faststring& other) : length(other.length), capacity(other.length + 1) {
+  faststring(const faststring& other) : length(other.length), capacity(checked_capacity(std::size_t{other.length} + 1)) {
     data = static_cast<char*>(checked_malloc(capacity));
     if (length) std::memcpy(data, other.data, length);
   }
@@ -23,28 +23,26 @@ class faststring {
   ~faststring() { std::free(data); }
 
   void push_back(char c) {
-    if (length == capacity) {
-      capacity = data ? 2 * length : 4;
-      data = static_cast<char*>(checked_realloc(data, capacity));
-    }
+    if (length == capacity) reserve(grown_capacity(length));
     data[length++] = c;
   }
 
-  void reserve(unsigned n) {
+  // Taken in 64 bits so that callers can add up sizes without overflow.
+  void reserve(std::size_t n) {
     if (capacity < n) {
-      data = static_cast<char*>(checked_realloc(data, n));
-      capacity = n;
+      capacity = checked_capacity(n);
+      data = static_cast<char*>(checked_realloc(data, capacity));
     }
   }
 
   void assign(const char* p, unsigned n) {
-    reserve(n + 1);
+    reserve(std::size_t{n} + 1);
     std::memmove(data, p, n);
     length = n;
   }
 
   const char* c_str() {
-    if (length == capacity) reserve(length + 1);
+    if (length == capacity) reserve(std::size_t{length} + 1);
     data[length] = '\0';
     return data;
   }

@@ -24,7 +24,7 @@ class fastvector {
   ~fastvector() { std::free(items); }
 
   void push_back(const T& x) {
-    if (count == capacity) reserve(items ? 2 * count : 4);
+    if (count == capacity) reserve(grown_capacity(count));
     items[count++] = x;
   }
 

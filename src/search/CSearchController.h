@@ -28,6 +28,12 @@ class CSearchController {
   static int* minLengths;
 
   CSearchController(unsigned number, CSequence_Mol& seq);
+  // Makes the tables cover unit lengths 0 to longest_unit, from the
+  // parameters in force; entries already built are kept as they are.
+  static void cover_unit_lengths(unsigned longest_unit);
+  // Frees the tables, so that the next controller builds them afresh from
+  // the parameters then in force (for runs with changed parameters, as in tests).
+  static void discard_tables();
   CSearchController(const CSearchController&) = delete;
   CSearchController& operator=(const CSearchController&) = delete;
 

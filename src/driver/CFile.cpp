@@ -1,0 +1,145 @@
+#include "driver/CFile.h"
+
+#include <cctype>
+#include <cstdlib>
+
+void CFile::open(const char* name) {
+  std::ifstream::open(name, std::ios::in);
+  state = is_open() ? STATE_GOOD : STATE_FAIL;
+  line = 1;
+  position = buffer_end = buffer;
+}
+
+bool CFile::refill() {
+  char* start = buffer;
+  if (position != buffer) {
+    buffer[0] = position[-1];
+    ++start;
+  }
+  read(start, buffer + buffer_size - start);
+  std::streamsize delivered = gcount();
+  position = start;
+  buffer_end = start + delivered;
+  if (delivered > 0) return true;
+  if (bad()) {
+    // A failing disk must not pass for the end of the file: that would
+    // report a truncated input as a complete, successful run.
+    set_format_error();
+  } else {
+    state = STATE_EOF | STATE_FAIL;
+  }
+  return false;
+}
+
+// CR LF and a CR at the very end count as one line end; a lone CR as one too.
+int CFile::carriage_return() {
+  position[-1] = '\n';  // a push-back then gives the line feed it stands for
+  ++line;
+  if (position == buffer_end && !refill()) return '\n';
+  if (*position++ != '\n') ungetchar();
+  return '\n';
+}
+
+void CFile::ungetchar() {
+  if (position == buffer) {
+    state = (state | STATE_FAIL) & ~STATE_GOOD;
+    return;
+  }
+  if (position[-1] == '\n' && !(state & STATE_FAIL)) --line;
+  --position;
+}
+
+namespace {
+
+enum : signed char { SKIP = 0, INVALID = -1 };
+
+struct ResidueTable {
+  signed char code[256];
+  ResidueTable() {
+    for (int c = 0; c < 256; ++c) code[c] = INVALID;
+    for (int c = 0; c < 256; ++c) {
+      if (std::isspace(c)) code[c] = SKIP;
+    }
+    code[static_cast<unsigned char>('-')] = SKIP;
+    code[static_cast<unsigned char>('*')] = SKIP;
+    for (const char* p = "ACGTN"; *p; ++p) set_both_cases(*p, *p);
+    set_both_cases('U', 'T');
+    for (const char* p = "BDHKMRSVWXY"; *p; ++p) set_both_cases(*p, 'N');
+  }
+  void set_both_cases(char letter, char stored) {
+    code[static_cast<unsigned char>(letter)] = stored;
+    code[static_cast<unsigned char>(std::tolower(letter))] = stored;
+  }
+};
+
+const ResidueTable residue_table;
+
+// Doubles the buffer without letting the capacity overflow.
+FastaResult grow_residues(CSequence_Mol& seq, unsigned max_length) {
+  if (seq.capacity >= max_length) return FastaResult::RECORD_TOO_LONG;
+  unsigned capacity = seq.capacity == 0 ? 4 : (seq.capacity > max_length / 2 ? max_length : 2 * seq.capacity);
+  void* grown = std::realloc(seq.residues, capacity);
+  if (!grown) return FastaResult::OUT_OF_MEMORY;
+  seq.residues = static_cast<char*>(grown);
+  seq.capacity = capacity;
+  return FastaResult::RECORD;
+}
+
+bool is_white_space(int c) { return std::isspace(static_cast<unsigned char>(c)); }
+
+int skip_white_space(CFile& in) {
+  int c = in.getchar();
+  while (!in.failed() && is_white_space(c)) c = in.getchar();
+  return c;
+}
+
+// True when another sequence line follows in the current record.
+bool sequence_line_follows(CFile& in) {
+  int c = in.getchar();
+  if (in.failed()) return false;
+  in.ungetchar();
+  return c != '>';
+}
+
+}  // namespace
+
+FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length) {
+  int c = skip_white_space(in);
+  // Comment lines are allowed before the first header only: after a record,
+  // the next character is always the '>' that ended it.
+  while (!in.failed() && c == '#') {
+    do {
+      c = in.getchar();
+    } while (in.state == CFile::STATE_GOOD && c != '\n');
+    c = skip_white_space(in);
+  }
+  if (in.has_format_error()) return FastaResult::FORMAT_ERROR;
+  if (c != '>') {
+    in.set_format_error();
+    return FastaResult::FORMAT_ERROR;
+  }
+
+  seq.name.clear();
+  for (c = in.getchar(); !in.failed() && c != '\n'; c = in.getchar()) seq.name.push_back(static_cast<char>(c));
+  if (in.has_format_error()) return FastaResult::FORMAT_ERROR;
+  // A last header without a line end still forms a record.
+  if (in.failed() && !seq.name.empty()) in.state &= static_cast<unsigned char>(~CFile::STATE_FAIL);
+  if (in.failed()) return FastaResult::RECORD;
+
+  while (sequence_line_follows(in)) {
+    for (c = in.getchar(); !in.failed() && c != '\n'; c = in.getchar()) {
+      signed char residue = residue_table.code[static_cast<unsigned char>(c)];
+      if (residue == SKIP) continue;
+      if (residue == INVALID) {
+        in.set_format_error();
+        return FastaResult::FORMAT_ERROR;
+      }
+      if (seq.length == seq.capacity) {
+        FastaResult grown = grow_residues(seq, max_length);
+        if (grown != FastaResult::RECORD) return grown;
+      }
+      seq.residues[seq.length++] = residue;
+    }
+  }
+  return in.has_format_error() ? FastaResult::FORMAT_ERROR : FastaResult::RECORD;
+}

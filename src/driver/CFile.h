@@ -1,0 +1,62 @@
+#ifndef VELKOR_DRIVER_CFILE_H
+#define VELKOR_DRIVER_CFILE_H
+
+#include <cstddef>
+#include <fstream>
+
+#include "driver/CSequence_Mol.h"
+
+// The input file, read in large blocks and handed out one character at a
+// time. Line ends of every convention (LF, CR LF, lone CR) come out as one
+// line feed each and are counted, so that errors can name their line. One
+// character can be pushed back, also across a block boundary: the last byte
+// of a block is kept in front of the next one.
+class CFile : public std::ifstream {
+ public:
+  static constexpr std::size_t buffer_size = 1000000;
+  enum : unsigned char { STATE_EOF = 1, STATE_GOOD = 2, STATE_FAIL = 4 };
+
+  char buffer[buffer_size];
+  char* buffer_end = buffer;
+  char* position = buffer;
+  unsigned char state = STATE_FAIL;
+  unsigned line = 1;
+
+  void open(const char* name);
+
+  // Next character as a signed char widened to int; 0 with end-of-file and
+  // fail set once the input is exhausted.
+  int getchar() {
+    if (position == buffer_end && !refill()) return 0;
+    signed char c = *position++;
+    if (c > 13 || (state & STATE_FAIL)) return c;
+    if (c == '\r') return carriage_return();
+    if (c == '\n') ++line;
+    return c;
+  }
+  void ungetchar();
+
+  bool at_end() const { return state & STATE_EOF; }
+  bool failed() const { return state & STATE_FAIL; }
+  // A format error: fail without end-of-file.
+  bool has_format_error() const { return failed() && !at_end(); }
+  void set_format_error() { state = STATE_FAIL; }
+
+ private:
+  bool refill();
+  int carriage_return();
+};
+
+// Records longer than this cannot be shown by the report's 32-bit positions.
+constexpr unsigned longest_record = 2147483647u;
+constexpr unsigned initial_residue_capacity = 10000001u;
+
+enum class FastaResult { RECORD, FORMAT_ERROR, RECORD_TOO_LONG, OUT_OF_MEMORY };
+
+// Reads one record into seq, whose name and length the caller has emptied.
+// Residues are normalised to A, C, G, T and N. On FORMAT_ERROR the file's
+// line is the line holding the offending character. After a RECORD, the
+// file's at_end() tells whether it was the last one.
+FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length = longest_record);
+
+#endif

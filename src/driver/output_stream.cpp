@@ -1,0 +1,56 @@
+#include "driver/output_stream.h"
+
+#include <cerrno>
+#include <cstring>
+
+OutputStream::~OutputStream() {
+  if (owned_) std::fclose(file_);
+}
+
+bool OutputStream::open(const std::string& name) {
+  name_ = name;
+  file_ = std::fopen(name.c_str(), "w");
+  owned_ = file_ != nullptr;
+  return owned_;
+}
+
+void OutputStream::use_standard_output() {
+  file_ = stdout;
+  owned_ = false;
+}
+
+bool OutputStream::record_failure() {
+  if (error_ == 0) error_ = errno != 0 ? errno : EIO;
+  return false;
+}
+
+bool OutputStream::written_so_far() {
+  if (file_ && std::ferror(file_)) return record_failure();
+  return error_ == 0;
+}
+
+bool OutputStream::flush() {
+  if (!file_) return true;
+  errno = 0;
+  if (std::fflush(file_) != 0 || std::ferror(file_)) return record_failure();
+  return error_ == 0;
+}
+
+bool OutputStream::close() {
+  if (!flush()) return false;
+  if (!owned_) return true;
+  owned_ = false;
+  errno = 0;
+  if (std::fclose(file_) != 0) return record_failure();
+  return true;
+}
+
+void OutputStream::report_write_error() const {
+  if (!name_.empty()) {
+    std::fprintf(stderr, "\n\nSorry! Writing to the %s\n   \"%s\"\nfailed: %s.\n", description_, name_.c_str(),
+                 std::strerror(error_));
+  } else {
+    std::fprintf(stderr, "\n\nSorry! Writing the %s to standard output failed: %s.\n", description_,
+                 std::strerror(error_));
+  }
+}

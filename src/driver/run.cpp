@@ -1,0 +1,209 @@
+#include "driver/run.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "config/parameters.h"
+#include "config/search_parameters_summary.h"
+#include "driver/CFile.h"
+#include "driver/exit_codes.h"
+#include "driver/file_identity.h"
+#include "driver/masking.h"
+#include "driver/messages.h"
+#include "driver/output_stream.h"
+#include "repeats/column_legend.h"
+#include "search/CSearchController.h"
+
+namespace {
+
+// The one residue buffer of the run, refilled by every record. Should the
+// first allocation fail, the reader starts small and grows it as it needs.
+class ResidueBuffer {
+ public:
+  explicit ResidueBuffer(CSequence_Mol& seq) : seq_(seq) {
+    seq_.residues = static_cast<char*>(std::malloc(initial_residue_capacity));
+    seq_.capacity = seq_.residues ? initial_residue_capacity : 0;
+    seq_.length = 0;
+  }
+  ResidueBuffer(const ResidueBuffer&) = delete;
+  ResidueBuffer& operator=(const ResidueBuffer&) = delete;
+  ~ResidueBuffer() { std::free(seq_.residues); }
+
+ private:
+  CSequence_Mol& seq_;
+};
+
+int abort_run(int code) {
+  good_bye_on_error(code);
+  return code;
+}
+
+int write_failed(const OutputStream& stream) {
+  stream.report_write_error();
+  return abort_run(EXIT_WRITE_ERROR);
+}
+
+// Opening the report or the masked file truncates it, so neither may be the
+// input, and the two must not be one file written through two streams.
+bool output_files_are_safe(const std::string& masked_name) {
+  FileIdentity input = identify_file(global_input_filename);
+  bool to_standard_output = global_output_filename.empty();
+  FileIdentity report = to_standard_output ? identify_stream(stdout) : identify_file(global_output_filename);
+  const char* report_name = to_standard_output ? "(standard output)" : global_output_filename.c_str();
+  if (same_file(report, input)) {
+    std::fprintf(stderr,
+                 "Sorry! The output file\n   \"%s\"\nis the input file itself. Velkor does not overwrite its input.\n",
+                 report_name);
+    return false;
+  }
+  if (!global_mask_repeats) return true;
+  FileIdentity masked = identify_file(masked_name);
+  if (same_file(masked, input)) {
+    std::fprintf(stderr,
+                 "Sorry! The file for the masked sequences\n   \"%s\"\nis the input file itself. Velkor does not "
+                 "overwrite its input.\n",
+                 masked_name.c_str());
+    return false;
+  }
+  if (same_file(masked, report)) {
+    std::fprintf(stderr,
+                 "Sorry! The file for the masked sequences\n   \"%s\"\nis the output file itself. The report and the "
+                 "masked sequences cannot share one file.\n",
+                 masked_name.c_str());
+    return false;
+  }
+  return true;
+}
+
+void write_headers(FILE* out) {
+  creator_message(stderr, "");
+  print_search_parameters(stderr, "");
+  std::fputs(
+      "\n\nSearch progress:\n\nTime     - SeqNr - PatLen - Seq-Name\n"
+      "------------------------------------------------------------------------\n",
+      stderr);
+  std::fflush(stderr);
+
+  creator_message(out, "# ");
+  print_search_parameters(out, "# ");
+  print_output_format(out, "# ");
+}
+
+int read_failed(FastaResult result, const CFile& input, unsigned record_number) {
+  switch (result) {
+    case FastaResult::RECORD_TOO_LONG:
+      std::fprintf(stderr,
+                   "\n\nSorry! Record number %u of the input file is longer than %u residues,\n"
+                   "the longest record this version can handle.\n",
+                   record_number, longest_record);
+      return abort_run(EXIT_RECORD_TOO_LONG);
+    case FastaResult::OUT_OF_MEMORY:
+      std::fprintf(stderr, "\n\nSorry! There is not enough memory to hold record number %u of the input file.\n",
+                   record_number);
+      return abort_run(EXIT_RECORD_TOO_LONG);
+    default:
+      std::fprintf(stderr,
+                   "\n\nAn error occurred while reading the input file. It might not be a valid fasta file.\n"
+                   "File position: line %u\n",
+                   input.line);
+      std::fflush(stderr);
+      return EXIT_BAD_FASTA;
+  }
+}
+
+// Searches one record and writes its report block and masked copy.
+void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, FILE* masked) {
+  CSearchController controller(record_number, seq);
+  CsatContainer* result = &controller.imperfect_sats;
+  switch (global_search_mode) {
+    case SEARCH_EXACT:
+      controller.exact_search_2();
+      result = &controller.exact_sats;
+      break;
+    case SEARCH_EXTEND_EXACT:
+      controller.search_exact_and_extend_to_imperfect_repeats();
+      break;
+    default:
+      controller.complete_imperfect_search(out);
+      break;
+  }
+  controller.remove_hidden(*result);
+  controller.report_SATList(out, result->sats);
+  if (masked) write_masked_record(masked, seq, result->sats);
+}
+
+int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, OutputStream& masked) {
+  unsigned record_number = 0;
+  while (!input.at_end()) {
+    ++record_number;
+    seq.name.clear();
+    seq.length = 0;
+    FastaResult result = read_fasta_record(input, seq);
+    if (result != FastaResult::RECORD) return read_failed(result, input, record_number);
+    // Records outside the range are still read, so that the whole file is validated.
+    if (record_number < global_sequence_from || record_number > global_sequence_to) continue;
+
+    report_status(record_number, seq.name.c_str(), global_min_unit_length);
+    update_report_time();
+    search_record(record_number, seq, out.file(), masked.file());
+    // Stop at once on a full disk rather than search on for nothing.
+    if (!out.flush()) return write_failed(out);
+    if (!masked.written_so_far()) return write_failed(masked);
+  }
+  return EXIT_OK;
+}
+
+}  // namespace
+
+int run_velkor(int argc, char** argv) {
+  CSequence_Mol sequence;
+  ResidueBuffer residue_buffer(sequence);
+  auto input = std::make_unique<CFile>();  // too large for the stack
+  time_analysis_started = std::time(nullptr);
+
+  velkor_welcome(stderr);
+  std::fflush(stderr);
+
+  int code = read_and_init_parameters(argc, argv);
+  if (code != EXIT_OK) return abort_run(code);
+
+  input->open(global_input_filename.c_str());
+  if (input->failed()) {
+    std::fprintf(stderr, "Sorry! The input file \n   \"%s\"\ncould not be opened. I guess it does not exist.\n",
+                 global_input_filename.c_str());
+    return abort_run(EXIT_INPUT_NOT_OPENABLE);
+  }
+
+  std::string masked_name = global_input_filename + ".masked";
+  if (!output_files_are_safe(masked_name)) return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
+
+  OutputStream out("output file");
+  if (global_output_filename.empty()) {
+    out.use_standard_output();
+  } else if (!out.open(global_output_filename)) {
+    std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nas output file.\n", global_output_filename.c_str());
+    return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
+  }
+
+  write_headers(out.file());
+  if (!out.flush()) return write_failed(out);
+
+  OutputStream masked("file for the masked sequences");
+  if (global_mask_repeats && !masked.open(masked_name)) {
+    std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nfor the masked sequences.\n", masked_name.c_str());
+    return abort_run(EXIT_MASKED_NOT_OPENABLE);
+  }
+
+  code = search_records(*input, sequence, out, masked);
+  if (code != EXIT_OK) return code;
+
+  input->close();
+  if (!masked.close()) return write_failed(masked);
+  report_finished(out.file());
+  if (!out.close()) return write_failed(out);
+  good_bye();
+  return EXIT_OK;
+}

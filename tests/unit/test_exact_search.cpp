@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "config/parameters.h"
+#include "search/CSearchController.h"
+#include "search_test_sequence.h"
+
+namespace {
+
+// What a record says, in offsets, so that results compare as plain values.
+struct Found {
+  long begin, end, unit_begin, unit_end, forward, backward;
+  int score, Ns;
+  bool operator==(const Found& o) const {
+    return begin == o.begin && end == o.end && unit_begin == o.unit_begin && unit_end == o.unit_end &&
+           forward == o.forward && backward == o.backward && score == o.score && Ns == o.Ns;
+  }
+};
+
+std::ostream& operator<<(std::ostream& os, const Found& f) {
+  return os << "[" << f.begin << "," << f.end << ") unit [" << f.unit_begin << "," << f.unit_end << ") fwd "
+            << f.forward << " bwd " << f.backward << " score " << f.score << " Ns " << f.Ns;
+}
+
+Found found(const Csat& s, const char* base) {
+  return {s.sat_begin - base,        s.sat_end - base,           s.unit_begin - base, s.unit_end - base,
+          s.unit_pos_forward - base, s.unit_pos_backward - base, s.score,             s.Ns};
+}
+
+void set_search_parameters(unsigned min_k, unsigned max_k, int min_score, float score_b) {
+  init_param();
+  global_search_mode = SEARCH_EXACT;
+  global_min_unit_length = min_k;
+  global_max_unit_length = max_k;
+  global_min_score = min_score;
+  global_min_score_a = 0;
+  global_min_score_bx = score_b;
+  CSearchController::discard_tables();
+}
+
+std::vector<Found> exact_search(const std::string& residues) {
+  TestSequence seq(residues);
+  CSearchController controller(1, seq.mol);
+  controller.exact_search_2();
+  std::vector<Found> result;
+  for (const Csat* s : controller.exact_sats.sats) result.push_back(found(*s, seq.mol.residues));
+  return result;
+}
+
+// The search as the rules state it, one step at a time and with no shortcut:
+// every start is grown afresh, the N's and letters of every unit copy are
+// looked at anew. Slow, and there to be obviously right.
+class ReferenceExactSearch {
+ public:
+  explicit ReferenceExactSearch(const std::string& s) : s_(s), n_(static_cast<long>(s.size())) {}
+
+  std::vector<Found> run() {
+    std::vector<Found> result;
+    long first_k = std::max<long>(1, global_min_unit_length);
+    long last_k = std::min<long>(global_max_unit_length, n_);
+    if (first_k == 1 && last_k >= 1) {
+      long p = skip_N(0);
+      while (p + 1 < n_) {
+        Found f = grow(p, 1);
+        long q = p + 1;
+        if (accepted(f, 1)) {
+          result.push_back(f);
+          q = f.end;
+        }
+        p = skip_N(q);
+      }
+    }
+    std::vector<bool> covered(static_cast<std::size_t>(n_), false);
+    auto open = [&](long x) { return x < 0 || x >= n_ || !covered[static_cast<std::size_t>(x)]; };
+    for (long k = std::max<long>(2, first_k); k <= last_k; ++k) {
+      for (long i = 0; i + k < n_; ++i) {
+        if (!((open(i) && (open(i + k - 1) || open(i + k))) || (open(i - 1) && open(i + k - 1)))) continue;
+        const std::string unit = s_.substr(static_cast<std::size_t>(i), static_cast<std::size_t>(k));
+        if (unit.find('N') != std::string::npos) continue;
+        if (unit == std::string(unit.size(), unit[0])) continue;
+        Found f = grow(i, k);
+        if (!accepted(f, k)) continue;
+        if (f.score >= CSearchController::minScores_user[k] &&
+            f.end - f.begin >= CSearchController::minLengths_user[k]) {
+          for (long x = f.begin; x < f.end; ++x) covered[static_cast<std::size_t>(x)] = true;
+        }
+        result.push_back(f);
+      }
+    }
+    std::stable_sort(result.begin(), result.end(), [](const Found& a, const Found& b) {
+      return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+    });
+    return result;
+  }
+
+ private:
+  const std::string& s_;
+  long n_;
+
+  char at(long x) const { return s_[static_cast<std::size_t>(x)]; }
+  long skip_N(long p) const {
+    while (p < n_ && at(p) == 'N') ++p;
+    return p;
+  }
+  bool bridging() const { return global_Ns_allowed_in_a_row > 0 && !global_treat_Ns_as_missense; }
+  static bool accepted(const Found& f, long k) {
+    return f.score >= CSearchController::minScores[k] && f.end - f.begin >= CSearchController::minLengths[k];
+  }
+
+  Found grow(long p, long k) const {
+    long b = p, e = p + k, fwd = 0, bwd = k - 1;  // unit positions as offsets into the unit
+    int score = 0, Ns = 0;
+    for (;;) {
+      if (e == n_) break;
+      if (at(e) == at(p + fwd)) {
+        ++e, ++score, fwd = (fwd + 1) % k;
+      } else if (at(e) == 'N' && bridging()) {
+        long m = 0;
+        while (e + m < n_ && at(e + m) == 'N') ++m;
+        if (m > global_Ns_allowed_in_a_row) break;
+        e += m, Ns += static_cast<int>(m), fwd = (fwd + m) % k;
+      } else {
+        break;
+      }
+    }
+    for (;;) {
+      if (b == 0) break;
+      if (at(b - 1) == at(p + bwd)) {
+        --b, ++score, bwd = (bwd + k - 1) % k;
+      } else if (at(b - 1) == 'N' && bridging()) {
+        long m = 0;
+        while (b - m > 0 && at(b - m - 1) == 'N') ++m;
+        if (m > global_Ns_allowed_in_a_row) break;
+        b -= m, Ns += static_cast<int>(m), bwd = ((bwd - m) % k + k) % k;
+      } else {
+        break;
+      }
+    }
+    while (at(e - 1) == 'N') --e, fwd = (fwd + k - 1) % k, --Ns;
+    while (at(b) == 'N') ++b, bwd = (bwd + 1) % k, --Ns;
+    return {b, e, p, p + k, p + fwd, p + bwd, score, Ns};
+  }
+};
+
+// Random DNA with planted perfect repeats, runs of equal letters and N runs:
+// the material on which the shortcuts of the search could go wrong.
+std::string random_genome(std::mt19937& rng, std::size_t length) {
+  static const char letters[] = "ACGT";
+  std::string s;
+  while (s.size() < length) {
+    switch (rng() % 5) {
+      case 0:
+      case 1:
+        for (int j = static_cast<int>(rng() % 8); j >= 0; --j) s += letters[rng() % 4];
+        break;
+      case 2: {
+        std::string unit;
+        for (int j = static_cast<int>(1 + rng() % 7); j > 0; --j) unit += letters[rng() % 4];
+        std::size_t len = unit.size() * (1 + rng() % 6) + rng() % unit.size();
+        for (std::size_t j = 0; j < len; ++j) s += unit[j % unit.size()];
+        break;
+      }
+      case 3:
+        s += std::string(1 + rng() % 12, letters[rng() % 4]);
+        break;
+      default:
+        s += std::string(1 + rng() % 4, 'N');
+        break;
+    }
+  }
+  s.resize(length);
+  return s;
+}
+
+class ExactSearch : public ::testing::Test {
+ protected:
+  void SetUp() override { set_search_parameters(1, 6, 6, 1.0f); }
+  void TearDown() override { CSearchController::discard_tables(); }
+};
+
+TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
+  struct Setting {
+    unsigned min_k, max_k;
+    int min_score;
+    int Ns_in_a_row;
+    bool Ns_as_missense;
+    bool intern_thresholds;  // as the seed search of the extending mode runs it
+  };
+  const Setting settings[] = {
+      {1, 6, 6, 4, false, false}, {1, 6, 2, 4, false, false}, {2, 9, 3, 2, false, false},
+      {1, 4, 20, 4, false, false}, {1, 6, 6, 0, false, false}, {1, 6, 6, 4, true, false},
+      {3, 5, 4, 1, false, false},  {1, 8, 12, 4, false, true}, {1, 3, 1, 30, false, false},
+  };
+  std::mt19937 rng(20240611);
+  for (const Setting& st : settings) {
+    set_search_parameters(st.min_k, st.max_k, st.min_score, 1.0f);
+    global_Ns_allowed_in_a_row = st.Ns_in_a_row;
+    global_treat_Ns_as_missense = st.Ns_as_missense;
+    for (int round = 0; round < 40; ++round) {
+      std::string s = random_genome(rng, rng() % 400);
+      TestSequence seq(s);
+      CSearchController controller(1, seq.mol);
+      if (st.intern_thresholds) {
+        CSearchController::minScores = CSearchController::minScores_intern;
+        CSearchController::minLengths = CSearchController::minLengths_intern;
+      }
+      std::vector<Found> expected = ReferenceExactSearch(s).run();
+      controller.exact_search_2();
+      std::vector<Found> actual;
+      for (const Csat* r : controller.exact_sats.sats) actual.push_back(found(*r, seq.mol.residues));
+      ASSERT_EQ(actual, expected) << "sequence " << s << " unit lengths " << st.min_k << ".." << st.max_k;
+    }
+  }
+}
+
+TEST_F(ExactSearch, StretchIsFoundOnceWithItsShortestUnit) {
+  set_search_parameters(2, 2, 6, 0.0f);
+  std::vector<Found> r = exact_search("ACACACAC");
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0], (Found{0, 8, 0, 2, 0, 1, 6, 0}));
+
+  // ACAC is a multiple of AC: the marks keep it from being found again.
+  set_search_parameters(2, 6, 6, 0.0f);
+  r = exact_search("GACACACACACACG");
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].begin, 1);
+  EXPECT_EQ(r[0].end, 13);
+}
+
+TEST_F(ExactSearch, SingleLetterUnitsOnlyWithUnitLengthOne) {
+  set_search_parameters(2, 5, 1, 0.0f);
+  EXPECT_TRUE(exact_search("AAAAAA").empty());
+  set_search_parameters(1, 5, 1, 0.0f);
+  std::vector<Found> r = exact_search("AAAAAA");
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].begin, 0);
+  EXPECT_EQ(r[0].end, 6);
+  EXPECT_EQ(r[0].score, 5);
+}
+
+TEST_F(ExactSearch, ShortNRunsAreBridgedInPhase) {
+  set_search_parameters(2, 2, 3, 0.0f);
+  global_Ns_allowed_in_a_row = 2;
+  std::vector<Found> r = exact_search("ACNCAC");
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0], (Found{0, 6, 0, 2, 0, 1, 3, 1}));
+
+  // The N stands for the A, so the A after it meets the expected C.
+  set_search_parameters(2, 2, 0, 0.0f);
+  global_Ns_allowed_in_a_row = 2;
+  r = exact_search("ACNACAC");
+  ASSERT_FALSE(r.empty());
+  EXPECT_EQ(r[0], (Found{0, 2, 0, 2, 0, 1, 0, 0}));
+  EXPECT_EQ(r.back().begin, 3);
+  EXPECT_EQ(r.back().end, 7);
+
+  global_min_score = 1;
+  CSearchController::discard_tables();
+  EXPECT_EQ(exact_search("ACNNNACACAC").front().begin, 5) << "three N are one too many";
+  global_Ns_allowed_in_a_row = 0;
+  EXPECT_EQ(exact_search("ACNCACAC").front().begin, 3);
+  global_Ns_allowed_in_a_row = 2;
+  global_treat_Ns_as_missense = true;
+  EXPECT_EQ(exact_search("ACNCACAC").front().begin, 3);
+}
+
+TEST_F(ExactSearch, NAtTheEdgesIsTrimmedAndNotCounted) {
+  set_search_parameters(2, 2, 4, 0.0f);
+  global_Ns_allowed_in_a_row = 4;
+  std::vector<Found> r = exact_search("NNACACACNN");
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].begin, 2);
+  EXPECT_EQ(r[0].end, 8);
+  EXPECT_EQ(r[0].Ns, 0);
+  EXPECT_EQ(r[0].score, 4);
+  // The unit positions follow the trimmed edges: A is expected after the end,
+  // C before the start.
+  EXPECT_EQ(r[0].forward, 2);
+  EXPECT_EQ(r[0].backward, 3);
+}
+
+TEST_F(ExactSearch, RecordsWithoutRoomForARepeatYieldNothing) {
+  set_search_parameters(1, 6, 1, 0.0f);
+  for (const char* s : {"", "A", "N", "NNNNNNN", "NA", "AN", "NAN", "NNANN"}) {
+    EXPECT_TRUE(exact_search(s).empty()) << s;
+  }
+  // Two residues are the shortest repeat there is.
+  EXPECT_EQ(exact_search("NAAN").size(), 1u);
+}
+
+TEST_F(ExactSearch, HugeLargestUnitLengthStopsAtTheSequenceLength) {
+  set_search_parameters(1, 4294967295u, 1, 0.0f);
+  std::vector<Found> r = exact_search("ACGTACGTAC");
+  ASSERT_FALSE(r.empty());
+  EXPECT_EQ(r.front(), (Found{0, 10, 0, 4, 2, 3, 6, 0}));
+}
+
+TEST_F(ExactSearch, SortedByStartThenEndKeepingDiscoveryOrder) {
+  // With the internal thresholds weak stretches do not block later starts,
+  // so one stretch is found from several starts with the same extent.
+  set_search_parameters(1, 3, 100, 0.0f);
+  TestSequence seq("GGACACACTTT");
+  CSearchController controller(1, seq.mol);
+  CSearchController::minScores = CSearchController::minScores_intern;
+  CSearchController::minLengths = CSearchController::minLengths_intern;
+  controller.exact_search_2();
+  std::vector<Found> r;
+  for (const Csat* s : controller.exact_sats.sats) r.push_back(found(*s, seq.mol.residues));
+  ASSERT_EQ(r.size(), 5u);
+  for (std::size_t j = 0; j < r.size(); ++j) {
+    EXPECT_EQ(r[j].begin, 2);
+    EXPECT_EQ(r[j].end, 8);
+    EXPECT_EQ(r[j].unit_begin, static_cast<long>(2 + j)) << "in the order found";
+  }
+}
+
+TEST_F(ExactSearch, RejectedCandidatesDoNotDrainThePool) {
+  set_search_parameters(1, 6, 6, 1.0f);
+  std::size_t pool_before = sat_alloc.free_list.size();
+  {
+    TestSequence seq("ACGTTGCAACGGTCCA");
+    CSearchController controller(1, seq.mol);
+    controller.exact_search_2();
+    EXPECT_TRUE(controller.exact_sats.sats.empty());
+  }
+  EXPECT_LE(sat_alloc.free_list.size(), pool_before + 1);
+  EXPECT_GE(sat_alloc.free_list.size(), pool_before);
+}
+
+}  // namespace

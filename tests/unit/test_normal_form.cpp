@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "repeats/CDnaString.h"
+#include "repeats/prime_factors.h"
+
+namespace {
+
+CDnaString dna(const std::string& text) {
+  CDnaString s;
+  s.assign(text.data(), static_cast<unsigned>(text.size()));
+  return s;
+}
+
+std::string text_of(const CDnaString& s) { return std::string(s.data, s.length); }
+
+struct NormalForm {
+  std::string rotation;
+  bool rotation_periodic;
+  std::string with_reverse_complement;
+  bool reverse_complement_periodic;
+};
+
+NormalForm normal_forms(const std::string& unit_text) {
+  const CDnaString unit = dna(unit_text);
+  CDnaString rotation;
+  CDnaString both;
+  NormalForm result;
+  result.rotation_periodic = rotation.setToMinCyclicPermOf(unit);
+  result.reverse_complement_periodic = both.setToMinAlphaRepModRevCompAndCyclicPermOf(unit);
+  result.rotation = text_of(rotation);
+  result.with_reverse_complement = text_of(both);
+  EXPECT_EQ(text_of(unit), unit_text) << "the unit itself must not change";
+  return result;
+}
+
+// The definition itself: every rotation compared with every other.
+NormalForm by_definition(const std::string& unit) {
+  auto smallest = [](const std::string& s, bool* periodic) {
+    std::string best = s;
+    *periodic = false;
+    for (size_t k = 1; k < s.size(); ++k) {
+      std::string rotation = s.substr(k) + s.substr(0, k);
+      if (rotation == s) *periodic = true;
+      if (rotation < best) best = rotation;
+    }
+    return best;
+  };
+  std::string reverse_complement;
+  for (auto it = unit.rbegin(); it != unit.rend(); ++it) {
+    const char c = *it;
+    reverse_complement += c == 'A' ? 'T' : c == 'C' ? 'G' : c == 'G' ? 'C' : c == 'T' ? 'A' : 'N';
+  }
+  NormalForm result;
+  result.rotation = smallest(unit, &result.rotation_periodic);
+  result.with_reverse_complement =
+      std::min(result.rotation, smallest(reverse_complement, &result.reverse_complement_periodic));
+  return result;
+}
+
+}  // namespace
+
+TEST(NormalForm, ListedUnits) {
+  struct Case {
+    const char* unit;
+    const char* rotation;
+    const char* with_reverse_complement;
+    bool periodic;
+  };
+  const Case cases[] = {
+      {"CA", "AC", "AC", false},     {"GT", "GT", "AC", false},       {"AAG", "AAG", "AAG", false},
+      {"CTT", "CTT", "AAG", false},  {"ACGT", "ACGT", "ACGT", false}, {"GATC", "ATCG", "ATCG", false},
+      {"ATAT", "ATAT", "ATAT", true}, {"AAA", "AAA", "AAA", true},    {"AA", "AA", "AA", true},
+      {"A", "A", "A", false},        {"T", "T", "A", false},          {"C", "C", "C", false},
+      {"G", "G", "C", false},        {"N", "N", "N", false},          {"ANT", "ANT", "ANT", false},
+      {"ACGACG", "ACGACG", "ACGACG", true}, {"TGTGTG", "GTGTGT", "ACACAC", true},
+  };
+  for (const Case& c : cases) {
+    const NormalForm form = normal_forms(c.unit);
+    EXPECT_EQ(form.rotation, c.rotation) << c.unit;
+    EXPECT_EQ(form.with_reverse_complement, c.with_reverse_complement) << c.unit;
+    EXPECT_EQ(form.rotation_periodic, c.periodic) << c.unit;
+    EXPECT_EQ(form.reverse_complement_periodic, c.periodic) << c.unit;
+  }
+}
+
+// The linear-time rotation search against the definition, for every unit of
+// up to seven letters over A, C, G, N, T and, for more ways of being
+// periodic, every unit of eight to fourteen letters over A and C.
+TEST(NormalForm, AgreesWithDefinitionOnAllShortUnits) {
+  auto check_all = [](const char* letters, unsigned base, unsigned min_length, unsigned max_length) {
+    for (unsigned length = min_length; length <= max_length; ++length) {
+      std::string unit(length, 'A');
+      unsigned long combinations = 1;
+      for (unsigned i = 0; i < length; ++i) combinations *= base;
+      for (unsigned long code = 0; code < combinations; ++code) {
+        unsigned long rest = code;
+        for (unsigned i = 0; i < length; ++i, rest /= base) unit[i] = letters[rest % base];
+        const NormalForm got = normal_forms(unit);
+        const NormalForm want = by_definition(unit);
+        ASSERT_EQ(got.rotation, want.rotation) << unit;
+        ASSERT_EQ(got.rotation_periodic, want.rotation_periodic) << unit;
+        ASSERT_EQ(got.with_reverse_complement, want.with_reverse_complement) << unit;
+        ASSERT_EQ(got.reverse_complement_periodic, want.rotation_periodic) << unit;
+      }
+    }
+  };
+  check_all("ACGNT", 5, 1, 7);
+  check_all("AC", 2, 8, 14);
+}
+
+TEST(NormalForm, LongUnitsAndSelfAssignment) {
+  std::string unit = std::string(20000, 'A') + "C";  // worst case for a quadratic search
+  unit = unit.substr(7) + unit.substr(0, 7);
+  NormalForm form = normal_forms(unit);
+  EXPECT_EQ(form.rotation, std::string(20000, 'A') + "C");
+  EXPECT_FALSE(form.rotation_periodic);
+
+  CDnaString s = dna("TGCA");
+  EXPECT_FALSE(s.setToMinAlphaRepModRevCompAndCyclicPermOf(s));
+  EXPECT_EQ(text_of(s), "ATGC");
+  EXPECT_FALSE(s.setToMinCyclicPermOf(s));
+  EXPECT_EQ(text_of(s), "ATGC");
+}
+
+TEST(PrimeFactors, TableRows) {
+  const std::array<int, 6> none{};
+  EXPECT_EQ(primeFactors[0], none);
+  EXPECT_EQ(primeFactors[1], none);
+  EXPECT_EQ(primeFactors[2], none);
+  EXPECT_EQ(primeFactors[9973], none);
+  EXPECT_EQ(primeFactors[4], (std::array<int, 6>{2}));
+  EXPECT_EQ(primeFactors[6], (std::array<int, 6>{2, 3}));
+  EXPECT_EQ(primeFactors[30], (std::array<int, 6>{2, 3, 5}));
+  EXPECT_EQ(primeFactors[2310], (std::array<int, 6>{2, 3, 5, 7, 11}));
+  EXPECT_EQ(primeFactors[10000], (std::array<int, 6>{2, 5}));
+  for (const auto& row : primeFactors) EXPECT_EQ(row[5], 0);
+}
+
+TEST(PrimeFactors, EqualPieces) {
+  auto splits = [](const std::string& unit) {
+    return unit_splits_into_equal_pieces(unit.data(), static_cast<unsigned>(unit.size()));
+  };
+  EXPECT_TRUE(splits("ATAT"));
+  EXPECT_FALSE(splits("ATG"));
+  EXPECT_TRUE(splits("ATGATG"));
+  EXPECT_TRUE(splits("ACACAC"));
+  EXPECT_FALSE(splits("ACAACT"));
+  EXPECT_FALSE(splits("A"));
+  EXPECT_FALSE(splits("AAA"));  // one letter a prime number of times: not tested
+
+  // Beyond the table the answer must be the same as within it.
+  const std::string piece = "ACGTTGCAAGT";  // 11 letters
+  std::string unit;
+  for (int i = 0; i < 1001; ++i) unit += piece;  // 11011 = 7 * 11^2 * 13
+  EXPECT_TRUE(splits(unit));
+  unit.back() = 'A';
+  EXPECT_FALSE(splits(unit));
+  const std::string half = std::string(5003, 'C') + std::string(5003, 'G');  // 10006 per half
+  EXPECT_TRUE(splits(half + half));  // 20012 = 2^2 * 5003
+  EXPECT_FALSE(splits(half + std::string(10006, 'T')));
+  // A prime length beyond the table splits into no pieces.
+  EXPECT_FALSE(splits(std::string(10007, 'A')));
+  // 10041 = 3 * 3347: three pieces, or 3347 pieces found after trial division.
+  std::string three;
+  const std::string third = std::string(3346, 'A') + "C";
+  for (int i = 0; i < 3; ++i) three += third;
+  EXPECT_TRUE(splits(three));
+  std::string by_3347;
+  for (int i = 0; i < 3347; ++i) by_3347 += "ACG";
+  EXPECT_TRUE(splits(by_3347));
+}

@@ -1,0 +1,331 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "config/parameters.h"
+#include "driver/CSequence_Mol.h"
+#include "repeats/Csat.h"
+#include "search/CSearchController.h"
+
+namespace {
+
+std::string repeated(const std::string& unit, unsigned times) {
+  std::string s;
+  for (unsigned i = 0; i < times; ++i) s += unit;
+  return s;
+}
+
+class Report : public ::testing::Test {
+ protected:
+  void SetUp() override { init_param(); }
+  void TearDown() override { init_param(); }
+
+  void use_sequence(const std::string& name, const std::string& residues) {
+    text = residues;
+    seq.name = name;
+    seq.residues = &text[0];
+    seq.length = static_cast<unsigned>(text.size());
+  }
+
+  // The repeat from start to end (1-based, inclusive) whose unit is the unit
+  // length residues at unit_start, as a search would leave it after growing
+  // from that unit copy in both directions.
+  Csat& repeat(unsigned start, unsigned end, unsigned unit_length, unsigned unit_start = 0) {
+    if (unit_start == 0) unit_start = start;
+    const char* unit = seq.residues + unit_start - 1;
+    Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
+    sat->sat_begin = seq.residues + start - 1;
+    sat->sat_end = seq.residues + end;
+    const unsigned before = unit_start - start;  // residues left of the unit copy
+    sat->unit_pos_backward = unit + (unit_length - 1 + unit_length - before % unit_length) % unit_length;
+    owned.sats.push_back(sat);
+    return *sat;
+  }
+
+  // Adds an alignment error at a 1-based position inside the repeat.
+  static void error_at(Csat& sat, unsigned position, char kind) {
+    sat.missense.push_back({sat.sat_begin + position - 1, kind});
+    (kind == 'M' ? sat.mismatches : kind == 'I' ? sat.insertions : sat.deletions)++;
+  }
+
+  template <typename Write>
+  static std::string captured(Write write) {
+    FILE* out = std::tmpfile();
+    write(out);
+    std::fflush(out);
+    std::string written;
+    std::rewind(out);
+    for (int c; (c = std::fgetc(out)) != EOF;) written += static_cast<char>(c);
+    std::fclose(out);
+    return written;
+  }
+
+  std::string entry(Csat& sat) {
+    return captured([&](FILE* out) { sat.report_sat(out, seq); });
+  }
+
+  std::string block() {
+    CSearchController controller(1, seq);
+    return captured([&](FILE* out) { controller.report_SATList(out, owned.sats); });
+  }
+
+  CSequence_Mol seq;
+  std::string text;
+  CsatContainer owned{&sat_alloc};
+};
+
+TEST_F(Report, VelkorFormatLine) {
+  global_print_sat_mode = 0;
+  global_print_sat_seq_mode = 0;
+  use_sequence("s", std::string(100, 'G') + repeated("AC", 10) + "GG");
+  Csat& sat = repeat(101, 120, 2);
+  sat.score = 18;
+  EXPECT_EQ(entry(sat),
+            "    dinucleotide       101 :       120 |     20 bp |     20 BP |     18 pt | 100.000 % | unit AC\n");
+}
+
+TEST_F(Report, ExtendedFormatWithAndWithoutNColumn) {
+  global_print_sat_seq_mode = 0;
+  use_sequence("s", std::string(100, 'G') + repeated("AC", 30) + "GG");
+  Csat& sat = repeat(101, 160, 2);
+  sat.score = 44;
+  error_at(sat, 20, 'M');
+  error_at(sat, 41, 'I');
+  EXPECT_EQ(entry(sat),
+            "    dinucleotide       101 :       160 |     60 bp |     59 BP |     44 pt |  96.610 % |   1 mis |   1 ins "
+            "|   0 del |   0 N |  unit AC\n"
+            "Missense: (20,M),(41,I),\n");
+
+  global_treat_Ns_as_missense = true;
+  EXPECT_EQ(entry(sat),
+            "    dinucleotide       101 :       160 |     60 bp |     59 BP |     44 pt |  96.610 % |   1 mis |   1 ins "
+            "|   0 del |  unit AC\n"
+            "Missense: (20,M),(41,I),\n");
+
+  Csat& clean = repeat(101, 110, 2);
+  EXPECT_EQ(entry(clean).substr(entry(clean).find('\n')), "\nMissense: \n");
+}
+
+TEST_F(Report, WorkedBlock) {
+  global_N_and_perfection_mode = 0;
+  use_sequence("s1", "GGACACACACACTCACACACACGGTTAATT");
+  Csat& sat = repeat(3, 22, 2);
+  sat.score = 11;
+  error_at(sat, 11, 'M');
+  EXPECT_EQ(block(),
+            ">s1\n"
+            "sequence length: 30\n"
+            "    dinucleotide         3 :        22 |     20 bp |     20 BP |     11 pt |  95.000 % |   1 mis |   0 ins "
+            "|   0 del |   0 N |  unit AC\n"
+            "Missense: (11,M),\n"
+            "ACACACACACTCACACACAC\n"
+            "|||||||||| |||||||||\n"
+            "ACACACACACACACACACAC\n"
+            "# Analysis of sequence \"s1\" completed.\n");
+}
+
+TEST_F(Report, BlockWithoutRepeatsAndInListOrder) {
+  use_sequence("empty one", "");
+  EXPECT_EQ(block(), ">empty one\nsequence length: 0\n# Analysis of sequence \"empty one\" completed.\n");
+
+  global_print_sat_mode = 2;
+  global_print_sat_seq_mode = 0;
+  use_sequence("two", "ACACACGTGTGTGT");
+  repeat(7, 14, 2);
+  repeat(1, 6, 2);
+  EXPECT_EQ(block(),
+            ">two\nsequence length: 14\n"
+            "dinucleotide 7 : 14 -- length 8 score 0 perfection 100 unit AC\n"
+            "dinucleotide 1 : 6 -- length 6 score 0 perfection 100 unit AC\n"
+            "# Analysis of sequence \"two\" completed.\n");
+}
+
+TEST_F(Report, SputnikFormat) {
+  global_print_sat_mode = 2;
+  global_print_sat_seq_mode = 0;
+  use_sequence("s", std::string(10, 'T') + repeated("AC", 150));
+
+  // The length column is the normalised length.
+  Csat& deletions = repeat(11, 30, 2);
+  error_at(deletions, 5, 'D');
+  error_at(deletions, 9, 'D');
+  deletions.score = 4;
+  EXPECT_EQ(entry(deletions), "dinucleotide 11 : 30 -- length 22 score 4 perfection 91 unit AC\n");
+
+  // The perfection is rounded half up: 7/8 and 199/200.
+  Csat& eighths = repeat(11, 18, 2);
+  error_at(eighths, 4, 'M');
+  EXPECT_EQ(entry(eighths), "dinucleotide 11 : 18 -- length 8 score 0 perfection 88 unit AC\n");
+  Csat& half_up = repeat(11, 210, 2);
+  error_at(half_up, 4, 'M');
+  EXPECT_EQ(entry(half_up), "dinucleotide 11 : 210 -- length 200 score 0 perfection 100 unit AC\n");
+  Csat& down = repeat(11, 210, 2);
+  down.Ns = 1;
+  error_at(down, 4, 'M');
+  EXPECT_EQ(entry(down), "dinucleotide 11 : 210 -- length 200 score 0 perfection 99 unit AC\n");
+
+  use_sequence("s", repeated("ACGTTGC", 3));
+  EXPECT_EQ(entry(repeat(1, 21, 7)), "7-nucleotide 1 : 21 -- length 21 score 0 perfection 100 unit AACGTGC\n");
+}
+
+TEST_F(Report, NameFieldIsSixteenColumns) {
+  global_print_sat_mode = 0;
+  global_print_sat_seq_mode = 0;
+  global_report_unit_mode = 0;
+  use_sequence("s", "AAAAAAAAAA" + repeated("ACGTTGC", 3) + repeated("ACGTTGCAAC", 2) + repeated("ACGTTT", 2));
+  EXPECT_EQ(entry(repeat(1, 10, 1)),
+            "  mononucleotide         1 :        10 |     10 bp |     10 BP |      0 pt | 100.000 % | unit A\n");
+  EXPECT_EQ(entry(repeat(11, 31, 7)),
+            "    7-nucleotide        11 :        31 |     21 bp |     21 BP |      0 pt | 100.000 % | unit ACGTTGC\n");
+  EXPECT_EQ(entry(repeat(32, 51, 10)),
+            "   10-nucleotide        32 :        51 |     20 bp |     20 BP |      0 pt | 100.000 % | unit ACGTTGCAAC\n");
+  EXPECT_EQ(entry(repeat(52, 63, 6)),
+            "  hexanucleotide        52 :        63 |     12 bp |     12 BP |      0 pt | 100.000 % | unit ACGTTT\n");
+  EXPECT_STREQ(repeat(11, 31, 7).get_repeat_name(), "7-nucleotide");
+  EXPECT_STREQ(repeat(52, 63, 6).get_repeat_name(), "hexanucleotide");
+}
+
+TEST_F(Report, UnitModes) {
+  global_print_sat_mode = 2;
+  global_print_sat_seq_mode = 0;
+  use_sequence("s", "CACACAGTGTGT");
+  Csat& ca = repeat(1, 6, 2);
+  Csat& gt = repeat(7, 12, 2);
+  const int modes[] = {0, 1, 2};
+  const char* ca_units[] = {"CA", "AC", "AC"};
+  const char* gt_units[] = {"GT", "GT", "AC"};
+  for (int i = 0; i < 3; ++i) {
+    global_report_unit_mode = modes[i];
+    EXPECT_EQ(entry(ca), std::string("dinucleotide 1 : 6 -- length 6 score 0 perfection 100 unit ") + ca_units[i] +
+                             "\n");
+    EXPECT_EQ(entry(gt), std::string("dinucleotide 7 : 12 -- length 6 score 0 perfection 100 unit ") +
+                             gt_units[i] + "\n");
+  }
+}
+
+TEST_F(Report, PeriodicUnitsAreLeftOut) {
+  use_sequence("s", repeated("ATAT", 3) + repeated("ATGATG", 2) + repeated("ACACAC", 2) + repeated("ATG", 3) +
+                        repeated("ACGACG", 2));
+  Csat& atat = repeat(1, 12, 4);
+  Csat& atgatg = repeat(13, 24, 6);
+  Csat& acacac = repeat(25, 36, 6);
+  Csat& atg = repeat(37, 45, 3);
+  Csat& acgacg = repeat(46, 57, 6);
+  for (int mode = 0; mode < 3; ++mode) {
+    global_report_unit_mode = mode;
+    EXPECT_EQ(entry(atat), "") << mode;
+    EXPECT_EQ(entry(atgatg), "") << mode;
+    EXPECT_EQ(entry(acacac), "") << mode;
+    EXPECT_EQ(entry(acgacg), "") << mode;
+    EXPECT_NE(entry(atg), "") << mode;
+  }
+}
+
+TEST_F(Report, ResiduesWithFlanks) {
+  global_print_sat_mode = 2;
+  global_print_sat_seq_mode = 1;
+  use_sequence("s", "GGTACACACTT");
+  Csat& middle = repeat(4, 9, 2);
+  const std::string line = "dinucleotide 4 : 9 -- length 6 score 0 perfection 100 unit AC\n";
+  EXPECT_EQ(entry(middle), line + "ACACAC\n");
+  global_flanking = 2;
+  EXPECT_EQ(entry(middle), line + "GT:ACACAC:TT\n");
+  global_flanking = 3;  // cut short on the right
+  EXPECT_EQ(entry(middle), line + "GGT:ACACAC:TT\n");
+  global_flanking = 2147483647;
+  EXPECT_EQ(entry(middle), line + "GGT:ACACAC:TT\n");
+
+  use_sequence("s", "ACACAC");
+  EXPECT_EQ(entry(repeat(1, 6, 2)),
+            "dinucleotide 1 : 6 -- length 6 score 0 perfection 100 unit AC\n:ACACAC:\n");
+}
+
+TEST_F(Report, AlignmentWithErrors) {
+  global_print_sat_mode = 2;
+  global_flanking = 2;
+  use_sequence("s", "GGACACTCACTT");
+  Csat& mismatch = repeat(3, 10, 2);
+  error_at(mismatch, 5, 'M');
+  const std::string line = "dinucleotide 3 : 10 -- length 8 score 0 perfection 88 unit AC\n";
+  EXPECT_EQ(entry(mismatch), line +
+                                 "GG:ACACTCAC:TT\n"
+                                 "   |||| |||   \n"
+                                 "   ACACACAC   \n");
+  global_flanking = 2147483647;  // flanks cut short by both sequence ends
+  EXPECT_EQ(entry(mismatch), line +
+                                 "GG:ACACTCAC:TT\n"
+                                 "   |||| |||   \n"
+                                 "   ACACACAC   \n");
+
+  global_flanking = 0;
+  global_print_sat_mode = 0;
+  use_sequence("s", "ACACCAC");
+  Csat& deletion = repeat(1, 7, 2);
+  error_at(deletion, 5, 'D');
+  const std::string del = entry(deletion);
+  EXPECT_EQ(del.substr(del.find('\n') + 1), "ACAC-CAC\n|||| |||\nACACACAC\n");
+
+  use_sequence("s", "ACACGACAC");
+  Csat& insertion = repeat(1, 9, 2);
+  error_at(insertion, 5, 'I');
+  const std::string ins = entry(insertion);
+  EXPECT_EQ(ins.substr(ins.find('\n') + 1), "ACACGACAC\n|||| ||||\nACAC-ACAC\n");
+
+  // Two unit characters missing before the same residue, listed as sorted.
+  use_sequence("s", "ACGGACG");
+  Csat& two = repeat(1, 7, 3);
+  error_at(two, 4, 'D');
+  error_at(two, 4, 'D');
+  const std::string both = entry(two);
+  EXPECT_EQ(both.substr(both.find('\n') + 1), "ACG--GACG\n|||  ||||\nACGACGACG\n");
+
+  // A deletion and a mismatch at the same residue.
+  use_sequence("s", "ACGTCGACG");
+  Csat& mixed = repeat(1, 9, 3);
+  error_at(mixed, 4, 'D');
+  error_at(mixed, 4, 'M');
+  const std::string mix = entry(mixed);
+  EXPECT_EQ(mix.substr(mix.find('\n') + 1), "ACG-TCGACG\n|||  |||||\nACGACGACGA\n");
+}
+
+TEST_F(Report, AlignmentOfNs) {
+  global_print_sat_mode = 0;
+  use_sequence("s", "ACANACAC");
+  Csat& tolerated = repeat(1, 8, 2);
+  tolerated.Ns = 1;
+  const std::string t = entry(tolerated);
+  EXPECT_EQ(t.substr(t.find('\n') + 1), "ACANACAC\n|||*||||\nACACACAC\n");
+
+  Csat& as_mismatch = repeat(1, 8, 2);
+  error_at(as_mismatch, 4, 'M');
+  const std::string m = entry(as_mismatch);
+  EXPECT_EQ(m.substr(m.find('\n') + 1), "ACANACAC\n||| ||||\nACACACAC\n");
+}
+
+TEST_F(Report, AlignmentStartsAtTheUnitCharacterOfTheFirstResidue) {
+  // Grown to the left from the unit copy AC at residue 4: the repeat starts
+  // with C, the second unit character.
+  global_print_sat_mode = 2;
+  global_flanking = 1;
+  use_sequence("s", "GCACACAT");
+  Csat& sat = repeat(2, 7, 2, 4);
+  EXPECT_EQ(entry(sat),
+            "dinucleotide 2 : 7 -- length 6 score 0 perfection 100 unit AC\n"
+            "G:CACACA:T\n"
+            "  ||||||  \n"
+            "  CACACA  \n");
+}
+
+TEST_F(Report, EntriesNeverMetAreNotApplied) {
+  global_print_sat_mode = 0;
+  use_sequence("s", "ACACTCTC");
+  Csat& sat = repeat(1, 8, 2);
+  error_at(sat, 5, 'M');
+  error_at(sat, 3, 'M');  // out of order: blocks the rest of the list
+  error_at(sat, 7, 'M');
+  const std::string e = entry(sat);
+  EXPECT_EQ(e.substr(e.find('\n') + 1), "ACACTCTC\n|||| |||\nACACACAC\n");
+}
+
+}  // namespace
