@@ -8,10 +8,8 @@
 
 namespace {
 
-class Extension : public ::testing::Test {
+class Extension : public SearchTest {
  protected:
-  void SetUp() override { init_param(); }
-
   // Grows a one-unit seed [b, e) to the right, then to the left, then trims
   // flanking N's, as both imperfect searches do.
   static std::string extend(const std::string& residues, unsigned b, unsigned e) {
@@ -186,7 +184,7 @@ TEST_F(Extension, RandomRepeatsAlignConsistently) {
   std::mt19937 rng(12345);
   const char* letters = "ACGTN";
   for (int round = 0; round < 300; ++round) {
-    init_param();
+    fresh_defaults();
     global_mismatch_score = -2 - static_cast<int>(rng() % 6);
     global_indel_score = -2 - static_cast<int>(rng() % 6);
     global_maximum_recursion_depth = 1 + static_cast<int>(rng() % 6);
