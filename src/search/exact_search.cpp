@@ -10,6 +10,11 @@
 // repeat that passes the user thresholds covers its residues, and a start
 // whose unit copy lies in covered residues is not tried again. So a stretch
 // already found with a short unit is not reported again with a multiple of it.
+//
+// Most starts are settled without growing anything: between N's, the repeat
+// grown from a start is the stretch over which the residues repeat
+// themselves k positions later, and that stretch is the same for a whole
+// group of neighbouring starts.
 #include <cstdint>
 #include <cstring>
 
@@ -97,6 +102,37 @@ void grow_exact(Csat& sat, const char* seq_begin, const char* seq_end, const NBr
   sat.trim_flanking_Ns();
 }
 
+// The starts of a unit length come in groups: from a group's first start g
+// on, s[x] == s[x + k] (neither of them N) holds up to, not including, the
+// group's last start. A unit copy at any start of the group grows without
+// error exactly over [g, end), and stops there unless an N run at one of the
+// two edges could be bridged.
+struct PeriodicStretch {
+  const char* end;
+  const char* last_start;  // the group's last start, included
+  bool N_at_an_edge;
+
+  PeriodicStretch(const char* g, unsigned k, const char* seq_begin, const char* seq_end, const NBridging& Ns) {
+    const char* x = g;
+    const char* limit = seq_end - k;
+    while (x != limit && x[0] == x[k] && x[0] != 'N') ++x;
+    last_start = x;
+    end = x + k;
+    N_at_an_edge = Ns.max_run > 0 && ((end != seq_end && *end == 'N') || (g != seq_begin && g[-1] == 'N'));
+  }
+};
+
+// Makes a fresh candidate the N-free periodic stretch [begin, end) around its
+// unit copy, as growing it would: every residue beyond the first copy scores.
+void take_periodic_stretch(Csat& sat, const char* begin, const char* end) {
+  std::ptrdiff_t k = sat.unit_end - sat.unit_begin;
+  sat.unit_pos_forward = rotate(sat.unit_begin, sat, end - sat.unit_begin);
+  sat.unit_pos_backward = rotate(sat.unit_begin, sat, (begin - 1) - sat.unit_begin);
+  sat.sat_begin = begin;
+  sat.sat_end = end;
+  sat.score = static_cast<int>((end - begin) - k);
+}
+
 const char* skip_Ns(const char* p, const char* seq_end) {
   while (p != seq_end && *p == 'N') ++p;
   return p;
@@ -132,22 +168,45 @@ void CSearchController::exact_search_2() {
     spare = nullptr;
   };
 
-  // Unit length 1. Every start inside a stretch grown from an earlier start
-  // would grow into that same stretch, so the walk goes on at its end whether
-  // the stretch was kept or not: each residue is looked at a bounded number of
-  // times, however long a run below the thresholds is.
+  // Asks the progress clock once per 256 positions passed.
+  std::ptrdiff_t next_progress_check = 0;
+  auto progress = [&](const char* pos, unsigned k) {
+    if (pos - seq_begin < next_progress_check) return;
+    if (check_report_status()) report_status(sequence_number, sequence.name.c_str(), k);
+    next_progress_check = ((pos - seq_begin) / 256 + 1) * 256;
+  };
+
+  // A stretch without N at its edges is judged before any record is touched.
+  auto too_weak = [](const char* g, unsigned k, const PeriodicStretch& stretch) {
+    std::ptrdiff_t length = stretch.end - g;
+    return !stretch.N_at_an_edge && (length - k < minScores[k] || length < minLengths[k]);
+  };
+  // The spare record, made the repeat grown from the unit copy [i, i + k) of
+  // the group that starts at g.
+  auto candidate = [&](const char* g, const char* i, unsigned k, const PeriodicStretch& stretch) -> Csat& {
+    Csat& sat = fresh_candidate(i, i + k);
+    if (stretch.N_at_an_edge) {
+      grow_exact(sat, seq_begin, seq_end, Ns);
+    } else {
+      take_periodic_stretch(sat, g, stretch.end);
+    }
+    return sat;
+  };
+
+  // Unit length 1: the group of a start is its run of equal letters, and every
+  // start of the stretch grown from it would grow into that same stretch, so
+  // the walk goes on at the stretch's end whether it was kept or not.
   if (first_k == 1 && last_k >= 1) {
-    std::ptrdiff_t next_progress_check = 0;
     const char* p = skip_Ns(seq_begin, seq_end);
     while (seq_end - p >= 2) {
-      if (p - seq_begin >= next_progress_check) {
-        if (check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
-        next_progress_check = ((p - seq_begin) / 256 + 1) * 256;
+      progress(p, 1);
+      PeriodicStretch stretch(p, 1, seq_begin, seq_end, Ns);
+      const char* stretch_end = stretch.end;
+      if (!too_weak(p, 1, stretch)) {
+        Csat& sat = candidate(p, p, 1, stretch);
+        stretch_end = sat.sat_end;
+        if (passes_thresholds(sat, 1)) keep_candidate();
       }
-      Csat& sat = fresh_candidate(p, p + 1);
-      grow_exact(sat, seq_begin, seq_end, Ns);
-      const char* stretch_end = sat.sat_end;
-      if (passes_thresholds(sat, 1)) keep_candidate();
       p = skip_Ns(stretch_end, seq_end);
     }
   }
@@ -155,37 +214,45 @@ void CSearchController::exact_search_2() {
   CAnchorSeq anchors(seq_begin, sequence.length);
   for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
     const unsigned k = static_cast<unsigned>(k64);
-    const char* const last_start = seq_end - k;  // exclusive: one residue must follow the unit copy
+    const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
     const char* next_N = first_N_from(seq_begin, seq_end);
     const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
-    // The last stretch grown and found too weak: every unit copy inside it
-    // would grow into the same stretch, so none of them is tried.
+    // The last stretch grown over N's and found too weak: every unit copy
+    // inside it would grow into the same stretch, so none of them is tried.
     const char* weak_stretch_end = seq_begin;
+    next_progress_check = 0;
 
-    for (const char* i = seq_begin; i < last_start; ++i) {
-      if (((i - seq_begin) & 255) == 0 && check_report_status()) {
-        report_status(sequence_number, sequence.name.c_str(), k);
-      }
-      if (next_N < i) next_N = first_N_from(i, seq_end);
-      if (!anchors.candidate_marks_open(i, i + k)) continue;
-      if (next_N < i + k) continue;
-      if (letter_run_end <= i) {
-        letter_run_end = i + 1;
-        while (letter_run_end != seq_end && *letter_run_end == *i) ++letter_run_end;
-      }
-      if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) continue;
-      if (i + k <= weak_stretch_end) continue;
-
-      Csat& sat = fresh_candidate(i, i + k);
-      grow_exact(sat, seq_begin, seq_end, Ns);
-      if (!passes_thresholds(sat, k)) {
-        weak_stretch_end = sat.sat_end;
+    for (const char* group = seq_begin; group < starts_end;) {
+      progress(group, k);
+      PeriodicStretch stretch(group, k, seq_begin, seq_end, Ns);
+      const char* group_end = stretch.last_start < starts_end ? stretch.last_start + 1 : starts_end;
+      if (too_weak(group, k, stretch)) {
+        group = group_end;
         continue;
       }
-      if (sat.score >= minScores_user[k] && sat.normalised_length() >= minLengths_user[k]) {
-        anchors.cover(sat.sat_begin, sat.sat_end);
+      for (const char* i = group; i < group_end; ++i) {
+        progress(i, k);
+        if (!anchors.candidate_marks_open(i, i + k)) continue;
+        if (next_N < i) next_N = first_N_from(i, seq_end);
+        if (next_N < i + k) continue;
+        if (letter_run_end <= i) {
+          letter_run_end = i + 1;
+          while (letter_run_end != seq_end && *letter_run_end == *i) ++letter_run_end;
+        }
+        if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) continue;
+        if (i + k <= weak_stretch_end) continue;
+
+        Csat& sat = candidate(group, i, k, stretch);
+        if (!passes_thresholds(sat, k)) {
+          weak_stretch_end = sat.sat_end;
+          continue;
+        }
+        if (sat.score >= minScores_user[k] && sat.normalised_length() >= minLengths_user[k]) {
+          anchors.cover(sat.sat_begin, sat.sat_end);
+        }
+        keep_candidate();
       }
-      keep_candidate();
+      group = group_end;
     }
   }
 
