@@ -32,7 +32,6 @@ namespace {
 enum class RunEnd { sequence_limit, long_N_run, error_point };
 enum class Operation { none, mismatch, insertion, deletion };
 
-
 // The 8-bit look-ahead depth can count to 255 only; a deeper limit would
 // leave the recursion bounded by the score threshold alone, which on long
 // imperfect repeats can outgrow the stack.
