@@ -32,10 +32,6 @@ namespace {
 enum class RunEnd { sequence_limit, long_N_run, error_point };
 enum class Operation { none, mismatch, insertion, deletion };
 
-// The saved best state of the walk in progress. It outlives the walks so
-// that its missense buffer is allocated once and reused by every walk.
-Csat saved_best;
-
 // The 8-bit look-ahead depth can count to 255 only; a deeper limit would
 // leave the recursion bounded by the score threshold alone, which on long
 // imperfect repeats can outgrow the stack.
@@ -73,6 +69,42 @@ struct Backward {
   static bool at_limit(const char* pos, const char* limit) { return pos - 1 == limit; }
   static const char*& edge(Csat& sat) { return sat.sat_begin; }
   static const char*& unit_pos(Csat& sat) { return sat.unit_pos_backward; }
+};
+
+// The best state a walk has passed through. A walk only ever appends
+// missense entries, so the saved entries are always a prefix of the record's
+// own: their number is all that needs saving, and taking or restoring a state
+// copies a few fields instead of a whole record. (Taking full copies was a
+// sixth of the run time of the imperfect search.)
+struct SavedState {
+  const char* edge;
+  const char* unit_pos;
+  int score, mismatches, insertions, deletions, Ns;
+  unsigned missense_count;
+
+  template <class Dir>
+  void take(Csat& sat) {
+    edge = Dir::edge(sat);
+    unit_pos = Dir::unit_pos(sat);
+    score = sat.score;
+    mismatches = sat.mismatches;
+    insertions = sat.insertions;
+    deletions = sat.deletions;
+    Ns = sat.Ns;
+    missense_count = sat.missense.count;
+  }
+
+  template <class Dir>
+  void restore(Csat& sat) const {
+    Dir::edge(sat) = edge;
+    Dir::unit_pos(sat) = unit_pos;
+    sat.score = score;
+    sat.mismatches = mismatches;
+    sat.insertions = insertions;
+    sat.deletions = deletions;
+    sat.Ns = Ns;
+    sat.missense.count = missense_count;
+  }
 };
 
 // Length of the run of N's at pos, counted outward no further than one past
@@ -199,21 +231,18 @@ void apply_operation(Csat& sat, Operation op) {
 
 template <class Dir>
 void extend(Csat& sat, const char* limit) {
-  saved_best.copy_from(sat);
-  int best_score = sat.score;
+  SavedState best;
+  best.take<Dir>(sat);
   for (;;) {
     if (greedy_run<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, sat.unit_begin, sat.unit_end,
                         limit) != RunEnd::error_point) {
-      if (sat.score <= best_score) sat.copy_from(saved_best);
+      if (sat.score <= best.score) best.restore<Dir>(sat);
       return;
     }
-    if (sat.score > best_score) {
-      saved_best.copy_from(sat);
-      best_score = sat.score;
-    }
-    const Operation op = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best_score, limit);
+    if (sat.score > best.score) best.take<Dir>(sat);
+    const Operation op = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
     if (op == Operation::none) {
-      if (sat.score < best_score) sat.copy_from(saved_best);
+      if (sat.score < best.score) best.restore<Dir>(sat);
       return;
     }
     apply_operation<Dir>(sat, op);
