@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what building and testing velkor needs, from Debian's packages.
+# Installs what building and testing velkor needs, from Debian's packages
+# (zlib reads compressed input; the tests check the BED file with bedtools
+# and the manual page with groff).
 set -euo pipefail
-packages=(cmake ninja-build g++ libtclap-dev libgtest-dev libbenchmark-dev python3)
+packages=(cmake ninja-build g++ libtclap-dev libgtest-dev libbenchmark-dev python3 zlib1g-dev bedtools groff-base)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -74,6 +74,10 @@ int parse_into_globals(int argc, char** argv) {
   SwitchArg maskX("", "maskX",
                   "Writes the sequences to a file with the extension \".masked\" in which repeats are masked.", cmd,
                   global_mask_repeats);
+  ValueArg<std::string> bedFile("", "bedFile",
+                                "Also writes the repeats of the report to this file in BED format, one line each, for "
+                                "genome browsers and interval tools.",
+                                false, "", "path", cmd);
   ValueArg<int> flanking("f", "flanking",
                          "If the satellite sequence is printed, this is the number of flanking nucleotides to be "
                          "printed to the left and right of it. Default: 0",
@@ -162,6 +166,7 @@ int parse_into_globals(int argc, char** argv) {
   global_Ns_allowed_in_a_row = succN.getValue();
   global_treat_Ns_as_missense = nsAsMissense.getValue();
   global_mask_repeats = maskX.getValue();
+  global_bed_filename = bedFile.getValue();
   global_flanking = flanking.getValue();
   // Negative counts mean none; no need to bother the user about it.
   if (global_Ns_allowed_in_a_row < 0) global_Ns_allowed_in_a_row = 0;

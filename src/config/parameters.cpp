@@ -2,6 +2,7 @@
 
 std::string global_input_filename;
 std::string global_output_filename;
+std::string global_bed_filename;
 unsigned global_sequence_from;
 unsigned global_sequence_to;
 int global_search_mode;

@@ -7,6 +7,7 @@
 // first record is read; every other part of the program only reads them.
 extern std::string global_input_filename;
 extern std::string global_output_filename;
+extern std::string global_bed_filename;  // empty: no BED file
 extern unsigned global_sequence_from;
 extern unsigned global_sequence_to;
 extern int global_search_mode;  // 0 exact, 1 extendExact, 2 imperfect

@@ -32,6 +32,9 @@ void print_search_parameters(FILE* out, const char* prefix) {
   if (!global_output_filename.empty()) {
     PrintMessage(out, prefix, "Output file name:                   ", global_output_filename.c_str(), "\n");
   }
+  if (!global_bed_filename.empty()) {
+    PrintMessage(out, prefix, "BED file name:                      ", global_bed_filename.c_str(), "\n");
+  }
   PrintMessage(out, prefix, "   Sequence range to process:       ", number2str(global_sequence_from), " - ");
   PrintMessage(out, global_sequence_to == 4294967295u ? "last sequence" : number2str(global_sequence_to), "\n");
   PrintMessage(out, prefix, "   Satellites searched for:         ", search_mode_text(), "\n");

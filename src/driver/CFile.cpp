@@ -2,12 +2,40 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
+
+#include "driver/gzip_source.h"
+
+CFile::CFile() = default;
+CFile::~CFile() = default;
 
 void CFile::open(const char* name) {
   std::ifstream::open(name, std::ios::in);
   state = is_open() ? STATE_GOOD : STATE_FAIL;
   line = 1;
   position = buffer_end = buffer;
+  gzip_.reset();
+  if (!is_open()) return;
+  // The first two bytes tell the format. Plain text keeps them at the start
+  // of its first block rather than seeking back, so that pipes can be read
+  // too, and fills the block from there: blocks end where they always did.
+  read(buffer, sizeof GzipSource::magic);
+  std::size_t got = static_cast<std::size_t>(gcount());
+  if (got == sizeof GzipSource::magic && std::memcmp(buffer, GzipSource::magic, got) == 0) {
+    gzip_ = std::make_unique<GzipSource>(*this, buffer, got);
+    return;
+  }
+  buffer_end = buffer + got + fetch(buffer + got, buffer_size - got);
+}
+
+const char* CFile::decompression_error() const {
+  return gzip_ && gzip_->failed() ? gzip_->error().c_str() : nullptr;
+}
+
+std::size_t CFile::fetch(char* into, std::size_t size) {
+  if (gzip_) return gzip_->read(into, size);
+  read(into, static_cast<std::streamsize>(size));
+  return static_cast<std::size_t>(gcount());
 }
 
 bool CFile::refill() {
@@ -16,14 +44,14 @@ bool CFile::refill() {
     buffer[0] = position[-1];
     ++start;
   }
-  read(start, buffer + buffer_size - start);
-  std::streamsize delivered = gcount();
+  std::size_t delivered = fetch(start, static_cast<std::size_t>(buffer + buffer_size - start));
   position = start;
   buffer_end = start + delivered;
   if (delivered > 0) return true;
-  if (bad()) {
-    // A failing disk must not pass for the end of the file: that would
-    // report a truncated input as a complete, successful run.
+  if (bad() || decompression_error()) {
+    // A failing disk or damaged compressed data must not pass for the end
+    // of the file: that would report a truncated input as a complete,
+    // successful run.
     set_format_error();
   } else {
     state = STATE_EOF | STATE_FAIL;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <fstream>
+#include <memory>
 
 #include "driver/CSequence_Mol.h"
 
@@ -16,11 +17,15 @@ constexpr std::size_t read_block_size = 1000000;
 constexpr unsigned initial_residue_capacity = 10000001u;
 #endif
 
+class GzipSource;
+
 // The input file, read in large blocks and handed out one character at a
 // time. Line ends of every convention (LF, CR LF, lone CR) come out as one
 // line feed each and are counted, so that errors can name their line. One
 // character can be pushed back, also across a block boundary: the last byte
-// of a block is kept in front of the next one.
+// of a block is kept in front of the next one. A gzip-compressed file is
+// decompressed block by block on its way into the buffer, so everything
+// above the buffer (line counting included) sees the text alone.
 class CFile : public std::ifstream {
  public:
   static constexpr std::size_t buffer_size = read_block_size;
@@ -31,6 +36,9 @@ class CFile : public std::ifstream {
   char* position = buffer;
   unsigned char state = STATE_FAIL;
   unsigned line = 1;
+
+  CFile();
+  ~CFile();
 
   void open(const char* name);
 
@@ -52,9 +60,16 @@ class CFile : public std::ifstream {
   bool has_format_error() const { return failed() && !at_end(); }
   void set_format_error() { state = STATE_FAIL; }
 
+  // Why compressed input stopped short of its end (damaged or truncated
+  // data); null for plain input and for intact compressed input.
+  const char* decompression_error() const;
+
  private:
   bool refill();
+  std::size_t fetch(char* into, std::size_t size);
   int carriage_return();
+
+  std::unique_ptr<GzipSource> gzip_;
 };
 
 // Records longer than this cannot be shown by the report's 32-bit positions.

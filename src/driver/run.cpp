@@ -14,6 +14,7 @@
 #include "driver/masking.h"
 #include "driver/messages.h"
 #include "driver/output_stream.h"
+#include "repeats/bed_writer.h"
 #include "repeats/column_legend.h"
 #include "search/CSearchController.h"
 
@@ -46,36 +47,43 @@ int write_failed(const OutputStream& stream) {
   return abort_run(EXIT_WRITE_ERROR);
 }
 
-// Opening the report or the masked file truncates it, so neither may be the
-// input, and the two must not be one file written through two streams.
+// True when file is not other; otherwise says why the run cannot go on.
+bool distinct(const FileIdentity& file, const FileIdentity& other, const char* description, const char* name,
+              const char* why) {
+  if (!same_file(file, other)) return true;
+  std::fprintf(stderr, "Sorry! The %s\n   \"%s\"\n%s\n", description, name, why);
+  return false;
+}
+
+// Opening the report, the masked file or the BED file truncates it, so none
+// may be the input, and no two may be one file written through two streams.
 bool output_files_are_safe(const std::string& masked_name) {
+  const char* overwrites_input = "is the input file itself. Velkor does not overwrite its input.";
   FileIdentity input = identify_file(global_input_filename);
   bool to_standard_output = global_output_filename.empty();
   FileIdentity report = to_standard_output ? identify_stream(stdout) : identify_file(global_output_filename);
   const char* report_name = to_standard_output ? "(standard output)" : global_output_filename.c_str();
-  if (same_file(report, input)) {
-    std::fprintf(stderr,
-                 "Sorry! The output file\n   \"%s\"\nis the input file itself. Velkor does not overwrite its input.\n",
-                 report_name);
-    return false;
+  if (!distinct(report, input, "output file", report_name, overwrites_input)) return false;
+
+  FileIdentity masked;  // unknown, so distinct from everything, when there is no masked file
+  if (global_mask_repeats) {
+    const char* description = "file for the masked sequences";
+    masked = identify_file(masked_name);
+    if (!distinct(masked, input, description, masked_name.c_str(), overwrites_input) ||
+        !distinct(masked, report, description, masked_name.c_str(),
+                  "is the output file itself. The report and the masked sequences cannot share one file.")) {
+      return false;
+    }
   }
-  if (!global_mask_repeats) return true;
-  FileIdentity masked = identify_file(masked_name);
-  if (same_file(masked, input)) {
-    std::fprintf(stderr,
-                 "Sorry! The file for the masked sequences\n   \"%s\"\nis the input file itself. Velkor does not "
-                 "overwrite its input.\n",
-                 masked_name.c_str());
-    return false;
-  }
-  if (same_file(masked, report)) {
-    std::fprintf(stderr,
-                 "Sorry! The file for the masked sequences\n   \"%s\"\nis the output file itself. The report and the "
-                 "masked sequences cannot share one file.\n",
-                 masked_name.c_str());
-    return false;
-  }
-  return true;
+
+  if (global_bed_filename.empty()) return true;
+  const char* bed_name = global_bed_filename.c_str();
+  FileIdentity bed = identify_file(global_bed_filename);
+  return distinct(bed, input, "BED file", bed_name, overwrites_input) &&
+         distinct(bed, report, "BED file", bed_name,
+                  "is the output file itself. The report and the BED file cannot share one file.") &&
+         distinct(bed, masked, "BED file", bed_name,
+                  "is the file for the masked sequences. The two cannot share one file.");
 }
 
 void write_headers(FILE* out) {
@@ -105,6 +113,13 @@ int read_failed(FastaResult result, const CFile& input, unsigned record_number) 
                    record_number);
       return abort_run(EXIT_RECORD_TOO_LONG);
     default:
+      if (const char* why = input.decompression_error()) {
+        std::fprintf(stderr,
+                     "\n\nSorry! The compressed input file\n   \"%s\"\ncannot be read to its end (%s).\n"
+                     "It could be read up to line %u.\n",
+                     global_input_filename.c_str(), why, input.line);
+        return abort_run(EXIT_BAD_FASTA);
+      }
       std::fprintf(stderr,
                    "\n\nAn error occurred while reading the input file. It might not be a valid fasta file.\n"
                    "File position: line %u\n",
@@ -114,8 +129,8 @@ int read_failed(FastaResult result, const CFile& input, unsigned record_number) 
   }
 }
 
-// Searches one record and writes its report block and masked copy.
-void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, FILE* masked) {
+// Searches one record and writes its report block, BED lines and masked copy.
+void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, FILE* bed, FILE* masked) {
   CSearchController controller(record_number, seq);
   CsatContainer* result = &controller.imperfect_sats;
   switch (global_search_mode) {
@@ -132,10 +147,12 @@ void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, FILE* 
   }
   controller.remove_hidden(*result);
   controller.report_SATList(out, result->sats);
+  // Masking overwrites the residues, so everything that shows them comes first.
+  if (bed) write_bed_records(bed, seq, record_number, result->sats);
   if (masked) write_masked_record(masked, seq, result->sats);
 }
 
-int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, OutputStream& masked) {
+int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, OutputStream& bed, OutputStream& masked) {
   unsigned record_number = 0;
   while (!input.at_end()) {
     ++record_number;
@@ -148,9 +165,10 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, OutputSt
 
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
-    search_record(record_number, seq, out.file(), masked.file());
+    search_record(record_number, seq, out.file(), bed.file(), masked.file());
     // Stop at once on a full disk rather than search on for nothing.
     if (!out.flush()) return write_failed(out);
+    if (!bed.written_so_far()) return write_failed(bed);
     if (!masked.written_so_far()) return write_failed(masked);
   }
   return EXIT_OK;
@@ -188,6 +206,15 @@ int run_velkor(int argc, char** argv) {
     return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
   }
 
+  OutputStream bed("BED file");
+  if (!global_bed_filename.empty()) {
+    if (!bed.open(global_bed_filename)) {
+      std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nas BED file.\n", global_bed_filename.c_str());
+      return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
+    }
+    write_bed_header(bed.file());
+  }
+
   write_headers(out.file());
   if (!out.flush()) return write_failed(out);
 
@@ -197,11 +224,12 @@ int run_velkor(int argc, char** argv) {
     return abort_run(EXIT_MASKED_NOT_OPENABLE);
   }
 
-  code = search_records(*input, sequence, out, masked);
+  code = search_records(*input, sequence, out, bed, masked);
   if (code != EXIT_OK) return code;
 
   input->close();
   if (!masked.close()) return write_failed(masked);
+  if (!bed.close()) return write_failed(bed);
   report_finished(out.file());
   if (!out.close()) return write_failed(out);
   good_bye();

@@ -5,7 +5,7 @@
 #include "driver/CSequence_Mol.h"
 #include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
-#include "repeats/prime_factors.h"
+#include "repeats/unit_text.h"
 #include "search/CSearchController.h"
 
 namespace {
@@ -132,17 +132,6 @@ void print_alignment(FILE* out, const Csat& sat, const CSequence_Mol& seq) {
   write_line(out, lines.sequence);
   write_line(out, lines.match);
   write_line(out, lines.unit);
-}
-
-// The unit text as the report shows it; false when the unit is a whole
-// repetition of a shorter string, which the report leaves out.
-bool make_unit_text(const Csat& sat, CDnaString& text) {
-  text.assign(sat.unit_begin, sat.unit_length());
-  if (global_report_unit_mode == 0) return !unit_splits_into_equal_pieces(text.data, text.length);
-  const CDnaString as_found(text);
-  const bool periodic = global_report_unit_mode == 2 ? text.setToMinAlphaRepModRevCompAndCyclicPermOf(as_found)
-                                                     : text.setToMinCyclicPermOf(as_found);
-  return !periodic;
 }
 
 }  // namespace

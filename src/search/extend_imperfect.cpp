@@ -33,47 +33,6 @@ namespace {
 enum class RunEnd { sequence_limit, long_N_run, error_point };
 enum class Operation { none, mismatch, insertion, deletion };
 
-// The best state a walk has passed through. A walk only ever appends to the
-// record's missense list, so the saved list is always a prefix of the current
-// one: keeping its length is enough, and saving costs the same however many
-// errors a long imperfect repeat has collected.
-class SavedState {
- public:
-  explicit SavedState(const Csat& sat) { save(sat); }
-  void save(const Csat& sat) {
-    sat_begin_ = sat.sat_begin;
-    sat_end_ = sat.sat_end;
-    unit_pos_forward_ = sat.unit_pos_forward;
-    unit_pos_backward_ = sat.unit_pos_backward;
-    score_ = sat.score;
-    mismatches_ = sat.mismatches;
-    insertions_ = sat.insertions;
-    deletions_ = sat.deletions;
-    Ns_ = sat.Ns;
-    missense_count_ = sat.missense.count;
-  }
-  void restore(Csat& sat) const {
-    sat.sat_begin = sat_begin_;
-    sat.sat_end = sat_end_;
-    sat.unit_pos_forward = unit_pos_forward_;
-    sat.unit_pos_backward = unit_pos_backward_;
-    sat.score = score_;
-    sat.mismatches = mismatches_;
-    sat.insertions = insertions_;
-    sat.deletions = deletions_;
-    sat.Ns = Ns_;
-    sat.missense.count = missense_count_;
-  }
-
- private:
-  const char* sat_begin_;
-  const char* sat_end_;
-  const char* unit_pos_forward_;
-  const char* unit_pos_backward_;
-  int score_, mismatches_, insertions_, deletions_, Ns_;
-  unsigned missense_count_;
-};
-
 // The 8-bit look-ahead depth can count to 255 only; a deeper limit would
 // leave the recursion bounded by the score threshold alone, which on long
 // imperfect repeats can outgrow the stack.
@@ -127,6 +86,42 @@ struct Backward {
   static bool at_limit(const char* pos, const char* limit) { return pos - 1 == limit; }
   static const char*& edge(Csat& sat) { return sat.sat_begin; }
   static const char*& unit_pos(Csat& sat) { return sat.unit_pos_backward; }
+};
+
+// The best state a walk has passed through. A walk only ever appends
+// missense entries, so the saved entries are always a prefix of the record's
+// own: their number is all that needs saving, and taking or restoring a state
+// copies a few fields instead of a whole record. (Taking full copies was a
+// sixth of the run time of the imperfect search.)
+struct SavedState {
+  const char* edge;
+  const char* unit_pos;
+  int score, mismatches, insertions, deletions, Ns;
+  unsigned missense_count;
+
+  template <class Dir>
+  void take(Csat& sat) {
+    edge = Dir::edge(sat);
+    unit_pos = Dir::unit_pos(sat);
+    score = sat.score;
+    mismatches = sat.mismatches;
+    insertions = sat.insertions;
+    deletions = sat.deletions;
+    Ns = sat.Ns;
+    missense_count = sat.missense.count;
+  }
+
+  template <class Dir>
+  void restore(Csat& sat) const {
+    Dir::edge(sat) = edge;
+    Dir::unit_pos(sat) = unit_pos;
+    sat.score = score;
+    sat.mismatches = mismatches;
+    sat.insertions = insertions;
+    sat.deletions = deletions;
+    sat.Ns = Ns;
+    sat.missense.count = missense_count;
+  }
 };
 
 // Length of the run of N's at pos, counted outward no further than one past
@@ -271,21 +266,18 @@ void apply_operation(Csat& sat, Operation op) {
 
 template <class Dir>
 void extend(Csat& sat, const char* limit) {
-  SavedState best(sat);
-  int best_score = sat.score;
+  SavedState best;
+  best.take<Dir>(sat);
   for (;;) {
     if (greedy_run<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, sat.unit_begin, sat.unit_end,
                         limit) != RunEnd::error_point) {
-      if (sat.score <= best_score) best.restore(sat);
+      if (sat.score <= best.score) best.restore<Dir>(sat);
       return;
     }
-    if (sat.score > best_score) {
-      best.save(sat);
-      best_score = sat.score;
-    }
-    const Operation op = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best_score, limit);
+    if (sat.score > best.score) best.take<Dir>(sat);
+    const Operation op = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
     if (op == Operation::none) {
-      if (sat.score < best_score) best.restore(sat);
+      if (sat.score < best.score) best.restore<Dir>(sat);
       return;
     }
     apply_operation<Dir>(sat, op);

@@ -6,18 +6,14 @@
 
 namespace {
 
-class ImperfectSearch : public ::testing::Test {
+// By default unit lengths 1 to 6 are searched with minimum score 6 and
+// minimum normalised length 1 for every unit length.
+class ImperfectSearch : public SearchTest {
  protected:
-  void SetUp() override { init_param(); }
-
-  // Runs the direct imperfect search over unit lengths 1 to 6 with minimum
-  // score 6 and minimum normalised length 1 for every unit length, unless a
-  // test gives thresholds of its own.
-  static std::vector<std::string> search(const std::string& residues, std::vector<int> scores = std::vector<int>(7, 6),
-                                         std::vector<int> lengths = std::vector<int>(7, 1)) {
+  static std::vector<std::string> search(const std::string& residues) {
     TestSequence seq(residues);
+    CSearchController::discard_tables();
     CSearchController controller(1, seq.mol);
-    ThresholdOverride thresholds(std::move(scores), std::move(lengths));
     controller.complete_imperfect_search(nullptr);
     return describe_all(controller.imperfect_sats.sats, seq.mol.residues);
   }
@@ -37,17 +33,16 @@ TEST_F(ImperfectSearch, DegenerateSequencesYieldNothing) {
   EXPECT_EQ(search(""), Records{});
   EXPECT_EQ(search("A"), Records{});
   EXPECT_EQ(search("NNNNNNNNNNNNNNNNNNNN"), Records{});
-  const std::vector<int> anything(7, -1000);
-  const std::vector<int> no_length(7, 0);
-  // Of the two copies of length 3, CGT ends at the last residue and is never
-  // tried, and NCG holds an N.
-  global_min_unit_length = 3;
-  global_max_unit_length = 3;
-  EXPECT_EQ(search("NCGT", anything, no_length), Records{});
-  init_param();
   // Units longer than the sequence are not searched.
   global_max_unit_length = 4294967295u;
-  EXPECT_EQ(search("ACGTA", std::vector<int>(5, 6), std::vector<int>(5, 1)), Records{});
+  EXPECT_EQ(search("ACGTA"), Records{});
+  // Of the two copies of length 3, CGT ends at the last residue and is never
+  // tried, and NCG holds an N; any record would pass these thresholds.
+  global_min_unit_length = 3;
+  global_max_unit_length = 3;
+  global_min_score = global_min_score_a = -1000;
+  global_min_length = 0;
+  EXPECT_EQ(search("NCGT"), Records{});
 }
 
 TEST_F(ImperfectSearch, SingleLetterUnitsOnlyWithUnitLengthOne) {
@@ -90,6 +85,45 @@ TEST(AnchorMap, CandidateTestLooksOneResidueBeyondTheCopy) {
   anchors.open_at(residues + 8);
   EXPECT_TRUE(anchors.candidate_marks_open(residues + 8, residues + 10));
   EXPECT_FALSE(anchors.candidate_marks_open(residues + 7, residues + 10));
+}
+
+}  // namespace
+
+namespace {
+
+class ExactAndExtend : public SearchTest {
+ protected:
+  static std::vector<std::string> search(const std::string& residues) {
+    TestSequence seq(residues);
+    CSearchController::discard_tables();
+    CSearchController controller(1, seq.mol);
+    controller.search_exact_and_extend_to_imperfect_repeats();
+    EXPECT_TRUE(controller.exact_sats.sats.empty());
+    EXPECT_EQ(CSearchController::minScores, CSearchController::minScores_user);
+    EXPECT_EQ(CSearchController::minLengths, CSearchController::minLengths_user);
+    return describe_all(controller.imperfect_sats.sats, seq.mol.residues);
+  }
+};
+
+TEST_F(ExactAndExtend, SeedsOnBothSidesOfAnErrorGrowIntoTheSameRepeat) {
+  const std::string ac = "[2,20) AC 9 1/0/0/0 (11,M)";
+  EXPECT_EQ(search("GGACACACACATACACACACGTTTTTTTTTAGAGAGAG"),
+            (Records{ac, ac, "[21,30) T 8 0/0/0/0", "[30,38) AG 6 0/0/0/0"}));
+  // Every start of the two perfect stretches is a seed of its own (score 5
+  // and 4 reach the internal thresholds but do not cover anything).
+  Records expected;
+  for (const char* unit : {"AGT", "GTA", "TAG", "AGT", "GTA", "TAG", "AGT", "GTA", "TAG", "AGT", "GTA"})
+    expected.push_back(std::string("[2,18) ") + unit + " 6 1/0/0/0 (10,M)");
+  EXPECT_EQ(search("CCAGTAGTAGAAGTAGTACAGTAGTTAGG"), expected);
+}
+
+TEST_F(ExactAndExtend, SeedsAreKeptOnlyUnderTheUserThresholds) {
+  // ACACAC scores 4: a seed under the internal thresholds, too weak for the
+  // user's; it cannot be extended over the G.
+  EXPECT_EQ(search("ACACACGTT"), Records{});
+  global_min_score = 4;
+  EXPECT_EQ(search("ACACACGTT"), Records{"[0,6) AC 4 0/0/0/0"});
+  EXPECT_EQ(search(""), Records{});
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The BED file is made for interval tools, so a real one must take it: for
+# every search mode, bedtools sort and bedtools merge must read it without a
+# complaint and keep every repeat. Compressed input must give the same file.
+set -euo pipefail
+velkor=$1
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# Three records of random residues with repeats of every unit length planted
+# in them, two of them under the same first word so that sort has work to do.
+python3 - <<'PY'
+import random
+random.seed(5)
+def record(n):
+    parts = []
+    for _ in range(n):
+        parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(20, 300))))
+        unit = ''.join(random.choice('ACGT') for _ in range(random.randint(1, 6)))
+        copies = list(unit * random.randint(4, 15))
+        for _ in range(random.randint(0, 2)):
+            copies[random.randrange(len(copies))] = random.choice('ACGTN')
+        parts.append(''.join(copies))
+    text = ''.join(parts)
+    return '\n'.join(text[i:i + 60] for i in range(0, len(text), 60)) + '\n'
+with open('input.fa', 'w') as f:
+    f.write('>chr2 second\n' + record(150) + '>chr1\n' + record(150) + '>chr2 again\n' + record(50))
+PY
+gzip -c input.fa >input.fa.gz
+
+for mode in exact extendExact imperfect; do
+  "$velkor" -M "$mode" input.fa report.txt --bedFile plain.bed 2>/dev/null
+  "$velkor" -M "$mode" input.fa.gz report.txt --bedFile repeats.bed 2>/dev/null
+  cmp plain.bed repeats.bed || { echo "$mode: compressed input gave another BED file"; exit 1; }
+
+  lines=$(grep -vc '^#' repeats.bed)
+  [ "$lines" -gt 100 ] || { echo "$mode: only $lines repeats"; exit 1; }
+  if ! bedtools sort -i repeats.bed >sorted.bed 2>errors.txt ||
+    ! bedtools merge -i sorted.bed >merged.bed 2>>errors.txt || [ -s errors.txt ]; then
+    echo "$mode: bedtools complained:"
+    cat errors.txt
+    exit 1
+  fi
+  [ "$(wc -l <sorted.bed)" -eq "$lines" ] || { echo "$mode: sort lost repeats"; exit 1; }
+  [ -s merged.bed ] || { echo "$mode: merge gave nothing"; exit 1; }
+  echo "$mode: $lines repeats, $(wc -l <merged.bed) merged intervals"
+done
