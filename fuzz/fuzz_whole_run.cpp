@@ -2,7 +2,7 @@
 // file) on a small input, with the options taken from the first bytes.
 //
 // Besides the sanitizers, each input is run twice and both runs must write
-// the same report and masked file byte for byte: a run that depends on
+// the same report, masked file and BED file byte for byte: a run that depends on
 // memory left over from an earlier one, or on uninitialised memory, shows
 // up here. A run that the option check let through must end successfully
 // or with a format error of the input, and a successful report must be
@@ -100,6 +100,7 @@ Arguments options_from(Steering& steer) {
   if (switches & 1) args.words.push_back("--NsAsMissense");
   if (switches & 2) args.words.push_back("--maskX");
   if (switches & 4) args.words.push_back("--dontRemoveMostlyOverlapping");
+  if (switches & 8) args.add("--bedFile", (fuzz_temp_dir() + "/repeats.bed").c_str());
   return args;
 }
 
@@ -121,6 +122,7 @@ struct RunResult {
   int code;
   std::string report;
   std::string masked;
+  std::string bed;
 };
 
 RunResult run_once(Arguments args, const std::string& input) {
@@ -128,9 +130,11 @@ RunResult run_once(Arguments args, const std::string& input) {
   const std::string input_path = dir + "/input.fa";
   const std::string report_path = dir + "/report.txt";
   const std::string masked_path = input_path + ".masked";
+  const std::string bed_path = dir + "/repeats.bed";
   write_whole_file(input_path, input.data(), input.size());
   std::remove(report_path.c_str());
   std::remove(masked_path.c_str());
+  std::remove(bed_path.c_str());
 
   args.words.push_back(input_path);
   args.words.push_back(report_path);
@@ -140,7 +144,7 @@ RunResult run_once(Arguments args, const std::string& input) {
   // Every run builds its threshold tables from its own options.
   CSearchController::discard_tables();
   const int code = run_velkor(static_cast<int>(argv.size() - 1), argv.data());
-  return {code, read_whole_file(report_path), read_whole_file(masked_path)};
+  return {code, read_whole_file(report_path), read_whole_file(masked_path), read_whole_file(bed_path)};
 }
 
 const std::string finished_line = "## Finished successfully. ##\n";
@@ -173,7 +177,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (first.code == EXIT_BAD_OPTION) return 0;
 
   const RunResult second = run_once(args, input);
-  if (second.code != first.code || second.report != first.report || second.masked != first.masked) {
+  if (second.code != first.code || second.report != first.report || second.masked != first.masked ||
+      second.bed != first.bed) {
     std::fprintf(stderr, "two runs on the same input differ\n");
     std::abort();
   }
