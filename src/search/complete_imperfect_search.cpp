@@ -37,11 +37,12 @@ const char* skip_Ns(const char* pos, const char* end) {
 // the next candidate instead of going back to the pool.
 void try_candidate(CSearchController& search, Csat*& spare, const char* p, const char* q, CAnchorSeq& anchors,
                    std::list<Csat*>& result) {
+  const char* first = search.sequence.residues;
+  if (CSearchController::fails_without_any_error(p, q, first, first + search.sequence.length)) return;
   if (spare)
     spare->reset(p, q);
   else
     spare = sat_alloc.get_new(p, q);
-  const char* first = search.sequence.residues;
   search.extend_imperfect_forward(*spare, first + search.sequence.length);
   search.extend_imperfect_backward(*spare, first - 1);
   spare->trim_flanking_Ns();

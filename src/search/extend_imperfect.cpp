@@ -21,6 +21,11 @@
  * "finishes" and keeps its state only if it beats B strictly; when no error
  * passes T it "stops" and keeps its state if it at least equals B. Otherwise
  * the record is set back to the saved best state.
+ *
+ * Quick rejection: since T >= -L, a walk whose score plus the larger penalty
+ * never rises above -L tries no error at all, and its record is just the
+ * error-free run around the first copy. Most candidates of a search are of
+ * that kind and too weak, and are settled by counting that run alone.
  */
 #include <algorithm>
 
@@ -249,7 +254,30 @@ void extend(Csat& sat, const char* limit) {
   }
 }
 
+// Residues from x outward (step +1 or -1) that equal the residue k positions
+// back towards the unit copy, up to the limit, which is never read. Past the
+// first copy, such a residue is exactly a match of the greedy run.
+std::ptrdiff_t periodic_run(const char* x, std::ptrdiff_t step, unsigned k, const char* limit) {
+  const char* y = x;
+  const std::ptrdiff_t back = -step * static_cast<std::ptrdiff_t>(k);
+  while (y != limit && *y == y[back]) y += step;
+  return (y - x) * step;
+}
+
 }  // namespace
+
+bool CSearchController::fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
+                                                const char* seq_end) {
+  const unsigned k = static_cast<unsigned>(unit_end - unit_begin);
+  const char* after = unit_end + periodic_run(unit_end, 1, k, seq_end);
+  const char* before = unit_begin - periodic_run(unit_begin - 1, -1, k, seq_begin - 1);
+  // A tolerated N at either end would be taken by the greedy run.
+  if (Ns_tolerated() && ((after != seq_end && *after == 'N') || (before != seq_begin && before[-1] == 'N')))
+    return false;
+  const long long score = (after - before) - static_cast<long long>(k);
+  const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
+  return score + larger_penalty <= -static_cast<long long>(k) && score < minScores[k];
+}
 
 void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) { extend<Forward>(sat, seq_end); }
 

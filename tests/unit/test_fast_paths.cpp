@@ -1,0 +1,87 @@
+// Each shortcut of the search must agree with the plain path it stands for.
+// Random sequences (repeats, noise and N runs) are searched under random
+// options, the shortcut and the plain path side by side.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "config/parameters.h"
+#include "search_test_support.h"
+
+namespace {
+
+class FastPath : public SearchTest {
+ protected:
+  std::mt19937 rng{2024};
+
+  unsigned below(unsigned n) { return static_cast<unsigned>(rng() % n); }
+
+  void random_options() {
+    fresh_defaults();
+    global_mismatch_score = -2 - static_cast<int>(below(7));
+    global_indel_score = -2 - static_cast<int>(below(7));
+    global_maximum_recursion_depth = 1 + static_cast<int>(below(5));
+    global_maximum_scorereduction = below(3) == 0 ? static_cast<int>(below(30)) - 5 : INT_MAX;
+    global_Ns_allowed_in_a_row = static_cast<int>(below(4));
+    global_treat_Ns_as_missense = below(5) == 0;
+    global_min_score = static_cast<int>(below(16)) - 3;
+    global_min_score_a = static_cast<int>(below(5));
+    global_min_score_bx = static_cast<float>(below(3)) * 0.5f;
+    global_min_length = static_cast<int>(below(12));
+  }
+
+  // Stretches of noise, of mutated repeats of short units and of N's.
+  std::string random_sequence() {
+    const char* letters = "ACGTN";
+    std::string residues;
+    for (unsigned piece = 1 + below(6); piece > 0; --piece) {
+      const unsigned kind = below(10);
+      if (kind < 3) {
+        for (unsigned i = 1 + below(40); i > 0; --i) residues += letters[below(4)];
+      } else if (kind < 4) {
+        residues.append(1 + below(6), 'N');
+      } else {
+        std::string unit;
+        for (unsigned i = 1 + below(7); i > 0; --i) unit += letters[below(4)];
+        for (unsigned i = 0, n = 5 + below(60); i < n; ++i)
+          residues += below(12) == 0 ? letters[below(5)] : unit[i % unit.size()];
+      }
+    }
+    return residues;
+  }
+};
+
+TEST_F(FastPath, QuickRejectionOnlyRejectsWhatTheExtensionRejects) {
+  unsigned rejected = 0, checked = 0;
+  for (int round = 0; round < 400; ++round) {
+    random_options();
+    TestSequence seq(random_sequence());
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    for (unsigned k = 1; k <= 8; ++k) {
+      for (const char* p = first; p + k < end; ++p) {
+        if (std::memchr(p, 'N', k)) continue;
+        if (!CSearchController::fails_without_any_error(p, p + k, first, end)) continue;
+        ++rejected;
+        Csat* sat = sat_alloc.get_new(p, p + k);
+        search.extend_imperfect_forward(*sat, end);
+        search.extend_imperfect_backward(*sat, first - 1);
+        sat->trim_flanking_Ns();
+        EXPECT_FALSE(CSearchController::passes_thresholds(*sat, k))
+            << "rejected at once, passes after growing: " << describe(*sat, first);
+        sat_alloc.give_back(sat);
+        if (HasFailure()) return;
+      }
+      ++checked;
+    }
+  }
+  // Both outcomes must occur, or the comparison proves nothing.
+  EXPECT_GT(rejected, 1000u);
+  EXPECT_GT(checked, rejected / 100);
+}
+
+}  // namespace
