@@ -164,7 +164,11 @@ void CSearchController::exact_search_2() {
     return *spare;
   };
   auto keep_candidate = [this, &spare]() {
-    exact_sats.sats.push_back(spare);
+    if (grown_seeds) {
+      grow_seed(spare);
+    } else {
+      exact_sats.sats.push_back(spare);
+    }
     spare = nullptr;
   };
 
