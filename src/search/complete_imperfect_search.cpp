@@ -10,6 +10,7 @@
 #include "driver/messages.h"
 #include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
+#include "search/error_free_run.h"
 
 namespace {
 
@@ -37,12 +38,11 @@ const char* skip_Ns(const char* pos, const char* end) {
 // the next candidate instead of going back to the pool.
 void try_candidate(CSearchController& search, Csat*& spare, const char* p, const char* q, CAnchorSeq& anchors,
                    std::list<Csat*>& result) {
-  const char* first = search.sequence.residues;
-  if (CSearchController::fails_without_any_error(p, q, first, first + search.sequence.length)) return;
   if (spare)
     spare->reset(p, q);
   else
     spare = sat_alloc.get_new(p, q);
+  const char* first = search.sequence.residues;
   search.extend_imperfect_forward(*spare, first + search.sequence.length);
   search.extend_imperfect_backward(*spare, first - 1);
   spare->trim_flanking_Ns();
@@ -79,10 +79,15 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
   Csat* spare = nullptr;
+  PeriodicRuns runs(first, end, 1);
+  const ErrorFreeRunTest too_weak(1);
   // The last residue is never a candidate: nothing could follow its copy.
   for (const char* p = skip_Ns(first, end); end - p > 1; p = skip_Ns(p + 1, end)) {
     if (progress_check_due(p, first) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
-    if (anchors.open(p)) try_candidate(*this, spare, p, p + 1, anchors, result);
+    if (!anchors.open(p)) continue;
+    runs.move_to(p);
+    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end)) continue;
+    try_candidate(*this, spare, p, p + 1, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);
 }
@@ -94,6 +99,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const char* end = first + sequence.length;
   const char* next_N = first_N_from(first, end);
   Csat* spare = nullptr;
+  PeriodicRuns runs(first, end, unit_length);
+  const ErrorFreeRunTest too_weak(unit_length);
   for (const char* p = first; static_cast<std::size_t>(end - p) > unit_length; ++p) {
     if (progress_check_due(p, first) && check_report_status())
       report_status(sequence_number, sequence.name.c_str(), unit_length);
@@ -101,6 +108,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     if (!anchors.candidate_marks_open(p, q)) continue;
     if (next_N < p) next_N = first_N_from(p, end);
     if (next_N < q || single_letter_unit(p, q)) continue;
+    runs.move_to(p);
+    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end)) continue;
     try_candidate(*this, spare, p, q, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);

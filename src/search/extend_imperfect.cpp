@@ -31,6 +31,7 @@
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
+#include "search/error_free_run.h"
 
 namespace {
 
@@ -269,14 +270,17 @@ std::ptrdiff_t periodic_run(const char* x, std::ptrdiff_t step, unsigned k, cons
 bool CSearchController::fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
                                                 const char* seq_end) {
   const unsigned k = static_cast<unsigned>(unit_end - unit_begin);
-  const char* after = unit_end + periodic_run(unit_end, 1, k, seq_end);
-  const char* before = unit_begin - periodic_run(unit_begin - 1, -1, k, seq_begin - 1);
-  // A tolerated N at either end would be taken by the greedy run.
-  if (Ns_tolerated() && ((after != seq_end && *after == 'N') || (before != seq_begin && before[-1] == 'N')))
-    return false;
-  const long long score = (after - before) - static_cast<long long>(k);
+  const char* run_end = unit_end + periodic_run(unit_end, 1, k, seq_end);
+  const char* run_begin = unit_begin - periodic_run(unit_begin - 1, -1, k, seq_begin - 1);
+  return ErrorFreeRunTest(k).fails(run_begin, run_end, seq_begin, seq_end);
+}
+
+ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : Ns_tolerated_(Ns_tolerated()) {
+  // The run scores its length minus the copy; the highest score that lets no
+  // error be tried and fails the minimum is the longest run that settles.
   const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
-  return score + larger_penalty <= -static_cast<long long>(k) && score < minScores[k];
+  const long long highest_failing_score = std::min(-static_cast<long long>(k) - larger_penalty, CSearchController::minScores[k] - 1LL);
+  longest_failing_run_ = highest_failing_score + k;
 }
 
 void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) { extend<Forward>(sat, seq_end); }

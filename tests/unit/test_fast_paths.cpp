@@ -9,6 +9,7 @@
 #include <string>
 
 #include "config/parameters.h"
+#include "search/error_free_run.h"
 #include "search_test_support.h"
 
 namespace {
@@ -82,6 +83,27 @@ TEST_F(FastPath, QuickRejectionOnlyRejectsWhatTheExtensionRejects) {
   // Both outcomes must occur, or the comparison proves nothing.
   EXPECT_GT(rejected, 1000u);
   EXPECT_GT(checked, rejected / 100);
+}
+
+TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
+  for (int round = 0; round < 300; ++round) {
+    TestSequence seq(random_sequence());
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    for (unsigned k = 1; k <= 8; ++k) {
+      PeriodicRuns runs(first, end, k);
+      // Starts are skipped at random, as covered or N-holding ones are.
+      for (const char* p = first; p + k < end; p += 1 + below(3)) {
+        runs.move_to(p);
+        const char* run_end = p + k;
+        while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
+        const char* run_begin = p;
+        while (run_begin != first && run_begin[-1] == run_begin[k - 1]) --run_begin;
+        ASSERT_EQ(run_begin, runs.run_begin()) << "k " << k << " at " << seq.at(p);
+        ASSERT_EQ(run_end, runs.run_end()) << "k " << k << " at " << seq.at(p);
+      }
+    }
+  }
 }
 
 }  // namespace
