@@ -106,10 +106,11 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       report_status(sequence_number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
     if (!anchors.candidate_marks_open(p, q)) continue;
-    if (next_N < p) next_N = first_N_from(p, end);
-    if (next_N < q || single_letter_unit(p, q)) continue;
+    // The cheapest test that settles most starts comes first.
     runs.move_to(p);
     if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end)) continue;
+    if (next_N < p) next_N = first_N_from(p, end);
+    if (next_N < q || single_letter_unit(p, q)) continue;
     try_candidate(*this, spare, p, q, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);
