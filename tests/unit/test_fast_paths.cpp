@@ -7,6 +7,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "config/parameters.h"
 #include "search/error_free_run.h"
@@ -91,16 +92,27 @@ TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
     const char* first = seq.mol.residues;
     const char* end = first + seq.mol.length;
     for (unsigned k = 1; k <= 8; ++k) {
-      PeriodicRuns runs(first, end, k);
-      // Starts are skipped at random, as covered or N-holding ones are.
-      for (const char* p = first; p + k < end; p += 1 + below(3)) {
-        runs.move_to(p);
+      auto run_at = [&](const char* p) {
         const char* run_end = p + k;
         while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
         const char* run_begin = p;
         while (run_begin != first && run_begin[-1] == run_begin[k - 1]) --run_begin;
-        ASSERT_EQ(run_begin, runs.run_begin()) << "k " << k << " at " << seq.at(p);
-        ASSERT_EQ(run_end, runs.run_end()) << "k " << k << " at " << seq.at(p);
+        return std::make_pair(run_begin, run_end);
+      };
+      PeriodicRuns runs(first, end, k);
+      // Starts are skipped at random, as covered or N-holding ones are.
+      for (const char* p = first; p + k < end; p += 1 + below(3)) {
+        runs.move_to(p);
+        const auto swept = std::make_pair(runs.run_begin(), runs.run_end());
+        ASSERT_EQ(run_at(p), swept) << "k " << k << " at " << seq.at(p);
+        // The searches skip every later start that shares the run.
+        const char* last_sharing = runs.run_end() - k;
+        if (last_sharing + k < end) {
+          ASSERT_EQ(run_at(last_sharing), swept) << "k " << k << " at " << seq.at(p);
+        }
+        if (last_sharing + k + 1 < end) {
+          ASSERT_NE(run_at(last_sharing + 1), swept) << "k " << k << " at " << seq.at(p);
+        }
       }
     }
   }
