@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "config/parameters.h"
+#include "driver/CFile.h"
 #include "search/error_free_run.h"
 #include "search_test_support.h"
 
@@ -115,6 +119,79 @@ TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
         }
       }
     }
+  }
+}
+
+// The reader takes residue letters a block at a time; the lines are judged
+// here one character at a time: the records, or the line of the first
+// invalid character, must come out the same.
+TEST_F(FastPath, BlockwiseReadingEqualsReadingCharacterByCharacter) {
+  const std::string path = ::testing::TempDir() + "velkor_fast_path_reader.fa";
+  const std::string letters = "ACGTNacgtnUuRyXbd";
+  const std::string normal = "ACGTNACGTNTTNNNNN";
+  const char* line_ends[] = {"\n", "\r\n", "\r"};
+  for (int round = 0; round < 60; ++round) {
+    const std::string line_end = line_ends[below(3)];
+    std::string text;
+    std::vector<std::string> names, residues;
+    unsigned line = 1, error_line = 0;
+    for (unsigned record = 1 + below(4); record > 0; --record) {
+      names.push_back("r" + std::to_string(record) + " x");
+      text += ">" + names.back() + line_end;
+      ++line;
+      residues.emplace_back();
+      // Now and then a line longer than a whole block of the file.
+      const unsigned longest = below(8) == 0 ? 3 * CFile::buffer_size / 2 : 90;
+      for (unsigned n = below(5); n > 0; --n) {
+        for (unsigned i = below(longest); i > 0; --i) {
+          const unsigned pick = below(static_cast<unsigned>(letters.size()) + 3);
+          if (pick < letters.size()) {
+            text += letters[pick];
+            residues.back() += normal[pick];
+          } else if (pick == letters.size()) {
+            text += " \t-*"[below(4)];
+          } else if (error_line == 0 && below(400) == 0) {
+            text += "@1%"[below(3)];
+            error_line = line;
+          } else {
+            text += 'a';
+            residues.back() += 'A';
+          }
+        }
+        text += line_end;
+        ++line;
+      }
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+
+    auto in = std::make_unique<CFile>();
+    in->open(path.c_str());
+    CSequence_Mol seq;
+    seq.capacity = 1 + below(40);
+    seq.residues = static_cast<char*>(std::malloc(seq.capacity));
+    std::size_t r = 0;
+    for (; !in->at_end(); ++r) {
+      seq.name.clear();
+      seq.length = 0;
+      const FastaResult result = read_fasta_record(*in, seq);
+      if (result != FastaResult::RECORD) {
+        EXPECT_EQ(result, FastaResult::FORMAT_ERROR);
+        EXPECT_EQ(in->line, error_line);
+        break;
+      }
+      ASSERT_LT(r, names.size());
+      EXPECT_EQ(seq.name, names[r]);
+      EXPECT_TRUE(std::string(seq.residues, seq.length) == residues[r]) << "record " << r;
+    }
+    if (error_line == 0) {
+      EXPECT_EQ(r, names.size());
+    }
+    EXPECT_EQ(in->has_format_error(), error_line != 0);
+    std::free(seq.residues);
+    std::remove(path.c_str());
+    if (HasFailure()) return;
   }
 }
 
