@@ -150,31 +150,42 @@ RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, 
   return RunEnd::sequence_limit;
 }
 
+// A node at the deepest level is worth the score at the end of its greedy
+// run; valuing it without a call of its own saves most of the calls, since
+// most nodes of the tree are leaves.
+template <class Dir>
+int leaf_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
+               const char* limit) {
+  int Ns_ignored = 0;
+  greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit);
+  return score;
+}
+
 template <class Dir>
 int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
                int unit_length, unsigned char depth, const char* limit, int best_score) {
   int Ns_ignored = 0;
   if (greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit) == RunEnd::long_N_run)
     return score;
-  if (depth >= std::min(global_maximum_recursion_depth, deepest_look_ahead) || Dir::at_limit(pos, limit))
-    return score;
+  const int deepest = std::min(global_maximum_recursion_depth, deepest_look_ahead);
+  if (depth >= deepest || Dir::at_limit(pos, limit)) return score;
   best_score = std::max(best_score, score);
   const long long threshold = error_threshold(best_score, unit_length);
   const unsigned char deeper = static_cast<unsigned char>(depth + 1);
+  auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score) {
+    if (deeper >= deepest) return leaf_value<Dir>(next_pos, next_unit_pos, unit_begin, unit_end,
+                                                  static_cast<int>(next_score), limit);
+    return leap_ahead<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), unit_length,
+                           deeper, limit, best_score);
+  };
   int value = score;
   const long long after_mismatch = static_cast<long long>(score) + global_mismatch_score;
-  if (after_mismatch > threshold) {
-    value = std::max(value, leap_ahead<Dir>(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end),
-                                            unit_begin, unit_end, static_cast<int>(after_mismatch), unit_length,
-                                            deeper, limit, best_score));
-  }
+  if (after_mismatch > threshold)
+    value = std::max(value, child(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end), after_mismatch));
   const long long after_indel = static_cast<long long>(score) + global_indel_score;
   if (after_indel > threshold) {
-    value = std::max(value, leap_ahead<Dir>(Dir::step(pos), unit_pos, unit_begin, unit_end,
-                                            static_cast<int>(after_indel), unit_length, deeper, limit, best_score));
-    value = std::max(value, leap_ahead<Dir>(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), unit_begin,
-                                            unit_end, static_cast<int>(after_indel), unit_length, deeper, limit,
-                                            best_score));
+    value = std::max(value, child(Dir::step(pos), unit_pos, after_indel));
+    value = std::max(value, child(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), after_indel));
   }
   return value;
 }
