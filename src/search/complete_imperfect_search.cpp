@@ -47,9 +47,11 @@ const char* skip_Ns(const char* pos, const char* end) {
   return pos;
 }
 
-// Grows the candidate copy [p, q) in the spare record and accepts it when it
-// passes the thresholds. A rejected record stays the spare, to be reset for
-// the next candidate instead of going back to the pool.
+// Grows the candidate copy [p, q) in the spare record and accepts a copy of
+// it when it passes the thresholds. The spare stays, to be reset for the next
+// candidate instead of going back to the pool; the copy's error list is cut
+// to size, where the spare's has grown with the longest walk tried so far
+// (on repeat-rich genomes most of the memory of the accepted repeats).
 void try_candidate(CSearchController& search, Csat*& spare, const char* p, const char* q, CAnchorSeq& anchors,
                    std::list<Csat*>& result) {
   if (spare)
@@ -65,8 +67,9 @@ void try_candidate(CSearchController& search, Csat*& spare, const char* p, const
   std::sort(spare->missense.begin(), spare->missense.end(), Csat::lessThan_missense());
   anchors.cover(spare->sat_begin, spare->sat_end);
   for (const missense_entry& error : spare->missense) anchors.open_at(error.position);
-  result.push_back(spare);
-  spare = nullptr;
+  Csat* accepted = sat_alloc.get_new(p, q);
+  accepted->copy_from(*spare);
+  result.push_back(accepted);
 }
 
 }  // namespace
