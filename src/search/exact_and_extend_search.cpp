@@ -23,6 +23,8 @@ void CSearchController::grow_seed(Csat* sat) {
   const unsigned k = sat->unit_length();
   if (sat->score >= minScores_user[k] && sat->normalised_length() >= minLengths_user[k]) {
     std::sort(sat->missense.begin(), sat->missense.end(), Csat::lessThan_missense());
+    // The record may come from the pool with the error list of a long walk.
+    sat->missense.shrink_to_fit();
     grown_seeds->push_back(grown);
   } else {
     sat_alloc.give_back(sat);
