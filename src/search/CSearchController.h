@@ -77,7 +77,7 @@ class CSearchController {
                                       const char* seq_end);
 
   // Writes the report block of this sequence.
-  void report_SATList(FILE* out, std::list<Csat*> sats);
+  void report_SATList(FILE* out, const std::list<Csat*>& sats);
 
   // Does a record of unit length k pass the thresholds in force?
   static bool passes_thresholds(const Csat& sat, unsigned k) {
