@@ -3,7 +3,9 @@
 # (zlib reads compressed input; the tests check the BED file with bedtools
 # and the manual page with groff).
 set -euo pipefail
-packages=(cmake ninja-build g++ libtclap-dev libgtest-dev libbenchmark-dev python3 zlib1g-dev bedtools groff-base)
+# clang and its runtime libraries build the fuzz targets.
+packages=(cmake ninja-build g++ libtclap-dev libgtest-dev libbenchmark-dev python3 zlib1g-dev bedtools groff-base
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds velkor and runs the whole test suite twice: once in a release build,
-# once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# once under AddressSanitizer and UndefinedBehaviorSanitizer. Where clang is
+# installed, the fuzz targets are built too and each runs briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -14,3 +15,7 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELKOR_SANITIZE
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+if command -v clang++ >/dev/null; then
+  bash fuzz/run_fuzzers.sh 30
+fi

@@ -7,6 +7,16 @@
 
 #include "driver/CSequence_Mol.h"
 
+// The fuzz build works with tiny buffers, so that short inputs cross block
+// boundaries at every possible place and make the residue buffer grow.
+#ifdef VELKOR_TINY_BUFFERS
+constexpr std::size_t read_block_size = 61;
+constexpr unsigned initial_residue_capacity = 5;
+#else
+constexpr std::size_t read_block_size = 1000000;
+constexpr unsigned initial_residue_capacity = 10000001u;
+#endif
+
 class GzipSource;
 
 // The input file, read in large blocks and handed out one character at a
@@ -18,7 +28,7 @@ class GzipSource;
 // above the buffer (line counting included) sees the text alone.
 class CFile : public std::ifstream {
  public:
-  static constexpr std::size_t buffer_size = 1000000;
+  static constexpr std::size_t buffer_size = read_block_size;
   enum : unsigned char { STATE_EOF = 1, STATE_GOOD = 2, STATE_FAIL = 4 };
 
   char buffer[buffer_size];
@@ -64,7 +74,6 @@ class CFile : public std::ifstream {
 
 // Records longer than this cannot be shown by the report's 32-bit positions.
 constexpr unsigned longest_record = 2147483647u;
-constexpr unsigned initial_residue_capacity = 10000001u;
 
 enum class FastaResult { RECORD, FORMAT_ERROR, RECORD_TOO_LONG, OUT_OF_MEMORY };
 

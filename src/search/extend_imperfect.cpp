@@ -28,6 +28,7 @@
  * that kind and too weak, and are settled by counting that run alone.
  */
 #include <algorithm>
+#include <climits>
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
@@ -42,6 +43,22 @@ enum class Operation { none, mismatch, insertion, deletion };
 // leave the recursion bounded by the score threshold alone, which on long
 // imperfect repeats can outgrow the stack.
 constexpr int deepest_look_ahead = 255;
+
+// The look-ahead tree grows threefold with every level, and where the score
+// is high (a long repeat ends in junk) nothing prunes it: a depth of 20 would
+// take hours for one decision, 255 forever. A decision therefore gets at most
+// as many look-ahead calls as a full tree of depth 9 needs for all three
+// errors. Below that nothing changes; a deeper setting that does not fit is
+// served by the deepest look-ahead that does.
+constexpr long long look_ahead_call_budget = 3 * ((19683 - 1) / 2);
+
+struct LookAheadBounds {
+  int depth_limit;
+  long long calls_left;
+};
+LookAheadBounds bounds{deepest_look_ahead, LLONG_MAX};
+
+int configured_depth() { return std::min(global_maximum_recursion_depth, deepest_look_ahead); }
 
 bool Ns_tolerated() { return global_Ns_allowed_in_a_row != 0 && !global_treat_Ns_as_missense; }
 
@@ -151,11 +168,13 @@ RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, 
 }
 
 // A node at the deepest level is worth the score at the end of its greedy
-// run; valuing it without a call of its own saves most of the calls, since
-// most nodes of the tree are leaves.
+// run; valuing it without a recursive call of its own saves most of the
+// calls' overhead, since most nodes of the tree are leaves. It counts
+// against the budget like any other node.
 template <class Dir>
 int leaf_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
                const char* limit) {
+  if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
   int Ns_ignored = 0;
   greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit);
   return score;
@@ -164,17 +183,17 @@ int leaf_value(const char* pos, const char* unit_pos, const char* unit_begin, co
 template <class Dir>
 int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
                int unit_length, unsigned char depth, const char* limit, int best_score) {
+  if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
   int Ns_ignored = 0;
   if (greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit) == RunEnd::long_N_run)
     return score;
-  const int deepest = std::min(global_maximum_recursion_depth, deepest_look_ahead);
-  if (depth >= deepest || Dir::at_limit(pos, limit)) return score;
+  if (depth >= bounds.depth_limit || Dir::at_limit(pos, limit)) return score;
   best_score = std::max(best_score, score);
   const long long threshold = error_threshold(best_score, unit_length);
   const unsigned char deeper = static_cast<unsigned char>(depth + 1);
   auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score) {
-    if (deeper >= deepest) return leaf_value<Dir>(next_pos, next_unit_pos, unit_begin, unit_end,
-                                                  static_cast<int>(next_score), limit);
+    if (deeper >= bounds.depth_limit)
+      return leaf_value<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), limit);
     return leap_ahead<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), unit_length,
                            deeper, limit, best_score);
   };
@@ -193,7 +212,9 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
 // Values the three errors at the walk's error point and returns the one to
 // apply; on equal values the earlier of mismatch, insertion, deletion wins.
 template <class Dir>
-Operation choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score, const char* limit) {
+Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
+                                   const char* limit, int depth_limit) {
+  bounds = {depth_limit, look_ahead_call_budget};
   const int unit_length = static_cast<int>(sat.unit_length());
   const long long threshold = error_threshold(best_score, unit_length);
   Operation chosen = Operation::none;
@@ -215,6 +236,22 @@ Operation choose_operation(const Csat& sat, const char* pos, const char* unit_po
     consider(Operation::deletion, pos, next_unit_pos, after_indel);
   }
   return chosen;
+}
+
+bool over_budget() { return bounds.calls_left < 0; }
+
+template <class Dir>
+Operation choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score, const char* limit) {
+  const Operation chosen = choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, configured_depth());
+  if (!over_budget()) return chosen;
+  // Depth 1 always fits: it makes one call per error.
+  Operation deepest_fitting = Operation::none;
+  for (int depth = 1; depth < configured_depth(); ++depth) {
+    const Operation op = choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth);
+    if (over_budget()) break;
+    deepest_fitting = op;
+  }
+  return deepest_fitting;
 }
 
 template <class Dir>
@@ -290,7 +327,8 @@ ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : Ns_tolerated_(Ns_tolerated()) {
   // The run scores its length minus the copy; the highest score that lets no
   // error be tried and fails the minimum is the longest run that settles.
   const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
-  const long long highest_failing_score = std::min(-static_cast<long long>(k) - larger_penalty, CSearchController::minScores[k] - 1LL);
+  const long long highest_failing_score =
+      std::min(-static_cast<long long>(k) - larger_penalty, CSearchController::minScores[k] - 1LL);
   longest_failing_run_ = highest_failing_score + k;
 }
 
@@ -304,6 +342,7 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, cons
                                                            const char* unit_begin, const char* unit_end, int score,
                                                            int unit_length, unsigned char depth, const char* seq_end,
                                                            int best_score) {
+  bounds = {configured_depth(), LLONG_MAX};
   return leap_ahead<Forward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, seq_end, best_score);
 }
 
@@ -311,5 +350,6 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, con
                                                             const char* unit_begin, const char* unit_end, int score,
                                                             int unit_length, unsigned char depth,
                                                             const char* left_limit, int best_score) {
+  bounds = {configured_depth(), LLONG_MAX};
   return leap_ahead<Backward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, left_limit, best_score);
 }

@@ -12,7 +12,10 @@ trap 'rm -rf "$prefix"' EXIT
 
 velkor="$prefix/bin/velkor"
 page="$prefix/share/man/man1/velkor.1"
-"$velkor" --version 2>/dev/null | grep -q 3.3.2c || { echo "no working program in $prefix/bin"; exit 1; }
+# Read the whole output first: grep -q stops reading at the match, and the
+# program's last write would then fail on the closed pipe.
+version=$("$velkor" --version 2>/dev/null) || true
+grep -q 3.3.2c <<<"$version" || { echo "no working program in $prefix/bin"; exit 1; }
 [ -f "$page" ] || { echo "no manual page in $prefix/share/man/man1"; exit 1; }
 
 # groff names every request or escape it cannot make sense of.

@@ -7,20 +7,9 @@
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/bed_writer.h"
+#include "captured_output.h"
 
 namespace {
-
-template <typename Write>
-std::string captured(Write write) {
-  FILE* out = std::tmpfile();
-  write(out);
-  std::fflush(out);
-  std::string written;
-  std::rewind(out);
-  for (int c; (c = std::fgetc(out)) != EOF;) written += static_cast<char>(c);
-  std::fclose(out);
-  return written;
-}
 
 class BedWriter : public ::testing::Test {
  protected:

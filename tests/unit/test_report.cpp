@@ -7,6 +7,7 @@
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "search/CSearchController.h"
+#include "captured_output.h"
 
 namespace {
 
@@ -47,18 +48,6 @@ class Report : public ::testing::Test {
   static void error_at(Csat& sat, unsigned position, char kind) {
     sat.missense.push_back({sat.sat_begin + position - 1, kind});
     (kind == 'M' ? sat.mismatches : kind == 'I' ? sat.insertions : sat.deletions)++;
-  }
-
-  template <typename Write>
-  static std::string captured(Write write) {
-    FILE* out = std::tmpfile();
-    write(out);
-    std::fflush(out);
-    std::string written;
-    std::rewind(out);
-    for (int c; (c = std::fgetc(out)) != EOF;) written += static_cast<char>(c);
-    std::fclose(out);
-    return written;
   }
 
   std::string entry(Csat& sat) {

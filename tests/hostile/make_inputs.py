@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""Writes the pathological input files of the hostile-input suite.
+
+usage: make_inputs.py DIR BIG SATELLITE
+
+BIG is the length of the long uniform and repetitive records, SATELLITE the
+length of the mutated minisatellite (its search with units up to 200 costs
+far more per residue). Everything is made from a fixed seed, so a failure
+can be reproduced from the same files.
+"""
+import os
+import random
+import sys
+
+out_dir, big, satellite = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+rng = random.Random(20240607)
+
+
+def write(name, data):
+    with open(os.path.join(out_dir, name), "wb") as f:
+        f.write(data if isinstance(data, bytes) else data.encode())
+
+
+def record(name, residues, width=60, line_end="\n"):
+    lines = [residues[i:i + width] for i in range(0, len(residues), width)]
+    return ">" + name + line_end + "".join(line + line_end for line in lines)
+
+
+def mutated(text, rate):
+    """Mismatches, insertions and deletions at the given rate per residue."""
+    out = []
+    for c in text:
+        if rng.random() >= rate:
+            out.append(c)
+            continue
+        kind = rng.random()
+        if kind < 0.6:
+            out.append(rng.choice("ACGT".replace(c, "")))
+        elif kind < 0.8:
+            out.append(c + rng.choice("ACGT"))
+    return "".join(out)
+
+
+def random_dna(n):
+    return "".join(rng.choice("ACGT") for _ in range(n))
+
+
+write("empty.fa", b"")
+write("random.bin", bytes(rng.getrandbits(8) for _ in range(65536)))
+write("headers_only.fa", "".join(">h%d\n" % i for i in range(10000)))
+write("huge_header.fa", ">" + "name " * 800000 + "\n" + "AC" * 50 + "\n")
+
+# One file in every line-end style; the records and the reports must not
+# depend on the style.
+mixed_records = [
+    ("first record", random_dna(100) + "CA" * 30 + random_dna(50) + mutated("AGC" * 40, 0.05)),
+    ("", ""),
+    ("third", random_dna(30) + "N" * 3 + "GATA" * 12 + random_dna(70)),
+]
+for style, end in (("lf", "\n"), ("crlf", "\r\n"), ("cr", "\r")):
+    write("ends_%s.fa" % style, "".join(record(n, r, 50, end) for n, r in mixed_records))
+mixed = "".join(record(n, r, 50, end) for (n, r), end in zip(mixed_records, ("\r\n", "\r", "\n")))
+write("ends_mixed.fa", mixed)
+# An invalid character on line 5 in every style: the message must name line 5.
+for style, end in (("lf", "\n"), ("crlf", "\r\n"), ("cr", "\r")):
+    write("error_line5_%s.fa" % style, end.join([">a", "ACGT", ">b", "ACGT", "AC1GT", ""]))
+
+write("all_N.fa", record("all N", "N" * big))
+write("one_letter.fa", record("one letter", "A" * big))
+write("perfect_repeat.fa", record("perfect", "CA" * (big // 2)))
+write("mutated_repeat.fa", record("mutated", mutated("CA" * (big // 2), 0.05)))
+unit = random_dna(171)
+write("satellite.fa", record("satellite", mutated(unit * (satellite // 171 + 1), 0.03)[:satellite]))
+# A long perfect repeat running into random sequence: the extension reaches
+# the junk with a high score, where nothing prunes a deep look-ahead.
+write("repeat_into_junk.fa", record("into junk", "AC" * 500 + random_dna(5000)))
+write("small.fa", "".join(record(n, r) for n, r in mixed_records)
+      + record("with N", "ACACNNACACAC" * 10 + random_dna(200) + "GT" * 20 + "NNNNNNNN" + "TTTTTTTTTTT"))
