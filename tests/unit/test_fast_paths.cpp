@@ -37,6 +37,7 @@ class FastPath : public SearchTest {
     global_min_score_a = static_cast<int>(below(5));
     global_min_score_bx = static_cast<float>(below(3)) * 0.5f;
     global_min_length = static_cast<int>(below(12));
+    global_max_unit_length = 8;  // the threshold tables must reach the unit lengths tried
   }
 
   // Stretches of noise, of mutated repeats of short units and of N's.
