@@ -129,6 +129,24 @@ bool sequence_line_follows(CFile& in) {
   return c != '>';
 }
 
+// Takes the residue letters that lie in the file's buffer from its current
+// position on, up to the first character of any other kind and no further
+// than the residue buffer has room: the bulk of a sequence line, without the
+// per-character work of getchar. Line ends, white space, invalid characters,
+// refills and growing the buffer are all left to the character loop.
+void take_residue_letters(CFile& in, CSequence_Mol& seq) {
+  char* const from = in.position;
+  const std::size_t available = static_cast<std::size_t>(in.buffer_end - from);
+  const std::size_t room = seq.capacity - seq.length;
+  const char* const stop = from + (available < room ? available : room);
+  char* to = seq.residues + seq.length;
+  char* p = from;
+  for (signed char residue; p != stop && (residue = residue_table.code[static_cast<unsigned char>(*p)]) > 0; ++p)
+    *to++ = residue;
+  seq.length += static_cast<unsigned>(p - from);
+  in.position = p;
+}
+
 }  // namespace
 
 FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length) {
@@ -155,7 +173,8 @@ FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length
   if (in.failed()) return FastaResult::RECORD;
 
   while (sequence_line_follows(in)) {
-    for (c = in.getchar(); !in.failed() && c != '\n'; c = in.getchar()) {
+    for (take_residue_letters(in, seq), c = in.getchar(); !in.failed() && c != '\n';
+         take_residue_letters(in, seq), c = in.getchar()) {
       signed char residue = residue_table.code[static_cast<unsigned char>(c)];
       if (residue == SKIP) continue;
       if (residue == INVALID) {

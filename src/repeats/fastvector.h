@@ -42,6 +42,18 @@ class fastvector {
     count = other.count;
   }
 
+  // Hands back the room beyond the elements, for an array that is kept long.
+  void shrink_to_fit() {
+    if (capacity == count) return;
+    if (count == 0) {
+      std::free(items);
+      items = nullptr;
+    } else {
+      items = static_cast<T*>(checked_realloc(items, sizeof(T) * static_cast<std::size_t>(count)));
+    }
+    capacity = count;
+  }
+
   void clear() { count = 0; }
   T* begin() { return items; }
   T* end() { return items + count; }

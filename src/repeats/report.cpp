@@ -185,7 +185,7 @@ void Csat::report_sat(FILE* out, CSequence_Mol& seq) {
   }
 }
 
-void CSearchController::report_SATList(FILE* out, std::list<Csat*> sats) {
+void CSearchController::report_SATList(FILE* out, const std::list<Csat*>& sats) {
   std::fprintf(out, ">%s\nsequence length: %u\n", sequence.name.c_str(), sequence.length);
   for (Csat* sat : sats) sat->report_sat(out, sequence);
   std::fprintf(out, "# Analysis of sequence \"%s\" completed.\n", sequence.name.c_str());

@@ -1,6 +1,7 @@
 #ifndef VELKOR_SEARCH_CANCHORSEQ_H
 #define VELKOR_SEARCH_CANCHORSEQ_H
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,8 +39,13 @@ class CAnchorSeq {
   // May a unit copy [p, q) be tried? Yes when its first residue is open and
   // either its last residue or the residue after it is open, or when the
   // residue before it and its last residue are open.
+  // Works on offsets: the guard before the first residue is marks[-1], while
+  // a pointer one before the sequence would lie outside its array.
   bool candidate_marks_open(const char* p, const char* q) const {
-    return (open(p) && (open(q - 1) || open(q))) || (open(p - 1) && open(q - 1));
+    const std::ptrdiff_t i = p - seq_begin;
+    const std::ptrdiff_t j = q - seq_begin;
+    auto open_at = [this](std::ptrdiff_t x) { return marks[x] == 'a'; };
+    return (open_at(i) && (open_at(j - 1) || open_at(j))) || (open_at(i - 1) && open_at(j - 1));
   }
 };
 

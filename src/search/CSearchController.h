@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <list>
+#include <vector>
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
@@ -41,6 +42,17 @@ class CSearchController {
   void exact_search_2();
   // Search mode extendExact; result in imperfect_sats.
   void search_exact_and_extend_to_imperfect_repeats();
+  // An exact repeat grown over alignment errors, with the extent it was found
+  // with, which decides its place among repeats of equal extent.
+  struct GrownSeed {
+    const char* seed_begin;
+    const char* seed_end;
+    Csat* sat;
+  };
+  // Set while extendExact runs: exact repeats are grown the moment they are
+  // found, so that only the ones kept take memory.
+  std::vector<GrownSeed>* grown_seeds = nullptr;
+  void grow_seed(Csat* seed);
   // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
   void complete_imperfect_search(FILE* out);
   void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, std::list<Csat*>& result);
@@ -58,9 +70,14 @@ class CSearchController {
   int extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
                                            const char* unit_end, int score, int unit_length, unsigned char depth,
                                            const char* left_limit, int best_score);
+  // True when growing the unit copy [unit_begin, unit_end) both ways would
+  // try no alignment error and give a record below the minimum score; false
+  // when that cannot be settled without the full extension.
+  static bool fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
+                                      const char* seq_end);
 
   // Writes the report block of this sequence.
-  void report_SATList(FILE* out, std::list<Csat*> sats);
+  void report_SATList(FILE* out, const std::list<Csat*>& sats);
 
   // Does a record of unit length k pass the thresholds in force?
   static bool passes_thresholds(const Csat& sat, unsigned k) {

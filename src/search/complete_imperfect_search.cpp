@@ -10,11 +10,26 @@
 #include "driver/messages.h"
 #include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
+#include "search/error_free_run.h"
 
 namespace {
 
 // Asking the clock costs a system call: once every 256 positions is enough.
-bool progress_check_due(const char* pos, const char* first) { return ((pos - first) & 255) == 0; }
+// Starts are skipped in groups, so the check is due at the first start
+// visited in each block of 256.
+class ProgressCheck {
+ public:
+  explicit ProgressCheck(const char* first) : first_(first), next_(first) {}
+  bool due(const char* pos) {
+    if (pos < next_) return false;
+    next_ = first_ + ((pos - first_) / 256 + 1) * 256;
+    return true;
+  }
+
+ private:
+  const char* first_;
+  const char* next_;
+};
 
 bool single_letter_unit(const char* p, const char* q) {
   for (const char* r = p + 1; r != q; ++r)
@@ -32,9 +47,11 @@ const char* skip_Ns(const char* pos, const char* end) {
   return pos;
 }
 
-// Grows the candidate copy [p, q) in the spare record and accepts it when it
-// passes the thresholds. A rejected record stays the spare, to be reset for
-// the next candidate instead of going back to the pool.
+// Grows the candidate copy [p, q) in the spare record and accepts a copy of
+// it when it passes the thresholds. The spare stays, to be reset for the next
+// candidate instead of going back to the pool; the copy's error list is cut
+// to size, where the spare's has grown with the longest walk tried so far
+// (on repeat-rich genomes most of the memory of the accepted repeats).
 void try_candidate(CSearchController& search, Csat*& spare, const char* p, const char* q, CAnchorSeq& anchors,
                    std::list<Csat*>& result) {
   if (spare)
@@ -50,8 +67,9 @@ void try_candidate(CSearchController& search, Csat*& spare, const char* p, const
   std::sort(spare->missense.begin(), spare->missense.end(), Csat::lessThan_missense());
   anchors.cover(spare->sat_begin, spare->sat_end);
   for (const missense_entry& error : spare->missense) anchors.open_at(error.position);
-  result.push_back(spare);
-  spare = nullptr;
+  Csat* accepted = sat_alloc.get_new(p, q);
+  accepted->copy_from(*spare);
+  result.push_back(accepted);
 }
 
 }  // namespace
@@ -78,9 +96,18 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
   Csat* spare = nullptr;
+  PeriodicRuns runs(first, end, 1);
+  const ErrorFreeRunTest too_weak(1);
+  ProgressCheck progress(first);
   // The last residue is never a candidate: nothing could follow its copy.
   for (const char* p = skip_Ns(first, end); end - p > 1; p = skip_Ns(p + 1, end)) {
-    if (progress_check_due(p, first) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
+    if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
+    runs.move_to(p);
+    // Every start up to the end of this run of letters shares the run.
+    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end)) {
+      p = runs.run_end() - 1;
+      continue;
+    }
     if (anchors.open(p)) try_candidate(*this, spare, p, p + 1, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);
@@ -93,10 +120,19 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const char* end = first + sequence.length;
   const char* next_N = first_N_from(first, end);
   Csat* spare = nullptr;
+  PeriodicRuns runs(first, end, unit_length);
+  const ErrorFreeRunTest too_weak(unit_length);
+  ProgressCheck progress(first);
   for (const char* p = first; static_cast<std::size_t>(end - p) > unit_length; ++p) {
-    if (progress_check_due(p, first) && check_report_status())
-      report_status(sequence_number, sequence.name.c_str(), unit_length);
+    if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
+    // The cheapest test, and one that settles most starts, comes first: every
+    // start up to the run's end less a unit shares the run.
+    runs.move_to(p);
+    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end)) {
+      p = runs.run_end() - unit_length;
+      continue;
+    }
     if (!anchors.candidate_marks_open(p, q)) continue;
     if (next_N < p) next_N = first_N_from(p, end);
     if (next_N < q || single_letter_unit(p, q)) continue;

@@ -21,12 +21,18 @@
  * "finishes" and keeps its state only if it beats B strictly; when no error
  * passes T it "stops" and keeps its state if it at least equals B. Otherwise
  * the record is set back to the saved best state.
+ *
+ * Quick rejection: since T >= -L, a walk whose score plus the larger penalty
+ * never rises above -L tries no error at all, and its record is just the
+ * error-free run around the first copy. Most candidates of a search are of
+ * that kind and too weak, and are settled by counting that run alone.
  */
 #include <algorithm>
 #include <climits>
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
+#include "search/error_free_run.h"
 
 namespace {
 
@@ -161,6 +167,19 @@ RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, 
   return RunEnd::sequence_limit;
 }
 
+// A node at the deepest level is worth the score at the end of its greedy
+// run; valuing it without a recursive call of its own saves most of the
+// calls' overhead, since most nodes of the tree are leaves. It counts
+// against the budget like any other node.
+template <class Dir>
+int leaf_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
+               const char* limit) {
+  if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
+  int Ns_ignored = 0;
+  greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit);
+  return score;
+}
+
 template <class Dir>
 int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
                int unit_length, unsigned char depth, const char* limit, int best_score) {
@@ -172,20 +191,20 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
   best_score = std::max(best_score, score);
   const long long threshold = error_threshold(best_score, unit_length);
   const unsigned char deeper = static_cast<unsigned char>(depth + 1);
+  auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score) {
+    if (deeper >= bounds.depth_limit)
+      return leaf_value<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), limit);
+    return leap_ahead<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), unit_length,
+                           deeper, limit, best_score);
+  };
   int value = score;
   const long long after_mismatch = static_cast<long long>(score) + global_mismatch_score;
-  if (after_mismatch > threshold) {
-    value = std::max(value, leap_ahead<Dir>(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end),
-                                            unit_begin, unit_end, static_cast<int>(after_mismatch), unit_length,
-                                            deeper, limit, best_score));
-  }
+  if (after_mismatch > threshold)
+    value = std::max(value, child(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end), after_mismatch));
   const long long after_indel = static_cast<long long>(score) + global_indel_score;
   if (after_indel > threshold) {
-    value = std::max(value, leap_ahead<Dir>(Dir::step(pos), unit_pos, unit_begin, unit_end,
-                                            static_cast<int>(after_indel), unit_length, deeper, limit, best_score));
-    value = std::max(value, leap_ahead<Dir>(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), unit_begin,
-                                            unit_end, static_cast<int>(after_indel), unit_length, deeper, limit,
-                                            best_score));
+    value = std::max(value, child(Dir::step(pos), unit_pos, after_indel));
+    value = std::max(value, child(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), after_indel));
   }
   return value;
 }
@@ -284,7 +303,34 @@ void extend(Csat& sat, const char* limit) {
   }
 }
 
+// Residues from x outward (step +1 or -1) that equal the residue k positions
+// back towards the unit copy, up to the limit, which is never read. Past the
+// first copy, such a residue is exactly a match of the greedy run.
+std::ptrdiff_t periodic_run(const char* x, std::ptrdiff_t step, unsigned k, const char* limit) {
+  const char* y = x;
+  const std::ptrdiff_t back = -step * static_cast<std::ptrdiff_t>(k);
+  while (y != limit && *y == y[back]) y += step;
+  return (y - x) * step;
+}
+
 }  // namespace
+
+bool CSearchController::fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
+                                                const char* seq_end) {
+  const unsigned k = static_cast<unsigned>(unit_end - unit_begin);
+  const char* run_end = unit_end + periodic_run(unit_end, 1, k, seq_end);
+  const char* run_begin = unit_begin - periodic_run(unit_begin - 1, -1, k, seq_begin - 1);
+  return ErrorFreeRunTest(k).fails(run_begin, run_end, seq_begin, seq_end);
+}
+
+ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : Ns_tolerated_(Ns_tolerated()) {
+  // The run scores its length minus the copy; the highest score that lets no
+  // error be tried and fails the minimum is the longest run that settles.
+  const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
+  const long long highest_failing_score =
+      std::min(-static_cast<long long>(k) - larger_penalty, CSearchController::minScores[k] - 1LL);
+  longest_failing_run_ = highest_failing_score + k;
+}
 
 void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) { extend<Forward>(sat, seq_end); }
 

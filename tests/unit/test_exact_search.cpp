@@ -190,18 +190,21 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
     int Ns_in_a_row;
     bool Ns_as_missense;
     bool intern_thresholds;  // as the seed search of the extending mode runs it
+    int min_length;
   };
   const Setting settings[] = {
-      {1, 6, 6, 1, 4, false, false},   {1, 6, 2, 1, 4, false, false},  {2, 9, 3, 1, 2, false, false},
-      {1, 4, 20, 1, 4, false, false},  {1, 6, 6, 1, 0, false, false},  {1, 6, 6, 1, 4, true, false},
-      {3, 5, 4, 1, 1, false, false},   {1, 8, 12, 1, 4, false, true},  {1, 3, 1, 1, 30, false, false},
-      {1, 5, 0, 0, 3, false, false},   {2, 4, -3, 0, 2, false, false},  // every unit copy is kept
+      {1, 6, 6, 1, 4, false, false, 1},   {1, 6, 2, 1, 4, false, false, 1},  {2, 9, 3, 1, 2, false, false, 1},
+      {1, 4, 20, 1, 4, false, false, 1},  {1, 6, 6, 1, 0, false, false, 1},  {1, 6, 6, 1, 4, true, false, 1},
+      {3, 5, 4, 1, 1, false, false, 1},   {1, 8, 12, 1, 4, false, true, 1},  {1, 3, 1, 1, 30, false, false, 1},
+      {1, 5, 0, 0, 3, false, false, 1},   {2, 4, -3, 0, 2, false, false, 1},  // every unit copy is kept
+      {1, 6, 2, 1, 4, false, false, 15}, {2, 5, 0, 0, 0, false, false, 9},
   };
   std::mt19937 rng(20240611);
   for (const Setting& st : settings) {
     set_search_parameters(st.min_k, st.max_k, st.min_score, st.score_per_unit_residue);
     global_Ns_allowed_in_a_row = st.Ns_in_a_row;
     global_treat_Ns_as_missense = st.Ns_as_missense;
+    global_min_length = st.min_length;
     for (int round = 0; round < 40; ++round) {
       std::string s = random_genome(rng, rng() % 400);
       TestSequence seq(s);

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Runs two velkor binaries on the same inputs with many option sets and
+# compares what they write byte for byte: the report, the masked file, the
+# BED file, standard output, standard error (progress-line times masked) and
+# the exit status. Used to show that a speed change alters no output.
+#
+#   bash bench/compare_outputs.sh BASELINE_BINARY NEW_BINARY [quick]
+#
+# Outputs are kept under bench/out/compare/<md5 of binary>/, so the baseline
+# of an unchanged binary is computed once. "quick" skips the three large
+# genomes. Data: $VELKOR_BENCH_DATA (default /work/benchdata; rebuilt by
+# $VELKOR_GET_DATA, default /work/shared/bench/get_data.sh, when missing);
+# the pathological inputs are made by make_pathological.py. JOBS (default 2)
+# runs are made at once. Exit status 0 only when every output is identical.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+
+baseline=$(realpath "$1")
+candidate=$(realpath "$2")
+quick=${3:-}
+data=${VELKOR_BENCH_DATA:-/work/benchdata}
+get_data=${VELKOR_GET_DATA:-/work/shared/bench/get_data.sh}
+jobs=${JOBS:-2}
+
+if [ ! -s "$data/dicty_AX4.fa" ]; then bash "$get_data" "$data"; fi
+patho=$repo/bench/data/patho10k
+if [ ! -s "$patho/tri5.fa" ]; then python3 bench/make_pathological.py 10000 "$patho"; fi
+
+# One case per line: name, input file, velkor options (tab separated).
+list_cases() {
+  local small=(dicty_chr1_first1Mbp human_chr22_first1Mbp synth1M_4rec human_GRCh37_mini random_pirs_1M)
+  local variants=(
+    "" "--outputFormat 0" "--outputFormat 2" "--reportUnit 0" "--reportUnit 1" "-D" "-m -3 -g -4"
+    "-r 3" "-r 7" "-U 10" "--maskX --bedFile out.bed" "-f 5 --printRepeatSeqMode 1"
+    "--printRepeatSeqMode 0 -u 2 -U 4" "-N 0" "--NsAsMissense -s 10" "-R 12 -l 20"
+    "--NPerfectionMode 1 --minScore_a 3 --minScore_b 1.5" "-m -2 -g -2 -D -r 4")
+  local mode genome v i
+  for mode in exact extendExact imperfect; do
+    if [ "$quick" != quick ]; then
+      for genome in dicty_AX4 umaydis human_chr22_blocks; do
+        printf '%s\t%s\t%s\n' "$genome.$mode" "$data/$genome.fa" "--searchMode $mode"
+      done
+    fi
+    for genome in "${small[@]}"; do
+      i=0
+      for v in "${variants[@]}"; do
+        printf '%s\t%s\t%s\n' "$genome.$mode.v$i" "$data/$genome.fa" "--searchMode $mode $v"
+        i=$((i + 1))
+      done
+    done
+    for genome in mono di tri5 allN; do
+      printf '%s\t%s\t%s\n' "patho_$genome.$mode" "$patho/$genome.fa" "--searchMode $mode"
+    done
+  done
+  # Imperfect search with long units is far too slow on a satellite array to
+  # be part of a routine comparison.
+  for mode in exact extendExact; do
+    printf '%s\t%s\t%s\n' "patho_sat171.$mode" "$patho/sat171.fa" "--searchMode $mode -U 200"
+  done
+}
+
+# Runs one case in its own directory; the input is linked under a fixed name
+# so that the file names in the report are the same for both binaries.
+run_case() {
+  local binary=$1 root=$2 name input args dir
+  IFS=$'\t' read -r name input args <<<"$3"
+  dir=$root/$name
+  [ -e "$dir/.done" ] && return 0
+  rm -rf "$dir" && mkdir -p "$dir"
+  ln -s "$input" "$dir/in.fa"
+  set +e
+  (cd "$dir" && eval "\"$binary\" in.fa report.txt $args" >stdout 2>stderr.raw)
+  echo $? >"$dir/status"
+  set -e
+  sed -E 's/^[0-9]{2,}\.[0-9]{2}\.[0-9]{2} - #/HH.MM.SS - #/' "$dir/stderr.raw" >"$dir/stderr"
+  rm -f "$dir/stderr.raw" "$dir/in.fa"
+  touch "$dir/.done"
+}
+export -f run_case
+
+outputs_of() {
+  local binary=$1 root
+  root=$repo/bench/out/compare/$(md5sum "$binary" | cut -c1-12)
+  mkdir -p "$root"
+  list_cases | tr '\n' '\0' | xargs -0 -P "$jobs" -I{} bash -c 'run_case "$1" "$2" "$3"' _ "$binary" "$root" {}
+  echo "$root"
+}
+
+base_root=$(outputs_of "$baseline")
+new_root=$(outputs_of "$candidate")
+cases=0
+differing=0
+while IFS=$'\t' read -r name _; do
+  cases=$((cases + 1))
+  diff -r -q "$base_root/$name" "$new_root/$name" || differing=$((differing + 1))
+done < <(list_cases)
+if [ "$differing" -eq 0 ]; then
+  echo "identical: $cases cases ($base_root vs $new_root)"
+else
+  echo "DIFFERENT outputs in $differing of $cases cases ($base_root vs $new_root)"
+  exit 1
+fi

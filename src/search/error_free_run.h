@@ -1,0 +1,56 @@
+#ifndef VELKOR_SEARCH_ERROR_FREE_RUN_H
+#define VELKOR_SEARCH_ERROR_FREE_RUN_H
+
+#include <cstddef>
+
+// The error-free run around the unit copy [p, p + k) for start after start of
+// a sweep over the sequence: the residues before and after the copy that equal
+// the residue k positions nearer to it. The sweep visits starts in increasing
+// order, so each residue is compared about twice in all, not once per start.
+class PeriodicRuns {
+ public:
+  PeriodicRuns(const char* seq_begin, const char* seq_end, unsigned k)
+      : k_(static_cast<std::ptrdiff_t>(k)), seq_end_(seq_end), run_begin_(seq_begin), checked_(seq_begin),
+        run_end_(seq_begin) {}
+
+  // Moves to the start p, no smaller than the previous one; p + k lies
+  // within the sequence.
+  void move_to(const char* p) {
+    for (; checked_ < p; ++checked_)
+      if (*checked_ != checked_[k_]) run_begin_ = checked_ + 1;
+    if (run_end_ < p + k_) {
+      run_end_ = p + k_;
+      while (run_end_ != seq_end_ && *run_end_ == run_end_[-k_]) ++run_end_;
+    }
+  }
+  const char* run_begin() const { return run_begin_; }
+  const char* run_end() const { return run_end_; }
+
+ private:
+  std::ptrdiff_t k_;
+  const char* seq_end_;
+  const char* run_begin_;  // one past the last residue before the start that breaks the period
+  const char* checked_;    // residues before this one are judged for run_begin_
+  const char* run_end_;    // the first residue from the copy's end on that breaks the period
+};
+
+// Does a candidate settle as too weak from its error-free run alone? The
+// rule, and why it holds, is stated with the extension alignment.
+class ErrorFreeRunTest {
+ public:
+  explicit ErrorFreeRunTest(unsigned k);
+
+  // [run_begin, run_end) is the error-free run around a unit copy of length k.
+  bool fails(const char* run_begin, const char* run_end, const char* seq_begin, const char* seq_end) const {
+    if (run_end - run_begin > longest_failing_run_) return false;
+    // A tolerated N at either end would be taken by the greedy run.
+    return !(Ns_tolerated_ &&
+             ((run_end != seq_end && *run_end == 'N') || (run_begin != seq_begin && run_begin[-1] == 'N')));
+  }
+
+ private:
+  long long longest_failing_run_;
+  bool Ns_tolerated_;
+};
+
+#endif

@@ -1,0 +1,199 @@
+// Each shortcut of the search must agree with the plain path it stands for.
+// Random sequences (repeats, noise and N runs) are searched under random
+// options, the shortcut and the plain path side by side.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/parameters.h"
+#include "driver/CFile.h"
+#include "search/error_free_run.h"
+#include "search_test_support.h"
+
+namespace {
+
+class FastPath : public SearchTest {
+ protected:
+  std::mt19937 rng{2024};
+
+  unsigned below(unsigned n) { return static_cast<unsigned>(rng() % n); }
+
+  void random_options() {
+    fresh_defaults();
+    global_mismatch_score = -2 - static_cast<int>(below(7));
+    global_indel_score = -2 - static_cast<int>(below(7));
+    global_maximum_recursion_depth = 1 + static_cast<int>(below(5));
+    global_maximum_scorereduction = below(3) == 0 ? static_cast<int>(below(30)) - 5 : INT_MAX;
+    global_Ns_allowed_in_a_row = static_cast<int>(below(4));
+    global_treat_Ns_as_missense = below(5) == 0;
+    global_min_score = static_cast<int>(below(16)) - 3;
+    global_min_score_a = static_cast<int>(below(5));
+    global_min_score_bx = static_cast<float>(below(3)) * 0.5f;
+    global_min_length = static_cast<int>(below(12));
+    global_max_unit_length = 8;  // the threshold tables must reach the unit lengths tried
+  }
+
+  // Stretches of noise, of mutated repeats of short units and of N's.
+  std::string random_sequence() {
+    const char* letters = "ACGTN";
+    std::string residues;
+    for (unsigned piece = 1 + below(6); piece > 0; --piece) {
+      const unsigned kind = below(10);
+      if (kind < 3) {
+        for (unsigned i = 1 + below(40); i > 0; --i) residues += letters[below(4)];
+      } else if (kind < 4) {
+        residues.append(1 + below(6), 'N');
+      } else {
+        std::string unit;
+        for (unsigned i = 1 + below(7); i > 0; --i) unit += letters[below(4)];
+        for (unsigned i = 0, n = 5 + below(60); i < n; ++i)
+          residues += below(12) == 0 ? letters[below(5)] : unit[i % unit.size()];
+      }
+    }
+    return residues;
+  }
+};
+
+TEST_F(FastPath, QuickRejectionOnlyRejectsWhatTheExtensionRejects) {
+  unsigned rejected = 0, checked = 0;
+  for (int round = 0; round < 400; ++round) {
+    random_options();
+    TestSequence seq(random_sequence());
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    for (unsigned k = 1; k <= 8; ++k) {
+      for (const char* p = first; p + k < end; ++p) {
+        if (std::memchr(p, 'N', k)) continue;
+        if (!CSearchController::fails_without_any_error(p, p + k, first, end)) continue;
+        ++rejected;
+        Csat* sat = sat_alloc.get_new(p, p + k);
+        search.extend_imperfect_forward(*sat, end);
+        search.extend_imperfect_backward(*sat, first - 1);
+        sat->trim_flanking_Ns();
+        EXPECT_FALSE(CSearchController::passes_thresholds(*sat, k))
+            << "rejected at once, passes after growing: " << describe(*sat, first);
+        sat_alloc.give_back(sat);
+        if (HasFailure()) return;
+      }
+      ++checked;
+    }
+  }
+  // Both outcomes must occur, or the comparison proves nothing.
+  EXPECT_GT(rejected, 1000u);
+  EXPECT_GT(checked, rejected / 100);
+}
+
+TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
+  for (int round = 0; round < 300; ++round) {
+    TestSequence seq(random_sequence());
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    for (unsigned k = 1; k <= 8; ++k) {
+      auto run_at = [&](const char* p) {
+        const char* run_end = p + k;
+        while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
+        const char* run_begin = p;
+        while (run_begin != first && run_begin[-1] == run_begin[k - 1]) --run_begin;
+        return std::make_pair(run_begin, run_end);
+      };
+      PeriodicRuns runs(first, end, k);
+      // Starts are skipped at random, as covered or N-holding ones are.
+      for (const char* p = first; p + k < end; p += 1 + below(3)) {
+        runs.move_to(p);
+        const auto swept = std::make_pair(runs.run_begin(), runs.run_end());
+        ASSERT_EQ(run_at(p), swept) << "k " << k << " at " << seq.at(p);
+        // The searches skip every later start that shares the run.
+        const char* last_sharing = runs.run_end() - k;
+        if (last_sharing + k < end) {
+          ASSERT_EQ(run_at(last_sharing), swept) << "k " << k << " at " << seq.at(p);
+        }
+        if (last_sharing + k + 1 < end) {
+          ASSERT_NE(run_at(last_sharing + 1), swept) << "k " << k << " at " << seq.at(p);
+        }
+      }
+    }
+  }
+}
+
+// The reader takes residue letters a block at a time; the lines are judged
+// here one character at a time: the records, or the line of the first
+// invalid character, must come out the same.
+TEST_F(FastPath, BlockwiseReadingEqualsReadingCharacterByCharacter) {
+  const std::string path = ::testing::TempDir() + "velkor_fast_path_reader.fa";
+  const std::string letters = "ACGTNacgtnUuRyXbd";
+  const std::string normal = "ACGTNACGTNTTNNNNN";
+  const char* line_ends[] = {"\n", "\r\n", "\r"};
+  for (int round = 0; round < 60; ++round) {
+    const std::string line_end = line_ends[below(3)];
+    std::string text;
+    std::vector<std::string> names, residues;
+    unsigned line = 1, error_line = 0;
+    for (unsigned record = 1 + below(4); record > 0; --record) {
+      names.push_back("r" + std::to_string(record) + " x");
+      text += ">" + names.back() + line_end;
+      ++line;
+      residues.emplace_back();
+      // Now and then a line longer than a whole block of the file.
+      const unsigned longest = below(8) == 0 ? 3 * CFile::buffer_size / 2 : 90;
+      for (unsigned n = below(5); n > 0; --n) {
+        for (unsigned i = below(longest); i > 0; --i) {
+          const unsigned pick = below(static_cast<unsigned>(letters.size()) + 3);
+          if (pick < letters.size()) {
+            text += letters[pick];
+            residues.back() += normal[pick];
+          } else if (pick == letters.size()) {
+            text += " \t-*"[below(4)];
+          } else if (error_line == 0 && below(400) == 0) {
+            text += "@1%"[below(3)];
+            error_line = line;
+          } else {
+            text += 'a';
+            residues.back() += 'A';
+          }
+        }
+        text += line_end;
+        ++line;
+      }
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+
+    auto in = std::make_unique<CFile>();
+    in->open(path.c_str());
+    CSequence_Mol seq;
+    seq.capacity = 1 + below(40);
+    seq.residues = static_cast<char*>(std::malloc(seq.capacity));
+    std::size_t r = 0;
+    for (; !in->at_end(); ++r) {
+      seq.name.clear();
+      seq.length = 0;
+      const FastaResult result = read_fasta_record(*in, seq);
+      if (result != FastaResult::RECORD) {
+        EXPECT_EQ(result, FastaResult::FORMAT_ERROR);
+        EXPECT_EQ(in->line, error_line);
+        break;
+      }
+      ASSERT_LT(r, names.size());
+      EXPECT_EQ(seq.name, names[r]);
+      EXPECT_TRUE(std::string(seq.residues, seq.length) == residues[r]) << "record " << r;
+    }
+    if (error_line == 0) {
+      EXPECT_EQ(r, names.size());
+    }
+    EXPECT_EQ(in->has_format_error(), error_line != 0);
+    std::free(seq.residues);
+    std::remove(path.c_str());
+    if (HasFailure()) return;
+  }
+}
+
+}  // namespace
