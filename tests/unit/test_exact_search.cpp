@@ -236,17 +236,6 @@ TEST_F(ExactSearch, StretchIsFoundOnceWithItsShortestUnit) {
   EXPECT_EQ(r[0].end, 13);
 }
 
-TEST_F(ExactSearch, SingleLetterUnitsOnlyWithUnitLengthOne) {
-  set_search_parameters(2, 5, 1, 0.0f);
-  EXPECT_TRUE(exact_search("AAAAAA").empty());
-  set_search_parameters(1, 5, 1, 0.0f);
-  std::vector<Found> r = exact_search("AAAAAA");
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0].begin, 0);
-  EXPECT_EQ(r[0].end, 6);
-  EXPECT_EQ(r[0].score, 5);
-}
-
 TEST_F(ExactSearch, ShortNRunsAreBridgedInPhase) {
   set_search_parameters(2, 2, 3, 0.0f);
   global_Ns_allowed_in_a_row = 2;
@@ -262,15 +251,6 @@ TEST_F(ExactSearch, ShortNRunsAreBridgedInPhase) {
   EXPECT_EQ(r[0], (Found{0, 2, 0, 2, 0, 1, 0, 0}));
   EXPECT_EQ(r.back().begin, 3);
   EXPECT_EQ(r.back().end, 7);
-
-  global_min_score = 1;
-  CSearchController::discard_tables();
-  EXPECT_EQ(exact_search("ACNNNACACAC").front().begin, 5) << "three N are one too many";
-  global_Ns_allowed_in_a_row = 0;
-  EXPECT_EQ(exact_search("ACNCACAC").front().begin, 3);
-  global_Ns_allowed_in_a_row = 2;
-  global_treat_Ns_as_missense = true;
-  EXPECT_EQ(exact_search("ACNCACAC").front().begin, 3);
 }
 
 TEST_F(ExactSearch, NAtTheEdgesIsTrimmedAndNotCounted) {
@@ -295,32 +275,6 @@ TEST_F(ExactSearch, RecordsWithoutRoomForARepeatYieldNothing) {
   }
   // Two residues are the shortest repeat there is.
   EXPECT_EQ(exact_search("NAAN").size(), 1u);
-}
-
-TEST_F(ExactSearch, HugeLargestUnitLengthStopsAtTheSequenceLength) {
-  set_search_parameters(1, 4294967295u, 1, 0.0f);
-  std::vector<Found> r = exact_search("ACGTACGTAC");
-  ASSERT_FALSE(r.empty());
-  EXPECT_EQ(r.front(), (Found{0, 10, 0, 4, 2, 3, 6, 0}));
-}
-
-TEST_F(ExactSearch, SortedByStartThenEndKeepingDiscoveryOrder) {
-  // With the internal thresholds weak stretches do not block later starts,
-  // so one stretch is found from several starts with the same extent.
-  set_search_parameters(1, 3, 100, 0.0f);
-  TestSequence seq("GGACACACTTT");
-  CSearchController controller(1, seq.mol);
-  CSearchController::minScores = CSearchController::minScores_intern;
-  CSearchController::minLengths = CSearchController::minLengths_intern;
-  controller.exact_search_2();
-  std::vector<Found> r;
-  for (const Csat* s : controller.exact_sats.sats) r.push_back(found(*s, seq.mol.residues));
-  ASSERT_EQ(r.size(), 5u);
-  for (std::size_t j = 0; j < r.size(); ++j) {
-    EXPECT_EQ(r[j].begin, 2);
-    EXPECT_EQ(r[j].end, 8);
-    EXPECT_EQ(r[j].unit_begin, static_cast<long>(2 + j)) << "in the order found";
-  }
 }
 
 }  // namespace
