@@ -54,6 +54,12 @@ class Report : public ::testing::Test {
     return captured([&](FILE* out) { sat.report_sat(out, seq); });
   }
 
+  // The entry without its repeat line: the residue or alignment lines.
+  std::string lines_below(Csat& sat) {
+    const std::string written = entry(sat);
+    return written.substr(written.find('\n') + 1);
+  }
+
   std::string block() {
     CSearchController controller(1, seq);
     return captured([&](FILE* out) { controller.report_SATList(out, owned.sats); });
@@ -93,7 +99,7 @@ TEST_F(Report, ExtendedFormatWithAndWithoutNColumn) {
             "Missense: (20,M),(41,I),\n");
 
   Csat& clean = repeat(101, 110, 2);
-  EXPECT_EQ(entry(clean).substr(entry(clean).find('\n')), "\nMissense: \n");
+  EXPECT_EQ(lines_below(clean), "Missense: \n");
 }
 
 TEST_F(Report, BlockWithoutRepeatsAndInListOrder) {
@@ -223,30 +229,26 @@ TEST_F(Report, AlignmentWithErrors) {
   use_sequence("s", "ACACCAC");
   Csat& deletion = repeat(1, 7, 2);
   error_at(deletion, 5, 'D');
-  const std::string del = entry(deletion);
-  EXPECT_EQ(del.substr(del.find('\n') + 1), "ACAC-CAC\n|||| |||\nACACACAC\n");
+  EXPECT_EQ(lines_below(deletion), "ACAC-CAC\n|||| |||\nACACACAC\n");
 
   use_sequence("s", "ACACGACAC");
   Csat& insertion = repeat(1, 9, 2);
   error_at(insertion, 5, 'I');
-  const std::string ins = entry(insertion);
-  EXPECT_EQ(ins.substr(ins.find('\n') + 1), "ACACGACAC\n|||| ||||\nACAC-ACAC\n");
+  EXPECT_EQ(lines_below(insertion), "ACACGACAC\n|||| ||||\nACAC-ACAC\n");
 
   // Two unit characters missing before the same residue, listed as sorted.
   use_sequence("s", "ACGGACG");
   Csat& two = repeat(1, 7, 3);
   error_at(two, 4, 'D');
   error_at(two, 4, 'D');
-  const std::string both = entry(two);
-  EXPECT_EQ(both.substr(both.find('\n') + 1), "ACG--GACG\n|||  ||||\nACGACGACG\n");
+  EXPECT_EQ(lines_below(two), "ACG--GACG\n|||  ||||\nACGACGACG\n");
 
   // A deletion and a mismatch at the same residue.
   use_sequence("s", "ACGTCGACG");
   Csat& mixed = repeat(1, 9, 3);
   error_at(mixed, 4, 'D');
   error_at(mixed, 4, 'M');
-  const std::string mix = entry(mixed);
-  EXPECT_EQ(mix.substr(mix.find('\n') + 1), "ACG-TCGACG\n|||  |||||\nACGACGACGA\n");
+  EXPECT_EQ(lines_below(mixed), "ACG-TCGACG\n|||  |||||\nACGACGACGA\n");
 }
 
 TEST_F(Report, AlignmentOfNs) {
@@ -254,13 +256,11 @@ TEST_F(Report, AlignmentOfNs) {
   use_sequence("s", "ACANACAC");
   Csat& tolerated = repeat(1, 8, 2);
   tolerated.Ns = 1;
-  const std::string t = entry(tolerated);
-  EXPECT_EQ(t.substr(t.find('\n') + 1), "ACANACAC\n|||*||||\nACACACAC\n");
+  EXPECT_EQ(lines_below(tolerated), "ACANACAC\n|||*||||\nACACACAC\n");
 
   Csat& as_mismatch = repeat(1, 8, 2);
   error_at(as_mismatch, 4, 'M');
-  const std::string m = entry(as_mismatch);
-  EXPECT_EQ(m.substr(m.find('\n') + 1), "ACANACAC\n||| ||||\nACACACAC\n");
+  EXPECT_EQ(lines_below(as_mismatch), "ACANACAC\n||| ||||\nACACACAC\n");
 }
 
 TEST_F(Report, AlignmentStartsAtTheUnitCharacterOfTheFirstResidue) {
@@ -284,8 +284,7 @@ TEST_F(Report, EntriesNeverMetAreNotApplied) {
   error_at(sat, 5, 'M');
   error_at(sat, 3, 'M');  // out of order: blocks the rest of the list
   error_at(sat, 7, 'M');
-  const std::string e = entry(sat);
-  EXPECT_EQ(e.substr(e.find('\n') + 1), "ACACTCTC\n|||| |||\nACACACAC\n");
+  EXPECT_EQ(lines_below(sat), "ACACTCTC\n|||| |||\nACACACAC\n");
 }
 
 }  // namespace
