@@ -98,6 +98,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   Csat* spare = nullptr;
   PeriodicRuns runs(first, end, 1);
   const ErrorFreeRunTest too_weak(1);
+  OneErrorTest too_weak_with_one_error(1, first, end);
   ProgressCheck progress(first);
   // The last residue is never a candidate: nothing could follow its copy.
   for (const char* p = skip_Ns(first, end); end - p > 1; p = skip_Ns(p + 1, end)) {
@@ -108,7 +109,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
       p = runs.run_end() - 1;
       continue;
     }
-    if (anchors.open(p)) try_candidate(*this, spare, p, p + 1, anchors, result);
+    if (!anchors.open(p) || too_weak_with_one_error.fails(p, runs.run_begin(), runs.run_end())) continue;
+    try_candidate(*this, spare, p, p + 1, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);
 }
@@ -122,6 +124,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   Csat* spare = nullptr;
   PeriodicRuns runs(first, end, unit_length);
   const ErrorFreeRunTest too_weak(unit_length);
+  OneErrorTest too_weak_with_one_error(unit_length, first, end);
   ProgressCheck progress(first);
   for (const char* p = first; static_cast<std::size_t>(end - p) > unit_length; ++p) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), unit_length);
@@ -136,6 +139,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     if (!anchors.candidate_marks_open(p, q)) continue;
     if (next_N < p) next_N = first_N_from(p, end);
     if (next_N < q || single_letter_unit(p, q)) continue;
+    if (too_weak_with_one_error.fails(p, runs.run_begin(), runs.run_end())) continue;
     try_candidate(*this, spare, p, q, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);

@@ -26,9 +26,19 @@
  * never rises above -L tries no error at all, and its record is just the
  * error-free run around the first copy. Most candidates of a search are of
  * that kind and too weak, and are settled by counting that run alone.
+ *
+ * One error at most: a walk that tries one error but can never try a second
+ * ends with the score it had before the error. Never trying a second error
+ * means the score after the error and the greedy run behind it, plus the
+ * larger penalty, stays at or below -L; the run behind the error is then
+ * shorter than the larger penalty is costly, so the walk never regains the
+ * error's penalty, and falls back to its best state. When that holds for every
+ * error either direction could try, the candidate's result scores exactly its
+ * error-free run, and one below the minimum is rejected without the walk.
  */
 #include <algorithm>
 #include <climits>
+#include <type_traits>
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
@@ -313,6 +323,22 @@ std::ptrdiff_t periodic_run(const char* x, std::ptrdiff_t step, unsigned k, cons
   return (y - x) * step;
 }
 
+// Counts the matches of a greedy run from pos on, up to cap, without its
+// handling of N's; -1 when the run meets a tolerated N (left to the full
+// walk).
+template <class Dir>
+long long count_matches(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end,
+                        const char* limit, long long cap) {
+  long long matches = 0;
+  for (; matches < cap && !Dir::at_limit(pos, limit); ++matches) {
+    const char residue = *Dir::next_residue(pos);
+    if (residue != *unit_pos) return residue == 'N' && Ns_tolerated() ? -1 : matches;
+    pos = Dir::step(pos);
+    unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
+  }
+  return matches;
+}
+
 }  // namespace
 
 bool CSearchController::fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
@@ -330,6 +356,66 @@ ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : Ns_tolerated_(Ns_tolerated()) {
   const long long highest_failing_score =
       std::min(-static_cast<long long>(k) - larger_penalty, CSearchController::minScores[k] - 1LL);
   longest_failing_run_ = highest_failing_score + k;
+}
+
+OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end)
+    : k_(k),
+      larger_penalty_(std::max(global_mismatch_score, global_indel_score)),
+      min_score_(CSearchController::minScores[k]),
+      usable_(larger_penalty_ < 0),
+      Ns_tolerated_(Ns_tolerated()),
+      seq_begin_(seq_begin),
+      seq_end_(seq_end) {}
+
+// An error is tried when its score passes -L; a second one when the score
+// after the first and the greedy run behind it, plus the larger penalty,
+// passes -L too. The unit read from the run's residues next to the edge gives
+// the same expected characters beyond it as the candidate's own copy: the
+// run repeats that copy.
+template <class Dir>
+long long OneErrorTest::lowest_score_for_two_errors(const char* run_edge) const {
+  const bool forward = std::is_same<Dir, Forward>::value;
+  const char* limit = forward ? seq_end_ : seq_begin_ - 1;
+  const char* unit_begin = forward ? run_edge - k_ : run_edge;
+  const char* unit_end = unit_begin + k_;
+  const char* unit_pos = forward ? unit_begin : unit_end - 1;
+  const char* next_unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
+  const long long floor = -k_;
+  // Once its first error is tried, a run of -(larger penalty) matches behind
+  // it always lets a second one pass, so no run is counted further.
+  const long long cap = -larger_penalty_;
+  long long lowest = LLONG_MAX;
+  auto after_error = [&](const char* next_pos, const char* next_unit_pos_, long long penalty) {
+    const long long run = count_matches<Dir>(next_pos, next_unit_pos_, unit_begin, unit_end, limit, cap);
+    // A tolerated N behind the error: from the first score that tries it.
+    const long long needed = run < 0 ? floor - penalty + 1 : floor - penalty - larger_penalty_ - run + 1;
+    lowest = std::min(lowest, needed);
+  };
+  after_error(Dir::step(run_edge), next_unit_pos, global_mismatch_score);
+  after_error(Dir::step(run_edge), unit_pos, global_indel_score);
+  after_error(run_edge, next_unit_pos, global_indel_score);
+  return lowest;
+}
+
+template <class Dir>
+bool OneErrorTest::second_error_possible(ErrorPoint& point, const char* run_edge, long long score) {
+  const char* limit = std::is_same<Dir, Forward>::value ? seq_end_ : seq_begin_ - 1;
+  if (Dir::at_limit(run_edge, limit)) return false;
+  // A tolerated N would be taken by the greedy run: left to the full walk.
+  if (Ns_tolerated_ && *Dir::next_residue(run_edge) == 'N') return true;
+  if (score + larger_penalty_ <= -k_) return false;  // not even a first error can be tried
+  if (point.run_edge != run_edge) {
+    point.run_edge = run_edge;
+    point.lowest_score_for_two = lowest_score_for_two_errors<Dir>(run_edge);
+  }
+  return score >= point.lowest_score_for_two;
+}
+
+bool OneErrorTest::fails(const char* p, const char* run_begin, const char* run_end) {
+  const long long forward_run = run_end - (p + k_);
+  const long long run_score = forward_run + (p - run_begin);
+  return usable_ && run_score < min_score_ && !second_error_possible<Forward>(forward_, run_end, forward_run) &&
+         !second_error_possible<Backward>(backward_, run_begin, run_score);
 }
 
 void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) { extend<Forward>(sat, seq_end); }

@@ -61,18 +61,29 @@ class FastPath : public SearchTest {
   }
 };
 
-TEST_F(FastPath, QuickRejectionOnlyRejectsWhatTheExtensionRejects) {
+// A shortcut that rejects a candidate must only reject what growing it in
+// full would reject too. Each shortcut is asked about every start of a sweep
+// in increasing order, as the search asks it.
+class Rejection : public FastPath, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(Rejection, OnlyRejectsWhatTheExtensionRejects) {
+  const bool with_one_error = GetParam();
   unsigned rejected = 0, checked = 0;
-  for (int round = 0; round < 400; ++round) {
+  for (int round = 0; round < 2000; ++round) {
     random_options();
     TestSequence seq(random_sequence());
     CSearchController search(1, seq.mol);
     const char* first = seq.mol.residues;
     const char* end = first + seq.mol.length;
-    for (unsigned k = 1; k <= 8; ++k) {
+    for (unsigned k = 1; k <= 8 && k < seq.mol.length; ++k) {
+      PeriodicRuns runs(first, end, k);
+      OneErrorTest one_error(k, first, end);
       for (const char* p = first; p + k < end; ++p) {
         if (std::memchr(p, 'N', k)) continue;
-        if (!CSearchController::fails_without_any_error(p, p + k, first, end)) continue;
+        runs.move_to(p);
+        const bool rejects = with_one_error ? one_error.fails(p, runs.run_begin(), runs.run_end())
+                                            : CSearchController::fails_without_any_error(p, p + k, first, end);
+        if (!rejects) continue;
         ++rejected;
         Csat* sat = sat_alloc.get_new(p, p + k);
         search.extend_imperfect_forward(*sat, end);
@@ -90,6 +101,8 @@ TEST_F(FastPath, QuickRejectionOnlyRejectsWhatTheExtensionRejects) {
   EXPECT_GT(rejected, 1000u);
   EXPECT_GT(checked, rejected / 100);
 }
+
+INSTANTIATE_TEST_SUITE_P(Shortcuts, Rejection, ::testing::Values(false, true));
 
 TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
   for (int round = 0; round < 300; ++round) {
