@@ -101,12 +101,13 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   OneErrorTest too_weak_with_one_error(1, first, end);
   ProgressCheck progress(first);
   // The last residue is never a candidate: nothing could follow its copy.
-  for (const char* p = skip_Ns(first, end); end - p > 1; p = skip_Ns(p + 1, end)) {
+  for (const char* p = skip_Ns(too_weak.first_start_to_try(first, first, end), end); end - p > 1;
+       p = skip_Ns(p + 1, end)) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
     runs.move_to(p);
     // Every start up to the end of this run of letters shares the run.
     if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end)) {
-      p = runs.run_end() - 1;
+      p = too_weak.first_start_to_try(runs.run_end(), first, end) - 1;
       continue;
     }
     if (!anchors.open(p) || too_weak_with_one_error.fails(p, runs.run_begin(), runs.run_end())) continue;
@@ -126,14 +127,15 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const ErrorFreeRunTest too_weak(unit_length);
   OneErrorTest too_weak_with_one_error(unit_length, first, end);
   ProgressCheck progress(first);
-  for (const char* p = first; static_cast<std::size_t>(end - p) > unit_length; ++p) {
+  for (const char* p = too_weak.first_start_to_try(first, first, end); static_cast<std::size_t>(end - p) > unit_length;
+       ++p) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
     // The cheapest test, and one that settles most starts, comes first: every
     // start up to the run's end less a unit shares the run.
     runs.move_to(p);
     if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end)) {
-      p = runs.run_end() - unit_length;
+      p = too_weak.first_start_to_try(runs.run_end() - unit_length + 1, first, end) - 1;
       continue;
     }
     if (!anchors.candidate_marks_open(p, q)) continue;

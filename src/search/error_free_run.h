@@ -16,8 +16,12 @@ class PeriodicRuns {
   // Moves to the start p, no smaller than the previous one; p + k lies
   // within the sequence.
   void move_to(const char* p) {
-    for (; checked_ < p; ++checked_)
-      if (*checked_ != checked_[k_]) run_begin_ = checked_ + 1;
+    // Judged from p backwards, the last break before p is found at once even
+    // after a long jump; residues before checked_ are never read again.
+    const char* x = p;
+    while (x != checked_ && x[-1] == x[k_ - 1]) --x;
+    if (x != checked_) run_begin_ = x;
+    checked_ = p;
     if (run_end_ < p + k_) {
       run_end_ = p + k_;
       while (run_end_ != seq_end_ && *run_end_ == run_end_[-k_]) ++run_end_;
@@ -40,6 +44,11 @@ class ErrorFreeRunTest {
  public:
   explicit ErrorFreeRunTest(unsigned k);
 
+  // The first start from p on that this test cannot settle: most starts lie
+  // in no periodic stretch long enough, and are passed over by comparing
+  // each residue with the one k before it, once.
+  const char* first_start_to_try(const char* p, const char* seq_begin, const char* seq_end) const;
+
   // [run_begin, run_end) is the error-free run around a unit copy of length k.
   bool fails(const char* run_begin, const char* run_end, const char* seq_begin, const char* seq_end) const {
     if (run_end - run_begin > longest_failing_run_) return false;
@@ -49,6 +58,7 @@ class ErrorFreeRunTest {
   }
 
  private:
+  long long k_;
   long long longest_failing_run_;
   bool Ns_tolerated_;
 };

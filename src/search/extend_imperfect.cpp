@@ -38,6 +38,8 @@
  */
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "config/parameters.h"
@@ -349,13 +351,78 @@ bool CSearchController::fails_without_any_error(const char* unit_begin, const ch
   return ErrorFreeRunTest(k).fails(run_begin, run_end, seq_begin, seq_end);
 }
 
-ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : Ns_tolerated_(Ns_tolerated()) {
+ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : k_(k), Ns_tolerated_(Ns_tolerated()) {
   // The run scores its length minus the copy; the highest score that lets no
   // error be tried and fails the minimum is the longest run that settles.
   const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
   const long long highest_failing_score =
       std::min(-static_cast<long long>(k) - larger_penalty, CSearchController::minScores[k] - 1LL);
   longest_failing_run_ = highest_failing_score + k;
+}
+
+namespace {
+
+std::uint64_t load_word(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// The high bit of every byte of x that is zero, and no other bit.
+std::uint64_t zero_bytes(std::uint64_t x) {
+  constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
+  return ~(((x & low7) + low7) | x | low7);
+}
+
+constexpr bool little_endian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+
+}  // namespace
+
+// A start's run is its copy and the stretch of residues equal to the one k
+// before them that touches the copy's last residue or the one after it. The
+// run settles when that stretch is no longer than the run's excess over a
+// copy and, where N's are tolerated, no N borders it: so a start needs to be
+// tried only near a long enough stretch or an N. The search begins early
+// enough to see the start of any stretch or N that touches a start from p
+// on. It stops at the first residue that ends a long enough stretch or is
+// (or lies k after) an N; the starts such a residue may concern begin no
+// further back than k plus the longest settled stretch.
+const char* ErrorFreeRunTest::first_start_to_try(const char* p, const char* seq_begin, const char* seq_end) const {
+  const long long longest_settled_stretch = longest_failing_run_ - k_;
+  if (longest_settled_stretch < 0) return p;
+  const long long stretch_needed = longest_settled_stretch + 1;
+  const long long from = std::max(k_, (p - seq_begin) + k_ - stretch_needed);
+  if (from >= seq_end - seq_begin) return p;
+  auto first_start_concerned = [&](const char* stop) {
+    return std::max(p, stop - std::min<long long>(stop - seq_begin, k_ + longest_settled_stretch));
+  };
+  const char* i = seq_begin + from;
+  // Eight residues at a time: words overlap so that every stretch of the
+  // length needed lies wholly in one of them.
+  if (little_endian && stretch_needed <= 8) {
+    constexpr std::uint64_t all_N = 0x4E4E4E4E4E4E4E4EULL;
+    const unsigned window = static_cast<unsigned>(stretch_needed);
+    for (; seq_end - i >= 8; i += 9 - window) {
+      const std::uint64_t word = load_word(i);
+      const std::uint64_t word_k_before = load_word(i - k_);
+      const std::uint64_t equal = zero_bytes(word ^ word_k_before);
+      // Stretches of a power of two by doubling, then two that overlap.
+      std::uint64_t stretch_begins = equal;
+      unsigned length = 1;
+      for (; 2 * length <= window; length *= 2) stretch_begins &= stretch_begins >> (8 * length);
+      stretch_begins &= stretch_begins >> (8 * (window - length));
+      std::uint64_t stops = stretch_begins << (8 * (window - 1));
+      if (Ns_tolerated_) stops |= zero_bytes(word ^ all_N) | zero_bytes(word_k_before ^ all_N);
+      if (stops != 0) return first_start_concerned(i + __builtin_ctzll(stops) / 8);
+    }
+  }
+  long long stretch = 0;
+  for (; i != seq_end; ++i) {
+    if (Ns_tolerated_ && (*i == 'N' || i[-k_] == 'N')) return first_start_concerned(i);
+    stretch = *i == i[-k_] ? stretch + 1 : 0;
+    if (stretch == stretch_needed) return first_start_concerned(i);
+  }
+  return std::max(p, seq_end - k_);
 }
 
 OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end)

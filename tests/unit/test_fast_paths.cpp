@@ -118,8 +118,9 @@ TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
         return std::make_pair(run_begin, run_end);
       };
       PeriodicRuns runs(first, end, k);
-      // Starts are skipped at random, as covered or N-holding ones are.
-      for (const char* p = first; p + k < end; p += 1 + below(3)) {
+      // Starts are skipped at random, as covered or N-holding ones are, and
+      // now and then far, as starts that cannot pass are.
+      for (const char* p = first; p + k < end; p += below(8) == 0 ? 1 + below(100) : 1 + below(3)) {
         runs.move_to(p);
         const auto swept = std::make_pair(runs.run_begin(), runs.run_end());
         ASSERT_EQ(run_at(p), swept) << "k " << k << " at " << seq.at(p);
@@ -134,6 +135,32 @@ TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
       }
     }
   }
+}
+
+TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
+  unsigned passed_over = 0;
+  for (int round = 0; round < 2000; ++round) {
+    random_options();
+    TestSequence seq(random_sequence());
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    for (unsigned k = 1; k <= 8 && k < seq.mol.length; ++k) {
+      const ErrorFreeRunTest test(k);
+      for (const char* p = first; p + k < end; ++p) {
+        const char* next = test.first_start_to_try(p, first, end);
+        ASSERT_GE(next, p);
+        for (const char* skipped = p; skipped < next && skipped + k < end; ++skipped, ++passed_over) {
+          const char* run_end = skipped + k;
+          while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
+          const char* run_begin = skipped;
+          while (run_begin != first && run_begin[-1] == run_begin[k - 1]) --run_begin;
+          ASSERT_TRUE(test.fails(run_begin, run_end, first, end)) << "k " << k << " passed over " << seq.at(skipped);
+        }
+      }
+    }
+  }
+  EXPECT_GT(passed_over, 10000u);
 }
 
 // The reader takes residue letters a block at a time; the lines are judged
