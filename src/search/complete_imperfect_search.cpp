@@ -106,12 +106,12 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
     runs.move_to(p);
     // Every start up to the end of this run of letters shares the run.
-    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end)) {
+    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
+        too_weak_with_one_error.fails(runs.run_begin(), runs.run_end())) {
       p = too_weak.first_start_to_try(runs.run_end(), first, end) - 1;
       continue;
     }
-    if (!anchors.open(p) || too_weak_with_one_error.fails(p, runs.run_begin(), runs.run_end())) continue;
-    try_candidate(*this, spare, p, p + 1, anchors, result);
+    if (anchors.open(p)) try_candidate(*this, spare, p, p + 1, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);
 }
@@ -134,14 +134,14 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     // The cheapest test, and one that settles most starts, comes first: every
     // start up to the run's end less a unit shares the run.
     runs.move_to(p);
-    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end)) {
+    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
+        too_weak_with_one_error.fails(runs.run_begin(), runs.run_end())) {
       p = too_weak.first_start_to_try(runs.run_end() - unit_length + 1, first, end) - 1;
       continue;
     }
     if (!anchors.candidate_marks_open(p, q)) continue;
     if (next_N < p) next_N = first_N_from(p, end);
     if (next_N < q || single_letter_unit(p, q)) continue;
-    if (too_weak_with_one_error.fails(p, runs.run_begin(), runs.run_end())) continue;
     try_candidate(*this, spare, p, q, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);

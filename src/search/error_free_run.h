@@ -72,9 +72,10 @@ class OneErrorTest {
  public:
   OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end);
 
-  // [run_begin, run_end) is the error-free run around the unit copy
-  // [p, p + k); starts come in increasing order.
-  bool fails(const char* p, const char* run_begin, const char* run_end);
+  // [run_begin, run_end) is the error-free run around a unit copy of
+  // length k; true when every start sharing it settles. Runs come in the
+  // order of a sweep.
+  bool fails(const char* run_begin, const char* run_end);
 
  private:
   // What follows one end of an error-free run, worked out when first asked:

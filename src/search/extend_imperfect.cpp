@@ -39,8 +39,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <type_traits>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
@@ -360,24 +363,6 @@ ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : k_(k), Ns_tolerated_(Ns_tolerat
   longest_failing_run_ = highest_failing_score + k;
 }
 
-namespace {
-
-std::uint64_t load_word(const char* p) {
-  std::uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-  return word;
-}
-
-// The high bit of every byte of x that is zero, and no other bit.
-std::uint64_t zero_bytes(std::uint64_t x) {
-  constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
-  return ~(((x & low7) + low7) | x | low7);
-}
-
-constexpr bool little_endian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
-
-}  // namespace
-
 // A start's run is its copy and the stretch of residues equal to the one k
 // before them that touches the copy's last residue or the one after it. The
 // run settles when that stretch is no longer than the run's excess over a
@@ -397,26 +382,34 @@ const char* ErrorFreeRunTest::first_start_to_try(const char* p, const char* seq_
     return std::max(p, stop - std::min<long long>(stop - seq_begin, k_ + longest_settled_stretch));
   };
   const char* i = seq_begin + from;
-  // Eight residues at a time: words overlap so that every stretch of the
-  // length needed lies wholly in one of them.
-  if (little_endian && stretch_needed <= 8) {
-    constexpr std::uint64_t all_N = 0x4E4E4E4E4E4E4E4EULL;
-    const unsigned window = static_cast<unsigned>(stretch_needed);
-    for (; seq_end - i >= 8; i += 9 - window) {
-      const std::uint64_t word = load_word(i);
-      const std::uint64_t word_k_before = load_word(i - k_);
-      const std::uint64_t equal = zero_bytes(word ^ word_k_before);
-      // Stretches of a power of two by doubling, then two that overlap.
-      std::uint64_t stretch_begins = equal;
-      unsigned length = 1;
-      for (; 2 * length <= window; length *= 2) stretch_begins &= stretch_begins >> (8 * length);
-      stretch_begins &= stretch_begins >> (8 * (window - length));
-      std::uint64_t stops = stretch_begins << (8 * (window - 1));
-      if (Ns_tolerated_) stops |= zero_bytes(word ^ all_N) | zero_bytes(word_k_before ^ all_N);
-      if (stops != 0) return first_start_concerned(i + __builtin_ctzll(stops) / 8);
-    }
-  }
   long long stretch = 0;
+#ifdef __SSE2__
+  // Sixteen residues at a time, as bit masks; a stretch may have begun in
+  // the previous sixteen, whose mask is kept below the current one.
+  if (stretch_needed <= 16) {
+    const unsigned window = static_cast<unsigned>(stretch_needed);
+    const __m128i all_N = _mm_set1_epi8('N');
+    std::uint32_t previous_equal = 0;
+    for (; seq_end - i >= 16; i += 16) {
+      const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
+      const __m128i k_before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i - k_));
+      const std::uint32_t equal = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, k_before)));
+      // Bit j of stretch_ends: the window residues ending at bit j are all equal.
+      std::uint32_t stretch_ends = equal << 16 | previous_equal;
+      unsigned length = 1;
+      for (; 2 * length <= window; length *= 2) stretch_ends &= stretch_ends << length;
+      stretch_ends &= stretch_ends << (window - length);
+      std::uint32_t stops = stretch_ends >> 16;
+      if (Ns_tolerated_)
+        stops |= static_cast<std::uint32_t>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(here, all_N), _mm_cmpeq_epi8(k_before, all_N))));
+      if (stops != 0) return first_start_concerned(i + __builtin_ctz(stops));
+      previous_equal = equal;
+    }
+    // The residues left are judged one by one, from the stretch reaching them.
+    stretch = __builtin_clz(~(previous_equal << 16));
+  }
+#endif
   for (; i != seq_end; ++i) {
     if (Ns_tolerated_ && (*i == 'N' || i[-k_] == 'N')) return first_start_concerned(i);
     stretch = *i == i[-k_] ? stretch + 1 : 0;
@@ -478,10 +471,12 @@ bool OneErrorTest::second_error_possible(ErrorPoint& point, const char* run_edge
   return score >= point.lowest_score_for_two;
 }
 
-bool OneErrorTest::fails(const char* p, const char* run_begin, const char* run_end) {
-  const long long forward_run = run_end - (p + k_);
-  const long long run_score = forward_run + (p - run_begin);
-  return usable_ && run_score < min_score_ && !second_error_possible<Forward>(forward_, run_end, forward_run) &&
+// Every start sharing the run scores its length beyond a copy in all, and at
+// most that much at the run's end: a second error tried from neither end at
+// that score is tried by none of them.
+bool OneErrorTest::fails(const char* run_begin, const char* run_end) {
+  const long long run_score = (run_end - run_begin) - k_;
+  return usable_ && run_score < min_score_ && !second_error_possible<Forward>(forward_, run_end, run_score) &&
          !second_error_possible<Backward>(backward_, run_begin, run_score);
 }
 

@@ -81,7 +81,7 @@ TEST_P(Rejection, OnlyRejectsWhatTheExtensionRejects) {
       for (const char* p = first; p + k < end; ++p) {
         if (std::memchr(p, 'N', k)) continue;
         runs.move_to(p);
-        const bool rejects = with_one_error ? one_error.fails(p, runs.run_begin(), runs.run_end())
+        const bool rejects = with_one_error ? one_error.fails(runs.run_begin(), runs.run_end())
                                             : CSearchController::fails_without_any_error(p, p + k, first, end);
         if (!rejects) continue;
         ++rejected;
