@@ -64,6 +64,10 @@ class CSearchController {
   // Extension alignment over mismatches, insertions and deletions.
   void extend_imperfect_forward(Csat& sat, const char* seq_end);
   void extend_imperfect_backward(Csat& sat, const char* left_limit);
+  // Look-ahead nodes that another path reaches as well are left out (the
+  // rule is stated with the extension alignment); false visits them all, the
+  // plain look-ahead that the shortcut must agree with.
+  static bool leave_out_repeated_look_ahead;
   int extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
                                           const char* unit_end, int score, int unit_length, unsigned char depth,
                                           const char* seq_end, int best_score);

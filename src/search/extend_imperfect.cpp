@@ -27,6 +27,22 @@
  * error-free run around the first copy. Most candidates of a search are of
  * that kind and too weak, and are settled by counting that run alone.
  *
+ * Look-ahead nodes left out: within one decision, where the threshold is
+ * -L throughout (the score-reduction limit is out of reach), penalties are
+ * negative and the budget below cannot run out, a node's value depends only
+ * on its position, unit position, score and remaining depth, and is no
+ * lower for a higher score or a greater remaining depth. So at a node
+ * reached by an insertion or a deletion whose greedy run took nothing:
+ * its mismatch child is left out when its parent's mismatch child took
+ * nothing either (insertion-mismatch reaches the node mismatch-insertion
+ * reached, deletion-mismatch the one of mismatch-deletion, with the same
+ * score and depth), and, when two indel penalties cost no less than a
+ * mismatch, so is its deletion or insertion child (insertion-deletion and
+ * deletion-insertion reach the parent's mismatch child with a lower score
+ * and less depth). A node left out is matched or beaten by one visited
+ * earlier under the same or an earlier error of the decision, and an error
+ * wins a decision only with a strictly higher value, so no decision changes.
+ *
  * One error at most: a walk that tries one error but can never try a second
  * ends with the score it had before the error. Never trying a second error
  * means the score after the error and the greedy run behind it, plus the
@@ -70,8 +86,14 @@ constexpr long long look_ahead_call_budget = 3 * ((19683 - 1) / 2);
 struct LookAheadBounds {
   int depth_limit;
   long long calls_left;
+  bool leave_out_repeated;   // the nodes repeated under another path may be left out
+  bool leave_out_indel_pair;  // and so may insertion-deletion and deletion-insertion
 };
-LookAheadBounds bounds{deepest_look_ahead, LLONG_MAX};
+LookAheadBounds bounds{deepest_look_ahead, LLONG_MAX, false, false};
+
+// The deepest look-ahead whose full tree fits the budget: up to it, the
+// budget never runs out.
+constexpr int deepest_within_budget = 9;
 
 int configured_depth() { return std::min(global_maximum_recursion_depth, deepest_look_ahead); }
 
@@ -94,6 +116,7 @@ struct Forward {
     return u + 1 == unit_end ? unit_begin : u + 1;
   }
   static bool at_limit(const char* pos, const char* limit) { return pos == limit; }
+  static long long residues_left(const char* pos, const char* limit) { return limit - pos; }
   static const char*& edge(Csat& sat) { return sat.sat_end; }
   static const char*& unit_pos(Csat& sat) { return sat.unit_pos_forward; }
 };
@@ -105,6 +128,7 @@ struct Backward {
     return u == unit_begin ? unit_end - 1 : u - 1;
   }
   static bool at_limit(const char* pos, const char* limit) { return pos - 1 == limit; }
+  static long long residues_left(const char* pos, const char* limit) { return pos - 1 - limit; }
   static const char*& edge(Csat& sat) { return sat.sat_begin; }
   static const char*& unit_pos(Csat& sat) { return sat.unit_pos_backward; }
 };
@@ -195,31 +219,54 @@ int leaf_value(const char* pos, const char* unit_pos, const char* unit_begin, co
   return score;
 }
 
+// How a look-ahead node was reached: by which error, and whether that
+// error's mismatch sibling took nothing in its greedy run.
+struct Arrival {
+  Operation by;
+  bool mismatch_sibling_empty;
+};
+
+// took_nothing (when given) tells whether this node's greedy run ended at an
+// error point without taking a residue.
 template <class Dir>
 int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
-               int unit_length, unsigned char depth, const char* limit, int best_score) {
+               int unit_length, unsigned char depth, const char* limit, int best_score, Arrival arrival,
+               bool* took_nothing) {
   if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
   int Ns_ignored = 0;
-  if (greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit) == RunEnd::long_N_run)
-    return score;
+  const char* run_start = pos;
+  const RunEnd run_end = greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit);
+  const bool empty = run_end == RunEnd::error_point && pos == run_start;
+  if (took_nothing) *took_nothing = empty;
+  if (run_end == RunEnd::long_N_run) return score;
   if (depth >= bounds.depth_limit || Dir::at_limit(pos, limit)) return score;
   best_score = std::max(best_score, score);
   const long long threshold = error_threshold(best_score, unit_length);
   const unsigned char deeper = static_cast<unsigned char>(depth + 1);
-  auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score) {
+  const bool after_empty_indel = empty && bounds.leave_out_repeated &&
+                                 (arrival.by == Operation::insertion || arrival.by == Operation::deletion);
+  auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score, Arrival next_arrival,
+                   bool* child_took_nothing) {
     if (deeper >= bounds.depth_limit)
       return leaf_value<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), limit);
     return leap_ahead<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), unit_length,
-                           deeper, limit, best_score);
+                           deeper, limit, best_score, next_arrival, child_took_nothing);
   };
   int value = score;
+  bool mismatch_child_empty = false;
   const long long after_mismatch = static_cast<long long>(score) + global_mismatch_score;
-  if (after_mismatch > threshold)
-    value = std::max(value, child(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end), after_mismatch));
+  if (after_mismatch > threshold && !(after_empty_indel && arrival.mismatch_sibling_empty))
+    value = std::max(value, child(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end), after_mismatch,
+                                  {Operation::mismatch, false}, &mismatch_child_empty));
   const long long after_indel = static_cast<long long>(score) + global_indel_score;
   if (after_indel > threshold) {
-    value = std::max(value, child(Dir::step(pos), unit_pos, after_indel));
-    value = std::max(value, child(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), after_indel));
+    const bool leave_out_pair = after_empty_indel && bounds.leave_out_indel_pair;
+    if (!(leave_out_pair && arrival.by == Operation::deletion))
+      value = std::max(value, child(Dir::step(pos), unit_pos, after_indel,
+                                    {Operation::insertion, mismatch_child_empty}, nullptr));
+    if (!(leave_out_pair && arrival.by == Operation::insertion))
+      value = std::max(value, child(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), after_indel,
+                                    {Operation::deletion, mismatch_child_empty}, nullptr));
   }
   return value;
 }
@@ -229,26 +276,40 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
 template <class Dir>
 Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
                                    const char* limit, int depth_limit) {
-  bounds = {depth_limit, look_ahead_call_budget};
   const int unit_length = static_cast<int>(sat.unit_length());
+  // No score in the tree exceeds the best so far by more than the residues
+  // left to take; out of the score-reduction limit's reach, T stays -L.
+  const long long highest_best = std::max<long long>(best_score, static_cast<long long>(sat.score) +
+                                                                     Dir::residues_left(pos, limit));
+  const bool leave_out_repeated = CSearchController::leave_out_repeated_look_ahead &&
+                                  depth_limit <= deepest_within_budget && global_mismatch_score < 0 &&
+                                  global_indel_score < 0 &&
+                                  highest_best - global_maximum_scorereduction <= -static_cast<long long>(unit_length);
+  bounds = {depth_limit, look_ahead_call_budget, leave_out_repeated,
+            leave_out_repeated && 2LL * global_indel_score <= global_mismatch_score};
   const long long threshold = error_threshold(best_score, unit_length);
   Operation chosen = Operation::none;
   int chosen_value = 0;
-  auto consider = [&](Operation op, const char* next_pos, const char* next_unit_pos, long long start_score) {
+  auto consider = [&](Operation op, const char* next_pos, const char* next_unit_pos, long long start_score,
+                      Arrival arrival, bool* took_nothing) {
     int value = leap_ahead<Dir>(next_pos, next_unit_pos, sat.unit_begin, sat.unit_end, static_cast<int>(start_score),
-                                unit_length, 1, limit, best_score);
+                                unit_length, 1, limit, best_score, arrival, took_nothing);
     if (chosen == Operation::none || value > chosen_value) {
       chosen = op;
       chosen_value = value;
     }
   };
   const char* next_unit_pos = Dir::unit_step(unit_pos, sat.unit_begin, sat.unit_end);
+  bool mismatch_empty = false;
   const long long after_mismatch = static_cast<long long>(sat.score) + global_mismatch_score;
-  if (after_mismatch > threshold) consider(Operation::mismatch, Dir::step(pos), next_unit_pos, after_mismatch);
+  if (after_mismatch > threshold)
+    consider(Operation::mismatch, Dir::step(pos), next_unit_pos, after_mismatch, {Operation::mismatch, false},
+             &mismatch_empty);
   const long long after_indel = static_cast<long long>(sat.score) + global_indel_score;
   if (after_indel > threshold) {
-    consider(Operation::insertion, Dir::step(pos), unit_pos, after_indel);
-    consider(Operation::deletion, pos, next_unit_pos, after_indel);
+    consider(Operation::insertion, Dir::step(pos), unit_pos, after_indel, {Operation::insertion, mismatch_empty},
+             nullptr);
+    consider(Operation::deletion, pos, next_unit_pos, after_indel, {Operation::deletion, mismatch_empty}, nullptr);
   }
   return chosen;
 }
@@ -345,6 +406,8 @@ long long count_matches(const char* pos, const char* unit_pos, const char* unit_
 }
 
 }  // namespace
+
+bool CSearchController::leave_out_repeated_look_ahead = true;
 
 bool CSearchController::fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
                                                 const char* seq_end) {
@@ -490,14 +553,16 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, cons
                                                            const char* unit_begin, const char* unit_end, int score,
                                                            int unit_length, unsigned char depth, const char* seq_end,
                                                            int best_score) {
-  bounds = {configured_depth(), LLONG_MAX};
-  return leap_ahead<Forward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, seq_end, best_score);
+  bounds = {configured_depth(), LLONG_MAX, false, false};
+  return leap_ahead<Forward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, seq_end, best_score,
+                             {Operation::none, false}, nullptr);
 }
 
 int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos,
                                                             const char* unit_begin, const char* unit_end, int score,
                                                             int unit_length, unsigned char depth,
                                                             const char* left_limit, int best_score) {
-  bounds = {configured_depth(), LLONG_MAX};
-  return leap_ahead<Backward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, left_limit, best_score);
+  bounds = {configured_depth(), LLONG_MAX, false, false};
+  return leap_ahead<Backward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, left_limit, best_score,
+                              {Operation::none, false}, nullptr);
 }

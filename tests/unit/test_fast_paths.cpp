@@ -163,6 +163,40 @@ TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
   EXPECT_GT(passed_over, 10000u);
 }
 
+// Every unit copy of random sequences grown both ways, with the look-ahead
+// leaving out the nodes another path reaches too and with the plain one.
+TEST_F(FastPath, LeavingOutRepeatedLookAheadNodesChangesNoExtension) {
+  unsigned with_errors = 0;
+  for (int round = 0; round < 300; ++round) {
+    random_options();
+    global_maximum_recursion_depth = 1 + static_cast<int>(below(7));
+    TestSequence seq(random_sequence());
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    for (unsigned k = 1; k <= 6; ++k) {
+      for (const char* p = first; p + k < end; ++p) {
+        if (std::memchr(p, 'N', k)) continue;
+        std::string grown[2];
+        for (bool leave_out : {false, true}) {
+          CSearchController::leave_out_repeated_look_ahead = leave_out;
+          Csat* sat = sat_alloc.get_new(p, p + k);
+          search.extend_imperfect_forward(*sat, end);
+          search.extend_imperfect_backward(*sat, first - 1);
+          grown[leave_out] = describe(*sat, first);
+          with_errors += leave_out && sat->missense.count > 0;
+          sat_alloc.give_back(sat);
+        }
+        CSearchController::leave_out_repeated_look_ahead = true;
+        ASSERT_EQ(grown[0], grown[1]) << std::string(first, end) << " depth " << global_maximum_recursion_depth
+                                      << " m " << global_mismatch_score << " g " << global_indel_score << " R "
+                                      << global_maximum_scorereduction;
+      }
+    }
+  }
+  EXPECT_GT(with_errors, 10000u);
+}
+
 // The reader takes residue letters a block at a time; the lines are judged
 // here one character at a time: the records, or the line of the first
 // invalid character, must come out the same.
