@@ -1,0 +1,88 @@
+#include "repeats/text_buffer.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "repeats/allocation.h"
+
+namespace {
+
+// Writes the decimal digits of value backwards, ending just before end, and
+// returns where they start.
+char* digits_before(char* end, unsigned long long value) {
+  do {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return end;
+}
+
+}  // namespace
+
+TextBuffer::~TextBuffer() { std::free(data_); }
+
+void TextBuffer::grow(std::size_t n) {
+  std::size_t capacity = capacity_ ? 2 * capacity_ : 256;
+  if (capacity < size_ + n) capacity = size_ + n;
+  data_ = static_cast<char*>(checked_realloc(data_, capacity));
+  capacity_ = capacity;
+}
+
+void TextBuffer::append_int(long long value, unsigned width) {
+  char text[24];
+  char* const end = text + sizeof text;
+  // Negated in unsigned arithmetic, which also holds the most negative value.
+  const unsigned long long magnitude =
+      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  char* begin = digits_before(end, magnitude);
+  if (value < 0) *--begin = '-';
+  const std::size_t n = static_cast<std::size_t>(end - begin);
+  if (width > n) append_blanks(width - n);
+  append(begin, n);
+}
+
+void TextBuffer::append_fixed3(double value, unsigned width) {
+  char text[32];
+  std::size_t n = fixed3_fast(value, text);
+  if (n != 0) {
+    if (width > n) append_blanks(width - n);
+    append(text, n);
+    return;
+  }
+  const int w = static_cast<int>(width);
+  const int needed = std::snprintf(nullptr, 0, "%*.3f", w, value);
+  // snprintf ends with a zero byte, which the buffer does not keep.
+  char* at = extend(static_cast<std::size_t>(needed) + 1);
+  std::snprintf(at, static_cast<std::size_t>(needed) + 1, "%*.3f", w, value);
+  size_ -= 1;
+}
+
+std::size_t fixed3_fast(double value, char* out) {
+  // The result is the exact binary value rounded to thousandths. Below a
+  // million the scaled value is a double under 2^30, within 2^-23 of the
+  // exact product; only a fraction closer than that to one half could round
+  // the other way, so the margin around one half is well above it.
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 1e6)) return 0;  // also NaN
+  const double scaled = magnitude * 1000.0;
+  const auto whole = static_cast<unsigned long long>(scaled);
+  const double fraction = scaled - static_cast<double>(whole);
+  constexpr double margin = 1e-6;
+  if (fraction > 0.5 - margin && fraction < 0.5 + margin) return 0;
+  const unsigned long long thousandths = whole + (fraction > 0.5 ? 1 : 0);
+
+  char text[24];
+  char* const end = text + sizeof text;
+  char* begin = end - 4;
+  const auto decimals = static_cast<unsigned>(thousandths % 1000);
+  begin[0] = '.';
+  begin[1] = static_cast<char>('0' + decimals / 100);
+  begin[2] = static_cast<char>('0' + decimals / 10 % 10);
+  begin[3] = static_cast<char>('0' + decimals % 10);
+  begin = digits_before(begin, thousandths / 1000);
+  // printf keeps the sign of a negative value that rounds to zero, and of -0.
+  if (std::signbit(value)) *--begin = '-';
+  const std::size_t n = static_cast<std::size_t>(end - begin);
+  std::memcpy(out, begin, n);
+  return n;
+}
