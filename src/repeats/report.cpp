@@ -47,7 +47,8 @@ void append_name_field(TextBuffer& text, unsigned unit_length) {
 }
 
 void append_sputnik_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
-  text.append(sat.get_repeat_name());
+  const char* name = sat.get_repeat_name();
+  text.append(name, std::strlen(name));
   text.append(' ');
   text.append_int(sat.start_position(seq.residues));
   text.append(" : ");

@@ -7,13 +7,32 @@
 
 namespace {
 
-// Writes the decimal digits of value backwards, ending just before end, and
-// returns where they start.
+constexpr char DIGIT_PAIRS[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+unsigned decimal_digits(unsigned long long value) {
+  unsigned digits = 1;
+  for (; value >= 10000; value /= 10000) digits += 4;
+  return digits + (value >= 10) + (value >= 100) + (value >= 1000);
+}
+
+// Writes the decimal digits of value backwards, two at a time, ending just
+// before end; returns where they start.
 char* digits_before(char* end, unsigned long long value) {
-  do {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
+  while (value >= 100) {
+    const char* pair = DIGIT_PAIRS + 2 * (value % 100);
+    value /= 100;
+    *--end = pair[1];
+    *--end = pair[0];
+  }
+  if (value >= 10) {
+    *--end = DIGIT_PAIRS[2 * value + 1];
+    *--end = DIGIT_PAIRS[2 * value];
+  } else {
+    *--end = static_cast<char>('0' + value);
+  }
   return end;
 }
 
@@ -29,16 +48,24 @@ void TextBuffer::grow(std::size_t n) {
 }
 
 void TextBuffer::append_int(long long value, unsigned width) {
-  char text[24];
-  char* const end = text + sizeof text;
+  // A field is blanked with one store of fixed size, which the compiler
+  // writes inline; a call to memset would cost as much as the digits. Wider
+  // fields get their extra leading blanks first.
+  constexpr unsigned FIELD = 32;  // more than 20 digits and a sign
+  if (width > FIELD) {
+    append_blanks(width - FIELD);
+    width = FIELD;
+  }
   // Negated in unsigned arithmetic, which also holds the most negative value.
   const unsigned long long magnitude =
       value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-  char* begin = digits_before(end, magnitude);
-  if (value < 0) *--begin = '-';
-  const std::size_t n = static_cast<std::size_t>(end - begin);
-  if (width > n) append_blanks(width - n);
-  append(begin, n);
+  const unsigned used = decimal_digits(magnitude) + (value < 0 ? 1 : 0);
+  const unsigned total = width > used ? width : used;
+  char* const at = room(FIELD);
+  std::memset(at, ' ', FIELD);
+  char* const begin = digits_before(at + total, magnitude);
+  if (value < 0) begin[-1] = '-';
+  size_ += total;
 }
 
 void TextBuffer::append_fixed3(double value, unsigned width) {

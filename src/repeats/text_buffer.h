@@ -24,8 +24,7 @@ class TextBuffer {
 
   // Makes room for n more characters at the end and returns where they go.
   char* extend(std::size_t n) {
-    if (capacity_ - size_ < n) grow(n);
-    char* at = data_ + size_;
+    char* at = room(n);
     size_ += n;
     return at;
   }
@@ -33,7 +32,11 @@ class TextBuffer {
   void append(const char* text, std::size_t n) {
     if (n) std::memcpy(extend(n), text, n);
   }
-  void append(const char* text) { append(text, std::strlen(text)); }
+  // For string literals: their length is known here, so the copy is inlined.
+  template <std::size_t N>
+  void append(const char (&literal)[N]) {
+    std::memcpy(extend(N - 1), literal, N - 1);
+  }
   void append(char c) { *extend(1) = c; }
   void append_blanks(std::size_t n) {
     if (n) std::memset(extend(n), ' ', n);
@@ -48,6 +51,11 @@ class TextBuffer {
   void write_to(FILE* out) const { std::fwrite(data_, 1, size_, out); }
 
  private:
+  // Where the next n characters would go, with room for them.
+  char* room(std::size_t n) {
+    if (capacity_ - size_ < n) grow(n);
+    return data_ + size_;
+  }
   void grow(std::size_t n);
 
   char* data_ = nullptr;
