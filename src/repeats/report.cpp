@@ -312,8 +312,10 @@ void Csat::report_sat(FILE* out, CSequence_Mol& seq) {
   writer.write(out, *this, seq);
 }
 
-// A format 2 entry is not flushed on its own: the block is flushed as a
-// whole, and a report cut short lacks its closing lines whatever was flushed.
+// Entries are not flushed one by one, which cost a system call each: the
+// block is written in one go after the search, so a reader of the stream gets
+// it at the same moment either way, and a report cut short by a crash lacks
+// its closing lines however much of it was flushed.
 void CSearchController::report_SATList(FILE* out, const std::list<Csat*>& sats) {
   std::fprintf(out, ">%s\nsequence length: %u\n", sequence.name.c_str(), sequence.length);
   EntryWriter writer;
