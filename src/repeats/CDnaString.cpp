@@ -1,5 +1,6 @@
 #include "repeats/CDnaString.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -60,33 +61,54 @@ unsigned smallest_rotation(const unsigned char* s, unsigned n, bool* periodic) {
 
 bool CDnaString::setToMinCyclicPermOf(const CDnaString& unit) {
   if (&unit == this) {
-    CDnaString copy(unit);
-    return setToMinCyclicPermOf(copy);
+    const CDnaString copy(unit);
+    return setToMinCyclicPermOf(copy.data, copy.length);
   }
-  const unsigned n = unit.length;
+  return setToMinCyclicPermOf(unit.data, unit.length);
+}
+
+bool CDnaString::setToMinAlphaRepModRevCompAndCyclicPermOf(const CDnaString& unit) {
+  if (&unit == this) {
+    const CDnaString copy(unit);
+    return setToMinAlphaRepModRevCompAndCyclicPermOf(copy.data, copy.length);
+  }
+  return setToMinAlphaRepModRevCompAndCyclicPermOf(unit.data, unit.length);
+}
+
+bool CDnaString::setToMinCyclicPermOf(const char* unit, unsigned n) {
   bool periodic = false;
-  const unsigned start = n ? smallest_rotation(reinterpret_cast<const unsigned char*>(unit.data), n, &periodic) : 0;
+  const unsigned start = n ? smallest_rotation(reinterpret_cast<const unsigned char*>(unit), n, &periodic) : 0;
   reserve(std::size_t{n} + 1);
   if (n) {
-    std::memcpy(data, unit.data + start, n - start);
-    std::memcpy(data + (n - start), unit.data, start);
+    std::memcpy(data, unit + start, n - start);
+    std::memcpy(data + (n - start), unit, start);
   }
   length = n;
   return periodic;
 }
 
-bool CDnaString::setToMinAlphaRepModRevCompAndCyclicPermOf(const CDnaString& unit) {
-  // Both candidates are built from unit before this string changes, so unit
-  // may be this string itself.
-  CDnaString forward;
-  forward.setToMinCyclicPermOf(unit);
-  CDnaString reverse_complement;
-  reverse_complement.reserve(std::size_t{unit.length} + 1);
-  for (unsigned i = unit.length; i > 0; --i) reverse_complement.push_back(complement(unit.data[i - 1]));
+bool CDnaString::setToMinAlphaRepModRevCompAndCyclicPermOf(const char* unit, unsigned n) {
+  // The reverse complement is built and rotated in this string itself, so a
+  // string reused from unit to unit allocates nothing.
+  reserve(std::size_t{n} + 1);
+  for (unsigned i = 0; i < n; ++i) data[i] = complement(unit[n - 1 - i]);
+  length = n;
+  if (n == 0) return false;
 
   // The complement is one-to-one on the residue letters, so the reverse
   // complement is periodic exactly when unit is.
-  const bool periodic = setToMinCyclicPermOf(reverse_complement);
-  if (length > 0 && std::memcmp(data, forward.data, length) > 0) assign(forward.data, forward.length);
+  bool periodic = false;
+  const unsigned rc_start = smallest_rotation(reinterpret_cast<const unsigned char*>(data), n, &periodic);
+  std::rotate(data, data + rc_start, data + n);
+
+  bool unused;
+  const unsigned start = smallest_rotation(reinterpret_cast<const unsigned char*>(unit), n, &unused);
+  // The smallest rotation of unit is unit[start, n) followed by unit[0, start).
+  int order = std::memcmp(data, unit + start, n - start);
+  if (order == 0) order = std::memcmp(data + (n - start), unit, start);
+  if (order > 0) {
+    std::memcpy(data, unit + start, n - start);
+    std::memcpy(data + (n - start), unit, start);
+  }
   return periodic;
 }

@@ -13,6 +13,11 @@ class CDnaString : public faststring {
   // Sets this string to the smallest of all cyclic rotations of unit and of
   // its reverse complement; returns true when unit is periodic.
   bool setToMinAlphaRepModRevCompAndCyclicPermOf(const CDnaString& unit);
+
+  // The same for the n characters at unit, which must not lie in this
+  // string. Nothing is allocated once the string has room for n + 1.
+  bool setToMinCyclicPermOf(const char* unit, unsigned n);
+  bool setToMinAlphaRepModRevCompAndCyclicPermOf(const char* unit, unsigned n);
 };
 
 #endif

@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "config/parameters.h"
 #include "driver/CSequence_Mol.h"
 #include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
+#include "repeats/text_buffer.h"
 #include "repeats/unit_text.h"
 #include "search/CSearchController.h"
 
@@ -15,16 +17,7 @@ const char* const REPEAT_NAMES[7] = {
     "tetranucleotide", "pentanucleotide", "hexanucleotide",
 };
 
-// Residues are written with fwrite rather than "%.*s": the precision of a
-// conversion is an int, a repeat or flank of a long sequence need not be.
-void write_residues(FILE* out, const char* begin, const char* end) {
-  std::fwrite(begin, 1, static_cast<std::size_t>(end - begin), out);
-}
-
-void write_line(FILE* out, const faststring& line) {
-  std::fwrite(line.data, 1, line.length, out);
-  std::fputc('\n', out);
-}
+std::size_t distance(const char* begin, const char* end) { return static_cast<std::size_t>(end - begin); }
 
 // The flanks are clamped to the residues that exist, so a huge --flanking
 // neither reads outside the sequence nor overflows the buffer sizes.
@@ -35,104 +28,274 @@ struct Flanks {
 
 Flanks flanks_of(const Csat& sat, const CSequence_Mol& seq) {
   const std::size_t wanted = global_flanking > 0 ? static_cast<std::size_t>(global_flanking) : 0;
-  const char* seq_end = seq.residues + seq.length;
-  const std::size_t left_available = static_cast<std::size_t>(sat.sat_begin - seq.residues);
-  const std::size_t right_available = static_cast<std::size_t>(seq_end - sat.sat_end);
-  return {sat.sat_begin - (wanted < left_available ? wanted : left_available),
-          sat.sat_end + (wanted < right_available ? wanted : right_available)};
+  const std::size_t left_available = distance(seq.residues, sat.sat_begin);
+  const std::size_t right_available = distance(sat.sat_end, seq.residues + seq.length);
+  return {sat.sat_begin - std::min(wanted, left_available), sat.sat_end + std::min(wanted, right_available)};
 }
 
-void print_sequence(FILE* out, const Csat& sat, const CSequence_Mol& seq) {
-  if (global_flanking <= 0) {
-    write_residues(out, sat.sat_begin, sat.sat_end);
-    std::fputc('\n', out);
-    return;
+// The name right-aligned in 16 columns, or "%5u-nucleotide" for long units.
+void append_name_field(TextBuffer& text, unsigned unit_length) {
+  if (unit_length < 7) {
+    const char* name = REPEAT_NAMES[unit_length];
+    const std::size_t n = std::strlen(name);
+    text.append_blanks(16 - n);
+    text.append(name, n);
+  } else {
+    text.append_int(unit_length, 5);
+    text.append("-nucleotide");
   }
-  const Flanks flanks = flanks_of(sat, seq);
-  write_residues(out, flanks.left_begin, sat.sat_begin);
-  std::fputc(':', out);
-  write_residues(out, sat.sat_begin, sat.sat_end);
-  std::fputc(':', out);
-  write_residues(out, sat.sat_end, flanks.right_end);
-  std::fputc('\n', out);
 }
 
-// The three lines of the alignment with the ideal repeat, one column at a time.
-struct AlignmentLines {
-  faststring sequence;
-  faststring match;
-  faststring unit;
+void append_sputnik_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
+  const char* name = sat.get_repeat_name();
+  text.append(name, std::strlen(name));
+  text.append(' ');
+  text.append_int(sat.start_position(seq.residues));
+  text.append(" : ");
+  text.append_int(sat.end_position(seq.residues));
+  text.append(" -- length ");
+  text.append_int(sat.normalised_length());
+  text.append(" score ");
+  text.append_int(sat.score);
+  text.append(" perfection ");
+  text.append_int(static_cast<int>(sat.perfection() + 0.5));
+  text.append(" unit ");
+  text.append(unit.data, unit.length);
+  text.append('\n');
+}
 
-  void reserve(std::size_t n) {
-    sequence.reserve(n);
-    match.reserve(n);
-    unit.reserve(n);
-  }
-  void add(char s, char m, char u) {
-    sequence.push_back(s);
-    match.push_back(m);
-    unit.push_back(u);
-  }
-  void add_flank(const char* begin, const char* end) {
-    for (const char* p = begin; p != end; ++p) add(*p, ' ', ' ');
-  }
-};
+// The columns that formats 0 and 1 share, up to the perfection.
+void append_common_columns(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq) {
+  append_name_field(text, sat.unit_length());
+  text.append(' ');
+  text.append_int(sat.start_position(seq.residues), 9);
+  text.append(" : ");
+  text.append_int(sat.end_position(seq.residues), 9);
+  text.append(" | ");
+  text.append_int(sat.length(), 6);
+  text.append(" bp | ");
+  text.append_int(sat.normalised_length(), 6);
+  text.append(" BP | ");
+  text.append_int(sat.score, 6);
+  text.append(" pt | ");
+  text.append_fixed3(sat.perfection(), 7);
+  text.append(" % | ");
+}
 
-void print_alignment(FILE* out, const Csat& sat, const CSequence_Mol& seq) {
-  const bool with_flanks = global_flanking > 0;
-  const Flanks flanks = flanks_of(sat, seq);
-  AlignmentLines lines;
-  lines.reserve(std::size_t{sat.length()} + static_cast<std::size_t>(std::max(sat.insertions, 0)) +
-                static_cast<std::size_t>(std::max(sat.deletions, 0)) +
-                static_cast<std::size_t>(sat.sat_begin - flanks.left_begin) +
-                static_cast<std::size_t>(flanks.right_end - sat.sat_end) + 3);
+void append_velkor_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
+  append_common_columns(text, sat, seq);
+  text.append("unit ");
+  text.append(unit.data, unit.length);
+  text.append('\n');
+}
 
-  if (with_flanks) {
-    lines.add_flank(flanks.left_begin, sat.sat_begin);
-    lines.add(':', ' ', ' ');
+void append_extended_lines(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
+  append_common_columns(text, sat, seq);
+  text.append_int(sat.mismatches, 3);
+  text.append(" mis | ");
+  text.append_int(sat.insertions, 3);
+  text.append(" ins | ");
+  text.append_int(sat.deletions, 3);
+  text.append(" del | ");
+  if (!global_treat_Ns_as_missense) {
+    text.append_int(sat.Ns, 3);
+    text.append(" N | ");
   }
+  text.append(" unit ");
+  text.append(unit.data, unit.length);
+  text.append("\nMissense: ");
+  for (const missense_entry& entry : sat.missense) {
+    text.append('(');
+    text.append_int(static_cast<long long>(entry.position - sat.sat_begin) + 1);
+    text.append(',');
+    text.append(entry.kind);
+    text.append("),");
+  }
+  text.append('\n');
+}
 
-  auto advance = [&sat](const char*& u) {
-    if (++u == sat.unit_end) u = sat.unit_begin;
-  };
-  const char* u = sat.unit_pos_backward;
-  advance(u);
-  const missense_entry* next = sat.missense.begin();
-  const missense_entry* const last = sat.missense.end();
+void append_residues(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq) {
+  if (global_flanking > 0) {
+    const Flanks flanks = flanks_of(sat, seq);
+    text.append(flanks.left_begin, distance(flanks.left_begin, sat.sat_begin));
+    text.append(':');
+    text.append(sat.sat_begin, sat.length());
+    text.append(':');
+    text.append(sat.sat_end, distance(sat.sat_end, flanks.right_end));
+  } else {
+    text.append(sat.sat_begin, sat.length());
+  }
+  text.append('\n');
+}
+
+// The end of the missense entries that the alignment applies. The walk along
+// the repeat meets entries only in list order, so the first one it cannot
+// meet (behind the walk, or not before the end of the repeat) holds back
+// every later one. Counts the deletions among the applied entries, each of
+// which adds a column.
+const missense_entry* applied_entries_end(const Csat& sat, std::size_t* deletions) {
   const char* q = sat.sat_begin;
-  // Entries are applied only where the walk meets them; the sort order puts
-  // every deletion at a residue before the mismatch or insertion there.
-  while (q != sat.sat_end) {
-    if (next != last && next->position == q) {
-      switch (next->kind) {
-        case 'M':
-          lines.add(*q++, ' ', *u);
-          advance(u);
-          break;
-        case 'I':
-          lines.add(*q++, ' ', '-');
-          break;
-        default:  // 'D': the unit character has no residue
-          lines.add('-', ' ', *u);
-          advance(u);
-          break;
-      }
-      ++next;
+  *deletions = 0;
+  const missense_entry* entry = sat.missense.begin();
+  for (; entry != sat.missense.end(); ++entry) {
+    if (entry->position < q || entry->position >= sat.sat_end) break;
+    if (entry->kind == 'M' || entry->kind == 'I') {
+      q = entry->position + 1;
     } else {
-      lines.add(*q, *q == 'N' ? '*' : '|', *u);
-      ++q;
-      advance(u);
+      q = entry->position;
+      ++*deletions;
     }
   }
+  return entry;
+}
+
+// Fills the n characters at out with the unit repeated endlessly, beginning
+// at unit character phase. Whole copies are doubled from what is already
+// written, so a long run costs a few copies instead of one per column.
+void fill_with_unit(char* out, std::size_t n, const char* unit, std::size_t unit_length, std::size_t phase) {
+  const std::size_t first = std::min(n, unit_length - phase);
+  std::memcpy(out, unit + phase, first);
+  std::size_t done = first;
+  while (done < n) {
+    // out[first, done) is a whole number of unit copies (or none yet).
+    const std::size_t copies = done - first;
+    const std::size_t chunk = std::min(n - done, copies == 0 ? unit_length : copies);
+    std::memcpy(out + done, copies == 0 ? unit : out + first, chunk);
+    done += chunk;
+  }
+}
+
+// The three lines of the alignment with the ideal repeat, filled column by
+// run of columns: between two applied entries every column is plain.
+class Alignment {
+ public:
+  Alignment(char* sequence_line, char* match_line, char* unit_line, const Csat& sat)
+      : sequence_(sequence_line),
+        match_(match_line),
+        unit_line_(unit_line),
+        unit_(sat.unit_begin),
+        unit_length_(sat.unit_length()),
+        phase_(distance(sat.unit_begin, sat.unit_pos_backward) + 1) {
+    if (phase_ == unit_length_) phase_ = 0;
+  }
+
+  // Residues shown beside the repeat, or a colon, with nothing below them.
+  void add_aside(const char* residues, std::size_t n) {
+    std::memcpy(sequence_ + column_, residues, n);
+    std::memset(match_ + column_, ' ', n);
+    std::memset(unit_line_ + column_, ' ', n);
+    column_ += n;
+  }
+
+  // Residues aligned with the unit without error; an N, which the search
+  // tolerated, is marked apart from a match.
+  void add_plain(const char* residues, std::size_t n) {
+    std::memcpy(sequence_ + column_, residues, n);
+    char* match = match_ + column_;
+    std::memset(match, '|', n);
+    for (const char* N = static_cast<const char*>(std::memchr(residues, 'N', n)); N != nullptr;
+         N = static_cast<const char*>(std::memchr(N + 1, 'N', distance(N + 1, residues + n)))) {
+      match[N - residues] = '*';
+    }
+    fill_with_unit(unit_line_ + column_, n, unit_, unit_length_, phase_);
+    phase_ = (phase_ + n) % unit_length_;
+    column_ += n;
+  }
+
+  void add_error(char residue, char unit_character) {
+    sequence_[column_] = residue;
+    match_[column_] = ' ';
+    unit_line_[column_] = unit_character;
+    ++column_;
+  }
+
+  void add_mismatch(char residue) { add_error(residue, next_unit_character()); }
+  void add_insertion(char residue) { add_error(residue, '-'); }
+  void add_deletion() { add_error('-', next_unit_character()); }
+
+ private:
+  char next_unit_character() {
+    const char c = unit_[phase_];
+    if (++phase_ == unit_length_) phase_ = 0;
+    return c;
+  }
+
+  char* sequence_;
+  char* match_;
+  char* unit_line_;
+  const char* unit_;
+  std::size_t unit_length_;
+  std::size_t phase_;  // index in the unit of the next unit character
+  std::size_t column_ = 0;
+};
+
+void append_alignment(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq) {
+  const bool with_flanks = global_flanking > 0;
+  const Flanks flanks = with_flanks ? flanks_of(sat, seq) : Flanks{sat.sat_begin, sat.sat_end};
+  const std::size_t left = distance(flanks.left_begin, sat.sat_begin);
+  const std::size_t right = distance(sat.sat_end, flanks.right_end);
+  std::size_t deletions;
+  const missense_entry* const applied_end = applied_entries_end(sat, &deletions);
+
+  const std::size_t columns = (with_flanks ? left + right + 2 : 0) + sat.length() + deletions;
+  const std::size_t line = columns + 1;
+  char* const lines = text.extend(3 * line);
+  Alignment alignment(lines, lines + line, lines + 2 * line, sat);
 
   if (with_flanks) {
-    lines.add(':', ' ', ' ');
-    lines.add_flank(sat.sat_end, flanks.right_end);
+    alignment.add_aside(flanks.left_begin, left);
+    alignment.add_aside(":", 1);
   }
-  write_line(out, lines.sequence);
-  write_line(out, lines.match);
-  write_line(out, lines.unit);
+  const char* q = sat.sat_begin;
+  for (const missense_entry* entry = sat.missense.begin(); entry != applied_end; ++entry) {
+    alignment.add_plain(q, distance(q, entry->position));
+    q = entry->position;
+    switch (entry->kind) {
+      case 'M':
+        alignment.add_mismatch(*q++);
+        break;
+      case 'I':
+        alignment.add_insertion(*q++);
+        break;
+      default:  // 'D': the unit character has no residue
+        alignment.add_deletion();
+        break;
+    }
+  }
+  alignment.add_plain(q, distance(q, sat.sat_end));
+  if (with_flanks) {
+    alignment.add_aside(":", 1);
+    alignment.add_aside(sat.sat_end, right);
+  }
+  lines[columns] = lines[line + columns] = lines[2 * line + columns] = '\n';
 }
+
+// Writes the entries of one report block. Its buffers are kept from entry to
+// entry, so a block allocates only while they grow to its longest entry.
+class EntryWriter {
+ public:
+  void write(FILE* out, const Csat& sat, const CSequence_Mol& seq) {
+    if (!make_unit_text(sat, unit_)) return;
+    text_.clear();
+    if (global_print_sat_mode == 2) {
+      append_sputnik_line(text_, sat, seq, unit_);
+    } else if (global_print_sat_mode == 0) {
+      append_velkor_line(text_, sat, seq, unit_);
+    } else {
+      append_extended_lines(text_, sat, seq, unit_);
+    }
+    if (global_print_sat_seq_mode == 1) {
+      append_residues(text_, sat, seq);
+    } else if (global_print_sat_seq_mode == 2) {
+      append_alignment(text_, sat, seq);
+    }
+    text_.write_to(out);
+  }
+
+ private:
+  CDnaString unit_;
+  TextBuffer text_;
+};
 
 }  // namespace
 
@@ -145,49 +308,18 @@ const char* Csat::get_repeat_name() const {
 }
 
 void Csat::report_sat(FILE* out, CSequence_Mol& seq) {
-  CDnaString unit_text;
-  if (!make_unit_text(*this, unit_text)) return;
-  const char* unit = unit_text.c_str();
-  const unsigned L = unit_length();
-  const unsigned start = start_position(seq.residues);
-  const unsigned end = end_position(seq.residues);
-  const double percent = perfection();
-
-  if (global_print_sat_mode == 2) {
-    std::fprintf(out, "%s %u : %u -- length %d score %d perfection %d unit %s\n", get_repeat_name(), start, end,
-                 normalised_length(), score, static_cast<int>(percent + 0.5), unit);
-    std::fflush(out);
-  } else {
-    if (L < 7) {
-      std::fprintf(out, "%16s", REPEAT_NAMES[L]);
-    } else {
-      std::fprintf(out, "%5u-nucleotide", L);
-    }
-    if (global_print_sat_mode == 0) {
-      std::fprintf(out, " %9u : %9u | %6u bp | %6d BP | %6d pt | %7.3f %% | unit %s\n", start, end, length(),
-                   normalised_length(), score, percent, unit);
-    } else {
-      std::fprintf(out, " %9u : %9u | %6u bp | %6d BP | %6d pt | %7.3f %% | %3d mis | %3d ins | %3d del | ", start,
-                   end, length(), normalised_length(), score, percent, mismatches, insertions, deletions);
-      if (!global_treat_Ns_as_missense) std::fprintf(out, "%3d N | ", Ns);
-      std::fprintf(out, " unit %s\n", unit);
-      std::fputs("Missense: ", out);
-      for (const missense_entry& entry : missense)
-        std::fprintf(out, "(%lld,%c),", static_cast<long long>(entry.position - sat_begin) + 1, entry.kind);
-      std::fputc('\n', out);
-    }
-  }
-
-  if (global_print_sat_seq_mode == 1) {
-    print_sequence(out, *this, seq);
-  } else if (global_print_sat_seq_mode == 2) {
-    print_alignment(out, *this, seq);
-  }
+  EntryWriter writer;
+  writer.write(out, *this, seq);
 }
 
+// Entries are not flushed one by one, which cost a system call each: the
+// block is written in one go after the search, so a reader of the stream gets
+// it at the same moment either way, and a report cut short by a crash lacks
+// its closing lines however much of it was flushed.
 void CSearchController::report_SATList(FILE* out, const std::list<Csat*>& sats) {
   std::fprintf(out, ">%s\nsequence length: %u\n", sequence.name.c_str(), sequence.length);
-  for (Csat* sat : sats) sat->report_sat(out, sequence);
+  EntryWriter writer;
+  for (const Csat* sat : sats) writer.write(out, *sat, sequence);
   std::fprintf(out, "# Analysis of sequence \"%s\" completed.\n", sequence.name.c_str());
   std::fflush(out);
 }

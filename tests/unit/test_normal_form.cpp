@@ -24,8 +24,10 @@ struct NormalForm {
 
 NormalForm normal_forms(const std::string& unit_text) {
   const CDnaString unit = dna(unit_text);
-  CDnaString rotation;
-  CDnaString both;
+  // Reused from call to call, as the report reuses its unit text: nothing
+  // of an earlier unit may show through.
+  static CDnaString rotation;
+  static CDnaString both;
   NormalForm result;
   result.rotation_periodic = rotation.setToMinCyclicPermOf(unit);
   result.reverse_complement_periodic = both.setToMinAlphaRepModRevCompAndCyclicPermOf(unit);

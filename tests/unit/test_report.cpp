@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "config/parameters.h"
 #include "driver/CSequence_Mol.h"
@@ -288,3 +291,93 @@ TEST_F(Report, EntriesNeverMetAreNotApplied) {
 }
 
 }  // namespace
+
+namespace {
+
+// The alignment walked one column at a time, straight from its rules, to
+// hold the run-by-run construction of the report against.
+std::string alignment_by_columns(const Csat& sat, const CSequence_Mol& seq) {
+  std::string top;
+  std::string middle;
+  std::string bottom;
+  auto add = [&](char s, char m, char u) {
+    top += s;
+    middle += m;
+    bottom += u;
+  };
+  const long flanking = global_flanking;
+  const char* left = flanking > sat.sat_begin - seq.residues ? seq.residues : sat.sat_begin - flanking;
+  const char* end = seq.residues + seq.length;
+  const char* right = flanking > end - sat.sat_end ? end : sat.sat_end + flanking;
+  if (flanking > 0) {
+    for (const char* p = left; p != sat.sat_begin; ++p) add(*p, ' ', ' ');
+    add(':', ' ', ' ');
+  }
+  const char* u = sat.unit_pos_backward + 1 == sat.unit_end ? sat.unit_begin : sat.unit_pos_backward + 1;
+  auto next_unit = [&] {
+    const char c = *u;
+    if (++u == sat.unit_end) u = sat.unit_begin;
+    return c;
+  };
+  const missense_entry* next = sat.missense.begin();
+  for (const char* q = sat.sat_begin; q != sat.sat_end;) {
+    if (next != sat.missense.end() && next->position == q) {
+      if (next->kind == 'M') {
+        add(*q++, ' ', next_unit());
+      } else if (next->kind == 'I') {
+        add(*q++, ' ', '-');
+      } else {
+        add('-', ' ', next_unit());
+      }
+      ++next;
+    } else {
+      add(*q, *q == 'N' ? '*' : '|', next_unit());
+      ++q;
+    }
+  }
+  if (flanking > 0) {
+    add(':', ' ', ' ');
+    for (const char* p = sat.sat_end; p != right; ++p) add(*p, ' ', ' ');
+  }
+  return top + "\n" + middle + "\n" + bottom + "\n";
+}
+
+}  // namespace
+
+// Long plain runs, units of many lengths entered at any of their characters,
+// N's, errors of every kind in and out of order, entries outside the repeat,
+// flanks cut short by the sequence ends.
+TEST_F(Report, AlignmentAgreesWithColumnByColumnWalk) {
+  global_print_sat_mode = 0;
+  std::mt19937 random(3);
+  const char letters[] = "ACGTN";
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string residues(20 + random() % 400, 'A');
+    for (char& c : residues) c = letters[random() % (random() % 8 == 0 ? 5 : 4)];
+    use_sequence("s", residues);
+    const unsigned length = static_cast<unsigned>(residues.size());
+    const unsigned start = 1 + random() % (length / 2);
+    const unsigned end = start + random() % (length - start + 1);
+    const unsigned unit_length = 1 + random() % std::min(12u, end - start + 1);
+    const unsigned unit_start = start + random() % (end - start + 2 - unit_length);
+    residues.replace(unit_start - 1, unit_length, std::string(unit_length - 1, 'A') + "C");  // never periodic
+    use_sequence("s", residues);
+    Csat& sat = repeat(start, end, unit_length, unit_start);
+
+    std::vector<missense_entry> entries;
+    const unsigned count = random() % 12;
+    for (unsigned i = 0; i < count; ++i) {
+      // Mostly inside the repeat, now and then just outside it.
+      const long offset = static_cast<long>(random() % (end - start + 3)) - 1;
+      entries.push_back({sat.sat_begin + offset, "MIDD"[random() % 4]});
+    }
+    if (random() % 4 == 0) entries.push_back({sat.sat_begin, "MID"[random() % 3]});  // the very first column
+    if (random() % 4 != 0) std::sort(entries.begin(), entries.end(), Csat::lessThan_missense());
+    for (const missense_entry& entry : entries) {
+      if (entry.position >= seq.residues && entry.position <= seq.residues + length) sat.missense.push_back(entry);
+    }
+    global_flanking = random() % 3 == 0 ? 0 : static_cast<int>(random() % 30);
+
+    ASSERT_EQ(lines_below(sat), alignment_by_columns(sat, seq)) << "trial " << trial;
+  }
+}

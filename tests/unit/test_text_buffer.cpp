@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "repeats/text_buffer.h"
+
+namespace {
+
+std::string printf_int(long long value, unsigned width) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%*lld", static_cast<int>(width), value);
+  return text;
+}
+
+std::string printf_fixed3(double value, unsigned width) {
+  char text[512];
+  std::snprintf(text, sizeof text, "%*.3f", static_cast<int>(width), value);
+  return text;
+}
+
+std::string by_hand_int(long long value, unsigned width) {
+  TextBuffer text;
+  text.append_int(value, width);
+  return std::string(text.data(), text.size());
+}
+
+std::string by_hand_fixed3(double value, unsigned width = 7) {
+  TextBuffer text;
+  text.append_fixed3(value, width);
+  return std::string(text.data(), text.size());
+}
+
+// Fails the test with the value in full when the two differ.
+void expect_fixed3_as_printf(double value, unsigned width = 7) {
+  ASSERT_EQ(by_hand_fixed3(value, width), printf_fixed3(value, width)) << std::hexfloat << value;
+}
+
+bool takes_fallback(double value) {
+  char text[16];
+  return fixed3_fast(value, text) == 0;
+}
+
+}  // namespace
+
+TEST(TextBuffer, IntegersAsPrintfWritesThem) {
+  const long long boundaries[] = {0,        1,        -1,      9,          10,        -10,      99999,
+                                  100000,   -99999,   999999,  1000000,    -1000000,  INT_MAX,  INT_MIN,
+                                  UINT_MAX, LLONG_MAX, LLONG_MIN, LLONG_MIN + 1, 123456789, -123456789};
+  const unsigned widths[] = {0, 1, 3, 5, 6, 9, 12};
+  for (long long value : boundaries) {
+    for (unsigned width : widths) ASSERT_EQ(by_hand_int(value, width), printf_int(value, width)) << value;
+  }
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    // Spread over every magnitude, not only over the largest ones.
+    const long long value = static_cast<long long>(random()) >> (random() % 64);
+    const unsigned width = static_cast<unsigned>(random() % 12);
+    ASSERT_EQ(by_hand_int(value, width), printf_int(value, width)) << value;
+  }
+}
+
+// Every perfection is a ratio of two counts times 100, computed as the
+// record computes it; all of those with small counts must print as before.
+TEST(TextBuffer, PerfectionsAsPrintfWritesThem) {
+  for (int judged = 1; judged <= 2000; ++judged) {
+    for (int matched = -judged / 8; matched <= judged; ++matched) {
+      expect_fixed3_as_printf(static_cast<double>(matched) / judged * 100.0);
+    }
+  }
+}
+
+TEST(TextBuffer, ValuesNearHalfWayPointsGoToTheLibrary) {
+  // Exact ties are rounded to even by printf: 0.0625 prints 0.062, 0.1875
+  // prints 0.188. A step of a few ulps either side decides the other way.
+  EXPECT_EQ(by_hand_fixed3(0.0625), "  0.062");
+  EXPECT_EQ(by_hand_fixed3(0.1875), "  0.188");
+  EXPECT_EQ(by_hand_fixed3(-0.0625), " -0.062");
+  for (long long k = -20000; k <= 20000; ++k) {
+    const double half_way = (static_cast<double>(k) + 0.5) / 1000.0;
+    double value = half_way;
+    for (int step = 0; step < 4; ++step) value = std::nextafter(value, -1e9);
+    for (int step = 0; step < 8; ++step, value = std::nextafter(value, 1e9)) {
+      expect_fixed3_as_printf(value);
+      ASSERT_TRUE(takes_fallback(value)) << std::hexfloat << value;
+    }
+  }
+  // Well away from one half the fast way is taken.
+  EXPECT_FALSE(takes_fallback(96.61016949152543));
+  EXPECT_FALSE(takes_fallback(100.0));
+  EXPECT_FALSE(takes_fallback(0.0));
+}
+
+TEST(TextBuffer, SignsAndExtremesAsPrintfWritesThem) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double values[] = {0.0,
+                           -0.0,
+                           100.0,
+                           -100.0,
+                           -0.0001,  // rounds to zero but keeps its sign
+                           0.0004999,
+                           99.9995,
+                           999.9996,
+                           999999.9994,
+                           999999.9996,
+                           1e6,
+                           -1e6,
+                           1e15,
+                           1e300,
+                           -1e300,
+                           std::numeric_limits<double>::denorm_min(),
+                           std::numeric_limits<double>::min(),
+                           inf,
+                           -inf,
+                           std::numeric_limits<double>::quiet_NaN()};
+  for (double value : values) {
+    for (unsigned width : {0u, 7u, 12u}) expect_fixed3_as_printf(value, width);
+  }
+  EXPECT_TRUE(takes_fallback(1e6));
+  EXPECT_TRUE(takes_fallback(inf));
+  EXPECT_TRUE(takes_fallback(std::numeric_limits<double>::quiet_NaN()));
+}
+
+TEST(TextBuffer, RandomValuesAsPrintfWritesThem) {
+  std::mt19937_64 random(11);
+  std::uniform_real_distribution<double> percent(-150.0, 150.0);
+  std::uniform_real_distribution<double> wide(-2e6, 2e6);
+  for (int i = 0; i < 100000; ++i) {
+    expect_fixed3_as_printf(percent(random));
+    expect_fixed3_as_printf(wide(random));
+  }
+  // Any bit pattern at all, finite or not; most are far beyond the fast way.
+  for (int i = 0; i < 10000; ++i) {
+    const unsigned long long bits = random();
+    double any;
+    std::memcpy(&any, &bits, sizeof any);
+    expect_fixed3_as_printf(any);
+  }
+}
+
+TEST(TextBuffer, KeepsWhatItHoldsWhileGrowing) {
+  TextBuffer text;
+  std::string expected;
+  for (int i = 0; i < 5000; ++i) {
+    const std::string piece = std::to_string(i) + (i % 7 == 0 ? std::string(1000, 'x') : "|");
+    text.append(piece.data(), piece.size());
+    expected += piece;
+  }
+  ASSERT_EQ(std::string(text.data(), text.size()), expected);
+  text.clear();
+  text.append("again");
+  EXPECT_EQ(std::string(text.data(), text.size()), "again");
+}
