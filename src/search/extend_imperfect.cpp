@@ -42,6 +42,11 @@
  * and less depth). A node left out is matched or beaten by one visited
  * earlier under the same or an earlier error of the decision, and an error
  * wins a decision only with a strictly higher value, so no decision changes.
+ * A unit of one residue goes further: an insertion reaches the node of the
+ * mismatch (lower or equal score when an indel costs no less than a
+ * mismatch), and a deletion stays on its parent's node with a lower score,
+ * where all it can reach the parent's other children reach better; so only
+ * mismatches are looked at.
  *
  * One error at most: a walk that tries one error but can never try a second
  * ends with the score it had before the error. Never trying a second error
@@ -88,8 +93,9 @@ struct LookAheadBounds {
   long long calls_left;
   bool leave_out_repeated;   // the nodes repeated under another path may be left out
   bool leave_out_indel_pair;  // and so may insertion-deletion and deletion-insertion
+  bool mismatches_only;       // a unit of one residue: insertions and deletions too
 };
-LookAheadBounds bounds{deepest_look_ahead, LLONG_MAX, false, false};
+LookAheadBounds bounds{deepest_look_ahead, LLONG_MAX, false, false, false};
 
 // The deepest look-ahead whose full tree fits the budget: up to it, the
 // budget never runs out.
@@ -259,7 +265,7 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
     value = std::max(value, child(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end), after_mismatch,
                                   {Operation::mismatch, false}, &mismatch_child_empty));
   const long long after_indel = static_cast<long long>(score) + global_indel_score;
-  if (after_indel > threshold) {
+  if (after_indel > threshold && !bounds.mismatches_only) {
     const bool leave_out_pair = after_empty_indel && bounds.leave_out_indel_pair;
     if (!(leave_out_pair && arrival.by == Operation::deletion))
       value = std::max(value, child(Dir::step(pos), unit_pos, after_indel,
@@ -286,7 +292,8 @@ Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char
                                   global_indel_score < 0 &&
                                   highest_best - global_maximum_scorereduction <= -static_cast<long long>(unit_length);
   bounds = {depth_limit, look_ahead_call_budget, leave_out_repeated,
-            leave_out_repeated && 2LL * global_indel_score <= global_mismatch_score};
+            leave_out_repeated && 2LL * global_indel_score <= global_mismatch_score,
+            leave_out_repeated && unit_length == 1 && global_indel_score <= global_mismatch_score};
   const long long threshold = error_threshold(best_score, unit_length);
   Operation chosen = Operation::none;
   int chosen_value = 0;
@@ -306,7 +313,7 @@ Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char
     consider(Operation::mismatch, Dir::step(pos), next_unit_pos, after_mismatch, {Operation::mismatch, false},
              &mismatch_empty);
   const long long after_indel = static_cast<long long>(sat.score) + global_indel_score;
-  if (after_indel > threshold) {
+  if (after_indel > threshold && !bounds.mismatches_only) {
     consider(Operation::insertion, Dir::step(pos), unit_pos, after_indel, {Operation::insertion, mismatch_empty},
              nullptr);
     consider(Operation::deletion, pos, next_unit_pos, after_indel, {Operation::deletion, mismatch_empty}, nullptr);
@@ -553,7 +560,7 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, cons
                                                            const char* unit_begin, const char* unit_end, int score,
                                                            int unit_length, unsigned char depth, const char* seq_end,
                                                            int best_score) {
-  bounds = {configured_depth(), LLONG_MAX, false, false};
+  bounds = {configured_depth(), LLONG_MAX, false, false, false};
   return leap_ahead<Forward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, seq_end, best_score,
                              {Operation::none, false}, nullptr);
 }
@@ -562,7 +569,7 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, con
                                                             const char* unit_begin, const char* unit_end, int score,
                                                             int unit_length, unsigned char depth,
                                                             const char* left_limit, int best_score) {
-  bounds = {configured_depth(), LLONG_MAX, false, false};
+  bounds = {configured_depth(), LLONG_MAX, false, false, false};
   return leap_ahead<Backward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, left_limit, best_score,
                               {Operation::none, false}, nullptr);
 }
