@@ -23,6 +23,7 @@
 #include "driver/messages.h"
 #include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
+#include "search/exact_group_scan.h"
 
 namespace {
 
@@ -144,30 +145,6 @@ const char* first_N_from(const char* p, const char* seq_end) {
   return hit ? static_cast<const char*>(hit) : seq_end;
 }
 
-// Passes over groups too short to pass, without walking them. From the group
-// start g, every group that starts at or before x = g + equal_needed - 1 and
-// ends at x or sooner repeats itself fewer than equal_needed times, which is
-// too few: when x breaks the period, all of them are settled at once and the
-// next group starts after x. Groups with an N at an edge may be bridged, so
-// stretches with N's are left to the plain walk. Returns the first group start
-// that the plain walk must judge.
-const char* skip_short_groups(const char* g, unsigned k, std::ptrdiff_t equal_needed, const char* seq_begin,
-                              const char* seq_end, const NBridging& Ns, const char*& N_ahead) {
-  if (equal_needed <= 0) return g;
-  const char* const limit = seq_end - k;
-  for (;;) {
-    if (limit - g < equal_needed) return g;
-    const char* x = g + equal_needed - 1;
-    if (x[0] == x[k] && x[0] != 'N') return g;
-    if (Ns.max_run > 0) {
-      if (g != seq_begin && g[-1] == 'N') return g;
-      if (N_ahead < g) N_ahead = first_N_from(g, seq_end);
-      if (N_ahead <= x + k) return g;
-    }
-    g = x + 1;
-  }
-}
-
 // How many times in a row a group of unit length k must repeat itself not to
 // be too weak without N's at its edges.
 std::ptrdiff_t equal_residues_needed(unsigned k, const int* min_scores, const int* min_lengths) {
@@ -233,11 +210,11 @@ void CSearchController::exact_search_2() {
   // start of the stretch grown from it would grow into that same stretch, so
   // the walk goes on at the stretch's end whether it was kept or not.
   if (first_k == 1 && last_k >= 1) {
-    const std::ptrdiff_t equal_needed = equal_residues_needed(1, minScores, minLengths);
-    const char* N_ahead = seq_begin;
+    const ExactGroupScan groups(1, equal_residues_needed(1, minScores, minLengths), Ns.max_run > 0, seq_begin,
+                                seq_end);
     const char* p = skip_Ns(seq_begin, seq_end);
     while (seq_end - p >= 2) {
-      p = skip_short_groups(p, 1, equal_needed, seq_begin, seq_end, Ns, N_ahead);
+      p = groups.next_group_to_judge(p);
       if (seq_end - p < 2) break;
       progress(p, 1);
       PeriodicStretch stretch(p, 1, seq_begin, seq_end, Ns);
@@ -261,11 +238,11 @@ void CSearchController::exact_search_2() {
     // inside it would grow into the same stretch, so none of them is tried.
     const char* weak_stretch_end = seq_begin;
     next_progress_check = 0;
-    const std::ptrdiff_t equal_needed = equal_residues_needed(k, minScores, minLengths);
-    const char* N_ahead = seq_begin;
+    const ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, seq_begin,
+                                seq_end);
 
     for (const char* group = seq_begin; group < starts_end;) {
-      group = skip_short_groups(group, k, equal_needed, seq_begin, seq_end, Ns, N_ahead);
+      group = groups.next_group_to_judge(group);
       if (group >= starts_end) break;
       progress(group, k);
       PeriodicStretch stretch(group, k, seq_begin, seq_end, Ns);

@@ -15,6 +15,7 @@
 #include "config/parameters.h"
 #include "driver/CFile.h"
 #include "search/error_free_run.h"
+#include "search/exact_group_scan.h"
 #include "search_test_support.h"
 
 namespace {
@@ -161,6 +162,46 @@ TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
     }
   }
   EXPECT_GT(passed_over, 10000u);
+}
+
+// The exact search asks for the next group to judge from every group start
+// it reaches; the scan that takes many positions at once must give what the
+// position-by-position one gives, for thresholds below, within and beyond
+// what one step of the scan can see.
+TEST_F(FastPath, GroupScanAgreesWithThePlainScan) {
+  unsigned passed_over = 0, found = 0;
+  for (int round = 0; round < 400; ++round) {
+    // Long perfect stretches carry runs over several steps of the scan.
+    std::string residues = random_sequence();
+    if (below(2) == 0) {
+      const std::string unit = random_sequence().substr(0, 1 + below(8));
+      for (unsigned i = 0, n = 64 + below(250); i < n; ++i) residues += unit[i % unit.size()];
+      residues += random_sequence();
+    }
+    TestSequence seq(residues);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    for (unsigned k = 1; k <= 8 && k < seq.mol.length; ++k) {
+      // Mostly the usual few, now and then about one step of the scan or more.
+      const unsigned pick = below(8);
+      const std::ptrdiff_t needed = pick == 0   ? static_cast<std::ptrdiff_t>(below(140)) - 2
+                                    : pick == 1 ? 60 + below(8)
+                                                : 1 + below(12);
+      const ExactGroupScan scan(k, needed, below(2) == 0, first, end);
+      for (const char* g = first; g + k < end; ++g) {
+        const bool group_start = g == first || g[-1] != g[k - 1] || g[-1] == 'N';
+        if (!group_start) continue;
+        const char* plain = scan.next_group_to_judge_plainly(g);
+        ASSERT_EQ(scan.next_group_to_judge(g), plain)
+            << "k " << k << " needed " << needed << " from " << seq.at(g) << " in " << residues;
+        passed_over += plain > g;
+        found += plain + k < end;
+      }
+    }
+  }
+  // Both outcomes must occur, or the comparison proves nothing.
+  EXPECT_GT(passed_over, 10000u);
+  EXPECT_GT(found, 10000u);
 }
 
 // Every unit copy of random sequences grown both ways, with the look-ahead

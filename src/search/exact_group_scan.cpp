@@ -1,0 +1,107 @@
+#include "search/exact_group_scan.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// A group needs judging when e(x) holds equal_needed times in a row from its
+// start, or, with N's bridged, when an N lies just before its start or k
+// past its last start (its break). A group whose start is itself an N holds
+// that one start, whose unit copy holds the N and is never tried, so an N
+// just before such a start needs no judging.
+ExactGroupScan::ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_bridged, const char* seq_begin,
+                               const char* seq_end)
+    : k_(static_cast<std::ptrdiff_t>(k)),
+      equal_needed_(equal_needed),
+      Ns_bridged_(Ns_bridged),
+      seq_begin_(seq_begin),
+      starts_end_(seq_end - k) {}
+
+const char* ExactGroupScan::judge(const char* x, std::ptrdiff_t& run) const {
+  if (Ns_bridged_) {
+    if (x[k_] == 'N') return x - run;
+    if (x != seq_begin_ && x[-1] == 'N' && x[0] != 'N') return x;
+  }
+  if (x[0] == x[k_] && x[0] != 'N') {
+    if (++run == equal_needed_) return x - (equal_needed_ - 1);
+  } else {
+    run = 0;
+  }
+  return nullptr;
+}
+
+const char* ExactGroupScan::next_group_to_judge_plainly(const char* g) const {
+  if (equal_needed_ <= 0) return g;
+  std::ptrdiff_t run = 0;
+  for (const char* x = g; x < starts_end_; ++x) {
+    if (const char* group = judge(x, run)) return group;
+  }
+  return std::max(g, starts_end_);
+}
+
+const char* ExactGroupScan::next_group_to_judge(const char* g) const {
+#ifdef __SSE2__
+  if (equal_needed_ <= 0) return g;
+  std::ptrdiff_t run = 0;
+  const char* x = g;
+  // The block reads the residue before each position.
+  if (x == seq_begin_ && x < starts_end_) {
+    if (const char* group = judge(x, run)) return group;
+    ++x;
+  }
+  // Sixteen positions per load, four loads per step; bit j of a step's
+  // masks stands for position x + j.
+  const __m128i all_N = _mm_set1_epi8('N');
+  auto masks_of_16 = [&](const char* y, std::uint64_t& periodic, std::uint64_t& N_stops, unsigned shift) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y));
+    const __m128i k_after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + k_));
+    const __m128i N_here = _mm_cmpeq_epi8(here, all_N);
+    periodic |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                    _mm_movemask_epi8(_mm_andnot_si128(N_here, _mm_cmpeq_epi8(here, k_after)))))
+                << shift;
+    if (Ns_bridged_) {
+      const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y - 1));
+      N_stops |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_or_si128(
+                     _mm_cmpeq_epi8(k_after, all_N), _mm_andnot_si128(N_here, _mm_cmpeq_epi8(before, all_N))))))
+                 << shift;
+    }
+  };
+  const unsigned window = static_cast<unsigned>(std::min<std::ptrdiff_t>(equal_needed_, 64));
+  for (; starts_end_ - x >= 64; x += 64) {
+    std::uint64_t periodic = 0, N_stops = 0;
+    for (unsigned part = 0; part < 4; ++part) masks_of_16(x + 16 * part, periodic, N_stops, 16 * part);
+    // Where the run of periodic positions first reaches equal_needed: either
+    // the run from the previous step goes on, or a run lies within this one.
+    unsigned long_enough_at = 64;
+    const unsigned leading_periodic = periodic == ~0ull ? 64 : static_cast<unsigned>(__builtin_ctzll(~periodic));
+    if (run + static_cast<std::ptrdiff_t>(leading_periodic) >= equal_needed_) {
+      long_enough_at = static_cast<unsigned>(equal_needed_ - run - 1);
+    } else if (equal_needed_ < 64) {
+      // Bit j of windowends: the equal_needed positions up to j are periodic.
+      std::uint64_t windowends = periodic;
+      unsigned length = 1;
+      for (; 2 * length <= window; length *= 2) windowends &= windowends << length;
+      windowends &= windowends << (window - length);
+      if (windowends != 0) long_enough_at = static_cast<unsigned>(__builtin_ctzll(windowends));
+    }
+    const unsigned N_stop_at = N_stops != 0 ? static_cast<unsigned>(__builtin_ctzll(N_stops)) : 64;
+    if (N_stop_at < long_enough_at) {
+      // The group of x + j starts after the last break before it.
+      const std::uint64_t breaks_before = ~periodic & ((1ull << N_stop_at) - 1);
+      if (breaks_before == 0) return x - run;
+      return x + (64 - __builtin_clzll(breaks_before));
+    }
+    if (long_enough_at < 64) return x + long_enough_at - (equal_needed_ - 1);
+    run = periodic == ~0ull ? run + 64 : __builtin_clzll(~periodic);
+  }
+  for (; x < starts_end_; ++x) {
+    if (const char* group = judge(x, run)) return group;
+  }
+  return std::max(g, starts_end_);
+#else
+  return next_group_to_judge_plainly(g);
+#endif
+}

@@ -1,0 +1,45 @@
+#ifndef VELKOR_SEARCH_EXACT_GROUP_SCAN_H
+#define VELKOR_SEARCH_EXACT_GROUP_SCAN_H
+
+#include <cstddef>
+
+// The starts of one unit length k come in groups. Write e(x) for: s[x] equals
+// s[x + k] and is no N. A group begins at the sequence start or after an x
+// where e(x) fails (a break), and holds the starts up to and including the
+// next break. A unit copy at any start of the group grows without error
+// exactly over the group's periodic stretch, from its first start to k past
+// its last, and stops there unless an N run at one of the two edges is
+// bridged.
+//
+// Most groups are too short to pass the thresholds, and have no N at an edge
+// that could make them longer: the exact search need not judge them at all.
+// This scan finds the next group that it must judge.
+class ExactGroupScan {
+ public:
+  // equal_needed: how many times in a row e(x) must hold from a group's start
+  // for the group to be long enough (0 or less: every group is).
+  // Ns_bridged: whether N runs may be bridged, so that a group with an N
+  // next to it must be judged whatever its length.
+  ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_bridged, const char* seq_begin,
+                 const char* seq_end);
+
+  // From the group that starts at g, the first group that is long enough or
+  // has an N next to it; seq_end - k, one past the last start, when there
+  // is none. g must be a group start.
+  const char* next_group_to_judge(const char* g) const;
+  // The same, one position at a time: what the fast scan must agree with.
+  const char* next_group_to_judge_plainly(const char* g) const;
+
+ private:
+  // Judges position x, where run counts the positions from the start of
+  // x's group up to x: the group start to return, or nullptr to go on.
+  const char* judge(const char* x, std::ptrdiff_t& run) const;
+
+  std::ptrdiff_t k_;
+  std::ptrdiff_t equal_needed_;
+  bool Ns_bridged_;
+  const char* seq_begin_;
+  const char* starts_end_;  // one residue must follow a unit copy
+};
+
+#endif
