@@ -36,6 +36,14 @@ class CAnchorSeq {
     if (end > begin) std::memset(marks + (begin - seq_begin), ' ', static_cast<std::size_t>(end - begin));
   }
 
+  // The first position from p on whose mark is open, or the end of the
+  // sequence, whose guard mark reads open.
+  const char* first_open(const char* p) const {
+    const std::ptrdiff_t i = p - seq_begin;
+    const void* hit = std::memchr(marks + i, 'a', static_cast<std::size_t>(seq_length - i) + 1);
+    return seq_begin + (static_cast<const char*>(hit) - marks);
+  }
+
   // May a unit copy [p, q) be tried? Yes when its first residue is open and
   // either its last residue or the residue after it is open, or when the
   // residue before it and its last residue are open.

@@ -5,6 +5,16 @@
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+
+namespace {
+// Bit j: the residue at x + j equals the one k after it and is no N.
+inline std::uint32_t periodic_16(const char* x, std::ptrdiff_t k) {
+  const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
+  const __m128i k_after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + k));
+  return static_cast<std::uint32_t>(
+      _mm_movemask_epi8(_mm_andnot_si128(_mm_cmpeq_epi8(here, _mm_set1_epi8('N')), _mm_cmpeq_epi8(here, k_after))));
+}
+}  // namespace
 #endif
 
 // A group needs judging when e(x) holds equal_needed times in a row from its
@@ -25,7 +35,7 @@ const char* ExactGroupScan::judge(const char* x, std::ptrdiff_t& run) const {
     if (x[k_] == 'N') return x - run;
     if (x != seq_begin_ && x[-1] == 'N' && x[0] != 'N') return x;
   }
-  if (x[0] == x[k_] && x[0] != 'N') {
+  if (periodic(x)) {
     if (++run == equal_needed_) return x - (equal_needed_ - 1);
   } else {
     run = 0;
@@ -47,25 +57,23 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) const {
   if (equal_needed_ <= 0) return g;
   std::ptrdiff_t run = 0;
   const char* x = g;
-  // The block reads the residue before each position.
+  // A step reads the residue before each position.
   if (x == seq_begin_ && x < starts_end_) {
     if (const char* group = judge(x, run)) return group;
     ++x;
   }
   // Sixteen positions per load, four loads per step; bit j of a step's
   // masks stands for position x + j.
-  const __m128i all_N = _mm_set1_epi8('N');
   auto masks_of_16 = [&](const char* y, std::uint64_t& periodic, std::uint64_t& N_stops, unsigned shift) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y));
-    const __m128i k_after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + k_));
-    const __m128i N_here = _mm_cmpeq_epi8(here, all_N);
-    periodic |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-                    _mm_movemask_epi8(_mm_andnot_si128(N_here, _mm_cmpeq_epi8(here, k_after)))))
-                << shift;
+    periodic |= static_cast<std::uint64_t>(periodic_16(y, k_)) << shift;
     if (Ns_bridged_) {
-      const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y - 1));
-      N_stops |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_or_si128(
-                     _mm_cmpeq_epi8(k_after, all_N), _mm_andnot_si128(N_here, _mm_cmpeq_epi8(before, all_N))))))
+      // An N k after a position, or just before a position that is no N.
+      const __m128i all_N = _mm_set1_epi8('N');
+      const __m128i N_k_after = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y + k_)), all_N);
+      const __m128i N_here = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y)), all_N);
+      const __m128i N_before = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y - 1)), all_N);
+      N_stops |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                     _mm_movemask_epi8(_mm_or_si128(N_k_after, _mm_andnot_si128(N_here, N_before)))))
                  << shift;
     }
   };
@@ -104,4 +112,21 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) const {
 #else
   return next_group_to_judge_plainly(g);
 #endif
+}
+
+const char* ExactGroupScan::last_start_plainly(const char* g) const {
+  const char* x = g;
+  while (x < starts_end_ && periodic(x)) ++x;
+  return x;
+}
+
+const char* ExactGroupScan::last_start(const char* g) const {
+  const char* x = g;
+#ifdef __SSE2__
+  for (; starts_end_ - x >= 16; x += 16) {
+    const std::uint32_t breaks = ~periodic_16(x, k_) & 0xFFFFu;
+    if (breaks != 0) return x + __builtin_ctz(breaks);
+  }
+#endif
+  return last_start_plainly(x);
 }

@@ -30,10 +30,16 @@ class ExactGroupScan {
   // The same, one position at a time: what the fast scan must agree with.
   const char* next_group_to_judge_plainly(const char* g) const;
 
+  // The last start of the group that starts at g: its first break, or
+  // seq_end - k when the group reaches the end of the starts.
+  const char* last_start(const char* g) const;
+  const char* last_start_plainly(const char* g) const;
+
  private:
   // Judges position x, where run counts the positions from the start of
   // x's group up to x: the group start to return, or nullptr to go on.
   const char* judge(const char* x, std::ptrdiff_t& run) const;
+  bool periodic(const char* x) const { return x[0] == x[k_] && x[0] != 'N'; }
 
   std::ptrdiff_t k_;
   std::ptrdiff_t equal_needed_;

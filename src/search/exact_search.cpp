@@ -104,22 +104,16 @@ void grow_exact(Csat& sat, const char* seq_begin, const char* seq_end, const NBr
   sat.trim_flanking_Ns();
 }
 
-// The starts of a unit length come in groups: from a group's first start g
-// on, s[x] == s[x + k] (neither of them N) holds up to, not including, the
-// group's last start. A unit copy at any start of the group grows without
-// error exactly over [g, end), and stops there unless an N run at one of the
-// two edges could be bridged.
+// The group of starts from g, with the periodic stretch that a unit copy at
+// any of them grows over without error.
 struct PeriodicStretch {
   const char* end;
   const char* last_start;  // the group's last start, included
   bool N_at_an_edge;
 
-  PeriodicStretch(const char* g, unsigned k, const char* seq_begin, const char* seq_end, const NBridging& Ns) {
-    const char* x = g;
-    const char* limit = seq_end - k;
-    while (x != limit && x[0] == x[k] && x[0] != 'N') ++x;
-    last_start = x;
-    end = x + k;
+  PeriodicStretch(const char* g, unsigned k, const ExactGroupScan& groups, const char* seq_begin,
+                  const char* seq_end, const NBridging& Ns)
+      : end(groups.last_start(g) + k), last_start(end - k) {
     N_at_an_edge = Ns.max_run > 0 && ((end != seq_end && *end == 'N') || (g != seq_begin && g[-1] == 'N'));
   }
 };
@@ -217,7 +211,7 @@ void CSearchController::exact_search_2() {
       p = groups.next_group_to_judge(p);
       if (seq_end - p < 2) break;
       progress(p, 1);
-      PeriodicStretch stretch(p, 1, seq_begin, seq_end, Ns);
+      PeriodicStretch stretch(p, 1, groups, seq_begin, seq_end, Ns);
       const char* stretch_end = stretch.end;
       if (!too_weak(p, 1, stretch)) {
         Csat& sat = candidate(p, p, 1, stretch);
@@ -234,8 +228,8 @@ void CSearchController::exact_search_2() {
     const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
     const char* next_N = first_N_from(seq_begin, seq_end);
     const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
-    // The last stretch grown over N's and found too weak: every unit copy
-    // inside it would grow into the same stretch, so none of them is tried.
+    // The last stretch found too weak: every unit copy inside it would grow
+    // into the same stretch, so none of them is tried.
     const char* weak_stretch_end = seq_begin;
     next_progress_check = 0;
     const ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, seq_begin,
@@ -245,33 +239,49 @@ void CSearchController::exact_search_2() {
       group = groups.next_group_to_judge(group);
       if (group >= starts_end) break;
       progress(group, k);
-      PeriodicStretch stretch(group, k, seq_begin, seq_end, Ns);
+      PeriodicStretch stretch(group, k, groups, seq_begin, seq_end, Ns);
       const char* group_end = stretch.last_start < starts_end ? stretch.last_start + 1 : starts_end;
       if (too_weak(group, k, stretch)) {
         group = group_end;
         continue;
       }
+      // A start that fails a test below is passed over with every later start
+      // that fails it too.
       for (const char* i = group; i < group_end; ++i) {
         progress(i, k);
-        if (!anchors.candidate_marks_open(i, i + k)) continue;
+        if (!anchors.candidate_marks_open(i, i + k)) {
+          i = std::max(i, anchors.first_open(i) - 1);
+          continue;
+        }
         if (next_N < i) next_N = first_N_from(i, seq_end);
-        if (next_N < i + k) continue;
+        if (next_N < i + k) {
+          i = next_N;
+          continue;
+        }
         if (letter_run_end <= i) {
           letter_run_end = i + 1;
           while (letter_run_end != seq_end && *letter_run_end == *i) ++letter_run_end;
         }
-        if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) continue;
-        if (i + k <= weak_stretch_end) continue;
+        if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) {
+          i = letter_run_end - k;
+          continue;
+        }
+        if (i + k <= weak_stretch_end) {
+          i = weak_stretch_end - k;
+          continue;
+        }
 
+        // The record holds the whole stretch, so every later start of the
+        // group lies in it: too weak, or covered, they are not tried.
         Csat& sat = candidate(group, i, k, stretch);
         if (!passes_thresholds(sat, k)) {
           weak_stretch_end = sat.sat_end;
-          continue;
+          break;
         }
-        if (sat.score >= minScores_user[k] && sat.normalised_length() >= minLengths_user[k]) {
-          anchors.cover(sat.sat_begin, sat.sat_end);
-        }
+        const bool covers = sat.score >= minScores_user[k] && sat.normalised_length() >= minLengths_user[k];
+        if (covers) anchors.cover(sat.sat_begin, sat.sat_end);
         keep_candidate();
+        if (covers) break;
       }
       group = group_end;
     }
