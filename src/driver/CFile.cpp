@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "driver/gzip_source.h"
 
 CFile::CFile() = default;
@@ -141,8 +145,30 @@ void take_residue_letters(CFile& in, CSequence_Mol& seq) {
   const char* const stop = from + (available < room ? available : room);
   char* to = seq.residues + seq.length;
   char* p = from;
-  for (signed char residue; p != stop && (residue = residue_table.code[static_cast<unsigned char>(*p)]) > 0; ++p)
+  for (;;) {
+#ifdef __SSE2__
+    // Sixteen at a time while they are all A, C, G, T or N of either case:
+    // clearing the lower-case bit gives their stored letter, and no other
+    // byte becomes one of these five. The sixteen bytes fit into the room.
+    const __m128i case_bit_cleared = _mm_set1_epi8(static_cast<char>(0xDF));
+    while (stop - p >= 16) {
+      const __m128i upper =
+          _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), case_bit_cleared);
+      __m128i letters = _mm_cmpeq_epi8(upper, _mm_set1_epi8('A'));
+      for (char letter : {'C', 'G', 'T', 'N'}) letters = _mm_or_si128(letters, _mm_cmpeq_epi8(upper, _mm_set1_epi8(letter)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to), upper);
+      const unsigned taken = static_cast<unsigned>(__builtin_ctz(~static_cast<unsigned>(_mm_movemask_epi8(letters))));
+      p += taken;
+      to += taken;
+      if (taken < 16) break;
+    }
+#endif
+    // Other residue letters, one at a time.
+    signed char residue;
+    if (p == stop || (residue = residue_table.code[static_cast<unsigned char>(*p)]) <= 0) break;
     *to++ = residue;
+    ++p;
+  }
   seq.length += static_cast<unsigned>(p - from);
   in.position = p;
 }
