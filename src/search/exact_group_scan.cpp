@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -28,7 +29,17 @@ ExactGroupScan::ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_
       equal_needed_(equal_needed),
       Ns_bridged_(Ns_bridged),
       seq_begin_(seq_begin),
-      starts_end_(seq_end - k) {}
+      seq_end_(seq_end),
+      starts_end_(seq_end - k),
+      N_looked_from_(seq_end),
+      next_N_(seq_end) {
+  // A window of w positions, all periodic, is found by and-ing the mask with
+  // itself shifted, doubling the width covered, then shifting by the rest.
+  unsigned covered = 1, step = 0;
+  const std::ptrdiff_t window = std::min<std::ptrdiff_t>(equal_needed, 63);
+  for (; 2 * static_cast<std::ptrdiff_t>(covered) <= window; covered *= 2) window_shifts_[step++] = covered;
+  if (window > 0) window_shifts_[step] = static_cast<unsigned char>(window - covered);
+}
 
 const char* ExactGroupScan::judge(const char* x, std::ptrdiff_t& run) const {
   if (Ns_bridged_) {
@@ -52,7 +63,7 @@ const char* ExactGroupScan::next_group_to_judge_plainly(const char* g) const {
   return std::max(g, starts_end_);
 }
 
-const char* ExactGroupScan::next_group_to_judge(const char* g) const {
+const char* ExactGroupScan::next_group_to_judge(const char* g) {
 #ifdef __SSE2__
   if (equal_needed_ <= 0) return g;
   std::ptrdiff_t run = 0;
@@ -64,9 +75,10 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) const {
   }
   // Sixteen positions per load, four loads per step; bit j of a step's
   // masks stands for position x + j.
-  auto masks_of_16 = [&](const char* y, std::uint64_t& periodic, std::uint64_t& N_stops, unsigned shift) {
+  auto masks_of_16 = [&](const char* y, std::uint64_t& periodic, std::uint64_t& N_stops, bool N_near,
+                         unsigned shift) {
     periodic |= static_cast<std::uint64_t>(periodic_16(y, k_)) << shift;
-    if (Ns_bridged_) {
+    if (N_near) {
       // An N k after a position, or just before a position that is no N.
       const __m128i all_N = _mm_set1_epi8('N');
       const __m128i N_k_after = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y + k_)), all_N);
@@ -77,10 +89,16 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) const {
                  << shift;
     }
   };
-  const unsigned window = static_cast<unsigned>(std::min<std::ptrdiff_t>(equal_needed_, 64));
   for (; starts_end_ - x >= 64; x += 64) {
+    // Most steps see no N at all: then there is nothing to look for.
+    if (x - 1 < N_looked_from_ || next_N_ < x - 1) {
+      N_looked_from_ = x - 1;
+      const void* N = std::memchr(x - 1, 'N', static_cast<std::size_t>(seq_end_ - (x - 1)));
+      next_N_ = N ? static_cast<const char*>(N) : seq_end_;
+    }
+    const bool N_near = Ns_bridged_ && next_N_ < x + 64 + k_;
     std::uint64_t periodic = 0, N_stops = 0;
-    for (unsigned part = 0; part < 4; ++part) masks_of_16(x + 16 * part, periodic, N_stops, 16 * part);
+    for (unsigned part = 0; part < 4; ++part) masks_of_16(x + 16 * part, periodic, N_stops, N_near, 16 * part);
     // Where the run of periodic positions first reaches equal_needed: either
     // the run from the previous step goes on, or a run lies within this one.
     unsigned long_enough_at = 64;
@@ -88,12 +106,10 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) const {
     if (run + static_cast<std::ptrdiff_t>(leading_periodic) >= equal_needed_) {
       long_enough_at = static_cast<unsigned>(equal_needed_ - run - 1);
     } else if (equal_needed_ < 64) {
-      // Bit j of windowends: the equal_needed positions up to j are periodic.
-      std::uint64_t windowends = periodic;
-      unsigned length = 1;
-      for (; 2 * length <= window; length *= 2) windowends &= windowends << length;
-      windowends &= windowends << (window - length);
-      if (windowends != 0) long_enough_at = static_cast<unsigned>(__builtin_ctzll(windowends));
+      // Bit j of window_ends: the equal_needed positions up to j are periodic.
+      std::uint64_t window_ends = periodic;
+      for (unsigned char shift : window_shifts_) window_ends &= window_ends << shift;
+      if (window_ends != 0) long_enough_at = static_cast<unsigned>(__builtin_ctzll(window_ends));
     }
     const unsigned N_stop_at = N_stops != 0 ? static_cast<unsigned>(__builtin_ctzll(N_stops)) : 64;
     if (N_stop_at < long_enough_at) {

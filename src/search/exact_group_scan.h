@@ -26,7 +26,7 @@ class ExactGroupScan {
   // From the group that starts at g, the first group that is long enough or
   // has an N next to it; seq_end - k, one past the last start, when there
   // is none. g must be a group start.
-  const char* next_group_to_judge(const char* g) const;
+  const char* next_group_to_judge(const char* g);
   // The same, one position at a time: what the fast scan must agree with.
   const char* next_group_to_judge_plainly(const char* g) const;
 
@@ -45,7 +45,12 @@ class ExactGroupScan {
   std::ptrdiff_t equal_needed_;
   bool Ns_bridged_;
   const char* seq_begin_;
+  const char* seq_end_;
   const char* starts_end_;  // one residue must follow a unit copy
+  unsigned char window_shifts_[6] = {};  // zero shifts change nothing
+  // The first N from N_looked_from_ on, kept from call to call.
+  const char* N_looked_from_;
+  const char* next_N_;
 };
 
 #endif

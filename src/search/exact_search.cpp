@@ -204,7 +204,7 @@ void CSearchController::exact_search_2() {
   // start of the stretch grown from it would grow into that same stretch, so
   // the walk goes on at the stretch's end whether it was kept or not.
   if (first_k == 1 && last_k >= 1) {
-    const ExactGroupScan groups(1, equal_residues_needed(1, minScores, minLengths), Ns.max_run > 0, seq_begin,
+    ExactGroupScan groups(1, equal_residues_needed(1, minScores, minLengths), Ns.max_run > 0, seq_begin,
                                 seq_end);
     const char* p = skip_Ns(seq_begin, seq_end);
     while (seq_end - p >= 2) {
@@ -232,7 +232,7 @@ void CSearchController::exact_search_2() {
     // into the same stretch, so none of them is tried.
     const char* weak_stretch_end = seq_begin;
     next_progress_check = 0;
-    const ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, seq_begin,
+    ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, seq_begin,
                                 seq_end);
 
     for (const char* group = seq_begin; group < starts_end;) {
@@ -245,8 +245,11 @@ void CSearchController::exact_search_2() {
         group = group_end;
         continue;
       }
-      // A start that fails a test below is passed over with every later start
-      // that fails it too.
+      // Covered residues may end within the group, so a covered start passes
+      // over the covered ones only. A unit copy holding an N or made of one
+      // letter, or lying in a stretch found too weak, reaches to the group's
+      // last start, which breaks the period: every later start of the group
+      // fails the same way.
       for (const char* i = group; i < group_end; ++i) {
         progress(i, k);
         if (!anchors.candidate_marks_open(i, i + k)) {
@@ -254,22 +257,13 @@ void CSearchController::exact_search_2() {
           continue;
         }
         if (next_N < i) next_N = first_N_from(i, seq_end);
-        if (next_N < i + k) {
-          i = next_N;
-          continue;
-        }
+        if (next_N < i + k) break;
         if (letter_run_end <= i) {
           letter_run_end = i + 1;
           while (letter_run_end != seq_end && *letter_run_end == *i) ++letter_run_end;
         }
-        if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) {
-          i = letter_run_end - k;
-          continue;
-        }
-        if (i + k <= weak_stretch_end) {
-          i = weak_stretch_end - k;
-          continue;
-        }
+        if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) break;
+        if (i + k <= weak_stretch_end) break;
 
         // The record holds the whole stretch, so every later start of the
         // group lies in it: too weak, or covered, they are not tried.

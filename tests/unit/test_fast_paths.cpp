@@ -164,10 +164,10 @@ TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
   EXPECT_GT(passed_over, 10000u);
 }
 
-// The exact search asks for the next group to judge from every group start
-// it reaches; the scan that takes many positions at once must give what the
-// position-by-position one gives, for thresholds below, within and beyond
-// what one step of the scan can see.
+// The exact search asks for the next group to judge, and for a group's end,
+// from every group start it reaches; the scans that take many positions at
+// once must give what the position-by-position ones give, for thresholds
+// below, within and beyond what one step of the scan can see.
 TEST_F(FastPath, GroupScanAgreesWithThePlainScan) {
   unsigned passed_over = 0, found = 0;
   for (int round = 0; round < 400; ++round) {
@@ -187,10 +187,11 @@ TEST_F(FastPath, GroupScanAgreesWithThePlainScan) {
       const std::ptrdiff_t needed = pick == 0   ? static_cast<std::ptrdiff_t>(below(140)) - 2
                                     : pick == 1 ? 60 + below(8)
                                                 : 1 + below(12);
-      const ExactGroupScan scan(k, needed, below(2) == 0, first, end);
+      ExactGroupScan scan(k, needed, below(2) == 0, first, end);
       for (const char* g = first; g + k < end; ++g) {
         const bool group_start = g == first || g[-1] != g[k - 1] || g[-1] == 'N';
         if (!group_start) continue;
+        ASSERT_EQ(scan.last_start(g), scan.last_start_plainly(g)) << "k " << k << " from " << seq.at(g);
         const char* plain = scan.next_group_to_judge_plainly(g);
         ASSERT_EQ(scan.next_group_to_judge(g), plain)
             << "k " << k << " needed " << needed << " from " << seq.at(g) << " in " << residues;
