@@ -73,8 +73,8 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
     if (const char* group = judge(x, run)) return group;
     ++x;
   }
-  // Sixteen positions per load, four loads per step; bit j of a step's
-  // masks stands for position x + j.
+  // Sixteen positions per load; bit j of a step's masks stands for
+  // position x + j.
   auto masks_of_16 = [&](const char* y, std::uint64_t& periodic, std::uint64_t& N_stops, bool N_near,
                          unsigned shift) {
     periodic |= static_cast<std::uint64_t>(periodic_16(y, k_)) << shift;
@@ -89,16 +89,19 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
                  << shift;
     }
   };
-  for (; starts_end_ - x >= 64; x += 64) {
+  // Judges the next 16 * parts positions; gives the group start to return,
+  // or nullptr with x moved past them.
+  auto step = [&](unsigned parts) -> const char* {
+    const unsigned width = 16 * parts;
     // Most steps see no N at all: then there is nothing to look for.
     if (x - 1 < N_looked_from_ || next_N_ < x - 1) {
       N_looked_from_ = x - 1;
       const void* N = std::memchr(x - 1, 'N', static_cast<std::size_t>(seq_end_ - (x - 1)));
       next_N_ = N ? static_cast<const char*>(N) : seq_end_;
     }
-    const bool N_near = Ns_bridged_ && next_N_ < x + 64 + k_;
+    const bool N_near = Ns_bridged_ && next_N_ < x + width + k_;
     std::uint64_t periodic = 0, N_stops = 0;
-    for (unsigned part = 0; part < 4; ++part) masks_of_16(x + 16 * part, periodic, N_stops, N_near, 16 * part);
+    for (unsigned part = 0; part < parts; ++part) masks_of_16(x + 16 * part, periodic, N_stops, N_near, 16 * part);
     // Where the run of periodic positions first reaches equal_needed: either
     // the run from the previous step goes on, or a run lies within this one.
     unsigned long_enough_at = 64;
@@ -119,7 +122,17 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
       return x + (64 - __builtin_clzll(breaks_before));
     }
     if (long_enough_at < 64) return x + long_enough_at - (equal_needed_ - 1);
-    run = periodic == ~0ull ? run + 64 : __builtin_clzll(~periodic);
+    const std::uint64_t all_periodic = width == 64 ? ~0ull : (1ull << width) - 1;
+    run = periodic == all_periodic ? run + width : __builtin_clzll(~(periodic << (64 - width)));
+    x += width;
+    return nullptr;
+  };
+  // Steps of 64 positions, then of 16, then the last few one by one.
+  while (starts_end_ - x >= 64) {
+    if (const char* group = step(4)) return group;
+  }
+  while (starts_end_ - x >= 16) {
+    if (const char* group = step(1)) return group;
   }
   for (; x < starts_end_; ++x) {
     if (const char* group = judge(x, run)) return group;
