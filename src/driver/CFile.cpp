@@ -152,10 +152,10 @@ void take_residue_letters(CFile& in, CSequence_Mol& seq) {
     // byte becomes one of these five. The sixteen bytes fit into the room.
     const __m128i case_bit_cleared = _mm_set1_epi8(static_cast<char>(0xDF));
     while (stop - p >= 16) {
-      const __m128i upper =
-          _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), case_bit_cleared);
+      const __m128i upper = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), case_bit_cleared);
       __m128i letters = _mm_cmpeq_epi8(upper, _mm_set1_epi8('A'));
-      for (char letter : {'C', 'G', 'T', 'N'}) letters = _mm_or_si128(letters, _mm_cmpeq_epi8(upper, _mm_set1_epi8(letter)));
+      for (char letter : {'C', 'G', 'T', 'N'})
+        letters = _mm_or_si128(letters, _mm_cmpeq_epi8(upper, _mm_set1_epi8(letter)));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(to), upper);
       const unsigned taken = static_cast<unsigned>(__builtin_ctz(~static_cast<unsigned>(_mm_movemask_epi8(letters))));
       p += taken;

@@ -37,7 +37,7 @@ ExactGroupScan::ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_
   // itself shifted, doubling the width covered, then shifting by the rest.
   unsigned covered = 1, step = 0;
   const std::ptrdiff_t window = std::min<std::ptrdiff_t>(equal_needed, 63);
-  for (; 2 * static_cast<std::ptrdiff_t>(covered) <= window; covered *= 2) window_shifts_[step++] = covered;
+  for (; 2 * static_cast<std::ptrdiff_t>(covered) <= window; covered *= 2) window_shifts_[step++] = static_cast<unsigned char>(covered);
   if (window > 0) window_shifts_[step] = static_cast<unsigned char>(window - covered);
 }
 

@@ -36,8 +36,8 @@ class ExactGroupScan {
   const char* last_start_plainly(const char* g) const;
 
  private:
-  // Judges position x, where run counts the positions from the start of
-  // x's group up to x: the group start to return, or nullptr to go on.
+  // Judges position x, where run counts the positions of x's group before
+  // x: the group start to return, or nullptr to go on.
   const char* judge(const char* x, std::ptrdiff_t& run) const;
   bool periodic(const char* x) const { return x[0] == x[k_] && x[0] != 'N'; }
 
@@ -48,7 +48,8 @@ class ExactGroupScan {
   const char* seq_end_;
   const char* starts_end_;  // one residue must follow a unit copy
   unsigned char window_shifts_[6] = {};  // zero shifts change nothing
-  // The first N from N_looked_from_ on, kept from call to call.
+  // The first N from N_looked_from_ on, kept from call to call of the fast
+  // scan, which looks for N's only where there are some.
   const char* N_looked_from_;
   const char* next_N_;
 };

@@ -204,8 +204,7 @@ void CSearchController::exact_search_2() {
   // start of the stretch grown from it would grow into that same stretch, so
   // the walk goes on at the stretch's end whether it was kept or not.
   if (first_k == 1 && last_k >= 1) {
-    ExactGroupScan groups(1, equal_residues_needed(1, minScores, minLengths), Ns.max_run > 0, seq_begin,
-                                seq_end);
+    ExactGroupScan groups(1, equal_residues_needed(1, minScores, minLengths), Ns.max_run > 0, seq_begin, seq_end);
     const char* p = skip_Ns(seq_begin, seq_end);
     while (seq_end - p >= 2) {
       p = groups.next_group_to_judge(p);
@@ -232,8 +231,7 @@ void CSearchController::exact_search_2() {
     // into the same stretch, so none of them is tried.
     const char* weak_stretch_end = seq_begin;
     next_progress_check = 0;
-    ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, seq_begin,
-                                seq_end);
+    ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, seq_begin, seq_end);
 
     for (const char* group = seq_begin; group < starts_end;) {
       group = groups.next_group_to_judge(group);
