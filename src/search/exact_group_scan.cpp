@@ -19,10 +19,10 @@ inline std::uint32_t periodic_16(const char* x, std::ptrdiff_t k) {
 #endif
 
 // A group needs judging when e(x) holds equal_needed times in a row from its
-// start, or, with N's bridged, when an N lies just before its start or k
-// past its last start (its break). A group whose start is itself an N holds
-// that one start, whose unit copy holds the N and is never tried, so an N
-// just before such a start needs no judging.
+// start, or, with N's bridged, when an N run ends just before its start or
+// begins k past its last start (its break). Every unit copy of a group whose
+// start is an N, or whose break lies k before an N that follows another N,
+// holds an N and is never tried, so such groups need no judging.
 ExactGroupScan::ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_bridged, const char* seq_begin,
                                const char* seq_end)
     : k_(static_cast<std::ptrdiff_t>(k)),
@@ -43,7 +43,7 @@ ExactGroupScan::ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_
 
 const char* ExactGroupScan::judge(const char* x, std::ptrdiff_t& run) const {
   if (Ns_bridged_) {
-    if (x[k_] == 'N') return x - run;
+    if (x[k_] == 'N' && x[k_ - 1] != 'N') return x - run;
     if (x != seq_begin_ && x[-1] == 'N' && x[0] != 'N') return x;
   }
   if (periodic(x)) {
@@ -79,13 +79,14 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
                          unsigned shift) {
     periodic |= static_cast<std::uint64_t>(periodic_16(y, k_)) << shift;
     if (N_near) {
-      // An N k after a position, or just before a position that is no N.
-      const __m128i all_N = _mm_set1_epi8('N');
-      const __m128i N_k_after = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y + k_)), all_N);
-      const __m128i N_here = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y)), all_N);
-      const __m128i N_before = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y - 1)), all_N);
+      // An N run that begins k after a position, or ends just before it.
+      auto N_at = [all_N = _mm_set1_epi8('N')](const char* z) {
+        return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(z)), all_N);
+      };
+      const __m128i run_begins_k_after = _mm_andnot_si128(N_at(y + k_ - 1), N_at(y + k_));
+      const __m128i run_ends_before = _mm_andnot_si128(N_at(y), N_at(y - 1));
       N_stops |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-                     _mm_movemask_epi8(_mm_or_si128(N_k_after, _mm_andnot_si128(N_here, N_before)))))
+                     _mm_movemask_epi8(_mm_or_si128(run_begins_k_after, run_ends_before))))
                  << shift;
     }
   };

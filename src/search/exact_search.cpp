@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <list>
+#include <vector>
 
 #include "config/parameters.h"
 #include "driver/messages.h"
@@ -137,6 +139,29 @@ const char* skip_Ns(const char* p, const char* seq_end) {
 const char* first_N_from(const char* p, const char* seq_end) {
   const void* hit = std::memchr(p, 'N', static_cast<std::size_t>(seq_end - p));
   return hit ? static_cast<const char*>(hit) : seq_end;
+}
+
+// Puts the records in the order of lessThan_sat, keeping records of equal
+// extent in the order found. The extents are sorted in one array, because
+// sorting the list itself compares records spread all over memory; offsets
+// keep the array small (records are shorter than 2^31 residues).
+void sort_by_extent(std::list<Csat*>& sats, const char* seq_begin) {
+  struct Extent {
+    std::uint32_t begin;
+    std::uint32_t end;
+    Csat* sat;
+  };
+  std::vector<Extent> extents;
+  extents.reserve(sats.size());
+  for (Csat* sat : sats) {
+    extents.push_back({static_cast<std::uint32_t>(sat->sat_begin - seq_begin),
+                       static_cast<std::uint32_t>(sat->sat_end - seq_begin), sat});
+  }
+  std::stable_sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) {
+    return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+  });
+  auto place = sats.begin();
+  for (const Extent& extent : extents) *place++ = extent.sat;
 }
 
 // How many times in a row a group of unit length k must repeat itself not to
@@ -280,5 +305,5 @@ void CSearchController::exact_search_2() {
   }
 
   if (spare) sat_alloc.give_back(spare);
-  exact_sats.sats.sort(lessThan_sat);  // stable: equal extents stay in the order found
+  sort_by_extent(exact_sats.sats, seq_begin);
 }
