@@ -63,9 +63,47 @@ const char* ExactGroupScan::next_group_to_judge_plainly(const char* g) const {
   return std::max(g, starts_end_);
 }
 
+bool ExactGroupScan::N_within(const char* from, const char* to) {
+  if (from < N_looked_from_ || next_N_ < from) {
+    N_looked_from_ = from;
+    const void* N = std::memchr(from, 'N', static_cast<std::size_t>(seq_end_ - from));
+    next_N_ = N ? static_cast<const char*>(N) : seq_end_;
+  }
+  return next_N_ <= to;
+}
+
+// A group is long enough when the last position of the window from its
+// start, and every one before it, is periodic. Looking at that last one
+// first passes over a whole window at once when it is not; otherwise the
+// nearest break before it starts the next window, and positions already
+// found periodic are not looked at again. Where an N could make a group
+// worth judging, the step-wise scan takes over.
+const char* ExactGroupScan::probe_windows(const char* g, bool& found) {
+  found = false;
+  const char* known_periodic_end = g;  // [g, known_periodic_end) is periodic
+  while (starts_end_ - g >= equal_needed_) {
+    const char* last = g + (equal_needed_ - 1);
+    if (Ns_bridged_ && N_within(g == seq_begin_ ? g : g - 1, last + k_)) break;
+    const char* x = last;
+    while (x >= known_periodic_end && periodic(x)) --x;
+    if (x < known_periodic_end) {
+      found = true;
+      break;
+    }
+    known_periodic_end = last + 1;
+    g = x + 1;
+  }
+  return g;
+}
+
 const char* ExactGroupScan::next_group_to_judge(const char* g) {
 #ifdef __SSE2__
   if (equal_needed_ <= 0) return g;
+  if (equal_needed_ >= probing_window) {
+    bool found;
+    g = probe_windows(g, found);
+    if (found) return g;
+  }
   std::ptrdiff_t run = 0;
   const char* x = g;
   // A step reads the residue before each position.
@@ -95,12 +133,7 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
   auto step = [&](unsigned parts) -> const char* {
     const unsigned width = 16 * parts;
     // Most steps see no N at all: then there is nothing to look for.
-    if (x - 1 < N_looked_from_ || next_N_ < x - 1) {
-      N_looked_from_ = x - 1;
-      const void* N = std::memchr(x - 1, 'N', static_cast<std::size_t>(seq_end_ - (x - 1)));
-      next_N_ = N ? static_cast<const char*>(N) : seq_end_;
-    }
-    const bool N_near = Ns_bridged_ && next_N_ < x + width + k_;
+    const bool N_near = Ns_bridged_ && N_within(x - 1, x + width + k_ - 1);
     std::uint64_t periodic = 0, N_stops = 0;
     for (unsigned part = 0; part < parts; ++part) masks_of_16(x + 16 * part, periodic, N_stops, N_near, 16 * part);
     // Where the run of periodic positions first reaches equal_needed: either

@@ -40,6 +40,12 @@ class ExactGroupScan {
   // x: the group start to return, or nullptr to go on.
   const char* judge(const char* x, std::ptrdiff_t& run) const;
   bool periodic(const char* x) const { return x[0] == x[k_] && x[0] != 'N'; }
+  // Is there an N from from to to, both included?
+  bool N_within(const char* from, const char* to);
+  // Windows this long are passed over faster by probing their last position
+  // than by looking at every position.
+  static constexpr std::ptrdiff_t probing_window = 16;
+  const char* probe_windows(const char* g, bool& found);
 
   std::ptrdiff_t k_;
   std::ptrdiff_t equal_needed_;
@@ -49,7 +55,7 @@ class ExactGroupScan {
   const char* starts_end_;  // one residue must follow a unit copy
   unsigned char window_shifts_[6] = {};  // zero shifts change nothing
   // The first N from N_looked_from_ on, kept from call to call of the fast
-  // scan, which looks for N's only where there are some.
+  // scan, which looks at N's only where there are some.
   const char* N_looked_from_;
   const char* next_N_;
 };
