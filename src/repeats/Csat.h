@@ -31,6 +31,10 @@ class Csat {
   int insertions = 0;
   int deletions = 0;
   int Ns = 0;
+  // Which of the exact repeats grown in search mode extendExact this record
+  // grew from, counted in the order they were found; fills the room before
+  // missense that alignment leaves unused anyway.
+  unsigned seed_number = 0;
   fastvector<missense_entry> missense;
 
   // Orders missense entries by position; a deletion comes before a mismatch
