@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <list>
+#include <vector>
 
 #include "repeats/fastvector.h"
 
@@ -92,6 +93,13 @@ class Csat_garbagecollector {
 
   Csat* get_new(const char* begin, const char* end);
   void give_back(Csat* sat);
+
+ private:
+  // Records are made a block at a time: hundreds of thousands of them may be
+  // alive at once, and one allocation each would add a heap header to each.
+  static constexpr unsigned records_per_block = 512;
+  std::vector<Csat*> blocks_;
+  unsigned unused_in_last_block_ = 0;
 };
 
 extern Csat_garbagecollector sat_alloc;

@@ -46,6 +46,10 @@ class CSearchController {
   struct GrownSeeds;
   GrownSeeds* grown_seeds = nullptr;
   void grow_seed(Csat* seed);
+  // A repeat kept by extendExact with a longer error list gives the list up
+  // and is grown again if it survives the overlap removal; UINT_MAX keeps
+  // every list, the plain path that the shortcut must agree with.
+  static unsigned longest_error_list_kept;
   // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
   void complete_imperfect_search(FILE* out);
   void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, std::list<Csat*>& result);

@@ -30,11 +30,6 @@
 
 namespace {
 
-// An error list longer than this is given up by a kept repeat and rebuilt if
-// the repeat survives the overlap removal. Short lists are the rule on real
-// genomes, so hardly any repeat is grown twice.
-constexpr unsigned longest_error_list_kept = 16;
-
 // A kept record and the exact repeat it grew from, as offsets from the first residue.
 struct GrownSeed {
   std::uint32_t seed_begin;
@@ -82,6 +77,9 @@ void back_to_seed(Csat& sat, const char* begin, const char* end) {
 }
 
 }  // namespace
+
+// Short lists are the rule on real genomes, so hardly any repeat is grown twice.
+unsigned CSearchController::longest_error_list_kept = 16;
 
 void CSearchController::grow_seed(Csat* sat) {
   const char* first = sequence.residues;
