@@ -76,8 +76,17 @@ bool lessThan_sat(const Csat* a, const Csat* b) {
 Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   Csat* sat;
   if (free_list.empty()) {
-    sat = new (std::nothrow) Csat;
-    if (!sat) abort_out_of_memory();
+    if (unused_in_last_block_ == 0) {
+      Csat* block = new (std::nothrow) Csat[records_per_block];
+      if (!block) abort_out_of_memory();
+      try {
+        blocks_.push_back(block);
+      } catch (const std::bad_alloc&) {
+        abort_out_of_memory();
+      }
+      unused_in_last_block_ = records_per_block;
+    }
+    sat = blocks_.back() + (records_per_block - unused_in_last_block_--);
   } else {
     sat = free_list.back();
     free_list.pop_back();
@@ -95,5 +104,5 @@ void Csat_garbagecollector::give_back(Csat* sat) {
 }
 
 Csat_garbagecollector::~Csat_garbagecollector() {
-  for (Csat* sat : free_list) delete sat;
+  for (Csat* block : blocks_) delete[] block;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <list>
+#include <vector>
 
 #include "repeats/fastvector.h"
 
@@ -31,6 +32,10 @@ class Csat {
   int insertions = 0;
   int deletions = 0;
   int Ns = 0;
+  // Which of the exact repeats grown in search mode extendExact this record
+  // grew from, counted in the order they were found; fills the room before
+  // missense that alignment leaves unused anyway.
+  unsigned seed_number = 0;
   fastvector<missense_entry> missense;
 
   // Orders missense entries by position; a deletion comes before a mismatch
@@ -88,6 +93,13 @@ class Csat_garbagecollector {
 
   Csat* get_new(const char* begin, const char* end);
   void give_back(Csat* sat);
+
+ private:
+  // Records are made a block at a time: hundreds of thousands of them may be
+  // alive at once, and one allocation each would add a heap header to each.
+  static constexpr unsigned records_per_block = 512;
+  std::vector<Csat*> blocks_;
+  unsigned unused_in_last_block_ = 0;
 };
 
 extern Csat_garbagecollector sat_alloc;

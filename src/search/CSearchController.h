@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <list>
-#include <vector>
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
@@ -42,17 +41,15 @@ class CSearchController {
   void exact_search_2();
   // Search mode extendExact; result in imperfect_sats.
   void search_exact_and_extend_to_imperfect_repeats();
-  // An exact repeat grown over alignment errors, with the extent it was found
-  // with, which decides its place among repeats of equal extent.
-  struct GrownSeed {
-    const char* seed_begin;
-    const char* seed_end;
-    Csat* sat;
-  };
   // Set while extendExact runs: exact repeats are grown the moment they are
   // found, so that only the ones kept take memory.
-  std::vector<GrownSeed>* grown_seeds = nullptr;
+  struct GrownSeeds;
+  GrownSeeds* grown_seeds = nullptr;
   void grow_seed(Csat* seed);
+  // A repeat kept by extendExact with a longer error list gives the list up
+  // and is grown again if it survives the overlap removal; UINT_MAX keeps
+  // every list, the plain path that the shortcut must agree with.
+  static unsigned longest_error_list_kept;
   // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
   void complete_imperfect_search(FILE* out);
   void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, std::list<Csat*>& result);

@@ -6,35 +6,109 @@
 // Seeds are grown as the exact search finds them rather than collected first:
 // on repeat-rich genomes the seeds outnumber the kept repeats many times over.
 // The result is ordered as if the seeds had been collected, sorted by their
-// extent and then grown: sorted by the seeds' extent, then by the grown one,
-// both sorts stable.
+// extent and then grown: by the grown extent, then by the seed's extent, then
+// in the order the seeds were found.
+//
+// Inside a long imperfect array every seed grows over the whole array, and
+// each of these repeats would hold an error list as long as the array: memory
+// quadratic in its length, nearly all of it for repeats that the overlap
+// removal drops. So a kept repeat with a long error list gives the list up;
+// once the overlap removal has run here, the survivors among them are grown
+// again from their seeds, which gives the same list, since growing depends on
+// nothing but the seed. The removal finds nothing more to remove when the run
+// driver calls it next: no two repeats that it keeps overlap mostly.
 #include <algorithm>
+#include <cassert>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <vector>
 
+#include "repeats/allocation.h"
 #include "search/CSearchController.h"
 
-void CSearchController::grow_seed(Csat* sat) {
-  const GrownSeed grown{sat->sat_begin, sat->sat_end, sat};
+namespace {
+
+// A kept record and the exact repeat it grew from, as offsets from the first residue.
+struct GrownSeed {
+  std::uint32_t seed_begin;
+  std::uint32_t seed_end;
+  Csat* sat;
+};
+
+}  // namespace
+
+// Records wait here rather than in the result list while the exact search
+// runs, since list nodes cost twice as much and the search's mark map is
+// still held then.
+struct CSearchController::GrownSeeds {
+  std::deque<GrownSeed> seeds;  // by seed_number; a deque never copies itself to grow
+  std::vector<unsigned> without_errors_listed;  // seed numbers, ascending
+};
+
+namespace {
+
+void grow(CSearchController& search, Csat& sat, const CSequence_Mol& sequence) {
   const char* first = sequence.residues;
-  extend_imperfect_forward(*sat, first + sequence.length);
-  extend_imperfect_backward(*sat, first - 1);
-  sat->trim_flanking_Ns();
+  search.extend_imperfect_forward(sat, first + sequence.length);
+  search.extend_imperfect_backward(sat, first - 1);
+  sat.trim_flanking_Ns();
+}
+
+void sort_errors(Csat& sat) { std::sort(sat.missense.begin(), sat.missense.end(), Csat::lessThan_missense()); }
+
+// Sets a grown record back to the exact repeat [begin, end) it grew from. Its
+// unit copy is unchanged by growing; every residue of an exact repeat beyond
+// that copy is a match or a bridged N.
+void back_to_seed(Csat& sat, const char* begin, const char* end) {
+  const std::ptrdiff_t k = sat.unit_end - sat.unit_begin;
+  auto unit_pos_at = [&sat, k](const char* residue) {
+    return sat.unit_begin + ((residue - sat.unit_begin) % k + k) % k;
+  };
+  const unsigned Ns = static_cast<unsigned>(std::count(begin, end, 'N'));
+  sat.reset(sat.unit_begin, sat.unit_end);
+  sat.sat_begin = begin;
+  sat.sat_end = end;
+  sat.unit_pos_forward = unit_pos_at(end);
+  sat.unit_pos_backward = unit_pos_at(begin - 1);
+  sat.Ns = static_cast<int>(Ns);
+  sat.score = static_cast<int>((end - begin) - k - static_cast<std::ptrdiff_t>(Ns));
+}
+
+}  // namespace
+
+// Short lists are the rule on real genomes, so hardly any repeat is grown twice.
+unsigned CSearchController::longest_error_list_kept = 16;
+
+void CSearchController::grow_seed(Csat* sat) {
+  const char* first = sequence.residues;
+  const GrownSeed seed{static_cast<std::uint32_t>(sat->sat_begin - first),
+                       static_cast<std::uint32_t>(sat->sat_end - first), sat};
+  grow(*this, *sat, sequence);
   // The exact search runs under the internal tables; grown repeats must meet the user's.
   const unsigned k = sat->unit_length();
-  if (sat->score >= minScores_user[k] && sat->normalised_length() >= minLengths_user[k]) {
-    std::sort(sat->missense.begin(), sat->missense.end(), Csat::lessThan_missense());
-    // The record may come from the pool with the error list of a long walk.
-    sat->missense.shrink_to_fit();
-    grown_seeds->push_back(grown);
-  } else {
+  if (sat->score < minScores_user[k] || sat->normalised_length() < minLengths_user[k]) {
     sat_alloc.give_back(sat);
+    return;
   }
+  if (grown_seeds->seeds.size() >= UINT_MAX) abort_out_of_memory();
+  sat->seed_number = static_cast<unsigned>(grown_seeds->seeds.size());
+  grown_seeds->seeds.push_back(seed);
+  if (sat->missense.count > longest_error_list_kept) {
+    sat->missense.clear();
+    grown_seeds->without_errors_listed.push_back(sat->seed_number);
+  } else {
+    sort_errors(*sat);
+  }
+  // The record may come from the pool with the error list of a long walk.
+  sat->missense.shrink_to_fit();
 }
 
 void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   std::fputs("  Searching for exact repeats.\n", stderr);
   std::fflush(stderr);
-  std::vector<GrownSeed> grown;
+  GrownSeeds grown;
   grown_seeds = &grown;
   minScores = minScores_intern;
   minLengths = minLengths_intern;
@@ -45,10 +119,31 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
 
   std::fputs("  Extend exact to imperfect repeats.\n", stderr);
   std::fflush(stderr);
-  std::stable_sort(grown.begin(), grown.end(), [](const GrownSeed& a, const GrownSeed& b) {
-    if (a.seed_begin != b.seed_begin) return a.seed_begin < b.seed_begin;
-    return a.seed_end < b.seed_end;
+  // Listed in the order found; the sort is stable.
+  for (const GrownSeed& g : grown.seeds) imperfect_sats.sats.push_back(g.sat);
+  imperfect_sats.sats.sort([&grown](const Csat* a, const Csat* b) {
+    if (lessThan_sat(a, b)) return true;
+    if (lessThan_sat(b, a)) return false;
+    const GrownSeed& sa = grown.seeds[a->seed_number];
+    const GrownSeed& sb = grown.seeds[b->seed_number];
+    if (sa.seed_begin != sb.seed_begin) return sa.seed_begin < sb.seed_begin;
+    return sa.seed_end < sb.seed_end;
   });
-  for (const GrownSeed& g : grown) imperfect_sats.sats.push_back(g.sat);
-  imperfect_sats.sats.sort(lessThan_sat);
+
+  if (grown.without_errors_listed.empty()) return;
+  remove_hidden(imperfect_sats);
+  const char* first = sequence.residues;
+  for (Csat* sat : imperfect_sats.sats) {
+    if (!std::binary_search(grown.without_errors_listed.begin(), grown.without_errors_listed.end(),
+                            sat->seed_number))
+      continue;
+    const GrownSeed& seed = grown.seeds[sat->seed_number];
+    [[maybe_unused]] const char* const kept_begin = sat->sat_begin;
+    [[maybe_unused]] const char* const kept_end = sat->sat_end;
+    [[maybe_unused]] const int kept_score = sat->score;
+    back_to_seed(*sat, first + seed.seed_begin, first + seed.seed_end);
+    grow(*this, *sat, sequence);
+    assert(sat->sat_begin == kept_begin && sat->sat_end == kept_end && sat->score == kept_score);
+    sort_errors(*sat);
+  }
 }
