@@ -147,12 +147,13 @@ class ReferenceExactSearch {
 };
 
 // Random DNA with planted perfect repeats, runs of equal letters and N runs:
-// the material on which the shortcuts of the search could go wrong.
+// the material on which the shortcuts of the search could go wrong. Now and
+// then a repeat or an N run reaches over many steps of the group scan.
 std::string random_genome(std::mt19937& rng, std::size_t length) {
   static const char letters[] = "ACGT";
   std::string s;
   while (s.size() < length) {
-    switch (rng() % 5) {
+    switch (rng() % 6) {
       case 0:
       case 1:
         for (int j = static_cast<int>(rng() % 8); j >= 0; --j) s += letters[rng() % 4];
@@ -167,8 +168,17 @@ std::string random_genome(std::mt19937& rng, std::size_t length) {
       case 3:
         s += std::string(1 + rng() % 12, letters[rng() % 4]);
         break;
-      default:
+      case 4:
         s += std::string(1 + rng() % 4, 'N');
+        break;
+      default:
+        if (rng() % 4 == 0) {
+          s += std::string(20 + rng() % 100, 'N');
+        } else {
+          std::string unit;
+          for (int j = static_cast<int>(1 + rng() % 12); j > 0; --j) unit += letters[rng() % 4];
+          for (std::size_t j = 0, len = 64 + rng() % 300; j < len; ++j) s += unit[j % unit.size()];
+        }
         break;
     }
   }
@@ -198,6 +208,8 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
       {3, 5, 4, 1, 1, false, false, 1},   {1, 8, 12, 1, 4, false, true, 1},  {1, 3, 1, 1, 30, false, false, 1},
       {1, 5, 0, 0, 3, false, false, 1},   {2, 4, -3, 0, 2, false, false, 1},  // every unit copy is kept
       {1, 6, 2, 1, 4, false, false, 15}, {2, 5, 0, 0, 0, false, false, 9},
+      // Long units, and groups that must hold more than one step of the scan.
+      {1, 20, 70, 1, 4, false, false, 1}, {4, 14, 16, 0, 2, false, false, 40},
   };
   std::mt19937 rng(20240611);
   for (const Setting& st : settings) {
@@ -206,7 +218,7 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
     global_treat_Ns_as_missense = st.Ns_as_missense;
     global_min_length = st.min_length;
     for (int round = 0; round < 40; ++round) {
-      std::string s = random_genome(rng, rng() % 400);
+      std::string s = random_genome(rng, round % 4 == 3 ? 1000 + rng() % 3000 : rng() % 400);
       TestSequence seq(s);
       CSearchController controller(1, seq.mol);
       if (st.intern_thresholds) {
