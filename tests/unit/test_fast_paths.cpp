@@ -60,7 +60,30 @@ class FastPath : public SearchTest {
     }
     return residues;
   }
+
+  // Calls visit(search, first, end, k) for unit lengths 1 to 8 of rounds
+  // random sequences, each under fresh random options; stops at a failure.
+  template <class Visit>
+  void for_each_unit_length_of_random_sequences(int rounds, Visit visit) {
+    for (int round = 0; round < rounds && !HasFailure(); ++round) {
+      random_options();
+      TestSequence seq(random_sequence());
+      CSearchController search(1, seq.mol);
+      const char* first = seq.mol.residues;
+      const char* end = first + seq.mol.length;
+      for (unsigned k = 1; k <= 8 && k < seq.mol.length && !HasFailure(); ++k) visit(search, first, end, k);
+    }
+  }
 };
+
+// The error-free run around the unit copy [p, p + k), counted from p.
+std::pair<const char*, const char*> run_counted_from(const char* p, unsigned k, const char* first, const char* end) {
+  const char* run_end = p + k;
+  while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
+  const char* run_begin = p;
+  while (run_begin != first && run_begin[-1] == run_begin[k - 1]) --run_begin;
+  return {run_begin, run_end};
+}
 
 // A shortcut that rejects a candidate must only reject what growing it in
 // full would reject too. Each shortcut is asked about every start of a sweep
@@ -70,34 +93,28 @@ class Rejection : public FastPath, public ::testing::WithParamInterface<bool> {}
 TEST_P(Rejection, OnlyRejectsWhatTheExtensionRejects) {
   const bool with_one_error = GetParam();
   unsigned rejected = 0, checked = 0;
-  for (int round = 0; round < 2000; ++round) {
-    random_options();
-    TestSequence seq(random_sequence());
-    CSearchController search(1, seq.mol);
-    const char* first = seq.mol.residues;
-    const char* end = first + seq.mol.length;
-    for (unsigned k = 1; k <= 8 && k < seq.mol.length; ++k) {
-      PeriodicRuns runs(first, end, k);
-      OneErrorTest one_error(k, first, end);
-      for (const char* p = first; p + k < end; ++p) {
-        if (std::memchr(p, 'N', k)) continue;
-        runs.move_to(p);
-        const bool rejects = with_one_error ? one_error.fails(runs.run_begin(), runs.run_end())
-                                            : CSearchController::fails_without_any_error(p, p + k, first, end);
-        if (!rejects) continue;
-        ++rejected;
-        Csat* sat = sat_alloc.get_new(p, p + k);
-        search.extend_imperfect_forward(*sat, end);
-        search.extend_imperfect_backward(*sat, first - 1);
-        sat->trim_flanking_Ns();
-        EXPECT_FALSE(CSearchController::passes_thresholds(*sat, k))
-            << "rejected at once, passes after growing: " << describe(*sat, first);
-        sat_alloc.give_back(sat);
-        if (HasFailure()) return;
-      }
-      ++checked;
+  for_each_unit_length_of_random_sequences(2000, [&](CSearchController& search, const char* first, const char* end,
+                                                     unsigned k) {
+    PeriodicRuns runs(first, end, k);
+    OneErrorTest one_error(k, first, end);
+    for (const char* p = first; p + k < end; ++p) {
+      if (std::memchr(p, 'N', k)) continue;
+      runs.move_to(p);
+      const bool rejects = with_one_error ? one_error.fails(runs.run_begin(), runs.run_end())
+                                          : CSearchController::fails_without_any_error(p, p + k, first, end);
+      if (!rejects) continue;
+      ++rejected;
+      Csat* sat = sat_alloc.get_new(p, p + k);
+      search.extend_imperfect_forward(*sat, end);
+      search.extend_imperfect_backward(*sat, first - 1);
+      sat->trim_flanking_Ns();
+      EXPECT_FALSE(CSearchController::passes_thresholds(*sat, k))
+          << "rejected at once, passes after growing: " << describe(*sat, first);
+      sat_alloc.give_back(sat);
+      if (HasFailure()) return;
     }
-  }
+    ++checked;
+  });
   // Both outcomes must occur, or the comparison proves nothing.
   EXPECT_GT(rejected, 1000u);
   EXPECT_GT(checked, rejected / 100);
@@ -111,13 +128,7 @@ TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
     const char* first = seq.mol.residues;
     const char* end = first + seq.mol.length;
     for (unsigned k = 1; k <= 8; ++k) {
-      auto run_at = [&](const char* p) {
-        const char* run_end = p + k;
-        while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
-        const char* run_begin = p;
-        while (run_begin != first && run_begin[-1] == run_begin[k - 1]) --run_begin;
-        return std::make_pair(run_begin, run_end);
-      };
+      auto run_at = [&](const char* p) { return run_counted_from(p, k, first, end); };
       PeriodicRuns runs(first, end, k);
       // Starts are skipped at random, as covered or N-holding ones are, and
       // now and then far, as starts that cannot pass are.
@@ -140,27 +151,18 @@ TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
 
 TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
   unsigned passed_over = 0;
-  for (int round = 0; round < 2000; ++round) {
-    random_options();
-    TestSequence seq(random_sequence());
-    CSearchController search(1, seq.mol);
-    const char* first = seq.mol.residues;
-    const char* end = first + seq.mol.length;
-    for (unsigned k = 1; k <= 8 && k < seq.mol.length; ++k) {
-      const ErrorFreeRunTest test(k);
-      for (const char* p = first; p + k < end; ++p) {
-        const char* next = test.first_start_to_try(p, first, end);
-        ASSERT_GE(next, p);
-        for (const char* skipped = p; skipped < next && skipped + k < end; ++skipped, ++passed_over) {
-          const char* run_end = skipped + k;
-          while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
-          const char* run_begin = skipped;
-          while (run_begin != first && run_begin[-1] == run_begin[k - 1]) --run_begin;
-          ASSERT_TRUE(test.fails(run_begin, run_end, first, end)) << "k " << k << " passed over " << seq.at(skipped);
-        }
+  for_each_unit_length_of_random_sequences(2000, [&](CSearchController&, const char* first, const char* end,
+                                                     unsigned k) {
+    const ErrorFreeRunTest test(k);
+    for (const char* p = first; p + k < end; ++p) {
+      const char* next = test.first_start_to_try(p, first, end);
+      ASSERT_GE(next, p);
+      for (const char* skipped = p; skipped < next && skipped + k < end; ++skipped, ++passed_over) {
+        const auto run = run_counted_from(skipped, k, first, end);
+        ASSERT_TRUE(test.fails(run.first, run.second, first, end)) << "k " << k << " passed over " << skipped - first;
       }
     }
-  }
+  });
   EXPECT_GT(passed_over, 10000u);
 }
 
