@@ -127,6 +127,9 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const ErrorFreeRunTest too_weak(unit_length);
   OneErrorTest too_weak_with_one_error(unit_length, first, end);
   ProgressCheck progress(first);
+  // The end of the last run judged and not settled: the starts that share it
+  // need not be judged again.
+  const char* unsettled_run_end = nullptr;
   for (const char* p = too_weak.first_start_to_try(first, first, end); static_cast<std::size_t>(end - p) > unit_length;
        ++p) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), unit_length);
@@ -134,10 +137,13 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     // The cheapest test, and one that settles most starts, comes first: every
     // start up to the run's end less a unit shares the run.
     runs.move_to(p);
-    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
-        too_weak_with_one_error.fails(runs.run_begin(), runs.run_end())) {
-      p = too_weak.first_start_to_try(runs.run_end() - unit_length + 1, first, end) - 1;
-      continue;
+    if (runs.run_end() != unsettled_run_end) {
+      if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
+          too_weak_with_one_error.fails(runs.run_begin(), runs.run_end())) {
+        p = too_weak.first_start_to_try(runs.run_end() - unit_length + 1, first, end) - 1;
+        continue;
+      }
+      unsettled_run_end = runs.run_end();
     }
     if (!anchors.candidate_marks_open(p, q)) continue;
     if (next_N < p) next_N = first_N_from(p, end);
