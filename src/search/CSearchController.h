@@ -58,7 +58,14 @@ class CSearchController {
   // Of two mostly overlapping repeats keeps the higher-scoring one.
   void remove_hidden(CsatContainer& container);
 
+  // Accepted imperfect repeats whose long error lists were let go, to be
+  // grown again once the overlap removal has chosen among them.
+  std::vector<Csat*> error_lists_let_go;
+  void grow_error_lists_again();
+
   // Extension alignment over mismatches, insertions and deletions.
+  // grow_both_ways grows a record forward, then backward, and trims N's off its ends.
+  void grow_both_ways(Csat& sat);
   void extend_imperfect_forward(Csat& sat, const char* seq_end);
   void extend_imperfect_backward(Csat& sat, const char* left_limit);
   // Look-ahead nodes that another path reaches as well are left out (the

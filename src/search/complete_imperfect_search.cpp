@@ -4,6 +4,7 @@
 // copies inside them are not tried again; their error positions stay open,
 // since a different unit may align better there.
 #include <algorithm>
+#include <functional>
 #include <cstring>
 
 #include "config/parameters.h"
@@ -47,28 +48,39 @@ const char* skip_Ns(const char* pos, const char* end) {
   return pos;
 }
 
+void sort_errors(Csat& sat) { std::sort(sat.missense.begin(), sat.missense.end(), Csat::lessThan_missense()); }
+
 // Grows the candidate copy [p, q) in the spare record and accepts a copy of
 // it when it passes the thresholds. The spare stays, to be reset for the next
 // candidate instead of going back to the pool; the copy's error list is cut
 // to size, where the spare's has grown with the longest walk tried so far
 // (on repeat-rich genomes most of the memory of the accepted repeats).
+//
+// Inside a long imperfect array, every reopened error position may start
+// another repeat over the whole array, each with an error list as long as
+// the array: memory quadratic in its length, nearly all of it for repeats
+// that the overlap removal drops. So a long list is let go once its errors
+// are reopened, and grown again for the repeats the removal keeps: growing
+// depends on nothing but the unit copy.
 void try_candidate(CSearchController& search, Csat*& spare, const char* p, const char* q, CAnchorSeq& anchors,
                    std::list<Csat*>& result) {
   if (spare)
     spare->reset(p, q);
   else
     spare = sat_alloc.get_new(p, q);
-  const char* first = search.sequence.residues;
-  search.extend_imperfect_forward(*spare, first + search.sequence.length);
-  search.extend_imperfect_backward(*spare, first - 1);
-  spare->trim_flanking_Ns();
+  search.grow_both_ways(*spare);
   if (!CSearchController::passes_thresholds(*spare, static_cast<unsigned>(q - p))) return;
 
-  std::sort(spare->missense.begin(), spare->missense.end(), Csat::lessThan_missense());
+  sort_errors(*spare);
   anchors.cover(spare->sat_begin, spare->sat_end);
   for (const missense_entry& error : spare->missense) anchors.open_at(error.position);
   Csat* accepted = sat_alloc.get_new(p, q);
   accepted->copy_from(*spare);
+  if (accepted->missense.count > CSearchController::longest_error_list_kept) {
+    accepted->missense.clear();
+    accepted->missense.shrink_to_fit();
+    search.error_lists_let_go.push_back(accepted);
+  }
   result.push_back(accepted);
 }
 
@@ -90,6 +102,23 @@ void CSearchController::complete_imperfect_search(FILE*) {
   }
   for (; k <= longest; ++k) one_unit_len_complete_imperfect_search(k, anchors, imperfect_sats.sats);
   imperfect_sats.sats.sort(lessThan_sat);
+  grow_error_lists_again();
+}
+
+// The overlap removal is made here, before the lists are grown again; the
+// run driver's removal then finds nothing more: no two repeats that it keeps
+// overlap mostly.
+void CSearchController::grow_error_lists_again() {
+  if (error_lists_let_go.empty()) return;
+  remove_hidden(imperfect_sats);
+  std::sort(error_lists_let_go.begin(), error_lists_let_go.end(), std::less<Csat*>());
+  for (Csat* sat : imperfect_sats.sats) {
+    if (!std::binary_search(error_lists_let_go.begin(), error_lists_let_go.end(), sat, std::less<Csat*>())) continue;
+    sat->reset(sat->unit_begin, sat->unit_end);
+    grow_both_ways(*sat);
+    sort_errors(*sat);
+  }
+  error_lists_let_go.clear();
 }
 
 void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, std::list<Csat*>& result) {

@@ -49,13 +49,6 @@ struct CSearchController::GrownSeeds {
 
 namespace {
 
-void grow(CSearchController& search, Csat& sat, const CSequence_Mol& sequence) {
-  const char* first = sequence.residues;
-  search.extend_imperfect_forward(sat, first + sequence.length);
-  search.extend_imperfect_backward(sat, first - 1);
-  sat.trim_flanking_Ns();
-}
-
 void sort_errors(Csat& sat) { std::sort(sat.missense.begin(), sat.missense.end(), Csat::lessThan_missense()); }
 
 // Sets a grown record back to the exact repeat [begin, end) it grew from. Its
@@ -85,7 +78,7 @@ void CSearchController::grow_seed(Csat* sat) {
   const char* first = sequence.residues;
   const GrownSeed seed{static_cast<std::uint32_t>(sat->sat_begin - first),
                        static_cast<std::uint32_t>(sat->sat_end - first), sat};
-  grow(*this, *sat, sequence);
+  grow_both_ways(*sat);
   // The exact search runs under the internal tables; grown repeats must meet the user's.
   const unsigned k = sat->unit_length();
   if (sat->score < minScores_user[k] || sat->normalised_length() < minLengths_user[k]) {
@@ -142,7 +135,7 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
     [[maybe_unused]] const char* const kept_end = sat->sat_end;
     [[maybe_unused]] const int kept_score = sat->score;
     back_to_seed(*sat, first + seed.seed_begin, first + seed.seed_end);
-    grow(*this, *sat, sequence);
+    grow_both_ways(*sat);
     assert(sat->sat_begin == kept_begin && sat->sat_end == kept_end && sat->score == kept_score);
     sort_errors(*sat);
   }

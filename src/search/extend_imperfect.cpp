@@ -550,6 +550,13 @@ bool OneErrorTest::fails(const char* run_begin, const char* run_end) {
          !second_error_possible<Backward>(backward_, run_begin, run_score);
 }
 
+void CSearchController::grow_both_ways(Csat& sat) {
+  const char* first = sequence.residues;
+  extend<Forward>(sat, first + sequence.length);
+  extend<Backward>(sat, first - 1);
+  sat.trim_flanking_Ns();
+}
+
 void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) { extend<Forward>(sat, seq_end); }
 
 void CSearchController::extend_imperfect_backward(Csat& sat, const char* left_limit) {
