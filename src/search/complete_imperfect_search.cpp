@@ -127,18 +127,22 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   Csat* spare = nullptr;
   PeriodicRuns runs(first, end, 1);
   const ErrorFreeRunTest too_weak(1);
-  OneErrorTest too_weak_with_one_error(1, first, end);
+  const OneErrorTest too_weak_with_one_error(1, first, end);
   ProgressCheck progress(first);
+  const char* unsettled_run_end = nullptr;  // as in the search for longer units
   // The last residue is never a candidate: nothing could follow its copy.
   for (const char* p = skip_Ns(too_weak.first_start_to_try(first, first, end), end); end - p > 1;
        p = skip_Ns(p + 1, end)) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
     runs.move_to(p);
     // Every start up to the end of this run of letters shares the run.
-    if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
-        too_weak_with_one_error.fails(runs.run_begin(), runs.run_end())) {
-      p = too_weak.first_start_to_try(runs.run_end(), first, end) - 1;
-      continue;
+    if (runs.run_end() != unsettled_run_end) {
+      if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
+          too_weak_with_one_error.fails(runs.run_begin(), runs.run_end())) {
+        p = too_weak.first_start_to_try(runs.run_end(), first, end) - 1;
+        continue;
+      }
+      unsettled_run_end = runs.run_end();
     }
     if (anchors.open(p)) try_candidate(*this, spare, p, p + 1, anchors, result);
   }
@@ -154,7 +158,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   Csat* spare = nullptr;
   PeriodicRuns runs(first, end, unit_length);
   const ErrorFreeRunTest too_weak(unit_length);
-  OneErrorTest too_weak_with_one_error(unit_length, first, end);
+  const OneErrorTest too_weak_with_one_error(unit_length, first, end);
   ProgressCheck progress(first);
   // The end of the last run judged and not settled: the starts that share it
   // need not be judged again.

@@ -65,30 +65,18 @@ class ErrorFreeRunTest {
 
 // Does a candidate that passed the test above settle as too weak because it
 // can try at most one error in each direction? The rule, and why it holds,
-// is stated with the extension alignment. Starts of one sweep that share an
-// end of their error-free run share what follows that end, which is worked
-// out once.
+// is stated with the extension alignment.
 class OneErrorTest {
  public:
   OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end);
 
   // [run_begin, run_end) is the error-free run around a unit copy of
-  // length k; true when every start sharing it settles. Runs come in the
-  // order of a sweep.
-  bool fails(const char* run_begin, const char* run_end);
+  // length k; true when every start sharing it settles.
+  bool fails(const char* run_begin, const char* run_end) const;
 
  private:
-  // What follows one end of an error-free run, worked out when first asked:
-  // the lowest score at the run's end from which a second error could be
-  // tried after some first one.
-  struct ErrorPoint {
-    const char* run_edge = nullptr;  // the run end or run begin this belongs to
-    long long lowest_score_for_two = 0;
-  };
   template <class Dir>
-  bool second_error_possible(ErrorPoint& point, const char* run_edge, long long score);
-  template <class Dir>
-  long long lowest_score_for_two_errors(const char* run_edge) const;
+  bool second_error_possible(const char* run_edge, long long score) const;
 
   long long k_;
   long long larger_penalty_;
@@ -97,8 +85,6 @@ class OneErrorTest {
   bool Ns_tolerated_;
   const char* seq_begin_;
   const char* seq_end_;
-  ErrorPoint forward_;
-  ErrorPoint backward_;
 };
 
 #endif

@@ -503,51 +503,40 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
 // the same expected characters beyond it as the candidate's own copy: the
 // run repeats that copy.
 template <class Dir>
-long long OneErrorTest::lowest_score_for_two_errors(const char* run_edge) const {
+bool OneErrorTest::second_error_possible(const char* run_edge, long long score) const {
   const bool forward = std::is_same<Dir, Forward>::value;
   const char* limit = forward ? seq_end_ : seq_begin_ - 1;
+  if (Dir::at_limit(run_edge, limit)) return false;
+  // A tolerated N would be taken by the greedy run: left to the full walk.
+  if (Ns_tolerated_ && *Dir::next_residue(run_edge) == 'N') return true;
+  const long long floor = -k_;
+  if (score + larger_penalty_ <= floor) return false;  // not even a first error can be tried
   const char* unit_begin = forward ? run_edge - k_ : run_edge;
   const char* unit_end = unit_begin + k_;
   const char* unit_pos = forward ? unit_begin : unit_end - 1;
   const char* next_unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
-  const long long floor = -k_;
-  // Once its first error is tried, a run of -(larger penalty) matches behind
-  // it always lets a second one pass, so no run is counted further.
-  const long long cap = -larger_penalty_;
-  long long lowest = LLONG_MAX;
-  auto after_error = [&](const char* next_pos, const char* next_unit_pos_, long long penalty) {
-    const long long run = count_matches<Dir>(next_pos, next_unit_pos_, unit_begin, unit_end, limit, cap);
-    // A tolerated N behind the error: from the first score that tries it.
-    const long long needed = run < 0 ? floor - penalty + 1 : floor - penalty - larger_penalty_ - run + 1;
-    lowest = std::min(lowest, needed);
+  auto second_after = [&](const char* next_pos, const char* next_unit_pos_, long long penalty) {
+    const long long after_error = score + penalty;
+    if (after_error <= floor) return false;  // never tried: T is at least -L
+    // This many matches behind the error let the next one pass -L; it is
+    // never more than -(larger penalty).
+    const long long enough = floor - larger_penalty_ - after_error + 1;
+    if (enough <= 0) return true;
+    const long long run = count_matches<Dir>(next_pos, next_unit_pos_, unit_begin, unit_end, limit, enough);
+    return run < 0 || run >= enough;  // a tolerated N: left to the full walk
   };
-  after_error(Dir::step(run_edge), next_unit_pos, global_mismatch_score);
-  after_error(Dir::step(run_edge), unit_pos, global_indel_score);
-  after_error(run_edge, next_unit_pos, global_indel_score);
-  return lowest;
-}
-
-template <class Dir>
-bool OneErrorTest::second_error_possible(ErrorPoint& point, const char* run_edge, long long score) {
-  const char* limit = std::is_same<Dir, Forward>::value ? seq_end_ : seq_begin_ - 1;
-  if (Dir::at_limit(run_edge, limit)) return false;
-  // A tolerated N would be taken by the greedy run: left to the full walk.
-  if (Ns_tolerated_ && *Dir::next_residue(run_edge) == 'N') return true;
-  if (score + larger_penalty_ <= -k_) return false;  // not even a first error can be tried
-  if (point.run_edge != run_edge) {
-    point.run_edge = run_edge;
-    point.lowest_score_for_two = lowest_score_for_two_errors<Dir>(run_edge);
-  }
-  return score >= point.lowest_score_for_two;
+  return second_after(Dir::step(run_edge), next_unit_pos, global_mismatch_score) ||
+         second_after(Dir::step(run_edge), unit_pos, global_indel_score) ||
+         second_after(run_edge, next_unit_pos, global_indel_score);
 }
 
 // Every start sharing the run scores its length beyond a copy in all, and at
 // most that much at the run's end: a second error tried from neither end at
 // that score is tried by none of them.
-bool OneErrorTest::fails(const char* run_begin, const char* run_end) {
+bool OneErrorTest::fails(const char* run_begin, const char* run_end) const {
   const long long run_score = (run_end - run_begin) - k_;
-  return usable_ && run_score < min_score_ && !second_error_possible<Forward>(forward_, run_end, run_score) &&
-         !second_error_possible<Backward>(backward_, run_begin, run_score);
+  return usable_ && run_score < min_score_ && !second_error_possible<Forward>(run_end, run_score) &&
+         !second_error_possible<Backward>(run_begin, run_score);
 }
 
 void CSearchController::grow_both_ways(Csat& sat) {
