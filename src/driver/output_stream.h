@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // A stream the run writes to: the report or the masked-sequence file. A
 // failed write (a full disk) is caught with its cause, so that the run never
@@ -37,6 +38,7 @@ class OutputStream {
   FILE* file_ = nullptr;
   bool owned_ = false;
   int error_ = 0;
+  std::vector<char> write_buffer_;  // outlives file_: the destructor closes it first
 };
 
 #endif
