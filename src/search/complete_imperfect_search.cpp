@@ -158,12 +158,13 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   Csat* spare = nullptr;
   PeriodicRuns runs(first, end, unit_length);
   const ErrorFreeRunTest too_weak(unit_length);
-  const OneErrorTest too_weak_with_one_error(unit_length, first, end);
+  OneErrorTest too_weak_with_one_error(unit_length, first, end);
   ProgressCheck progress(first);
   // The end of the last run judged and not settled: the starts that share it
   // need not be judged again.
   const char* unsettled_run_end = nullptr;
-  for (const char* p = too_weak.first_start_to_try(first, first, end); static_cast<std::size_t>(end - p) > unit_length;
+  for (const char* p = too_weak_with_one_error.first_start_to_try(first, too_weak);
+       static_cast<std::size_t>(end - p) > unit_length;
        ++p) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
@@ -173,7 +174,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     if (runs.run_end() != unsettled_run_end) {
       if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
           too_weak_with_one_error.fails(runs.run_begin(), runs.run_end())) {
-        p = too_weak.first_start_to_try(runs.run_end() - unit_length + 1, first, end) - 1;
+        p = too_weak_with_one_error.first_start_to_try(runs.run_end() - unit_length + 1, too_weak) - 1;
         continue;
       }
       unsettled_run_end = runs.run_end();

@@ -74,6 +74,13 @@ class OneErrorTest {
   // length k; true when every start sharing it settles.
   bool fails(const char* run_begin, const char* run_end) const;
 
+  // The first start from p on that neither this test nor error_free (of the
+  // same unit length) can settle: where this test settles runs that the
+  // other leaves, starts far from the stretches that an unsettled run needs
+  // are passed over.
+  // Starts are asked for in increasing order.
+  const char* first_start_to_try(const char* p, const ErrorFreeRunTest& error_free);
+
  private:
   template <class Dir>
   bool second_error_possible(const char* run_edge, long long score) const;
@@ -85,6 +92,11 @@ class OneErrorTest {
   bool Ns_tolerated_;
   const char* seq_begin_;
   const char* seq_end_;
+  const char* first_stretch_end(const char* from, long long needed) const;
+
+  long long stretch_needed_ = 0;  // 0: the scan of the error-free run test serves
+  long long stretch_reach_back_ = 0, stretch_lead_ = 0, N_reach_back_ = 0, N_lead_ = 0;
+  const char* concerned_up_to_ = nullptr;  // the last stretch or N found concerns the starts up to here
 };
 
 #endif

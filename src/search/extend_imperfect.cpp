@@ -56,10 +56,21 @@
  * error's penalty, and falls back to its best state. When that holds for every
  * error either direction could try, the candidate's result scores exactly its
  * error-free run, and one below the minimum is rejected without the walk.
+ * Behind an error, such a walk expects what the residue a unit length nearer
+ * the run holds (for the first unit, one residue more behind an insertion,
+ * one less behind a deletion), and that residue is the sequence itself: so
+ * the matches it needs lie in stretches of residues equal to those k - 1,
+ * k or k + 1 before them, next to either end of the run. A run short of h
+ * residues beyond its copy needs a stretch of h there, where h is about half
+ * what the run and the matches behind the error must make together; a
+ * longer run is a stretch of h itself. So starts far from every stretch of h
+ * and from every N settle, and are passed over by comparing each residue
+ * with those k - 1, k and k + 1 before it.
  */
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #ifdef __SSE2__
@@ -71,6 +82,18 @@
 #include "search/error_free_run.h"
 
 namespace {
+
+#ifdef __SSE2__
+// Bit j set: the `window` residues ending at bit j of `equal` (sixteen
+// residues, each equal or not to one some way before it) are all equal;
+// `previous` holds the sixteen before, where such a stretch may have begun.
+std::uint32_t stretch_ends(std::uint32_t equal, std::uint32_t previous, unsigned window) {
+  std::uint32_t ends = equal << 16 | previous;
+  unsigned length = 1;
+  for (; 2 * length <= window; length *= 2) ends &= ends << length;
+  return (ends & ends << (window - length)) >> 16;
+}
+#endif
 
 enum class RunEnd { sequence_limit, long_N_run, error_point };
 enum class Operation { none, mismatch, insertion, deletion };
@@ -464,12 +487,7 @@ const char* ErrorFreeRunTest::first_start_to_try(const char* p, const char* seq_
       const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
       const __m128i k_before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i - k_));
       const std::uint32_t equal = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, k_before)));
-      // Bit j of stretch_ends: the window residues ending at bit j are all equal.
-      std::uint32_t stretch_ends = equal << 16 | previous_equal;
-      unsigned length = 1;
-      for (; 2 * length <= window; length *= 2) stretch_ends &= stretch_ends << length;
-      stretch_ends &= stretch_ends << (window - length);
-      std::uint32_t stops = stretch_ends >> 16;
+      std::uint32_t stops = stretch_ends(equal, previous_equal, window);
       if (Ns_tolerated_)
         stops |= static_cast<std::uint32_t>(_mm_movemask_epi8(
             _mm_or_si128(_mm_cmpeq_epi8(here, all_N), _mm_cmpeq_epi8(k_before, all_N))));
@@ -495,7 +513,101 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
       usable_(larger_penalty_ < 0),
       Ns_tolerated_(Ns_tolerated()),
       seq_begin_(seq_begin),
-      seq_end_(seq_end) {}
+      seq_end_(seq_end) {
+  // After an error of penalty x at the end of a run s residues beyond its
+  // copy, a second error needs -k - larger - x + 1 - s matches behind the
+  // first: run and matches together are fewest for the larger penalty.
+  const long long least_sum = 1 - k_ - 2 * larger_penalty_;
+  const long long most_matches_needed = 1 - k_ - larger_penalty_ - std::min(global_mismatch_score, global_indel_score);
+  // Runs of up to this many residues beyond the copy settle without an
+  // error (see ErrorFreeRunTest).
+  const long long settled_without_error = std::min(-k_ - larger_penalty_, min_score_ - 1LL);
+  stretch_needed_ = std::min({min_score_, (least_sum + 1) / 2, k_ - 1});
+  // Only where it passes over more than the error-free run test does.
+  if (!usable_ || stretch_needed_ < 1 || stretch_needed_ <= settled_without_error + 1 || stretch_needed_ > 16) {
+    stretch_needed_ = 0;
+    return;
+  }
+  // How far back from a stretch's end or an N the starts it concerns begin,
+  // and where from a start the scan must begin to see every one that
+  // concerns it. A run short of a stretch ends less than k + h after its
+  // start; the stretch behind its end is seen h after it, the one behind its
+  // start ends within h of it; a run that is a stretch itself reaches at
+  // least k - 1 past its start; an N matters up to the most matches needed
+  // beyond either end.
+  stretch_reach_back_ = k_ - 1 + 2 * stretch_needed_;
+  stretch_lead_ = std::min(k_ - 2 * stretch_needed_, stretch_needed_ - k_);
+  N_reach_back_ = k_ + stretch_needed_ + most_matches_needed - 1;
+  N_lead_ = stretch_needed_ + most_matches_needed;
+}
+
+// The first residue from `from` on, up to seq_end, where a stretch of
+// `needed` residues equal to those k - 1, k or k + 1 before them ends.
+const char* OneErrorTest::first_stretch_end(const char* i, long long needed) const {
+  std::uint32_t stretch_k_less = 0, stretch_k = 0, stretch_k_more = 0;
+#ifdef __SSE2__
+  // Sixteen residues at a time, as bit masks, as in ErrorFreeRunTest.
+  const unsigned window = static_cast<unsigned>(needed);
+  for (; seq_end_ - i >= 16; i += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
+    auto equal_to = [&](long long back) {
+      return static_cast<std::uint32_t>(_mm_movemask_epi8(
+          _mm_cmpeq_epi8(here, _mm_loadu_si128(reinterpret_cast<const __m128i*>(i - back)))));
+    };
+    const std::uint32_t k_less = equal_to(k_ - 1), k = equal_to(k_), k_more = equal_to(k_ + 1);
+    const std::uint32_t ends = stretch_ends(k_less, stretch_k_less, window) | stretch_ends(k, stretch_k, window) |
+                               stretch_ends(k_more, stretch_k_more, window);
+    if (ends != 0) return i + __builtin_ctz(ends);
+    stretch_k_less = k_less;
+    stretch_k = k;
+    stretch_k_more = k_more;
+  }
+  // The residues left are judged one by one, from the stretches reaching them.
+  auto stretch_length = [](std::uint32_t previous) {
+    return static_cast<std::uint32_t>(__builtin_clz(~(previous << 16)));
+  };
+  stretch_k_less = stretch_length(stretch_k_less);
+  stretch_k = stretch_length(stretch_k);
+  stretch_k_more = stretch_length(stretch_k_more);
+#endif
+  for (; i != seq_end_; ++i) {
+    stretch_k_less = *i == i[1 - k_] ? stretch_k_less + 1 : 0;
+    stretch_k = *i == i[-k_] ? stretch_k + 1 : 0;
+    stretch_k_more = *i == i[-k_ - 1] ? stretch_k_more + 1 : 0;
+    if (std::max({stretch_k_less, stretch_k, stretch_k_more}) >= needed) return i;
+  }
+  return seq_end_;
+}
+
+const char* OneErrorTest::first_start_to_try(const char* p, const ErrorFreeRunTest& error_free) {
+  if (stretch_needed_ == 0) return error_free.first_start_to_try(p, seq_begin_, seq_end_);
+  // The stretch or N found last concerns p too; near the sequence's start,
+  // k + 1 residues back are not all there.
+  if (p <= concerned_up_to_ || p + stretch_lead_ - seq_begin_ < k_ + 1) return p;
+  const char* stretch_end = first_stretch_end(p + stretch_lead_, stretch_needed_);
+  const bool stretch_found = stretch_end != seq_end_;
+  // Offsets from the sequence's start, which a reach back may pass.
+  long long first_concerned = (stretch_end - seq_begin_) - stretch_reach_back_;
+  if (stretch_found)
+    concerned_up_to_ = stretch_end + std::min<long long>(1 - stretch_lead_ - stretch_needed_, seq_end_ - stretch_end);
+  bool N_found = false;
+  if (Ns_tolerated_) {
+    // Only an N that concerns a start before the stretch's is looked for.
+    const char* from = p - std::min<long long>(N_lead_, p - seq_begin_);
+    const char* to = stretch_found ? seq_begin_ + std::min<long long>(seq_end_ - seq_begin_,
+                                                                      first_concerned + N_reach_back_)
+                                   : seq_end_;
+    const void* N = from < to ? std::memchr(from, 'N', static_cast<std::size_t>(to - from)) : nullptr;
+    if (N) {
+      N_found = true;
+      first_concerned = (static_cast<const char*>(N) - seq_begin_) - N_reach_back_;
+      concerned_up_to_ = static_cast<const char*>(N) + std::min<long long>(N_lead_, seq_end_ - static_cast<const char*>(N));
+    }
+  }
+  // Without either, no start from p on is left unsettled.
+  if (!stretch_found && !N_found) return std::max(p, seq_end_ - k_);
+  return first_concerned <= p - seq_begin_ ? p : seq_begin_ + first_concerned;
+}
 
 // An error is tried when its score passes -L; a second one when the score
 // after the first and the greedy run behind it, plus the larger penalty,

@@ -149,21 +149,45 @@ TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
   }
 }
 
+// Both scans are asked from every start in turn, the one that knows the
+// one-error test also after jumps, as the search asks it.
 TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
-  unsigned passed_over = 0;
-  for_each_unit_length_of_random_sequences(2000, [&](CSearchController&, const char* first, const char* end,
-                                                     unsigned k) {
-    const ErrorFreeRunTest test(k);
-    for (const char* p = first; p + k < end; ++p) {
-      const char* next = test.first_start_to_try(p, first, end);
-      ASSERT_GE(next, p);
-      for (const char* skipped = p; skipped < next && skipped + k < end; ++skipped, ++passed_over) {
-        const auto run = run_counted_from(skipped, k, first, end);
-        ASSERT_TRUE(test.fails(run.first, run.second, first, end)) << "k " << k << " passed over " << skipped - first;
+  unsigned passed_over = 0, passed_over_with_one_error = 0;
+  for (int round = 0; round < 3000 && !HasFailure(); ++round) {
+    random_options();
+    global_max_unit_length = 16;
+    std::string residues;
+    for (unsigned pieces = 1 + below(8); pieces > 0; --pieces) residues += random_sequence();
+    TestSequence seq(residues);
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    for (unsigned k = 1; k <= 16 && k < seq.mol.length && !HasFailure(); ++k) {
+      const ErrorFreeRunTest test(k);
+      OneErrorTest one_error(k, first, end);
+      auto settled = [&](const char* start) {
+        const auto run = run_counted_from(start, k, first, end);
+        return test.fails(run.first, run.second, first, end) || one_error.fails(run.first, run.second);
+      };
+      // Each sweep goes on from the start it was given, or a little further.
+      for (const char* p = first; p + k < end; p = test.first_start_to_try(p, first, end) + 1 + below(3)) {
+        const char* next = test.first_start_to_try(p, first, end);
+        ASSERT_GE(next, p);
+        for (const char* skipped = p; skipped < next && skipped + k < end; ++skipped, ++passed_over) {
+          const auto run = run_counted_from(skipped, k, first, end);
+          ASSERT_TRUE(test.fails(run.first, run.second, first, end)) << "k " << k << " passed over " << seq.at(skipped);
+        }
+      }
+      for (const char* p = first; p + k < end; p = one_error.first_start_to_try(p, test) + 1 + below(3)) {
+        const char* next = one_error.first_start_to_try(p, test);
+        ASSERT_GE(next, p);
+        for (const char* skipped = p; skipped < next && skipped + k < end; ++skipped, ++passed_over_with_one_error)
+          ASSERT_TRUE(settled(skipped)) << "k " << k << " passed over " << seq.at(skipped) << " in " << residues;
       }
     }
-  });
+  }
   EXPECT_GT(passed_over, 10000u);
+  EXPECT_GT(passed_over_with_one_error, 1000000u);
 }
 
 // The exact search asks for the next group to judge, and for a group's end,
