@@ -48,6 +48,18 @@
  * where all it can reach the parent's other children reach better; so only
  * mismatches are looked at.
  *
+ * Dominated nodes: in the same setting, a node whose greedy run ends at an
+ * error point where a node completed earlier in the decision had a score at
+ * least as high and a depth at most as deep is not expanded, and is valued at
+ * its own score. Its true value is at most that of the completed node, which
+ * lies under the same or an earlier error of the decision. By induction over
+ * the visiting order, every value computed is at most the true one, and the
+ * highest value over the errors tried so far is the true highest; as a later
+ * error wins only with a strictly higher value, the chosen error is the same.
+ * Completed nodes are remembered in a small table indexed by their error
+ * point; a slot holds the last node stored there, and a node lost to an
+ * overwritten slot is merely expanded again.
+ *
  * One error at most: a walk that tries one error but can never try a second
  * ends with the score it had before the error. Never trying a second error
  * means the score after the error and the greedy run behind it, plus the
@@ -59,7 +71,9 @@
  */
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <type_traits>
 
 #ifdef __SSE2__
@@ -91,11 +105,57 @@ constexpr long long look_ahead_call_budget = 3 * ((19683 - 1) / 2);
 struct LookAheadBounds {
   int depth_limit;
   long long calls_left;
-  bool leave_out_repeated;   // the nodes repeated under another path may be left out
+  bool leave_out_repeated;   // the nodes repeated under another path may be left out,
+                             // and so may those a completed node dominates
   bool leave_out_indel_pair;  // and so may insertion-deletion and deletion-insertion
   bool mismatches_only;       // a unit of one residue: insertions and deletions too
 };
 LookAheadBounds bounds{deepest_look_ahead, LLONG_MAX, false, false, false};
+
+// The look-ahead nodes completed in the decision under way, by the error
+// point where their greedy run ended. Entries of earlier decisions are told
+// apart by their generation, so a decision starts without clearing anything.
+class CompletedNodes {
+ public:
+  void start_decision() {
+    if (++generation_ == 0) {  // after wrapping round, old entries could pass for new ones
+      std::fill(std::begin(slots_), std::end(slots_), Entry{});
+      generation_ = 1;
+    }
+  }
+
+  bool dominated(const char* pos, const char* unit_pos, int score, unsigned char depth) const {
+    const Entry& entry = slots_[slot(pos, unit_pos)];
+    return entry.generation == generation_ && entry.pos == pos && entry.unit_pos == unit_pos &&
+           entry.score >= score && entry.depth <= depth;
+  }
+
+  void add(const char* pos, const char* unit_pos, int score, unsigned char depth) {
+    slots_[slot(pos, unit_pos)] = {pos, unit_pos, generation_, score, depth};
+  }
+
+ private:
+  struct Entry {
+    const char* pos;
+    const char* unit_pos;
+    std::uint32_t generation;
+    int score;
+    unsigned char depth;
+  };
+  // A decision at the default depth completes about a hundred nodes.
+  static constexpr unsigned slot_bits = 9;
+
+  // The nodes of a decision lie close together: neighbouring error points
+  // get neighbouring slots.
+  static std::size_t slot(const char* pos, const char* unit_pos) {
+    return (reinterpret_cast<std::uintptr_t>(pos) * 8 + reinterpret_cast<std::uintptr_t>(unit_pos)) &
+           ((std::size_t{1} << slot_bits) - 1);
+  }
+
+  Entry slots_[std::size_t{1} << slot_bits] = {};
+  std::uint32_t generation_ = 0;
+};
+CompletedNodes completed_nodes;
 
 // The deepest look-ahead whose full tree fits the budget: up to it, the
 // budget never runs out.
@@ -248,6 +308,12 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
   if (depth >= bounds.depth_limit || Dir::at_limit(pos, limit)) return score;
   best_score = std::max(best_score, score);
   const long long threshold = error_threshold(best_score, unit_length);
+  const long long after_mismatch = static_cast<long long>(score) + global_mismatch_score;
+  const long long after_indel = static_cast<long long>(score) + global_indel_score;
+  // A node that tries no error is worth its score anyway: neither looking it
+  // up nor remembering it saves anything.
+  const bool remembered = bounds.leave_out_repeated && (after_mismatch > threshold || after_indel > threshold);
+  if (remembered && completed_nodes.dominated(pos, unit_pos, score, depth)) return score;
   const unsigned char deeper = static_cast<unsigned char>(depth + 1);
   const bool after_empty_indel = empty && bounds.leave_out_repeated &&
                                  (arrival.by == Operation::insertion || arrival.by == Operation::deletion);
@@ -260,11 +326,9 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
   };
   int value = score;
   bool mismatch_child_empty = false;
-  const long long after_mismatch = static_cast<long long>(score) + global_mismatch_score;
   if (after_mismatch > threshold && !(after_empty_indel && arrival.mismatch_sibling_empty))
     value = std::max(value, child(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end), after_mismatch,
                                   {Operation::mismatch, false}, &mismatch_child_empty));
-  const long long after_indel = static_cast<long long>(score) + global_indel_score;
   if (after_indel > threshold && !bounds.mismatches_only) {
     const bool leave_out_pair = after_empty_indel && bounds.leave_out_indel_pair;
     if (!(leave_out_pair && arrival.by == Operation::deletion))
@@ -274,6 +338,7 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
       value = std::max(value, child(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), after_indel,
                                     {Operation::deletion, mismatch_child_empty}, nullptr));
   }
+  if (remembered) completed_nodes.add(pos, unit_pos, score, depth);
   return value;
 }
 
@@ -294,6 +359,7 @@ Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char
   bounds = {depth_limit, look_ahead_call_budget, leave_out_repeated,
             leave_out_repeated && 2LL * global_indel_score <= global_mismatch_score,
             leave_out_repeated && unit_length == 1 && global_indel_score <= global_mismatch_score};
+  if (leave_out_repeated) completed_nodes.start_decision();
   const long long threshold = error_threshold(best_score, unit_length);
   Operation chosen = Operation::none;
   int chosen_value = 0;
