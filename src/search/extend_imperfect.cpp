@@ -272,19 +272,6 @@ RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, 
   return RunEnd::sequence_limit;
 }
 
-// A node at the deepest level is worth the score at the end of its greedy
-// run; valuing it without a recursive call of its own saves most of the
-// calls' overhead, since most nodes of the tree are leaves. It counts
-// against the budget like any other node.
-template <class Dir>
-int leaf_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
-               const char* limit) {
-  if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
-  int Ns_ignored = 0;
-  greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit);
-  return score;
-}
-
 // How a look-ahead node was reached: by which error, and whether that
 // error's mismatch sibling took nothing in its greedy run.
 struct Arrival {
@@ -292,12 +279,21 @@ struct Arrival {
   bool mismatch_sibling_empty;
 };
 
+template <class Dir>
+int children_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
+                   int unit_length, unsigned char depth, const char* limit, int best_score, long long threshold,
+                   Arrival arrival, bool empty);
+
+// The value of a look-ahead node. Most nodes try no error: those at the
+// deepest level, and those whose score leaves no error above the threshold.
+// They are valued here, inlined into their parent, so that only the nodes
+// that try errors pay for a call of their own.
 // took_nothing (when given) tells whether this node's greedy run ended at an
 // error point without taking a residue.
 template <class Dir>
-int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
-               int unit_length, unsigned char depth, const char* limit, int best_score, Arrival arrival,
-               bool* took_nothing) {
+inline int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
+                      int unit_length, unsigned char depth, const char* limit, int best_score, Arrival arrival,
+                      bool* took_nothing) {
   if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
   int Ns_ignored = 0;
   const char* run_start = pos;
@@ -308,27 +304,34 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
   if (depth >= bounds.depth_limit || Dir::at_limit(pos, limit)) return score;
   best_score = std::max(best_score, score);
   const long long threshold = error_threshold(best_score, unit_length);
-  const long long after_mismatch = static_cast<long long>(score) + global_mismatch_score;
-  const long long after_indel = static_cast<long long>(score) + global_indel_score;
-  // A node that tries no error is worth its score anyway: neither looking it
-  // up nor remembering it saves anything.
-  const bool remembered = bounds.leave_out_repeated && (after_mismatch > threshold || after_indel > threshold);
-  if (remembered && completed_nodes.dominated(pos, unit_pos, score, depth)) return score;
+  if (static_cast<long long>(score) + std::max(global_mismatch_score, global_indel_score) <= threshold) return score;
+  if (bounds.leave_out_repeated && completed_nodes.dominated(pos, unit_pos, score, depth)) return score;
+  const int value = children_value<Dir>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, limit,
+                                        best_score, threshold, arrival, empty);
+  if (bounds.leave_out_repeated) completed_nodes.add(pos, unit_pos, score, depth);
+  return value;
+}
+
+// The highest of a node's score and the values of the errors it tries.
+template <class Dir>
+int children_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
+                   int unit_length, unsigned char depth, const char* limit, int best_score, long long threshold,
+                   Arrival arrival, bool empty) {
   const unsigned char deeper = static_cast<unsigned char>(depth + 1);
   const bool after_empty_indel = empty && bounds.leave_out_repeated &&
                                  (arrival.by == Operation::insertion || arrival.by == Operation::deletion);
   auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score, Arrival next_arrival,
                    bool* child_took_nothing) {
-    if (deeper >= bounds.depth_limit)
-      return leaf_value<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), limit);
     return leap_ahead<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), unit_length,
                            deeper, limit, best_score, next_arrival, child_took_nothing);
   };
   int value = score;
   bool mismatch_child_empty = false;
+  const long long after_mismatch = static_cast<long long>(score) + global_mismatch_score;
   if (after_mismatch > threshold && !(after_empty_indel && arrival.mismatch_sibling_empty))
     value = std::max(value, child(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end), after_mismatch,
                                   {Operation::mismatch, false}, &mismatch_child_empty));
+  const long long after_indel = static_cast<long long>(score) + global_indel_score;
   if (after_indel > threshold && !bounds.mismatches_only) {
     const bool leave_out_pair = after_empty_indel && bounds.leave_out_indel_pair;
     if (!(leave_out_pair && arrival.by == Operation::deletion))
@@ -338,7 +341,6 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
       value = std::max(value, child(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), after_indel,
                                     {Operation::deletion, mismatch_child_empty}, nullptr));
   }
-  if (remembered) completed_nodes.add(pos, unit_pos, score, depth);
   return value;
 }
 
