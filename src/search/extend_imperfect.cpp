@@ -48,6 +48,18 @@
  * where all it can reach the parent's other children reach better; so only
  * mismatches are looked at.
  *
+ * Dominated nodes: in the same setting, a node whose greedy run ends at an
+ * error point where a node completed earlier in the decision had a score at
+ * least as high and a depth at most as deep is not expanded, and is valued at
+ * its own score. Its true value is at most that of the completed node, which
+ * lies under the same or an earlier error of the decision. By induction over
+ * the visiting order, every value computed is at most the true one, and the
+ * highest value over the errors tried so far is the true highest; as a later
+ * error wins only with a strictly higher value, the chosen error is the same.
+ * Completed nodes are remembered in a small table indexed by their error
+ * point; a slot holds the last node stored there, and a node lost to an
+ * overwritten slot is merely expanded again.
+ *
  * One error at most: a walk that tries one error but can never try a second
  * ends with the score it had before the error. Never trying a second error
  * means the score after the error and the greedy run behind it, plus the
@@ -69,8 +81,10 @@
  */
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <type_traits>
 
 #ifdef __SSE2__
@@ -114,11 +128,58 @@ constexpr long long look_ahead_call_budget = 3 * ((19683 - 1) / 2);
 struct LookAheadBounds {
   int depth_limit;
   long long calls_left;
-  bool leave_out_repeated;   // the nodes repeated under another path may be left out
+  bool leave_out_repeated;   // the nodes repeated under another path may be left out,
+                             // and so may those a completed node dominates
   bool leave_out_indel_pair;  // and so may insertion-deletion and deletion-insertion
   bool mismatches_only;       // a unit of one residue: insertions and deletions too
 };
 LookAheadBounds bounds{deepest_look_ahead, LLONG_MAX, false, false, false};
+
+// The look-ahead nodes completed in the decision under way, by the error
+// point where their greedy run ended. Entries of earlier decisions are told
+// apart by their generation, so a decision starts without clearing anything.
+class CompletedNodes {
+ public:
+  void start_decision() {
+    if (++generation_ == 0) {  // after wrapping round, old entries could pass for new ones
+      std::fill(std::begin(slots_), std::end(slots_), Entry{});
+      generation_ = 1;
+    }
+  }
+
+  bool dominated(const char* pos, const char* unit_pos, int score, unsigned char depth) const {
+    const Entry& entry = slots_[slot(pos, unit_pos)];
+    return entry.generation == generation_ && entry.pos == pos && entry.unit_pos == unit_pos &&
+           entry.score >= score && entry.depth <= depth;
+  }
+
+  void add(const char* pos, const char* unit_pos, int score, unsigned char depth) {
+    slots_[slot(pos, unit_pos)] = {pos, unit_pos, generation_, score, depth};
+  }
+
+ private:
+  struct Entry {
+    const char* pos;
+    const char* unit_pos;
+    std::uint32_t generation;
+    int score;
+    unsigned char depth;
+  };
+  // A decision at the default depth expands at most 120 nodes; larger or
+  // smaller tables made no measurable difference.
+  static constexpr unsigned slot_bits = 9;
+
+  // The nodes of a decision lie close together: neighbouring error points
+  // get neighbouring slots.
+  static std::size_t slot(const char* pos, const char* unit_pos) {
+    return (reinterpret_cast<std::uintptr_t>(pos) * 8 + reinterpret_cast<std::uintptr_t>(unit_pos)) &
+           ((std::size_t{1} << slot_bits) - 1);
+  }
+
+  Entry slots_[std::size_t{1} << slot_bits] = {};
+  std::uint32_t generation_ = 0;
+};
+CompletedNodes completed_nodes;
 
 // The deepest look-ahead whose full tree fits the budget: up to it, the
 // budget never runs out.
@@ -235,19 +296,6 @@ RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, 
   return RunEnd::sequence_limit;
 }
 
-// A node at the deepest level is worth the score at the end of its greedy
-// run; valuing it without a recursive call of its own saves most of the
-// calls' overhead, since most nodes of the tree are leaves. It counts
-// against the budget like any other node.
-template <class Dir>
-int leaf_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
-               const char* limit) {
-  if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
-  int Ns_ignored = 0;
-  greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit);
-  return score;
-}
-
 // How a look-ahead node was reached: by which error, and whether that
 // error's mismatch sibling took nothing in its greedy run.
 struct Arrival {
@@ -255,12 +303,21 @@ struct Arrival {
   bool mismatch_sibling_empty;
 };
 
+template <class Dir>
+int children_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
+                   int unit_length, unsigned char depth, const char* limit, int best_score, long long threshold,
+                   Arrival arrival, bool empty);
+
+// The value of a look-ahead node. Most nodes try no error: those at the
+// deepest level, and those whose score leaves no error above the threshold.
+// They are valued here, inlined into their parent, so that only the nodes
+// that try errors pay for a call of their own.
 // took_nothing (when given) tells whether this node's greedy run ended at an
 // error point without taking a residue.
 template <class Dir>
-int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
-               int unit_length, unsigned char depth, const char* limit, int best_score, Arrival arrival,
-               bool* took_nothing) {
+inline int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
+                      int unit_length, unsigned char depth, const char* limit, int best_score, Arrival arrival,
+                      bool* took_nothing) {
   if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
   int Ns_ignored = 0;
   const char* run_start = pos;
@@ -271,13 +328,24 @@ int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, co
   if (depth >= bounds.depth_limit || Dir::at_limit(pos, limit)) return score;
   best_score = std::max(best_score, score);
   const long long threshold = error_threshold(best_score, unit_length);
+  if (static_cast<long long>(score) + std::max(global_mismatch_score, global_indel_score) <= threshold) return score;
+  if (bounds.leave_out_repeated && completed_nodes.dominated(pos, unit_pos, score, depth)) return score;
+  const int value = children_value<Dir>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, limit,
+                                        best_score, threshold, arrival, empty);
+  if (bounds.leave_out_repeated) completed_nodes.add(pos, unit_pos, score, depth);
+  return value;
+}
+
+// The highest of a node's score and the values of the errors it tries.
+template <class Dir>
+int children_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
+                   int unit_length, unsigned char depth, const char* limit, int best_score, long long threshold,
+                   Arrival arrival, bool empty) {
   const unsigned char deeper = static_cast<unsigned char>(depth + 1);
   const bool after_empty_indel = empty && bounds.leave_out_repeated &&
                                  (arrival.by == Operation::insertion || arrival.by == Operation::deletion);
   auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score, Arrival next_arrival,
                    bool* child_took_nothing) {
-    if (deeper >= bounds.depth_limit)
-      return leaf_value<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), limit);
     return leap_ahead<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), unit_length,
                            deeper, limit, best_score, next_arrival, child_took_nothing);
   };
@@ -317,6 +385,7 @@ Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char
   bounds = {depth_limit, look_ahead_call_budget, leave_out_repeated,
             leave_out_repeated && 2LL * global_indel_score <= global_mismatch_score,
             leave_out_repeated && unit_length == 1 && global_indel_score <= global_mismatch_score};
+  if (leave_out_repeated) completed_nodes.start_decision();
   const long long threshold = error_threshold(best_score, unit_length);
   Operation chosen = Operation::none;
   int chosen_value = 0;
