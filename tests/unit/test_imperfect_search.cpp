@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "config/parameters.h"
-#include "search/CAnchorSeq.h"
 #include "search_test_support.h"
 
 namespace {
@@ -56,29 +55,6 @@ TEST_F(ImperfectSearch, WhereCopiesAreTried) {
   EXPECT_EQ(search("NCGT"), Records{});
 }
 
-TEST(AnchorMap, CandidateTestLooksOneResidueBeyondTheCopy) {
-  static const char residues[] = "ACGTACGTAC";
-  CAnchorSeq anchors(residues, 10);
-  const char* p = residues + 3;
-  EXPECT_TRUE(anchors.candidate_marks_open(p, p + 3));
-  anchors.cover(p + 2, p + 3);  // last residue of the copy covered
-  EXPECT_TRUE(anchors.candidate_marks_open(p, p + 3));
-  anchors.cover(p + 3, p + 4);  // and the residue after it
-  EXPECT_FALSE(anchors.candidate_marks_open(p, p + 3));
-  anchors.open_all();
-  anchors.cover(p, p + 1);  // first residue covered, the one before open
-  EXPECT_TRUE(anchors.candidate_marks_open(p, p + 3));
-  anchors.cover(p - 1, p);
-  EXPECT_FALSE(anchors.candidate_marks_open(p, p + 3));
-  // The guard marks outside the sequence always read open.
-  anchors.cover(residues, residues + 10);
-  anchors.open_at(residues + 2);
-  EXPECT_TRUE(anchors.candidate_marks_open(residues, residues + 3));
-  anchors.open_at(residues + 8);
-  EXPECT_TRUE(anchors.candidate_marks_open(residues + 8, residues + 10));
-  EXPECT_FALSE(anchors.candidate_marks_open(residues + 7, residues + 10));
-}
-
 }  // namespace
 
 namespace {
@@ -96,16 +72,6 @@ class ExactAndExtend : public SearchTest {
     return describe_all(controller.imperfect_sats.sats, seq.mol.residues);
   }
 };
-
-// Every start of the two perfect stretches is a seed of its own (scores 5 and
-// 4 reach the internal thresholds but do not cover anything), each grown into
-// the same repeat; the report keeps one of them.
-TEST_F(ExactAndExtend, SeedsOnBothSidesOfAnErrorGrowIntoTheSameRepeat) {
-  Records expected;
-  for (const char* unit : {"AGT", "GTA", "TAG", "AGT", "GTA", "TAG", "AGT", "GTA", "TAG", "AGT", "GTA"})
-    expected.push_back(std::string("[2,18) ") + unit + " 6 1/0/0/0 (10,M)");
-  EXPECT_EQ(search("CCAGTAGTAGAAGTAGTACAGTAGTTAGG"), expected);
-}
 
 TEST_F(ExactAndExtend, SeedsAreKeptOnlyUnderTheUserThresholds) {
   // ACACAC scores 4: a seed under the internal thresholds, too weak for the
