@@ -9,6 +9,7 @@
 #include "config/parameters.h"
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
+#include "repeats/bed_writer.h"
 #include "captured_output.h"
 
 namespace {
@@ -144,6 +145,27 @@ TEST_F(Report, PeriodicUnitsAreLeftOut) {
     global_report_unit_mode = mode;
     for (int i = 0; i < 4; ++i) EXPECT_EQ(entry(*sats[i]).empty(), i < 3) << mode << " " << i;
   }
+}
+
+// The BED score column is clamped to what BED allows while the repeat's own
+// score follows in full; every count has its own column; units that repeat
+// a shorter one are left out as in the report.
+TEST_F(Report, BedLinePerReportedRepeat) {
+  use_sequence("chr7 some description", "GGCACACACACATCACACACGGATATATATATAT");
+  Csat& imperfect = repeat(3, 20, 2);
+  imperfect.score = 1500;
+  imperfect.mismatches = 1;
+  imperfect.insertions = 1;
+  imperfect.Ns = 2;
+  repeat(23, 34, 2).score = -3;
+  repeat(23, 34, 4).score = 8;
+  auto lines = [&] { return captured([&](FILE* out) { write_bed_records(out, seq, 1, owned.sats); }); };
+  EXPECT_EQ(lines(),
+            // CA is shown in its normal form, as in the report.
+            "chr7\t2\t20\tAC\t1000\t.\t2\t1500\t17\t76.471\t1\t1\t0\t2\n"
+            "chr7\t22\t34\tAT\t0\t.\t2\t-3\t12\t100.000\t0\t0\t0\t0\n");
+  global_report_unit_mode = 0;
+  EXPECT_EQ(lines().substr(0, 16), "chr7\t2\t20\tCA\t100");
 }
 
 // The lines below the repeat line for errors of each kind, N's counted as

@@ -18,12 +18,6 @@ class Thresholds : public ::testing::Test {
     CSearchController::discard_tables();
   }
   void TearDown() override { CSearchController::discard_tables(); }
-
-  // The tables as the first controller builds them for a record of the length.
-  static void build_for(unsigned length) {
-    TestSequence seq(std::string(length, 'A'));
-    CSearchController controller(1, seq.mol);
-  }
 };
 
 TEST_F(Thresholds, TablesFollowFloorAndLinearRule) {
@@ -31,20 +25,23 @@ TEST_F(Thresholds, TablesFollowFloorAndLinearRule) {
   global_min_score = 0;
   global_min_score_a = 0;
   global_min_score_bx = 1.5f;
-  // 0.1f lies just above 0.1, so 0.1f * 10 lies just above 1: the product
-  // must be formed in double precision.
-  global_min_length = -100;
-  global_min_length_a = 5;
-  global_min_length_bx = 0.1f;
-  build_for(10);
+  TestSequence seq("ACGTACGTAC");
+  CSearchController controller(1, seq.mol);
   EXPECT_EQ(table(CSearchController::minScores_user, 6), (std::vector<int>{0, 2, 3, 5, 6, 8}));
   EXPECT_EQ(table(CSearchController::minScores_intern, 8), (std::vector<int>{4, 4, 4, 4, 4, 5, 6, 7}));
   EXPECT_EQ(table(CSearchController::minLengths_intern, 8), std::vector<int>(8, 0));
   EXPECT_EQ(CSearchController::minScores, CSearchController::minScores_user);
   EXPECT_EQ(CSearchController::minLengths, CSearchController::minLengths_user);
-  CSearchController::discard_tables();
+}
+
+TEST_F(Thresholds, ProductFormedInDoublePrecision) {
+  // 0.1f lies just above 0.1, so 0.1f * 10 lies just above 1.
   global_max_unit_length = 10;
-  build_for(12);
+  global_min_length = -100;
+  global_min_length_a = 5;
+  global_min_length_bx = 0.1f;
+  TestSequence seq("ACGTACGTACGT");
+  CSearchController controller(1, seq.mol);
   EXPECT_EQ(CSearchController::minLengths_user[10], 7);
 }
 
@@ -56,7 +53,8 @@ TEST_F(Thresholds, FloorHoldsForSmallAndNegativeFactors) {
   global_min_length = 5;
   global_min_length_a = 40;
   global_min_length_bx = -2.0f;
-  build_for(100);
+  TestSequence seq(std::string(100, 'A'));
+  CSearchController controller(1, seq.mol);
   EXPECT_EQ(table(CSearchController::minScores_user, 51), std::vector<int>(51, 12));
   EXPECT_EQ(CSearchController::minLengths_user[10], 20);
   EXPECT_EQ(CSearchController::minLengths_user[50], 5);
