@@ -55,10 +55,6 @@ TEST_F(ImperfectSearch, WhereCopiesAreTried) {
   EXPECT_EQ(search("NCGT"), Records{});
 }
 
-}  // namespace
-
-namespace {
-
 class ExactAndExtend : public SearchTest {
  protected:
   static std::vector<std::string> search(const std::string& residues) {
