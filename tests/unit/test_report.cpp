@@ -9,7 +9,7 @@
 #include "config/parameters.h"
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
-#include "search/CSearchController.h"
+#include "repeats/bed_writer.h"
 #include "captured_output.h"
 
 namespace {
@@ -63,26 +63,13 @@ class Report : public ::testing::Test {
     return written.substr(written.find('\n') + 1);
   }
 
-  std::string block() {
-    CSearchController controller(1, seq);
-    return captured([&](FILE* out) { controller.report_SATList(out, owned.sats); });
-  }
-
   CSequence_Mol seq;
   std::string text;
   CsatContainer owned{&sat_alloc};
 };
 
-TEST_F(Report, VelkorFormatLine) {
-  global_print_sat_mode = 0;
-  global_print_sat_seq_mode = 0;
-  use_sequence("s", std::string(100, 'G') + repeated("AC", 10) + "GG");
-  Csat& sat = repeat(101, 120, 2);
-  sat.score = 18;
-  EXPECT_EQ(entry(sat),
-            "    dinucleotide       101 :       120 |     20 bp |     20 BP |     18 pt | 100.000 % | unit AC\n");
-}
-
+// Neither the missense line for a clean repeat nor the layout without the N
+// column is met by any whole run.
 TEST_F(Report, ExtendedFormatWithAndWithoutNColumn) {
   global_print_sat_seq_mode = 0;
   use_sequence("s", std::string(100, 'G') + repeated("AC", 30) + "GG");
@@ -90,49 +77,25 @@ TEST_F(Report, ExtendedFormatWithAndWithoutNColumn) {
   sat.score = 44;
   error_at(sat, 20, 'M');
   error_at(sat, 41, 'I');
-  EXPECT_EQ(entry(sat),
-            "    dinucleotide       101 :       160 |     60 bp |     59 BP |     44 pt |  96.610 % |   1 mis |   1 ins "
-            "|   0 del |   0 N |  unit AC\n"
-            "Missense: (20,M),(41,I),\n");
-
+  const std::string tail = "|  unit AC\nMissense: (20,M),(41,I),\n";
+  const std::string columns = "    dinucleotide       101 :       160 |     60 bp |     59 BP |     44 pt |  96.610 % |   1 mis "
+                              "|   1 ins |   0 del ";
+  EXPECT_EQ(entry(sat), columns + "|   0 N " + tail);
   global_treat_Ns_as_missense = true;
-  EXPECT_EQ(entry(sat),
-            "    dinucleotide       101 :       160 |     60 bp |     59 BP |     44 pt |  96.610 % |   1 mis |   1 ins "
-            "|   0 del |  unit AC\n"
-            "Missense: (20,M),(41,I),\n");
-
-  Csat& clean = repeat(101, 110, 2);
-  EXPECT_EQ(lines_below(clean), "Missense: \n");
+  EXPECT_EQ(entry(sat), columns + tail);
+  EXPECT_EQ(lines_below(repeat(101, 110, 2)), "Missense: \n");
 }
 
-TEST_F(Report, BlockWithoutRepeatsAndInListOrder) {
-  use_sequence("empty one", "");
-  EXPECT_EQ(block(), ">empty one\nsequence length: 0\n# Analysis of sequence \"empty one\" completed.\n");
-
-  global_print_sat_mode = 2;
-  global_print_sat_seq_mode = 0;
-  use_sequence("two", "ACACACGTGTGTGT");
-  repeat(7, 14, 2);
-  repeat(1, 6, 2);
-  EXPECT_EQ(block(),
-            ">two\nsequence length: 14\n"
-            "dinucleotide 7 : 14 -- length 8 score 0 perfection 100 unit AC\n"
-            "dinucleotide 1 : 6 -- length 6 score 0 perfection 100 unit AC\n"
-            "# Analysis of sequence \"two\" completed.\n");
-}
-
-TEST_F(Report, SputnikFormat) {
+TEST_F(Report, SputnikLengthPerfectionAndNames) {
   global_print_sat_mode = 2;
   global_print_sat_seq_mode = 0;
   use_sequence("s", std::string(10, 'T') + repeated("AC", 150));
-
   // The length column is the normalised length.
   Csat& deletions = repeat(11, 30, 2);
   error_at(deletions, 5, 'D');
   error_at(deletions, 9, 'D');
   deletions.score = 4;
   EXPECT_EQ(entry(deletions), "dinucleotide 11 : 30 -- length 22 score 4 perfection 91 unit AC\n");
-
   // The perfection is rounded half up: 7/8 and 199/200.
   Csat& eighths = repeat(11, 18, 2);
   error_at(eighths, 4, 'M');
@@ -145,23 +108,17 @@ TEST_F(Report, SputnikFormat) {
   error_at(down, 4, 'M');
   EXPECT_EQ(entry(down), "dinucleotide 11 : 210 -- length 200 score 0 perfection 99 unit AC\n");
 
-  use_sequence("s", repeated("ACGTTGC", 3));
-  EXPECT_EQ(entry(repeat(1, 21, 7)), "7-nucleotide 1 : 21 -- length 21 score 0 perfection 100 unit AACGTGC\n");
-}
-
-TEST_F(Report, NameFieldIsSixteenColumns) {
-  global_print_sat_mode = 0;
-  global_print_sat_seq_mode = 0;
   global_report_unit_mode = 0;
-  use_sequence("s", "AAAAAAAAAA" + repeated("ACGTTGC", 3) + repeated("ACGTTGCAAC", 2) + repeated("ACGTTT", 2));
-  EXPECT_EQ(entry(repeat(1, 10, 1)),
-            "  mononucleotide         1 :        10 |     10 bp |     10 BP |      0 pt | 100.000 % | unit A\n");
-  EXPECT_EQ(entry(repeat(11, 31, 7)),
-            "    7-nucleotide        11 :        31 |     21 bp |     21 BP |      0 pt | 100.000 % | unit ACGTTGC\n");
-  EXPECT_EQ(entry(repeat(32, 51, 10)),
-            "   10-nucleotide        32 :        51 |     20 bp |     20 BP |      0 pt | 100.000 % | unit ACGTTGCAAC\n");
-  EXPECT_EQ(entry(repeat(52, 63, 6)),
-            "  hexanucleotide        52 :        63 |     12 bp |     12 BP |      0 pt | 100.000 % | unit ACGTTT\n");
+  const char* names[] = {"", "mononucleotide", "dinucleotide", "trinucleotide", "tetranucleotide",
+                         "pentanucleotide", "hexanucleotide", "7-nucleotide", "8-nucleotide", "9-nucleotide",
+                         "10-nucleotide"};
+  for (unsigned k = 1; k <= 10; ++k) {
+    use_sequence("s", repeated(std::string(k - 1, 'C') + "A", 2));
+    const std::string line = entry(repeat(1, 2 * k, k));
+    EXPECT_EQ(line.substr(0, line.find(' ')), names[k]) << line;
+  }
+  global_print_sat_mode = 0;
+  EXPECT_EQ(entry(repeat(1, 20, 10)).substr(0, 17), "   10-nucleotide ");
 }
 
 TEST_F(Report, UnitModes) {
@@ -170,15 +127,14 @@ TEST_F(Report, UnitModes) {
   use_sequence("s", "CACACAGTGTGT");
   Csat& ca = repeat(1, 6, 2);
   Csat& gt = repeat(7, 12, 2);
-  const int modes[] = {0, 1, 2};
   const char* ca_units[] = {"CA", "AC", "AC"};
   const char* gt_units[] = {"GT", "GT", "AC"};
-  for (int i = 0; i < 3; ++i) {
-    global_report_unit_mode = modes[i];
-    EXPECT_EQ(entry(ca), std::string("dinucleotide 1 : 6 -- length 6 score 0 perfection 100 unit ") + ca_units[i] +
+  for (int mode = 0; mode < 3; ++mode) {
+    global_report_unit_mode = mode;
+    EXPECT_EQ(entry(ca), std::string("dinucleotide 1 : 6 -- length 6 score 0 perfection 100 unit ") + ca_units[mode] +
                              "\n");
     EXPECT_EQ(entry(gt), std::string("dinucleotide 7 : 12 -- length 6 score 0 perfection 100 unit ") +
-                             gt_units[i] + "\n");
+                             gt_units[mode] + "\n");
   }
 }
 
@@ -191,103 +147,57 @@ TEST_F(Report, PeriodicUnitsAreLeftOut) {
   }
 }
 
-TEST_F(Report, ResiduesWithFlanks) {
-  global_print_sat_mode = 2;
-  global_print_sat_seq_mode = 1;
-  use_sequence("s", "GGTACACACTT");
-  Csat& middle = repeat(4, 9, 2);
-  const std::string line = "dinucleotide 4 : 9 -- length 6 score 0 perfection 100 unit AC\n";
-  EXPECT_EQ(entry(middle), line + "ACACAC\n");
-  global_flanking = 2;
-  EXPECT_EQ(entry(middle), line + "GT:ACACAC:TT\n");
-  global_flanking = 3;  // cut short on the right
-  EXPECT_EQ(entry(middle), line + "GGT:ACACAC:TT\n");
-  global_flanking = 2147483647;
-  EXPECT_EQ(entry(middle), line + "GGT:ACACAC:TT\n");
-
-  use_sequence("s", "ACACAC");
-  EXPECT_EQ(entry(repeat(1, 6, 2)),
-            "dinucleotide 1 : 6 -- length 6 score 0 perfection 100 unit AC\n:ACACAC:\n");
+// The BED score column is clamped to what BED allows while the repeat's own
+// score follows in full; every count has its own column; units that repeat
+// a shorter one are left out as in the report.
+TEST_F(Report, BedLinePerReportedRepeat) {
+  use_sequence("chr7 some description", "GGCACACACACATCACACACGGATATATATATAT");
+  Csat& imperfect = repeat(3, 20, 2);
+  imperfect.score = 1500;
+  imperfect.mismatches = 1;
+  imperfect.insertions = 1;
+  imperfect.Ns = 2;
+  repeat(23, 34, 2).score = -3;
+  repeat(23, 34, 4).score = 8;
+  auto lines = [&] { return captured([&](FILE* out) { write_bed_records(out, seq, 1, owned.sats); }); };
+  EXPECT_EQ(lines(),
+            // CA is shown in its normal form, as in the report.
+            "chr7\t2\t20\tAC\t1000\t.\t2\t1500\t17\t76.471\t1\t1\t0\t2\n"
+            "chr7\t22\t34\tAT\t0\t.\t2\t-3\t12\t100.000\t0\t0\t0\t0\n");
+  global_report_unit_mode = 0;
+  EXPECT_EQ(lines().substr(0, 16), "chr7\t2\t20\tCA\t100");
 }
 
-TEST_F(Report, AlignmentWithErrors) {
-  global_print_sat_mode = 2;
-  global_flanking = 2;
-  use_sequence("s", "GGACACTCACTT");
-  Csat& mismatch = repeat(3, 10, 2);
-  error_at(mismatch, 5, 'M');
-  const std::string line = "dinucleotide 3 : 10 -- length 8 score 0 perfection 88 unit AC\n";
-  EXPECT_EQ(entry(mismatch), line +
-                                 "GG:ACACTCAC:TT\n"
-                                 "   |||| |||   \n"
-                                 "   ACACACAC   \n");
-  global_flanking = 2147483647;  // flanks cut short by both sequence ends
-  EXPECT_EQ(entry(mismatch), line +
-                                 "GG:ACACTCAC:TT\n"
-                                 "   |||| |||   \n"
-                                 "   ACACACAC   \n");
-
-  global_flanking = 0;
+// The lines below the repeat line for errors of each kind, N's counted as
+// mismatches, and flanks that the sequence ends cut short or not.
+TEST_F(Report, WorkedAlignments) {
+  struct Case {
+    const char* residues;
+    unsigned start, end, unit_length;
+    const char* errors;  // position and kind, e.g. "4D4M"
+    int flanking, print_mode;
+    const char* expected;
+  } cases[] = {
+      {"GGACACTCACTT", 3, 10, 2, "5M", 2, 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
+      {"GGACACTCACTT", 3, 10, 2, "5M", 2147483647, 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
+      {"GGTACACACTT", 4, 9, 2, "", 3, 1, "GGT:ACACAC:TT\n"},
+      {"GGTACACACTT", 4, 9, 2, "", 0, 1, "ACACAC\n"},
+      {"ACACGACAC", 1, 9, 2, "5I", 0, 2, "ACACGACAC\n|||| ||||\nACAC-ACAC\n"},
+      // Two unit characters missing before the same residue.
+      {"ACGGACG", 1, 7, 3, "4D4D", 0, 2, "ACG--GACG\n|||  ||||\nACGACGACG\n"},
+      // A deletion and a mismatch at the same residue.
+      {"ACGTCGACG", 1, 9, 3, "4D4M", 0, 2, "ACG-TCGACG\n|||  |||||\nACGACGACGA\n"},
+      {"ACANACAC", 1, 8, 2, "4M", 0, 2, "ACANACAC\n||| ||||\nACACACAC\n"},
+  };
   global_print_sat_mode = 0;
-  use_sequence("s", "ACACCAC");
-  Csat& deletion = repeat(1, 7, 2);
-  error_at(deletion, 5, 'D');
-  EXPECT_EQ(lines_below(deletion), "ACAC-CAC\n|||| |||\nACACACAC\n");
-
-  use_sequence("s", "ACACGACAC");
-  Csat& insertion = repeat(1, 9, 2);
-  error_at(insertion, 5, 'I');
-  EXPECT_EQ(lines_below(insertion), "ACACGACAC\n|||| ||||\nACAC-ACAC\n");
-
-  // Two unit characters missing before the same residue, listed as sorted.
-  use_sequence("s", "ACGGACG");
-  Csat& two = repeat(1, 7, 3);
-  error_at(two, 4, 'D');
-  error_at(two, 4, 'D');
-  EXPECT_EQ(lines_below(two), "ACG--GACG\n|||  ||||\nACGACGACG\n");
-
-  // A deletion and a mismatch at the same residue.
-  use_sequence("s", "ACGTCGACG");
-  Csat& mixed = repeat(1, 9, 3);
-  error_at(mixed, 4, 'D');
-  error_at(mixed, 4, 'M');
-  EXPECT_EQ(lines_below(mixed), "ACG-TCGACG\n|||  |||||\nACGACGACGA\n");
-}
-
-TEST_F(Report, AlignmentOfNs) {
-  global_print_sat_mode = 0;
-  use_sequence("s", "ACANACAC");
-  Csat& tolerated = repeat(1, 8, 2);
-  tolerated.Ns = 1;
-  EXPECT_EQ(lines_below(tolerated), "ACANACAC\n|||*||||\nACACACAC\n");
-
-  Csat& as_mismatch = repeat(1, 8, 2);
-  error_at(as_mismatch, 4, 'M');
-  EXPECT_EQ(lines_below(as_mismatch), "ACANACAC\n||| ||||\nACACACAC\n");
-}
-
-TEST_F(Report, AlignmentStartsAtTheUnitCharacterOfTheFirstResidue) {
-  // Grown to the left from the unit copy AC at residue 4: the repeat starts
-  // with C, the second unit character.
-  global_print_sat_mode = 2;
-  global_flanking = 1;
-  use_sequence("s", "GCACACAT");
-  Csat& sat = repeat(2, 7, 2, 4);
-  EXPECT_EQ(entry(sat),
-            "dinucleotide 2 : 7 -- length 6 score 0 perfection 100 unit AC\n"
-            "G:CACACA:T\n"
-            "  ||||||  \n"
-            "  CACACA  \n");
-}
-
-TEST_F(Report, EntriesNeverMetAreNotApplied) {
-  global_print_sat_mode = 0;
-  use_sequence("s", "ACACTCTC");
-  Csat& sat = repeat(1, 8, 2);
-  error_at(sat, 5, 'M');
-  error_at(sat, 3, 'M');  // out of order: blocks the rest of the list
-  error_at(sat, 7, 'M');
-  EXPECT_EQ(lines_below(sat), "ACACTCTC\n|||| |||\nACACACAC\n");
+  for (const Case& c : cases) {
+    global_flanking = c.flanking;
+    global_print_sat_seq_mode = c.print_mode;
+    use_sequence("s", c.residues);
+    Csat& sat = repeat(c.start, c.end, c.unit_length);
+    for (const char* e = c.errors; *e; e += 2) error_at(sat, static_cast<unsigned>(e[0] - '0'), e[1]);
+    EXPECT_EQ(lines_below(sat), c.expected) << c.residues;
+  }
 }
 
 }  // namespace
