@@ -7,33 +7,10 @@
 
 namespace {
 
-constexpr char DIGIT_PAIRS[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-unsigned decimal_digits(unsigned long long value) {
+unsigned decimal_digits_64(unsigned long long value) {
   unsigned digits = 1;
   for (; value >= 10000; value /= 10000) digits += 4;
   return digits + (value >= 10) + (value >= 100) + (value >= 1000);
-}
-
-// Writes the decimal digits of value backwards, two at a time, ending just
-// before end; returns where they start.
-char* digits_before(char* end, unsigned long long value) {
-  while (value >= 100) {
-    const char* pair = DIGIT_PAIRS + 2 * (value % 100);
-    value /= 100;
-    *--end = pair[1];
-    *--end = pair[0];
-  }
-  if (value >= 10) {
-    *--end = DIGIT_PAIRS[2 * value + 1];
-    *--end = DIGIT_PAIRS[2 * value];
-  } else {
-    *--end = static_cast<char>('0' + value);
-  }
-  return end;
 }
 
 }  // namespace
@@ -47,10 +24,9 @@ void TextBuffer::grow(std::size_t n) {
   capacity_ = capacity;
 }
 
-void TextBuffer::append_int(long long value, unsigned width) {
-  // A field is blanked with one store of fixed size, which the compiler
-  // writes inline; a call to memset would cost as much as the digits. Wider
-  // fields get their extra leading blanks first.
+void TextBuffer::append_any_int(long long value, unsigned width) {
+  // As in a narrow field, with wider fields getting their extra leading
+  // blanks first.
   constexpr unsigned FIELD = 32;  // more than 20 digits and a sign
   if (width > FIELD) {
     append_blanks(width - FIELD);
@@ -59,11 +35,11 @@ void TextBuffer::append_int(long long value, unsigned width) {
   // Negated in unsigned arithmetic, which also holds the most negative value.
   const unsigned long long magnitude =
       value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-  const unsigned used = decimal_digits(magnitude) + (value < 0 ? 1 : 0);
+  const unsigned used = decimal_digits_64(magnitude) + (value < 0 ? 1 : 0);
   const unsigned total = width > used ? width : used;
   char* const at = room(FIELD);
   std::memset(at, ' ', FIELD);
-  char* const begin = digits_before(at + total, magnitude);
+  char* const begin = write_digits_before(at + total, magnitude);
   if (value < 0) begin[-1] = '-';
   size_ += total;
 }
@@ -106,7 +82,7 @@ std::size_t fixed3_fast(double value, char* out) {
   begin[1] = static_cast<char>('0' + decimals / 100);
   begin[2] = static_cast<char>('0' + decimals / 10 % 10);
   begin[3] = static_cast<char>('0' + decimals % 10);
-  begin = digits_before(begin, thousandths / 1000);
+  begin = TextBuffer::write_digits_before(begin, thousandths / 1000);
   // printf keeps the sign of a negative value that rounds to zero, and of -0.
   if (std::signbit(value)) *--begin = '-';
   const std::size_t n = static_cast<std::size_t>(end - begin);
