@@ -45,11 +45,16 @@ void TextBuffer::append_any_int(long long value, unsigned width) {
 }
 
 void TextBuffer::append_fixed3(double value, unsigned width) {
-  char text[32];
-  std::size_t n = fixed3_fast(value, text);
-  if (n != 0) {
-    if (width > n) append_blanks(width - n);
-    append(text, n);
+  char text[NARROW_FIELD];
+  const std::size_t n = fixed3_fast(value, text);
+  if (n != 0 && width <= NARROW_FIELD) {
+    // As a narrow integer field; the text is copied as a whole word, and
+    // what lands beyond the field is not kept.
+    const std::size_t total = width > n ? width : n;
+    char* const at = room(2 * NARROW_FIELD);
+    std::memset(at, ' ', NARROW_FIELD);
+    std::memcpy(at + (total - n), text, NARROW_FIELD);
+    size_ += total;
     return;
   }
   const int w = static_cast<int>(width);
@@ -74,8 +79,10 @@ std::size_t fixed3_fast(double value, char* out) {
   if (fraction > 0.5 - margin && fraction < 0.5 + margin) return 0;
   const unsigned long long thousandths = whole + (fraction > 0.5 ? 1 : 0);
 
-  char text[24];
-  char* const end = text + sizeof text;
+  // At most 11 characters end at text + 16; the whole word from their start
+  // lies within text.
+  char text[32];
+  char* const end = text + 16;
   char* begin = end - 4;
   const auto decimals = static_cast<unsigned>(thousandths % 1000);
   begin[0] = '.';
@@ -85,7 +92,6 @@ std::size_t fixed3_fast(double value, char* out) {
   begin = TextBuffer::write_digits_before(begin, thousandths / 1000);
   // printf keeps the sign of a negative value that rounds to zero, and of -0.
   if (std::signbit(value)) *--begin = '-';
-  const std::size_t n = static_cast<std::size_t>(end - begin);
-  std::memcpy(out, begin, n);
-  return n;
+  std::memcpy(out, begin, 16);
+  return static_cast<std::size_t>(end - begin);
 }

@@ -17,6 +17,7 @@
 // group of neighbouring starts.
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <list>
 #include <vector>
 
@@ -176,18 +177,52 @@ struct FoundRepeat {
 };
 
 // The repeats found, one pass per unit length, with where each pass's
-// repeats begin.
+// repeats begin. A deque, which never copies itself to grow.
 struct FoundRepeats {
-  std::vector<FoundRepeat> repeats;
+  std::deque<FoundRepeat> repeats;
   std::vector<std::size_t> pass_begins;
 
-  // Puts the repeats in the order of lessThan_sat, with repeats of equal
-  // extent in the order found, and makes their records.
+  // Makes the records of the repeats in the order of lessThan_sat, with
+  // repeats of equal extent in the order found: what a stable sort of all of
+  // them gives. A pass finds its repeats in order, or nearly so, so each pass
+  // is put in order on its own and the passes are then merged.
   void make_records_in_order(std::list<Csat*>& sats, const char* seq_begin) {
-    std::stable_sort(repeats.begin(), repeats.end(), [](const FoundRepeat& a, const FoundRepeat& b) {
+    auto by_extent = [](const FoundRepeat& a, const FoundRepeat& b) {
       return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
-    });
-    for (const FoundRepeat& repeat : repeats) sats.push_back(repeat.make_record(seq_begin));
+    };
+    auto at = [this](std::size_t index) { return repeats.begin() + static_cast<std::ptrdiff_t>(index); };
+    // The unmerged rest of each pass; passes found later end later.
+    struct Rest {
+      std::size_t next;
+      std::size_t end;
+    };
+    std::vector<Rest> rests;
+    for (std::size_t pass = 0; pass < pass_begins.size(); ++pass) {
+      const Rest rest{pass_begins[pass], pass + 1 < pass_begins.size() ? pass_begins[pass + 1] : repeats.size()};
+      if (rest.next == rest.end) continue;
+      if (!std::is_sorted(at(rest.next), at(rest.end), by_extent)) {
+        std::stable_sort(at(rest.next), at(rest.end), by_extent);
+      }
+      rests.push_back(rest);
+    }
+    // A heap whose top is the rest holding the next repeat in order.
+    auto comes_later = [&](const Rest& a, const Rest& b) {
+      const FoundRepeat& x = repeats[a.next];
+      const FoundRepeat& y = repeats[b.next];
+      if (by_extent(y, x)) return true;
+      return !by_extent(x, y) && a.end > b.end;
+    };
+    std::make_heap(rests.begin(), rests.end(), comes_later);
+    while (!rests.empty()) {
+      std::pop_heap(rests.begin(), rests.end(), comes_later);
+      Rest& rest = rests.back();
+      sats.push_back(repeats[rest.next].make_record(seq_begin));
+      if (++rest.next == rest.end) {
+        rests.pop_back();
+      } else {
+        std::push_heap(rests.begin(), rests.end(), comes_later);
+      }
+    }
   }
 };
 
