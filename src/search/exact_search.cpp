@@ -23,10 +23,10 @@
 
 #include "config/parameters.h"
 #include "driver/messages.h"
-#include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
 #include "search/exact_group_scan.h"
 #include "search/N_locator.h"
+#include "search/summarised_marks.h"
 
 namespace {
 
@@ -187,30 +187,28 @@ struct FoundRepeats {
   // them gives. A pass finds its repeats in order, or nearly so, so each pass
   // is put in order on its own and the passes are then merged.
   void make_records_in_order(std::list<Csat*>& sats, const char* seq_begin) {
-    auto by_extent = [](const FoundRepeat& a, const FoundRepeat& b) {
-      return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
-    };
+    // The order of lessThan_sat in one number.
+    auto extent = [](const FoundRepeat& r) { return std::uint64_t{r.begin} << 32 | r.end; };
+    auto by_extent = [&extent](const FoundRepeat& a, const FoundRepeat& b) { return extent(a) < extent(b); };
     auto at = [this](std::size_t index) { return repeats.begin() + static_cast<std::ptrdiff_t>(index); };
-    // The unmerged rest of each pass; passes found later end later.
+    // The unmerged rest of each pass, with the extent of its next repeat;
+    // passes found later end later.
     struct Rest {
+      std::uint64_t next_extent;
       std::size_t next;
       std::size_t end;
     };
     std::vector<Rest> rests;
     for (std::size_t pass = 0; pass < pass_begins.size(); ++pass) {
-      const Rest rest{pass_begins[pass], pass + 1 < pass_begins.size() ? pass_begins[pass + 1] : repeats.size()};
-      if (rest.next == rest.end) continue;
-      if (!std::is_sorted(at(rest.next), at(rest.end), by_extent)) {
-        std::stable_sort(at(rest.next), at(rest.end), by_extent);
-      }
-      rests.push_back(rest);
+      const std::size_t begin = pass_begins[pass];
+      const std::size_t end = pass + 1 < pass_begins.size() ? pass_begins[pass + 1] : repeats.size();
+      if (begin == end) continue;
+      if (!std::is_sorted(at(begin), at(end), by_extent)) std::stable_sort(at(begin), at(end), by_extent);
+      rests.push_back({extent(repeats[begin]), begin, end});
     }
     // A heap whose top is the rest holding the next repeat in order.
-    auto comes_later = [&](const Rest& a, const Rest& b) {
-      const FoundRepeat& x = repeats[a.next];
-      const FoundRepeat& y = repeats[b.next];
-      if (by_extent(y, x)) return true;
-      return !by_extent(x, y) && a.end > b.end;
+    auto comes_later = [](const Rest& a, const Rest& b) {
+      return a.next_extent != b.next_extent ? a.next_extent > b.next_extent : a.end > b.end;
     };
     std::make_heap(rests.begin(), rests.end(), comes_later);
     while (!rests.empty()) {
@@ -220,6 +218,7 @@ struct FoundRepeats {
       if (++rest.next == rest.end) {
         rests.pop_back();
       } else {
+        rest.next_extent = extent(repeats[rest.next]);
         std::push_heap(rests.begin(), rests.end(), comes_later);
       }
     }
@@ -312,7 +311,7 @@ void CSearchController::exact_search_2() {
     }
   }
 
-  CAnchorSeq anchors(seq_begin, sequence.length);
+  SummarisedMarks anchors(seq_begin, sequence.length);
   for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
     const unsigned k = static_cast<unsigned>(k64);
     found.pass_begins.push_back(found.repeats.size());
@@ -329,9 +328,6 @@ void CSearchController::exact_search_2() {
     for (const char* group = seq_begin; group < starts_end;) {
       group = groups.next_group_to_judge(group);
       if (group >= starts_end) break;
-      // The marks of the group's first start are far from the last ones read
-      // and are needed once its stretch is measured: fetched meanwhile.
-      __builtin_prefetch(anchors.marks + (group - seq_begin) - 1);
       progress(group, k);
       PeriodicStretch stretch(group, k, groups, seq_begin, seq_end, Ns);
       const char* group_end = stretch.last_start < starts_end ? stretch.last_start + 1 : starts_end;
