@@ -44,16 +44,53 @@ void TextBuffer::append_any_int(long long value, unsigned width) {
   size_ += total;
 }
 
+namespace {
+
+// value rounded to thousandths as "%.3f" rounds it, in *thousandths with the
+// sign apart; false when value is one that only the C library rounds
+// reliably: close to a half-way point between two results, of a million or
+// more, or not finite.
+bool thousandths_of(double value, std::uint32_t* thousandths) {
+  // The result is the exact binary value rounded to thousandths. Below a
+  // million the scaled value is a double under 2^30, within 2^-23 of the
+  // exact product; only a fraction closer than that to one half could round
+  // the other way, so the margin around one half is well above it.
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 1e6)) return false;  // also NaN
+  const double scaled = magnitude * 1000.0;
+  const auto whole = static_cast<std::uint32_t>(scaled);
+  const double fraction = scaled - static_cast<double>(whole);
+  constexpr double margin = 1e-6;
+  if (fraction > 0.5 - margin && fraction < 0.5 + margin) return false;
+  *thousandths = whole + (fraction > 0.5 ? 1 : 0);
+  return true;
+}
+
+}  // namespace
+
+// The characters are written where they stay: copying them as a word right
+// after writing them one by one stalled the processor.
+void TextBuffer::write_fixed3(char* out, unsigned length, std::uint32_t thousandths, bool negative) {
+  char* const end = out + length;
+  const std::uint32_t decimals = thousandths % 1000;
+  end[-4] = '.';
+  end[-3] = static_cast<char>('0' + decimals / 100);
+  end[-2] = static_cast<char>('0' + decimals / 10 % 10);
+  end[-1] = static_cast<char>('0' + decimals % 10);
+  char* const begin = write_digits_before(end - 4, thousandths / 1000);
+  if (negative) begin[-1] = '-';
+}
+
 void TextBuffer::append_fixed3(double value, unsigned width) {
-  char text[NARROW_FIELD];
-  const std::size_t n = fixed3_fast(value, text);
-  if (n != 0 && width <= NARROW_FIELD) {
-    // As a narrow integer field; the text is copied as a whole word, and
-    // what lands beyond the field is not kept.
-    const std::size_t total = width > n ? width : n;
-    char* const at = room(2 * NARROW_FIELD);
+  std::uint32_t thousandths;
+  if (thousandths_of(value, &thousandths) && width <= NARROW_FIELD) {
+    // printf keeps the sign of a negative value that rounds to zero, and of -0.
+    const bool negative = std::signbit(value);
+    const unsigned length = fixed3_length(thousandths, negative);
+    const unsigned total = width > length ? width : length;
+    char* const at = room(NARROW_FIELD);
     std::memset(at, ' ', NARROW_FIELD);
-    std::memcpy(at + (total - n), text, NARROW_FIELD);
+    write_fixed3(at + (total - length), length, thousandths, negative);
     size_ += total;
     return;
   }
@@ -66,32 +103,10 @@ void TextBuffer::append_fixed3(double value, unsigned width) {
 }
 
 std::size_t fixed3_fast(double value, char* out) {
-  // The result is the exact binary value rounded to thousandths. Below a
-  // million the scaled value is a double under 2^30, within 2^-23 of the
-  // exact product; only a fraction closer than that to one half could round
-  // the other way, so the margin around one half is well above it.
-  const double magnitude = std::fabs(value);
-  if (!(magnitude < 1e6)) return 0;  // also NaN
-  const double scaled = magnitude * 1000.0;
-  const auto whole = static_cast<unsigned long long>(scaled);
-  const double fraction = scaled - static_cast<double>(whole);
-  constexpr double margin = 1e-6;
-  if (fraction > 0.5 - margin && fraction < 0.5 + margin) return 0;
-  const unsigned long long thousandths = whole + (fraction > 0.5 ? 1 : 0);
-
-  // At most 11 characters end at text + 16; the whole word from their start
-  // lies within text.
-  char text[32];
-  char* const end = text + 16;
-  char* begin = end - 4;
-  const auto decimals = static_cast<unsigned>(thousandths % 1000);
-  begin[0] = '.';
-  begin[1] = static_cast<char>('0' + decimals / 100);
-  begin[2] = static_cast<char>('0' + decimals / 10 % 10);
-  begin[3] = static_cast<char>('0' + decimals % 10);
-  begin = TextBuffer::write_digits_before(begin, thousandths / 1000);
-  // printf keeps the sign of a negative value that rounds to zero, and of -0.
-  if (std::signbit(value)) *--begin = '-';
-  std::memcpy(out, begin, 16);
-  return static_cast<std::size_t>(end - begin);
+  std::uint32_t thousandths;
+  if (!thousandths_of(value, &thousandths)) return 0;
+  const bool negative = std::signbit(value);
+  const unsigned length = TextBuffer::fixed3_length(thousandths, negative);
+  TextBuffer::write_fixed3(out, length, thousandths, negative);
+  return length;
 }

@@ -81,6 +81,13 @@ class TextBuffer {
   void append_any_int(long long value, unsigned width);
   friend std::size_t fixed3_fast(double value, char* out);  // shares the digit writer
 
+  // "%.3f" of a value of thousandths / 1000 below a million, with its sign
+  // apart: its number of characters, and the characters written at out.
+  static unsigned fixed3_length(std::uint32_t thousandths, bool negative) {
+    return decimal_digits(thousandths / 1000) + 4 + (negative ? 1 : 0);
+  }
+  static void write_fixed3(char* out, unsigned length, std::uint32_t thousandths, bool negative);
+
   static unsigned decimal_digits(std::uint32_t value) {
     static constexpr std::uint32_t POWERS_OF_TEN[10] = {1,      10,      100,      1000,      10000,
                                                         100000, 1000000, 10000000, 100000000, 1000000000};
