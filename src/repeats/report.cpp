@@ -270,6 +270,13 @@ void append_alignment(TextBuffer& text, const Csat& sat, const CSequence_Mol& se
   lines[columns] = lines[line + columns] = lines[2 * line + columns] = '\n';
 }
 
+// Kept for the whole run rather than for one block: a block may be one short
+// record among millions, and the texts stay the same from block to block.
+UnitTextCache& unit_texts() {
+  static UnitTextCache cache;
+  return cache;
+}
+
 // Writes the entries of one report block. Entries are gathered and written
 // some ten thousand at a time: one fwrite each cost as much as formatting
 // them. The buffers are kept from entry to entry, so a block allocates only
@@ -279,7 +286,7 @@ class EntryWriter {
   explicit EntryWriter(FILE* out) : out_(out) {}
 
   void write(const Csat& sat, const CSequence_Mol& seq) {
-    if (!units_.make(sat, unit_)) return;
+    if (!unit_texts().make(sat, unit_)) return;
     if (global_print_sat_mode == 2) {
       append_sputnik_line(text_, sat, seq, unit_);
     } else if (global_print_sat_mode == 0) {
@@ -304,7 +311,6 @@ class EntryWriter {
  private:
   static constexpr std::size_t GATHERED = 1 << 16;
   FILE* out_;
-  UnitTextCache units_;
   CDnaString unit_;
   TextBuffer text_;
 };

@@ -57,7 +57,9 @@ class TextBuffer {
   // writes it.
   void append_fixed3(double value, unsigned width);
 
-  void write_to(FILE* out) const { std::fwrite(data_, 1, size_, out); }
+  void write_to(FILE* out) const {
+    if (size_ != 0) std::fwrite(data_, 1, size_, out);  // an empty buffer may have no storage yet
+  }
 
  private:
   // Where the next n characters would go, with room for them.

@@ -19,6 +19,10 @@ bool make_unit_text(const Csat& sat, CDnaString& text) {
 }
 
 bool UnitTextCache::make(const Csat& sat, CDnaString& text) {
+  if (mode_ != global_report_unit_mode) {
+    for (Slot& slot : slots_) slot = Slot();
+    mode_ = global_report_unit_mode;
+  }
   const unsigned n = sat.unit_length();
   // An empty unit would read as an empty slot.
   if (n == 0 || n > LONGEST_REMEMBERED) return make_unit_text(sat, text);

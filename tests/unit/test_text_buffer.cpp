@@ -71,9 +71,9 @@ TEST(TextBuffer, IntegersAsPrintfWritesThem) {
 // formatted inline.
 TEST(TextBuffer, IntegersNextToEveryPowerOfTenAsPrintfWritesThem) {
   std::vector<long long> values = {4294967294LL, 4294967295LL, 4294967296LL};  // the 32-bit edge
-  long long power = 1;
+  unsigned long long power = 1;
   for (int exponent = 0; exponent <= 18; ++exponent, power *= 10) {
-    for (long long step = -2; step <= 2; ++step) values.push_back(power + step);
+    for (long long step = -2; step <= 2; ++step) values.push_back(static_cast<long long>(power) + step);
   }
   for (long long value : values) {
     for (unsigned width = 0; width <= 34; ++width) {
