@@ -133,11 +133,20 @@ bool sequence_line_follows(CFile& in) {
   return c != '>';
 }
 
+// A, C, G, T or N of either case.
+bool is_plain_letter(char c) {
+  switch (c & 0xDF) {
+    case 'A': case 'C': case 'G': case 'T': case 'N': return true;
+    default: return false;
+  }
+}
+
 // Takes the residue letters that lie in the file's buffer from its current
 // position on, up to the first character of any other kind and no further
-// than the residue buffer has room: the bulk of a sequence line, without the
-// per-character work of getchar. Line ends, white space, invalid characters,
-// refills and growing the buffer are all left to the character loop.
+// than the residue buffer has room: the bulk of the sequence lines, without
+// the per-character work of getchar. Line ends (but a line feed between two
+// plain letters), white space, invalid characters, refills and growing the
+// buffer are all left to the character loop.
 void take_residue_letters(CFile& in, CSequence_Mol& seq) {
   char* const from = in.position;
   const std::size_t available = static_cast<std::size_t>(in.buffer_end - from);
@@ -160,7 +169,15 @@ void take_residue_letters(CFile& in, CSequence_Mol& seq) {
       const unsigned taken = static_cast<unsigned>(__builtin_ctz(~static_cast<unsigned>(_mm_movemask_epi8(letters))));
       p += taken;
       to += taken;
-      if (taken < 16) break;
+      if (taken == 16) continue;
+      // A line feed between two of these letters is passed over here: the
+      // character loop cost as much per line as the letters of the line.
+      if (*p == '\n' && stop - p >= 2 && is_plain_letter(p[1])) {
+        ++in.line;
+        ++p;
+        continue;
+      }
+      break;
     }
 #endif
     // Other residue letters, one at a time.
@@ -169,7 +186,7 @@ void take_residue_letters(CFile& in, CSequence_Mol& seq) {
     *to++ = residue;
     ++p;
   }
-  seq.length += static_cast<unsigned>(p - from);
+  seq.length = static_cast<unsigned>(to - seq.residues);
   in.position = p;
 }
 

@@ -7,33 +7,10 @@
 
 namespace {
 
-constexpr char DIGIT_PAIRS[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-unsigned decimal_digits(unsigned long long value) {
+unsigned decimal_digits_64(unsigned long long value) {
   unsigned digits = 1;
   for (; value >= 10000; value /= 10000) digits += 4;
   return digits + (value >= 10) + (value >= 100) + (value >= 1000);
-}
-
-// Writes the decimal digits of value backwards, two at a time, ending just
-// before end; returns where they start.
-char* digits_before(char* end, unsigned long long value) {
-  while (value >= 100) {
-    const char* pair = DIGIT_PAIRS + 2 * (value % 100);
-    value /= 100;
-    *--end = pair[1];
-    *--end = pair[0];
-  }
-  if (value >= 10) {
-    *--end = DIGIT_PAIRS[2 * value + 1];
-    *--end = DIGIT_PAIRS[2 * value];
-  } else {
-    *--end = static_cast<char>('0' + value);
-  }
-  return end;
 }
 
 }  // namespace
@@ -47,10 +24,9 @@ void TextBuffer::grow(std::size_t n) {
   capacity_ = capacity;
 }
 
-void TextBuffer::append_int(long long value, unsigned width) {
-  // A field is blanked with one store of fixed size, which the compiler
-  // writes inline; a call to memset would cost as much as the digits. Wider
-  // fields get their extra leading blanks first.
+void TextBuffer::append_any_int(long long value, unsigned width) {
+  // As in a narrow field, with wider fields getting their extra leading
+  // blanks first.
   constexpr unsigned FIELD = 32;  // more than 20 digits and a sign
   if (width > FIELD) {
     append_blanks(width - FIELD);
@@ -59,21 +35,63 @@ void TextBuffer::append_int(long long value, unsigned width) {
   // Negated in unsigned arithmetic, which also holds the most negative value.
   const unsigned long long magnitude =
       value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-  const unsigned used = decimal_digits(magnitude) + (value < 0 ? 1 : 0);
+  const unsigned used = decimal_digits_64(magnitude) + (value < 0 ? 1 : 0);
   const unsigned total = width > used ? width : used;
   char* const at = room(FIELD);
   std::memset(at, ' ', FIELD);
-  char* const begin = digits_before(at + total, magnitude);
+  char* const begin = write_digits_before(at + total, magnitude);
   if (value < 0) begin[-1] = '-';
   size_ += total;
 }
 
+namespace {
+
+// value rounded to thousandths as "%.3f" rounds it, in *thousandths with the
+// sign apart; false when value is one that only the C library rounds
+// reliably: close to a half-way point between two results, of a million or
+// more, or not finite.
+bool thousandths_of(double value, std::uint32_t* thousandths) {
+  // The result is the exact binary value rounded to thousandths. Below a
+  // million the scaled value is a double under 2^30, within 2^-23 of the
+  // exact product; only a fraction closer than that to one half could round
+  // the other way, so the margin around one half is well above it.
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 1e6)) return false;  // also NaN
+  const double scaled = magnitude * 1000.0;
+  const auto whole = static_cast<std::uint32_t>(scaled);
+  const double fraction = scaled - static_cast<double>(whole);
+  constexpr double margin = 1e-6;
+  if (fraction > 0.5 - margin && fraction < 0.5 + margin) return false;
+  *thousandths = whole + (fraction > 0.5 ? 1 : 0);
+  return true;
+}
+
+}  // namespace
+
+// The characters are written where they stay: copying them as a word right
+// after writing them one by one stalled the processor.
+void TextBuffer::write_fixed3(char* out, unsigned length, std::uint32_t thousandths, bool negative) {
+  char* const end = out + length;
+  const std::uint32_t decimals = thousandths % 1000;
+  end[-4] = '.';
+  end[-3] = static_cast<char>('0' + decimals / 100);
+  end[-2] = static_cast<char>('0' + decimals / 10 % 10);
+  end[-1] = static_cast<char>('0' + decimals % 10);
+  char* const begin = write_digits_before(end - 4, thousandths / 1000);
+  if (negative) begin[-1] = '-';
+}
+
 void TextBuffer::append_fixed3(double value, unsigned width) {
-  char text[32];
-  std::size_t n = fixed3_fast(value, text);
-  if (n != 0) {
-    if (width > n) append_blanks(width - n);
-    append(text, n);
+  std::uint32_t thousandths;
+  if (thousandths_of(value, &thousandths) && width <= NARROW_FIELD) {
+    // printf keeps the sign of a negative value that rounds to zero, and of -0.
+    const bool negative = std::signbit(value);
+    const unsigned length = fixed3_length(thousandths, negative);
+    const unsigned total = width > length ? width : length;
+    char* const at = room(NARROW_FIELD);
+    std::memset(at, ' ', NARROW_FIELD);
+    write_fixed3(at + (total - length), length, thousandths, negative);
+    size_ += total;
     return;
   }
   const int w = static_cast<int>(width);
@@ -85,31 +103,10 @@ void TextBuffer::append_fixed3(double value, unsigned width) {
 }
 
 std::size_t fixed3_fast(double value, char* out) {
-  // The result is the exact binary value rounded to thousandths. Below a
-  // million the scaled value is a double under 2^30, within 2^-23 of the
-  // exact product; only a fraction closer than that to one half could round
-  // the other way, so the margin around one half is well above it.
-  const double magnitude = std::fabs(value);
-  if (!(magnitude < 1e6)) return 0;  // also NaN
-  const double scaled = magnitude * 1000.0;
-  const auto whole = static_cast<unsigned long long>(scaled);
-  const double fraction = scaled - static_cast<double>(whole);
-  constexpr double margin = 1e-6;
-  if (fraction > 0.5 - margin && fraction < 0.5 + margin) return 0;
-  const unsigned long long thousandths = whole + (fraction > 0.5 ? 1 : 0);
-
-  char text[24];
-  char* const end = text + sizeof text;
-  char* begin = end - 4;
-  const auto decimals = static_cast<unsigned>(thousandths % 1000);
-  begin[0] = '.';
-  begin[1] = static_cast<char>('0' + decimals / 100);
-  begin[2] = static_cast<char>('0' + decimals / 10 % 10);
-  begin[3] = static_cast<char>('0' + decimals % 10);
-  begin = digits_before(begin, thousandths / 1000);
-  // printf keeps the sign of a negative value that rounds to zero, and of -0.
-  if (std::signbit(value)) *--begin = '-';
-  const std::size_t n = static_cast<std::size_t>(end - begin);
-  std::memcpy(out, begin, n);
-  return n;
+  std::uint32_t thousandths;
+  if (!thousandths_of(value, &thousandths)) return 0;
+  const bool negative = std::signbit(value);
+  const unsigned length = TextBuffer::fixed3_length(thousandths, negative);
+  TextBuffer::write_fixed3(out, length, thousandths, negative);
+  return length;
 }

@@ -1,5 +1,7 @@
 #include "repeats/unit_text.h"
 
+#include <cstring>
+
 #include "config/parameters.h"
 #include "repeats/prime_factors.h"
 
@@ -14,4 +16,28 @@ bool make_unit_text(const Csat& sat, CDnaString& text) {
     default:
       return !text.setToMinCyclicPermOf(sat.unit_begin, n);
   }
+}
+
+bool UnitTextCache::make(const Csat& sat, CDnaString& text) {
+  if (mode_ != global_report_unit_mode) {
+    for (Slot& slot : slots_) slot = Slot();
+    mode_ = global_report_unit_mode;
+  }
+  const unsigned n = sat.unit_length();
+  // An empty unit would read as an empty slot.
+  if (n == 0 || n > LONGEST_REMEMBERED) return make_unit_text(sat, text);
+  std::uint64_t unit = 0;
+  for (unsigned i = 0; i < n; ++i) unit = unit << 8 | static_cast<unsigned char>(sat.unit_begin[i]);
+  Slot& slot = slots_[(unit * 0x9E3779B97F4A7C15ull) >> (64 - SLOT_BITS)];
+  // Whole words are copied: the text has room for them beyond its length.
+  text.reserve(LONGEST_REMEMBERED + 1);
+  if (slot.unit != unit) {
+    slot.unit = unit;
+    slot.shown = make_unit_text(sat, text);
+    std::memcpy(&slot.text, text.data, LONGEST_REMEMBERED);
+    return slot.shown;
+  }
+  std::memcpy(text.data, &slot.text, LONGEST_REMEMBERED);
+  text.length = n;
+  return slot.shown;
 }

@@ -1,6 +1,8 @@
 #ifndef VELKOR_REPEATS_UNIT_TEXT_H
 #define VELKOR_REPEATS_UNIT_TEXT_H
 
+#include <cstdint>
+
 #include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
 
@@ -8,5 +10,27 @@
 // when the unit is a whole repetition of a shorter string, which every
 // output leaves out. A text reused from repeat to repeat keeps its buffer.
 bool make_unit_text(const Csat& sat, CDnaString& text);
+
+// make_unit_text for many repeats in a row. A report names the same few
+// short units again and again, and working out a normal form costs more than
+// writing the rest of the entry, so the texts of short units are remembered,
+// until the unit mode changes.
+class UnitTextCache {
+ public:
+  bool make(const Csat& sat, CDnaString& text);
+
+ private:
+  int mode_ = 0;  // the unit mode of the texts remembered
+  // A unit of at most 8 letters, none of them a zero byte, is one 64-bit
+  // word, and so is its text.
+  static constexpr unsigned LONGEST_REMEMBERED = 8;
+  static constexpr unsigned SLOT_BITS = 10;
+  struct Slot {
+    std::uint64_t unit = 0;  // 0: empty
+    std::uint64_t text = 0;
+    bool shown = false;
+  };
+  Slot slots_[1u << SLOT_BITS];
+};
 
 #endif

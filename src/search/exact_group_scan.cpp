@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -23,11 +22,12 @@ inline std::uint32_t periodic_16(const char* x, std::ptrdiff_t k) {
 // begins k past its last start (its break). Every unit copy of a group whose
 // start is an N, or whose break lies k before an N that follows another N,
 // holds an N and is never tried, so such groups need no judging.
-ExactGroupScan::ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_bridged, const char* seq_begin,
-                               const char* seq_end)
+ExactGroupScan::ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_bridged, const NLocator& Ns,
+                               const char* seq_begin, const char* seq_end)
     : k_(static_cast<std::ptrdiff_t>(k)),
       equal_needed_(equal_needed),
       Ns_bridged_(Ns_bridged),
+      Ns_(Ns),
       seq_begin_(seq_begin),
       seq_end_(seq_end),
       starts_end_(seq_end - k),
@@ -66,8 +66,7 @@ const char* ExactGroupScan::next_group_to_judge_plainly(const char* g) const {
 bool ExactGroupScan::N_within(const char* from, const char* to) {
   if (from < N_looked_from_ || next_N_ < from) {
     N_looked_from_ = from;
-    const void* N = std::memchr(from, 'N', static_cast<std::size_t>(seq_end_ - from));
-    next_N_ = N ? static_cast<const char*>(N) : seq_end_;
+    next_N_ = Ns_.first_N_from(from);
   }
   return next_N_ <= to;
 }

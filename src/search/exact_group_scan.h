@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "search/N_locator.h"
+
 // The starts of one unit length k come in groups. Write e(x) for: s[x] equals
 // s[x + k] and is no N. A group begins at the sequence start or after an x
 // where e(x) fails (a break), and holds the starts up to and including the
@@ -20,8 +22,9 @@ class ExactGroupScan {
   // for the group to be long enough (0 or less: every group is).
   // Ns_bridged: whether N runs may be bridged, so that a group with an N
   // next to it must be judged whatever its length.
-  ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_bridged, const char* seq_begin,
-                 const char* seq_end);
+  // Ns: the N's of the sequence from seq_begin to seq_end.
+  ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_bridged, const NLocator& Ns,
+                 const char* seq_begin, const char* seq_end);
 
   // From the group that starts at g, the first group that is long enough or
   // has an N next to it; seq_end - k, one past the last start, when there
@@ -50,6 +53,7 @@ class ExactGroupScan {
   std::ptrdiff_t k_;
   std::ptrdiff_t equal_needed_;
   bool Ns_bridged_;
+  const NLocator& Ns_;
   const char* seq_begin_;
   const char* seq_end_;
   const char* starts_end_;  // one residue must follow a unit copy

@@ -17,15 +17,16 @@
 // group of neighbouring starts.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+#include <deque>
 #include <list>
 #include <vector>
 
 #include "config/parameters.h"
 #include "driver/messages.h"
-#include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
 #include "search/exact_group_scan.h"
+#include "search/N_locator.h"
+#include "search/summarised_marks.h"
 
 namespace {
 
@@ -54,12 +55,15 @@ struct NBridging {
   }
 };
 
-// Moves a unit pointer steps characters forward (steps > 0) or backward
-// (steps < 0) around the unit.
-const char* rotate(const char* pos, const Csat& sat, std::ptrdiff_t steps) {
-  std::ptrdiff_t k = sat.unit_end - sat.unit_begin;
-  std::ptrdiff_t offset = ((pos - sat.unit_begin) + steps % k + k) % k;
-  return sat.unit_begin + offset;
+// The unit character that stands d residues after the first residue of the
+// unit copy (before it, for d < 0) in an exact repeat: character d mod k. In
+// 32 bits, since a division by k is the dearest step of making a repeat, and
+// sequences are shorter than 2^32 residues.
+const char* unit_character(const Csat& sat, std::ptrdiff_t d) {
+  const auto k = static_cast<std::uint32_t>(sat.unit_end - sat.unit_begin);
+  if (d >= 0) return sat.unit_begin + static_cast<std::uint32_t>(d) % k;
+  const std::uint32_t back = static_cast<std::uint32_t>(-d) % k;
+  return sat.unit_begin + (back == 0 ? 0 : k - back);
 }
 
 // Grows a fresh candidate (one N-free unit copy) to the right, then to the
@@ -79,7 +83,7 @@ void grow_exact(Csat& sat, const char* seq_begin, const char* seq_end, const NBr
     if (run > Ns.max_run) break;
     end += run;
     sat.Ns += static_cast<int>(run);
-    unit = rotate(unit, sat, static_cast<std::ptrdiff_t>(run));
+    unit = unit_character(sat, end - sat.unit_begin);
   }
   sat.sat_end = end;
   sat.unit_pos_forward = unit;
@@ -97,7 +101,7 @@ void grow_exact(Csat& sat, const char* seq_begin, const char* seq_end, const NBr
     if (run > Ns.max_run) break;
     begin -= run;
     sat.Ns += static_cast<int>(run);
-    unit = rotate(unit, sat, -static_cast<std::ptrdiff_t>(run));
+    unit = unit_character(sat, (begin - sat.unit_begin) - 1);
   }
   sat.sat_begin = begin;
   sat.unit_pos_backward = unit;
@@ -124,8 +128,8 @@ struct PeriodicStretch {
 // unit copy, as growing it would: every residue beyond the first copy scores.
 void take_periodic_stretch(Csat& sat, const char* begin, const char* end) {
   std::ptrdiff_t k = sat.unit_end - sat.unit_begin;
-  sat.unit_pos_forward = rotate(sat.unit_begin, sat, end - sat.unit_begin);
-  sat.unit_pos_backward = rotate(sat.unit_begin, sat, (begin - 1) - sat.unit_begin);
+  sat.unit_pos_forward = unit_character(sat, end - sat.unit_begin);
+  sat.unit_pos_backward = unit_character(sat, (begin - sat.unit_begin) - 1);
   sat.sat_begin = begin;
   sat.sat_end = end;
   sat.score = static_cast<int>((end - begin) - k);
@@ -136,33 +140,90 @@ const char* skip_Ns(const char* p, const char* seq_end) {
   return p;
 }
 
-const char* first_N_from(const char* p, const char* seq_end) {
-  const void* hit = std::memchr(p, 'N', static_cast<std::size_t>(seq_end - p));
-  return hit ? static_cast<const char*>(hit) : seq_end;
-}
+// An exact repeat kept by the search of mode exact, in offsets from the first
+// residue. Its record is made only once all of them are sorted: filling a
+// record scattered in memory the moment a repeat is found, and reading it
+// again to sort it, cost more than finding the repeat.
+struct FoundRepeat {
+  std::uint32_t begin;
+  std::uint32_t end;
+  std::uint32_t unit_begin;
+  std::uint32_t unit_length;
+  int score;
+  int Ns;
 
-// Puts the records in the order of lessThan_sat, keeping records of equal
-// extent in the order found. The extents are sorted in one array, because
-// sorting the list itself compares records spread all over memory; offsets
-// keep the array small (records are shorter than 2^31 residues).
-void sort_by_extent(std::list<Csat*>& sats, const char* seq_begin) {
-  struct Extent {
-    std::uint32_t begin;
-    std::uint32_t end;
-    Csat* sat;
-  };
-  std::vector<Extent> extents;
-  extents.reserve(sats.size());
-  for (Csat* sat : sats) {
-    extents.push_back({static_cast<std::uint32_t>(sat->sat_begin - seq_begin),
-                       static_cast<std::uint32_t>(sat->sat_end - seq_begin), sat});
+  // Sequences are shorter than 2^32 residues.
+  FoundRepeat(const Csat& sat, const char* seq_begin)
+      : begin(static_cast<std::uint32_t>(sat.sat_begin - seq_begin)),
+        end(static_cast<std::uint32_t>(sat.sat_end - seq_begin)),
+        unit_begin(static_cast<std::uint32_t>(sat.unit_begin - seq_begin)),
+        unit_length(sat.unit_length()),
+        score(sat.score),
+        Ns(sat.Ns) {}
+
+  // An exact repeat's unit characters follow from its extent: the residue
+  // at x, or the N standing there, is unit character (x - unit_begin) mod k.
+  Csat* make_record(const char* seq_begin) const {
+    const char* unit = seq_begin + unit_begin;
+    Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
+    sat->sat_begin = seq_begin + begin;
+    sat->sat_end = seq_begin + end;
+    sat->unit_pos_forward = unit_character(*sat, sat->sat_end - unit);
+    sat->unit_pos_backward = unit_character(*sat, (sat->sat_begin - unit) - 1);
+    sat->score = score;
+    sat->Ns = Ns;
+    return sat;
   }
-  std::stable_sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) {
-    return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
-  });
-  auto place = sats.begin();
-  for (const Extent& extent : extents) *place++ = extent.sat;
-}
+};
+
+// The repeats found, one pass per unit length, with where each pass's
+// repeats begin. A deque, which never copies itself to grow.
+struct FoundRepeats {
+  std::deque<FoundRepeat> repeats;
+  std::vector<std::size_t> pass_begins;
+
+  // Makes the records of the repeats in the order of lessThan_sat, with
+  // repeats of equal extent in the order found: what a stable sort of all of
+  // them gives. A pass finds its repeats in order, or nearly so, so each pass
+  // is put in order on its own and the passes are then merged.
+  void make_records_in_order(std::list<Csat*>& sats, const char* seq_begin) {
+    // The order of lessThan_sat in one number.
+    auto extent = [](const FoundRepeat& r) { return std::uint64_t{r.begin} << 32 | r.end; };
+    auto by_extent = [&extent](const FoundRepeat& a, const FoundRepeat& b) { return extent(a) < extent(b); };
+    auto at = [this](std::size_t index) { return repeats.begin() + static_cast<std::ptrdiff_t>(index); };
+    // The unmerged rest of each pass, with the extent of its next repeat;
+    // passes found later end later.
+    struct Rest {
+      std::uint64_t next_extent;
+      std::size_t next;
+      std::size_t end;
+    };
+    std::vector<Rest> rests;
+    for (std::size_t pass = 0; pass < pass_begins.size(); ++pass) {
+      const std::size_t begin = pass_begins[pass];
+      const std::size_t end = pass + 1 < pass_begins.size() ? pass_begins[pass + 1] : repeats.size();
+      if (begin == end) continue;
+      if (!std::is_sorted(at(begin), at(end), by_extent)) std::stable_sort(at(begin), at(end), by_extent);
+      rests.push_back({extent(repeats[begin]), begin, end});
+    }
+    // A heap whose top is the rest holding the next repeat in order.
+    auto comes_later = [](const Rest& a, const Rest& b) {
+      return a.next_extent != b.next_extent ? a.next_extent > b.next_extent : a.end > b.end;
+    };
+    std::make_heap(rests.begin(), rests.end(), comes_later);
+    while (!rests.empty()) {
+      std::pop_heap(rests.begin(), rests.end(), comes_later);
+      Rest& rest = rests.back();
+      sats.push_back(repeats[rest.next].make_record(seq_begin));
+      if (++rest.next == rest.end) {
+        rests.pop_back();
+      } else {
+        rest.next_extent = extent(repeats[rest.next]);
+        std::push_heap(rests.begin(), rests.end(), comes_later);
+      }
+    }
+  }
+};
 
 // How many times in a row a group of unit length k must repeat itself not to
 // be too weak without N's at its edges.
@@ -177,6 +238,7 @@ void CSearchController::exact_search_2() {
   const char* const seq_begin = sequence.residues;
   const char* const seq_end = seq_begin + sequence.length;
   const NBridging Ns;
+  const NLocator N_positions(seq_begin, seq_end);
   // A unit needs at least one residue beyond its first copy, and the tables
   // end at the longest unit that fits into the sequence.
   const std::uint64_t first_k = global_min_unit_length > 1 ? global_min_unit_length : 1;
@@ -191,13 +253,14 @@ void CSearchController::exact_search_2() {
     }
     return *spare;
   };
-  auto keep_candidate = [this, &spare]() {
+  FoundRepeats found;
+  auto keep_candidate = [this, &spare, &found, seq_begin]() {
     if (grown_seeds) {
       grow_seed(spare);
+      spare = nullptr;
     } else {
-      exact_sats.sats.push_back(spare);
+      found.repeats.emplace_back(*spare, seq_begin);
     }
-    spare = nullptr;
   };
 
   // Asks the progress clock once per 256 positions passed.
@@ -229,7 +292,9 @@ void CSearchController::exact_search_2() {
   // start of the stretch grown from it would grow into that same stretch, so
   // the walk goes on at the stretch's end whether it was kept or not.
   if (first_k == 1 && last_k >= 1) {
-    ExactGroupScan groups(1, equal_residues_needed(1, minScores, minLengths), Ns.max_run > 0, seq_begin, seq_end);
+    found.pass_begins.push_back(found.repeats.size());
+    ExactGroupScan groups(1, equal_residues_needed(1, minScores, minLengths), Ns.max_run > 0, N_positions, seq_begin,
+                          seq_end);
     const char* p = skip_Ns(seq_begin, seq_end);
     while (seq_end - p >= 2) {
       p = groups.next_group_to_judge(p);
@@ -246,17 +311,19 @@ void CSearchController::exact_search_2() {
     }
   }
 
-  CAnchorSeq anchors(seq_begin, sequence.length);
+  SummarisedMarks anchors(seq_begin, sequence.length);
   for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
     const unsigned k = static_cast<unsigned>(k64);
+    found.pass_begins.push_back(found.repeats.size());
     const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
-    const char* next_N = first_N_from(seq_begin, seq_end);
+    const char* next_N = N_positions.first_N_from(seq_begin);
     const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
     // The last stretch found too weak: every unit copy inside it would grow
     // into the same stretch, so none of them is tried.
     const char* weak_stretch_end = seq_begin;
     next_progress_check = 0;
-    ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, seq_begin, seq_end);
+    ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, N_positions, seq_begin,
+                          seq_end);
 
     for (const char* group = seq_begin; group < starts_end;) {
       group = groups.next_group_to_judge(group);
@@ -279,7 +346,7 @@ void CSearchController::exact_search_2() {
           i = std::max(i, anchors.first_open(i) - 1);
           continue;
         }
-        if (next_N < i) next_N = first_N_from(i, seq_end);
+        if (next_N < i) next_N = N_positions.first_N_from(i);
         if (next_N < i + k) break;
         if (letter_run_end <= i) {
           letter_run_end = i + 1;
@@ -305,5 +372,5 @@ void CSearchController::exact_search_2() {
   }
 
   if (spare) sat_alloc.give_back(spare);
-  sort_by_extent(exact_sats.sats, seq_begin);
+  found.make_records_in_order(exact_sats.sats, seq_begin);
 }

@@ -3,6 +3,7 @@
 // options, the shortcut and the plain path side by side.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,9 @@
 #include "driver/CFile.h"
 #include "search/error_free_run.h"
 #include "search/exact_group_scan.h"
+#include "search/CAnchorSeq.h"
+#include "search/N_locator.h"
+#include "search/summarised_marks.h"
 #include "search_test_support.h"
 
 namespace {
@@ -207,13 +211,14 @@ TEST_F(FastPath, GroupScanAgreesWithThePlainScan) {
     TestSequence seq(residues);
     const char* first = seq.mol.residues;
     const char* end = first + seq.mol.length;
+    const NLocator Ns(first, end);
     for (unsigned k = 1; k <= 8 && k < seq.mol.length; ++k) {
       // Mostly the usual few, now and then about one step of the scan or more.
       const unsigned pick = below(8);
       const std::ptrdiff_t needed = pick == 0   ? static_cast<std::ptrdiff_t>(below(140)) - 2
                                     : pick == 1 ? 60 + below(8)
                                                 : 1 + below(12);
-      ExactGroupScan scan(k, needed, below(2) == 0, first, end);
+      ExactGroupScan scan(k, needed, below(2) == 0, Ns, first, end);
       for (const char* g = first; g + k < end; ++g) {
         const bool group_start = g == first || g[-1] != g[k - 1] || g[-1] == 'N';
         if (!group_start) continue;
@@ -431,3 +436,59 @@ TEST_F(FastPath, BlockwiseReadingEqualsReadingCharacterByCharacter) {
 }
 
 }  // namespace
+
+// The exact search asks for the next N from every position; the answer must
+// be the first N that reading on would meet, wherever the N's lie with
+// respect to the blocks that the locator passes over: none at all, one
+// block after another without any, runs across block edges, N's at the very
+// start and end, and sequences of N only.
+TEST_F(FastPath, NLocatorFindsTheNextNAsReadingOnDoes) {
+  for (int round = 0; round < 24; ++round) {
+    std::string residues(round == 0 ? 0 : 1 + below(60000), 'A');
+    for (char& residue : residues) residue = "ACGT"[below(4)];
+    const unsigned runs = round % 4 == 0 ? 0 : below(12);
+    for (unsigned r = 0; r < runs && !residues.empty(); ++r) {
+      // Near a block edge half of the time.
+      std::size_t at = below(2) == 0 ? below(static_cast<unsigned>(residues.size()))
+                                     : (below(16) * 4096 + residues.size() - 3 + below(6)) % residues.size();
+      for (unsigned n = 1 + below(8); n > 0 && at < residues.size(); --n) residues[at++] = 'N';
+    }
+    if (round % 5 == 1) residues.front() = residues.back() = 'N';
+    if (round == 23) residues.assign(9000, 'N');
+    const char* first = residues.data();
+    const char* end = first + residues.size();
+    const NLocator Ns(first, end);
+    const char* next = end;  // the first N at or after p, found reading backwards
+    for (const char* p = end; p >= first; --p) {
+      if (p < end && *p == 'N') next = p;
+      ASSERT_EQ(Ns.first_N_from(p), next) << "round " << round << " from " << (p - first);
+      if (p == first) break;
+    }
+  }
+}
+
+// The summary of covered blocks lets the candidate test pass over the marks
+// themselves; after any covering, short and long, at block edges and at both
+// ends, it must answer as the mark map does for every unit copy.
+TEST_F(FastPath, SummarisedMarksAnswerAsTheMarkMap) {
+  for (int round = 0; round < 60; ++round) {
+    const unsigned length = 1 + below(round % 3 == 0 ? 40 : 700);
+    const std::string residues(length, 'A');
+    const char* first = residues.data();
+    CAnchorSeq plain(first, length);
+    SummarisedMarks summarised(first, length);
+    for (unsigned covering = below(8); covering > 0; --covering) {
+      const unsigned begin = below(length);
+      const unsigned end = std::min(length, begin + below(below(3) == 0 ? 100 : 12));
+      plain.cover(first + begin, first + end);
+      summarised.cover(first + begin, first + end);
+      for (unsigned k = 1; k <= 40 && k < length; ++k) {
+        for (unsigned i = 0; i + k < length; ++i) {
+          ASSERT_EQ(summarised.candidate_marks_open(first + i, first + i + k),
+                    plain.candidate_marks_open(first + i, first + i + k))
+              << "round " << round << " unit copy [" << i << "," << i + k << ")";
+        }
+      }
+    }
+  }
+}

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "config/parameters.h"
 #include "repeats/CDnaString.h"
+#include "repeats/Csat.h"
 #include "repeats/prime_factors.h"
+#include "repeats/unit_text.h"
 
 namespace {
 
@@ -145,4 +149,46 @@ TEST(PrimeFactors, EqualPieces) {
   std::string by_3347;
   for (int i = 0; i < 3347; ++i) by_3347 += "ACG";
   EXPECT_TRUE(splits(by_3347));
+}
+
+// Remembered texts must be the texts worked out afresh, in every unit mode,
+// for units met for the first time, met again, and met after another unit
+// took their slot. Every unit of up to 6 letters over A, C, G, T and N, and
+// a few longer ones that are never remembered.
+TEST(UnitTextCache, AgreesWithMakingEveryTextAfresh) {
+  std::vector<std::string> units;
+  std::vector<std::string> shorter = {""};
+  for (unsigned length = 1; length <= 6; ++length) {
+    std::vector<std::string> longer;
+    for (const std::string& prefix : shorter) {
+      for (char letter : std::string("ACGTN")) longer.push_back(prefix + letter);
+    }
+    units.insert(units.end(), longer.begin(), longer.end());
+    shorter = longer;
+  }
+  for (const char* unit : {"ACGTACGTA", "ACACACACAC", "AACCGGTTA", "AAAAAAAA", "ACGTTGCA"}) units.push_back(unit);
+
+  // One cache for all modes: what it remembers in one mode must not show in
+  // the next.
+  UnitTextCache cache;
+  for (int mode : {0, 1, 2, 0}) {
+    global_report_unit_mode = mode;
+    CDnaString afresh;
+    CDnaString remembered;
+    for (int pass = 0; pass < 3; ++pass) {
+      for (std::size_t n = 0; n < units.size(); ++n) {
+        // Forwards, backwards, then strides that mix long and short units.
+        const std::size_t i = pass == 0 ? n : pass == 1 ? units.size() - 1 - n : n * 7919 % units.size();
+        const std::string& text = units[i];
+        Csat sat;
+        sat.reset(text.data(), text.data() + text.size());
+        const bool shown = make_unit_text(sat, afresh);
+        ASSERT_EQ(cache.make(sat, remembered), shown) << text << " in unit mode " << mode;
+        if (shown) {
+          ASSERT_EQ(text_of(remembered), text_of(afresh)) << text << " in unit mode " << mode;
+        }
+      }
+    }
+  }
+  init_param();
 }

@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "repeats/text_buffer.h"
 
@@ -57,6 +58,23 @@ TEST(TextBuffer, IntegersAsPrintfWritesThem) {
     const long long value = static_cast<long long>(random()) >> (random() % 64);
     const unsigned width = static_cast<unsigned>(random() % 12);
     ASSERT_EQ(by_hand_int(value, width), printf_int(value, width)) << value;
+  }
+}
+
+// The digit count of a value decides its field; it changes at the powers of
+// ten, in 32 and in 64 bits, for every width up to beyond the widest field
+// formatted inline.
+TEST(TextBuffer, IntegersNextToEveryPowerOfTenAsPrintfWritesThem) {
+  std::vector<long long> values = {4294967294LL, 4294967295LL, 4294967296LL};  // the 32-bit edge
+  unsigned long long power = 1;
+  for (int exponent = 0; exponent <= 18; ++exponent, power *= 10) {
+    for (long long step = -2; step <= 2; ++step) values.push_back(static_cast<long long>(power) + step);
+  }
+  for (long long value : values) {
+    for (unsigned width = 0; width <= 34; ++width) {
+      ASSERT_EQ(by_hand_int(value, width), printf_int(value, width)) << value << " width " << width;
+      ASSERT_EQ(by_hand_int(-value, width), printf_int(-value, width)) << -value << " width " << width;
+    }
   }
 }
 
