@@ -84,13 +84,13 @@ class FastPath : public SearchTest {
     return unit;
   }
 
-  // copies letters of the unit, each one in rate changed into any letter or
-  // N, or with indels also into an insertion or a deletion.
-  void append_mutated(std::string& residues, const std::string& unit, unsigned copies, unsigned rate,
+  // The first letters of the unit repeated, each one in rate changed into any
+  // letter or N, or with indels also into an insertion or a deletion.
+  void append_mutated(std::string& residues, const std::string& unit, unsigned letters, unsigned rate,
                       bool indels = false) {
-    for (unsigned u = 0; u < copies;) {
+    for (unsigned u = 0; u < letters;) {
       const unsigned pick = below(rate);
-      switch (pick > 0 && !indels ? rate : pick) {
+      switch (indels || pick == 0 ? pick : 3) {
         case 0: residues += "ACGTN"[below(5)]; ++u; break;  // mismatch or N
         case 1: residues += "ACGT"[below(4)]; break;        // insertion
         case 2: ++u; break;                                 // deletion
