@@ -294,11 +294,10 @@ TEST_F(FastPath, LeavingOutLookAheadNodesChangesNoExtension) {
   EXPECT_GT(with_errors[true], 2000u);
 }
 
-// Both searches that grow repeats over errors let the long error lists of
-// kept repeats go and grow the survivors of the overlap removal again: after
-// the removal that the run driver makes, the records must be the ones that
-// keeping every list gives, in the same order. Long mutated arrays make
-// repeats that overlap a lot.
+// Both searches that grow repeats over errors let long error lists go and
+// grow the survivors of the overlap removal again; after the run driver's
+// removal the records must be those that keeping every list gives, in order.
+// Long mutated arrays make repeats that overlap a lot.
 TEST_F(FastPath, ErrorListsRebuiltAfterTheOverlapRemovalEqualKeptLists) {
   unsigned rebuilt = 0;
   for (int round = 0; round < 800; ++round) {
@@ -391,11 +390,10 @@ TEST_F(FastPath, BlockwiseReadingEqualsReadingCharacterByCharacter) {
   }
 }
 
-// The exact search asks for the next N from every position; the answer must
-// be the first N that reading on would meet, wherever the N's lie with
-// respect to the blocks that the locator passes over: none at all, one
-// block after another without any, runs across block edges, N's at the very
-// start and end, and sequences of N only.
+// The next N from every position must be the first that reading on meets,
+// wherever the N's lie with respect to the blocks that the locator passes
+// over: none at all, many blocks without any, runs across block edges, N's at
+// the very start and end, and sequences of N only.
 TEST_F(FastPath, NLocatorFindsTheNextNAsReadingOnDoes) {
   for (int round = 0; round < 24; ++round) {
     std::string residues(round == 0 ? 0 : 1 + below(60000), 'A');
@@ -409,14 +407,13 @@ TEST_F(FastPath, NLocatorFindsTheNextNAsReadingOnDoes) {
     }
     if (round % 5 == 1) residues.front() = residues.back() = 'N';
     if (round == 23) residues.assign(9000, 'N');
-    const char* first = residues.data();
-    const char* end = first + residues.size();
-    const NLocator Ns(first, end);
-    const char* next = end;  // the first N at or after p, found reading backwards
-    for (const char* p = end; p >= first; --p) {
-      if (p < end && *p == 'N') next = p;
-      ASSERT_EQ(Ns.first_N_from(p), next) << "round " << round << " from " << (p - first);
-      if (p == first) break;
+    Residues r(residues);  // nothing beyond the last residue to read by mistake
+    const NLocator Ns(r.first, r.end);
+    const char* next = r.end;  // the first N at or after p, found reading backwards
+    for (const char* p = r.end; p >= r.first; --p) {
+      if (p < r.end && *p == 'N') next = p;
+      ASSERT_EQ(Ns.first_N_from(p), next) << "round " << round << " from " << r.seq.at(p);
+      if (p == r.first) break;
     }
   }
 }
