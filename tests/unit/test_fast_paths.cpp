@@ -146,8 +146,8 @@ TEST_F(FastPath, ShortcutsOnlyRejectWhatTheExtensionRejects) {
   }
   // Both outcomes must occur, or the comparison proves nothing.
   for (int with_one_error : {0, 1}) {
-    EXPECT_GT(rejected[with_one_error], 1000u);
-    EXPECT_GT(kept[with_one_error], 1000u);
+    EXPECT_GT(rejected[with_one_error], 100000u);
+    EXPECT_GT(kept[with_one_error], 100000u);
   }
 }
 
@@ -195,7 +195,8 @@ TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
         for (const char* p = r.first; p + k < r.end; p = next_start(p) + 1 + below(3)) {
           const char* next = next_start(p);
           ASSERT_GE(next, p);
-          for (const char* skipped = p; skipped < next && skipped + k < r.end; ++skipped, ++passed_over[with_one_error]) {
+          for (const char* skipped = p; skipped < next && skipped + k < r.end; ++skipped) {
+            ++passed_over[with_one_error];
             const auto run = run_counted_from(skipped, k, r);
             ASSERT_TRUE(test.fails(run.first, run.second, r.first, r.end) ||
                         (with_one_error && one_error.fails(run.first, run.second)))
@@ -205,7 +206,7 @@ TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
       }
     }
   }
-  EXPECT_GT(passed_over[false], 10000u);
+  EXPECT_GT(passed_over[false], 1000000u);
   EXPECT_GT(passed_over[true], 1000000u);
 }
 
@@ -243,8 +244,8 @@ TEST_F(FastPath, GroupScanAgreesWithThePlainScan) {
       }
     }
   }
-  EXPECT_GT(passed_over, 10000u);
-  EXPECT_GT(found, 10000u);
+  EXPECT_GT(passed_over, 100000u);
+  EXPECT_GT(found, 100000u);
 }
 
 // Every unit copy grown both ways: leaving out look-ahead nodes that another
@@ -291,7 +292,7 @@ TEST_F(FastPath, LeavingOutLookAheadNodesChangesNoExtension) {
     }
   }
   EXPECT_GT(with_errors[false], 10000u);
-  EXPECT_GT(with_errors[true], 2000u);
+  EXPECT_GT(with_errors[true], 10000u);
 }
 
 // Both searches that grow repeats over errors let long error lists go and
@@ -321,7 +322,7 @@ TEST_F(FastPath, ErrorListsRebuiltAfterTheOverlapRemovalEqualKeptLists) {
     CSearchController::longest_error_list_kept = 16;
     ASSERT_EQ(found[true], found[false]) << residues << " extendExact " << extend_exact << options();
   }
-  EXPECT_GT(rebuilt, 100u);
+  EXPECT_GT(rebuilt, 1000u);
 }
 
 // The reader takes residue letters a block at a time; the lines are judged
