@@ -312,6 +312,9 @@ void CSearchController::exact_search_2() {
   }
 
   SummarisedMarks anchors(seq_begin, sequence.length);
+  // The run of equal letters from an N-free position ends just after its
+  // group of unit length 1, which this scan finds sixteen residues at a time.
+  const ExactGroupScan letter_runs(1, 0, false, N_positions, seq_begin, seq_end);
   for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
     const unsigned k = static_cast<unsigned>(k64);
     found.pass_begins.push_back(found.repeats.size());
@@ -348,10 +351,7 @@ void CSearchController::exact_search_2() {
         }
         if (next_N < i) next_N = N_positions.first_N_from(i);
         if (next_N < i + k) break;
-        if (letter_run_end <= i) {
-          letter_run_end = i + 1;
-          while (letter_run_end != seq_end && *letter_run_end == *i) ++letter_run_end;
-        }
+        if (letter_run_end <= i) letter_run_end = letter_runs.last_start(i) + 1;
         if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) break;
         if (i + k <= weak_stretch_end) break;
 
