@@ -149,6 +149,10 @@ struct FoundRepeat {
   std::uint32_t end;
   std::uint32_t unit_begin;
   std::uint32_t unit_length;
+  // Where the unit stands at each edge, kept as the search left it: worked
+  // out again from the extent, it took two divisions per record.
+  std::uint32_t forward_phase;
+  std::uint32_t backward_phase;
   int score;
   int Ns;
 
@@ -158,18 +162,18 @@ struct FoundRepeat {
         end(static_cast<std::uint32_t>(sat.sat_end - seq_begin)),
         unit_begin(static_cast<std::uint32_t>(sat.unit_begin - seq_begin)),
         unit_length(sat.unit_length()),
+        forward_phase(static_cast<std::uint32_t>(sat.unit_pos_forward - sat.unit_begin)),
+        backward_phase(static_cast<std::uint32_t>(sat.unit_pos_backward - sat.unit_begin)),
         score(sat.score),
         Ns(sat.Ns) {}
 
-  // An exact repeat's unit characters follow from its extent: the residue
-  // at x, or the N standing there, is unit character (x - unit_begin) mod k.
   Csat* make_record(const char* seq_begin) const {
     const char* unit = seq_begin + unit_begin;
     Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
     sat->sat_begin = seq_begin + begin;
     sat->sat_end = seq_begin + end;
-    sat->unit_pos_forward = unit_character(*sat, sat->sat_end - unit);
-    sat->unit_pos_backward = unit_character(*sat, (sat->sat_begin - unit) - 1);
+    sat->unit_pos_forward = unit + forward_phase;
+    sat->unit_pos_backward = unit + backward_phase;
     sat->score = score;
     sat->Ns = Ns;
     return sat;
