@@ -38,7 +38,8 @@ ExactGroupScan::ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_
   unsigned covered = 1, step = 0;
   const std::ptrdiff_t window = std::min<std::ptrdiff_t>(equal_needed, 63);
   for (; 2 * static_cast<std::ptrdiff_t>(covered) <= window; covered *= 2) window_shifts_[step++] = static_cast<unsigned char>(covered);
-  if (window > 0) window_shifts_[step] = static_cast<unsigned char>(window - covered);
+  if (window > 0) window_shifts_[step++] = static_cast<unsigned char>(window - covered);
+  window_shift_count_ = step;
 }
 
 const char* ExactGroupScan::judge(const char* x, std::ptrdiff_t& run) const {
@@ -144,7 +145,7 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
     } else if (equal_needed_ < 64) {
       // Bit j of window_ends: the equal_needed positions up to j are periodic.
       std::uint64_t window_ends = periodic;
-      for (unsigned char shift : window_shifts_) window_ends &= window_ends << shift;
+      for (unsigned s = 0; s < window_shift_count_; ++s) window_ends &= window_ends << window_shifts_[s];
       if (window_ends != 0) long_enough_at = static_cast<unsigned>(__builtin_ctzll(window_ends));
     }
     const unsigned N_stop_at = N_stops != 0 ? static_cast<unsigned>(__builtin_ctzll(N_stops)) : 64;

@@ -57,7 +57,8 @@ class ExactGroupScan {
   const char* seq_begin_;
   const char* seq_end_;
   const char* starts_end_;  // one residue must follow a unit copy
-  unsigned char window_shifts_[6] = {};  // zero shifts change nothing
+  unsigned char window_shifts_[6] = {};
+  unsigned window_shift_count_;  // the steps that a window takes: the rest would change nothing
   // The first N from N_looked_from_ on, kept from call to call of the fast
   // scan, which looks at N's only where there are some.
   const char* N_looked_from_;

@@ -149,6 +149,10 @@ struct FoundRepeat {
   std::uint32_t end;
   std::uint32_t unit_begin;
   std::uint32_t unit_length;
+  // Where the unit stands at each edge, kept as the search left it: worked
+  // out again from the extent, it took two divisions per record.
+  std::uint32_t forward_phase;
+  std::uint32_t backward_phase;
   int score;
   int Ns;
 
@@ -158,18 +162,18 @@ struct FoundRepeat {
         end(static_cast<std::uint32_t>(sat.sat_end - seq_begin)),
         unit_begin(static_cast<std::uint32_t>(sat.unit_begin - seq_begin)),
         unit_length(sat.unit_length()),
+        forward_phase(static_cast<std::uint32_t>(sat.unit_pos_forward - sat.unit_begin)),
+        backward_phase(static_cast<std::uint32_t>(sat.unit_pos_backward - sat.unit_begin)),
         score(sat.score),
         Ns(sat.Ns) {}
 
-  // An exact repeat's unit characters follow from its extent: the residue
-  // at x, or the N standing there, is unit character (x - unit_begin) mod k.
   Csat* make_record(const char* seq_begin) const {
     const char* unit = seq_begin + unit_begin;
     Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
     sat->sat_begin = seq_begin + begin;
     sat->sat_end = seq_begin + end;
-    sat->unit_pos_forward = unit_character(*sat, sat->sat_end - unit);
-    sat->unit_pos_backward = unit_character(*sat, (sat->sat_begin - unit) - 1);
+    sat->unit_pos_forward = unit + forward_phase;
+    sat->unit_pos_backward = unit + backward_phase;
     sat->score = score;
     sat->Ns = Ns;
     return sat;
@@ -312,6 +316,9 @@ void CSearchController::exact_search_2() {
   }
 
   SummarisedMarks anchors(seq_begin, sequence.length);
+  // The run of equal letters from an N-free position ends just after its
+  // group of unit length 1, which this scan finds sixteen residues at a time.
+  const ExactGroupScan letter_runs(1, 0, false, N_positions, seq_begin, seq_end);
   for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
     const unsigned k = static_cast<unsigned>(k64);
     found.pass_begins.push_back(found.repeats.size());
@@ -348,10 +355,7 @@ void CSearchController::exact_search_2() {
         }
         if (next_N < i) next_N = N_positions.first_N_from(i);
         if (next_N < i + k) break;
-        if (letter_run_end <= i) {
-          letter_run_end = i + 1;
-          while (letter_run_end != seq_end && *letter_run_end == *i) ++letter_run_end;
-        }
+        if (letter_run_end <= i) letter_run_end = letter_runs.last_start(i) + 1;
         if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) break;
         if (i + k <= weak_stretch_end) break;
 

@@ -90,6 +90,11 @@ TEST_F(Perfection, EachWayOfCountingNs) {
       {2, 0, 2, 0, 0, 0, 0.0},
       {2, 0, 2, 0, 0, 2, 0.0},
       {4, 0, 0, 0, 4, 1, 0.0},
+      // Nothing missed, whichever way N's count: exactly 100.
+      {20, 0, 0, 0, 0, 0, 100.0},
+      {20, 0, 0, 0, 3, 1, 100.0},
+      {20, 0, 0, 0, 3, 2, 100.0},
+      {7, 0, 0, 0, 0, 1, 100.0},
   };
   ASSERT_NE(1.0 / 3.0 * 100.0, 100.0 / 3.0);
   for (const Case& c : cases) {
