@@ -58,6 +58,8 @@ for g in "${genomes[@]}"; do
   read -r t_cpu t_mem < <(measure tantan -f4 -w 6 "$fa")
   row=$(printf '%-20s %8.1f | %6.1f Mbp/s %6.0f MiB' "$g" "$mbp" "$(awk -v m="$mbp" -v c="$t_cpu" 'BEGIN { print m / c }')" "$t_mem")
   for mode in imperfect exact extendExact; do
+    # Truncating the previous report would charge freeing its pages to this run.
+    rm -f "$scratch/report.txt"
     read -r cpu mem < <(measure "$velkor" "$fa" "$scratch/report.txt" --searchMode "$mode")
     [ "$mode" = imperfect ] && imperfect_cpu=$cpu
     row+=$(printf ' | %6.1f Mbp/s %6.0f MiB' "$(awk -v m="$mbp" -v c="$cpu" 'BEGIN { print m / c }')" "$mem")
