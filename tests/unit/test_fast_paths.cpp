@@ -16,11 +16,9 @@
 
 #include "config/parameters.h"
 #include "driver/CFile.h"
-#include "search/CAnchorSeq.h"
 #include "search/N_locator.h"
 #include "search/error_free_run.h"
 #include "search/exact_group_scan.h"
-#include "search/summarised_marks.h"
 #include "search_test_support.h"
 
 namespace {
@@ -415,32 +413,6 @@ TEST_F(FastPath, NLocatorFindsTheNextNAsReadingOnDoes) {
       if (p < r.end && *p == 'N') next = p;
       ASSERT_EQ(Ns.first_N_from(p), next) << "round " << round << " from " << r.seq.at(p);
       if (p == r.first) break;
-    }
-  }
-}
-
-// The summary of covered blocks lets the candidate test pass over the marks
-// themselves; after any covering, short and long, at block edges and at both
-// ends, it must answer as the mark map does for every unit copy.
-TEST_F(FastPath, SummarisedMarksAnswerAsTheMarkMap) {
-  for (int round = 0; round < 60; ++round) {
-    const unsigned length = 1 + below(round % 3 == 0 ? 40 : 700);
-    const std::string residues(length, 'A');
-    const char* first = residues.data();
-    CAnchorSeq plain(first, length);
-    SummarisedMarks summarised(first, length);
-    for (unsigned covering = below(8); covering > 0; --covering) {
-      const unsigned begin = below(length);
-      const unsigned end = std::min(length, begin + below(below(3) == 0 ? 100 : 12));
-      plain.cover(first + begin, first + end);
-      summarised.cover(first + begin, first + end);
-      for (unsigned k = 1; k <= 40 && k < length; ++k) {
-        for (unsigned i = 0; i + k < length; ++i) {
-          ASSERT_EQ(summarised.candidate_marks_open(first + i, first + i + k),
-                    plain.candidate_marks_open(first + i, first + i + k))
-              << "round " << round << " unit copy [" << i << "," << i + k << ")";
-        }
-      }
     }
   }
 }
