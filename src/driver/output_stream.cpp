@@ -17,8 +17,8 @@ bool OutputStream::open(const std::string& name) {
   owned_ = file_ != nullptr;
   // A report of a whole genome runs to hundreds of megabytes: written in
   // blocks of the default few kilobytes, its system calls took a third of
-  // the run time of the exact search.
-  // (The C library ignores the size asked for unless given the buffer.)
+  // the run time of the exact search. The C library ignores the size asked
+  // for unless it is given the buffer too.
   if (owned_) {
     write_buffer_.resize(write_block_size);
     std::setvbuf(file_, write_buffer_.data(), _IOFBF, write_buffer_.size());

@@ -107,6 +107,12 @@ std::uint32_t stretch_ends(std::uint32_t equal, std::uint32_t previous, unsigned
   for (; 2 * length <= window; length *= 2) ends &= ends << length;
   return (ends & ends << (window - length)) >> 16;
 }
+
+// The length of the stretch of equal residues that ends at the last of the
+// sixteen of `equal`: where a scan by sixteen hands over to one by one.
+std::uint32_t stretch_at_end(std::uint32_t equal) {
+  return static_cast<std::uint32_t>(__builtin_clz(~(equal << 16)));
+}
 #endif
 
 enum class RunEnd { sequence_limit, long_N_run, error_point };
@@ -564,7 +570,7 @@ const char* ErrorFreeRunTest::first_start_to_try(const char* p, const char* seq_
       previous_equal = equal;
     }
     // The residues left are judged one by one, from the stretch reaching them.
-    stretch = __builtin_clz(~(previous_equal << 16));
+    stretch = stretch_at_end(previous_equal);
   }
 #endif
   for (; i != seq_end; ++i) {
@@ -632,12 +638,9 @@ const char* OneErrorTest::first_stretch_end(const char* i, long long needed) con
     stretch_k_more = k_more;
   }
   // The residues left are judged one by one, from the stretches reaching them.
-  auto stretch_length = [](std::uint32_t previous) {
-    return static_cast<std::uint32_t>(__builtin_clz(~(previous << 16)));
-  };
-  stretch_k_less = stretch_length(stretch_k_less);
-  stretch_k = stretch_length(stretch_k);
-  stretch_k_more = stretch_length(stretch_k_more);
+  stretch_k_less = stretch_at_end(stretch_k_less);
+  stretch_k = stretch_at_end(stretch_k);
+  stretch_k_more = stretch_at_end(stretch_k_more);
 #endif
   for (; i != seq_end_; ++i) {
     stretch_k_less = *i == i[1 - k_] ? stretch_k_less + 1 : 0;
