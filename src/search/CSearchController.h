@@ -6,6 +6,7 @@
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
+#include "search/walk_memo.h"
 
 class CAnchorSeq;
 
@@ -72,6 +73,13 @@ class CSearchController {
   // rule is stated with the extension alignment); false visits them all, the
   // plain look-ahead that the shortcut must agree with.
   static bool leave_out_repeated_look_ahead;
+  // Walks that meet the trail of an earlier walk with the same unit ahead
+  // follow it (the rule is stated with the extension alignment); false makes
+  // every walk choose each error itself, the plain path.
+  static bool follow_earlier_walks;
+  WalkMemo forward_walks, backward_walks;
+  bool walks_memorised = false;
+  void forget_earlier_walks();
   int extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
                                           const char* unit_end, int score, int unit_length, unsigned char depth,
                                           const char* seq_end, int best_score);

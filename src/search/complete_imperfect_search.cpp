@@ -100,7 +100,11 @@ void CSearchController::complete_imperfect_search(FILE*) {
     anchors.open_all();
     k = 2;
   }
-  for (; k <= longest; ++k) one_unit_len_complete_imperfect_search(k, anchors, imperfect_sats.sats);
+  for (; k <= longest; ++k) {
+    // Only walks with units of the same length can meet.
+    forget_earlier_walks();
+    one_unit_len_complete_imperfect_search(k, anchors, imperfect_sats.sats);
+  }
   imperfect_sats.sats.sort(lessThan_sat);
   grow_error_lists_again();
 }

@@ -60,6 +60,23 @@
  * point; a slot holds the last node stored there, and a node lost to an
  * overwritten slot is merely expanded again.
  *
+ * Walks that meet: where the score-reduction limit is out of reach and both
+ * penalties are negative, T is -L throughout. A walk whose score at an error
+ * point stays above -L even after as many errors as the look-ahead is deep
+ * sees no node fall to the threshold, so its choice there, and the greedy
+ * run behind it, depend only on the position and the unit ahead: scores
+ * only ever compare with each other. Two walks with the same unit ahead at
+ * such a point take the same errors for as long as both stay that high,
+ * their scores a constant apart. Each direction keeps the trails of such
+ * points (position, unit phase, score, error taken); a walk that reaches a
+ * point of an earlier trail with the same unit ahead follows it, keeping its
+ * best state as it would have walking. Where the earlier walk ended, it ends
+ * alike; where the trail stops short (the earlier walk fell below that
+ * height, or met another trail) or its own score falls below that height,
+ * it chooses again itself. (The completed nodes' slots depend on where the
+ * unit lies, but a node lost to a slot is merely expanded again: no choice
+ * depends on them.)
+ *
  * One error at most: a walk that tries one error but can never try a second
  * ends with the score it had before the error. Never trying a second error
  * means the score after the error and the greedy run behind it, plus the
@@ -94,6 +111,7 @@
 #include "config/parameters.h"
 #include "search/CSearchController.h"
 #include "search/error_free_run.h"
+#include "search/walk_memo.h"
 
 namespace {
 
@@ -464,22 +482,112 @@ void apply_operation(Csat& sat, Operation op) {
   }
 }
 
+// Where a walk's choices depend only on its position and the unit ahead:
+// from its lowest score on, given that the memo may be used at all.
+struct FollowingRegime {
+  bool usable;
+  long long lowest_score;
+
+  bool holds(int score) const { return usable && score >= lowest_score; }
+};
+
+FollowingRegime following_regime(unsigned unit_length, std::size_t sequence_length) {
+  const long long L = unit_length;
+  const long long costliest = std::min(global_mismatch_score, global_indel_score);
+  // Scores never exceed the sequence length: so the threshold stays -L.
+  const bool usable = CSearchController::follow_earlier_walks && global_mismatch_score < 0 &&
+                      global_indel_score < 0 &&
+                      global_maximum_scorereduction >= static_cast<long long>(sequence_length) + L;
+  return {usable, -L - configured_depth() * costliest + 1};
+}
+
+WalkMemo::Step step_of(Operation op) {
+  switch (op) {
+    case Operation::mismatch: return WalkMemo::Step::mismatch;
+    case Operation::insertion: return WalkMemo::Step::insertion;
+    case Operation::deletion: return WalkMemo::Step::deletion;
+    case Operation::none: break;
+  }
+  return WalkMemo::Step::walk_went_on;
+}
+
+Operation operation_of(WalkMemo::Step step) {
+  switch (step) {
+    case WalkMemo::Step::mismatch: return Operation::mismatch;
+    case WalkMemo::Step::insertion: return Operation::insertion;
+    case WalkMemo::Step::deletion: return Operation::deletion;
+    default: return Operation::none;
+  }
+}
+
+enum class Followed { walk_ended, choose_here };
+
+// Follows an earlier walk's trail from its point `at`, where the record's
+// state is that of the point but for a score shift and a rotation of the
+// unit: takes the errors the trail took and the greedy runs between them,
+// keeping the best state as the walk would, until the trail ends or the
+// record's score falls below the regime, where the record chooses itself.
 template <class Dir>
-void extend(Csat& sat, const char* limit) {
+Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::uint32_t at,
+                      const FollowingRegime& regime) {
+  const WalkMemo::Point& start = memo.point(at);
+  const unsigned k = sat.unit_length();
+  const int score_shift = sat.score - start.score;
+  const int Ns_shift = sat.Ns - start.Ns;
+  const std::uint64_t phase = static_cast<std::uint64_t>(Dir::unit_pos(sat) - sat.unit_begin);
+  const std::uint64_t phase_shift = (phase + k - start.phase) % k;
+  for (std::uint32_t i = at;; ++i) {
+    apply_operation<Dir>(sat, operation_of(memo.point(i).step));
+    const WalkMemo::Point& next = memo.point(i + 1);
+    Dir::edge(sat) = memo.first() + next.offset;
+    Dir::unit_pos(sat) = sat.unit_begin + (next.phase + phase_shift) % k;
+    sat.score = next.score + score_shift;
+    sat.Ns = next.Ns + Ns_shift;
+    if (next.step == WalkMemo::Step::walk_ended) {
+      if (sat.score <= best.score) best.restore<Dir>(sat);
+      return Followed::walk_ended;
+    }
+    if (next.step == WalkMemo::Step::walk_went_on || !regime.holds(sat.score)) return Followed::choose_here;
+    if (sat.score > best.score) best.take<Dir>(sat);
+  }
+}
+
+template <class Dir>
+void extend(Csat& sat, const char* limit, WalkMemo* memo, const FollowingRegime& regime) {
   SavedState best;
   best.take<Dir>(sat);
+  const unsigned k = sat.unit_length();
+  if (memo) memo->start_walk();
+  auto close_trail = [&](WalkMemo::Step how) {
+    if (memo && memo->trail_open()) memo->close(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, sat.score, sat.Ns, how);
+  };
   for (;;) {
     if (greedy_run<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, sat.unit_begin, sat.unit_end,
                         limit) != RunEnd::error_point) {
+      close_trail(WalkMemo::Step::walk_ended);
       if (sat.score <= best.score) best.restore<Dir>(sat);
       return;
     }
     if (sat.score > best.score) best.take<Dir>(sat);
+    const bool choices_memorable = memo && regime.holds(sat.score);
+    if (choices_memorable) {
+      const std::uint32_t met = memo->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k);
+      if (met != WalkMemo::no_point) {
+        close_trail(WalkMemo::Step::walk_went_on);
+        if (follow_trail<Dir>(sat, best, *memo, met, regime) == Followed::walk_ended) return;
+        continue;  // at an error point: the greedy run takes nothing
+      }
+    } else {
+      close_trail(WalkMemo::Step::walk_went_on);
+    }
     const Operation op = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
     if (op == Operation::none) {
+      close_trail(WalkMemo::Step::walk_went_on);
       if (sat.score < best.score) best.restore<Dir>(sat);
       return;
     }
+    if (choices_memorable)
+      memo->add(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, sat.score, sat.Ns, step_of(op));
     apply_operation<Dir>(sat, op);
   }
 }
@@ -723,17 +831,32 @@ bool OneErrorTest::fails(const char* run_begin, const char* run_end) const {
          !second_error_possible<Backward>(run_begin, run_score);
 }
 
+bool CSearchController::follow_earlier_walks = true;
+
 void CSearchController::grow_both_ways(Csat& sat) {
   const char* first = sequence.residues;
-  extend<Forward>(sat, first + sequence.length);
-  extend<Backward>(sat, first - 1);
+  const FollowingRegime regime = following_regime(sat.unit_length(), sequence.length);
+  if (regime.usable && !walks_memorised) forget_earlier_walks();
+  extend<Forward>(sat, first + sequence.length, regime.usable ? &forward_walks : nullptr, regime);
+  extend<Backward>(sat, first - 1, regime.usable ? &backward_walks : nullptr, regime);
   sat.trim_flanking_Ns();
 }
 
-void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) { extend<Forward>(sat, seq_end); }
+void CSearchController::forget_earlier_walks() {
+  // A point takes a few dozen bytes: at most one per 16 residues is kept,
+  // beyond what any short sequence needs.
+  const std::size_t most_points = 65536 + sequence.length / 16;
+  forward_walks.reset(sequence.residues, most_points);
+  backward_walks.reset(sequence.residues, most_points);
+  walks_memorised = true;
+}
+
+void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) {
+  extend<Forward>(sat, seq_end, nullptr, {false, 0});
+}
 
 void CSearchController::extend_imperfect_backward(Csat& sat, const char* left_limit) {
-  extend<Backward>(sat, left_limit);
+  extend<Backward>(sat, left_limit, nullptr, {false, 0});
 }
 
 int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos,

@@ -323,6 +323,37 @@ TEST_F(FastPath, ErrorListsRebuiltAfterTheOverlapRemovalEqualKeptLists) {
   EXPECT_GT(rebuilt, 1000u);
 }
 
+// A walk that meets an earlier walk's trail follows it instead of choosing
+// again; every record must be the one that choosing each error gives. Long
+// arrays and shallow look-aheads let the scores rise high enough for trails.
+TEST_F(FastPath, FollowingEarlierWalksChangesNoRecord) {
+  for (int round = 0; round < 600; ++round) {
+    random_options();
+    // Depth 10 looks ahead without leaving nodes out, and slowly.
+    const bool deep = below(20) == 0;
+    global_maximum_recursion_depth = deep ? 10 : 1 + static_cast<int>(below(3));
+    global_remove_mostly_hidden = false;
+    std::string residues = random_sequence();
+    const std::string unit = random_unit(6);
+    for (unsigned arrays = 1 + below(3); arrays > 0; --arrays) {
+      append_mutated(residues, unit, (deep ? 40 : 100) + below(deep ? 60 : 400), 8 + below(20), below(2) == 0);
+      residues += random_sequence();
+    }
+    TestSequence seq(residues);
+    const bool extend_exact = below(2) == 0;
+    std::vector<std::string> found[2];
+    for (bool follow : {false, true}) {
+      CSearchController::follow_earlier_walks = follow;
+      CSearchController::discard_tables();
+      CSearchController search(1, seq.mol);
+      extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search(nullptr);
+      found[follow] = describe_all(search.imperfect_sats.sats, seq.mol.residues);
+    }
+    CSearchController::follow_earlier_walks = true;
+    ASSERT_EQ(found[false], found[true]) << residues << " extendExact " << extend_exact << options();
+  }
+}
+
 // The reader takes residue letters a block at a time; the lines are judged
 // here one character at a time: the records, or the line of the first
 // invalid character, must come out the same.

@@ -1,0 +1,96 @@
+#include "search/walk_memo.h"
+
+#include <algorithm>
+
+namespace {
+
+std::uint32_t offset_from(const char* first, const char* p) { return static_cast<std::uint32_t>(p - first); }
+
+std::uint32_t phase_of(const char* unit_begin, const char* unit_pos) {
+  return static_cast<std::uint32_t>(unit_pos - unit_begin);
+}
+
+// Do two units, read cyclically from the given phases, expect the same
+// residues? Walks of different seeds of one repeat mostly hold rotations of
+// one unit.
+bool same_unit_ahead(const char* unit_a, std::uint32_t phase_a, const char* unit_b, std::uint32_t phase_b,
+                     unsigned k) {
+  if (unit_a == unit_b) return phase_a == phase_b;
+  for (unsigned i = 0; i < k; ++i) {
+    if (unit_a[phase_a] != unit_b[phase_b]) return false;
+    if (++phase_a == k) phase_a = 0;
+    if (++phase_b == k) phase_b = 0;
+  }
+  return true;
+}
+
+}  // namespace
+
+void WalkMemo::reset(const char* first, std::size_t most_points) {
+  first_ = first;
+  most_points_ = most_points;
+  trail_open_ = false;
+  points_.clear();
+  trails_.clear();
+  std::fill(slots_.begin(), slots_.end(), no_point);
+  indexed_ = 0;
+}
+
+void WalkMemo::start_walk() {
+  trail_open_ = false;
+  if (points_.size() > most_points_) reset(first_, most_points_);
+}
+
+std::size_t WalkMemo::slot_of(std::uint32_t offset) const {
+  // Fibonacci hashing spreads the neighbouring offsets of one trail.
+  return static_cast<std::size_t>((offset * 0x9E3779B97F4A7C15ull) >> 32) & (slots_.size() - 1);
+}
+
+std::uint32_t WalkMemo::find(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k) const {
+  if (slots_.empty()) return no_point;
+  const std::uint32_t offset = offset_from(first_, edge);
+  for (std::size_t s = slot_of(offset);; s = (s + 1) & (slots_.size() - 1)) {
+    const std::uint32_t i = slots_[s];
+    if (i == no_point) return no_point;
+    const Point& p = points_[i];
+    if (p.offset != offset || trails_[p.trail].unit_length != k) continue;
+    const Trail& trail = trails_[p.trail];
+    return same_unit_ahead(trail.unit_begin, p.phase, unit_begin, phase_of(unit_begin, unit_pos), k) ? i : no_point;
+  }
+}
+
+void WalkMemo::index(std::uint32_t point) {
+  if (2 * (indexed_ + 1) > slots_.size()) {
+    // Grown by doubling and filled again: the cost is spread over the points.
+    slots_.assign(std::max<std::size_t>(1024, 2 * slots_.size()), no_point);
+    indexed_ = 0;
+    for (std::uint32_t i = 0; i < points_.size(); ++i)
+      if (i != point && points_[i].step <= Step::deletion) index(i);
+  }
+  const Point& p = points_[point];
+  const unsigned k = trails_[p.trail].unit_length;
+  std::size_t s = slot_of(p.offset);
+  for (; slots_[s] != no_point; s = (s + 1) & (slots_.size() - 1)) {
+    const Point& q = points_[slots_[s]];
+    if (q.offset == p.offset && trails_[q.trail].unit_length == k) return;  // the first trail keeps the edge
+  }
+  slots_[s] = point;
+  ++indexed_;
+}
+
+void WalkMemo::add(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k, int score, int Ns,
+                   Step step) {
+  if (!trail_open_) {
+    trails_.push_back({unit_begin, k});
+    trail_open_ = true;
+  }
+  points_.push_back({offset_from(first_, edge), phase_of(unit_begin, unit_pos), score, Ns,
+                     static_cast<std::uint32_t>(trails_.size() - 1), step});
+  if (step <= Step::deletion) index(static_cast<std::uint32_t>(points_.size() - 1));
+}
+
+void WalkMemo::close(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k, int score, int Ns,
+                     Step how) {
+  add(edge, unit_begin, unit_pos, k, score, Ns, how);
+  trail_open_ = false;
+}

@@ -1,0 +1,72 @@
+#ifndef VELKOR_SEARCH_WALK_MEMO_H
+#define VELKOR_SEARCH_WALK_MEMO_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The trails of the walks of one direction over one sequence: the error
+// points where a walk's choice depended only on its position and the unit
+// ahead (when that holds is stated with the extension alignment), with the
+// error chosen at each. A later walk that reaches such a point with the same
+// unit ahead would choose the same errors from there on, and follows the
+// trail instead of choosing again.
+class WalkMemo {
+ public:
+  // The error taken at a point, or, at a trail's last point, how the walk
+  // went on: it ended there, or it chose its next error itself (it left the
+  // points where choices depend on nothing else, or met an earlier trail).
+  enum class Step : std::uint8_t { mismatch, insertion, deletion, walk_ended, walk_went_on };
+
+  // The walk's state at a point: at an error point before the error is
+  // taken, or where the walk ended.
+  struct Point {
+    std::uint32_t offset;  // of the walk's edge from the first residue
+    std::uint32_t phase;   // of the unit position from the unit's first character
+    std::int32_t score;
+    std::int32_t Ns;       // tolerated N's taken so far
+    std::uint32_t trail;
+    Step step;
+  };
+  static constexpr std::uint32_t no_point = UINT32_MAX;
+
+  // Forgets every trail; first is the sequence's first residue. Once more
+  // than most_points points are kept, they are forgotten when the next walk
+  // begins (start_walk), which bounds the memory.
+  void reset(const char* first, std::size_t most_points);
+  void start_walk();
+
+  // The point of an earlier trail at edge, when that trail had the same unit
+  // ahead as [unit_begin, unit_begin + k) from unit_pos; no_point otherwise.
+  std::uint32_t find(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k) const;
+
+  // Adds a point to the walk's trail, opening one when none is open. Only
+  // points where the walk chose an error go in the index that find searches.
+  void add(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k, int score, int Ns, Step step);
+  // Ends the open trail with the walk's state and how it went on.
+  void close(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k, int score, int Ns,
+             Step how);
+
+  bool trail_open() const { return trail_open_; }
+  const Point& point(std::uint32_t i) const { return points_[i]; }
+  const char* first() const { return first_; }
+
+ private:
+  struct Trail {
+    const char* unit_begin;
+    unsigned unit_length;
+  };
+  void index(std::uint32_t point);
+  std::size_t slot_of(std::uint32_t offset) const;
+
+  const char* first_ = nullptr;
+  std::size_t most_points_ = 0;
+  bool trail_open_ = false;
+  std::vector<Point> points_;
+  std::vector<Trail> trails_;
+  // Open addressing by edge offset; a slot holds a point number or no_point.
+  std::vector<std::uint32_t> slots_;
+  std::size_t indexed_ = 0;
+};
+
+#endif
