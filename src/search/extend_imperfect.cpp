@@ -328,9 +328,15 @@ struct Arrival {
   bool mismatch_sibling_empty;
 };
 
+// The errors a node does not try, as their nodes are reached along another
+// path too.
+struct LeftOut {
+  bool mismatch, insertion, deletion;
+};
+
 template <class Dir>
 int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
-                   long long threshold, Arrival arrival, bool empty);
+                   long long threshold, LeftOut left_out);
 
 // The value of a look-ahead node, levels_left errors above the deepest level,
 // under the threshold of its parent. Most nodes try no error: those at the
@@ -355,7 +361,13 @@ inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_p
   threshold = std::max(threshold, score - look_ahead.score_reduction);
   if (score + look_ahead.larger_penalty <= threshold) return score;
   if (look_ahead.leave_out_repeated && completed_nodes.dominated(pos, unit_pos, score, levels_left)) return score;
-  const int value = children_value<Dir>(look_ahead, pos, unit_pos, score, levels_left, threshold, arrival, empty);
+  const bool after_empty_indel = empty && look_ahead.leave_out_repeated &&
+                                 (arrival.by == Operation::insertion || arrival.by == Operation::deletion);
+  const bool leave_out_pair = after_empty_indel && look_ahead.leave_out_indel_pair;
+  const int value = children_value<Dir>(look_ahead, pos, unit_pos, score, levels_left, threshold,
+                                        {after_empty_indel && arrival.mismatch_sibling_empty,
+                                         leave_out_pair && arrival.by == Operation::deletion,
+                                         leave_out_pair && arrival.by == Operation::insertion});
   if (look_ahead.leave_out_repeated) completed_nodes.add(pos, unit_pos, score, levels_left);
   return value;
 }
@@ -363,9 +375,7 @@ inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_p
 // The highest of a node's score and the values of the errors it tries.
 template <class Dir>
 int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
-                   long long threshold, Arrival arrival, bool empty) {
-  const bool after_empty_indel = empty && look_ahead.leave_out_repeated &&
-                                 (arrival.by == Operation::insertion || arrival.by == Operation::deletion);
+                   long long threshold, LeftOut left_out) {
   auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score, Arrival next_arrival,
                    bool* child_took_nothing) {
     return leap_ahead<Dir>(look_ahead, next_pos, next_unit_pos, static_cast<int>(next_score), levels_left - 1,
@@ -375,16 +385,15 @@ int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos,
   int value = score;
   bool mismatch_child_empty = false;
   const long long after_mismatch = score + look_ahead.mismatch_score;
-  if (after_mismatch > threshold && !(after_empty_indel && arrival.mismatch_sibling_empty))
+  if (after_mismatch > threshold && !left_out.mismatch)
     value = std::max(value, child(Dir::step(pos), next_unit_pos, after_mismatch, {Operation::mismatch, false},
                                   &mismatch_child_empty));
   const long long after_indel = score + look_ahead.indel_score;
   if (after_indel > threshold && !look_ahead.mismatches_only) {
-    const bool leave_out_pair = after_empty_indel && look_ahead.leave_out_indel_pair;
-    if (!(leave_out_pair && arrival.by == Operation::deletion))
+    if (!left_out.insertion)
       value = std::max(value, child(Dir::step(pos), unit_pos, after_indel,
                                     {Operation::insertion, mismatch_child_empty}, nullptr));
-    if (!(leave_out_pair && arrival.by == Operation::insertion))
+    if (!left_out.deletion)
       value = std::max(value, child(pos, next_unit_pos, after_indel, {Operation::deletion, mismatch_child_empty},
                                     nullptr));
   }
