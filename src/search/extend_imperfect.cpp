@@ -299,6 +299,7 @@ struct LookAhead {
   long long calls_left;
   bool counting_calls;        // the budget can run out
   bool tolerate_Ns;
+  bool threshold_follows_best;  // false where it stays -L throughout
   bool leave_out_repeated;    // the nodes repeated under another path may be left out,
                               // and so may those a completed node dominates
   bool leave_out_indel_pair;  // and so may insertion-deletion and deletion-insertion
@@ -316,6 +317,7 @@ struct LookAhead {
         calls_left(calls_allowed),
         counting_calls(calls_allowed != LLONG_MAX),
         tolerate_Ns(Ns_tolerated()),
+        threshold_follows_best(!leave_out),
         leave_out_repeated(leave_out),
         leave_out_indel_pair(leave_out && 2 * indel_score <= mismatch_score),
         mismatches_only(leave_out && unit_end - unit_begin == 1 && indel_score <= mismatch_score) {}
@@ -358,7 +360,7 @@ inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_p
   if (took_nothing) *took_nothing = empty;
   if (run_end != RunEnd::error_point || levels_left <= 0) return score;
   // The threshold follows the best score along the path: max(-L, best - reduction).
-  threshold = std::max(threshold, score - look_ahead.score_reduction);
+  if (look_ahead.threshold_follows_best) threshold = std::max(threshold, score - look_ahead.score_reduction);
   if (score + look_ahead.larger_penalty <= threshold) return score;
   if (look_ahead.leave_out_repeated && completed_nodes.dominated(pos, unit_pos, score, levels_left)) return score;
   const bool after_empty_indel = empty && look_ahead.leave_out_repeated &&
