@@ -262,9 +262,11 @@ long long N_run_length(const char* pos, const char* limit) {
 }
 
 // Takes every matching residue and every tolerated run of N's from pos on.
+// Inlined: most look-ahead nodes do little else, and a call of its own made
+// them a third dearer.
 template <class Dir>
 inline RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, const char* unit_begin,
-                  const char* unit_end, const char* limit, bool tolerate_Ns = Ns_tolerated()) {
+                         const char* unit_end, const char* limit, bool tolerate_Ns = Ns_tolerated()) {
   while (!Dir::at_limit(pos, limit)) {
     const char residue = *Dir::next_residue(pos);
     if (residue == *unit_pos) {
@@ -297,19 +299,19 @@ struct LookAhead {
   long long indel_score;
   long long larger_penalty;
   long long calls_left;
-  bool counting_calls;        // the budget can run out
+  bool counting_calls;          // the budget can run out
   bool tolerate_Ns;
   bool threshold_follows_best;  // false where it stays -L throughout
-  bool leave_out_repeated;    // the nodes repeated under another path may be left out,
-                              // and so may those a completed node dominates
-  bool leave_out_indel_pair;  // and so may insertion-deletion and deletion-insertion
-  bool mismatches_only;       // a unit of one residue: insertions and deletions too
+  bool leave_out_repeated;      // the nodes repeated under another path may be left out,
+                                // and so may those a completed node dominates
+  bool leave_out_indel_pair;    // and so may insertion-deletion and deletion-insertion
+  bool mismatches_only;         // a unit of one residue: insertions and deletions too
 
-  LookAhead(const char* unit_begin_, const char* unit_end_, const char* limit_, long long calls_allowed,
+  LookAhead(const char* first, const char* past_unit, const char* sequence_limit, long long calls_allowed,
             bool leave_out)
-      : unit_begin(unit_begin_),
-        unit_end(unit_end_),
-        limit(limit_),
+      : unit_begin(first),
+        unit_end(past_unit),
+        limit(sequence_limit),
         score_reduction(global_maximum_scorereduction),
         mismatch_score(global_mismatch_score),
         indel_score(global_indel_score),
@@ -320,7 +322,7 @@ struct LookAhead {
         threshold_follows_best(!leave_out),
         leave_out_repeated(leave_out),
         leave_out_indel_pair(leave_out && 2 * indel_score <= mismatch_score),
-        mismatches_only(leave_out && unit_end - unit_begin == 1 && indel_score <= mismatch_score) {}
+        mismatches_only(leave_out && past_unit - first == 1 && indel_score <= mismatch_score) {}
 };
 
 // How a look-ahead node was reached: by which error, and whether that
@@ -340,7 +342,7 @@ template <class Dir>
 int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
                    long long threshold, LeftOut left_out);
 
-// The value of a look-ahead node, levels_left errors above the deepest level,
+// The value of a look-ahead node whose path may take levels_left more errors,
 // under the threshold of its parent. Most nodes try no error: those at the
 // deepest level, and those whose score leaves no error above the threshold.
 // They are valued here, inlined into their parent, so that only the nodes
