@@ -266,7 +266,7 @@ long long N_run_length(const char* pos, const char* limit) {
 // them a third dearer.
 template <class Dir>
 inline RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, const char* unit_begin,
-                         const char* unit_end, const char* limit, bool tolerate_Ns = Ns_tolerated()) {
+                         const char* unit_end, const char* limit) {
   while (!Dir::at_limit(pos, limit)) {
     const char residue = *Dir::next_residue(pos);
     if (residue == *unit_pos) {
@@ -275,7 +275,7 @@ inline RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, in
       ++score;
       continue;
     }
-    if (residue != 'N' || !tolerate_Ns) return RunEnd::error_point;
+    if (residue != 'N' || !Ns_tolerated()) return RunEnd::error_point;
     long long run = N_run_length<Dir>(pos, limit);
     if (run > global_Ns_allowed_in_a_row) return RunEnd::long_N_run;
     for (long long i = 0; i < run; ++i) {
@@ -300,7 +300,6 @@ struct LookAhead {
   long long larger_penalty;
   long long calls_left;
   bool counting_calls;          // the budget can run out
-  bool tolerate_Ns;
   bool threshold_follows_best;  // false where it stays -L throughout
   bool leave_out_repeated;      // the nodes repeated under another path may be left out,
                                 // and so may those a completed node dominates
@@ -318,11 +317,10 @@ struct LookAhead {
         larger_penalty(std::max(mismatch_score, indel_score)),
         calls_left(calls_allowed),
         counting_calls(calls_allowed != LLONG_MAX),
-        tolerate_Ns(Ns_tolerated()),
         threshold_follows_best(!leave_out),
         leave_out_repeated(leave_out),
-        leave_out_indel_pair(leave_out && 2 * indel_score <= mismatch_score),
-        mismatches_only(leave_out && past_unit - first == 1 && indel_score <= mismatch_score) {}
+        leave_out_indel_pair(leave_out & (2 * indel_score <= mismatch_score)),
+        mismatches_only(leave_out & (past_unit - first == 1) & (indel_score <= mismatch_score)) {}
 };
 
 // How a look-ahead node was reached: by which error, and whether that
@@ -357,7 +355,7 @@ inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_p
   int Ns_ignored = 0;
   const char* run_start = pos;
   const RunEnd run_end = greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, look_ahead.unit_begin,
-                                         look_ahead.unit_end, look_ahead.limit, look_ahead.tolerate_Ns);
+                                         look_ahead.unit_end, look_ahead.limit);
   const bool empty = run_end == RunEnd::error_point && pos == run_start;
   if (took_nothing) *took_nothing = empty;
   if (run_end != RunEnd::error_point || levels_left <= 0) return score;
