@@ -298,8 +298,7 @@ struct LookAhead {
   long long mismatch_score;
   long long indel_score;
   long long larger_penalty;
-  long long calls_left;
-  bool counting_calls;          // the budget can run out
+  long long calls_left;         // LLONG_MAX where the budget cannot run out
   bool threshold_follows_best;  // false where it stays -L throughout
   bool leave_out_repeated;      // the nodes repeated under another path may be left out,
                                 // and so may those a completed node dominates
@@ -316,7 +315,6 @@ struct LookAhead {
         indel_score(global_indel_score),
         larger_penalty(std::max(mismatch_score, indel_score)),
         calls_left(calls_allowed),
-        counting_calls(calls_allowed != LLONG_MAX),
         threshold_follows_best(!leave_out),
         leave_out_repeated(leave_out),
         leave_out_indel_pair(leave_out & (2 * indel_score <= mismatch_score)),
@@ -351,7 +349,7 @@ template <class Dir>
 inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
                       long long threshold, Arrival arrival, bool* took_nothing) {
   // Over budget: the caller discards this value.
-  if (look_ahead.counting_calls && --look_ahead.calls_left < 0) return score;
+  if (--look_ahead.calls_left < 0) return score;
   int Ns_ignored = 0;
   const char* run_start = pos;
   const RunEnd run_end = greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, look_ahead.unit_begin,
