@@ -79,6 +79,7 @@ class CSearchController {
   static bool follow_earlier_walks;
   WalkMemo forward_walks, backward_walks;
   bool walks_memorised = false;
+  long long lowest_memorable_plus_L = 0;
   void forget_earlier_walks();
   int extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
                                           const char* unit_end, int score, int unit_length, unsigned char depth,

@@ -481,8 +481,10 @@ Operation choose_operation(const Csat& sat, const char* pos, const char* unit_po
   return deepest_fitting;
 }
 
+// Inlined into the walk, whose error points it serves: a call of its own
+// costs the walk a tenth more.
 template <class Dir>
-void apply_operation(Csat& sat, Operation op) {
+inline void apply_operation(Csat& sat, Operation op) {
   const char*& edge = Dir::edge(sat);
   const char*& unit_pos = Dir::unit_pos(sat);
   switch (op) {
@@ -510,24 +512,7 @@ void apply_operation(Csat& sat, Operation op) {
   }
 }
 
-// Where a walk's choices depend only on its position and the unit ahead:
-// from its lowest score on, given that the memo may be used at all.
-struct FollowingRegime {
-  bool usable;
-  long long lowest_score;
-
-  bool holds(int score) const { return usable && score >= lowest_score; }
-};
-
-FollowingRegime following_regime(unsigned unit_length, std::size_t sequence_length) {
-  const long long L = unit_length;
-  const long long costliest = std::min(global_mismatch_score, global_indel_score);
-  // Scores never exceed the sequence length: so the threshold stays -L.
-  const bool usable = CSearchController::follow_earlier_walks && global_mismatch_score < 0 &&
-                      global_indel_score < 0 &&
-                      global_maximum_scorereduction >= static_cast<long long>(sequence_length) + L;
-  return {usable, -L - configured_depth() * costliest + 1};
-}
+constexpr long long never_memorable = LLONG_MAX;
 
 WalkMemo::Step step_of(Operation op) {
   switch (op) {
@@ -554,10 +539,10 @@ enum class Followed { walk_ended, choose_here };
 // state is that of the point but for a score shift and a rotation of the
 // unit: takes the errors the trail took and the greedy runs between them,
 // keeping the best state as the walk would, until the trail ends or the
-// record's score falls below the regime, where the record chooses itself.
+// record's score falls too low, where the record chooses itself.
 template <class Dir>
 Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::uint32_t at,
-                      const FollowingRegime& regime) {
+                      long long lowest_memorable) {
   const WalkMemo::Point& start = memo.point(at);
   const unsigned k = sat.unit_length();
   const int score_shift = sat.score - start.score;
@@ -575,47 +560,53 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::ui
       if (sat.score <= best.score) best.restore<Dir>(sat);
       return Followed::walk_ended;
     }
-    if (next.step == WalkMemo::Step::walk_went_on || !regime.holds(sat.score)) return Followed::choose_here;
+    if (next.step == WalkMemo::Step::walk_went_on || sat.score < lowest_memorable) return Followed::choose_here;
     if (sat.score > best.score) best.take<Dir>(sat);
   }
 }
 
 template <class Dir>
-void extend(Csat& sat, const char* limit, WalkMemo* memo, const FollowingRegime& regime) {
+void extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable) {
   SavedState best;
   best.take<Dir>(sat);
   const unsigned k = sat.unit_length();
   if (memo) memo->start_walk();
-  auto close_trail = [&](WalkMemo::Step how) {
-    if (memo && memo->trail_open()) memo->close(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, sat.score, sat.Ns, how);
+  bool recording = false;  // a trail of this walk is open
+  auto stop_recording = [&](WalkMemo::Step how) {
+    if (!recording) return;
+    memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, how);
+    recording = false;
   };
   for (;;) {
     if (greedy_run<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, sat.unit_begin, sat.unit_end,
                         limit) != RunEnd::error_point) {
-      close_trail(WalkMemo::Step::walk_ended);
+      stop_recording(WalkMemo::Step::walk_ended);
       if (sat.score <= best.score) best.restore<Dir>(sat);
       return;
     }
     if (sat.score > best.score) best.take<Dir>(sat);
-    const bool choices_memorable = memo && regime.holds(sat.score);
+    const bool choices_memorable = sat.score >= lowest_memorable;
     if (choices_memorable) {
       const std::uint32_t met = memo->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k);
       if (met != WalkMemo::no_point) {
-        close_trail(WalkMemo::Step::walk_went_on);
-        if (follow_trail<Dir>(sat, best, *memo, met, regime) == Followed::walk_ended) return;
+        stop_recording(WalkMemo::Step::walk_went_on);
+        if (follow_trail<Dir>(sat, best, *memo, met, lowest_memorable) == Followed::walk_ended) return;
         continue;  // at an error point: the greedy run takes nothing
       }
     } else {
-      close_trail(WalkMemo::Step::walk_went_on);
+      stop_recording(WalkMemo::Step::walk_went_on);
     }
     const Operation op = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
     if (op == Operation::none) {
-      close_trail(WalkMemo::Step::walk_went_on);
+      stop_recording(WalkMemo::Step::walk_went_on);
       if (sat.score < best.score) best.restore<Dir>(sat);
       return;
     }
-    if (choices_memorable)
-      memo->add(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, sat.score, sat.Ns, step_of(op));
+    if (choices_memorable) {
+      if (!recording) memo->open_trail(sat.unit_begin, k);
+      recording = true;
+      memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, step_of(op));
+    }
     apply_operation<Dir>(sat, op);
   }
 }
@@ -863,10 +854,13 @@ bool CSearchController::follow_earlier_walks = true;
 
 void CSearchController::grow_both_ways(Csat& sat) {
   const char* first = sequence.residues;
-  const FollowingRegime regime = following_regime(sat.unit_length(), sequence.length);
-  if (regime.usable && !walks_memorised) forget_earlier_walks();
-  extend<Forward>(sat, first + sequence.length, regime.usable ? &forward_walks : nullptr, regime);
-  extend<Backward>(sat, first - 1, regime.usable ? &backward_walks : nullptr, regime);
+  if (!walks_memorised) forget_earlier_walks();
+  // The lowest score at an error point from which a walk's choices depend
+  // only on its position and the unit ahead.
+  const long long lowest_memorable =
+      lowest_memorable_plus_L == never_memorable ? never_memorable : lowest_memorable_plus_L - sat.unit_length();
+  extend<Forward>(sat, first + sequence.length, &forward_walks, lowest_memorable);
+  extend<Backward>(sat, first - 1, &backward_walks, lowest_memorable);
   sat.trim_flanking_Ns();
 }
 
@@ -877,14 +871,19 @@ void CSearchController::forget_earlier_walks() {
   forward_walks.reset(sequence.residues, most_points);
   backward_walks.reset(sequence.residues, most_points);
   walks_memorised = true;
+  // Scores never exceed the sequence length, nor units: so the threshold stays -L.
+  const bool usable = follow_earlier_walks && global_mismatch_score < 0 && global_indel_score < 0 &&
+                      global_maximum_scorereduction >= 2 * static_cast<long long>(sequence.length);
+  const long long costliest = std::min(global_mismatch_score, global_indel_score);
+  lowest_memorable_plus_L = usable ? 1 - configured_depth() * costliest : never_memorable;
 }
 
 void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) {
-  extend<Forward>(sat, seq_end, nullptr, {false, 0});
+  extend<Forward>(sat, seq_end, nullptr, never_memorable);
 }
 
 void CSearchController::extend_imperfect_backward(Csat& sat, const char* left_limit) {
-  extend<Backward>(sat, left_limit, nullptr, {false, 0});
+  extend<Backward>(sat, left_limit, nullptr, never_memorable);
 }
 
 int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos,

@@ -29,16 +29,10 @@ bool same_unit_ahead(const char* unit_a, std::uint32_t phase_a, const char* unit
 void WalkMemo::reset(const char* first, std::size_t most_points) {
   first_ = first;
   most_points_ = most_points;
-  trail_open_ = false;
   points_.clear();
   trails_.clear();
   std::fill(slots_.begin(), slots_.end(), no_point);
   indexed_ = 0;
-}
-
-void WalkMemo::start_walk() {
-  trail_open_ = false;
-  if (points_.size() > most_points_) reset(first_, most_points_);
 }
 
 std::size_t WalkMemo::slot_of(std::uint32_t offset) const {
@@ -78,19 +72,11 @@ void WalkMemo::index(std::uint32_t point) {
   ++indexed_;
 }
 
-void WalkMemo::add(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k, int score, int Ns,
-                   Step step) {
-  if (!trail_open_) {
-    trails_.push_back({unit_begin, k});
-    trail_open_ = true;
-  }
-  points_.push_back({offset_from(first_, edge), phase_of(unit_begin, unit_pos), score, Ns,
+void WalkMemo::open_trail(const char* unit_begin, unsigned k) { trails_.push_back({unit_begin, k}); }
+
+void WalkMemo::add(const char* edge, const char* unit_pos, int score, int Ns, Step step) {
+  const Trail& trail = trails_.back();
+  points_.push_back({offset_from(first_, edge), phase_of(trail.unit_begin, unit_pos), score, Ns,
                      static_cast<std::uint32_t>(trails_.size() - 1), step});
   if (step <= Step::deletion) index(static_cast<std::uint32_t>(points_.size() - 1));
-}
-
-void WalkMemo::close(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k, int score, int Ns,
-                     Step how) {
-  add(edge, unit_begin, unit_pos, k, score, Ns, how);
-  trail_open_ = false;
 }

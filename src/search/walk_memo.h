@@ -32,22 +32,22 @@ class WalkMemo {
 
   // Forgets every trail; first is the sequence's first residue. Once more
   // than most_points points are kept, they are forgotten when the next walk
-  // begins (start_walk), which bounds the memory.
+  // begins, which bounds the memory.
   void reset(const char* first, std::size_t most_points);
-  void start_walk();
+  void start_walk() {
+    if (points_.size() > most_points_) reset(first_, most_points_);
+  }
 
   // The point of an earlier trail at edge, when that trail had the same unit
   // ahead as [unit_begin, unit_begin + k) from unit_pos; no_point otherwise.
   std::uint32_t find(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k) const;
 
-  // Adds a point to the walk's trail, opening one when none is open. Only
-  // points where the walk chose an error go in the index that find searches.
-  void add(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k, int score, int Ns, Step step);
-  // Ends the open trail with the walk's state and how it went on.
-  void close(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k, int score, int Ns,
-             Step how);
+  // A walk opens a trail at its first point, and adds the points where it
+  // chose an error, which go in the index that find searches. Its last point
+  // says how it went on from there.
+  void open_trail(const char* unit_begin, unsigned k);
+  void add(const char* edge, const char* unit_pos, int score, int Ns, Step step);
 
-  bool trail_open() const { return trail_open_; }
   const Point& point(std::uint32_t i) const { return points_[i]; }
   const char* first() const { return first_; }
 
@@ -61,7 +61,6 @@ class WalkMemo {
 
   const char* first_ = nullptr;
   std::size_t most_points_ = 0;
-  bool trail_open_ = false;
   std::vector<Point> points_;
   std::vector<Trail> trails_;
   // Open addressing by edge offset; a slot holds a point number or no_point.
