@@ -67,6 +67,8 @@ class CSearchController {
   // Extension alignment over mismatches, insertions and deletions.
   // grow_both_ways grows a record forward, then backward, and trims N's off its ends.
   void grow_both_ways(Csat& sat);
+  // Puts the errors of a grown record in order (Csat::lessThan_missense).
+  static void sort_errors(Csat& sat);
   void extend_imperfect_forward(Csat& sat, const char* seq_end);
   void extend_imperfect_backward(Csat& sat, const char* left_limit);
   // Look-ahead nodes that another path reaches as well are left out (the

@@ -48,7 +48,6 @@ const char* skip_Ns(const char* pos, const char* end) {
   return pos;
 }
 
-void sort_errors(Csat& sat) { std::sort(sat.missense.begin(), sat.missense.end(), Csat::lessThan_missense()); }
 
 // Grows the candidate copy [p, q) in the spare record and accepts a copy of
 // it when it passes the thresholds. The spare stays, to be reset for the next
@@ -71,7 +70,7 @@ void try_candidate(CSearchController& search, Csat*& spare, const char* p, const
   search.grow_both_ways(*spare);
   if (!CSearchController::passes_thresholds(*spare, static_cast<unsigned>(q - p))) return;
 
-  sort_errors(*spare);
+  CSearchController::sort_errors(*spare);
   anchors.cover(spare->sat_begin, spare->sat_end);
   for (const missense_entry& error : spare->missense) anchors.open_at(error.position);
   Csat* accepted = sat_alloc.get_new(p, q);
@@ -120,7 +119,7 @@ void CSearchController::grow_error_lists_again() {
     if (!std::binary_search(error_lists_let_go.begin(), error_lists_let_go.end(), sat, std::less<Csat*>())) continue;
     sat->reset(sat->unit_begin, sat->unit_end);
     grow_both_ways(*sat);
-    sort_errors(*sat);
+    CSearchController::sort_errors(*sat);
   }
   error_lists_let_go.clear();
 }

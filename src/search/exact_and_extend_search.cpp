@@ -49,7 +49,6 @@ struct CSearchController::GrownSeeds {
 
 namespace {
 
-void sort_errors(Csat& sat) { std::sort(sat.missense.begin(), sat.missense.end(), Csat::lessThan_missense()); }
 
 // Sets a grown record back to the exact repeat [begin, end) it grew from. Its
 // unit copy is unchanged by growing; every residue of an exact repeat beyond
@@ -92,7 +91,7 @@ void CSearchController::grow_seed(Csat* sat) {
     sat->missense.clear();
     grown_seeds->without_errors_listed.push_back(sat->seed_number);
   } else {
-    sort_errors(*sat);
+    CSearchController::sort_errors(*sat);
   }
   // The record may come from the pool with the error list of a long walk.
   sat->missense.shrink_to_fit();
@@ -137,6 +136,6 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
     back_to_seed(*sat, first + seed.seed_begin, first + seed.seed_end);
     grow_both_ways(*sat);
     assert(sat->sat_begin == kept_begin && sat->sat_end == kept_end && sat->score == kept_score);
-    sort_errors(*sat);
+    CSearchController::sort_errors(*sat);
   }
 }

@@ -864,6 +864,21 @@ void CSearchController::grow_both_ways(Csat& sat) {
   sat.trim_flanking_Ns();
 }
 
+// The walks list their errors as they meet them: the forward walk's in
+// order, right of the unit copy, then the backward walk's in reverse order,
+// left of it (a deletion at its first residue at most). So the order is one
+// reversal and one rotation away; a list of any other shape is sorted.
+// (A sort took a fifth of the search on long imperfect arrays.)
+void CSearchController::sort_errors(Csat& sat) {
+  missense_entry* first = sat.missense.begin();
+  missense_entry* last = sat.missense.end();
+  missense_entry* backward = std::find_if(
+      first, last, [&sat](const missense_entry& e) { return e.position <= sat.unit_begin; });
+  std::reverse(backward, last);
+  std::rotate(first, backward, last);
+  if (!std::is_sorted(first, last, Csat::lessThan_missense())) std::sort(first, last, Csat::lessThan_missense());
+}
+
 void CSearchController::forget_earlier_walks() {
   // A point takes a few dozen bytes: at most one per 16 residues is kept,
   // beyond what any short sequence needs.
