@@ -19,6 +19,11 @@ const char* const REPEAT_NAMES[7] = {
 };
 
 constexpr unsigned NAME_WIDTH = 16;
+// The same names right-aligned in their field, copied in one piece.
+constexpr char NAME_FIELDS[7][NAME_WIDTH + 1] = {
+    " ***  ERROR  ***", "  mononucleotide", "    dinucleotide", "   trinucleotide",
+    " tetranucleotide", " pentanucleotide", "  hexanucleotide",
+};
 
 // The name right-aligned in 16 columns, or "%5u-nucleotide" for long units.
 void append_name_field(TextBuffer& text, unsigned unit_length) {
@@ -77,19 +82,22 @@ void append_common_columns(TextBuffer& text, const Csat& sat, const CSequence_Mo
   const unsigned end = sat.end_position(seq.residues);
   const unsigned length = sat.length();
   const int normalised = sat.normalised_length();
-  char perfection[16];
-  const std::size_t perfection_width = fixed3_fast(sat.perfection(), perfection);
+  // The perfection is written after blanks, so that its field can be copied
+  // in one piece of a size known here.
+  constexpr std::size_t PERFECTION_WIDTH = 7;
+  char perfection[PERFECTION_WIDTH + 16];
+  std::memset(perfection, ' ', PERFECTION_WIDTH);
+  const std::size_t perfection_width = fixed3_fast(sat.perfection(), perfection + PERFECTION_WIDTH);
   if (unit_length == 0 || unit_length > 99999 || start > FITS_9 || end > FITS_9 || length > FITS_6 ||
-      !fits(normalised, FITS_6) || !fits(sat.score, FITS_6) || perfection_width == 0 || perfection_width > 7) {
+      !fits(normalised, FITS_6) || !fits(sat.score, FITS_6) || perfection_width == 0 ||
+      perfection_width > PERFECTION_WIDTH) {
     append_common_columns_plainly(text, sat, seq);
     return;
   }
   char* const line = text.extend(COMMON_WIDTH);
   std::memcpy(line, COMMON_COLUMNS, COMMON_WIDTH);
   if (unit_length < 7) {
-    const char* name = REPEAT_NAMES[unit_length];
-    const std::size_t n = std::strlen(name);
-    std::memcpy(line + (NAME_WIDTH - n), name, n);
+    std::memcpy(line, NAME_FIELDS[unit_length], NAME_WIDTH);
   } else {
     TextBuffer::write_digits_before(line + 5, unit_length);
     std::memcpy(line + 5, "-nucleotide", 11);
@@ -99,7 +107,7 @@ void append_common_columns(TextBuffer& text, const Csat& sat, const CSequence_Mo
   TextBuffer::write_digits_before(line + LENGTH_END, length);
   TextBuffer::write_digits_before(line + NORMALISED_END, static_cast<std::uint32_t>(normalised));
   TextBuffer::write_digits_before(line + SCORE_END, static_cast<std::uint32_t>(sat.score));
-  std::memcpy(line + (PERFECTION_END - perfection_width), perfection, perfection_width);
+  std::memcpy(line + (PERFECTION_END - PERFECTION_WIDTH), perfection + perfection_width, PERFECTION_WIDTH);
 }
 
 namespace {
@@ -131,9 +139,13 @@ void append_error_counts(TextBuffer& text, const Csat& sat) {
     append_error_counts_plainly(text, sat);
     return;
   }
-  const std::size_t width = with_Ns ? ERROR_COUNTS_WIDTH : WITHOUT_NS_WIDTH;
-  char* const line = text.extend(width);
-  std::memcpy(line, ERROR_COUNTS, width);
+  // Copies of a size known here are inlined.
+  char* const line = text.extend(with_Ns ? ERROR_COUNTS_WIDTH : WITHOUT_NS_WIDTH);
+  if (with_Ns) {
+    std::memcpy(line, ERROR_COUNTS, ERROR_COUNTS_WIDTH);
+  } else {
+    std::memcpy(line, ERROR_COUNTS, WITHOUT_NS_WIDTH);
+  }
   TextBuffer::write_digits_before(line + MISMATCHES_END, static_cast<std::uint32_t>(sat.mismatches));
   TextBuffer::write_digits_before(line + INSERTIONS_END, static_cast<std::uint32_t>(sat.insertions));
   TextBuffer::write_digits_before(line + DELETIONS_END, static_cast<std::uint32_t>(sat.deletions));
