@@ -167,16 +167,16 @@ struct FoundRepeat {
         score(sat.score),
         Ns(sat.Ns) {}
 
-  Csat* make_record(const char* seq_begin) const {
+  // Appends the record to sats.
+  void make_record(std::list<Csat*>& sats, const char* seq_begin) const {
     const char* unit = seq_begin + unit_begin;
-    Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
+    Csat* sat = sat_alloc.get_new_at_end_of(sats, unit, unit + unit_length);
     sat->sat_begin = seq_begin + begin;
     sat->sat_end = seq_begin + end;
     sat->unit_pos_forward = unit + forward_phase;
     sat->unit_pos_backward = unit + backward_phase;
     sat->score = score;
     sat->Ns = Ns;
-    return sat;
   }
 };
 
@@ -218,7 +218,7 @@ struct FoundRepeats {
     while (!rests.empty()) {
       std::pop_heap(rests.begin(), rests.end(), comes_later);
       Rest& rest = rests.back();
-      sats.push_back(repeats[rest.next].make_record(seq_begin));
+      repeats[rest.next].make_record(sats, seq_begin);
       if (++rest.next == rest.end) {
         rests.pop_back();
       } else {
