@@ -113,6 +113,17 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
   }
   // The group that x lies in starts here: after the last break passed over.
   const char* group_start = x - run;
+  // The group start to return, for the group that holds x + j; the break
+  // that ends it is remembered when this step has seen it.
+  std::uint64_t breaks = 0;
+  auto found = [&](const char* group, unsigned j) {
+    const std::uint64_t breaks_from_j = breaks & (~0ull << j);
+    if (breaks_from_j != 0) {
+      known_group_ = group;
+      known_last_start_ = x + __builtin_ctzll(breaks_from_j);
+    }
+    return group;
+  };
   // Judges the next 16 * parts positions; gives the group start to return,
   // or nullptr with x moved past them. Bit j of a step's masks stands for
   // position x + j.
@@ -123,7 +134,7 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
     for (unsigned part = 0; part < parts; ++part) {
       periodic |= static_cast<std::uint64_t>(periodic_16(x + 16 * part, k_)) << 16 * part;
     }
-    const std::uint64_t breaks = ~periodic & in_step;
+    breaks = ~periodic & in_step;
     // A window of equal_needed positions ending at x + j is all periodic
     // unless a break lies in it, or it reaches back before group_start: each
     // break covers the equal_needed positions from it on, which a window
@@ -166,11 +177,10 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
       if (N_stop_at < long_enough_at) {
         // The group of x + j starts after the last break before it.
         const std::uint64_t breaks_before = breaks & ((1ull << N_stop_at) - 1);
-        if (breaks_before == 0) return group_start;
-        return x + (64 - __builtin_clzll(breaks_before));
+        return found(breaks_before == 0 ? group_start : x + (64 - __builtin_clzll(breaks_before)), N_stop_at);
       }
     }
-    if (long_enough_at < 64) return x + long_enough_at - (equal_needed_ - 1);
+    if (long_enough_at < 64) return found(x + long_enough_at - (equal_needed_ - 1), long_enough_at);
     if (breaks != 0) group_start = x + (64 - __builtin_clzll(breaks));
     x += width;
     return nullptr;
@@ -198,6 +208,7 @@ const char* ExactGroupScan::last_start_plainly(const char* g) const {
 }
 
 const char* ExactGroupScan::last_start(const char* g) const {
+  if (g == known_group_) return known_last_start_;
   const char* x = g;
 #ifdef __SSE2__
   for (; starts_end_ - x >= 16; x += 16) {
