@@ -267,12 +267,16 @@ void CSearchController::exact_search_2() {
     }
   };
 
-  // Asks the progress clock once per 256 positions passed.
+  // Asks the progress clock once per stride of positions passed. Growing
+  // seeds may take a millisecond per residue on long imperfect arrays; the
+  // exact search alone passes 64 Ki residues in well under a millisecond,
+  // and asking every 256 read the clock half a million times per genome.
+  const std::ptrdiff_t progress_stride = grown_seeds ? 256 : 1 << 16;
   std::ptrdiff_t next_progress_check = 0;
   auto progress = [&](const char* pos, unsigned k) {
     if (pos - seq_begin < next_progress_check) return;
     if (check_report_status()) report_status(sequence_number, sequence.name.c_str(), k);
-    next_progress_check = ((pos - seq_begin) / 256 + 1) * 256;
+    next_progress_check = ((pos - seq_begin) / progress_stride + 1) * progress_stride;
   };
 
   // A stretch without N at its edges is judged before any record is touched.
