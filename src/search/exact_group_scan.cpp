@@ -136,9 +136,9 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
     }
     breaks = ~periodic & in_step;
     // A window of equal_needed positions ending at x + j is all periodic
-    // unless a break lies in it, or it reaches back before group_start: each
-    // break covers the equal_needed positions from it on, which a window
-    // that long can only hold when it lies in no step.
+    // unless a break lies in it, or it reaches back before group_start. Each
+    // break of the step covers the equal_needed positions from it on (the
+    // rest of the step when windows are longer than a step).
     std::uint64_t covered = breaks;
     if (equal_needed_ < 64) {
       switch (window_shift_count_) {  // in any order: each shift stands for a width of windows
@@ -153,9 +153,13 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
     } else if (breaks != 0) {
       covered = ~0ull << __builtin_ctzll(breaks);
     }
-    const std::ptrdiff_t reach = group_start + (equal_needed_ - 1) - x;  // the positions before a whole window
-    if (reach > 0) covered |= reach >= 64 ? ~0ull : (1ull << reach) - 1;
-    const std::uint64_t window_ends = ~covered & in_step;
+    std::uint64_t window_ends = ~covered & in_step;
+    // Most steps hold no window end at all; where they do, the windows that
+    // reach back before group_start are left out.
+    if (window_ends != 0) {
+      const std::ptrdiff_t reach = group_start + (equal_needed_ - 1) - x;  // the positions before a whole window
+      if (reach > 0) window_ends &= reach >= 64 ? 0 : ~0ull << reach;
+    }
     const unsigned long_enough_at = window_ends != 0 ? static_cast<unsigned>(__builtin_ctzll(window_ends)) : 64;
 
     // Most steps see no N at all: then there is nothing to look for.
