@@ -131,16 +131,6 @@ constexpr int deepest_look_ahead = 255;
 // served by the deepest look-ahead that does.
 constexpr long long look_ahead_call_budget = 3 * ((19683 - 1) / 2);
 
-struct LookAheadBounds {
-  int depth_limit;
-  long long calls_left;
-  bool leave_out_repeated;   // the nodes repeated under another path may be left out,
-                             // and so may those a completed node dominates
-  bool leave_out_indel_pair;  // and so may insertion-deletion and deletion-insertion
-  bool mismatches_only;       // a unit of one residue: insertions and deletions too
-};
-LookAheadBounds bounds{deepest_look_ahead, LLONG_MAX, false, false, false};
-
 // The look-ahead nodes completed in the decision under way, by the error
 // point where their greedy run ended. Entries of earlier decisions are told
 // apart by their generation, so a decision starts without clearing anything.
@@ -153,14 +143,14 @@ class CompletedNodes {
     }
   }
 
-  bool dominated(const char* pos, const char* unit_pos, int score, unsigned char depth) const {
+  bool dominated(const char* pos, const char* unit_pos, int score, int levels_left) const {
     const Entry& entry = slots_[slot(pos, unit_pos)];
     return entry.generation == generation_ && entry.pos == pos && entry.unit_pos == unit_pos &&
-           entry.score >= score && entry.depth <= depth;
+           entry.score >= score && entry.levels_left >= levels_left;
   }
 
-  void add(const char* pos, const char* unit_pos, int score, unsigned char depth) {
-    slots_[slot(pos, unit_pos)] = {pos, unit_pos, generation_, score, depth};
+  void add(const char* pos, const char* unit_pos, int score, int levels_left) {
+    slots_[slot(pos, unit_pos)] = {pos, unit_pos, generation_, score, levels_left};
   }
 
  private:
@@ -169,7 +159,7 @@ class CompletedNodes {
     const char* unit_pos;
     std::uint32_t generation;
     int score;
-    unsigned char depth;
+    int levels_left;
   };
   // A decision at the default depth expands at most 120 nodes; larger or
   // smaller tables made no measurable difference.
@@ -194,13 +184,6 @@ constexpr int deepest_within_budget = 9;
 int configured_depth() { return std::min(global_maximum_recursion_depth, deepest_look_ahead); }
 
 bool Ns_tolerated() { return global_Ns_allowed_in_a_row != 0 && !global_treat_Ns_as_missense; }
-
-// Scores are compared in 64 bits: penalties and the score-reduction limit may
-// take any int value, and their sums with a score must not overflow.
-long long error_threshold(int best_score, int unit_length) {
-  return std::max(-static_cast<long long>(unit_length),
-                  static_cast<long long>(best_score) - global_maximum_scorereduction);
-}
 
 // How the right-hand and the left-hand walk see the sequence: the next
 // residue, one step outward, one cyclic step along the unit, and the end of
@@ -279,9 +262,11 @@ long long N_run_length(const char* pos, const char* limit) {
 }
 
 // Takes every matching residue and every tolerated run of N's from pos on.
+// Inlined: most look-ahead nodes do little else, and a call of its own made
+// them a third dearer.
 template <class Dir>
-RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, const char* unit_begin,
-                  const char* unit_end, const char* limit) {
+inline RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, const char* unit_begin,
+                         const char* unit_end, const char* limit) {
   while (!Dir::at_limit(pos, limit)) {
     const char residue = *Dir::next_residue(pos);
     if (residue == *unit_pos) {
@@ -302,6 +287,40 @@ RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, 
   return RunEnd::sequence_limit;
 }
 
+// What stays fixed throughout the look-ahead of one decision. Scores are
+// compared in 64 bits: penalties and the score-reduction limit may take any
+// int value, and their sums with a score must not overflow.
+struct LookAhead {
+  const char* unit_begin;
+  const char* unit_end;
+  const char* limit;
+  long long score_reduction;
+  long long mismatch_score;
+  long long indel_score;
+  long long larger_penalty;
+  long long calls_left;         // LLONG_MAX where the budget cannot run out
+  bool threshold_follows_best;  // false where it stays -L throughout
+  bool leave_out_repeated;      // the nodes repeated under another path may be left out,
+                                // and so may those a completed node dominates
+  bool leave_out_indel_pair;    // and so may insertion-deletion and deletion-insertion
+  bool mismatches_only;         // a unit of one residue: insertions and deletions too
+
+  LookAhead(const char* first, const char* past_unit, const char* sequence_limit, long long calls_allowed,
+            bool leave_out)
+      : unit_begin(first),
+        unit_end(past_unit),
+        limit(sequence_limit),
+        score_reduction(global_maximum_scorereduction),
+        mismatch_score(global_mismatch_score),
+        indel_score(global_indel_score),
+        larger_penalty(std::max(mismatch_score, indel_score)),
+        calls_left(calls_allowed),
+        threshold_follows_best(!leave_out),
+        leave_out_repeated(leave_out),
+        leave_out_indel_pair(leave_out & (2 * indel_score <= mismatch_score)),
+        mismatches_only(leave_out & (past_unit - first == 1) & (indel_score <= mismatch_score)) {}
+};
+
 // How a look-ahead node was reached: by which error, and whether that
 // error's mismatch sibling took nothing in its greedy run.
 struct Arrival {
@@ -309,96 +328,104 @@ struct Arrival {
   bool mismatch_sibling_empty;
 };
 
-template <class Dir>
-int children_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
-                   int unit_length, unsigned char depth, const char* limit, int best_score, long long threshold,
-                   Arrival arrival, bool empty);
+// The errors a node does not try, as their nodes are reached along another
+// path too.
+struct LeftOut {
+  bool mismatch, insertion, deletion;
+};
 
-// The value of a look-ahead node. Most nodes try no error: those at the
+template <class Dir>
+int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
+                   long long threshold, LeftOut left_out);
+
+// The value of a look-ahead node whose path may take levels_left more errors,
+// under the threshold of its parent. Most nodes try no error: those at the
 // deepest level, and those whose score leaves no error above the threshold.
 // They are valued here, inlined into their parent, so that only the nodes
 // that try errors pay for a call of their own.
 // took_nothing (when given) tells whether this node's greedy run ended at an
 // error point without taking a residue.
 template <class Dir>
-inline int leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
-                      int unit_length, unsigned char depth, const char* limit, int best_score, Arrival arrival,
-                      bool* took_nothing) {
-  if (--bounds.calls_left < 0) return score;  // over budget: the caller discards this value
+inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
+                      long long threshold, Arrival arrival, bool* took_nothing) {
+  // Over budget: the caller discards this value.
+  if (--look_ahead.calls_left < 0) return score;
   int Ns_ignored = 0;
   const char* run_start = pos;
-  const RunEnd run_end = greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, unit_begin, unit_end, limit);
+  const RunEnd run_end = greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, look_ahead.unit_begin,
+                                         look_ahead.unit_end, look_ahead.limit);
   const bool empty = run_end == RunEnd::error_point && pos == run_start;
   if (took_nothing) *took_nothing = empty;
-  if (run_end == RunEnd::long_N_run) return score;
-  if (depth >= bounds.depth_limit || Dir::at_limit(pos, limit)) return score;
-  best_score = std::max(best_score, score);
-  const long long threshold = error_threshold(best_score, unit_length);
-  if (static_cast<long long>(score) + std::max(global_mismatch_score, global_indel_score) <= threshold) return score;
-  if (bounds.leave_out_repeated && completed_nodes.dominated(pos, unit_pos, score, depth)) return score;
-  const int value = children_value<Dir>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, limit,
-                                        best_score, threshold, arrival, empty);
-  if (bounds.leave_out_repeated) completed_nodes.add(pos, unit_pos, score, depth);
+  if (run_end != RunEnd::error_point || levels_left <= 0) return score;
+  // The threshold follows the best score along the path: max(-L, best - reduction).
+  if (look_ahead.threshold_follows_best) threshold = std::max(threshold, score - look_ahead.score_reduction);
+  if (score + look_ahead.larger_penalty <= threshold) return score;
+  if (look_ahead.leave_out_repeated && completed_nodes.dominated(pos, unit_pos, score, levels_left)) return score;
+  const bool after_empty_indel = empty && look_ahead.leave_out_repeated &&
+                                 (arrival.by == Operation::insertion || arrival.by == Operation::deletion);
+  const bool leave_out_pair = after_empty_indel && look_ahead.leave_out_indel_pair;
+  const int value = children_value<Dir>(look_ahead, pos, unit_pos, score, levels_left, threshold,
+                                        {after_empty_indel && arrival.mismatch_sibling_empty,
+                                         leave_out_pair && arrival.by == Operation::deletion,
+                                         leave_out_pair && arrival.by == Operation::insertion});
+  if (look_ahead.leave_out_repeated) completed_nodes.add(pos, unit_pos, score, levels_left);
   return value;
 }
 
 // The highest of a node's score and the values of the errors it tries.
 template <class Dir>
-int children_value(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end, int score,
-                   int unit_length, unsigned char depth, const char* limit, int best_score, long long threshold,
-                   Arrival arrival, bool empty) {
-  const unsigned char deeper = static_cast<unsigned char>(depth + 1);
-  const bool after_empty_indel = empty && bounds.leave_out_repeated &&
-                                 (arrival.by == Operation::insertion || arrival.by == Operation::deletion);
+int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
+                   long long threshold, LeftOut left_out) {
   auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score, Arrival next_arrival,
                    bool* child_took_nothing) {
-    return leap_ahead<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, static_cast<int>(next_score), unit_length,
-                           deeper, limit, best_score, next_arrival, child_took_nothing);
+    return leap_ahead<Dir>(look_ahead, next_pos, next_unit_pos, static_cast<int>(next_score), levels_left - 1,
+                           threshold, next_arrival, child_took_nothing);
   };
+  const char* next_unit_pos = Dir::unit_step(unit_pos, look_ahead.unit_begin, look_ahead.unit_end);
   int value = score;
   bool mismatch_child_empty = false;
-  const long long after_mismatch = static_cast<long long>(score) + global_mismatch_score;
-  if (after_mismatch > threshold && !(after_empty_indel && arrival.mismatch_sibling_empty))
-    value = std::max(value, child(Dir::step(pos), Dir::unit_step(unit_pos, unit_begin, unit_end), after_mismatch,
-                                  {Operation::mismatch, false}, &mismatch_child_empty));
-  const long long after_indel = static_cast<long long>(score) + global_indel_score;
-  if (after_indel > threshold && !bounds.mismatches_only) {
-    const bool leave_out_pair = after_empty_indel && bounds.leave_out_indel_pair;
-    if (!(leave_out_pair && arrival.by == Operation::deletion))
+  const long long after_mismatch = score + look_ahead.mismatch_score;
+  if (after_mismatch > threshold && !left_out.mismatch)
+    value = std::max(value, child(Dir::step(pos), next_unit_pos, after_mismatch, {Operation::mismatch, false},
+                                  &mismatch_child_empty));
+  const long long after_indel = score + look_ahead.indel_score;
+  if (after_indel > threshold && !look_ahead.mismatches_only) {
+    if (!left_out.insertion)
       value = std::max(value, child(Dir::step(pos), unit_pos, after_indel,
                                     {Operation::insertion, mismatch_child_empty}, nullptr));
-    if (!(leave_out_pair && arrival.by == Operation::insertion))
-      value = std::max(value, child(pos, Dir::unit_step(unit_pos, unit_begin, unit_end), after_indel,
-                                    {Operation::deletion, mismatch_child_empty}, nullptr));
+    if (!left_out.deletion)
+      value = std::max(value, child(pos, next_unit_pos, after_indel, {Operation::deletion, mismatch_child_empty},
+                                    nullptr));
   }
   return value;
 }
 
 // Values the three errors at the walk's error point and returns the one to
 // apply; on equal values the earlier of mismatch, insertion, deletion wins.
+// over_budget tells whether the look-ahead ran out of calls, which leaves the
+// choice void.
 template <class Dir>
 Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
-                                   const char* limit, int depth_limit) {
-  const int unit_length = static_cast<int>(sat.unit_length());
+                                   const char* limit, int depth_limit, bool& over_budget) {
+  const long long unit_length = sat.unit_end - sat.unit_begin;
   // No score in the tree exceeds the best so far by more than the residues
   // left to take; out of the score-reduction limit's reach, T stays -L.
   const long long highest_best = std::max<long long>(best_score, static_cast<long long>(sat.score) +
                                                                      Dir::residues_left(pos, limit));
-  const bool leave_out_repeated = CSearchController::leave_out_repeated_look_ahead &&
-                                  depth_limit <= deepest_within_budget && global_mismatch_score < 0 &&
-                                  global_indel_score < 0 &&
-                                  highest_best - global_maximum_scorereduction <= -static_cast<long long>(unit_length);
-  bounds = {depth_limit, look_ahead_call_budget, leave_out_repeated,
-            leave_out_repeated && 2LL * global_indel_score <= global_mismatch_score,
-            leave_out_repeated && unit_length == 1 && global_indel_score <= global_mismatch_score};
+  const bool within_budget = depth_limit <= deepest_within_budget;
+  const bool leave_out_repeated = CSearchController::leave_out_repeated_look_ahead && within_budget &&
+                                  global_mismatch_score < 0 && global_indel_score < 0 &&
+                                  highest_best - global_maximum_scorereduction <= -unit_length;
+  LookAhead look_ahead(sat.unit_begin, sat.unit_end, limit, within_budget ? LLONG_MAX : look_ahead_call_budget,
+                       leave_out_repeated);
   if (leave_out_repeated) completed_nodes.start_decision();
-  const long long threshold = error_threshold(best_score, unit_length);
+  const long long threshold = std::max(-unit_length, best_score - look_ahead.score_reduction);
   Operation chosen = Operation::none;
   int chosen_value = 0;
   auto consider = [&](Operation op, const char* next_pos, const char* next_unit_pos, long long start_score,
                       Arrival arrival, bool* took_nothing) {
-    int value = leap_ahead<Dir>(next_pos, next_unit_pos, sat.unit_begin, sat.unit_end, static_cast<int>(start_score),
-                                unit_length, 1, limit, best_score, arrival, took_nothing);
+    const int value = leap_ahead<Dir>(look_ahead, next_pos, next_unit_pos, static_cast<int>(start_score),
+                                      depth_limit - 1, threshold, arrival, took_nothing);
     if (chosen == Operation::none || value > chosen_value) {
       chosen = op;
       chosen_value = value;
@@ -406,30 +433,31 @@ Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char
   };
   const char* next_unit_pos = Dir::unit_step(unit_pos, sat.unit_begin, sat.unit_end);
   bool mismatch_empty = false;
-  const long long after_mismatch = static_cast<long long>(sat.score) + global_mismatch_score;
+  const long long after_mismatch = sat.score + look_ahead.mismatch_score;
   if (after_mismatch > threshold)
     consider(Operation::mismatch, Dir::step(pos), next_unit_pos, after_mismatch, {Operation::mismatch, false},
              &mismatch_empty);
-  const long long after_indel = static_cast<long long>(sat.score) + global_indel_score;
-  if (after_indel > threshold && !bounds.mismatches_only) {
+  const long long after_indel = sat.score + look_ahead.indel_score;
+  if (after_indel > threshold && !look_ahead.mismatches_only) {
     consider(Operation::insertion, Dir::step(pos), unit_pos, after_indel, {Operation::insertion, mismatch_empty},
              nullptr);
     consider(Operation::deletion, pos, next_unit_pos, after_indel, {Operation::deletion, mismatch_empty}, nullptr);
   }
+  over_budget = look_ahead.calls_left < 0;
   return chosen;
 }
 
-bool over_budget() { return bounds.calls_left < 0; }
-
 template <class Dir>
 Operation choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score, const char* limit) {
-  const Operation chosen = choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, configured_depth());
-  if (!over_budget()) return chosen;
+  bool over_budget = false;
+  const Operation chosen =
+      choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, configured_depth(), over_budget);
+  if (!over_budget) return chosen;
   // Depth 1 always fits: it makes one call per error.
   Operation deepest_fitting = Operation::none;
   for (int depth = 1; depth < configured_depth(); ++depth) {
-    const Operation op = choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth);
-    if (over_budget()) break;
+    const Operation op = choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth, over_budget);
+    if (over_budget) break;
     deepest_fitting = op;
   }
   return deepest_fitting;
@@ -740,8 +768,9 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, cons
                                                            const char* unit_begin, const char* unit_end, int score,
                                                            int unit_length, unsigned char depth, const char* seq_end,
                                                            int best_score) {
-  bounds = {configured_depth(), LLONG_MAX, false, false, false};
-  return leap_ahead<Forward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, seq_end, best_score,
+  LookAhead look_ahead(unit_begin, unit_end, seq_end, LLONG_MAX, false);
+  return leap_ahead<Forward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
+                             std::max(-static_cast<long long>(unit_length), best_score - look_ahead.score_reduction),
                              {Operation::none, false}, nullptr);
 }
 
@@ -749,7 +778,8 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, con
                                                             const char* unit_begin, const char* unit_end, int score,
                                                             int unit_length, unsigned char depth,
                                                             const char* left_limit, int best_score) {
-  bounds = {configured_depth(), LLONG_MAX, false, false, false};
-  return leap_ahead<Backward>(pos, unit_pos, unit_begin, unit_end, score, unit_length, depth, left_limit, best_score,
+  LookAhead look_ahead(unit_begin, unit_end, left_limit, LLONG_MAX, false);
+  return leap_ahead<Backward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
+                              std::max(-static_cast<long long>(unit_length), best_score - look_ahead.score_reduction),
                               {Operation::none, false}, nullptr);
 }
