@@ -6,16 +6,12 @@
 #include "driver/CSequence_Mol.h"
 #include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
+#include "repeats/entry_columns.h"
 #include "repeats/text_buffer.h"
 #include "repeats/unit_text.h"
 #include "search/CSearchController.h"
 
 namespace {
-
-const char* const REPEAT_NAMES[7] = {
-    "***  ERROR  ***", "mononucleotide",  "dinucleotide",   "trinucleotide",
-    "tetranucleotide", "pentanucleotide", "hexanucleotide",
-};
 
 std::size_t distance(const char* begin, const char* end) { return static_cast<std::size_t>(end - begin); }
 
@@ -31,19 +27,6 @@ Flanks flanks_of(const Csat& sat, const CSequence_Mol& seq) {
   const std::size_t left_available = distance(seq.residues, sat.sat_begin);
   const std::size_t right_available = distance(sat.sat_end, seq.residues + seq.length);
   return {sat.sat_begin - std::min(wanted, left_available), sat.sat_end + std::min(wanted, right_available)};
-}
-
-// The name right-aligned in 16 columns, or "%5u-nucleotide" for long units.
-void append_name_field(TextBuffer& text, unsigned unit_length) {
-  if (unit_length < 7) {
-    const char* name = REPEAT_NAMES[unit_length];
-    const std::size_t n = std::strlen(name);
-    text.append_blanks(16 - n);
-    text.append(name, n);
-  } else {
-    text.append_int(unit_length, 5);
-    text.append("-nucleotide");
-  }
 }
 
 void append_sputnik_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
@@ -64,24 +47,6 @@ void append_sputnik_line(TextBuffer& text, const Csat& sat, const CSequence_Mol&
   text.append('\n');
 }
 
-// The columns that formats 0 and 1 share, up to the perfection.
-void append_common_columns(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq) {
-  append_name_field(text, sat.unit_length());
-  text.append(' ');
-  text.append_int(sat.start_position(seq.residues), 9);
-  text.append(" : ");
-  text.append_int(sat.end_position(seq.residues), 9);
-  text.append(" | ");
-  text.append_int(sat.length(), 6);
-  text.append(" bp | ");
-  text.append_int(sat.normalised_length(), 6);
-  text.append(" BP | ");
-  text.append_int(sat.score, 6);
-  text.append(" pt | ");
-  text.append_fixed3(sat.perfection(), 7);
-  text.append(" % | ");
-}
-
 void append_velkor_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
   append_common_columns(text, sat, seq);
   text.append("unit ");
@@ -91,16 +56,7 @@ void append_velkor_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& 
 
 void append_extended_lines(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
   append_common_columns(text, sat, seq);
-  text.append_int(sat.mismatches, 3);
-  text.append(" mis | ");
-  text.append_int(sat.insertions, 3);
-  text.append(" ins | ");
-  text.append_int(sat.deletions, 3);
-  text.append(" del | ");
-  if (!global_treat_Ns_as_missense) {
-    text.append_int(sat.Ns, 3);
-    text.append(" N | ");
-  }
+  append_error_counts(text, sat);
   text.append(" unit ");
   text.append(unit.data, unit.length);
   text.append("\nMissense: ");
@@ -316,14 +272,6 @@ class EntryWriter {
 };
 
 }  // namespace
-
-const char* Csat::get_repeat_name() const {
-  static char name[30];
-  const unsigned L = unit_length();
-  if (L < 7) return REPEAT_NAMES[L];
-  std::snprintf(name, sizeof name, "%u-nucleotide", L);
-  return name;
-}
 
 void Csat::report_sat(FILE* out, CSequence_Mol& seq) {
   EntryWriter writer(out);

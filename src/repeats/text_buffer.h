@@ -57,6 +57,25 @@ class TextBuffer {
   // writes it.
   void append_fixed3(double value, unsigned width);
 
+  // Writes the digits of value backwards, two at a time, ending just before
+  // end; returns where they start. 32-bit values take cheaper divisions.
+  // Public for lines laid out in advance, whose blanks are already there.
+  template <typename Unsigned>
+  static char* write_digits_before(char* end, Unsigned value) {
+    while (value >= 100) {
+      end -= 2;
+      std::memcpy(end, DIGIT_PAIRS + 2 * (value % 100), 2);
+      value /= 100;
+    }
+    if (value >= 10) {
+      end -= 2;
+      std::memcpy(end, DIGIT_PAIRS + 2 * value, 2);
+    } else {
+      *--end = static_cast<char>('0' + value);
+    }
+    return end;
+  }
+
   void write_to(FILE* out) const {
     if (size_ != 0) std::fwrite(data_, 1, size_, out);  // an empty buffer may have no storage yet
   }
@@ -98,23 +117,6 @@ class TextBuffer {
     const unsigned bits = 32 - static_cast<unsigned>(__builtin_clz(value | 1));
     const unsigned guess = (bits * 1233) >> 12;
     return guess + ((value | 1) >= POWERS_OF_TEN[guess] ? 1 : 0);
-  }
-  // Writes the digits of value backwards, two at a time, ending just before
-  // end; returns where they start. 32-bit values take cheaper divisions.
-  template <typename Unsigned>
-  static char* write_digits_before(char* end, Unsigned value) {
-    while (value >= 100) {
-      end -= 2;
-      std::memcpy(end, DIGIT_PAIRS + 2 * (value % 100), 2);
-      value /= 100;
-    }
-    if (value >= 10) {
-      end -= 2;
-      std::memcpy(end, DIGIT_PAIRS + 2 * value, 2);
-    } else {
-      *--end = static_cast<char>('0' + value);
-    }
-    return end;
   }
   static constexpr char DIGIT_PAIRS[201] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"

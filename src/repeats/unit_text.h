@@ -24,7 +24,7 @@ class UnitTextCache {
   // A unit of at most 8 letters, none of them a zero byte, is one 64-bit
   // word, and so is its text.
   static constexpr unsigned LONGEST_REMEMBERED = 8;
-  static constexpr unsigned SLOT_BITS = 10;
+  static constexpr unsigned SLOT_BITS = 12;
   struct Slot {
     std::uint64_t unit = 0;  // 0: empty
     std::uint64_t text = 0;

@@ -111,53 +111,81 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
     if (const char* group = judge(x, run)) return group;
     ++x;
   }
-  // Sixteen positions per load; bit j of a step's masks stands for
+  // The group that x lies in starts here: after the last break passed over.
+  const char* group_start = x - run;
+  // The group start to return, for the group that holds x + j; the break
+  // that ends it is remembered when this step has seen it.
+  std::uint64_t breaks = 0;
+  auto found = [&](const char* group, unsigned j) {
+    const std::uint64_t breaks_from_j = breaks & (~0ull << j);
+    if (breaks_from_j != 0) {
+      known_group_ = group;
+      known_last_start_ = x + __builtin_ctzll(breaks_from_j);
+    }
+    return group;
+  };
+  // Judges the next 16 * parts positions; gives the group start to return,
+  // or nullptr with x moved past them. Bit j of a step's masks stands for
   // position x + j.
-  auto masks_of_16 = [&](const char* y, std::uint64_t& periodic, std::uint64_t& N_stops, bool N_near,
-                         unsigned shift) {
-    periodic |= static_cast<std::uint64_t>(periodic_16(y, k_)) << shift;
-    if (N_near) {
+  auto step = [&](unsigned parts) -> const char* {
+    const unsigned width = 16 * parts;
+    const std::uint64_t in_step = width == 64 ? ~0ull : (1ull << width) - 1;
+    std::uint64_t periodic = 0;
+    for (unsigned part = 0; part < parts; ++part) {
+      periodic |= static_cast<std::uint64_t>(periodic_16(x + 16 * part, k_)) << 16 * part;
+    }
+    breaks = ~periodic & in_step;
+    // A window of equal_needed positions ending at x + j is all periodic
+    // unless a break lies in it, or it reaches back before group_start. Each
+    // break of the step covers the equal_needed positions from it on (the
+    // rest of the step when windows are longer than a step).
+    std::uint64_t covered = breaks;
+    if (equal_needed_ < 64) {
+      switch (window_shift_count_) {  // in any order: each shift stands for a width of windows
+        case 6: covered |= covered << window_shifts_[5]; [[fallthrough]];
+        case 5: covered |= covered << window_shifts_[4]; [[fallthrough]];
+        case 4: covered |= covered << window_shifts_[3]; [[fallthrough]];
+        case 3: covered |= covered << window_shifts_[2]; [[fallthrough]];
+        case 2: covered |= covered << window_shifts_[1]; [[fallthrough]];
+        case 1: covered |= covered << window_shifts_[0]; [[fallthrough]];
+        default: break;
+      }
+    } else if (breaks != 0) {
+      covered = ~0ull << __builtin_ctzll(breaks);
+    }
+    std::uint64_t window_ends = ~covered & in_step;
+    // Most steps hold no window end at all; where they do, the windows that
+    // reach back before group_start are left out.
+    if (window_ends != 0) {
+      const std::ptrdiff_t reach = group_start + (equal_needed_ - 1) - x;  // the positions before a whole window
+      if (reach > 0) window_ends &= reach >= 64 ? 0 : ~0ull << reach;
+    }
+    const unsigned long_enough_at = window_ends != 0 ? static_cast<unsigned>(__builtin_ctzll(window_ends)) : 64;
+
+    // Most steps see no N at all: then there is nothing to look for.
+    if (Ns_bridged_ && N_within(x - 1, x + width + k_ - 1)) {
       // An N run that begins k after a position, or ends just before it.
       auto N_at = [all_N = _mm_set1_epi8('N')](const char* z) {
         return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(z)), all_N);
       };
-      const __m128i run_begins_k_after = _mm_andnot_si128(N_at(y + k_ - 1), N_at(y + k_));
-      const __m128i run_ends_before = _mm_andnot_si128(N_at(y), N_at(y - 1));
-      N_stops |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-                     _mm_movemask_epi8(_mm_or_si128(run_begins_k_after, run_ends_before))))
-                 << shift;
+      std::uint64_t N_stops = 0;
+      for (unsigned part = 0; part < parts; ++part) {
+        const char* y = x + 16 * part;
+        const __m128i run_begins_k_after = _mm_andnot_si128(N_at(y + k_ - 1), N_at(y + k_));
+        const __m128i run_ends_before = _mm_andnot_si128(N_at(y), N_at(y - 1));
+        N_stops |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                       _mm_movemask_epi8(_mm_or_si128(run_begins_k_after, run_ends_before))))
+                   << 16 * part;
+      }
+      const unsigned N_stop_at = N_stops != 0 ? static_cast<unsigned>(__builtin_ctzll(N_stops)) : 64;
+      if (N_stop_at < long_enough_at) {
+        // The group of x + j starts after the last break before it.
+        const std::uint64_t breaks_before = breaks & ((1ull << N_stop_at) - 1);
+        return found(breaks_before == 0 ? group_start : x + (64 - __builtin_clzll(breaks_before)), N_stop_at);
+      }
     }
-  };
-  // Judges the next 16 * parts positions; gives the group start to return,
-  // or nullptr with x moved past them.
-  auto step = [&](unsigned parts) -> const char* {
-    const unsigned width = 16 * parts;
-    // Most steps see no N at all: then there is nothing to look for.
-    const bool N_near = Ns_bridged_ && N_within(x - 1, x + width + k_ - 1);
-    std::uint64_t periodic = 0, N_stops = 0;
-    for (unsigned part = 0; part < parts; ++part) masks_of_16(x + 16 * part, periodic, N_stops, N_near, 16 * part);
-    // Where the run of periodic positions first reaches equal_needed: either
-    // the run from the previous step goes on, or a run lies within this one.
-    unsigned long_enough_at = 64;
-    const unsigned leading_periodic = periodic == ~0ull ? 64 : static_cast<unsigned>(__builtin_ctzll(~periodic));
-    if (run + static_cast<std::ptrdiff_t>(leading_periodic) >= equal_needed_) {
-      long_enough_at = static_cast<unsigned>(equal_needed_ - run - 1);
-    } else if (equal_needed_ < 64) {
-      // Bit j of window_ends: the equal_needed positions up to j are periodic.
-      std::uint64_t window_ends = periodic;
-      for (unsigned s = 0; s < window_shift_count_; ++s) window_ends &= window_ends << window_shifts_[s];
-      if (window_ends != 0) long_enough_at = static_cast<unsigned>(__builtin_ctzll(window_ends));
-    }
-    const unsigned N_stop_at = N_stops != 0 ? static_cast<unsigned>(__builtin_ctzll(N_stops)) : 64;
-    if (N_stop_at < long_enough_at) {
-      // The group of x + j starts after the last break before it.
-      const std::uint64_t breaks_before = ~periodic & ((1ull << N_stop_at) - 1);
-      if (breaks_before == 0) return x - run;
-      return x + (64 - __builtin_clzll(breaks_before));
-    }
-    if (long_enough_at < 64) return x + long_enough_at - (equal_needed_ - 1);
-    const std::uint64_t all_periodic = width == 64 ? ~0ull : (1ull << width) - 1;
-    run = periodic == all_periodic ? run + width : __builtin_clzll(~(periodic << (64 - width)));
+    if (long_enough_at < 64) return found(x + long_enough_at - (equal_needed_ - 1), long_enough_at);
+    if (breaks != 0) group_start = x + (64 - __builtin_clzll(breaks));
     x += width;
     return nullptr;
   };
@@ -168,7 +196,7 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
   while (starts_end_ - x >= 16) {
     if (const char* group = step(1)) return group;
   }
-  for (; x < starts_end_; ++x) {
+  for (run = x - group_start; x < starts_end_; ++x) {
     if (const char* group = judge(x, run)) return group;
   }
   return std::max(g, starts_end_);
@@ -184,6 +212,7 @@ const char* ExactGroupScan::last_start_plainly(const char* g) const {
 }
 
 const char* ExactGroupScan::last_start(const char* g) const {
+  if (g == known_group_) return known_last_start_;
   const char* x = g;
 #ifdef __SSE2__
   for (; starts_end_ - x >= 16; x += 16) {

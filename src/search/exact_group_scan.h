@@ -63,6 +63,10 @@ class ExactGroupScan {
   // scan, which looks at N's only where there are some.
   const char* N_looked_from_;
   const char* next_N_;
+  // The last group that the fast scan found, with its last start when the
+  // scan saw it: the search asks for it next.
+  const char* known_group_ = nullptr;
+  const char* known_last_start_ = nullptr;
 };
 
 #endif

@@ -167,16 +167,16 @@ struct FoundRepeat {
         score(sat.score),
         Ns(sat.Ns) {}
 
-  Csat* make_record(const char* seq_begin) const {
+  // Appends the record to sats.
+  void make_record(std::list<Csat*>& sats, const char* seq_begin) const {
     const char* unit = seq_begin + unit_begin;
-    Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
+    Csat* sat = sat_alloc.get_new_at_end_of(sats, unit, unit + unit_length);
     sat->sat_begin = seq_begin + begin;
     sat->sat_end = seq_begin + end;
     sat->unit_pos_forward = unit + forward_phase;
     sat->unit_pos_backward = unit + backward_phase;
     sat->score = score;
     sat->Ns = Ns;
-    return sat;
   }
 };
 
@@ -218,7 +218,7 @@ struct FoundRepeats {
     while (!rests.empty()) {
       std::pop_heap(rests.begin(), rests.end(), comes_later);
       Rest& rest = rests.back();
-      sats.push_back(repeats[rest.next].make_record(seq_begin));
+      repeats[rest.next].make_record(sats, seq_begin);
       if (++rest.next == rest.end) {
         rests.pop_back();
       } else {
@@ -267,12 +267,16 @@ void CSearchController::exact_search_2() {
     }
   };
 
-  // Asks the progress clock once per 256 positions passed.
+  // Asks the progress clock once per stride of positions passed. Growing
+  // seeds may take a millisecond per residue on long imperfect arrays; the
+  // exact search alone passes 64 Ki residues in well under a millisecond,
+  // and asking every 256 read the clock half a million times per genome.
+  const std::ptrdiff_t progress_stride = grown_seeds ? 256 : 1 << 16;
   std::ptrdiff_t next_progress_check = 0;
   auto progress = [&](const char* pos, unsigned k) {
     if (pos - seq_begin < next_progress_check) return;
     if (check_report_status()) report_status(sequence_number, sequence.name.c_str(), k);
-    next_progress_check = ((pos - seq_begin) / 256 + 1) * 256;
+    next_progress_check = ((pos - seq_begin) / progress_stride + 1) * progress_stride;
   };
 
   // A stretch without N at its edges is judged before any record is touched.

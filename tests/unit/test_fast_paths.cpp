@@ -237,6 +237,8 @@ TEST_F(FastPath, GroupScanAgreesWithThePlainScan) {
         const char* plain = scan.next_group_to_judge_plainly(g);
         ASSERT_EQ(scan.next_group_to_judge(g), plain)
             << "k " << k << " needed " << needed << " from " << r.seq.at(g) << " in " << residues;
+        // Its end may be known from the scan that found it.
+        ASSERT_EQ(scan.last_start(plain), scan.last_start_plainly(plain)) << "k " << k << " at " << r.seq.at(plain);
         passed_over += plain > g;
         found += plain + k < r.end;
       }

@@ -41,6 +41,39 @@ TEST(Pool, ContainerHandsEveryRecordBack) {
   EXPECT_EQ(sat_alloc.free_list.size(), std::max<size_t>(before, 2));
 }
 
+// Appending a fresh record to a list hands out the record that get_new
+// would, reset, and takes its node out of the free list; an empty free
+// list still gives a record.
+TEST(Pool, RecordAppendedToAListIsTheOneGetNewWouldGive) {
+  Csat* a = sat_alloc.get_new(residues, residues + 2);
+  Csat* b = sat_alloc.get_new(residues + 3, residues + 5);
+  b->score = 7;
+  b->missense.push_back({residues + 4, 'M'});
+  sat_alloc.give_back(a);
+  sat_alloc.give_back(b);
+  const std::size_t free_before = sat_alloc.free_list.size();
+  std::list<Csat*> list;
+  {
+    CsatContainer other(&sat_alloc);
+    Csat* first = sat_alloc.get_new_at_end_of(list, residues + 1, residues + 4);
+    EXPECT_EQ(first, b);  // the last given back
+    EXPECT_EQ(first->sat_begin, residues + 1);
+    EXPECT_EQ(first->unit_end, residues + 4);
+    EXPECT_EQ(first->score, 0);
+    EXPECT_EQ(first->missense.count, 0u);
+    EXPECT_EQ(sat_alloc.get_new_at_end_of(list, residues, residues + 1), a);
+    EXPECT_EQ(list, (std::list<Csat*>{b, a}));
+    EXPECT_EQ(sat_alloc.free_list.size(), free_before - 2);
+    // Drains the free list, then one more.
+    while (!sat_alloc.free_list.empty()) sat_alloc.get_new_at_end_of(other.sats, residues, residues + 1);
+    Csat* made = sat_alloc.get_new_at_end_of(list, residues + 2, residues + 3);
+    EXPECT_EQ(list.back(), made);
+    EXPECT_EQ(made->unit_begin, residues + 2);
+    other.sats.splice(other.sats.end(), list);
+  }
+  EXPECT_GE(sat_alloc.free_list.size(), free_before + 1);
+}
+
 // Records by start, then end, stably; error entries by residue, a deletion
 // first, as the alignment applies them.
 TEST(Orderings, RecordsAndErrorEntries) {

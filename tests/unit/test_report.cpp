@@ -10,6 +10,8 @@
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/bed_writer.h"
+#include "repeats/entry_columns.h"
+#include "repeats/text_buffer.h"
 #include "captured_output.h"
 
 namespace {
@@ -289,5 +291,44 @@ TEST_F(Report, AlignmentAgreesWithColumnByColumnWalk) {
     global_flanking = random() % 3 == 0 ? 0 : static_cast<int>(random() % 30);
 
     ASSERT_EQ(lines_below(sat), alignment_by_columns(sat, seq)) << "trial " << trial;
+  }
+}
+
+// Numbers of every width, up to and beyond their columns: negative or huge
+// scores and error counts, lengths past a million, long unit names, and
+// perfections that need more than their seven columns.
+TEST_F(Report, ColumnsLaidOutInAdvanceEqualColumnsWrittenFieldByField) {
+  std::mt19937 random(11);
+  use_sequence("s", std::string(1200000, 'A'));
+  // Mostly narrow values, now and then a wide one; only the score may take
+  // any value, for the lengths are worked out from the error counts.
+  auto count = [&random]() -> int {
+    switch (random() % 3) {
+      case 0: return static_cast<int>(random() % 10);
+      case 1: return static_cast<int>(random() % 1000) - 10;
+      default: return static_cast<int>(random() % 2000000) - 1000;
+    }
+  };
+  for (int trial = 0; trial < 20000; ++trial) {
+    const unsigned length = 1 + (random() % 3 == 0 ? random() % 1100000 : random() % 100);
+    const unsigned start = 1 + random() % (seq.length - length + 1);
+    const unsigned unit_length = random() % 4 == 0 ? 1 + random() % length : 1 + random() % std::min(6u, length);
+    Csat& sat = repeat(start, start + length - 1, unit_length);
+    sat.score = random() % 4 == 0 ? static_cast<int>(random()) : count();
+    if (random() % 2) {
+      sat.mismatches = count();
+      sat.insertions = count();
+      sat.deletions = count();
+      sat.Ns = count();
+    }
+    global_treat_Ns_as_missense = random() % 2 == 0;
+    global_N_and_perfection_mode = static_cast<int>(random() % 3);
+
+    TextBuffer fast, plain;
+    append_common_columns(fast, sat, seq);
+    append_common_columns_plainly(plain, sat, seq);
+    append_error_counts(fast, sat);
+    append_error_counts_plainly(plain, sat);
+    ASSERT_EQ(std::string(fast.data(), fast.size()), std::string(plain.data(), plain.size())) << "trial " << trial;
   }
 }
