@@ -548,19 +548,19 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::ui
   const int score_shift = sat.score - start.score;
   const int Ns_shift = sat.Ns - start.Ns;
   const std::uint64_t phase = static_cast<std::uint64_t>(Dir::unit_pos(sat) - sat.unit_begin);
-  const std::uint64_t phase_shift = (phase + k - start.phase) % k;
+  const std::uint64_t phase_shift = (phase + k - start.phase()) % k;
   for (std::uint32_t i = at;; ++i) {
-    apply_operation<Dir>(sat, operation_of(memo.point(i).step));
+    apply_operation<Dir>(sat, operation_of(memo.point(i).step()));
     const WalkMemo::Point& next = memo.point(i + 1);
     Dir::edge(sat) = memo.first() + next.offset;
-    Dir::unit_pos(sat) = sat.unit_begin + (next.phase + phase_shift) % k;
+    Dir::unit_pos(sat) = sat.unit_begin + (next.phase() + phase_shift) % k;
     sat.score = next.score + score_shift;
     sat.Ns = next.Ns + Ns_shift;
-    if (next.step == WalkMemo::Step::walk_ended) {
+    if (next.step() == WalkMemo::Step::walk_ended) {
       if (sat.score <= best.score) best.restore<Dir>(sat);
       return Followed::walk_ended;
     }
-    if (next.step == WalkMemo::Step::walk_went_on || sat.score < lowest_memorable) return Followed::choose_here;
+    if (next.step() == WalkMemo::Step::walk_went_on || sat.score < lowest_memorable) return Followed::choose_here;
     if (sat.score > best.score) best.take<Dir>(sat);
   }
 }
@@ -602,7 +602,9 @@ void extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memor
       if (sat.score < best.score) best.restore<Dir>(sat);
       return;
     }
-    if (choices_memorable) {
+    if (choices_memorable && memo->full()) {
+      stop_recording(WalkMemo::Step::walk_went_on);
+    } else if (choices_memorable) {
       if (!recording) memo->open_trail(sat.unit_begin, k);
       recording = true;
       memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, step_of(op));
@@ -857,8 +859,10 @@ void CSearchController::grow_both_ways(Csat& sat) {
   if (!walks_memorised) forget_earlier_walks();
   // The lowest score at an error point from which a walk's choices depend
   // only on its position and the unit ahead.
-  const long long lowest_memorable =
-      lowest_memorable_plus_L == never_memorable ? never_memorable : lowest_memorable_plus_L - sat.unit_length();
+  const unsigned k = sat.unit_length();
+  const long long lowest_memorable = lowest_memorable_plus_L == never_memorable || k > WalkMemo::longest_unit
+                                         ? never_memorable
+                                         : lowest_memorable_plus_L - k;
   extend<Forward>(sat, first + sequence.length, &forward_walks, lowest_memorable);
   extend<Backward>(sat, first - 1, &backward_walks, lowest_memorable);
   sat.trim_flanking_Ns();

@@ -47,9 +47,11 @@ std::uint32_t WalkMemo::find(const char* edge, const char* unit_begin, const cha
     const std::uint32_t i = slots_[s];
     if (i == no_point) return no_point;
     const Point& p = points_[i];
-    if (p.offset != offset || trails_[p.trail].unit_length != k) continue;
+    if (p.offset != offset) continue;
     const Trail& trail = trails_[p.trail];
-    return same_unit_ahead(trail.unit_begin, p.phase, unit_begin, phase_of(unit_begin, unit_pos), k) ? i : no_point;
+    if (trail.unit_length != k) continue;
+    return same_unit_ahead(trail.unit_begin, p.phase(), unit_begin, phase_of(unit_begin, unit_pos), k) ? i
+                                                                                                        : no_point;
   }
 }
 
@@ -59,7 +61,7 @@ void WalkMemo::index(std::uint32_t point) {
     slots_.assign(std::max<std::size_t>(1024, 2 * slots_.size()), no_point);
     indexed_ = 0;
     for (std::uint32_t i = 0; i < points_.size(); ++i)
-      if (i != point && points_[i].step <= Step::deletion) index(i);
+      if (i != point && points_[i].step() <= Step::deletion) index(i);
   }
   const Point& p = points_[point];
   const unsigned k = trails_[p.trail].unit_length;
@@ -72,11 +74,13 @@ void WalkMemo::index(std::uint32_t point) {
   ++indexed_;
 }
 
-void WalkMemo::open_trail(const char* unit_begin, unsigned k) { trails_.push_back({unit_begin, k}); }
+void WalkMemo::open_trail(const char* unit_begin, unsigned k) {
+  trails_.push_back({unit_begin, k});
+}
 
 void WalkMemo::add(const char* edge, const char* unit_pos, int score, int Ns, Step step) {
-  const Trail& trail = trails_.back();
-  points_.push_back({offset_from(first_, edge), phase_of(trail.unit_begin, unit_pos), score, Ns,
-                     static_cast<std::uint32_t>(trails_.size() - 1), step});
+  const std::uint32_t phase = phase_of(trails_.back().unit_begin, unit_pos);
+  points_.push_back({offset_from(first_, edge), phase << step_bits | static_cast<std::uint32_t>(step), score, Ns,
+                     static_cast<std::uint32_t>(trails_.size() - 1)});
   if (step <= Step::deletion) index(static_cast<std::uint32_t>(points_.size() - 1));
 }

@@ -19,23 +19,30 @@ class WalkMemo {
   enum class Step : std::uint8_t { mismatch, insertion, deletion, walk_ended, walk_went_on };
 
   // The walk's state at a point: at an error point before the error is
-  // taken, or where the walk ended.
+  // taken, or where the walk ended. Kept small: a long array keeps one
+  // point per error in each direction.
   struct Point {
     std::uint32_t offset;  // of the walk's edge from the first residue
-    std::uint32_t phase;   // of the unit position from the unit's first character
+    std::uint32_t phase_and_step;
     std::int32_t score;
-    std::int32_t Ns;       // tolerated N's taken so far
+    std::int32_t Ns;  // tolerated N's taken so far
     std::uint32_t trail;
-    Step step;
+
+    std::uint32_t phase() const { return phase_and_step >> step_bits; }  // of the unit position
+    Step step() const { return static_cast<Step>(phase_and_step & ((1u << step_bits) - 1)); }
   };
+  static constexpr unsigned step_bits = 3;
+  // Longer units leave no room for the step beside the phase.
+  static constexpr unsigned longest_unit = UINT32_MAX >> step_bits;
   static constexpr std::uint32_t no_point = UINT32_MAX;
 
-  // Forgets every trail; first is the sequence's first residue. Once more
-  // than most_points points are kept, they are forgotten when the next walk
-  // begins, which bounds the memory.
+  // Forgets every trail; first is the sequence's first residue. At most
+  // most_points points are kept (and one more to end a trail); once full,
+  // they are forgotten when the next walk begins.
   void reset(const char* first, std::size_t most_points);
+  bool full() const { return points_.size() >= most_points_; }
   void start_walk() {
-    if (points_.size() > most_points_) reset(first_, most_points_);
+    if (full()) reset(first_, most_points_);
   }
 
   // The point of an earlier trail at edge, when that trail had the same unit
