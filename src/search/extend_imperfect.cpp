@@ -570,7 +570,6 @@ void extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memor
   SavedState best;
   best.take<Dir>(sat);
   const unsigned k = sat.unit_length();
-  if (memo) memo->start_walk();
   bool recording = false;  // a trail of this walk is open
   auto stop_recording = [&](WalkMemo::Step how) {
     if (!recording) return;
@@ -884,8 +883,10 @@ void CSearchController::sort_errors(Csat& sat) {
 }
 
 void CSearchController::forget_earlier_walks() {
-  // A point takes a few dozen bytes: at most one per 16 residues is kept,
-  // beyond what any short sequence needs.
+  // A point takes some thirty bytes with its slot. One per 16 residues in
+  // each direction holds both trails of a 5 %-mutated array over the whole
+  // sequence; fewer would leave the walks over the rest of such an array to
+  // choose every error again.
   const std::size_t most_points = 65536 + sequence.length / 16;
   forward_walks.reset(sequence.residues, most_points);
   backward_walks.reset(sequence.residues, most_points);

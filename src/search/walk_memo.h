@@ -37,13 +37,10 @@ class WalkMemo {
   static constexpr std::uint32_t no_point = UINT32_MAX;
 
   // Forgets every trail; first is the sequence's first residue. At most
-  // most_points points are kept (and one more to end a trail); once full,
-  // they are forgotten when the next walk begins.
+  // most_points points are kept (and one more to end a trail); a full memo
+  // keeps its trails but takes no more.
   void reset(const char* first, std::size_t most_points);
   bool full() const { return points_.size() >= most_points_; }
-  void start_walk() {
-    if (full()) reset(first_, most_points_);
-  }
 
   // The point of an earlier trail at edge, when that trail had the same unit
   // ahead as [unit_begin, unit_begin + k) from unit_pos; no_point otherwise.
