@@ -79,6 +79,8 @@ class CSearchController {
   // follow it (the rule is stated with the extension alignment); false makes
   // every walk choose each error itself, the plain path.
   static bool follow_earlier_walks;
+  // Beyond one point per 16 residues; tests make it small to fill the memo.
+  static std::size_t walk_points_kept_at_least;
   WalkMemo forward_walks, backward_walks;
   bool walks_memorised = false;
   long long lowest_memorable_plus_L = 0;

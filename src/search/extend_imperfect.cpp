@@ -852,6 +852,7 @@ bool OneErrorTest::fails(const char* run_begin, const char* run_end) const {
 }
 
 bool CSearchController::follow_earlier_walks = true;
+std::size_t CSearchController::walk_points_kept_at_least = 65536;
 
 void CSearchController::grow_both_ways(Csat& sat) {
   const char* first = sequence.residues;
@@ -887,7 +888,7 @@ void CSearchController::forget_earlier_walks() {
   // each direction holds both trails of a 5 %-mutated array over the whole
   // sequence; fewer would leave the walks over the rest of such an array to
   // choose every error again.
-  const std::size_t most_points = 65536 + sequence.length / 16;
+  const std::size_t most_points = walk_points_kept_at_least + sequence.length / 16;
   forward_walks.reset(sequence.residues, most_points);
   backward_walks.reset(sequence.residues, most_points);
   walks_memorised = true;
