@@ -5,13 +5,28 @@
 #include <cstring>
 
 #include "config/parameters.h"
-#include "repeats/repeat_flanks.h"
 
 std::size_t AlignmentLines::window = 1 << 16;
 
 namespace {
 
 std::size_t distance(const char* begin, const char* end) { return static_cast<std::size_t>(end - begin); }
+
+// The residues shown beside a repeat, from left_begin up to the repeat and
+// from its end up to right_end. They are clamped to the residues that exist,
+// so a huge --flanking neither reads outside the sequence nor overflows the
+// buffer sizes.
+struct Flanks {
+  const char* left_begin;
+  const char* right_end;
+};
+
+Flanks flanks_of(const Csat& sat, const CSequence_Mol& seq) {
+  const std::size_t wanted = global_flanking > 0 ? static_cast<std::size_t>(global_flanking) : 0;
+  const std::size_t left_available = distance(seq.residues, sat.sat_begin);
+  const std::size_t right_available = distance(sat.sat_end, seq.residues + seq.length);
+  return {sat.sat_begin - std::min(wanted, left_available), sat.sat_end + std::min(wanted, right_available)};
+}
 
 // The end of the missense entries that the alignment applies. The walk along
 // the repeat meets entries only in list order, so the first one it cannot
@@ -65,47 +80,56 @@ struct Layout {
   bool with_flanks;
   Flanks flanks;
   const missense_entry* applied_end;
-  std::size_t piece;     // the most columns appended before the text is looked at
-  std::size_t flush_at;  // text size at which it is passed on to the stream
+  std::size_t columns;
+  bool streamed;  // passed on piece by piece, rather than laid out whole in the text
 };
 
-enum class Line { residues, matches, units };
+// The lines a writer fills, as bits.
+constexpr unsigned RESIDUES = 1, MATCHES = 2, UNITS = 4;
 
-// One line of the alignment, appended run of columns by run of columns:
-// between two applied entries every column is plain.
-template <Line LINE>
-class LineWriter {
+// Columns of the lines in LINES, added run of columns by run of columns:
+// between two applied entries every column is plain. Laid out whole, the
+// lines are filled side by side in one walk; streamed, LINES is one line,
+// appended to the text a window at a time.
+template <unsigned LINES>
+class ColumnWriter {
  public:
-  LineWriter(TextBuffer& text, FILE* out, const Layout& layout, const Csat& sat)
+  ColumnWriter(TextBuffer& text, FILE* out, const Layout& layout, const Csat& sat)
       : text_(text),
         out_(out),
-        layout_(layout),
+        streamed_(ONE_LINE && layout.streamed),
         unit_(sat.unit_begin),
         unit_length_(sat.unit_length()),
         phase_(distance(sat.unit_begin, sat.unit_pos_backward) + 1) {
     if (phase_ == unit_length_) phase_ = 0;
+    if (!streamed_) {
+      const std::size_t line_length = layout.columns + 1;
+      char* line = text_.extend(__builtin_popcount(LINES) * line_length);
+      for (unsigned i = 0; i < 3; ++i) {
+        if (LINES & (1u << i)) {
+          at_[i] = line;
+          line += line_length;
+        }
+      }
+    }
   }
 
   // Residues shown beside the repeat, or a colon, with nothing below them.
   void add_aside(const char* residues, std::size_t n) {
-    add_columns(n, [&](char* at, std::size_t offset, std::size_t piece) {
-      if constexpr (LINE == Line::residues) {
-        std::memcpy(at, residues + offset, piece);
-      } else {
-        std::memset(at, ' ', piece);
-      }
+    add_columns(n, [&](std::size_t offset, std::size_t piece) {
+      if constexpr ((LINES & RESIDUES) != 0) std::memcpy(at_[0], residues + offset, piece);
+      if constexpr ((LINES & MATCHES) != 0) std::memset(at_[1], ' ', piece);
+      if constexpr ((LINES & UNITS) != 0) std::memset(at_[2], ' ', piece);
     });
   }
 
   // Residues aligned with the unit without error.
   void add_plain(const char* residues, std::size_t n) {
-    add_columns(n, [&](char* at, std::size_t offset, std::size_t piece) {
-      if constexpr (LINE == Line::residues) {
-        std::memcpy(at, residues + offset, piece);
-      } else if constexpr (LINE == Line::matches) {
-        mark_matches(at, residues + offset, piece);
-      } else {
-        fill_with_unit(at, piece, unit_, unit_length_, phase_);
+    add_columns(n, [&](std::size_t offset, std::size_t piece) {
+      if constexpr ((LINES & RESIDUES) != 0) std::memcpy(at_[0], residues + offset, piece);
+      if constexpr ((LINES & MATCHES) != 0) mark_matches(at_[1], residues + offset, piece);
+      if constexpr ((LINES & UNITS) != 0) {
+        fill_with_unit(at_[2], piece, unit_, unit_length_, phase_);
         phase_ = (phase_ + piece) % unit_length_;
       }
     });
@@ -115,33 +139,50 @@ class LineWriter {
   void add_insertion(char residue) { add_error(residue, false); }
   void add_deletion() { add_error('-', true); }
 
-  void end_line() {
-    text_.append('\n');
-    pass_on_if_full();
+  void end_lines() {
+    add_columns(1, [&](std::size_t, std::size_t) {
+      for (unsigned i = 0; i < 3; ++i) {
+        if (LINES & (1u << i)) *at_[i] = '\n';
+      }
+    });
   }
 
  private:
+  // Only a writer of one line can stream, which spares the writer of the
+  // whole three lines a test per run.
+  static constexpr bool ONE_LINE = (LINES & (LINES - 1)) == 0;
+  static constexpr unsigned STREAMED_LINE = __builtin_ctz(LINES);
+
   template <typename Fill>
   void add_columns(std::size_t n, Fill fill) {
+    if (!ONE_LINE || !streamed_) {
+      fill(0, n);
+      for (unsigned i = 0; i < 3; ++i) {
+        if (LINES & (1u << i)) at_[i] += n;
+      }
+      return;
+    }
+    const std::size_t most = std::max<std::size_t>(AlignmentLines::window, 1);
     for (std::size_t done = 0; done < n;) {
-      const std::size_t piece = std::min(n - done, layout_.piece);
-      fill(text_.extend(piece), done, piece);
+      const std::size_t piece = std::min(n - done, most);
+      at_[STREAMED_LINE] = text_.extend(piece);
+      fill(done, piece);
       done += piece;
-      pass_on_if_full();
+      if (text_.size() >= AlignmentLines::window) {
+        text_.write_to(out_);
+        text_.clear();
+      }
     }
   }
 
   // A column that is not a match; its unit character, if it has one, is the
   // next one of the unit.
   void add_error(char residue, bool has_unit_character) {
-    if constexpr (LINE == Line::residues) {
-      text_.append(residue);
-    } else if constexpr (LINE == Line::matches) {
-      text_.append(' ');
-    } else {
-      text_.append(has_unit_character ? next_unit_character() : '-');
-    }
-    pass_on_if_full();
+    add_columns(1, [&](std::size_t, std::size_t) {
+      if constexpr ((LINES & RESIDUES) != 0) *at_[0] = residue;
+      if constexpr ((LINES & MATCHES) != 0) *at_[1] = ' ';
+      if constexpr ((LINES & UNITS) != 0) *at_[2] = has_unit_character ? next_unit_character() : '-';
+    });
   }
 
   char next_unit_character() {
@@ -150,68 +191,72 @@ class LineWriter {
     return c;
   }
 
-  void pass_on_if_full() {
-    if (text_.size() >= layout_.flush_at) {
-      text_.write_to(out_);
-      text_.clear();
-    }
-  }
-
   TextBuffer& text_;
   FILE* out_;
-  const Layout& layout_;
+  bool streamed_;
+  char* at_[3] = {nullptr, nullptr, nullptr};  // where the next column of each line goes
   const char* unit_;
   std::size_t unit_length_;
   std::size_t phase_;  // index in the unit of the next unit character
 };
 
-template <Line LINE>
-void append_line(TextBuffer& text, FILE* out, const Layout& layout, const Csat& sat) {
-  LineWriter<LINE> line(text, out, layout, sat);
+template <unsigned LINES>
+void append_lines(TextBuffer& text, FILE* out, const Layout& layout, const Csat& sat) {
+  ColumnWriter<LINES> lines(text, out, layout, sat);
   if (layout.with_flanks) {
-    line.add_aside(layout.flanks.left_begin, distance(layout.flanks.left_begin, sat.sat_begin));
-    line.add_aside(":", 1);
+    lines.add_aside(layout.flanks.left_begin, distance(layout.flanks.left_begin, sat.sat_begin));
+    lines.add_aside(":", 1);
   }
   const char* q = sat.sat_begin;
   for (const missense_entry* entry = sat.missense.begin(); entry != layout.applied_end; ++entry) {
-    line.add_plain(q, distance(q, entry->position));
+    lines.add_plain(q, distance(q, entry->position));
     q = entry->position;
     switch (entry->kind) {
       case 'M':
-        line.add_mismatch(*q++);
+        lines.add_mismatch(*q++);
         break;
       case 'I':
-        line.add_insertion(*q++);
+        lines.add_insertion(*q++);
         break;
       default:  // 'D': the unit character has no residue
-        line.add_deletion();
+        lines.add_deletion();
         break;
     }
   }
-  line.add_plain(q, distance(q, sat.sat_end));
+  lines.add_plain(q, distance(q, sat.sat_end));
   if (layout.with_flanks) {
-    line.add_aside(":", 1);
-    line.add_aside(sat.sat_end, distance(sat.sat_end, layout.flanks.right_end));
+    lines.add_aside(":", 1);
+    lines.add_aside(sat.sat_end, distance(sat.sat_end, layout.flanks.right_end));
   }
-  line.end_line();
+  lines.end_lines();
+}
+
+// The layout of lines that show the errors of the repeat, or none of them.
+Layout layout_of(const Csat& sat, const CSequence_Mol& seq, bool with_errors, std::size_t lines) {
+  Layout layout;
+  layout.with_flanks = global_flanking > 0;
+  layout.flanks = layout.with_flanks ? flanks_of(sat, seq) : Flanks{sat.sat_begin, sat.sat_end};
+  std::size_t deletions = 0;
+  layout.applied_end = with_errors ? applied_entries_end(sat, &deletions) : sat.missense.begin();
+  layout.columns = distance(layout.flanks.left_begin, layout.flanks.right_end) + (layout.with_flanks ? 2 : 0) +
+                   deletions;
+  layout.streamed = lines * (layout.columns + 1) > AlignmentLines::window;
+  return layout;
 }
 
 }  // namespace
 
 void AlignmentLines::append(TextBuffer& text, FILE* out, const Csat& sat, const CSequence_Mol& seq) {
-  Layout layout;
-  layout.with_flanks = global_flanking > 0;
-  layout.flanks = layout.with_flanks ? flanks_of(sat, seq) : Flanks{sat.sat_begin, sat.sat_end};
-  std::size_t deletions;
-  layout.applied_end = applied_entries_end(sat, &deletions);
+  const Layout layout = layout_of(sat, seq, true, 3);
+  if (layout.streamed) {
+    append_lines<RESIDUES>(text, out, layout, sat);
+    append_lines<MATCHES>(text, out, layout, sat);
+    append_lines<UNITS>(text, out, layout, sat);
+  } else {
+    append_lines<RESIDUES | MATCHES | UNITS>(text, out, layout, sat);
+  }
+}
 
-  const std::size_t columns = distance(layout.flanks.left_begin, layout.flanks.right_end) +
-                              (layout.with_flanks ? 2 : 0) + deletions;
-  const bool streamed = 3 * (columns + 1) > window;
-  layout.piece = streamed ? std::max<std::size_t>(window, 1) : SIZE_MAX;
-  layout.flush_at = streamed ? window : SIZE_MAX;
-
-  append_line<Line::residues>(text, out, layout, sat);
-  append_line<Line::matches>(text, out, layout, sat);
-  append_line<Line::units>(text, out, layout, sat);
+void AlignmentLines::append_residues(TextBuffer& text, FILE* out, const Csat& sat, const CSequence_Mol& seq) {
+  append_lines<RESIDUES>(text, out, layout_of(sat, seq, false, 1), sat);
 }

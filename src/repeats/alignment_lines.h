@@ -14,14 +14,17 @@
 //
 // Each line is as long as the repeat, and a repeat may span most of a
 // chromosome-sized record: held at once, the three lines would take three
-// times the record. So the lines are written one after the other, and an
-// alignment longer than the window is passed on to out whenever the text
-// passes it; a shorter one is only appended to text, to be written with the
-// entries gathered around it.
+// times the record. So the lines are written one after the other, and lines
+// longer than the window are passed on to out whenever the text passes it;
+// shorter ones are only appended to text, to be written with the entries
+// gathered around them.
 struct AlignmentLines {
   static std::size_t window;  // in characters; tests make it small
 
   static void append(TextBuffer& text, FILE* out, const Csat& sat, const CSequence_Mol& seq);
+  // The residue line alone, with no error shown: the residues of the repeat
+  // between its flanks, each set off by a colon.
+  static void append_residues(TextBuffer& text, FILE* out, const Csat& sat, const CSequence_Mol& seq);
 };
 
 #endif

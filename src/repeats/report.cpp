@@ -7,14 +7,11 @@
 #include "repeats/Csat.h"
 #include "repeats/alignment_lines.h"
 #include "repeats/entry_columns.h"
-#include "repeats/repeat_flanks.h"
 #include "repeats/text_buffer.h"
 #include "repeats/unit_text.h"
 #include "search/CSearchController.h"
 
 namespace {
-
-std::size_t distance(const char* begin, const char* end) { return static_cast<std::size_t>(end - begin); }
 
 void append_sputnik_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
   const char* name = sat.get_repeat_name();
@@ -57,20 +54,6 @@ void append_extended_lines(TextBuffer& text, const Csat& sat, const CSequence_Mo
   text.append('\n');
 }
 
-void append_residues(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq) {
-  if (global_flanking > 0) {
-    const Flanks flanks = flanks_of(sat, seq);
-    text.append(flanks.left_begin, distance(flanks.left_begin, sat.sat_begin));
-    text.append(':');
-    text.append(sat.sat_begin, sat.length());
-    text.append(':');
-    text.append(sat.sat_end, distance(sat.sat_end, flanks.right_end));
-  } else {
-    text.append(sat.sat_begin, sat.length());
-  }
-  text.append('\n');
-}
-
 // Kept for the whole run rather than for one block: a block may be one short
 // record among millions, and the texts stay the same from block to block.
 UnitTextCache& unit_texts() {
@@ -81,8 +64,9 @@ UnitTextCache& unit_texts() {
 // Writes the entries of one report block. Entries are gathered and written
 // some ten thousand at a time: one fwrite each cost as much as formatting
 // them. The buffers are kept from entry to entry, so a block allocates only
-// while they grow to its longest entry; an alignment longer than its window
-// is passed on while it is written, so it does not count.
+// while they grow to its longest entry; residue and alignment lines longer
+// than their window are passed on while they are written, so they do not
+// count.
 class EntryWriter {
  public:
   explicit EntryWriter(FILE* out) : out_(out) {}
@@ -97,7 +81,7 @@ class EntryWriter {
       append_extended_lines(text_, sat, seq, unit_);
     }
     if (global_print_sat_seq_mode == 1) {
-      append_residues(text_, sat, seq);
+      AlignmentLines::append_residues(text_, out_, sat, seq);
     } else if (global_print_sat_seq_mode == 2) {
       AlignmentLines::append(text_, out_, sat, seq);
     }

@@ -324,6 +324,13 @@ TEST_F(Report, AlignmentPassedOnInPiecesAgreesWithColumnByColumnWalk) {
     ASSERT_EQ(passed_on + std::string(held.data(), held.size()),
               "gathered before\n" + alignment_by_columns(sat, seq))
         << "trial " << trial;
+
+    // The residue line alone shows no error.
+    global_print_sat_seq_mode = 1;
+    sat.missense.clear();
+    const std::string alignment = alignment_by_columns(sat, seq);
+    ASSERT_EQ(lines_below(sat), alignment.substr(0, alignment.find('\n') + 1)) << "trial " << trial;
+    global_print_sat_seq_mode = 2;
   }
 }
 
