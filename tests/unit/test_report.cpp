@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "config/parameters.h"
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
+#include "repeats/alignment_lines.h"
 #include "repeats/bed_writer.h"
 #include "repeats/entry_columns.h"
 #include "repeats/text_buffer.h"
@@ -25,7 +27,10 @@ std::string repeated(const std::string& unit, unsigned times) {
 class Report : public ::testing::Test {
  protected:
   void SetUp() override { init_param(); }
-  void TearDown() override { init_param(); }
+  void TearDown() override {
+    init_param();
+    AlignmentLines::window = DEFAULT_WINDOW;
+  }
 
   void use_sequence(const std::string& name, const std::string& residues) {
     text = residues;
@@ -65,6 +70,9 @@ class Report : public ::testing::Test {
     return written.substr(written.find('\n') + 1);
   }
 
+  Csat& random_repeat(std::mt19937& random, unsigned spread, unsigned most_entries);
+
+  const std::size_t DEFAULT_WINDOW = AlignmentLines::window;
   CSequence_Mol seq;
   std::string text;
   CsatContainer owned{&sat_alloc};
@@ -256,41 +264,73 @@ std::string alignment_by_columns(const Csat& sat, const CSequence_Mol& seq) {
 
 }  // namespace
 
-// Long plain runs, units of many lengths entered at any of their characters,
-// N's, errors of every kind in and out of order, entries outside the repeat,
-// flanks cut short by the sequence ends.
+// A repeat of 20 to 20 + spread residues with a unit of up to 12 letters
+// entered at any of its characters, N's, errors of every kind in and out of
+// order, entries outside the repeat, and flanks cut short by the sequence
+// ends.
+Csat& Report::random_repeat(std::mt19937& random, unsigned spread, unsigned most_entries) {
+  const char letters[] = "ACGTN";
+  std::string residues(20 + random() % spread, 'A');
+  for (char& c : residues) c = letters[random() % (random() % 8 == 0 ? 5 : 4)];
+  const unsigned length = static_cast<unsigned>(residues.size());
+  const unsigned start = 1 + random() % (length / 2);
+  const unsigned end = start + random() % (length - start + 1);
+  const unsigned unit_length = 1 + random() % std::min(12u, end - start + 1);
+  const unsigned unit_start = start + random() % (end - start + 2 - unit_length);
+  residues.replace(unit_start - 1, unit_length, std::string(unit_length - 1, 'A') + "C");  // never periodic
+  use_sequence("s", residues);
+  Csat& sat = repeat(start, end, unit_length, unit_start);
+
+  std::vector<missense_entry> entries;
+  const unsigned count = random() % most_entries;
+  for (unsigned i = 0; i < count; ++i) {
+    // Mostly inside the repeat, now and then just outside it.
+    const long offset = static_cast<long>(random() % (end - start + 3)) - 1;
+    entries.push_back({sat.sat_begin + offset, "MIDD"[random() % 4]});
+  }
+  if (random() % 4 == 0) entries.push_back({sat.sat_begin, "MID"[random() % 3]});  // the very first column
+  if (random() % 4 != 0) std::sort(entries.begin(), entries.end(), Csat::lessThan_missense());
+  for (const missense_entry& entry : entries) {
+    if (entry.position >= seq.residues && entry.position <= seq.residues + length) sat.missense.push_back(entry);
+  }
+  global_flanking = random() % 3 == 0 ? 0 : static_cast<int>(random() % (spread / 10 + 30));
+  return sat;
+}
+
 TEST_F(Report, AlignmentAgreesWithColumnByColumnWalk) {
   global_print_sat_mode = 0;
   std::mt19937 random(3);
-  const char letters[] = "ACGTN";
   for (int trial = 0; trial < 3000; ++trial) {
-    std::string residues(20 + random() % 400, 'A');
-    for (char& c : residues) c = letters[random() % (random() % 8 == 0 ? 5 : 4)];
-    use_sequence("s", residues);
-    const unsigned length = static_cast<unsigned>(residues.size());
-    const unsigned start = 1 + random() % (length / 2);
-    const unsigned end = start + random() % (length - start + 1);
-    const unsigned unit_length = 1 + random() % std::min(12u, end - start + 1);
-    const unsigned unit_start = start + random() % (end - start + 2 - unit_length);
-    residues.replace(unit_start - 1, unit_length, std::string(unit_length - 1, 'A') + "C");  // never periodic
-    use_sequence("s", residues);
-    Csat& sat = repeat(start, end, unit_length, unit_start);
-
-    std::vector<missense_entry> entries;
-    const unsigned count = random() % 12;
-    for (unsigned i = 0; i < count; ++i) {
-      // Mostly inside the repeat, now and then just outside it.
-      const long offset = static_cast<long>(random() % (end - start + 3)) - 1;
-      entries.push_back({sat.sat_begin + offset, "MIDD"[random() % 4]});
-    }
-    if (random() % 4 == 0) entries.push_back({sat.sat_begin, "MID"[random() % 3]});  // the very first column
-    if (random() % 4 != 0) std::sort(entries.begin(), entries.end(), Csat::lessThan_missense());
-    for (const missense_entry& entry : entries) {
-      if (entry.position >= seq.residues && entry.position <= seq.residues + length) sat.missense.push_back(entry);
-    }
-    global_flanking = random() % 3 == 0 ? 0 : static_cast<int>(random() % 30);
-
+    Csat& sat = random_repeat(random, 400, 12);
     ASSERT_EQ(lines_below(sat), alignment_by_columns(sat, seq)) << "trial " << trial;
+  }
+}
+
+// Alignments far longer than the window, whose lines are passed on to the
+// stream piece by piece, down to one character at a time: the same text as
+// the alignment built whole, and never more than about a window held.
+TEST_F(Report, AlignmentPassedOnInPiecesAgreesWithColumnByColumnWalk) {
+  global_print_sat_mode = 0;
+  std::mt19937 random(5);
+  for (int trial = 0; trial < 400; ++trial) {
+    Csat& sat = random_repeat(random, 3000, 200);
+    AlignmentLines::window = random() % 4 == 0 ? random() % 3 : 1 + random() % 100;
+    ASSERT_EQ(lines_below(sat), alignment_by_columns(sat, seq)) << "trial " << trial;
+
+    TextBuffer held;
+    held.append("gathered before\n");
+    const std::string passed_on = captured([&](FILE* out) { AlignmentLines::append(held, out, sat, seq); });
+    ASSERT_LE(held.size(), std::strlen("gathered before\n") + AlignmentLines::window) << "trial " << trial;
+    ASSERT_EQ(passed_on + std::string(held.data(), held.size()),
+              "gathered before\n" + alignment_by_columns(sat, seq))
+        << "trial " << trial;
+
+    // The residue line alone shows no error.
+    global_print_sat_seq_mode = 1;
+    sat.missense.clear();
+    const std::string alignment = alignment_by_columns(sat, seq);
+    ASSERT_EQ(lines_below(sat), alignment.substr(0, alignment.find('\n') + 1)) << "trial " << trial;
+    global_print_sat_seq_mode = 2;
   }
 }
 
