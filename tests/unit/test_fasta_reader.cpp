@@ -180,28 +180,6 @@ TEST_F(FastaReaderTest, BufferGrowthStopsAtTheLimit) {
   EXPECT_EQ(outcome.records[0].residues, "ACGTACGTAC");
 }
 
-TEST_F(FastaReaderTest, ArbitraryBytesNeverBreakTheReader) {
-  // Mostly FASTA-like bytes with some of everything else, so that records,
-  // line ends of every kind and errors all occur.
-  static const char bytes[] = ">>\n\n\r\r#ACGTNacgtnUuRyX- \t*E1\x00\x80\xff";
-  const std::string alphabet(bytes, sizeof bytes - 1);
-  std::mt19937 random(7);
-  for (int round = 0; round < 300; ++round) {
-    std::string input;
-    std::size_t size = random() % 200;
-    for (std::size_t i = 0; i < size; ++i) input += alphabet[random() % alphabet.size()];
-    ReadOutcome outcome = read_all(input, 1 + random() % 5, 64);
-    unsigned line_ends = 0;
-    for (std::size_t i = 0; i < input.size(); ++i) {
-      line_ends += input[i] == '\n' || (input[i] == '\r' && (i + 1 == input.size() || input[i + 1] != '\n'));
-    }
-    EXPECT_LE(outcome.line, line_ends + 1);
-    for (const Record& r : outcome.records) {
-      EXPECT_EQ(r.residues.find_first_not_of("ACGTN"), std::string::npos);
-    }
-  }
-}
-
 TEST_F(FastaReaderTest, GzipConcatenatedMembersReadAsOneText) {
   ReadOutcome outcome = read_all(gzip(">a\nAC") + gzip("GT\n>b\n") + gzip("TT\n"));
   EXPECT_EQ(outcome.last, FastaResult::RECORD);
