@@ -86,23 +86,16 @@ TEST_F(Perfection, EachWayOfCountingNs) {
     int length, mismatches, insertions, deletions, Ns, mode;
     double expected;
   } cases[] = {
-      {20, 1, 0, 0, 2, 0, 85.0},
-      {20, 1, 0, 0, 2, 1, 17.0 / 18.0 * 100.0},
-      {20, 1, 0, 0, 2, 2, 95.0},
+      {20, 1, 0, 0, 2, 0, 85.0}, {20, 1, 0, 0, 2, 1, 17.0 / 18.0 * 100.0}, {20, 1, 0, 0, 2, 2, 95.0},
       // Length 10 with one insertion and two deletions spans 11 unit characters.
       {10, 0, 1, 2, 0, 0, 8.0 / 11.0 * 100.0},
       // Divided before scaling: 1/3*100 and 100/3 differ in the last bit,
       // which can decide the rounding of a printed perfection.
       {3, 2, 0, 0, 0, 0, 1.0 / 3.0 * 100.0},
       // Nothing to judge: normalised length 0, or only neutral N's.
-      {2, 0, 2, 0, 0, 0, 0.0},
-      {2, 0, 2, 0, 0, 2, 0.0},
-      {4, 0, 0, 0, 4, 1, 0.0},
+      {2, 0, 2, 0, 0, 0, 0.0}, {2, 0, 2, 0, 0, 2, 0.0}, {4, 0, 0, 0, 4, 1, 0.0},
       // Nothing missed, whichever way N's count: exactly 100.
-      {20, 0, 0, 0, 0, 0, 100.0},
-      {20, 0, 0, 0, 3, 1, 100.0},
-      {20, 0, 0, 0, 3, 2, 100.0},
-      {7, 0, 0, 0, 0, 1, 100.0},
+      {20, 0, 0, 0, 0, 0, 100.0}, {20, 0, 0, 0, 3, 1, 100.0}, {20, 0, 0, 0, 3, 2, 100.0}, {7, 0, 0, 0, 0, 1, 100.0},
   };
   ASSERT_NE(1.0 / 3.0 * 100.0, 100.0 / 3.0);
   for (const Case& c : cases) {
