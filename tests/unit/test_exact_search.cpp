@@ -7,7 +7,7 @@
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
-#include "search_test_sequence.h"
+#include "search_test_support.h"
 
 namespace {
 
@@ -29,17 +29,6 @@ std::ostream& operator<<(std::ostream& os, const Found& f) {
 Found found(const Csat& s, const char* base) {
   return {s.sat_begin - base,        s.sat_end - base,           s.unit_begin - base, s.unit_end - base,
           s.unit_pos_forward - base, s.unit_pos_backward - base, s.score,             s.Ns};
-}
-
-void set_search_parameters(unsigned min_k, unsigned max_k, int min_score, float score_b) {
-  init_param();
-  global_search_mode = SEARCH_EXACT;
-  global_min_unit_length = min_k;
-  global_max_unit_length = max_k;
-  global_min_score = min_score;
-  global_min_score_a = 0;
-  global_min_score_bx = score_b;
-  CSearchController::discard_tables();
 }
 
 // The search as the rules state it, one step at a time and with no shortcut:
@@ -173,11 +162,7 @@ std::string random_genome(std::mt19937& rng, std::size_t length) {
   return s;
 }
 
-class ExactSearch : public ::testing::Test {
- protected:
-  void SetUp() override { set_search_parameters(1, 6, 6, 1.0f); }
-  void TearDown() override { CSearchController::discard_tables(); }
-};
+using ExactSearch = SearchTest;
 
 TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
   struct Setting {
@@ -200,7 +185,13 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
   };
   std::mt19937 rng(20240611);
   for (const Setting& st : settings) {
-    set_search_parameters(st.min_k, st.max_k, st.min_score, st.score_per_unit_residue);
+    fresh_defaults();
+    global_search_mode = SEARCH_EXACT;
+    global_min_unit_length = st.min_k;
+    global_max_unit_length = st.max_k;
+    global_min_score = st.min_score;
+    global_min_score_a = 0;
+    global_min_score_bx = st.score_per_unit_residue;
     global_Ns_allowed_in_a_row = st.Ns_in_a_row;
     global_treat_Ns_as_missense = st.Ns_as_missense;
     global_min_length = st.min_length;

@@ -92,11 +92,8 @@ TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
   for (int i = 0; i < 4000; ++i) mismatch_every_eighth += "ACACACAG";
   std::string into_junk;
   for (int i = 0; i < 300; ++i) into_junk += "AC";
-  unsigned state = 12345;
-  for (int i = 0; i < 2000; ++i) {
-    state = state * 1103515245u + 12345u;
-    into_junk += "ACGT"[(state >> 16) & 3];
-  }
+  std::mt19937 rng(12345);
+  for (int i = 0; i < 2000; ++i) into_junk += "ACGT"[rng() % 4];
   auto at_depth = [](const std::string& residues, int depth) {
     global_maximum_recursion_depth = depth;
     return extend(residues, 0, 2);
