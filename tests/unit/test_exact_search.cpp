@@ -7,7 +7,7 @@
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
-#include "search_test_sequence.h"
+#include "search_test_support.h"
 
 namespace {
 
@@ -29,26 +29,6 @@ std::ostream& operator<<(std::ostream& os, const Found& f) {
 Found found(const Csat& s, const char* base) {
   return {s.sat_begin - base,        s.sat_end - base,           s.unit_begin - base, s.unit_end - base,
           s.unit_pos_forward - base, s.unit_pos_backward - base, s.score,             s.Ns};
-}
-
-void set_search_parameters(unsigned min_k, unsigned max_k, int min_score, float score_b) {
-  init_param();
-  global_search_mode = SEARCH_EXACT;
-  global_min_unit_length = min_k;
-  global_max_unit_length = max_k;
-  global_min_score = min_score;
-  global_min_score_a = 0;
-  global_min_score_bx = score_b;
-  CSearchController::discard_tables();
-}
-
-std::vector<Found> exact_search(const std::string& residues) {
-  TestSequence seq(residues);
-  CSearchController controller(1, seq.mol);
-  controller.exact_search_2();
-  std::vector<Found> result;
-  for (const Csat* s : controller.exact_sats.sats) result.push_back(found(*s, seq.mol.residues));
-  return result;
 }
 
 // The search as the rules state it, one step at a time and with no shortcut:
@@ -150,47 +130,39 @@ class ReferenceExactSearch {
 // the material on which the shortcuts of the search could go wrong. Now and
 // then a repeat or an N run reaches over many steps of the group scan.
 std::string random_genome(std::mt19937& rng, std::size_t length) {
-  static const char letters[] = "ACGT";
+  auto unit_of = [&](unsigned max_k) {
+    std::string unit;
+    for (unsigned j = 1 + rng() % max_k; j > 0; --j) unit += "ACGT"[rng() % 4];
+    return unit;
+  };
+  auto repeat = [](const std::string& unit, std::size_t len) {
+    std::string s;
+    for (std::size_t j = 0; j < len; ++j) s += unit[j % unit.size()];
+    return s;
+  };
   std::string s;
   while (s.size() < length) {
-    switch (rng() % 6) {
-      case 0:
-      case 1:
-        for (int j = static_cast<int>(rng() % 8); j >= 0; --j) s += letters[rng() % 4];
-        break;
-      case 2: {
-        std::string unit;
-        for (int j = static_cast<int>(1 + rng() % 7); j > 0; --j) unit += letters[rng() % 4];
-        std::size_t len = unit.size() * (1 + rng() % 6) + rng() % unit.size();
-        for (std::size_t j = 0; j < len; ++j) s += unit[j % unit.size()];
-        break;
-      }
-      case 3:
-        s += std::string(1 + rng() % 12, letters[rng() % 4]);
-        break;
-      case 4:
-        s += std::string(1 + rng() % 4, 'N');
-        break;
-      default:
-        if (rng() % 4 == 0) {
-          s += std::string(20 + rng() % 100, 'N');
-        } else {
-          std::string unit;
-          for (int j = static_cast<int>(1 + rng() % 12); j > 0; --j) unit += letters[rng() % 4];
-          for (std::size_t j = 0, len = 64 + rng() % 300; j < len; ++j) s += unit[j % unit.size()];
-        }
-        break;
+    const unsigned kind = rng() % 6;
+    if (kind < 2) {
+      s += unit_of(8);
+    } else if (kind == 2) {
+      const std::string unit = unit_of(7);
+      s += repeat(unit, unit.size() * (1 + rng() % 6) + rng() % unit.size());
+    } else if (kind == 3) {
+      s += std::string(1 + rng() % 12, "ACGT"[rng() % 4]);
+    } else if (kind == 4) {
+      s += std::string(1 + rng() % 4, 'N');
+    } else if (rng() % 4 == 0) {
+      s += std::string(20 + rng() % 100, 'N');
+    } else {
+      s += repeat(unit_of(12), 64 + rng() % 300);
     }
   }
   s.resize(length);
   return s;
 }
 
-class ExactSearch : public ::testing::Test {
- protected:
-  void SetUp() override { set_search_parameters(1, 6, 6, 1.0f); }
-  void TearDown() override { CSearchController::discard_tables(); }
-};
+using ExactSearch = SearchTest;
 
 TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
   struct Setting {
@@ -213,7 +185,13 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
   };
   std::mt19937 rng(20240611);
   for (const Setting& st : settings) {
-    set_search_parameters(st.min_k, st.max_k, st.min_score, st.score_per_unit_residue);
+    fresh_defaults();
+    global_search_mode = SEARCH_EXACT;
+    global_min_unit_length = st.min_k;
+    global_max_unit_length = st.max_k;
+    global_min_score = st.min_score;
+    global_min_score_a = 0;
+    global_min_score_bx = st.score_per_unit_residue;
     global_Ns_allowed_in_a_row = st.Ns_in_a_row;
     global_treat_Ns_as_missense = st.Ns_as_missense;
     global_min_length = st.min_length;
@@ -231,27 +209,6 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
       for (const Csat* r : controller.exact_sats.sats) actual.push_back(found(*r, seq.mol.residues));
       ASSERT_EQ(actual, expected) << "sequence " << s << " unit lengths " << st.min_k << ".." << st.max_k;
     }
-  }
-}
-
-// An N stands for the unit character it replaces, and N's at either end are
-// trimmed with the unit positions following the trimmed edges.
-TEST_F(ExactSearch, NRunsAreBridgedInPhase) {
-  struct Case {
-    const char* residues;
-    int min_score;
-    Found first;
-  } cases[] = {
-      {"ACNCAC", 3, {0, 6, 0, 2, 0, 1, 3, 1}},
-      {"ACNACAC", 0, {0, 2, 0, 2, 0, 1, 0, 0}},  // the A after the N meets the expected C
-      {"NNACACACNN", 4, {2, 8, 2, 4, 2, 3, 4, 0}},
-  };
-  for (const Case& c : cases) {
-    set_search_parameters(2, 2, c.min_score, 0.0f);
-    global_Ns_allowed_in_a_row = 2;
-    const std::vector<Found> r = exact_search(c.residues);
-    ASSERT_FALSE(r.empty()) << c.residues;
-    EXPECT_EQ(r[0], c.first) << c.residues;
   }
 }
 

@@ -70,64 +70,46 @@ TEST_F(Extension, WorkedExamples) {
   }
 }
 
-TEST_F(Extension, LookAheadStopsAtTooLongNRuns) {
-  TestSequence seq("ACACNNNNACACACAC");
-  global_Ns_allowed_in_a_row = 3;
-  CSearchController search(1, seq.mol);
-  const char* s = seq.mol.residues;
-  const char* end = s + seq.mol.length;
-  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 4);
-  EXPECT_EQ(search.extend_imperfect_backward_leap_ahead(end, end - 1, end - 2, end, 0, 2, 1, s - 1, 0), 8);
-  global_Ns_allowed_in_a_row = 4;
-  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 12);
-}
-
+// No error fits within a reduction of 6 or less, nor costs less than
+// INT_MIN allows: the walk stops at the mismatch instead of overflowing.
 TEST_F(Extension, ExtremeOptionValuesAreSafe) {
-  const std::string one_mismatch = "ACACACACGCACACACAC";
-  global_maximum_scorereduction = 6;  // no error can stay within the reduction
-  EXPECT_EQ(extend(one_mismatch, 0, 2), "[0,8) AC 6 0/0/0/0");
-  global_maximum_scorereduction = INT_MIN;
-  EXPECT_EQ(extend(one_mismatch, 0, 2), "[0,8) AC 6 0/0/0/0");
-  global_maximum_scorereduction = INT_MAX;
-  global_mismatch_score = INT_MIN;
-  global_indel_score = INT_MIN;
-  EXPECT_EQ(extend(one_mismatch, 0, 2), "[0,8) AC 6 0/0/0/0");
+  const int settings[][3] = {{6, -6, -6}, {INT_MIN, -6, -6}, {INT_MAX, INT_MIN, INT_MIN}};
+  for (const auto& setting : settings) {
+    global_maximum_scorereduction = setting[0];
+    global_mismatch_score = setting[1];
+    global_indel_score = setting[2];
+    EXPECT_EQ(extend("ACACACACGCACACACAC", 0, 2), "[0,8) AC 6 0/0/0/0") << setting[0] << " " << setting[1];
+  }
 }
 
-TEST_F(Extension, RecursionBeyondTheEightBitDepthActsAsTheDeepest) {
-  // A long repeat with a mismatch every eighth residue: look-ahead paths could
-  // otherwise run as deep as the repeat is long.
-  std::string residues;
-  for (int i = 0; i < 4000; ++i) residues += "ACACACAG";
+// A depth beyond what the walk can afford acts as the deepest it affords,
+// and ends quickly: a long repeat with a mismatch every eighth residue could
+// lead look-ahead paths as deep as the repeat is long, and a perfect repeat
+// running into unrelated sequence meets it with a score where the threshold
+// prunes nothing and every level triples the work.
+TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
+  std::string mismatch_every_eighth;
+  for (int i = 0; i < 4000; ++i) mismatch_every_eighth += "ACACACAG";
+  std::string into_junk;
+  for (int i = 0; i < 300; ++i) into_junk += "AC";
+  std::mt19937 rng(12345);
+  for (int i = 0; i < 2000; ++i) into_junk += "ACGT"[rng() % 4];
+  auto at_depth = [](const std::string& residues, int depth) {
+    global_maximum_recursion_depth = depth;
+    return extend(residues, 0, 2);
+  };
+  const auto started = std::chrono::steady_clock::now();
+  const std::string deepest = at_depth(into_junk, 300);
+  EXPECT_EQ(at_depth(into_junk, 9), deepest);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+  EXPECT_EQ(deepest.rfind("[0,", 0), 0u) << deepest;
+
   global_maximum_scorereduction = 7;
-  global_maximum_recursion_depth = 255;
-  const std::string deepest = extend(residues, 0, 2);
-  global_maximum_recursion_depth = 100000;
-  EXPECT_EQ(extend(residues, 0, 2), deepest);
+  const std::string eight_bit = at_depth(mismatch_every_eighth, 255);
+  EXPECT_EQ(at_depth(mismatch_every_eighth, 100000), eight_bit);
   // Each mismatch at a G costs 6 and the seven residues after it gain 7; the
   // last G has nothing after it.
-  EXPECT_EQ(deepest.substr(0, 28), "[0,31999) AC 4004 3999/0/0/0");
-}
-
-// A long perfect repeat running into unrelated sequence meets the junk with a
-// score of several hundred, where the threshold prunes nothing and every
-// look-ahead level triples the work.
-TEST_F(Extension, DeepLookAheadEndsQuicklyAndAgreesWithTheDeepestAffordable) {
-  std::string residues;
-  for (int i = 0; i < 300; ++i) residues += "AC";
-  unsigned state = 12345;
-  for (int i = 0; i < 2000; ++i) {
-    state = state * 1103515245u + 12345u;
-    residues += "ACGT"[(state >> 16) & 3];
-  }
-  const auto started = std::chrono::steady_clock::now();
-  global_maximum_recursion_depth = 300;
-  const std::string deepest = extend(residues, 0, 2);
-  global_maximum_recursion_depth = 9;
-  const std::string widest_exact = extend(residues, 0, 2);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
-  EXPECT_EQ(deepest, widest_exact);
-  EXPECT_EQ(deepest.rfind("[0,", 0), 0u) << deepest;
+  EXPECT_EQ(eight_bit.substr(0, 28), "[0,31999) AC 4004 3999/0/0/0");
 }
 
 // Replays the alignment that a record's sorted missense list describes and

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/parameters.h"
@@ -19,6 +20,20 @@ CDnaString dna(const std::string& text) {
 }
 
 std::string text_of(const CDnaString& s) { return std::string(s.data, s.length); }
+
+// Every unit of min_length to max_length letters.
+std::vector<std::string> all_units(const std::string& letters, unsigned min_length, unsigned max_length) {
+  std::vector<std::string> units, shorter = {""};
+  for (unsigned length = 1; length <= max_length; ++length) {
+    std::vector<std::string> longer;
+    for (const std::string& prefix : shorter) {
+      for (char letter : letters) longer.push_back(prefix + letter);
+    }
+    if (length >= min_length) units.insert(units.end(), longer.begin(), longer.end());
+    shorter.swap(longer);
+  }
+  return units;
+}
 
 // "rotation periodic reverse-complemented periodic": the smallest rotation of
 // a unit, the smallest of those and of its reverse complement's rotations,
@@ -64,20 +79,9 @@ std::string by_definition(const std::string& unit) {
 // up to seven letters over A, C, G, N, T and, for more ways of being
 // periodic, every unit of eight to fourteen letters over A and C.
 TEST(NormalForm, AgreesWithDefinitionOnAllShortUnits) {
-  auto check_all = [](const char* letters, unsigned base, unsigned min_length, unsigned max_length) {
-    for (unsigned length = min_length; length <= max_length; ++length) {
-      std::string unit(length, 'A');
-      unsigned long combinations = 1;
-      for (unsigned i = 0; i < length; ++i) combinations *= base;
-      for (unsigned long code = 0; code < combinations; ++code) {
-        unsigned long rest = code;
-        for (unsigned i = 0; i < length; ++i, rest /= base) unit[i] = letters[rest % base];
-        ASSERT_EQ(normal_forms(unit), by_definition(unit)) << unit;
-      }
-    }
-  };
-  check_all("ACGNT", 5, 1, 7);
-  check_all("AC", 2, 8, 14);
+  for (const auto& units : {all_units("ACGNT", 1, 7), all_units("AC", 8, 14)}) {
+    for (const std::string& unit : units) ASSERT_EQ(normal_forms(unit), by_definition(unit)) << unit;
+  }
 }
 
 TEST(NormalForm, LongUnitsAndSelfAssignment) {
@@ -106,34 +110,28 @@ TEST(PrimeFactors, EqualPieces) {
     }
     return false;
   };
-  for (unsigned length = 1; length <= 16; ++length) {
-    for (unsigned code = 0; code < (1u << length); ++code) {
-      std::string unit;
-      for (unsigned i = 0; i < length; ++i) unit += "AC"[(code >> i) & 1];
-      ASSERT_EQ(splits(unit), by_definition(unit)) << unit;
-    }
-  }
+  for (const std::string& unit : all_units("AC", 1, 16)) ASSERT_EQ(splits(unit), by_definition(unit)) << unit;
 
   // Beyond the table the answer must be the same as within it.
-  const std::string piece = "ACGTTGCAAGT";  // 11 letters
-  std::string unit;
-  for (int i = 0; i < 1001; ++i) unit += piece;  // 11011 = 7 * 11^2 * 13
-  EXPECT_TRUE(splits(unit));
-  unit.back() = 'A';
-  EXPECT_FALSE(splits(unit));
-  const std::string half = std::string(5003, 'C') + std::string(5003, 'G');  // 10006 per half
-  EXPECT_TRUE(splits(half + half));  // 20012 = 2^2 * 5003
-  EXPECT_FALSE(splits(half + std::string(10006, 'T')));
-  // A prime length beyond the table splits into no pieces.
-  EXPECT_FALSE(splits(std::string(10007, 'A')));
-  // 10041 = 3 * 3347: three pieces, or 3347 pieces found after trial division.
-  std::string three;
-  const std::string third = std::string(3346, 'A') + "C";
-  for (int i = 0; i < 3; ++i) three += third;
-  EXPECT_TRUE(splits(three));
-  std::string by_3347;
-  for (int i = 0; i < 3347; ++i) by_3347 += "ACG";
-  EXPECT_TRUE(splits(by_3347));
+  auto repeated = [](const std::string& piece, int times) {
+    std::string unit;
+    for (int i = 0; i < times; ++i) unit += piece;
+    return unit;
+  };
+  std::string last_changed = repeated("ACGTTGCAAGT", 1001);  // 11011 = 7 * 11^2 * 13
+  last_changed.back() = 'A';
+  const std::string half = std::string(5003, 'C') + std::string(5003, 'G');
+  const std::pair<std::string, bool> long_units[] = {
+      {repeated("ACGTTGCAAGT", 1001), true},
+      {last_changed, false},
+      {half + half, true},  // 20012 = 2^2 * 5003
+      {half + std::string(10006, 'T'), false},
+      {std::string(10007, 'A'), false},  // a prime length beyond the table
+      // 10041 = 3 * 3347: three pieces, or 3347 pieces found after trial division.
+      {repeated(std::string(3346, 'A') + "C", 3), true},
+      {repeated("ACG", 3347), true},
+  };
+  for (const auto& u : long_units) EXPECT_EQ(splits(u.first), u.second) << u.first.size();
 }
 
 // Remembered texts must be the texts worked out afresh, in every unit mode,
@@ -141,16 +139,7 @@ TEST(PrimeFactors, EqualPieces) {
 // took their slot. Every unit of up to 6 letters over A, C, G, T and N, and
 // a few longer ones that are never remembered.
 TEST(UnitTextCache, AgreesWithMakingEveryTextAfresh) {
-  std::vector<std::string> units;
-  std::vector<std::string> shorter = {""};
-  for (unsigned length = 1; length <= 6; ++length) {
-    std::vector<std::string> longer;
-    for (const std::string& prefix : shorter) {
-      for (char letter : std::string("ACGTN")) longer.push_back(prefix + letter);
-    }
-    units.insert(units.end(), longer.begin(), longer.end());
-    shorter = longer;
-  }
+  std::vector<std::string> units = all_units("ACGTN", 1, 6);
   for (const char* unit : {"ACGTACGTA", "ACACACACAC", "AACCGGTTA", "AAAAAAAA", "ACGTTGCA"}) units.push_back(unit);
 
   // One cache for all modes: what it remembers in one mode must not show in
