@@ -26,6 +26,8 @@ jobs=${JOBS:-2}
 if [ ! -s "$data/dicty_AX4.fa" ]; then bash "$get_data" "$data"; fi
 patho=$repo/bench/data/patho10k
 if [ ! -s "$patho/tri5.fa" ]; then python3 bench/make_pathological.py 10000 "$patho"; fi
+long_array=$repo/bench/data/patho200k
+if [ ! -s "$long_array/tri5.fa" ]; then python3 bench/make_pathological.py 200000 "$long_array"; fi
 
 # One case per line: name, input file, velkor options (tab separated).
 list_cases() {
@@ -52,6 +54,10 @@ list_cases() {
     for genome in mono di tri5 allN; do
       printf '%s\t%s\t%s\n' "patho_$genome.$mode" "$patho/$genome.fa" "--searchMode $mode"
     done
+  done
+  # A repeat over a whole 200 kbp array: its alignment is written in pieces.
+  for v in "" "-f 1000 --printRepeatSeqMode 1" "--outputFormat 1 -f 7"; do
+    printf '%s\t%s\t%s\n' "long_tri5.imperfect.${v//[^a-z0-9]/_}" "$long_array/tri5.fa" "$v"
   done
   # Imperfect search with long units is far too slow on a satellite array to
   # be part of a routine comparison.
