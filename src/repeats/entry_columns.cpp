@@ -13,25 +13,23 @@
 
 namespace {
 
-const char* const REPEAT_NAMES[7] = {
-    "***  ERROR  ***", "mononucleotide",  "dinucleotide",   "trinucleotide",
-    "tetranucleotide", "pentanucleotide", "hexanucleotide",
-};
-
 constexpr unsigned NAME_WIDTH = 16;
-// The same names right-aligned in their field, copied in one piece.
+// The names of the short units right-aligned in their field, copied in one piece.
 constexpr char NAME_FIELDS[7][NAME_WIDTH + 1] = {
     " ***  ERROR  ***", "  mononucleotide", "    dinucleotide", "   trinucleotide",
     " tetranucleotide", " pentanucleotide", "  hexanucleotide",
 };
 
+const char* short_unit_name(unsigned unit_length) {
+  const char* name = NAME_FIELDS[unit_length];
+  while (*name == ' ') ++name;
+  return name;
+}
+
 // The name right-aligned in 16 columns, or "%5u-nucleotide" for long units.
 void append_name_field(TextBuffer& text, unsigned unit_length) {
   if (unit_length < 7) {
-    const char* name = REPEAT_NAMES[unit_length];
-    const std::size_t n = std::strlen(name);
-    text.append_blanks(NAME_WIDTH - n);
-    text.append(name, n);
+    text.append(NAME_FIELDS[unit_length], NAME_WIDTH);
   } else {
     text.append_int(unit_length, 5);
     text.append("-nucleotide");
@@ -155,7 +153,7 @@ void append_error_counts(TextBuffer& text, const Csat& sat) {
 const char* Csat::get_repeat_name() const {
   static char name[30];
   const unsigned L = unit_length();
-  if (L < 7) return REPEAT_NAMES[L];
+  if (L < 7) return short_unit_name(L);
   std::snprintf(name, sizeof name, "%u-nucleotide", L);
   return name;
 }
