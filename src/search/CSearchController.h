@@ -65,8 +65,14 @@ class CSearchController {
   void grow_error_lists_again();
 
   // Extension alignment over mismatches, insertions and deletions.
-  // grow_both_ways grows a record forward, then backward, and trims N's off its ends.
-  void grow_both_ways(Csat& sat);
+  // grow_both_ways grows a record forward, then backward, and trims N's off
+  // its ends. It returns how many residues further on a copy of the same
+  // unit, where the residues repeat, would grow into the same record (the
+  // rule is stated with the extension alignment).
+  long long grow_both_ways(Csat& sat);
+  // Candidates that would grow into a rejected candidate's record are passed
+  // over; false tries them all, the plain path.
+  static bool pass_over_starts_sharing_a_walk;
   // Puts the errors of a grown record in order (Csat::lessThan_missense).
   static void sort_errors(Csat& sat);
   void extend_imperfect_forward(Csat& sat, const char* seq_end);

@@ -4,8 +4,9 @@
 // copies inside them are not tried again; their error positions stay open,
 // since a different unit may align better there.
 #include <algorithm>
-#include <functional>
+#include <cstddef>
 #include <cstring>
+#include <functional>
 
 #include "config/parameters.h"
 #include "driver/messages.h"
@@ -61,14 +62,23 @@ const char* skip_Ns(const char* pos, const char* end) {
 // that the overlap removal drops. So a long list is let go once its errors
 // are reopened, and grown again for the repeats the removal keeps: growing
 // depends on nothing but the unit copy.
-void try_candidate(CSearchController& search, Csat*& spare, const char* p, const char* q, CAnchorSeq& anchors,
-                   std::list<Csat*>& result) {
+//
+// Returns how many of the starts right after p are settled too: a rejected
+// candidate's record is what the next ones would grow into, as far as its
+// walk allows and its copy's residues repeat.
+std::ptrdiff_t try_candidate(CSearchController& search, Csat*& spare, const char* p, const char* q,
+                             const char* end, CAnchorSeq& anchors, std::list<Csat*>& result) {
   if (spare)
     spare->reset(p, q);
   else
     spare = sat_alloc.get_new(p, q);
-  search.grow_both_ways(*spare);
-  if (!CSearchController::passes_thresholds(*spare, static_cast<unsigned>(q - p))) return;
+  const long long starts_sharing_the_walk = search.grow_both_ways(*spare);
+  if (!CSearchController::passes_thresholds(*spare, static_cast<unsigned>(q - p))) {
+    if (!CSearchController::pass_over_starts_sharing_a_walk) return 0;
+    std::ptrdiff_t settled = 0;
+    while (settled < starts_sharing_the_walk && q + settled != end && q[settled] == p[settled]) ++settled;
+    return settled;
+  }
 
   CSearchController::sort_errors(*spare);
   anchors.cover(spare->sat_begin, spare->sat_end);
@@ -81,9 +91,12 @@ void try_candidate(CSearchController& search, Csat*& spare, const char* p, const
     search.error_lists_let_go.push_back(accepted);
   }
   result.push_back(accepted);
+  return 0;
 }
 
 }  // namespace
+
+bool CSearchController::pass_over_starts_sharing_a_walk = true;
 
 void CSearchController::complete_imperfect_search(FILE*) {
   CAnchorSeq anchors(sequence.residues, sequence.length);
@@ -147,7 +160,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
       }
       unsettled_run_end = runs.run_end();
     }
-    if (anchors.open(p)) try_candidate(*this, spare, p, p + 1, anchors, result);
+    if (anchors.open(p)) p += try_candidate(*this, spare, p, p + 1, end, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);
 }
@@ -185,7 +198,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     if (!anchors.candidate_marks_open(p, q)) continue;
     if (next_N < p) next_N = first_N_from(p, end);
     if (next_N < q || single_letter_unit(p, q)) continue;
-    try_candidate(*this, spare, p, q, anchors, result);
+    p += try_candidate(*this, spare, p, q, end, anchors, result);
   }
   if (spare) sat_alloc.give_back(spare);
 }

@@ -77,6 +77,20 @@
  * unit lies, but a node lost to a slot is merely expanded again: no choice
  * depends on them.)
  *
+ * Starts that share a walk: where T is -L throughout and the look-ahead
+ * is within its budget, a decision is made alike with every score j lower
+ * if none of its look-ahead nodes was entered at -L + j or below: the same
+ * nodes are visited, each valued j lower. The candidate copy one residue
+ * right of a rejected one, where the residue after the copy repeats its
+ * first, walks forward along the same residues one match behind, and then
+ * backward over that residue into the same walk. If the forward walk's
+ * choices all survive a shift of one, it grows into the same record and is
+ * rejected too; j residues on likewise, for a shift of j, while the copy's
+ * residues repeat. Its best state is the same too: it starts at its copy
+ * with score 0, the earlier walk's at the earlier copy, and the earlier
+ * walk's first stop (at least j matches on) scores more, or is where the
+ * later copy ends, or lies beyond N's there that the trimming takes off.
+ *
  * One error at most: a walk that tries one error but can never try a second
  * ends with the score it had before the error. Never trying a second error
  * means the score after the error and the greedy run behind it, plus the
@@ -317,6 +331,7 @@ struct LookAhead {
   long long indel_score;
   long long larger_penalty;
   long long calls_left;         // LLONG_MAX where the budget cannot run out
+  int lowest_entry = INT_MAX;   // the lowest score a node was entered at
   bool threshold_follows_best;  // false where it stays -L throughout
   bool leave_out_repeated;      // the nodes repeated under another path may be left out,
                                 // and so may those a completed node dominates
@@ -366,6 +381,7 @@ int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos,
 template <class Dir>
 inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
                       long long threshold, Arrival arrival, bool* took_nothing) {
+  look_ahead.lowest_entry = std::min(look_ahead.lowest_entry, score);
   // Over budget: the caller discards this value.
   if (--look_ahead.calls_left < 0) return score;
   int Ns_ignored = 0;
@@ -418,12 +434,19 @@ int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos,
   return value;
 }
 
+// The error to apply at a walk's error point, and by how much every score of
+// the decision may fall with the same error chosen.
+struct Decision {
+  Operation chosen;
+  long long shifts_survived;
+};
+
 // Values the three errors at the walk's error point and returns the one to
 // apply; on equal values the earlier of mismatch, insertion, deletion wins.
 // over_budget tells whether the look-ahead ran out of calls, which leaves the
 // choice void.
 template <class Dir>
-Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
+Decision choose_operation_at_depth(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
                                    const char* limit, int depth_limit, bool& over_budget) {
   const long long unit_length = sat.unit_end - sat.unit_begin;
   // No score in the tree exceeds the best so far by more than the residues
@@ -431,9 +454,9 @@ Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char
   const long long highest_best = std::max<long long>(best_score, static_cast<long long>(sat.score) +
                                                                      Dir::residues_left(pos, limit));
   const bool within_budget = depth_limit <= deepest_within_budget;
-  const bool leave_out_repeated = CSearchController::leave_out_repeated_look_ahead && within_budget &&
-                                  global_mismatch_score < 0 && global_indel_score < 0 &&
-                                  highest_best - global_maximum_scorereduction <= -unit_length;
+  const bool threshold_fixed = within_budget && global_mismatch_score < 0 && global_indel_score < 0 &&
+                               highest_best - global_maximum_scorereduction <= -unit_length;
+  const bool leave_out_repeated = CSearchController::leave_out_repeated_look_ahead && threshold_fixed;
   LookAhead look_ahead(sat.unit_begin, sat.unit_end, limit, within_budget ? LLONG_MAX : look_ahead_call_budget,
                        leave_out_repeated);
   if (leave_out_repeated) completed_nodes.start_decision();
@@ -462,23 +485,29 @@ Operation choose_operation_at_depth(const Csat& sat, const char* pos, const char
     consider(Operation::deletion, pos, next_unit_pos, after_indel, {Operation::deletion, mismatch_empty}, nullptr);
   }
   over_budget = look_ahead.calls_left < 0;
-  return chosen;
+  // Where no node is entered, none is at lower scores either.
+  const long long shifts_survived =
+      !threshold_fixed ? 0 : std::max(0LL, look_ahead.lowest_entry + unit_length - 1);
+  return {chosen, shifts_survived};
 }
 
 template <class Dir>
-Operation choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score, const char* limit) {
+Decision choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
+                          const char* limit) {
   bool over_budget = false;
-  const Operation chosen =
+  const Decision decision =
       choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, configured_depth(), over_budget);
-  if (!over_budget) return chosen;
-  // Depth 1 always fits: it makes one call per error.
+  if (!over_budget) return decision;
+  // Depth 1 always fits: it makes one call per error. At lower scores a
+  // deeper look-ahead may fit: a choice made so survives no shift.
   Operation deepest_fitting = Operation::none;
   for (int depth = 1; depth < configured_depth(); ++depth) {
-    const Operation op = choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth, over_budget);
+    const Decision shallower =
+        choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth, over_budget);
     if (over_budget) break;
-    deepest_fitting = op;
+    deepest_fitting = shallower.chosen;
   }
-  return deepest_fitting;
+  return {deepest_fitting, 0};
 }
 
 // Inlined into the walk, whose error points it serves: a call of its own
@@ -565,11 +594,14 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::ui
   }
 }
 
+// Returns by how much all its scores could be lower with the same errors
+// taken (see "Starts that share a walk").
 template <class Dir>
-void extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable) {
+long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable) {
   SavedState best;
   best.take<Dir>(sat);
   const unsigned k = sat.unit_length();
+  long long shifts_survived = LLONG_MAX;
   bool recording = false;  // a trail of this walk is open
   auto stop_recording = [&](WalkMemo::Step how) {
     if (!recording) return;
@@ -581,7 +613,7 @@ void extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memor
                         limit) != RunEnd::error_point) {
       stop_recording(WalkMemo::Step::walk_ended);
       if (sat.score <= best.score) best.restore<Dir>(sat);
-      return;
+      return shifts_survived;
     }
     if (sat.score > best.score) best.take<Dir>(sat);
     const bool choices_memorable = sat.score >= lowest_memorable;
@@ -589,17 +621,20 @@ void extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memor
       const std::uint32_t met = memo->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k);
       if (met != WalkMemo::no_point) {
         stop_recording(WalkMemo::Step::walk_went_on);
-        if (follow_trail<Dir>(sat, best, *memo, met, lowest_memorable) == Followed::walk_ended) return;
+        shifts_survived = 0;  // the choices followed were not made at this score
+        if (follow_trail<Dir>(sat, best, *memo, met, lowest_memorable) == Followed::walk_ended) return 0;
         continue;  // at an error point: the greedy run takes nothing
       }
     } else {
       stop_recording(WalkMemo::Step::walk_went_on);
     }
-    const Operation op = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
+    const Decision decision = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
+    shifts_survived = std::min(shifts_survived, decision.shifts_survived);
+    const Operation op = decision.chosen;
     if (op == Operation::none) {
       stop_recording(WalkMemo::Step::walk_went_on);
       if (sat.score < best.score) best.restore<Dir>(sat);
-      return;
+      return shifts_survived;
     }
     if (choices_memorable && memo->full()) {
       stop_recording(WalkMemo::Step::walk_went_on);
@@ -854,7 +889,7 @@ bool OneErrorTest::fails(const char* run_begin, const char* run_end) const {
 bool CSearchController::follow_earlier_walks = true;
 std::size_t CSearchController::walk_points_kept_at_least = 65536;
 
-void CSearchController::grow_both_ways(Csat& sat) {
+long long CSearchController::grow_both_ways(Csat& sat) {
   const char* first = sequence.residues;
   if (!walks_memorised) forget_earlier_walks();
   // The lowest score at an error point from which a walk's choices depend
@@ -863,9 +898,10 @@ void CSearchController::grow_both_ways(Csat& sat) {
   const long long lowest_memorable = lowest_memorable_plus_L == never_memorable || k > WalkMemo::longest_unit
                                          ? never_memorable
                                          : lowest_memorable_plus_L - k;
-  extend<Forward>(sat, first + sequence.length, &forward_walks, lowest_memorable);
+  const long long shifts_survived = extend<Forward>(sat, first + sequence.length, &forward_walks, lowest_memorable);
   extend<Backward>(sat, first - 1, &backward_walks, lowest_memorable);
   sat.trim_flanking_Ns();
+  return shifts_survived;
 }
 
 // The walks list their errors as they meet them: the forward walk's in
