@@ -130,20 +130,56 @@
 namespace {
 
 #ifdef __SSE2__
-// Bit j set: the `window` residues ending at bit j of `equal` (sixteen
+// The scans below compare thirty-two residues at a time, as bit masks: in
+// sequence with few repeats, their stops lie far apart.
+constexpr std::ptrdiff_t scan_width = 32;
+constexpr long long longest_scanned_stretch = 32;
+
+// The residues from i on (two vectors of sixteen) that equal the one `back` before them.
+std::uint32_t equal_mask(const __m128i here[2], const char* i, std::ptrdiff_t back) {
+  auto half = [&](int h) {
+    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i + 16 * h - back));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here[h], before)));
+  };
+  return half(1) << 16 | half(0);
+}
+
+void load_residues(__m128i here[2], const char* i) {
+  here[0] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
+  here[1] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i + 16));
+}
+
+// Bit j set: the `window` residues ending at bit j of `equal` (thirty-two
 // residues, each equal or not to one some way before it) are all equal;
-// `previous` holds the sixteen before, where such a stretch may have begun.
+// `previous` holds the thirty-two before, where such a stretch may have begun.
 std::uint32_t stretch_ends(std::uint32_t equal, std::uint32_t previous, unsigned window) {
-  std::uint32_t ends = equal << 16 | previous;
+  std::uint64_t ends = std::uint64_t{equal} << 32 | previous;
   unsigned length = 1;
   for (; 2 * length <= window; length *= 2) ends &= ends << length;
-  return (ends & ends << (window - length)) >> 16;
+  return static_cast<std::uint32_t>((ends & ends << (window - length)) >> 32);
+}
+
+// Calls scan with the window as a constant where it is a common one: the
+// doubling above then unrolls, which takes a third off a scan step.
+template <class Scan>
+auto with_window(unsigned window, Scan scan) {
+  switch (window) {
+    case 1: return scan(std::integral_constant<unsigned, 1>{});
+    case 2: return scan(std::integral_constant<unsigned, 2>{});
+    case 3: return scan(std::integral_constant<unsigned, 3>{});
+    case 4: return scan(std::integral_constant<unsigned, 4>{});
+    case 5: return scan(std::integral_constant<unsigned, 5>{});
+    case 6: return scan(std::integral_constant<unsigned, 6>{});
+    case 7: return scan(std::integral_constant<unsigned, 7>{});
+    case 8: return scan(std::integral_constant<unsigned, 8>{});
+    default: return scan(window);
+  }
 }
 
 // The length of the stretch of equal residues that ends at the last of the
-// sixteen of `equal`: where a scan by sixteen hands over to one by one.
+// thirty-two of `equal`: where a scan by thirty-two hands over to one by one.
 std::uint32_t stretch_at_end(std::uint32_t equal) {
-  return static_cast<std::uint32_t>(__builtin_clz(~(equal << 16)));
+  return equal == UINT32_MAX ? 32 : static_cast<std::uint32_t>(__builtin_clz(~equal));
 }
 #endif
 
@@ -715,23 +751,23 @@ const char* ErrorFreeRunTest::first_start_to_try(const char* p, const char* seq_
   const char* i = seq_begin + from;
   long long stretch = 0;
 #ifdef __SSE2__
-  // Sixteen residues at a time, as bit masks; a stretch may have begun in
-  // the previous sixteen, whose mask is kept below the current one.
-  if (stretch_needed <= 16) {
-    const unsigned window = static_cast<unsigned>(stretch_needed);
-    const __m128i all_N = _mm_set1_epi8('N');
+  // A stretch may have begun in the previous residues, whose mask is kept.
+  if (stretch_needed <= longest_scanned_stretch) {
+    const __m128i all_N[2] = {_mm_set1_epi8('N'), _mm_set1_epi8('N')};
     std::uint32_t previous_equal = 0;
-    for (; seq_end - i >= 16; i += 16) {
-      const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
-      const __m128i k_before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i - k_));
-      const std::uint32_t equal = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, k_before)));
-      std::uint32_t stops = stretch_ends(equal, previous_equal, window);
-      if (Ns_tolerated_)
-        stops |= static_cast<std::uint32_t>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(here, all_N), _mm_cmpeq_epi8(k_before, all_N))));
-      if (stops != 0) return first_start_concerned(i + __builtin_ctz(stops));
-      previous_equal = equal;
-    }
+    const char* stop = with_window(static_cast<unsigned>(stretch_needed), [&](auto window) -> const char* {
+      for (; seq_end - i >= scan_width; i += scan_width) {
+        __m128i here[2];
+        load_residues(here, i);
+        const std::uint32_t equal = equal_mask(here, i, k_);
+        std::uint32_t stops = stretch_ends(equal, previous_equal, window);
+        if (Ns_tolerated_) stops |= equal_mask(all_N, i, 0) | equal_mask(all_N, i, k_);
+        if (stops != 0) return i + __builtin_ctz(stops);
+        previous_equal = equal;
+      }
+      return nullptr;
+    });
+    if (stop) return first_start_concerned(stop);
     // The residues left are judged one by one, from the stretch reaching them.
     stretch = stretch_at_end(previous_equal);
   }
@@ -784,22 +820,23 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
 const char* OneErrorTest::first_stretch_end(const char* i, long long needed) const {
   std::uint32_t stretch_k_less = 0, stretch_k = 0, stretch_k_more = 0;
 #ifdef __SSE2__
-  // Sixteen residues at a time, as bit masks, as in ErrorFreeRunTest.
-  const unsigned window = static_cast<unsigned>(needed);
-  for (; seq_end_ - i >= 16; i += 16) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
-    auto equal_to = [&](long long back) {
-      return static_cast<std::uint32_t>(_mm_movemask_epi8(
-          _mm_cmpeq_epi8(here, _mm_loadu_si128(reinterpret_cast<const __m128i*>(i - back)))));
-    };
-    const std::uint32_t k_less = equal_to(k_ - 1), k = equal_to(k_), k_more = equal_to(k_ + 1);
-    const std::uint32_t ends = stretch_ends(k_less, stretch_k_less, window) | stretch_ends(k, stretch_k, window) |
-                               stretch_ends(k_more, stretch_k_more, window);
-    if (ends != 0) return i + __builtin_ctz(ends);
-    stretch_k_less = k_less;
-    stretch_k = k;
-    stretch_k_more = k_more;
-  }
+  // As in ErrorFreeRunTest.
+  const char* stop = with_window(static_cast<unsigned>(needed), [&](auto window) -> const char* {
+    for (; seq_end_ - i >= scan_width; i += scan_width) {
+      __m128i here[2];
+      load_residues(here, i);
+      const std::uint32_t k_less = equal_mask(here, i, k_ - 1), k = equal_mask(here, i, k_),
+                          k_more = equal_mask(here, i, k_ + 1);
+      const std::uint32_t ends = stretch_ends(k_less, stretch_k_less, window) |
+                                 stretch_ends(k, stretch_k, window) | stretch_ends(k_more, stretch_k_more, window);
+      if (ends != 0) return i + __builtin_ctz(ends);
+      stretch_k_less = k_less;
+      stretch_k = k;
+      stretch_k_more = k_more;
+    }
+    return nullptr;
+  });
+  if (stop) return stop;
   // The residues left are judged one by one, from the stretches reaching them.
   stretch_k_less = stretch_at_end(stretch_k_less);
   stretch_k = stretch_at_end(stretch_k);
