@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,8 +41,9 @@ class Report : public ::testing::Test {
 
   // The repeat from start to end (1-based, inclusive) whose unit is the unit
   // length residues at unit_start, as a search would leave it after growing
-  // from that unit copy in both directions.
-  Csat& repeat(unsigned start, unsigned end, unsigned unit_length, unsigned unit_start = 0) {
+  // from that unit copy in both directions; errors are 1-based positions
+  // inside it with their kinds, e.g. "20M41I".
+  Csat& repeat(unsigned start, unsigned end, unsigned unit_length, const char* errors = "", unsigned unit_start = 0) {
     if (unit_start == 0) unit_start = start;
     const char* unit = seq.residues + unit_start - 1;
     Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
@@ -50,14 +51,13 @@ class Report : public ::testing::Test {
     sat->sat_end = seq.residues + end;
     const unsigned before = unit_start - start;  // residues left of the unit copy
     sat->unit_pos_backward = unit + (unit_length - 1 + unit_length - before % unit_length) % unit_length;
+    for (char* kind; *errors; errors = kind + 1) {
+      const long position = std::strtol(errors, &kind, 10);
+      sat->missense.push_back({sat->sat_begin + position - 1, *kind});
+      (*kind == 'M' ? sat->mismatches : *kind == 'I' ? sat->insertions : sat->deletions)++;
+    }
     owned.sats.push_back(sat);
     return *sat;
-  }
-
-  // Adds an alignment error at a 1-based position inside the repeat.
-  static void error_at(Csat& sat, unsigned position, char kind) {
-    sat.missense.push_back({sat.sat_begin + position - 1, kind});
-    (kind == 'M' ? sat.mismatches : kind == 'I' ? sat.insertions : sat.deletions)++;
   }
 
   std::string entry(Csat& sat) {
@@ -78,22 +78,18 @@ class Report : public ::testing::Test {
   CsatContainer owned{&sat_alloc};
 };
 
-// Neither the missense line for a clean repeat nor the layout without the N
-// column is met by any whole run.
+// The layout without the N column is met by no whole run.
 TEST_F(Report, ExtendedFormatWithAndWithoutNColumn) {
   global_print_sat_seq_mode = 0;
   use_sequence("s", std::string(100, 'G') + repeated("AC", 30) + "GG");
-  Csat& sat = repeat(101, 160, 2);
+  Csat& sat = repeat(101, 160, 2, "20M41I");
   sat.score = 44;
-  error_at(sat, 20, 'M');
-  error_at(sat, 41, 'I');
   const std::string tail = "|  unit AC\nMissense: (20,M),(41,I),\n";
   const std::string columns = "    dinucleotide       101 :       160 |     60 bp |     59 BP |     44 pt |  96.610 % |   1 mis "
                               "|   1 ins |   0 del ";
   EXPECT_EQ(entry(sat), columns + "|   0 N " + tail);
   global_treat_Ns_as_missense = true;
   EXPECT_EQ(entry(sat), columns + tail);
-  EXPECT_EQ(lines_below(repeat(101, 110, 2)), "Missense: \n");
 }
 
 TEST_F(Report, SputnikLengthPerfectionAndNames) {
@@ -101,22 +97,15 @@ TEST_F(Report, SputnikLengthPerfectionAndNames) {
   global_print_sat_seq_mode = 0;
   use_sequence("s", std::string(10, 'T') + repeated("AC", 150));
   // The length column is the normalised length.
-  Csat& deletions = repeat(11, 30, 2);
-  error_at(deletions, 5, 'D');
-  error_at(deletions, 9, 'D');
+  Csat& deletions = repeat(11, 30, 2, "5D9D");
   deletions.score = 4;
   EXPECT_EQ(entry(deletions), "dinucleotide 11 : 30 -- length 22 score 4 perfection 91 unit AC\n");
   // The perfection is rounded half up: 7/8 and 199/200.
-  Csat& eighths = repeat(11, 18, 2);
-  error_at(eighths, 4, 'M');
-  EXPECT_EQ(entry(eighths), "dinucleotide 11 : 18 -- length 8 score 0 perfection 88 unit AC\n");
-  Csat& half_up = repeat(11, 210, 2);
-  error_at(half_up, 4, 'M');
+  EXPECT_EQ(entry(repeat(11, 18, 2, "4M")), "dinucleotide 11 : 18 -- length 8 score 0 perfection 88 unit AC\n");
+  Csat& half_up = repeat(11, 210, 2, "4M");
   EXPECT_EQ(entry(half_up), "dinucleotide 11 : 210 -- length 200 score 0 perfection 100 unit AC\n");
-  Csat& down = repeat(11, 210, 2);
-  down.Ns = 1;
-  error_at(down, 4, 'M');
-  EXPECT_EQ(entry(down), "dinucleotide 11 : 210 -- length 200 score 0 perfection 99 unit AC\n");
+  half_up.Ns = 1;
+  EXPECT_EQ(entry(half_up), "dinucleotide 11 : 210 -- length 200 score 0 perfection 99 unit AC\n");
 
   global_report_unit_mode = 0;
   const char* names[] = {"", "mononucleotide", "dinucleotide", "trinucleotide", "tetranucleotide",
@@ -127,33 +116,26 @@ TEST_F(Report, SputnikLengthPerfectionAndNames) {
     const std::string line = entry(repeat(1, 2 * k, k));
     EXPECT_EQ(line.substr(0, line.find(' ')), names[k]) << line;
   }
-  global_print_sat_mode = 0;
-  EXPECT_EQ(entry(repeat(1, 20, 10)).substr(0, 17), "   10-nucleotide ");
 }
 
-TEST_F(Report, UnitModes) {
+// The unit as found, its least rotation, or the least of its rotations and
+// those of its reverse complement; in no mode a unit that repeats a shorter
+// one. Modes change between entries, as between runs.
+TEST_F(Report, UnitModesAndPeriodicUnitsLeftOut) {
   global_print_sat_mode = 2;
   global_print_sat_seq_mode = 0;
-  use_sequence("s", "CACACAGTGTGT");
-  Csat& ca = repeat(1, 6, 2);
-  Csat& gt = repeat(7, 12, 2);
-  const char* ca_units[] = {"CA", "AC", "AC"};
-  const char* gt_units[] = {"GT", "GT", "AC"};
+  use_sequence("s", "CACACAGTGTGT" + repeated("ATAT", 3) + repeated("ATGATG", 2) + repeated("ACACAC", 2) +
+                        repeated("ATG", 3));
+  Csat* sats[] = {&repeat(1, 6, 2), &repeat(7, 12, 2), &repeat(13, 24, 4), &repeat(25, 36, 6), &repeat(37, 48, 6),
+                  &repeat(49, 57, 3)};
+  const char* units[3][6] = {{"CA\n", "GT\n", "", "", "", "ATG\n"}, {"AC\n", "GT\n", "", "", "", "ATG\n"},
+                             {"AC\n", "AC\n", "", "", "", "ATC\n"}};
   for (int mode = 0; mode < 3; ++mode) {
     global_report_unit_mode = mode;
-    EXPECT_EQ(entry(ca), std::string("dinucleotide 1 : 6 -- length 6 score 0 perfection 100 unit ") + ca_units[mode] +
-                             "\n");
-    EXPECT_EQ(entry(gt), std::string("dinucleotide 7 : 12 -- length 6 score 0 perfection 100 unit ") +
-                             gt_units[mode] + "\n");
-  }
-}
-
-TEST_F(Report, PeriodicUnitsAreLeftOut) {
-  use_sequence("s", repeated("ATAT", 3) + repeated("ATGATG", 2) + repeated("ACACAC", 2) + repeated("ATG", 3));
-  Csat* sats[] = {&repeat(1, 12, 4), &repeat(13, 24, 6), &repeat(25, 36, 6), &repeat(37, 45, 3)};
-  for (int mode = 0; mode < 3; ++mode) {
-    global_report_unit_mode = mode;
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(entry(*sats[i]).empty(), i < 3) << mode << " " << i;
+    for (int i = 0; i < 6; ++i) {
+      const std::string line = entry(*sats[i]);
+      EXPECT_EQ(line.empty() ? line : line.substr(line.find(" unit ") + 6), units[mode][i]) << mode << " " << i;
+    }
   }
 }
 
@@ -184,7 +166,7 @@ TEST_F(Report, WorkedAlignments) {
   struct Case {
     const char* residues;
     unsigned start, end, unit_length;
-    const char* errors;  // position and kind, e.g. "4D4M"
+    const char* errors;
     int flanking, print_mode;
     const char* expected;
   } cases[] = {
@@ -204,15 +186,9 @@ TEST_F(Report, WorkedAlignments) {
     global_flanking = c.flanking;
     global_print_sat_seq_mode = c.print_mode;
     use_sequence("s", c.residues);
-    Csat& sat = repeat(c.start, c.end, c.unit_length);
-    for (const char* e = c.errors; *e; e += 2) error_at(sat, static_cast<unsigned>(e[0] - '0'), e[1]);
-    EXPECT_EQ(lines_below(sat), c.expected) << c.residues;
+    EXPECT_EQ(lines_below(repeat(c.start, c.end, c.unit_length, c.errors)), c.expected) << c.residues;
   }
 }
-
-}  // namespace
-
-namespace {
 
 // The alignment walked one column at a time, straight from its rules, to
 // hold the run-by-run construction of the report against.
@@ -279,7 +255,7 @@ Csat& Report::random_repeat(std::mt19937& random, unsigned spread, unsigned most
   const unsigned unit_start = start + random() % (end - start + 2 - unit_length);
   residues.replace(unit_start - 1, unit_length, std::string(unit_length - 1, 'A') + "C");  // never periodic
   use_sequence("s", residues);
-  Csat& sat = repeat(start, end, unit_length, unit_start);
+  Csat& sat = repeat(start, end, unit_length, "", unit_start);
 
   std::vector<missense_entry> entries;
   const unsigned count = random() % most_entries;
@@ -297,39 +273,33 @@ Csat& Report::random_repeat(std::mt19937& random, unsigned spread, unsigned most
   return sat;
 }
 
+// Now and then an alignment far longer than the window, whose lines are
+// passed on to the stream piece by piece, down to one character at a time:
+// the same text as the alignment built whole, and never more than about a
+// window held.
 TEST_F(Report, AlignmentAgreesWithColumnByColumnWalk) {
   global_print_sat_mode = 0;
   std::mt19937 random(3);
-  for (int trial = 0; trial < 3000; ++trial) {
-    Csat& sat = random_repeat(random, 400, 12);
-    ASSERT_EQ(lines_below(sat), alignment_by_columns(sat, seq)) << "trial " << trial;
-  }
-}
+  for (int trial = 0; trial < 3400; ++trial) {
+    const bool long_one = trial % 8 == 0;
+    Csat& sat = long_one ? random_repeat(random, 3000, 200) : random_repeat(random, 400, 12);
+    AlignmentLines::window = !long_one ? DEFAULT_WINDOW : random() % 4 == 0 ? random() % 3 : 1 + random() % 100;
+    const std::string alignment = alignment_by_columns(sat, seq);
+    ASSERT_EQ(lines_below(sat), alignment) << "trial " << trial;
+    if (!long_one) continue;
 
-// Alignments far longer than the window, whose lines are passed on to the
-// stream piece by piece, down to one character at a time: the same text as
-// the alignment built whole, and never more than about a window held.
-TEST_F(Report, AlignmentPassedOnInPiecesAgreesWithColumnByColumnWalk) {
-  global_print_sat_mode = 0;
-  std::mt19937 random(5);
-  for (int trial = 0; trial < 400; ++trial) {
-    Csat& sat = random_repeat(random, 3000, 200);
-    AlignmentLines::window = random() % 4 == 0 ? random() % 3 : 1 + random() % 100;
-    ASSERT_EQ(lines_below(sat), alignment_by_columns(sat, seq)) << "trial " << trial;
-
+    const std::string before = "gathered before\n";
     TextBuffer held;
-    held.append("gathered before\n");
+    held.append(before.data(), before.size());
     const std::string passed_on = captured([&](FILE* out) { AlignmentLines::append(held, out, sat, seq); });
-    ASSERT_LE(held.size(), std::strlen("gathered before\n") + AlignmentLines::window) << "trial " << trial;
-    ASSERT_EQ(passed_on + std::string(held.data(), held.size()),
-              "gathered before\n" + alignment_by_columns(sat, seq))
-        << "trial " << trial;
+    ASSERT_LE(held.size(), before.size() + AlignmentLines::window) << "trial " << trial;
+    ASSERT_EQ(passed_on + std::string(held.data(), held.size()), before + alignment) << "trial " << trial;
 
     // The residue line alone shows no error.
     global_print_sat_seq_mode = 1;
     sat.missense.clear();
-    const std::string alignment = alignment_by_columns(sat, seq);
-    ASSERT_EQ(lines_below(sat), alignment.substr(0, alignment.find('\n') + 1)) << "trial " << trial;
+    const std::string clean = alignment_by_columns(sat, seq);
+    ASSERT_EQ(lines_below(sat), clean.substr(0, clean.find('\n') + 1)) << "trial " << trial;
     global_print_sat_seq_mode = 2;
   }
 }
