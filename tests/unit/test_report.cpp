@@ -144,10 +144,8 @@ TEST_F(Report, UnitModesAndPeriodicUnitsLeftOut) {
 // a shorter one are left out as in the report.
 TEST_F(Report, BedLinePerReportedRepeat) {
   use_sequence("chr7 some description", "GGCACACACACATCACACACGGATATATATATAT");
-  Csat& imperfect = repeat(3, 20, 2);
+  Csat& imperfect = repeat(3, 20, 2, "5M9I");
   imperfect.score = 1500;
-  imperfect.mismatches = 1;
-  imperfect.insertions = 1;
   imperfect.Ns = 2;
   repeat(23, 34, 2).score = -3;
   repeat(23, 34, 4).score = 8;
@@ -193,19 +191,16 @@ TEST_F(Report, WorkedAlignments) {
 // The alignment walked one column at a time, straight from its rules, to
 // hold the run-by-run construction of the report against.
 std::string alignment_by_columns(const Csat& sat, const CSequence_Mol& seq) {
-  std::string top;
-  std::string middle;
-  std::string bottom;
-  auto add = [&](char s, char m, char u) {
-    top += s;
-    middle += m;
-    bottom += u;
+  std::string residues, marks, units;
+  auto add = [&](char residue, char mark, char unit) {
+    residues += residue;
+    marks += mark;
+    units += unit;
   };
   const long flanking = global_flanking;
-  const char* left = flanking > sat.sat_begin - seq.residues ? seq.residues : sat.sat_begin - flanking;
   const char* end = seq.residues + seq.length;
-  const char* right = flanking > end - sat.sat_end ? end : sat.sat_end + flanking;
   if (flanking > 0) {
+    const char* left = flanking > sat.sat_begin - seq.residues ? seq.residues : sat.sat_begin - flanking;
     for (const char* p = left; p != sat.sat_begin; ++p) add(*p, ' ', ' ');
     add(':', ' ', ' ');
   }
@@ -215,27 +210,25 @@ std::string alignment_by_columns(const Csat& sat, const CSequence_Mol& seq) {
     if (++u == sat.unit_end) u = sat.unit_begin;
     return c;
   };
+  // An entry the walk does not meet at its position holds back every later one.
   const missense_entry* next = sat.missense.begin();
   for (const char* q = sat.sat_begin; q != sat.sat_end;) {
-    if (next != sat.missense.end() && next->position == q) {
-      if (next->kind == 'M') {
-        add(*q++, ' ', next_unit());
-      } else if (next->kind == 'I') {
-        add(*q++, ' ', '-');
-      } else {
-        add('-', ' ', next_unit());
-      }
-      ++next;
+    const char kind = next != sat.missense.end() && next->position == q ? (next++)->kind : ' ';
+    if (kind == 'D') {
+      add('-', ' ', next_unit());
+    } else if (kind == 'I') {
+      add(*q++, ' ', '-');
     } else {
-      add(*q, *q == 'N' ? '*' : '|', next_unit());
+      add(*q, kind == 'M' ? ' ' : *q == 'N' ? '*' : '|', next_unit());
       ++q;
     }
   }
   if (flanking > 0) {
     add(':', ' ', ' ');
+    const char* right = flanking > end - sat.sat_end ? end : sat.sat_end + flanking;
     for (const char* p = sat.sat_end; p != right; ++p) add(*p, ' ', ' ');
   }
-  return top + "\n" + middle + "\n" + bottom + "\n";
+  return residues + "\n" + marks + "\n" + units + "\n";
 }
 
 }  // namespace
@@ -313,11 +306,9 @@ TEST_F(Report, ColumnsLaidOutInAdvanceEqualColumnsWrittenFieldByField) {
   // Mostly narrow values, now and then a wide one; only the score may take
   // any value, for the lengths are worked out from the error counts.
   auto count = [&random]() -> int {
-    switch (random() % 3) {
-      case 0: return static_cast<int>(random() % 10);
-      case 1: return static_cast<int>(random() % 1000) - 10;
-      default: return static_cast<int>(random() % 2000000) - 1000;
-    }
+    constexpr int ranges[3][2] = {{0, 10}, {-10, 1000}, {-1000, 2000000}};  // least value, number of values
+    const int* range = ranges[random() % 3];
+    return range[0] + static_cast<int>(random() % range[1]);
   };
   for (int trial = 0; trial < 20000; ++trial) {
     const unsigned length = 1 + (random() % 3 == 0 ? random() % 1100000 : random() % 100);
