@@ -170,8 +170,6 @@ TEST_F(Report, WorkedAlignments) {
   } cases[] = {
       {"GGACACTCACTT", 3, 10, 2, "5M", 2, 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
       {"GGACACTCACTT", 3, 10, 2, "5M", 2147483647, 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
-      {"GGTACACACTT", 4, 9, 2, "", 3, 1, "GGT:ACACAC:TT\n"},
-      {"GGTACACACTT", 4, 9, 2, "", 0, 1, "ACACAC\n"},
       {"ACACGACAC", 1, 9, 2, "5I", 0, 2, "ACACGACAC\n|||| ||||\nACAC-ACAC\n"},
       // Two unit characters missing before the same residue.
       {"ACGGACG", 1, 7, 3, "4D4D", 0, 2, "ACG--GACG\n|||  ||||\nACGACGACG\n"},
@@ -289,9 +287,11 @@ TEST_F(Report, AlignmentAgreesWithColumnByColumnWalk) {
     ASSERT_EQ(passed_on + std::string(held.data(), held.size()), before + alignment) << "trial " << trial;
 
     // The residue line alone shows no error.
+    Csat without_errors;
+    without_errors.copy_from(sat);
+    without_errors.missense.clear();
+    const std::string clean = alignment_by_columns(without_errors, seq);
     global_print_sat_seq_mode = 1;
-    sat.missense.clear();
-    const std::string clean = alignment_by_columns(sat, seq);
     ASSERT_EQ(lines_below(sat), clean.substr(0, clean.find('\n') + 1)) << "trial " << trial;
     global_print_sat_seq_mode = 2;
   }
