@@ -70,6 +70,10 @@ class CSearchController {
   // unit, where the residues repeat, would grow into the same record (the
   // rule is stated with the extension alignment).
   long long grow_both_ways(Csat& sat);
+  // The two halves of grow_both_ways: the forward walk, which returns the
+  // same count, and the backward walk with the trimming.
+  long long grow_forward(Csat& sat);
+  void grow_backward(Csat& sat);
   // Candidates that would grow into a rejected candidate's record are passed
   // over; false tries them all, the plain path.
   static bool pass_over_starts_sharing_a_walk;
@@ -91,6 +95,7 @@ class CSearchController {
   bool walks_memorised = false;
   long long lowest_memorable_plus_L = 0;
   void forget_earlier_walks();
+  long long lowest_memorable(const Csat& sat);
   int extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
                                           const char* unit_end, int score, int unit_length, unsigned char depth,
                                           const char* seq_end, int best_score);

@@ -50,11 +50,14 @@ const char* skip_Ns(const char* pos, const char* end) {
 }
 
 
-// Grows the candidate copy [p, q) in the spare record and accepts a copy of
-// it when it passes the thresholds. The spare stays, to be reset for the next
-// candidate instead of going back to the pool; the copy's error list is cut
-// to size, where the spare's has grown with the longest walk tried so far
-// (on repeat-rich genomes most of the memory of the accepted repeats).
+// Grows the candidate copies of one pass, in increasing order of start, and
+// accepts a copy of each one that passes the thresholds.
+//
+// A rejected candidate's record is kept as the spare, to be reset for the
+// next candidate instead of going back to the pool; an accepted copy's error
+// list is cut to size, where the spare's has grown with the longest walk
+// tried so far (on repeat-rich genomes most of the memory of the accepted
+// repeats).
 //
 // Inside a long imperfect array, every reopened error position may start
 // another repeat over the whole array, each with an error list as long as
@@ -63,35 +66,88 @@ const char* skip_Ns(const char* pos, const char* end) {
 // are reopened, and grown again for the repeats the removal keeps: growing
 // depends on nothing but the unit copy.
 //
-// Returns how many of the starts right after p are settled too: a rejected
-// candidate's record is what the next ones would grow into, as far as its
-// walk allows and its copy's residues repeat.
-std::ptrdiff_t try_candidate(CSearchController& search, Csat*& spare, const char* p, const char* q,
-                             const char* end, CAnchorSeq& anchors, std::list<Csat*>& result) {
-  if (spare)
-    spare->reset(p, q);
-  else
-    spare = sat_alloc.get_new(p, q);
-  const long long starts_sharing_the_walk = search.grow_both_ways(*spare);
-  if (!CSearchController::passes_thresholds(*spare, static_cast<unsigned>(q - p))) {
-    if (!CSearchController::pass_over_starts_sharing_a_walk) return 0;
-    std::ptrdiff_t settled = 0;
-    while (settled < starts_sharing_the_walk && q + settled != end && q[settled] == p[settled]) ++settled;
-    return settled;
+// The start right after a rejected one, where the residue after its copy
+// repeats its first, grows into the rejected record when its forward walk
+// takes the same errors one match behind (the rule is stated with the
+// extension alignment); and whenever its forward walk ends alike, since its
+// backward walk runs over that residue into the same walk.
+class CandidateTrials {
+ public:
+  CandidateTrials(CSearchController& search, CAnchorSeq& anchors, std::list<Csat*>& result, const char* end)
+      : search_(search), anchors_(anchors), result_(result), end_(end) {}
+  ~CandidateTrials() {
+    if (spare_) sat_alloc.give_back(spare_);
   }
+  CandidateTrials(const CandidateTrials&) = delete;
+  CandidateTrials& operator=(const CandidateTrials&) = delete;
 
-  CSearchController::sort_errors(*spare);
-  anchors.cover(spare->sat_begin, spare->sat_end);
-  for (const missense_entry& error : spare->missense) anchors.open_at(error.position);
+  // Tries the copy [p, q); returns how many of the starts right after p
+  // are settled with it.
+  std::ptrdiff_t try_copy(const char* p, const char* q);
+
+ private:
+  // What the rest of a candidate's growth depends on, once its forward walk
+  // is done, besides the residues left of its copy.
+  struct ForwardEnd {
+    const char* edge;
+    int score, insertions, deletions;
+    bool operator==(const ForwardEnd& other) const {
+      return edge == other.edge && score == other.score && insertions == other.insertions &&
+             deletions == other.deletions;
+    }
+  };
+
+  void accept(const char* p, const char* q);
+
+  CSearchController& search_;
+  CAnchorSeq& anchors_;
+  std::list<Csat*>& result_;
+  const char* end_;
+  Csat* spare_ = nullptr;
+  // The last start known rejected, and where its forward walk ended.
+  const char* rejected_start_ = nullptr;
+  ForwardEnd rejected_forward_end_{};
+};
+
+std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q) {
+  if (spare_)
+    spare_->reset(p, q);
+  else
+    spare_ = sat_alloc.get_new(p, q);
+  const long long shifts_survived = search_.grow_forward(*spare_);
+  const ForwardEnd forward_end{spare_->sat_end, spare_->score, spare_->insertions, spare_->deletions};
+  const bool shortcuts = CSearchController::pass_over_starts_sharing_a_walk;
+  const bool twin_of_rejected = shortcuts && rejected_start_ == p - 1 && q[-1] == p[-1];
+  const ForwardEnd rejected_one_match_behind{rejected_forward_end_.edge, rejected_forward_end_.score - 1,
+                                             rejected_forward_end_.insertions, rejected_forward_end_.deletions};
+  if (!(twin_of_rejected && forward_end == rejected_one_match_behind)) {
+    search_.grow_backward(*spare_);
+    if (CSearchController::passes_thresholds(*spare_, static_cast<unsigned>(q - p))) {
+      accept(p, q);
+      return 0;
+    }
+  }
+  std::ptrdiff_t settled = 0;
+  if (shortcuts)
+    while (settled < shifts_survived && q + settled != end_ && q[settled] == p[settled]) ++settled;
+  rejected_start_ = p + settled;
+  rejected_forward_end_ = {forward_end.edge, forward_end.score - static_cast<int>(settled), forward_end.insertions,
+                           forward_end.deletions};
+  return settled;
+}
+
+void CandidateTrials::accept(const char* p, const char* q) {
+  CSearchController::sort_errors(*spare_);
+  anchors_.cover(spare_->sat_begin, spare_->sat_end);
+  for (const missense_entry& error : spare_->missense) anchors_.open_at(error.position);
   Csat* accepted = sat_alloc.get_new(p, q);
-  accepted->copy_from(*spare);
+  accepted->copy_from(*spare_);
   if (accepted->missense.count > CSearchController::longest_error_list_kept) {
     accepted->missense.clear();
     accepted->missense.shrink_to_fit();
-    search.error_lists_let_go.push_back(accepted);
+    search_.error_lists_let_go.push_back(accepted);
   }
-  result.push_back(accepted);
-  return 0;
+  result_.push_back(accepted);
 }
 
 }  // namespace
@@ -140,7 +196,7 @@ void CSearchController::grow_error_lists_again() {
 void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, std::list<Csat*>& result) {
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
-  Csat* spare = nullptr;
+  CandidateTrials candidates(*this, anchors, result, end);
   PeriodicRuns runs(first, end, 1);
   const ErrorFreeRunTest too_weak(1);
   const OneErrorTest too_weak_with_one_error(1, first, end);
@@ -160,9 +216,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
       }
       unsettled_run_end = runs.run_end();
     }
-    if (anchors.open(p)) p += try_candidate(*this, spare, p, p + 1, end, anchors, result);
+    if (anchors.open(p)) p += candidates.try_copy(p, p + 1);
   }
-  if (spare) sat_alloc.give_back(spare);
 }
 
 void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
@@ -171,7 +226,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
   const char* next_N = first_N_from(first, end);
-  Csat* spare = nullptr;
+  CandidateTrials candidates(*this, anchors, result, end);
   PeriodicRuns runs(first, end, unit_length);
   const ErrorFreeRunTest too_weak(unit_length);
   OneErrorTest too_weak_with_one_error(unit_length, first, end);
@@ -198,7 +253,6 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     if (!anchors.candidate_marks_open(p, q)) continue;
     if (next_N < p) next_N = first_N_from(p, end);
     if (next_N < q || single_letter_unit(p, q)) continue;
-    p += try_candidate(*this, spare, p, q, end, anchors, result);
+    p += candidates.try_copy(p, q);
   }
-  if (spare) sat_alloc.give_back(spare);
 }

@@ -890,18 +890,27 @@ bool CSearchController::follow_earlier_walks = true;
 std::size_t CSearchController::walk_points_kept_at_least = 65536;
 
 long long CSearchController::grow_both_ways(Csat& sat) {
-  const char* first = sequence.residues;
-  if (!walks_memorised) forget_earlier_walks();
-  // The lowest score at an error point from which a walk's choices depend
-  // only on its position and the unit ahead.
-  const unsigned k = sat.unit_length();
-  const long long lowest_memorable = lowest_memorable_plus_L == never_memorable || k > WalkMemo::longest_unit
-                                         ? never_memorable
-                                         : lowest_memorable_plus_L - k;
-  const long long shifts_survived = extend<Forward>(sat, first + sequence.length, &forward_walks, lowest_memorable);
-  extend<Backward>(sat, first - 1, &backward_walks, lowest_memorable);
-  sat.trim_flanking_Ns();
+  const long long shifts_survived = grow_forward(sat);
+  grow_backward(sat);
   return shifts_survived;
+}
+
+// The lowest score at an error point from which a walk's choices depend only
+// on its position and the unit ahead.
+long long CSearchController::lowest_memorable(const Csat& sat) {
+  if (!walks_memorised) forget_earlier_walks();
+  const unsigned k = sat.unit_length();
+  return lowest_memorable_plus_L == never_memorable || k > WalkMemo::longest_unit ? never_memorable
+                                                                                  : lowest_memorable_plus_L - k;
+}
+
+long long CSearchController::grow_forward(Csat& sat) {
+  return extend<Forward>(sat, sequence.residues + sequence.length, &forward_walks, lowest_memorable(sat));
+}
+
+void CSearchController::grow_backward(Csat& sat) {
+  extend<Backward>(sat, sequence.residues - 1, &backward_walks, lowest_memorable(sat));
+  sat.trim_flanking_Ns();
 }
 
 // The walks list their errors as they meet them: the forward walk's in

@@ -373,7 +373,9 @@ TEST_F(FastPath, FollowingEarlierWalksChangesNoRecord) {
 TEST_F(FastPath, PassingOverStartsThatShareAWalkChangesNoRecord) {
   for (int round = 0; round < 1500; ++round) {
     random_options();
+    // High minimum scores or lengths reject many candidates.
     global_min_score = static_cast<int>(below(30));
+    global_min_length = static_cast<int>(below(60));
     global_remove_mostly_hidden = false;
     std::string residues = random_sequence();
     for (unsigned arrays = below(4); arrays > 0; --arrays) {
