@@ -1,13 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the pathological input files of the hostile-input suite.
-
-usage: make_inputs.py DIR BIG SATELLITE
-
-BIG is the length of the long uniform and repetitive records, SATELLITE the
-length of the mutated minisatellite (its search with units up to 200 costs
-far more per residue). Everything is made from a fixed seed, so a failure
-can be reproduced from the same files.
-"""
+"""make_inputs.py DIR BIG SATELLITE: writes the inputs of the hostile-input
+suite from a fixed seed, so a failure can be reproduced from the same files.
+BIG is the length of the long uniform and repetitive records, SATELLITE that
+of the mutated minisatellite (searched with units up to 200, it costs far
+more per residue)."""
 import os
 import random
 import sys
@@ -51,7 +47,8 @@ write("headers_only.fa", "".join(">h%d\n" % i for i in range(10000)))
 write("huge_header.fa", ">" + "name " * 800000 + "\n" + "AC" * 50 + "\n")
 
 # One file in every line-end style; the records and the reports must not
-# depend on the style.
+# depend on the style. An invalid character on line 5 in every style: the
+# message must name line 5.
 mixed_records = [
     ("first record", random_dna(100) + "CA" * 30 + random_dna(50) + mutated("AGC" * 40, 0.05)),
     ("", ""),
@@ -59,11 +56,8 @@ mixed_records = [
 ]
 for style, end in (("lf", "\n"), ("crlf", "\r\n"), ("cr", "\r")):
     write("ends_%s.fa" % style, "".join(record(n, r, 50, end) for n, r in mixed_records))
-mixed = "".join(record(n, r, 50, end) for (n, r), end in zip(mixed_records, ("\r\n", "\r", "\n")))
-write("ends_mixed.fa", mixed)
-# An invalid character on line 5 in every style: the message must name line 5.
-for style, end in (("lf", "\n"), ("crlf", "\r\n"), ("cr", "\r")):
     write("error_line5_%s.fa" % style, end.join([">a", "ACGT", ">b", "ACGT", "AC1GT", ""]))
+write("ends_mixed.fa", "".join(record(n, r, 50, end) for (n, r), end in zip(mixed_records, ("\r\n", "\r", "\n"))))
 
 write("all_N.fa", record("all N", "N" * big))
 write("one_letter.fa", record("one letter", "A" * big))

@@ -5,20 +5,27 @@
 
 namespace {
 
+using Records = std::vector<std::string>;
+
 // By default unit lengths 1 to 6 are searched with minimum score 6 and
 // minimum normalised length 1 for every unit length.
 class ImperfectSearch : public SearchTest {
  protected:
-  static std::vector<std::string> search(const std::string& residues) {
+  static Records search(const std::string& residues, bool from_exact_seeds = false) {
     TestSequence seq(residues);
     CSearchController::discard_tables();
     CSearchController controller(1, seq.mol);
-    controller.complete_imperfect_search(nullptr);
+    if (from_exact_seeds) {
+      controller.search_exact_and_extend_to_imperfect_repeats();
+      EXPECT_TRUE(controller.exact_sats.sats.empty());
+      EXPECT_EQ(CSearchController::minScores, CSearchController::minScores_user);
+      EXPECT_EQ(CSearchController::minLengths, CSearchController::minLengths_user);
+    } else {
+      controller.complete_imperfect_search(nullptr);
+    }
     return describe_all(controller.imperfect_sats.sats, seq.mol.residues);
   }
 };
-
-using Records = std::vector<std::string>;
 
 TEST_F(ImperfectSearch, WhereCopiesAreTried) {
   struct Case {
@@ -55,27 +62,13 @@ TEST_F(ImperfectSearch, WhereCopiesAreTried) {
   EXPECT_EQ(search("NCGT"), Records{});
 }
 
-class ExactAndExtend : public SearchTest {
- protected:
-  static std::vector<std::string> search(const std::string& residues) {
-    TestSequence seq(residues);
-    CSearchController::discard_tables();
-    CSearchController controller(1, seq.mol);
-    controller.search_exact_and_extend_to_imperfect_repeats();
-    EXPECT_TRUE(controller.exact_sats.sats.empty());
-    EXPECT_EQ(CSearchController::minScores, CSearchController::minScores_user);
-    EXPECT_EQ(CSearchController::minLengths, CSearchController::minLengths_user);
-    return describe_all(controller.imperfect_sats.sats, seq.mol.residues);
-  }
-};
-
-TEST_F(ExactAndExtend, SeedsAreKeptOnlyUnderTheUserThresholds) {
+TEST_F(ImperfectSearch, ExactSeedsAreKeptOnlyUnderTheUserThresholds) {
   // ACACAC scores 4: a seed under the internal thresholds, too weak for the
   // user's; it cannot be extended over the G.
-  EXPECT_EQ(search("ACACACGTT"), Records{});
+  EXPECT_EQ(search("ACACACGTT", true), Records{});
   global_min_score = 4;
-  EXPECT_EQ(search("ACACACGTT"), Records{"[0,6) AC 4 0/0/0/0"});
-  EXPECT_EQ(search(""), Records{});
+  EXPECT_EQ(search("ACACACGTT", true), Records{"[0,6) AC 4 0/0/0/0"});
+  EXPECT_EQ(search("", true), Records{});
 }
 
 }  // namespace
