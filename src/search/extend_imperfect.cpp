@@ -367,7 +367,7 @@ struct LookAhead {
   long long indel_score;
   long long larger_penalty;
   long long calls_left;         // LLONG_MAX where the budget cannot run out
-  int lowest_entry = INT_MAX;   // the lowest score a node was entered at
+  int lowest_trying = INT_MAX;  // the lowest score of a node below the root that tried errors
   bool threshold_follows_best;  // false where it stays -L throughout
   bool leave_out_repeated;      // the nodes repeated under another path may be left out,
                                 // and so may those a completed node dominates
@@ -417,7 +417,6 @@ int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos,
 template <class Dir>
 inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
                       long long threshold, Arrival arrival, bool* took_nothing) {
-  look_ahead.lowest_entry = std::min(look_ahead.lowest_entry, score);
   // Over budget: the caller discards this value.
   if (--look_ahead.calls_left < 0) return score;
   int Ns_ignored = 0;
@@ -446,6 +445,7 @@ inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_p
 template <class Dir>
 int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
                    long long threshold, LeftOut left_out) {
+  look_ahead.lowest_trying = std::min(look_ahead.lowest_trying, score);
   auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score, Arrival next_arrival,
                    bool* child_took_nothing) {
     return leap_ahead<Dir>(look_ahead, next_pos, next_unit_pos, static_cast<int>(next_score), levels_left - 1,
@@ -521,10 +521,13 @@ Decision choose_operation_at_depth(const Csat& sat, const char* pos, const char*
     consider(Operation::deletion, pos, next_unit_pos, after_indel, {Operation::deletion, mismatch_empty}, nullptr);
   }
   over_budget = look_ahead.calls_left < 0;
-  // Where no node is entered, none is at lower scores either.
-  const long long shifts_survived =
-      !threshold_fixed ? 0 : std::max(0LL, look_ahead.lowest_entry + unit_length - 1);
-  return {chosen, shifts_survived};
+  // Where no error is tried, none is at lower scores either. Nodes are
+  // entered no lower than the costlier error below the lowest node that
+  // tries errors (counted there, once a node, rather than at every node).
+  if (chosen == Operation::none) return {chosen, LLONG_MAX};
+  const long long lowest_entry =
+      std::min<long long>(sat.score, look_ahead.lowest_trying) + std::min(global_mismatch_score, global_indel_score);
+  return {chosen, threshold_fixed ? std::max(0LL, lowest_entry + unit_length - 1) : 0};
 }
 
 template <class Dir>

@@ -376,6 +376,8 @@ TEST_F(FastPath, PassingOverStartsThatShareAWalkChangesNoRecord) {
     // High minimum scores or lengths reject many candidates.
     global_min_score = static_cast<int>(below(30));
     global_min_length = static_cast<int>(below(60));
+    // Equal penalties, as by default, enter a node's errors at one score.
+    if (below(2) == 0) global_indel_score = global_mismatch_score;
     global_remove_mostly_hidden = false;
     std::string residues = random_sequence();
     for (unsigned arrays = below(4); arrays > 0; --arrays) {
