@@ -95,6 +95,10 @@ class CandidateTrials {
       return edge == other.edge && score == other.score && insertions == other.insertions &&
              deletions == other.deletions;
     }
+    // Where a walk from n residues further on ends, n matches behind.
+    ForwardEnd matches_behind(std::ptrdiff_t n) const {
+      return {edge, score - static_cast<int>(n), insertions, deletions};
+    }
   };
 
   void accept(const char* p, const char* q);
@@ -118,9 +122,7 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q) {
   const ForwardEnd forward_end{spare_->sat_end, spare_->score, spare_->insertions, spare_->deletions};
   const bool shortcuts = CSearchController::pass_over_starts_sharing_a_walk;
   const bool twin_of_rejected = shortcuts && rejected_start_ == p - 1 && q[-1] == p[-1];
-  const ForwardEnd rejected_one_match_behind{rejected_forward_end_.edge, rejected_forward_end_.score - 1,
-                                             rejected_forward_end_.insertions, rejected_forward_end_.deletions};
-  if (!(twin_of_rejected && forward_end == rejected_one_match_behind)) {
+  if (!(twin_of_rejected && forward_end == rejected_forward_end_.matches_behind(1))) {
     search_.grow_backward(*spare_);
     if (CSearchController::passes_thresholds(*spare_, static_cast<unsigned>(q - p))) {
       accept(p, q);
@@ -131,8 +133,7 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q) {
   if (shortcuts)
     while (settled < shifts_survived && q + settled != end_ && q[settled] == p[settled]) ++settled;
   rejected_start_ = p + settled;
-  rejected_forward_end_ = {forward_end.edge, forward_end.score - static_cast<int>(settled), forward_end.insertions,
-                           forward_end.deletions};
+  rejected_forward_end_ = forward_end.matches_behind(settled);
   return settled;
 }
 
