@@ -612,9 +612,10 @@ template <class Dir>
 Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::uint32_t at,
                       long long lowest_memorable) {
   const WalkMemo::Point& start = memo.point(at);
+  const WalkMemo::Trail& trail = memo.trail_of(at);
   const unsigned k = sat.unit_length();
   const int score_shift = sat.score - start.score;
-  const int Ns_shift = sat.Ns - start.Ns;
+  const int Ns_shift = sat.Ns - trail.Ns;
   const std::uint64_t phase = static_cast<std::uint64_t>(Dir::unit_pos(sat) - sat.unit_begin);
   const std::uint64_t phase_shift = (phase + k - start.phase()) % k;
   for (std::uint32_t i = at;; ++i) {
@@ -623,12 +624,16 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::ui
     Dir::edge(sat) = memo.first() + next.offset;
     Dir::unit_pos(sat) = sat.unit_begin + (next.phase() + phase_shift) % k;
     sat.score = next.score + score_shift;
-    sat.Ns = next.Ns + Ns_shift;
     if (next.step() == WalkMemo::Step::walk_ended) {
+      sat.Ns = trail.end_Ns + Ns_shift;
       if (sat.score <= best.score) best.restore<Dir>(sat);
       return Followed::walk_ended;
     }
-    if (next.step() == WalkMemo::Step::walk_went_on || sat.score < lowest_memorable) return Followed::choose_here;
+    if (next.step() == WalkMemo::Step::walk_went_on) {
+      sat.Ns = trail.end_Ns + Ns_shift;
+      return Followed::choose_here;
+    }
+    if (sat.score < lowest_memorable) return Followed::choose_here;
     if (sat.score > best.score) best.take<Dir>(sat);
   }
 }
@@ -969,7 +974,7 @@ void CSearchController::sort_errors(Csat& sat) {
 }
 
 void CSearchController::forget_earlier_walks() {
-  // A point takes some thirty bytes with its slot. One per 16 residues in
+  // A point takes some twenty bytes with its slot. One per 16 residues in
   // each direction holds both trails of a 5 %-mutated array over the whole
   // sequence; fewer would leave the walks over the rest of such an array to
   // choose every error again.

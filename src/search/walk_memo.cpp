@@ -35,6 +35,12 @@ void WalkMemo::reset(const char* first, std::size_t most_points) {
   indexed_ = 0;
 }
 
+const WalkMemo::Trail& WalkMemo::trail_of(std::uint32_t point) const {
+  const auto after = std::upper_bound(trails_.begin(), trails_.end(), point,
+                                      [](std::uint32_t p, const Trail& t) { return p < t.first_point; });
+  return after[-1];
+}
+
 std::size_t WalkMemo::slot_of(std::uint32_t offset) const {
   // Fibonacci hashing spreads the neighbouring offsets of one trail.
   return static_cast<std::size_t>((offset * 0x9E3779B97F4A7C15ull) >> 32) & (slots_.size() - 1);
@@ -48,39 +54,63 @@ std::uint32_t WalkMemo::find(const char* edge, const char* unit_begin, const cha
     if (i == no_point) return no_point;
     const Point& p = points_[i];
     if (p.offset != offset) continue;
-    const Trail& trail = trails_[p.trail];
+    const Trail& trail = trail_of(i);
     if (trail.unit_length != k) continue;
     return same_unit_ahead(trail.unit_begin, p.phase(), unit_begin, phase_of(unit_begin, unit_pos), k) ? i
                                                                                                         : no_point;
   }
 }
 
-void WalkMemo::index(std::uint32_t point) {
-  if (2 * (indexed_ + 1) > slots_.size()) {
+void WalkMemo::index(std::uint32_t point, unsigned k) {
+  // Three slots in four may be taken: a point costs less than the slots
+  // kept free for it, and most searches that miss end at a free slot soon.
+  if (4 * (indexed_ + 1) > 3 * slots_.size()) {
     // Grown by doubling and filled again: the cost is spread over the points.
     slots_.assign(std::max<std::size_t>(1024, 2 * slots_.size()), no_point);
     indexed_ = 0;
-    for (std::uint32_t i = 0; i < points_.size(); ++i)
-      if (i != point && points_[i].step() <= Step::deletion) index(i);
+    for (std::size_t t = 0; t < trails_.size(); ++t) {
+      const std::uint32_t end = t + 1 < trails_.size() ? trails_[t + 1].first_point : point;
+      for (std::uint32_t i = trails_[t].first_point; i < end; ++i)
+        if (points_[i].step() <= Step::deletion) index(i, trails_[t].unit_length);
+    }
   }
   const Point& p = points_[point];
-  const unsigned k = trails_[p.trail].unit_length;
   std::size_t s = slot_of(p.offset);
   for (; slots_[s] != no_point; s = (s + 1) & (slots_.size() - 1)) {
-    const Point& q = points_[slots_[s]];
-    if (q.offset == p.offset && trails_[q.trail].unit_length == k) return;  // the first trail keeps the edge
+    const std::uint32_t q = slots_[s];
+    if (points_[q].offset == p.offset && trail_of(q).unit_length == k) return;  // the first trail keeps the edge
   }
   slots_[s] = point;
   ++indexed_;
 }
 
 void WalkMemo::open_trail(const char* unit_begin, unsigned k) {
-  trails_.push_back({unit_begin, k});
+  trails_.push_back({unit_begin, k, static_cast<std::uint32_t>(points_.size()), 0, 0});
+}
+
+void WalkMemo::push_point(std::uint32_t offset, std::uint32_t phase, int score, Step step) {
+  points_.push_back({offset, phase << step_bits | static_cast<std::uint32_t>(step), score});
 }
 
 void WalkMemo::add(const char* edge, const char* unit_pos, int score, int Ns, Step step) {
-  const std::uint32_t phase = phase_of(trails_.back().unit_begin, unit_pos);
-  points_.push_back({offset_from(first_, edge), phase << step_bits | static_cast<std::uint32_t>(step), score, Ns,
-                     static_cast<std::uint32_t>(trails_.size() - 1)});
-  if (step <= Step::deletion) index(static_cast<std::uint32_t>(points_.size() - 1));
+  Trail* trail = &trails_.back();
+  const std::uint32_t offset = offset_from(first_, edge);
+  const std::uint32_t phase = phase_of(trail->unit_begin, unit_pos);
+  if (step > Step::deletion) {
+    trail->end_Ns = Ns;
+    push_point(offset, phase, score, step);
+    return;
+  }
+  if (points_.size() == trail->first_point) {
+    trail->Ns = Ns;
+  } else if (Ns != trail->Ns) {
+    // The walk took N's since its last error: it goes on in a new trail.
+    trail->end_Ns = Ns;
+    push_point(offset, phase, score, Step::walk_went_on);
+    open_trail(trail->unit_begin, trail->unit_length);
+    trail = &trails_.back();
+    trail->Ns = Ns;
+  }
+  push_point(offset, phase, score, step);
+  index(static_cast<std::uint32_t>(points_.size() - 1), trail->unit_length);
 }

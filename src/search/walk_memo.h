@@ -20,13 +20,12 @@ class WalkMemo {
 
   // The walk's state at a point: at an error point before the error is
   // taken, or where the walk ended. Kept small: a long array keeps one
-  // point per error in each direction.
+  // point per error in each direction, and what is the same for many points
+  // is kept with their trail.
   struct Point {
     std::uint32_t offset;  // of the walk's edge from the first residue
     std::uint32_t phase_and_step;
     std::int32_t score;
-    std::int32_t Ns;  // tolerated N's taken so far
-    std::uint32_t trail;
 
     std::uint32_t phase() const { return phase_and_step >> step_bits; }  // of the unit position
     Step step() const { return static_cast<Step>(phase_and_step & ((1u << step_bits) - 1)); }
@@ -36,8 +35,20 @@ class WalkMemo {
   static constexpr unsigned longest_unit = UINT32_MAX >> step_bits;
   static constexpr std::uint32_t no_point = UINT32_MAX;
 
+  // The points of a trail lie together, from first_point to the next
+  // trail's. Tolerated N's are rare, so the count taken is kept here: it is
+  // the same at every error point of a trail (a walk opens a new trail
+  // where it changes), and at its last point it is end_Ns.
+  struct Trail {
+    const char* unit_begin;
+    unsigned unit_length;
+    std::uint32_t first_point;
+    std::int32_t Ns;
+    std::int32_t end_Ns;
+  };
+
   // Forgets every trail; first is the sequence's first residue. At most
-  // most_points points are kept (and one more to end a trail); a full memo
+  // most_points points are kept (and two more to end a trail); a full memo
   // keeps its trails but takes no more.
   void reset(const char* first, std::size_t most_points);
   bool full() const { return points_.size() >= most_points_; }
@@ -53,14 +64,12 @@ class WalkMemo {
   void add(const char* edge, const char* unit_pos, int score, int Ns, Step step);
 
   const Point& point(std::uint32_t i) const { return points_[i]; }
+  const Trail& trail_of(std::uint32_t point) const;
   const char* first() const { return first_; }
 
  private:
-  struct Trail {
-    const char* unit_begin;
-    unsigned unit_length;
-  };
-  void index(std::uint32_t point);
+  void push_point(std::uint32_t offset, std::uint32_t phase, int score, Step step);
+  void index(std::uint32_t point, unsigned k);
   std::size_t slot_of(std::uint32_t offset) const;
 
   const char* first_ = nullptr;
