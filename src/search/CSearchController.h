@@ -95,6 +95,8 @@ class CSearchController {
   bool walks_memorised = false;
   long long lowest_memorable_plus_L = 0;
   void forget_earlier_walks();
+  // Frees the trails; walks from then on choose each error themselves.
+  void release_earlier_walks();
   long long lowest_memorable(const Csat& sat);
   int extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
                                           const char* unit_end, int score, int unit_length, unsigned char depth,

@@ -75,8 +75,13 @@ class CandidateTrials {
  public:
   CandidateTrials(CSearchController& search, CAnchorSeq& anchors, std::list<Csat*>& result, const char* end)
       : search_(search), anchors_(anchors), result_(result), end_(end) {}
+  // The spare goes back to the pool without the list of the longest walk
+  // tried, which can be as long as an array.
   ~CandidateTrials() {
-    if (spare_) sat_alloc.give_back(spare_);
+    if (!spare_) return;
+    spare_->missense.clear();
+    spare_->missense.shrink_to_fit();
+    sat_alloc.give_back(spare_);
   }
   CandidateTrials(const CandidateTrials&) = delete;
   CandidateTrials& operator=(const CandidateTrials&) = delete;
@@ -141,13 +146,18 @@ void CandidateTrials::accept(const char* p, const char* q) {
   CSearchController::sort_errors(*spare_);
   anchors_.cover(spare_->sat_begin, spare_->sat_end);
   for (const missense_entry& error : spare_->missense) anchors_.open_at(error.position);
+  if (spare_->missense.count > CSearchController::longest_error_list_kept) {
+    // The list is let go, so the spare itself is accepted: a copy of a list
+    // as long as an array would double the memory it takes.
+    spare_->missense.clear();
+    spare_->missense.shrink_to_fit();
+    search_.error_lists_let_go.push_back(spare_);
+    result_.push_back(spare_);
+    spare_ = nullptr;
+    return;
+  }
   Csat* accepted = sat_alloc.get_new(p, q);
   accepted->copy_from(*spare_);
-  if (accepted->missense.count > CSearchController::longest_error_list_kept) {
-    accepted->missense.clear();
-    accepted->missense.shrink_to_fit();
-    search_.error_lists_let_go.push_back(accepted);
-  }
   result_.push_back(accepted);
 }
 
@@ -184,6 +194,9 @@ void CSearchController::complete_imperfect_search(FILE*) {
 void CSearchController::grow_error_lists_again() {
   if (error_lists_let_go.empty()) return;
   remove_hidden(imperfect_sats);
+  // The lists grown again can be as long as arrays: the trails of the last
+  // pass make room for them.
+  release_earlier_walks();
   std::sort(error_lists_let_go.begin(), error_lists_let_go.end(), std::less<Csat*>());
   for (Csat* sat : imperfect_sats.sats) {
     if (!std::binary_search(error_lists_let_go.begin(), error_lists_let_go.end(), sat, std::less<Csat*>())) continue;

@@ -23,10 +23,10 @@
 
 #include "config/parameters.h"
 #include "driver/messages.h"
+#include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
 #include "search/exact_group_scan.h"
 #include "search/N_locator.h"
-#include "search/summarised_marks.h"
 
 namespace {
 
@@ -319,7 +319,7 @@ void CSearchController::exact_search_2() {
     }
   }
 
-  SummarisedMarks anchors(seq_begin, sequence.length);
+  CAnchorSeq anchors(seq_begin, sequence.length);
   // The run of equal letters from an N-free position ends just after its
   // group of unit length 1, which this scan finds sixteen residues at a time.
   const ExactGroupScan letter_runs(1, 0, false, N_positions, seq_begin, seq_end);

@@ -989,6 +989,13 @@ void CSearchController::forget_earlier_walks() {
   lowest_memorable_plus_L = usable ? 1 - configured_depth() * costliest : never_memorable;
 }
 
+void CSearchController::release_earlier_walks() {
+  forward_walks = WalkMemo();
+  backward_walks = WalkMemo();
+  walks_memorised = true;
+  lowest_memorable_plus_L = never_memorable;
+}
+
 void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) {
   extend<Forward>(sat, seq_end, nullptr, never_memorable);
 }

@@ -30,6 +30,7 @@ void WalkMemo::reset(const char* first, std::size_t most_points) {
   first_ = first;
   most_points_ = most_points;
   points_.clear();
+  points_.reserve(most_points + 2);
   trails_.clear();
   std::fill(slots_.begin(), slots_.end(), no_point);
   indexed_ = 0;

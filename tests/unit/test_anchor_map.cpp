@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "search/CAnchorSeq.h"
+
+namespace {
+
+// One byte per residue and one open guard on each side: the plain reading
+// of the anchor map's rules.
+struct ByteMarks {
+  std::string open;  // open[x + 1] for residue x
+  explicit ByteMarks(unsigned length) : open(length + 2, 1) {}
+  bool at(long x) const { return open[static_cast<std::size_t>(x + 1)]; }
+  bool candidate(long i, long j) const { return (at(i) && (at(j - 1) || at(j))) || (at(i - 1) && at(j - 1)); }
+  long first_open(long x) const {
+    while (!at(x)) ++x;
+    return x;
+  }
+};
+
+}  // namespace
+
+// The marks are bits; after any covering and reopening, short and long,
+// across word edges and at both ends, they must answer as one byte per
+// residue does, for the candidate test and for the next open position alike.
+// The first round covers whole words and ends on the last residue, which
+// leaves only the end of the sequence open.
+TEST(AnchorMap, AnswersAsOneBytePerResidue) {
+  std::mt19937 random(20261207);
+  auto below = [&random](unsigned n) { return static_cast<unsigned>(random() % n); };
+  for (int round = 0; round < 80; ++round) {
+    const unsigned length = round == 0 ? 256 : 1 + below(round % 4 == 0 ? 70 : 400);
+    const std::string residues(length, 'A');
+    const char* first = residues.data();
+    ByteMarks plain(length);
+    CAnchorSeq bits(first, length);
+    for (unsigned change = 1 + below(10); change > 0; --change) {
+      const unsigned begin = round == 0 ? 0 : below(length);
+      if (below(3) == 0) {
+        plain.open[begin + 1] = 1;
+        bits.open_at(first + begin);
+      } else {
+        const unsigned end = round == 0 ? length : std::min(length, begin + below(below(3) == 0 ? 200 : 12));
+        std::fill(plain.open.begin() + begin + 1, plain.open.begin() + end + 1, 0);
+        bits.cover(first + begin, first + end);
+      }
+      for (unsigned i = 0; i <= length; ++i) {
+        if (i < length) {
+          ASSERT_EQ(bits.open(first + i), plain.at(i)) << "round " << round << " at " << i;
+        }
+        ASSERT_EQ(bits.first_open(first + i) - first, plain.first_open(i)) << "round " << round << " from " << i;
+      }
+      for (unsigned k = 1; k <= 70 && k < length; ++k) {
+        for (unsigned i = 0; i + k < length; ++i) {
+          ASSERT_EQ(bits.candidate_marks_open(first + i, first + i + k), plain.candidate(i, i + k))
+              << "round " << round << " unit copy [" << i << "," << i + k << ")";
+        }
+      }
+    }
+  }
+}
