@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "repeats/allocation.h"
 
@@ -52,6 +53,12 @@ class fastvector {
       items = static_cast<T*>(checked_realloc(items, sizeof(T) * static_cast<std::size_t>(count)));
     }
     capacity = count;
+  }
+
+  void swap(fastvector& other) {
+    std::swap(items, other.items);
+    std::swap(count, other.count);
+    std::swap(capacity, other.capacity);
   }
 
   void clear() { count = 0; }

@@ -146,18 +146,20 @@ void CandidateTrials::accept(const char* p, const char* q) {
   CSearchController::sort_errors(*spare_);
   anchors_.cover(spare_->sat_begin, spare_->sat_end);
   for (const missense_entry& error : spare_->missense) anchors_.open_at(error.position);
-  if (spare_->missense.count > CSearchController::longest_error_list_kept) {
-    // The list is let go, so the spare itself is accepted: a copy of a list
-    // as long as an array would double the memory it takes.
-    spare_->missense.clear();
-    spare_->missense.shrink_to_fit();
-    search_.error_lists_let_go.push_back(spare_);
-    result_.push_back(spare_);
-    spare_ = nullptr;
-    return;
-  }
   Csat* accepted = sat_alloc.get_new(p, q);
-  accepted->copy_from(*spare_);
+  if (spare_->missense.count > CSearchController::longest_error_list_kept) {
+    // The list is let go, so it is not copied, and the spare keeps its room
+    // for the next long walk: a list as long as an array, copied or grown
+    // again for each repeat accepted there, took as much time as the search.
+    fastvector<missense_entry> long_list;
+    long_list.swap(spare_->missense);
+    accepted->copy_from(*spare_);
+    spare_->missense.swap(long_list);
+    accepted->missense.shrink_to_fit();
+    search_.error_lists_let_go.push_back(accepted);
+  } else {
+    accepted->copy_from(*spare_);
+  }
   result_.push_back(accepted);
 }
 

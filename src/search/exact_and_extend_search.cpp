@@ -124,9 +124,6 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
 
   if (grown.without_errors_listed.empty()) return;
   remove_hidden(imperfect_sats);
-  // The lists grown again can be as long as arrays: the trails of the seeds
-  // make room for them.
-  release_earlier_walks();
   const char* first = sequence.residues;
   for (Csat* sat : imperfect_sats.sats) {
     if (!std::binary_search(grown.without_errors_listed.begin(), grown.without_errors_listed.end(),

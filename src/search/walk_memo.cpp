@@ -32,14 +32,10 @@ void WalkMemo::reset(const char* first, std::size_t most_points) {
   points_.clear();
   points_.reserve(most_points + 2);
   trails_.clear();
+  trail_opens_.clear();
+  trails_before_.clear();
   std::fill(slots_.begin(), slots_.end(), no_point);
   indexed_ = 0;
-}
-
-const WalkMemo::Trail& WalkMemo::trail_of(std::uint32_t point) const {
-  const auto after = std::upper_bound(trails_.begin(), trails_.end(), point,
-                                      [](std::uint32_t p, const Trail& t) { return p < t.first_point; });
-  return after[-1];
 }
 
 std::size_t WalkMemo::slot_of(std::uint32_t offset) const {
@@ -90,6 +86,13 @@ void WalkMemo::open_trail(const char* unit_begin, unsigned k) {
 }
 
 void WalkMemo::push_point(std::uint32_t offset, std::uint32_t phase, int score, Step step) {
+  const std::size_t i = points_.size();
+  const bool opens_trail = trails_.back().first_point == i;
+  if (i % 64 == 0) {
+    trail_opens_.push_back(0);
+    trails_before_.push_back(static_cast<std::uint32_t>(trails_.size() - opens_trail));
+  }
+  if (opens_trail) trail_opens_.back() |= std::uint64_t{1} << (i % 64);
   points_.push_back({offset, phase << step_bits | static_cast<std::uint32_t>(step), score});
 }
 

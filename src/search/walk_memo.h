@@ -64,10 +64,21 @@ class WalkMemo {
   void add(const char* edge, const char* unit_pos, int score, int Ns, Step step);
 
   const Point& point(std::uint32_t i) const { return points_[i]; }
-  const Trail& trail_of(std::uint32_t point) const;
+  const Trail& trail_of(std::uint32_t point) const {
+    const std::uint64_t opened_up_to_point = trail_opens_[point / 64] & (~std::uint64_t{0} >> (63 - point % 64));
+    return trails_[trails_before_[point / 64] + bits_set(opened_up_to_point) - 1];
+  }
   const char* first() const { return first_; }
 
  private:
+  // The builtin calls a library routine on processors that may lack the
+  // instruction, which costs twice as much.
+  static unsigned bits_set(std::uint64_t x) {
+    x -= (x >> 1) & 0x5555555555555555ull;
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<unsigned>((x * 0x0101010101010101ull) >> 56);
+  }
   void push_point(std::uint32_t offset, std::uint32_t phase, int score, Step step);
   void index(std::uint32_t point, unsigned k);
   std::size_t slot_of(std::uint32_t offset) const;
@@ -76,6 +87,10 @@ class WalkMemo {
   std::size_t most_points_ = 0;
   std::vector<Point> points_;
   std::vector<Trail> trails_;
+  // Which trail a point lies on, counted without a search: a bit per point,
+  // set where a trail opens, and per 64 points the trails opened before.
+  std::vector<std::uint64_t> trail_opens_;
+  std::vector<std::uint32_t> trails_before_;
   // Open addressing by edge offset; a slot holds a point number or no_point.
   std::vector<std::uint32_t> slots_;
   std::size_t indexed_ = 0;
