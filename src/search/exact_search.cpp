@@ -180,11 +180,14 @@ struct FoundRepeat {
   }
 };
 
-// The repeats found, one pass per unit length, with where each pass's
-// repeats begin. A deque, which never copies itself to grow.
+// The repeats found, in one deque per unit length: a deque never copies
+// itself to grow, and hands back its memory from the front while the records
+// are made, so that the repeats and their records are not all held at once.
 struct FoundRepeats {
-  std::deque<FoundRepeat> repeats;
-  std::vector<std::size_t> pass_begins;
+  std::vector<std::deque<FoundRepeat>> passes;
+
+  void begin_pass() { passes.emplace_back(); }
+  void add(const Csat& sat, const char* seq_begin) { passes.back().emplace_back(sat, seq_begin); }
 
   // Makes the records of the repeats in the order of lessThan_sat, with
   // repeats of equal extent in the order found: what a stable sort of all of
@@ -194,35 +197,35 @@ struct FoundRepeats {
     // The order of lessThan_sat in one number.
     auto extent = [](const FoundRepeat& r) { return std::uint64_t{r.begin} << 32 | r.end; };
     auto by_extent = [&extent](const FoundRepeat& a, const FoundRepeat& b) { return extent(a) < extent(b); };
-    auto at = [this](std::size_t index) { return repeats.begin() + static_cast<std::ptrdiff_t>(index); };
-    // The unmerged rest of each pass, with the extent of its next repeat;
-    // passes found later end later.
+    // The unmerged rest of each pass, with the extent of its next repeat.
     struct Rest {
       std::uint64_t next_extent;
-      std::size_t next;
-      std::size_t end;
+      std::size_t pass;
     };
     std::vector<Rest> rests;
-    for (std::size_t pass = 0; pass < pass_begins.size(); ++pass) {
-      const std::size_t begin = pass_begins[pass];
-      const std::size_t end = pass + 1 < pass_begins.size() ? pass_begins[pass + 1] : repeats.size();
-      if (begin == end) continue;
-      if (!std::is_sorted(at(begin), at(end), by_extent)) std::stable_sort(at(begin), at(end), by_extent);
-      rests.push_back({extent(repeats[begin]), begin, end});
+    for (std::size_t pass = 0; pass < passes.size(); ++pass) {
+      std::deque<FoundRepeat>& repeats = passes[pass];
+      if (repeats.empty()) continue;
+      if (!std::is_sorted(repeats.begin(), repeats.end(), by_extent))
+        std::stable_sort(repeats.begin(), repeats.end(), by_extent);
+      rests.push_back({extent(repeats.front()), pass});
     }
-    // A heap whose top is the rest holding the next repeat in order.
+    // A heap whose top is the rest holding the next repeat in order; of equal
+    // extents, the one found in the earlier pass.
     auto comes_later = [](const Rest& a, const Rest& b) {
-      return a.next_extent != b.next_extent ? a.next_extent > b.next_extent : a.end > b.end;
+      return a.next_extent != b.next_extent ? a.next_extent > b.next_extent : a.pass > b.pass;
     };
     std::make_heap(rests.begin(), rests.end(), comes_later);
     while (!rests.empty()) {
       std::pop_heap(rests.begin(), rests.end(), comes_later);
       Rest& rest = rests.back();
-      repeats[rest.next].make_record(sats, seq_begin);
-      if (++rest.next == rest.end) {
+      std::deque<FoundRepeat>& repeats = passes[rest.pass];
+      repeats.front().make_record(sats, seq_begin);
+      repeats.pop_front();
+      if (repeats.empty()) {
         rests.pop_back();
       } else {
-        rest.next_extent = extent(repeats[rest.next]);
+        rest.next_extent = extent(repeats.front());
         std::push_heap(rests.begin(), rests.end(), comes_later);
       }
     }
@@ -263,7 +266,7 @@ void CSearchController::exact_search_2() {
       grow_seed(spare);
       spare = nullptr;
     } else {
-      found.repeats.emplace_back(*spare, seq_begin);
+      found.add(*spare, seq_begin);
     }
   };
 
@@ -300,7 +303,7 @@ void CSearchController::exact_search_2() {
   // start of the stretch grown from it would grow into that same stretch, so
   // the walk goes on at the stretch's end whether it was kept or not.
   if (first_k == 1 && last_k >= 1) {
-    found.pass_begins.push_back(found.repeats.size());
+    found.begin_pass();
     ExactGroupScan groups(1, equal_residues_needed(1, minScores, minLengths), Ns.max_run > 0, N_positions, seq_begin,
                           seq_end);
     const char* p = skip_Ns(seq_begin, seq_end);
@@ -325,7 +328,7 @@ void CSearchController::exact_search_2() {
   const ExactGroupScan letter_runs(1, 0, false, N_positions, seq_begin, seq_end);
   for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
     const unsigned k = static_cast<unsigned>(k64);
-    found.pass_begins.push_back(found.repeats.size());
+    found.begin_pass();
     const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
     const char* next_N = N_positions.first_N_from(seq_begin);
     const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
