@@ -30,7 +30,6 @@ void WalkMemo::reset(const char* first, std::size_t most_points) {
   first_ = first;
   most_points_ = most_points;
   points_.clear();
-  points_.reserve(most_points + 2);
   trails_.clear();
   trail_opens_.clear();
   trails_before_.clear();
