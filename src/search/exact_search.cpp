@@ -184,10 +184,17 @@ struct FoundRepeat {
 // itself to grow, and hands back its memory from the front while the records
 // are made, so that the repeats and their records are not all held at once.
 struct FoundRepeats {
+  // Only passes that found something have a deque: an empty one costs two
+  // allocations, and most passes over short records find nothing.
   std::vector<std::deque<FoundRepeat>> passes;
+  bool pass_has_deque = false;
 
-  void begin_pass() { passes.emplace_back(); }
-  void add(const Csat& sat, const char* seq_begin) { passes.back().emplace_back(sat, seq_begin); }
+  void begin_pass() { pass_has_deque = false; }
+  void add(const Csat& sat, const char* seq_begin) {
+    if (!pass_has_deque) passes.emplace_back();
+    pass_has_deque = true;
+    passes.back().emplace_back(sat, seq_begin);
+  }
 
   // Makes the records of the repeats in the order of lessThan_sat, with
   // repeats of equal extent in the order found: what a stable sort of all of
@@ -205,7 +212,6 @@ struct FoundRepeats {
     std::vector<Rest> rests;
     for (std::size_t pass = 0; pass < passes.size(); ++pass) {
       std::deque<FoundRepeat>& repeats = passes[pass];
-      if (repeats.empty()) continue;
       if (!std::is_sorted(repeats.begin(), repeats.end(), by_extent))
         std::stable_sort(repeats.begin(), repeats.end(), by_extent);
       rests.push_back({extent(repeats.front()), pass});
