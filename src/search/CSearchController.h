@@ -1,6 +1,7 @@
 #ifndef VELKOR_SEARCH_CSEARCHCONTROLLER_H
 #define VELKOR_SEARCH_CSEARCHCONTROLLER_H
 
+#include <climits>
 #include <cstdio>
 #include <list>
 
@@ -62,6 +63,9 @@ class CSearchController {
   // Accepted imperfect repeats whose long error lists were let go, to be
   // grown again once the overlap removal has chosen among them.
   std::vector<Csat*> error_lists_let_go;
+  // A grown record lists only its first errors_listed errors, and counts the
+  // rest: set where longer lists are let go and grown again.
+  unsigned errors_listed = UINT_MAX;
   void grow_error_lists_again();
 
   // Extension alignment over mismatches, insertions and deletions.

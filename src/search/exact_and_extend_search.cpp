@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <tuple>
 #include <vector>
 
 #include "repeats/allocation.h"
@@ -49,6 +50,11 @@ struct CSearchController::GrownSeeds {
 
 namespace {
 
+// A grown record's extent, score and counts: growing a seed twice must give
+// the same.
+std::tuple<const char*, const char*, int, int, int, int, int> growth_of(const Csat& sat) {
+  return {sat.sat_begin, sat.sat_end, sat.score, sat.mismatches, sat.insertions, sat.deletions, sat.Ns};
+}
 
 // Sets a grown record back to the exact repeat [begin, end) it grew from. Its
 // unit copy is unchanged by growing; every residue of an exact repeat beyond
@@ -104,7 +110,10 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   grown_seeds = &grown;
   minScores = minScores_intern;
   minLengths = minLengths_intern;
+  // One error more than a kept list holds tells a list to let go.
+  errors_listed = longest_error_list_kept == UINT_MAX ? UINT_MAX : longest_error_list_kept + 1;
   exact_search_2();
+  errors_listed = UINT_MAX;
   minScores = minScores_user;
   minLengths = minLengths_user;
   grown_seeds = nullptr;
@@ -130,12 +139,12 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
                             sat->seed_number))
       continue;
     const GrownSeed& seed = grown.seeds[sat->seed_number];
-    [[maybe_unused]] const char* const kept_begin = sat->sat_begin;
-    [[maybe_unused]] const char* const kept_end = sat->sat_end;
-    [[maybe_unused]] const int kept_score = sat->score;
+    // Growing again lists every error; the first growth went along whole
+    // paths at once, and must have counted alike.
+    [[maybe_unused]] const auto first_growth = growth_of(*sat);
     back_to_seed(*sat, first + seed.seed_begin, first + seed.seed_end);
     grow_both_ways(*sat);
-    assert(sat->sat_begin == kept_begin && sat->sat_end == kept_end && sat->score == kept_score);
+    assert(growth_of(*sat) == first_growth);
     CSearchController::sort_errors(*sat);
   }
 }

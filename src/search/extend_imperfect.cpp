@@ -77,6 +77,20 @@
  * unit lies, but a node lost to a slot is merely expanded again: no choice
  * depends on them.)
  *
+ * Paths taken at once: a walk that only counts its errors beyond the first
+ * few, without listing them (the list is let go, and grown again for a
+ * repeat that the overlap removal keeps), need not take a followed trail's
+ * errors one by one. A trail whose walk met an earlier trail went on along
+ * that one; so from any error point a path runs over the rest of its trail
+ * and on along the trails met, to a point where a walk ended or chose again.
+ * Following it, the walk's scores stay the path's plus a constant and its
+ * unit phases turn by a constant; its best state becomes the path's first
+ * point of highest score if that beats the best so far. So where no point of
+ * the path before its last falls below the height of the trails, the walk
+ * goes to the path's last point at once, with the errors counted by kind and
+ * the best state that the steps would have kept. (Each trail keeps where its
+ * path goes on, and every sixteenth point what lies after it on its trail.)
+ *
  * Starts that share a walk: where T is -L throughout and the look-ahead
  * is within its budget, a decision is made alike with every score j lower
  * if none of its look-ahead nodes was entered at -L + j or below: the same
@@ -551,28 +565,30 @@ Decision choose_operation(const Csat& sat, const char* pos, const char* unit_pos
 
 // Inlined into the walk, whose error points it serves: a call of its own
 // costs the walk a tenth more.
+// Errors beyond the first errors_listed of a record are counted but not listed.
 template <class Dir>
-inline void apply_operation(Csat& sat, Operation op) {
+inline void apply_operation(Csat& sat, Operation op, unsigned errors_listed) {
   const char*& edge = Dir::edge(sat);
   const char*& unit_pos = Dir::unit_pos(sat);
+  const bool listed = sat.missense.count < errors_listed;
   switch (op) {
     case Operation::mismatch:
       sat.score += global_mismatch_score;
       ++sat.mismatches;
-      sat.missense.push_back({Dir::next_residue(edge), 'M'});
+      if (listed) sat.missense.push_back({Dir::next_residue(edge), 'M'});
       edge = Dir::step(edge);
       unit_pos = Dir::unit_step(unit_pos, sat.unit_begin, sat.unit_end);
       break;
     case Operation::insertion:
       sat.score += global_indel_score;
       ++sat.insertions;
-      sat.missense.push_back({Dir::next_residue(edge), 'I'});
+      if (listed) sat.missense.push_back({Dir::next_residue(edge), 'I'});
       edge = Dir::step(edge);
       break;
     case Operation::deletion:
       sat.score += global_indel_score;
       ++sat.deletions;
-      sat.missense.push_back({edge, 'D'});
+      if (listed) sat.missense.push_back({edge, 'D'});
       unit_pos = Dir::unit_step(unit_pos, sat.unit_begin, sat.unit_end);
       break;
     case Operation::none:
@@ -603,6 +619,39 @@ Operation operation_of(WalkMemo::Step step) {
 
 enum class Followed { walk_ended, choose_here };
 
+// Goes along the whole path ahead of an error point at once, where no point
+// before its last falls below the lowest memorable score and the record lists
+// no more errors: the record ends in the path's last state, with the best
+// state the steps would have kept. phase_shift turns the point's unit phases
+// into the record's.
+template <class Dir>
+Followed go_along_path(Csat& sat, SavedState& best, const WalkMemo& memo, const WalkMemo::PathAhead& path,
+                       std::uint64_t phase_shift) {
+  const unsigned k = sat.unit_length();
+  auto state_at = [&](const WalkMemo::PathAhead::State& ahead) {
+    const WalkMemo::Point& point = memo.point(ahead.point);
+    SavedState state;
+    state.edge = memo.first() + point.offset;
+    state.unit_pos = sat.unit_begin + (point.phase() + phase_shift + ahead.phase_shift) % k;
+    state.score = sat.score + ahead.score;
+    state.mismatches = sat.mismatches + static_cast<int>(ahead.errors[0]);
+    state.insertions = sat.insertions + static_cast<int>(ahead.errors[1]);
+    state.deletions = sat.deletions + static_cast<int>(ahead.errors[2]);
+    state.Ns = sat.Ns + ahead.Ns;
+    state.missense_count = sat.missense.count;
+    return state;
+  };
+  if (path.best.point != WalkMemo::no_point) {
+    const SavedState best_ahead = state_at(path.best);
+    if (best_ahead.score > best.score) best = best_ahead;
+  }
+  const SavedState last = state_at(path.last);
+  last.restore<Dir>(sat);
+  if (memo.point(path.last.point).step() == WalkMemo::Step::walk_went_on) return Followed::choose_here;
+  if (sat.score <= best.score) best.restore<Dir>(sat);
+  return Followed::walk_ended;
+}
+
 // Follows an earlier walk's trail from its point `at`, where the record's
 // state is that of the point but for a score shift and a rotation of the
 // unit: takes the errors the trail took and the greedy runs between them,
@@ -610,7 +659,7 @@ enum class Followed { walk_ended, choose_here };
 // record's score falls too low, where the record chooses itself.
 template <class Dir>
 Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::uint32_t at,
-                      long long lowest_memorable) {
+                      long long lowest_memorable, unsigned errors_listed) {
   const WalkMemo::Point& start = memo.point(at);
   const WalkMemo::Trail& trail = memo.trail_of(at);
   const unsigned k = sat.unit_length();
@@ -619,7 +668,12 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::ui
   const std::uint64_t phase = static_cast<std::uint64_t>(Dir::unit_pos(sat) - sat.unit_begin);
   const std::uint64_t phase_shift = (phase + k - start.phase()) % k;
   for (std::uint32_t i = at;; ++i) {
-    apply_operation<Dir>(sat, operation_of(memo.point(i).step()));
+    if (memo.summarised() && sat.missense.count >= errors_listed) {
+      const WalkMemo::PathAhead path = memo.path_ahead(i);
+      if (path.lowest_score == INT64_MAX || sat.score + path.lowest_score >= lowest_memorable)
+        return go_along_path<Dir>(sat, best, memo, path, phase_shift);
+    }
+    apply_operation<Dir>(sat, operation_of(memo.point(i).step()), errors_listed);
     const WalkMemo::Point& next = memo.point(i + 1);
     Dir::edge(sat) = memo.first() + next.offset;
     Dir::unit_pos(sat) = sat.unit_begin + (next.phase() + phase_shift) % k;
@@ -641,15 +695,16 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::ui
 // Returns by how much all its scores could be lower with the same errors
 // taken (see "Starts that share a walk").
 template <class Dir>
-long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable) {
+long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable,
+                 unsigned errors_listed = UINT_MAX) {
   SavedState best;
   best.take<Dir>(sat);
   const unsigned k = sat.unit_length();
   long long shifts_survived = LLONG_MAX;
   bool recording = false;  // a trail of this walk is open
-  auto stop_recording = [&](WalkMemo::Step how) {
+  auto stop_recording = [&](WalkMemo::Step how, std::uint32_t met = WalkMemo::no_point) {
     if (!recording) return;
-    memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, how);
+    memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, how, met);
     recording = false;
   };
   for (;;) {
@@ -664,9 +719,10 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
     if (choices_memorable) {
       const std::uint32_t met = memo->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k);
       if (met != WalkMemo::no_point) {
-        stop_recording(WalkMemo::Step::walk_went_on);
+        stop_recording(WalkMemo::Step::walk_went_on, met);
         shifts_survived = 0;  // the choices followed were not made at this score
-        if (follow_trail<Dir>(sat, best, *memo, met, lowest_memorable) == Followed::walk_ended) return 0;
+        if (follow_trail<Dir>(sat, best, *memo, met, lowest_memorable, errors_listed) == Followed::walk_ended)
+          return 0;
         continue;  // at an error point: the greedy run takes nothing
       }
     } else {
@@ -687,7 +743,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
       recording = true;
       memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, step_of(op));
     }
-    apply_operation<Dir>(sat, op);
+    apply_operation<Dir>(sat, op, errors_listed);
   }
 }
 
@@ -950,11 +1006,12 @@ long long CSearchController::lowest_memorable(const Csat& sat) {
 }
 
 long long CSearchController::grow_forward(Csat& sat) {
-  return extend<Forward>(sat, sequence.residues + sequence.length, &forward_walks, lowest_memorable(sat));
+  return extend<Forward>(sat, sequence.residues + sequence.length, &forward_walks, lowest_memorable(sat),
+                         errors_listed);
 }
 
 void CSearchController::grow_backward(Csat& sat) {
-  extend<Backward>(sat, sequence.residues - 1, &backward_walks, lowest_memorable(sat));
+  extend<Backward>(sat, sequence.residues - 1, &backward_walks, lowest_memorable(sat), errors_listed);
   sat.trim_flanking_Ns();
 }
 
@@ -974,13 +1031,18 @@ void CSearchController::sort_errors(Csat& sat) {
 }
 
 void CSearchController::forget_earlier_walks() {
+  // Walks that list only some of their errors can go along whole paths at once.
+  const bool summarised = errors_listed != UINT_MAX;
   // A point takes some twenty bytes with its slot. One per 16 residues in
   // each direction holds both trails of a 5 %-mutated array over the whole
   // sequence; fewer would leave the walks over the rest of such an array to
-  // choose every error again.
-  const std::size_t most_points = walk_points_kept_at_least + sequence.length / 16;
-  forward_walks.reset(sequence.residues, most_points);
-  backward_walks.reset(sequence.residues, most_points);
+  // choose every error again. Walks that go along whole paths (the exact
+  // repeats grown in extendExact) add a piece of trail for each exact repeat
+  // of such an array, between the pieces of the walks before: they need one
+  // point per 8 residues.
+  const std::size_t most_points = walk_points_kept_at_least + sequence.length / (summarised ? 8 : 16);
+  forward_walks.reset(sequence.residues, most_points, summarised);
+  backward_walks.reset(sequence.residues, most_points, summarised);
   walks_memorised = true;
   // Scores never exceed the sequence length, nor units: so the threshold stays -L.
   const bool usable = follow_earlier_walks && global_mismatch_score < 0 && global_indel_score < 0 &&

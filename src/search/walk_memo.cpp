@@ -1,6 +1,7 @@
 #include "search/walk_memo.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -26,9 +27,12 @@ bool same_unit_ahead(const char* unit_a, std::uint32_t phase_a, const char* unit
 
 }  // namespace
 
-void WalkMemo::reset(const char* first, std::size_t most_points) {
+void WalkMemo::reset(const char* first, std::size_t most_points, bool summarised) {
   first_ = first;
   most_points_ = most_points;
+  summarised_ = summarised;
+  checkpoints_.clear();
+  trail_ends_.clear();
   points_.clear();
   trails_.clear();
   trail_opens_.clear();
@@ -95,13 +99,14 @@ void WalkMemo::push_point(std::uint32_t offset, std::uint32_t phase, int score, 
   points_.push_back({offset, phase << step_bits | static_cast<std::uint32_t>(step), score});
 }
 
-void WalkMemo::add(const char* edge, const char* unit_pos, int score, int Ns, Step step) {
+void WalkMemo::add(const char* edge, const char* unit_pos, int score, int Ns, Step step, std::uint32_t met) {
   Trail* trail = &trails_.back();
   const std::uint32_t offset = offset_from(first_, edge);
   const std::uint32_t phase = phase_of(trail->unit_begin, unit_pos);
   if (step > Step::deletion) {
     trail->end_Ns = Ns;
     push_point(offset, phase, score, step);
+    if (summarised_) summarise_last_trail(met);
     return;
   }
   if (points_.size() == trail->first_point) {
@@ -110,10 +115,102 @@ void WalkMemo::add(const char* edge, const char* unit_pos, int score, int Ns, St
     // The walk took N's since its last error: it goes on in a new trail.
     trail->end_Ns = Ns;
     push_point(offset, phase, score, Step::walk_went_on);
+    if (summarised_) summarise_last_trail(no_point);
     open_trail(trail->unit_begin, trail->unit_length);
     trail = &trails_.back();
     trail->Ns = Ns;
   }
   push_point(offset, phase, score, step);
   index(static_cast<std::uint32_t>(points_.size() - 1), trail->unit_length);
+}
+
+// Puts the path ahead of a point together: the points after it on its trail,
+// up to the next checkpoint one by one, and the path beyond the trail.
+WalkMemo::PathAhead WalkMemo::path_ahead(std::uint32_t point) const {
+  using State = PathAhead::State;
+  const std::uint32_t trail_index = trail_number(point);
+  const Trail& trail = trails_[trail_index];
+  const TrailEnd& end = trail_ends_[trail_index];
+  const std::uint32_t last = last_point_of(trail_index);
+  // What lies after a point on the trail, to its last point.
+  auto trail_ahead = [&](std::uint32_t from) {
+    TrailAhead ahead{{0, 0, 0}, no_point, INT64_MAX};
+    for (std::uint32_t p = from; p < last;) {
+      if (p % checkpoint_every == 0 && p != from) {
+        const TrailAhead& rest = checkpoints_[p / checkpoint_every];
+        for (int kind = 0; kind < 3; ++kind) ahead.errors[kind] += rest.errors[kind];
+        if (rest.best != no_point && (ahead.best == no_point || points_[rest.best].score > points_[ahead.best].score))
+          ahead.best = rest.best;
+        ahead.lowest_score = std::min(ahead.lowest_score, rest.lowest_score);
+        break;
+      }
+      ++ahead.errors[static_cast<unsigned>(points_[p].step())];
+      ++p;
+      if (p == last && !end.goes_on) break;
+      const std::int32_t score = points_[p].score;
+      if (ahead.best == no_point || score > points_[ahead.best].score) ahead.best = p;
+      ahead.lowest_score = std::min<std::int64_t>(ahead.lowest_score, score);
+    }
+    return ahead;
+  };
+  const TrailAhead ahead = trail_ahead(point);
+  const std::int64_t base = points_[point].score;
+  const std::int32_t end_Ns = trail.end_Ns - trail.Ns;
+  const std::int32_t to_last = static_cast<std::int32_t>(points_[last].score - base);
+  // A state beyond the trail's last point, seen from the point.
+  auto moved_back = [&](State state) {
+    state.score += to_last;
+    state.Ns += end_Ns;
+    for (int kind = 0; kind < 3; ++kind) state.errors[kind] += ahead.errors[kind];
+    return state;
+  };
+  PathAhead path;
+  path.lowest_score = ahead.lowest_score == INT64_MAX ? INT64_MAX : ahead.lowest_score - base;
+  if (end.goes_on) {
+    path.last = moved_back(end.beyond.last);
+    if (end.beyond.lowest_score != INT64_MAX)
+      path.lowest_score = std::min(path.lowest_score, to_last + end.beyond.lowest_score);
+  } else {
+    path.last = {last, to_last, end_Ns, 0, {ahead.errors[0], ahead.errors[1], ahead.errors[2]}};
+  }
+  path.best.point = no_point;
+  if (ahead.best != no_point) {
+    const bool at_last = ahead.best == last;
+    const TrailAhead after_best = at_last ? TrailAhead{{0, 0, 0}, no_point, 0} : trail_ahead(ahead.best);
+    path.best = {ahead.best, static_cast<std::int32_t>(points_[ahead.best].score - base), at_last ? end_Ns : 0, 0,
+                 {ahead.errors[0] - after_best.errors[0], ahead.errors[1] - after_best.errors[1],
+                  ahead.errors[2] - after_best.errors[2]}};
+  }
+  if (end.goes_on && end.beyond.best.point != WalkMemo::no_point) {
+    const State beyond_best = moved_back(end.beyond.best);
+    if (path.best.point == no_point || beyond_best.score > path.best.score) path.best = beyond_best;
+  }
+  return path;
+}
+
+// Keeps what the trail the walk has just ended needs for paths ahead: its
+// checkpoints, worked out back from its last point, and where it goes on.
+void WalkMemo::summarise_last_trail(std::uint32_t met) {
+  const Trail& trail = trails_.back();
+  const std::uint32_t last = static_cast<std::uint32_t>(points_.size() - 1);
+  TrailEnd end{met != no_point, {}};
+  if (end.goes_on) {
+    end.beyond = path_ahead(met);
+    const unsigned k = trail.unit_length;
+    const std::uint32_t link_shift = (points_[last].phase() + k - points_[met].phase()) % k;
+    for (PathAhead::State* state : {&end.beyond.last, &end.beyond.best})
+      state->phase_shift = static_cast<std::uint32_t>((std::uint64_t{state->phase_shift} + link_shift) % k);
+  }
+  trail_ends_.push_back(end);
+  checkpoints_.resize(last / checkpoint_every + 1);
+  TrailAhead ahead{{0, 0, 0}, no_point, INT64_MAX};
+  for (std::uint32_t i = last; i-- > trail.first_point;) {
+    if (i + 1 < last || end.goes_on) {
+      const std::int32_t score = points_[i + 1].score;
+      if (ahead.best == no_point || score >= points_[ahead.best].score) ahead.best = i + 1;
+      ahead.lowest_score = std::min<std::int64_t>(ahead.lowest_score, score);
+    }
+    ++ahead.errors[static_cast<unsigned>(points_[i].step())];
+    if (i % checkpoint_every == 0) checkpoints_[i / checkpoint_every] = ahead;
+  }
 }

@@ -47,10 +47,29 @@ class WalkMemo {
     std::int32_t end_Ns;
   };
 
+  // What following the path from an error point on comes to. The path runs
+  // over the rest of the point's trail and, where that trail's walk met an
+  // earlier trail, on along that one. Scores, tolerated N's and unit phases
+  // are counted from the point's; errors by kind (mismatch, insertion,
+  // deletion), those taken to reach the state.
+  struct PathAhead {
+    struct State {
+      std::uint32_t point;
+      std::int32_t score, Ns;
+      std::uint32_t phase_shift;  // added to the point's phase, modulo the unit length
+      std::uint32_t errors[3];
+    };
+    State last;  // the path's last point: where its walk ended or chose again
+    State best;  // the first point of highest score before the last one; point no_point if none
+    std::int64_t lowest_score;  // of the points before the last one
+  };
+
   // Forgets every trail; first is the sequence's first residue. At most
   // most_points points are kept (and two more to end a trail); a full memo
-  // keeps its trails but takes no more.
-  void reset(const char* first, std::size_t most_points);
+  // keeps its trails but takes no more. Summarised, the memo also keeps the
+  // path ahead of each point.
+  void reset(const char* first, std::size_t most_points, bool summarised);
+  bool summarised() const { return summarised_; }
   bool full() const { return points_.size() >= most_points_; }
 
   // The point of an earlier trail at edge, when that trail had the same unit
@@ -59,15 +78,15 @@ class WalkMemo {
 
   // A walk opens a trail at its first point, and adds the points where it
   // chose an error, which go in the index that find searches. Its last point
-  // says how it went on from there.
+  // says how it went on from there; met is the point of an earlier trail that
+  // the walk went on along, if it did.
   void open_trail(const char* unit_begin, unsigned k);
-  void add(const char* edge, const char* unit_pos, int score, int Ns, Step step);
+  void add(const char* edge, const char* unit_pos, int score, int Ns, Step step, std::uint32_t met = no_point);
+  // Of an error point of an ended trail, in a summarised memo.
+  PathAhead path_ahead(std::uint32_t point) const;
 
   const Point& point(std::uint32_t i) const { return points_[i]; }
-  const Trail& trail_of(std::uint32_t point) const {
-    const std::uint64_t opened_up_to_point = trail_opens_[point / 64] & (~std::uint64_t{0} >> (63 - point % 64));
-    return trails_[trails_before_[point / 64] + bits_set(opened_up_to_point) - 1];
-  }
+  const Trail& trail_of(std::uint32_t point) const { return trails_[trail_number(point)]; }
   const char* first() const { return first_; }
 
  private:
@@ -79,7 +98,16 @@ class WalkMemo {
     x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
     return static_cast<unsigned>((x * 0x0101010101010101ull) >> 56);
   }
+  std::uint32_t trail_number(std::uint32_t point) const {
+    const std::uint64_t opened_up_to_point = trail_opens_[point / 64] & (~std::uint64_t{0} >> (63 - point % 64));
+    return trails_before_[point / 64] + bits_set(opened_up_to_point) - 1;
+  }
+  std::uint32_t last_point_of(std::uint32_t trail) const {
+    return (trail + 1 < trails_.size() ? trails_[trail + 1].first_point : static_cast<std::uint32_t>(points_.size())) -
+           1;
+  }
   void push_point(std::uint32_t offset, std::uint32_t phase, int score, Step step);
+  void summarise_last_trail(std::uint32_t met);
   void index(std::uint32_t point, unsigned k);
   std::size_t slot_of(std::uint32_t offset) const;
 
@@ -87,6 +115,26 @@ class WalkMemo {
   std::size_t most_points_ = 0;
   std::vector<Point> points_;
   std::vector<Trail> trails_;
+  // A summarised memo keeps, for every sixteenth point, what lies after it on
+  // its trail: the errors to the trail's last point, and the first point of
+  // highest score and the lowest score among the points after it that lie
+  // before the path's last one. A path ahead is put together from the next
+  // such checkpoint and at most fifteen points before it.
+  struct TrailAhead {
+    std::uint32_t errors[3];
+    std::uint32_t best;
+    std::int64_t lowest_score;
+  };
+  static constexpr std::uint32_t checkpoint_every = 16;
+  // Where a trail's walk met an earlier trail, the path goes on as the met
+  // point's does, and is kept with the trail in its unit phases.
+  struct TrailEnd {
+    bool goes_on;
+    PathAhead beyond;
+  };
+  bool summarised_ = false;
+  std::vector<TrailAhead> checkpoints_;
+  std::vector<TrailEnd> trail_ends_;
   // Which trail a point lies on, counted without a search: a bit per point,
   // set where a trail opens, and per 64 points the trails opened before.
   std::vector<std::uint64_t> trail_opens_;
