@@ -668,7 +668,7 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::ui
   const std::uint64_t phase = static_cast<std::uint64_t>(Dir::unit_pos(sat) - sat.unit_begin);
   const std::uint64_t phase_shift = (phase + k - start.phase()) % k;
   for (std::uint32_t i = at;; ++i) {
-    if (memo.summarised() && sat.missense.count >= errors_listed) {
+    if (sat.missense.count >= errors_listed && memo.path_known(i)) {
       const WalkMemo::PathAhead path = memo.path_ahead(i);
       if (path.lowest_score == INT64_MAX || sat.score + path.lowest_score >= lowest_memorable)
         return go_along_path<Dir>(sat, best, memo, path, phase_shift);

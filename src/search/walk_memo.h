@@ -66,10 +66,9 @@ class WalkMemo {
 
   // Forgets every trail; first is the sequence's first residue. At most
   // most_points points are kept (and two more to end a trail); a full memo
-  // keeps its trails but takes no more. Summarised, the memo also keeps the
-  // path ahead of each point.
+  // keeps its trails but takes no more. Summarised, the memo also keeps what
+  // the paths ahead of its points are put together from.
   void reset(const char* first, std::size_t most_points, bool summarised);
-  bool summarised() const { return summarised_; }
   bool full() const { return points_.size() >= most_points_; }
 
   // The point of an earlier trail at edge, when that trail had the same unit
@@ -82,7 +81,9 @@ class WalkMemo {
   // the walk went on along, if it did.
   void open_trail(const char* unit_begin, unsigned k);
   void add(const char* edge, const char* unit_pos, int score, int Ns, Step step, std::uint32_t met = no_point);
-  // Of an error point of an ended trail, in a summarised memo.
+  // Whether path_ahead can tell of a point: in a summarised memo, for the
+  // error points of ended trails.
+  bool path_known(std::uint32_t point) const { return summarised_ && trail_number(point) < trail_ends_.size(); }
   PathAhead path_ahead(std::uint32_t point) const;
 
   const Point& point(std::uint32_t i) const { return points_[i]; }
