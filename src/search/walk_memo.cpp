@@ -136,7 +136,7 @@ WalkMemo::PathAhead WalkMemo::path_ahead(std::uint32_t point) const {
   auto trail_ahead = [&](std::uint32_t from) {
     TrailAhead ahead{{0, 0, 0}, no_point, INT64_MAX};
     for (std::uint32_t p = from; p < last;) {
-      if (p % checkpoint_every == 0 && p != from) {
+      if (p % checkpoint_every == 0) {
         const TrailAhead& rest = checkpoints_[p / checkpoint_every];
         for (int kind = 0; kind < 3; ++kind) ahead.errors[kind] += rest.errors[kind];
         if (rest.best != no_point && (ahead.best == no_point || points_[rest.best].score > points_[ahead.best].score))
