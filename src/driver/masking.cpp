@@ -7,7 +7,7 @@ namespace {
 constexpr unsigned residues_per_line = 80;
 }
 
-void write_masked_record(FILE* out, CSequence_Mol& seq, const std::list<Csat*>& repeats) {
+void write_masked_record(FILE* out, CSequence_Mol& seq, const SatList& repeats) {
   for (const Csat* sat : repeats) {
     char* begin = seq.residues + (sat->sat_begin - seq.residues);
     std::memset(begin, 'X', static_cast<std::size_t>(sat->sat_end - sat->sat_begin));

@@ -1,7 +1,6 @@
 #include "repeats/Csat.h"
 
 #include <cstdlib>
-#include <iterator>
 #include <new>
 
 #include "config/parameters.h"
@@ -95,22 +94,6 @@ Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
     sat = free_list.back();
     free_list.pop_back();
   }
-  sat->reset(begin, end);
-  return sat;
-}
-
-Csat* Csat_garbagecollector::get_new_at_end_of(std::list<Csat*>& list, const char* begin, const char* end) {
-  if (free_list.empty()) {
-    Csat* sat = get_new(begin, end);
-    try {
-      list.push_back(sat);
-    } catch (const std::bad_alloc&) {
-      abort_out_of_memory();
-    }
-    return sat;
-  }
-  list.splice(list.end(), free_list, std::prev(free_list.end()));
-  Csat* sat = list.back();
   sat->reset(begin, end);
   return sat;
 }

@@ -2,7 +2,6 @@
 #define VELKOR_REPEATS_CSAT_H
 
 #include <cstdio>
-#include <list>
 #include <vector>
 
 #include "repeats/fastvector.h"
@@ -77,6 +76,11 @@ class Csat {
   const char* get_repeat_name() const;
 };
 
+// The records a search hands on. An array of pointers rather than a linked
+// list: a long array of repeats gives hundreds of thousands of records, and
+// a list node cost three times the pointer it held.
+using SatList = std::vector<Csat*>;
+
 // Sort order of result lists: by start, then by end. Used with a stable sort.
 bool lessThan_sat(const Csat* a, const Csat* b);
 
@@ -84,7 +88,7 @@ bool lessThan_sat(const Csat* a, const Csat* b);
 // the end of the program. The record given back last is handed out first.
 class Csat_garbagecollector {
  public:
-  std::list<Csat*> free_list;
+  SatList free_list;
 
   Csat_garbagecollector() = default;
   Csat_garbagecollector(const Csat_garbagecollector&) = delete;
@@ -92,10 +96,6 @@ class Csat_garbagecollector {
   ~Csat_garbagecollector();
 
   Csat* get_new(const char* begin, const char* end);
-  // The record get_new would give, appended to list. A record reused from
-  // the free list brings its list node along: a search that makes hundreds
-  // of thousands of records per sequence allocated and freed a node for each.
-  Csat* get_new_at_end_of(std::list<Csat*>& list, const char* begin, const char* end);
   void give_back(Csat* sat);
 
  private:
@@ -111,13 +111,13 @@ extern Csat_garbagecollector sat_alloc;
 // A result list of one search; hands all its records back to the pool when destroyed.
 class CsatContainer {
  public:
-  std::list<Csat*> sats;
+  SatList sats;
   Csat_garbagecollector* pool;
 
   explicit CsatContainer(Csat_garbagecollector* p) : pool(p) {}
   CsatContainer(const CsatContainer&) = delete;
   CsatContainer& operator=(const CsatContainer&) = delete;
-  ~CsatContainer() { pool->free_list.splice(pool->free_list.end(), sats); }
+  ~CsatContainer() { pool->free_list.insert(pool->free_list.end(), sats.begin(), sats.end()); }
 };
 
 #endif

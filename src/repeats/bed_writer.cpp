@@ -31,7 +31,7 @@ void write_bed_header(FILE* out) {
       out);
 }
 
-void write_bed_records(FILE* out, const CSequence_Mol& seq, unsigned record_number, const std::list<Csat*>& repeats) {
+void write_bed_records(FILE* out, const CSequence_Mol& seq, unsigned record_number, const SatList& repeats) {
   CDnaString unit;
   for (const Csat* sat : repeats) {
     if (!make_unit_text(*sat, unit)) continue;

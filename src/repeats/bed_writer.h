@@ -2,7 +2,6 @@
 #define VELKOR_REPEATS_BED_WRITER_H
 
 #include <cstdio>
-#include <list>
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
@@ -16,6 +15,6 @@ void write_bed_header(FILE* out);
 
 // One line per repeat that the report shows, in list order. record_number
 // names a record whose name gives no chromosome name.
-void write_bed_records(FILE* out, const CSequence_Mol& seq, unsigned record_number, const std::list<Csat*>& repeats);
+void write_bed_records(FILE* out, const CSequence_Mol& seq, unsigned record_number, const SatList& repeats);
 
 #endif

@@ -113,7 +113,7 @@ void Csat::report_sat(FILE* out, CSequence_Mol& seq) {
 // block is written in one go after the search, so a reader of the stream gets
 // it at the same moment either way, and a report cut short by a crash lacks
 // its closing lines however much of it was flushed.
-void CSearchController::report_SATList(FILE* out, const std::list<Csat*>& sats) {
+void CSearchController::report_SATList(FILE* out, const SatList& sats) {
   std::fprintf(out, ">%s\nsequence length: %u\n", sequence.name.c_str(), sequence.length);
   EntryWriter writer(out);
   // The records lie all over memory, in the order they were found rather

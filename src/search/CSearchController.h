@@ -3,7 +3,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <list>
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
@@ -54,8 +53,8 @@ class CSearchController {
   static unsigned longest_error_list_kept;
   // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
   void complete_imperfect_search(FILE* out);
-  void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, std::list<Csat*>& result);
-  void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, std::list<Csat*>& result);
+  void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, SatList& result);
+  void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, SatList& result);
 
   // Of two mostly overlapping repeats keeps the higher-scoring one.
   void remove_hidden(CsatContainer& container);
@@ -115,7 +114,7 @@ class CSearchController {
                                       const char* seq_end);
 
   // Writes the report block of this sequence.
-  void report_SATList(FILE* out, const std::list<Csat*>& sats);
+  void report_SATList(FILE* out, const SatList& sats);
 
   // Does a record of unit length k pass the thresholds in force?
   static bool passes_thresholds(const Csat& sat, unsigned k) {

@@ -73,7 +73,7 @@ const char* skip_Ns(const char* pos, const char* end) {
 // backward walk runs over that residue into the same walk.
 class CandidateTrials {
  public:
-  CandidateTrials(CSearchController& search, CAnchorSeq& anchors, std::list<Csat*>& result, const char* end)
+  CandidateTrials(CSearchController& search, CAnchorSeq& anchors, SatList& result, const char* end)
       : search_(search), anchors_(anchors), result_(result), end_(end) {}
   // The spare goes back to the pool without the list of the longest walk
   // tried, which can be as long as an array.
@@ -110,7 +110,7 @@ class CandidateTrials {
 
   CSearchController& search_;
   CAnchorSeq& anchors_;
-  std::list<Csat*>& result_;
+  SatList& result_;
   const char* end_;
   Csat* spare_ = nullptr;
   // The last start known rejected, and where its forward walk ended.
@@ -186,7 +186,7 @@ void CSearchController::complete_imperfect_search(FILE*) {
     forget_earlier_walks();
     one_unit_len_complete_imperfect_search(k, anchors, imperfect_sats.sats);
   }
-  imperfect_sats.sats.sort(lessThan_sat);
+  std::stable_sort(imperfect_sats.sats.begin(), imperfect_sats.sats.end(), lessThan_sat);
   grow_error_lists_again();
 }
 
@@ -209,7 +209,7 @@ void CSearchController::grow_error_lists_again() {
   error_lists_let_go.clear();
 }
 
-void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, std::list<Csat*>& result) {
+void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, SatList& result) {
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
   CandidateTrials candidates(*this, anchors, result, end);
@@ -237,7 +237,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
 }
 
 void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
-                                                               std::list<Csat*>& result) {
+                                                               SatList& result) {
   if (sequence.length <= unit_length) return;
   const char* first = sequence.residues;
   const char* end = first + sequence.length;

@@ -121,8 +121,10 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   std::fputs("  Extend exact to imperfect repeats.\n", stderr);
   std::fflush(stderr);
   // Listed in the order found; the sort is stable.
-  for (const GrownSeed& g : grown.seeds) imperfect_sats.sats.push_back(g.sat);
-  imperfect_sats.sats.sort([&grown](const Csat* a, const Csat* b) {
+  SatList& sats = imperfect_sats.sats;
+  sats.reserve(sats.size() + grown.seeds.size());
+  for (const GrownSeed& g : grown.seeds) sats.push_back(g.sat);
+  std::stable_sort(sats.begin(), sats.end(), [&grown](const Csat* a, const Csat* b) {
     if (lessThan_sat(a, b)) return true;
     if (lessThan_sat(b, a)) return false;
     const GrownSeed& sa = grown.seeds[a->seed_number];
@@ -134,7 +136,7 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   if (grown.without_errors_listed.empty()) return;
   remove_hidden(imperfect_sats);
   const char* first = sequence.residues;
-  for (Csat* sat : imperfect_sats.sats) {
+  for (Csat* sat : sats) {
     if (!std::binary_search(grown.without_errors_listed.begin(), grown.without_errors_listed.end(),
                             sat->seed_number))
       continue;

@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
-#include <list>
 #include <vector>
 
 #include "config/parameters.h"
@@ -168,9 +167,10 @@ struct FoundRepeat {
         Ns(sat.Ns) {}
 
   // Appends the record to sats.
-  void make_record(std::list<Csat*>& sats, const char* seq_begin) const {
+  void make_record(SatList& sats, const char* seq_begin) const {
     const char* unit = seq_begin + unit_begin;
-    Csat* sat = sat_alloc.get_new_at_end_of(sats, unit, unit + unit_length);
+    Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
+    sats.push_back(sat);
     sat->sat_begin = seq_begin + begin;
     sat->sat_end = seq_begin + end;
     sat->unit_pos_forward = unit + forward_phase;
@@ -200,7 +200,7 @@ struct FoundRepeats {
   // repeats of equal extent in the order found: what a stable sort of all of
   // them gives. A pass finds its repeats in order, or nearly so, so each pass
   // is put in order on its own and the passes are then merged.
-  void make_records_in_order(std::list<Csat*>& sats, const char* seq_begin) {
+  void make_records_in_order(SatList& sats, const char* seq_begin) {
     // The order of lessThan_sat in one number.
     auto extent = [](const FoundRepeat& r) { return std::uint64_t{r.begin} << 32 | r.end; };
     auto by_extent = [&extent](const FoundRepeat& a, const FoundRepeat& b) { return extent(a) < extent(b); };
@@ -210,8 +210,10 @@ struct FoundRepeats {
       std::size_t pass;
     };
     std::vector<Rest> rests;
+    std::size_t repeats_found = 0;
     for (std::size_t pass = 0; pass < passes.size(); ++pass) {
       std::deque<FoundRepeat>& repeats = passes[pass];
+      repeats_found += repeats.size();
       if (!std::is_sorted(repeats.begin(), repeats.end(), by_extent))
         std::stable_sort(repeats.begin(), repeats.end(), by_extent);
       rests.push_back({extent(repeats.front()), pass});
@@ -222,6 +224,7 @@ struct FoundRepeats {
       return a.next_extent != b.next_extent ? a.next_extent > b.next_extent : a.pass > b.pass;
     };
     std::make_heap(rests.begin(), rests.end(), comes_later);
+    sats.reserve(sats.size() + repeats_found);
     while (!rests.empty()) {
       std::pop_heap(rests.begin(), rests.end(), comes_later);
       Rest& rest = rests.back();
@@ -328,63 +331,67 @@ void CSearchController::exact_search_2() {
     }
   }
 
-  CAnchorSeq anchors(seq_begin, sequence.length);
-  // The run of equal letters from an N-free position ends just after its
-  // group of unit length 1, which this scan finds sixteen residues at a time.
-  const ExactGroupScan letter_runs(1, 0, false, N_positions, seq_begin, seq_end);
-  for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
-    const unsigned k = static_cast<unsigned>(k64);
-    found.begin_pass();
-    const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
-    const char* next_N = N_positions.first_N_from(seq_begin);
-    const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
-    // The last stretch found too weak: every unit copy inside it would grow
-    // into the same stretch, so none of them is tried.
-    const char* weak_stretch_end = seq_begin;
-    next_progress_check = 0;
-    ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, N_positions, seq_begin,
-                          seq_end);
+  // In a block of its own, so that the anchor map is freed before the
+  // records are made: the search holds most then.
+  {
+    CAnchorSeq anchors(seq_begin, sequence.length);
+    // The run of equal letters from an N-free position ends just after its
+    // group of unit length 1, which this scan finds sixteen residues at a time.
+    const ExactGroupScan letter_runs(1, 0, false, N_positions, seq_begin, seq_end);
+    for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
+      const unsigned k = static_cast<unsigned>(k64);
+      found.begin_pass();
+      const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
+      const char* next_N = N_positions.first_N_from(seq_begin);
+      const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
+      // The last stretch found too weak: every unit copy inside it would grow
+      // into the same stretch, so none of them is tried.
+      const char* weak_stretch_end = seq_begin;
+      next_progress_check = 0;
+      ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, N_positions, seq_begin,
+                            seq_end);
 
-    for (const char* group = seq_begin; group < starts_end;) {
-      group = groups.next_group_to_judge(group);
-      if (group >= starts_end) break;
-      progress(group, k);
-      PeriodicStretch stretch(group, k, groups, seq_begin, seq_end, Ns);
-      const char* group_end = stretch.last_start < starts_end ? stretch.last_start + 1 : starts_end;
-      if (too_weak(group, k, stretch)) {
-        group = group_end;
-        continue;
-      }
-      // Covered residues may end within the group, so a covered start passes
-      // over the covered ones only. A unit copy holding an N or made of one
-      // letter, or lying in a stretch found too weak, reaches to the group's
-      // last start, which breaks the period: every later start of the group
-      // fails the same way.
-      for (const char* i = group; i < group_end; ++i) {
-        progress(i, k);
-        if (!anchors.candidate_marks_open(i, i + k)) {
-          i = std::max(i, anchors.first_open(i) - 1);
+      for (const char* group = seq_begin; group < starts_end;) {
+        group = groups.next_group_to_judge(group);
+        if (group >= starts_end) break;
+        progress(group, k);
+        PeriodicStretch stretch(group, k, groups, seq_begin, seq_end, Ns);
+        const char* group_end = stretch.last_start < starts_end ? stretch.last_start + 1 : starts_end;
+        if (too_weak(group, k, stretch)) {
+          group = group_end;
           continue;
         }
-        if (next_N < i) next_N = N_positions.first_N_from(i);
-        if (next_N < i + k) break;
-        if (letter_run_end <= i) letter_run_end = letter_runs.last_start(i) + 1;
-        if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) break;
-        if (i + k <= weak_stretch_end) break;
+        // Covered residues may end within the group, so a covered start passes
+        // over the covered ones only. A unit copy holding an N or made of one
+        // letter, or lying in a stretch found too weak, reaches to the group's
+        // last start, which breaks the period: every later start of the group
+        // fails the same way.
+        for (const char* i = group; i < group_end; ++i) {
+          progress(i, k);
+          if (!anchors.candidate_marks_open(i, i + k)) {
+            i = std::max(i, anchors.first_open(i) - 1);
+            continue;
+          }
+          if (next_N < i) next_N = N_positions.first_N_from(i);
+          if (next_N < i + k) break;
+          if (letter_run_end <= i) letter_run_end = letter_runs.last_start(i) + 1;
+          if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) break;
+          if (i + k <= weak_stretch_end) break;
 
-        // The record holds the whole stretch, so every later start of the
-        // group lies in it: too weak, or covered, they are not tried.
-        Csat& sat = candidate(group, i, k, stretch);
-        if (!passes_thresholds(sat, k)) {
-          weak_stretch_end = sat.sat_end;
-          break;
+          // The record holds the whole stretch, so every later start of the
+          // group lies in it: too weak, or covered, they are not tried.
+          Csat& sat = candidate(group, i, k, stretch);
+          if (!passes_thresholds(sat, k)) {
+            weak_stretch_end = sat.sat_end;
+            break;
+          }
+          const bool covers = sat.score >= minScores_user[k] && sat.normalised_length() >= minLengths_user[k];
+          if (covers) anchors.cover(sat.sat_begin, sat.sat_end);
+          keep_candidate();
+          if (covers) break;
         }
-        const bool covers = sat.score >= minScores_user[k] && sat.normalised_length() >= minLengths_user[k];
-        if (covers) anchors.cover(sat.sat_begin, sat.sat_end);
-        keep_candidate();
-        if (covers) break;
+        group = group_end;
       }
-      group = group_end;
     }
   }
 

@@ -1,6 +1,9 @@
-#include <iterator>
+#include <algorithm>
+#include <numeric>
+#include <vector>
 
 #include "config/parameters.h"
+#include "repeats/allocation.h"
 #include "search/CSearchController.h"
 
 namespace {
@@ -19,26 +22,44 @@ bool mostly_overlapping(const Csat& a, const Csat& b) {
 
 // The list is sorted by start, so the records that overlap a record are the
 // ones right after it, up to the first that starts at or after its end.
+// Removed records are unlinked from a chain of indices, as from a linked
+// list, and the array is closed up once at the end: erasing each from the
+// array would move all the records after it.
 void CSearchController::remove_hidden(CsatContainer& container) {
   if (!global_remove_mostly_hidden) return;
-  std::list<Csat*>& sats = container.sats;
-  auto a = sats.begin();
-  while (a != sats.end()) {
+  SatList& sats = container.sats;
+  const unsigned end = checked_capacity(sats.size());
+  std::vector<unsigned> next(end);  // the index of the next record still listed
+  std::iota(next.begin(), next.end(), 1u);
+  auto drop = [&](unsigned removed, unsigned before) {
+    container.pool->give_back(sats[removed]);
+    sats[removed] = nullptr;
+    if (before != end) next[before] = next[removed];
+  };
+  unsigned before_a = end;  // the record listed before a, if any
+  unsigned a = 0;
+  while (a != end) {
     bool a_removed = false;
-    auto b = std::next(a);
-    while (b != sats.end() && (*a)->sat_end > (*b)->sat_begin) {
-      if (!mostly_overlapping(**a, **b)) {
-        ++b;
-      } else if ((*a)->score < (*b)->score) {
-        container.pool->give_back(*a);
-        a = sats.erase(a);
+    unsigned before_b = a;
+    unsigned b = next[a];
+    while (b != end && sats[a]->sat_end > sats[b]->sat_begin) {
+      if (!mostly_overlapping(*sats[a], *sats[b])) {
+        before_b = b;
+        b = next[b];
+      } else if (sats[a]->score < sats[b]->score) {
+        drop(a, before_a);
+        a = next[a];
         a_removed = true;
         break;
       } else {
-        container.pool->give_back(*b);
-        b = sats.erase(b);
+        drop(b, before_b);
+        b = next[b];
       }
     }
-    if (!a_removed) ++a;
+    if (!a_removed) {
+      before_a = a;
+      a = next[a];
+    }
   }
+  sats.erase(std::remove(sats.begin(), sats.end(), nullptr), sats.end());
 }

@@ -23,7 +23,7 @@ inline std::string describe(const Csat& sat, const char* residues) {
   return text;
 }
 
-inline std::vector<std::string> describe_all(const std::list<Csat*>& sats, const char* residues) {
+inline std::vector<std::string> describe_all(const SatList& sats, const char* residues) {
   std::vector<std::string> texts;
   for (const Csat* sat : sats) texts.push_back(describe(*sat, residues));
   return texts;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
-#include <list>
 #include <string>
 
 #include "config/parameters.h"
@@ -28,37 +28,24 @@ TEST(Pool, ReusedRecordKeepsItsMissenseBuffer) {
   sat_alloc.give_back(again);
 }
 
-// Appending a fresh record to a list hands out the record that get_new
-// would, reset, and takes its node out of the free list; an empty free
-// list still gives a record. A container hands every record back.
-TEST(Pool, RecordAppendedToAListIsTheOneGetNewWouldGive) {
-  Csat* a = sat_alloc.get_new(residues, residues + 2);
-  Csat* b = sat_alloc.get_new(residues + 3, residues + 5);
-  b->score = 7;
-  b->missense.push_back({residues + 4, 'M'});
-  sat_alloc.give_back(a);
-  sat_alloc.give_back(b);
+// A container hands every record back when it goes, in list order, so
+// that the last of them is the first handed out again.
+TEST(Pool, ContainerHandsItsRecordsBack) {
   const std::size_t free_before = sat_alloc.free_list.size();
-  std::list<Csat*> list;
+  Csat* first = nullptr;
+  Csat* last = nullptr;
   {
-    CsatContainer other(&sat_alloc);
-    Csat* first = sat_alloc.get_new_at_end_of(list, residues + 1, residues + 4);
-    EXPECT_EQ(first, b);  // the last given back
-    EXPECT_EQ(first->sat_begin, residues + 1);
-    EXPECT_EQ(first->unit_end, residues + 4);
-    EXPECT_EQ(first->score, 0);
-    EXPECT_EQ(first->missense.count, 0u);
-    EXPECT_EQ(sat_alloc.get_new_at_end_of(list, residues, residues + 1), a);
-    EXPECT_EQ(list, (std::list<Csat*>{b, a}));
-    EXPECT_EQ(sat_alloc.free_list.size(), free_before - 2);
-    // Drains the free list, then one more.
-    while (!sat_alloc.free_list.empty()) sat_alloc.get_new_at_end_of(other.sats, residues, residues + 1);
-    Csat* made = sat_alloc.get_new_at_end_of(list, residues + 2, residues + 3);
-    EXPECT_EQ(list.back(), made);
-    EXPECT_EQ(made->unit_begin, residues + 2);
-    other.sats.splice(other.sats.end(), list);
+    CsatContainer container(&sat_alloc);
+    while (container.sats.size() < free_before + 2) container.sats.push_back(sat_alloc.get_new(residues, residues + 1));
+    first = container.sats.front();
+    last = container.sats.back();
   }
-  EXPECT_EQ(sat_alloc.free_list.size(), free_before + 1);
+  EXPECT_EQ(sat_alloc.free_list.size(), free_before + 2);
+  Csat* again = sat_alloc.get_new(residues + 2, residues + 3);
+  EXPECT_EQ(again, last);
+  EXPECT_EQ(again->unit_begin, residues + 2);
+  EXPECT_NE(first, last);
+  sat_alloc.give_back(again);
 }
 
 // Records by start, then end, stably.
@@ -68,9 +55,9 @@ TEST(Orderings, RecordsByStartThenEnd) {
   b.reset(residues + 2, residues + 4);
   c.reset(residues, residues + 9);
   d.reset(residues + 2, residues + 4);  // equivalent to b
-  std::list<Csat*> sats{&a, &b, &c, &d};
-  sats.sort(lessThan_sat);
-  EXPECT_EQ(sats, (std::list<Csat*>{&c, &b, &d, &a}));
+  SatList sats{&a, &b, &c, &d};
+  std::stable_sort(sats.begin(), sats.end(), lessThan_sat);
+  EXPECT_EQ(sats, (SatList{&c, &b, &d, &a}));
   EXPECT_FALSE(lessThan_sat(&b, &d));
   EXPECT_FALSE(lessThan_sat(&d, &b));
 }

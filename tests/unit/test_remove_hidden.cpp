@@ -40,7 +40,7 @@ TEST(RemoveHidden, WhichRecordsSurvive) {
       {{{4, 24, 2, 18}, {4, 24, 4, 18}}, {"4/2/18"}},
   };
   for (const Case& c : cases) {
-    std::list<Csat*>& sats = controller.exact_sats.sats;
+    SatList& sats = controller.exact_sats.sats;
     for (Csat* s : sats) sat_alloc.give_back(s);
     sats.clear();
     for (const Planned& p : c.records) {
