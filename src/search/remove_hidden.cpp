@@ -31,34 +31,24 @@ void CSearchController::remove_hidden(CsatContainer& container) {
   const unsigned end = checked_capacity(sats.size());
   std::vector<unsigned> next(end);  // the index of the next record still listed
   std::iota(next.begin(), next.end(), 1u);
-  auto drop = [&](unsigned removed, unsigned before) {
+  auto hand_back = [&](unsigned removed) {
     container.pool->give_back(sats[removed]);
     sats[removed] = nullptr;
-    if (before != end) next[before] = next[removed];
   };
-  unsigned before_a = end;  // the record listed before a, if any
-  unsigned a = 0;
-  while (a != end) {
-    bool a_removed = false;
+  // Only the records after a are read through the chain again, so a removed
+  // a need not be unlinked.
+  for (unsigned a = 0; a != end; a = next[a]) {
     unsigned before_b = a;
-    unsigned b = next[a];
-    while (b != end && sats[a]->sat_end > sats[b]->sat_begin) {
+    for (unsigned b = next[a]; b != end && sats[a]->sat_end > sats[b]->sat_begin; b = next[b]) {
       if (!mostly_overlapping(*sats[a], *sats[b])) {
         before_b = b;
-        b = next[b];
       } else if (sats[a]->score < sats[b]->score) {
-        drop(a, before_a);
-        a = next[a];
-        a_removed = true;
+        hand_back(a);
         break;
       } else {
-        drop(b, before_b);
-        b = next[b];
+        hand_back(b);
+        next[before_b] = next[b];
       }
-    }
-    if (!a_removed) {
-      before_a = a;
-      a = next[a];
     }
   }
   sats.erase(std::remove(sats.begin(), sats.end(), nullptr), sats.end());
