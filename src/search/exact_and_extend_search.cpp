@@ -40,9 +40,8 @@ struct GrownSeed {
 
 }  // namespace
 
-// Records wait here rather than in the result list while the exact search
-// runs, since list nodes cost twice as much and the search's mark map is
-// still held then.
+// Records wait here with their seeds while the exact search runs; the result
+// list is made once they are all grown, in an order that needs the seeds.
 struct CSearchController::GrownSeeds {
   std::deque<GrownSeed> seeds;  // by seed_number; a deque never copies itself to grow
   std::vector<unsigned> without_errors_listed;  // seed numbers, ascending
