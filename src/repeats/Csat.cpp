@@ -106,6 +106,14 @@ void Csat_garbagecollector::give_back(Csat* sat) {
   }
 }
 
+void Csat_garbagecollector::give_back_all(const SatList& sats) {
+  try {
+    free_list.insert(free_list.end(), sats.begin(), sats.end());
+  } catch (const std::bad_alloc&) {
+    abort_out_of_memory();
+  }
+}
+
 Csat_garbagecollector::~Csat_garbagecollector() {
   for (Csat* block : blocks_) delete[] block;
 }

@@ -97,6 +97,9 @@ class Csat_garbagecollector {
 
   Csat* get_new(const char* begin, const char* end);
   void give_back(Csat* sat);
+  // Gives back every record of sats; called from a destructor, so running
+  // out of memory here ends the run with a message instead of an exception.
+  void give_back_all(const SatList& sats);
 
  private:
   // Records are made a block at a time: hundreds of thousands of them may be
@@ -117,7 +120,7 @@ class CsatContainer {
   explicit CsatContainer(Csat_garbagecollector* p) : pool(p) {}
   CsatContainer(const CsatContainer&) = delete;
   CsatContainer& operator=(const CsatContainer&) = delete;
-  ~CsatContainer() { pool->free_list.insert(pool->free_list.end(), sats.begin(), sats.end()); }
+  ~CsatContainer() { pool->give_back_all(sats); }
 };
 
 #endif
