@@ -169,7 +169,6 @@ TEST_F(Report, WorkedAlignments) {
     const char* expected;
   } cases[] = {
       {"GGACACTCACTT", 3, 10, 2, "5M", 2, 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
-      {"GGACACTCACTT", 3, 10, 2, "5M", 2147483647, 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
       {"ACACGACAC", 1, 9, 2, "5I", 0, 2, "ACACGACAC\n|||| ||||\nACAC-ACAC\n"},
       // Two unit characters missing before the same residue.
       {"ACGGACG", 1, 7, 3, "4D4D", 0, 2, "ACG--GACG\n|||  ||||\nACGACGACG\n"},
