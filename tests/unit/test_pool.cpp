@@ -62,13 +62,7 @@ TEST(Orderings, RecordsByStartThenEnd) {
   EXPECT_FALSE(lessThan_sat(&d, &b));
 }
 
-class Perfection : public ::testing::Test {
- protected:
-  void SetUp() override { init_param(); }
-  void TearDown() override { init_param(); }
-};
-
-TEST_F(Perfection, EachWayOfCountingNs) {
+TEST(Perfection, EachWayOfCountingNs) {
   struct Case {
     int length, mismatches, insertions, deletions, Ns, mode;
     double expected;
@@ -96,6 +90,7 @@ TEST_F(Perfection, EachWayOfCountingNs) {
     global_N_and_perfection_mode = c.mode;
     EXPECT_EQ(sat.perfection(), c.expected) << c.length << " " << c.mode;
   }
+  init_param();
 }
 
 TEST(Buffers, FaststringCopiesAndTerminatesAFullString) {
