@@ -158,7 +158,9 @@ TEST(UnitTextCache, AgreesWithMakingEveryTextAfresh) {
         sat.reset(text.data(), text.data() + text.size());
         const bool shown = make_unit_text(sat, afresh);
         ASSERT_EQ(cache.make(sat, remembered), shown) << text << " in unit mode " << mode;
-        if (shown) ASSERT_EQ(text_of(remembered), text_of(afresh)) << text << " in unit mode " << mode;
+        if (shown) {
+          ASSERT_EQ(text_of(remembered), text_of(afresh)) << text << " in unit mode " << mode;
+        }
       }
     }
   }
