@@ -48,7 +48,9 @@ TEST(TextBuffer, IntegersAsPrintfWritesThem) {
   for (long long value : values) {
     for (unsigned width = 0; width <= 34; ++width) {
       ASSERT_NO_FATAL_FAILURE(expect_int_as_printf(value, width));
-      if (value != LLONG_MIN) ASSERT_NO_FATAL_FAILURE(expect_int_as_printf(-value, width));
+      if (value != LLONG_MIN) {
+        ASSERT_NO_FATAL_FAILURE(expect_int_as_printf(-value, width));
+      }
     }
   }
   std::mt19937_64 random(7);
