@@ -133,14 +133,9 @@ class FastPath : public SearchTest {
   std::vector<std::string> records[2];
   template <typename Shortcut>
   void expect_same_records(Shortcut use, const std::string& residues, bool extend_exact, bool remove_hidden = false) {
-    TestSequence seq(residues);
     for (bool on : {false, true}) {
       use(on);
-      CSearchController::discard_tables();
-      CSearchController search(1, seq.mol);
-      extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search(nullptr);
-      if (remove_hidden) search.remove_hidden(search.imperfect_sats);
-      records[on] = describe_all(search.imperfect_sats.sats, seq.mol.residues);
+      records[on] = imperfect_records(residues, extend_exact, remove_hidden);
     }
     ASSERT_EQ(records[false], records[true]) << residues << " extendExact " << extend_exact << options();
   }
