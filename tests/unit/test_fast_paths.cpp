@@ -342,8 +342,8 @@ TEST_F(FastPath, ErrorListsRebuiltAfterTheOverlapRemovalEqualKeptLists) {
     global_remove_mostly_hidden = below(4) != 0;
     std::string residues = random_sequence();
     if (below(2) == 0) append_mutated(residues, random_unit(4), 100 + below(300), 15);
-    const unsigned longest_kept = below(3);
-    auto rebuild = [longest_kept](bool on) { CSearchController::longest_error_list_kept = on ? longest_kept : UINT_MAX; };
+    const unsigned kept = below(3);
+    auto rebuild = [kept](bool on) { CSearchController::longest_error_list_kept = on ? kept : UINT_MAX; };
     ASSERT_NO_FATAL_FAILURE(expect_same_records(rebuild, residues, below(2) == 0, true));
     for (const std::string& record : records[true]) rebuilt += std::count(record.begin(), record.end(), '(') > 2;
   }
