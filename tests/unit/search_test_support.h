@@ -29,6 +29,22 @@ inline std::vector<std::string> describe_all(const SatList& sats, const char* re
   return texts;
 }
 
+// The records of a search in mode imperfect or extendExact, in order and,
+// where asked for, after the overlap removal. Both modes leave no exact
+// repeat behind and the user's thresholds in force.
+inline std::vector<std::string> imperfect_records(const std::string& residues, bool extend_exact,
+                                                  bool remove_hidden = false) {
+  TestSequence seq(residues);
+  CSearchController::discard_tables();
+  CSearchController search(1, seq.mol);
+  extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search(nullptr);
+  EXPECT_TRUE(search.exact_sats.sats.empty());
+  EXPECT_EQ(CSearchController::minScores, CSearchController::minScores_user);
+  EXPECT_EQ(CSearchController::minLengths, CSearchController::minLengths_user);
+  if (remove_hidden) search.remove_hidden(search.imperfect_sats);
+  return describe_all(search.imperfect_sats.sats, seq.mol.residues);
+}
+
 // Every test starts from the default parameters, and the threshold tables
 // are rebuilt by the test's first controller from the parameters it sets.
 class SearchTest : public ::testing::Test {

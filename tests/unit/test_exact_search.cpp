@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/parameters.h"
@@ -15,10 +16,8 @@ namespace {
 struct Found {
   long begin, end, unit_begin, unit_end, forward, backward;
   int score, Ns;
-  bool operator==(const Found& o) const {
-    return begin == o.begin && end == o.end && unit_begin == o.unit_begin && unit_end == o.unit_end &&
-           forward == o.forward && backward == o.backward && score == o.score && Ns == o.Ns;
-  }
+  auto fields() const { return std::tie(begin, end, unit_begin, unit_end, forward, backward, score, Ns); }
+  bool operator==(const Found& o) const { return fields() == o.fields(); }
 };
 
 std::ostream& operator<<(std::ostream& os, const Found& f) {

@@ -70,20 +70,6 @@ TEST_F(Extension, WorkedExamples) {
   }
 }
 
-// The look-ahead as other code may call it: a run of N's longer than allowed
-// ends the greedy run in either direction.
-TEST_F(Extension, LookAheadStopsAtTooLongNRuns) {
-  TestSequence seq("ACACNNNNACACACAC");
-  global_Ns_allowed_in_a_row = 3;
-  CSearchController search(1, seq.mol);
-  const char* s = seq.mol.residues;
-  const char* end = s + seq.mol.length;
-  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 4);
-  EXPECT_EQ(search.extend_imperfect_backward_leap_ahead(end, end - 1, end - 2, end, 0, 2, 1, s - 1, 0), 8);
-  global_Ns_allowed_in_a_row = 4;
-  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 12);
-}
-
 // No error fits within a reduction of 6 or less, nor costs less than
 // INT_MIN allows: the walk stops at the mismatch instead of overflowing.
 TEST_F(Extension, ExtremeOptionValuesAreSafe) {
@@ -124,81 +110,6 @@ TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
   // Each mismatch at a G costs 6 and the seven residues after it gain 7; the
   // last G has nothing after it.
   EXPECT_EQ(eight_bit.substr(0, 28), "[0,31999) AC 4004 3999/0/0/0");
-}
-
-// Replays the alignment that a record's sorted missense list describes and
-// checks that it explains the record: every other residue matches the unit
-// or is a tolerated N, the unit positions meet at both ends, and the score
-// and the counters follow from the errors.
-void expect_consistent(const Csat& sat, const char* residues) {
-  SCOPED_TRACE(describe(sat, residues));
-  const char* u = sat.unit_pos_backward + 1 == sat.unit_end ? sat.unit_begin : sat.unit_pos_backward + 1;
-  auto advance = [&] { u = u + 1 == sat.unit_end ? sat.unit_begin : u + 1; };
-  const missense_entry* next = sat.missense.begin();
-  long long matches = 0, Ns = 0, counts[3] = {0, 0, 0};  // M, I, D
-  for (const char* q = sat.sat_begin; q != sat.sat_end || (next != sat.missense.end() && next->position == q);) {
-    const char kind = next != sat.missense.end() && next->position == q ? (next++)->kind : '=';
-    ASSERT_LE(q, sat.sat_end);
-    ASSERT_TRUE(kind != 'M' || *q != *u);
-    ASSERT_TRUE(kind != '=' || *q == *u || *q == 'N');
-    if (kind == '=') (*q == *u ? matches : Ns) += 1;
-    if (kind != '=') ++counts[kind == 'M' ? 0 : kind == 'I' ? 1 : 2];
-    if (kind != 'D') ++q;
-    if (kind != 'I') advance();
-  }
-  EXPECT_EQ(next, sat.missense.end());
-  EXPECT_EQ(u, sat.unit_pos_forward);
-  EXPECT_EQ(counts[0], sat.mismatches);
-  EXPECT_EQ(counts[1], sat.insertions);
-  EXPECT_EQ(counts[2], sat.deletions);
-  EXPECT_EQ(Ns, sat.Ns);
-  EXPECT_EQ(matches - sat.unit_length() + counts[0] * global_mismatch_score +
-                (counts[1] + counts[2]) * global_indel_score,
-            sat.score);
-  EXPECT_GE(sat.score, 0);  // never below the seed's
-  EXPECT_NE(sat.sat_begin[0], 'N');
-  EXPECT_NE(sat.sat_end[-1], 'N');
-}
-
-TEST_F(Extension, RandomRepeatsAlignConsistently) {
-  std::mt19937 rng(12345);
-  const char* letters = "ACGTN";
-  for (int round = 0; round < 300; ++round) {
-    fresh_defaults();
-    global_mismatch_score = -2 - static_cast<int>(rng() % 6);
-    global_indel_score = -2 - static_cast<int>(rng() % 6);
-    global_maximum_recursion_depth = 1 + static_cast<int>(rng() % 6);
-    global_maximum_scorereduction = rng() % 3 == 0 ? 5 + static_cast<int>(rng() % 20) : INT_MAX;
-    global_Ns_allowed_in_a_row = static_cast<int>(rng() % 4);
-    global_treat_Ns_as_missense = rng() % 5 == 0;
-    // A mutated repeat of a random unit inside random flanks.
-    const unsigned L = 1 + rng() % 6;
-    std::string unit;
-    for (unsigned i = 0; i < L; ++i) unit += letters[rng() % 4];
-    std::string residues;
-    for (unsigned i = rng() % 10; i > 0; --i) residues += letters[rng() % 4];
-    for (unsigned i = 0, n = 20 + rng() % 200; i < n; ++i) {
-      const unsigned event = rng() % 100;
-      if (event < 7) residues += letters[rng() % 5];  // mismatch, N or insertion
-      if (event >= 9 || (event >= 5 && event < 7)) residues += unit[i % L];  // event 7, 8: deletion
-    }
-    for (unsigned i = rng() % 10; i > 0; --i) residues += letters[rng() % 5];
-
-    TestSequence seq(residues);
-    CSearchController search(1, seq.mol);
-    const char* first = seq.mol.residues;
-    for (unsigned b = 0; b + L <= seq.mol.length; b += 1 + rng() % 7) {
-      if (std::memchr(first + b, 'N', L)) continue;
-      Csat* sat = sat_alloc.get_new(first + b, first + b + L);
-      search.extend_imperfect_forward(*sat, first + seq.mol.length);
-      search.extend_imperfect_backward(*sat, first - 1);
-      sat->trim_flanking_Ns();
-      std::sort(sat->missense.begin(), sat->missense.end(), Csat::lessThan_missense());
-      expect_consistent(*sat, first);
-      sat_alloc.give_back(sat);
-      if (HasFatalFailure()) return;
-    }
-  }
 }
 
 }  // namespace

@@ -5,17 +5,13 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "config/parameters.h"
-#include "driver/CFile.h"
 #include "search/N_locator.h"
 #include "search/error_free_run.h"
 #include "search/exact_group_scan.h"
@@ -47,6 +43,40 @@ Csat* grown_in_full(CSearchController& search, const char* p, unsigned k, const 
   search.extend_imperfect_forward(*sat, r.end);
   search.extend_imperfect_backward(*sat, r.first - 1);
   return sat;
+}
+
+// Replays the alignment that a record's sorted missense list describes and
+// checks that it explains the record: every other residue matches the unit
+// or is a tolerated N, the unit positions meet at both ends, and the score
+// and the counters follow from the errors.
+void expect_consistent(const Csat& sat, const char* residues) {
+  SCOPED_TRACE(describe(sat, residues));
+  const char* u = sat.unit_pos_backward + 1 == sat.unit_end ? sat.unit_begin : sat.unit_pos_backward + 1;
+  auto advance = [&] { u = u + 1 == sat.unit_end ? sat.unit_begin : u + 1; };
+  const missense_entry* next = sat.missense.begin();
+  long long matches = 0, Ns = 0, counts[3] = {0, 0, 0};  // M, I, D
+  for (const char* q = sat.sat_begin; q != sat.sat_end || (next != sat.missense.end() && next->position == q);) {
+    const char kind = next != sat.missense.end() && next->position == q ? (next++)->kind : '=';
+    ASSERT_LE(q, sat.sat_end);
+    ASSERT_TRUE(kind != 'M' || *q != *u);
+    ASSERT_TRUE(kind != '=' || *q == *u || *q == 'N');
+    if (kind == '=') (*q == *u ? matches : Ns) += 1;
+    if (kind != '=') ++counts[kind == 'M' ? 0 : kind == 'I' ? 1 : 2];
+    if (kind != 'D') ++q;
+    if (kind != 'I') advance();
+  }
+  EXPECT_EQ(next, sat.missense.end());
+  EXPECT_EQ(u, sat.unit_pos_forward);
+  EXPECT_EQ(counts[0], sat.mismatches);
+  EXPECT_EQ(counts[1], sat.insertions);
+  EXPECT_EQ(counts[2], sat.deletions);
+  EXPECT_EQ(Ns, sat.Ns);
+  EXPECT_EQ(matches - sat.unit_length() + counts[0] * global_mismatch_score +
+                (counts[1] + counts[2]) * global_indel_score,
+            sat.score);
+  EXPECT_GE(sat.score, 0);  // never below the seed's
+  EXPECT_NE(sat.sat_begin[0], 'N');
+  EXPECT_NE(sat.sat_end[-1], 'N');
 }
 
 class FastPath : public SearchTest {
@@ -97,13 +127,17 @@ class FastPath : public SearchTest {
     }
   }
 
-  // The records of a search of seq in mode imperfect or extendExact, in
-  // order, before the overlap removal.
-  static std::vector<std::string> records_found(TestSequence& seq, bool extend_exact) {
-    CSearchController::discard_tables();
-    CSearchController search(1, seq.mol);
-    extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search(nullptr);
-    return describe_all(search.imperfect_sats.sats, seq.mol.residues);
+  // The records of a search in mode imperfect or extendExact, in order and,
+  // where asked for, after the overlap removal, found with a shortcut off
+  // and then on (where it stays): they must be the same.
+  std::vector<std::string> records[2];
+  template <typename Shortcut>
+  void expect_same_records(Shortcut use, const std::string& residues, bool extend_exact, bool remove_hidden = false) {
+    for (bool on : {false, true}) {
+      use(on);
+      records[on] = imperfect_records(residues, extend_exact, remove_hidden);
+    }
+    ASSERT_EQ(records[false], records[true]) << residues << " extendExact " << extend_exact << options();
   }
 
   // Stretches of noise, of mutated repeats of short units and of N's.
@@ -158,29 +192,10 @@ TEST_F(FastPath, ShortcutsOnlyRejectWhatTheExtensionRejects) {
   }
 }
 
-TEST_F(FastPath, SweptRunsEqualRunsCountedFromEachStart) {
-  for (int round = 0; round < 300; ++round) {
-    Residues r(random_sequence());
-    for (unsigned k = 1; k <= 8; ++k) {
-      PeriodicRuns runs(r.first, r.end, k);
-      // Starts are skipped at random, as covered or N-holding ones are, and
-      // now and then far, as starts that cannot pass are.
-      for (const char* p = r.first; p + k < r.end; p += below(8) == 0 ? 1 + below(100) : 1 + below(3)) {
-        SCOPED_TRACE("k " + std::to_string(k) + " at " + std::to_string(r.seq.at(p)) + " in " + r.text());
-        runs.move_to(p);
-        const auto swept = std::make_pair(runs.run_begin(), runs.run_end());
-        ASSERT_EQ(run_counted_from(p, k, r), swept);
-        // The searches skip every later start that shares the run.
-        const char* last_sharing = runs.run_end() - k;
-        ASSERT_TRUE(last_sharing + k >= r.end || run_counted_from(last_sharing, k, r) == swept);
-        ASSERT_TRUE(last_sharing + k + 1 >= r.end || run_counted_from(last_sharing + 1, k, r) != swept);
-      }
-    }
-  }
-}
-
 // Both scans are asked from every start in turn, the one that knows the
-// one-error test also after jumps, as the search asks it.
+// one-error test also after jumps, as the search asks it. The runs swept from
+// start to start, near or far (as the first scan leaves them), must be the
+// runs counted afresh.
 TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
   unsigned passed_over[2] = {0, 0};
   for (int round = 0; round < 3000; ++round) {
@@ -198,10 +213,15 @@ TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
         auto next_start = [&](const char* p) {
           return with_one_error ? one_error.first_start_to_try(p, test) : test.first_start_to_try(p, r.first, r.end);
         };
+        PeriodicRuns runs(r.first, r.end, k);
         // Each sweep goes on from the start it was given, or a little further.
         for (const char* p = r.first; p + k < r.end; p = next_start(p) + 1 + below(3)) {
           const char* next = next_start(p);
           ASSERT_GE(next, p);
+          if (!with_one_error) {
+            runs.move_to(p);
+            ASSERT_EQ(std::make_pair(runs.run_begin(), runs.run_end()), run_counted_from(p, k, r)) << r.seq.at(p);
+          }
           for (const char* skipped = p; skipped < next && skipped + k < r.end; ++skipped) {
             ++passed_over[with_one_error];
             const auto run = run_counted_from(skipped, k, r);
@@ -260,7 +280,8 @@ TEST_F(FastPath, GroupScanAgreesWithThePlainScan) {
 // Every unit copy grown both ways: leaving out look-ahead nodes that another
 // path reaches too or that a completed one dominates, and visiting them all.
 // Long arrays with every kind of error keep the look-ahead going to its full
-// depth, where most nodes are reached along several paths.
+// depth, where most nodes are reached along several paths. Each repeat grown
+// must also explain itself through its errors.
 TEST_F(FastPath, LeavingOutLookAheadNodesChangesNoExtension) {
   unsigned with_errors[2] = {0, 0};
   for (int round = 0; round < 900; ++round) {
@@ -292,6 +313,12 @@ TEST_F(FastPath, LeavingOutLookAheadNodesChangesNoExtension) {
           CSearchController::leave_out_repeated_look_ahead = leave_out;
           Csat* sat = grown_in_full(search, p, k, r);
           grown[leave_out] = describe(*sat, r.first);
+          if (leave_out) {
+            sat->trim_flanking_Ns();
+            std::sort(sat->missense.begin(), sat->missense.end(), Csat::lessThan_missense());
+            expect_consistent(*sat, r.first);
+            ASSERT_FALSE(HasFailure()) << residues << " k " << k << options();
+          }
           sat_alloc.give_back(sat);
         }
         CSearchController::leave_out_repeated_look_ahead = true;
@@ -315,22 +342,12 @@ TEST_F(FastPath, ErrorListsRebuiltAfterTheOverlapRemovalEqualKeptLists) {
     global_remove_mostly_hidden = below(4) != 0;
     std::string residues = random_sequence();
     if (below(2) == 0) append_mutated(residues, random_unit(4), 100 + below(300), 15);
-    TestSequence seq(residues);
-    const bool extend_exact = below(2) == 0;
-    std::vector<std::string> found[2];
-    for (bool keep_all : {true, false}) {
-      CSearchController::longest_error_list_kept = keep_all ? UINT_MAX : below(3);
-      CSearchController::discard_tables();
-      CSearchController search(1, seq.mol);
-      extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search(nullptr);
-      search.remove_hidden(search.imperfect_sats);
-      found[keep_all] = describe_all(search.imperfect_sats.sats, seq.mol.residues);
-      if (!keep_all)
-        for (const Csat* sat : search.imperfect_sats.sats) rebuilt += sat->missense.count > 2;
-    }
-    CSearchController::longest_error_list_kept = 16;
-    ASSERT_EQ(found[true], found[false]) << residues << " extendExact " << extend_exact << options();
+    const unsigned kept = below(3);
+    auto rebuild = [kept](bool on) { CSearchController::longest_error_list_kept = on ? kept : UINT_MAX; };
+    ASSERT_NO_FATAL_FAILURE(expect_same_records(rebuild, residues, below(2) == 0, true));
+    for (const std::string& record : records[true]) rebuilt += std::count(record.begin(), record.end(), '(') > 2;
   }
+  CSearchController::longest_error_list_kept = 16;
   EXPECT_GT(rebuilt, 1000u);
 }
 
@@ -350,19 +367,13 @@ TEST_F(FastPath, FollowingEarlierWalksChangesNoRecord) {
       append_mutated(residues, unit, (deep ? 40 : 100) + below(deep ? 60 : 400), 8 + below(20), below(2) == 0);
       residues += random_sequence();
     }
-    TestSequence seq(residues);
     const bool extend_exact = below(2) == 0;
-    std::vector<std::string> found[2];
     // A small memo fills up: the trails it keeps are followed, and the walks
     // after it choose every error themselves.
     if (below(3) == 0) CSearchController::walk_points_kept_at_least = below(40);
-    for (bool follow : {false, true}) {
-      CSearchController::follow_earlier_walks = follow;
-      found[follow] = records_found(seq, extend_exact);
-    }
-    CSearchController::follow_earlier_walks = true;
+    auto follow = [](bool on) { CSearchController::follow_earlier_walks = on; };
+    ASSERT_NO_FATAL_FAILURE(expect_same_records(follow, residues, extend_exact));
     CSearchController::walk_points_kept_at_least = 65536;
-    ASSERT_EQ(found[false], found[true]) << residues << " extendExact " << extend_exact << options();
   }
 }
 
@@ -384,80 +395,8 @@ TEST_F(FastPath, PassingOverStartsThatShareAWalkChangesNoRecord) {
       append_mutated(residues, random_unit(6), 10 + below(80), 4 + below(12), below(2) == 0);
       residues += random_sequence();
     }
-    TestSequence seq(residues);
-    std::vector<std::string> found[2];
-    for (bool pass_over : {false, true}) {
-      CSearchController::pass_over_starts_sharing_a_walk = pass_over;
-      found[pass_over] = records_found(seq, false);
-    }
-    CSearchController::pass_over_starts_sharing_a_walk = true;
-    ASSERT_EQ(found[false], found[true]) << residues << options();
-  }
-}
-
-// The reader takes residue letters a block at a time; the lines are judged
-// here one character at a time: the records, or the line of the first
-// invalid character, must come out the same.
-TEST_F(FastPath, BlockwiseReadingEqualsReadingCharacterByCharacter) {
-  const std::string path = ::testing::TempDir() + "velkor_fast_path_reader.fa";
-  // Lower case a is the most common letter; one character in twenty is
-  // skipped or, rarely, invalid.
-  const std::string letters = "ACGTNacgtnUuRyXbdaa", read_as = "ACGTNACGTNTTNNNNNAA";
-  const char* line_ends[] = {"\n", "\r\n", "\r"};
-  for (int round = 0; round < 60; ++round) {
-    const std::string line_end = line_ends[below(3)];
-    std::string text;
-    std::vector<std::string> records;  // name and residues of each
-    unsigned line = 1, error_line = 0;
-    std::size_t records_before_error = 0;
-    for (unsigned record = 1 + below(4); record > 0; --record, ++line) {
-      records.push_back("r" + std::to_string(record) + " x");
-      text += ">" + records.back() + line_end;
-      records.back() += '\n';
-      // Now and then a line longer than a whole block of the file.
-      const unsigned longest = below(8) == 0 ? 3 * CFile::buffer_size / 2 : 90;
-      for (unsigned n = below(5); n > 0; --n) {
-        ++line;
-        for (unsigned i = below(longest); i > 0; --i) {
-          const unsigned pick = below(20);
-          if (pick < letters.size()) {
-            text += letters[pick];
-            records.back() += read_as[pick];
-          } else if (error_line == 0 && below(200) == 0) {
-            text += "@1%"[below(3)];
-            error_line = line;
-            records_before_error = records.size() - 1;
-          } else {
-            text += " \t-*"[below(4)];
-          }
-        }
-        text += line_end;
-      }
-    }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-
-    auto in = std::make_unique<CFile>();
-    in->open(path.c_str());
-    CSequence_Mol seq;
-    seq.capacity = 1 + below(40);
-    seq.residues = static_cast<char*>(std::malloc(seq.capacity));
-    std::vector<std::string> read;
-    FastaResult result = FastaResult::RECORD;
-    while (result == FastaResult::RECORD && !in->at_end()) {
-      seq.name.clear();
-      seq.length = 0;
-      result = read_fasta_record(*in, seq);
-      if (result == FastaResult::RECORD) read.push_back(seq.name + '\n' + std::string(seq.residues, seq.length));
-    }
-    std::free(seq.residues);
-    std::remove(path.c_str());
-    if (error_line != 0) records.resize(records_before_error);
-    ASSERT_EQ(read, records);
-    ASSERT_EQ(result, error_line == 0 ? FastaResult::RECORD : FastaResult::FORMAT_ERROR);
-    ASSERT_EQ(in->has_format_error(), error_line != 0);
-    ASSERT_TRUE(error_line == 0 || in->line == error_line) << "error reported on line " << in->line;
+    auto pass_over = [](bool on) { CSearchController::pass_over_starts_sharing_a_walk = on; };
+    ASSERT_NO_FATAL_FAILURE(expect_same_records(pass_over, residues, false));
   }
 }
 

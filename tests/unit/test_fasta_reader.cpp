@@ -161,6 +161,53 @@ TEST_F(FastaReaderTest, LineEndsAcrossBlocksAreCountedOnce) {
   expect_same_as_plain(text + "AC!GT\n");
 }
 
+// The reader takes residue letters a block at a time; the lines are judged
+// here one character at a time: the records, or the line of the first
+// invalid character, must come out the same.
+TEST_F(FastaReaderTest, BlockwiseReadingEqualsReadingCharacterByCharacter) {
+  std::mt19937 random(2024);
+  auto below = [&random](unsigned n) { return static_cast<unsigned>(random() % n); };
+  // Lower case a is the most common letter; one character in twenty is
+  // skipped or, rarely, invalid.
+  const std::string letters = "ACGTNacgtnUuRyXbdaa", read_as = "ACGTNACGTNTTNNNNNAA";
+  const char* line_ends[] = {"\n", "\r\n", "\r"};
+  for (int round = 0; round < 60; ++round) {
+    const std::string line_end = line_ends[below(3)];
+    std::string text;
+    std::vector<Record> records;
+    unsigned line = 1, error_line = 0;
+    std::size_t records_before_error = 0;
+    for (unsigned record = 1 + below(4); record > 0; --record, ++line) {
+      records.push_back({"r" + std::to_string(record) + " x", ""});
+      text += ">" + records.back().first + line_end;
+      // Now and then a line longer than a whole block of the file.
+      const unsigned longest = below(8) == 0 ? 3 * CFile::buffer_size / 2 : 90;
+      for (unsigned n = below(5); n > 0; --n) {
+        ++line;
+        for (unsigned i = below(longest); i > 0; --i) {
+          const unsigned pick = below(20);
+          if (pick < letters.size()) {
+            text += letters[pick];
+            records.back().second += read_as[pick];
+          } else if (error_line == 0 && below(200) == 0) {
+            text += "@1%"[below(3)];
+            error_line = line;
+            records_before_error = records.size() - 1;
+          } else {
+            text += " \t-*"[below(4)];
+          }
+        }
+        text += line_end;
+      }
+    }
+    if (error_line != 0) records.resize(records_before_error);
+    const ReadOutcome outcome = read_all(text, below(40));
+    ASSERT_EQ(outcome.records, records);
+    ASSERT_EQ(outcome.last, error_line == 0 ? FastaResult::RECORD : FastaResult::FORMAT_ERROR);
+    ASSERT_TRUE(error_line == 0 || outcome.line == error_line) << "error reported on line " << outcome.line;
+  }
+}
+
 // Growth is capped at the limit instead of doubling past it.
 TEST_F(FastaReaderTest, BufferGrowthStopsAtTheLimit) {
   EXPECT_EQ(read_all(">fits\nACGTACGTAC\n", 6, 10).records, (std::vector<Record>{{"fits", "ACGTACGTAC"}}));

@@ -9,23 +9,7 @@ using Records = std::vector<std::string>;
 
 // By default unit lengths 1 to 6 are searched with minimum score 6 and
 // minimum normalised length 1 for every unit length.
-class ImperfectSearch : public SearchTest {
- protected:
-  static Records search(const std::string& residues, bool from_exact_seeds = false) {
-    TestSequence seq(residues);
-    CSearchController::discard_tables();
-    CSearchController controller(1, seq.mol);
-    if (from_exact_seeds) {
-      controller.search_exact_and_extend_to_imperfect_repeats();
-      EXPECT_TRUE(controller.exact_sats.sats.empty());
-      EXPECT_EQ(CSearchController::minScores, CSearchController::minScores_user);
-      EXPECT_EQ(CSearchController::minLengths, CSearchController::minLengths_user);
-    } else {
-      controller.complete_imperfect_search(nullptr);
-    }
-    return describe_all(controller.imperfect_sats.sats, seq.mol.residues);
-  }
-};
+using ImperfectSearch = SearchTest;
 
 TEST_F(ImperfectSearch, WhereCopiesAreTried) {
   struct Case {
@@ -51,7 +35,7 @@ TEST_F(ImperfectSearch, WhereCopiesAreTried) {
   for (const Case& c : cases) {
     global_min_unit_length = c.min_k;
     global_max_unit_length = c.max_k;
-    EXPECT_EQ(search(c.residues), c.expected) << c.residues;
+    EXPECT_EQ(imperfect_records(c.residues, false), c.expected) << c.residues;
   }
   // Of the two copies of length 3, CGT ends at the last residue and is never
   // tried, and NCG holds an N; any record would pass these thresholds.
@@ -59,16 +43,16 @@ TEST_F(ImperfectSearch, WhereCopiesAreTried) {
   global_max_unit_length = 3;
   global_min_score = global_min_score_a = -1000;
   global_min_length = 0;
-  EXPECT_EQ(search("NCGT"), Records{});
+  EXPECT_EQ(imperfect_records("NCGT", false), Records{});
 }
 
 TEST_F(ImperfectSearch, ExactSeedsAreKeptOnlyUnderTheUserThresholds) {
   // ACACAC scores 4: a seed under the internal thresholds, too weak for the
   // user's; it cannot be extended over the G.
-  EXPECT_EQ(search("ACACACGTT", true), Records{});
+  EXPECT_EQ(imperfect_records("ACACACGTT", true), Records{});
   global_min_score = 4;
-  EXPECT_EQ(search("ACACACGTT", true), Records{"[0,6) AC 4 0/0/0/0"});
-  EXPECT_EQ(search("", true), Records{});
+  EXPECT_EQ(imperfect_records("ACACACGTT", true), Records{"[0,6) AC 4 0/0/0/0"});
+  EXPECT_EQ(imperfect_records("", true), Records{});
 }
 
 }  // namespace

@@ -158,29 +158,27 @@ TEST_F(Report, BedLinePerReportedRepeat) {
   EXPECT_EQ(lines().substr(0, 16), "chr7\t2\t20\tCA\t100");
 }
 
-// The lines below the repeat line for errors of each kind, N's counted as
-// mismatches, and flanks that the sequence ends cut short or not.
+// The alignment lines below the repeat line for errors of each kind, N's
+// counted as mismatches, and flanks that the sequence ends cut short or not.
 TEST_F(Report, WorkedAlignments) {
   struct Case {
     const char* residues;
     unsigned start, end, unit_length;
     const char* errors;
-    int flanking, print_mode;
+    int flanking;
     const char* expected;
   } cases[] = {
-      {"GGACACTCACTT", 3, 10, 2, "5M", 2, 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
-      {"GGACACTCACTT", 3, 10, 2, "5M", 2147483647, 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
-      {"ACACGACAC", 1, 9, 2, "5I", 0, 2, "ACACGACAC\n|||| ||||\nACAC-ACAC\n"},
+      {"GGACACTCACTT", 3, 10, 2, "5M", 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
+      {"ACACGACAC", 1, 9, 2, "5I", 0, "ACACGACAC\n|||| ||||\nACAC-ACAC\n"},
       // Two unit characters missing before the same residue.
-      {"ACGGACG", 1, 7, 3, "4D4D", 0, 2, "ACG--GACG\n|||  ||||\nACGACGACG\n"},
+      {"ACGGACG", 1, 7, 3, "4D4D", 0, "ACG--GACG\n|||  ||||\nACGACGACG\n"},
       // A deletion and a mismatch at the same residue.
-      {"ACGTCGACG", 1, 9, 3, "4D4M", 0, 2, "ACG-TCGACG\n|||  |||||\nACGACGACGA\n"},
-      {"ACANACAC", 1, 8, 2, "4M", 0, 2, "ACANACAC\n||| ||||\nACACACAC\n"},
+      {"ACGTCGACG", 1, 9, 3, "4D4M", 0, "ACG-TCGACG\n|||  |||||\nACGACGACGA\n"},
+      {"ACANACAC", 1, 8, 2, "4M", 0, "ACANACAC\n||| ||||\nACACACAC\n"},
   };
   global_print_sat_mode = 0;
   for (const Case& c : cases) {
     global_flanking = c.flanking;
-    global_print_sat_seq_mode = c.print_mode;
     use_sequence("s", c.residues);
     EXPECT_EQ(lines_below(repeat(c.start, c.end, c.unit_length, c.errors)), c.expected) << c.residues;
   }
