@@ -70,6 +70,20 @@ TEST_F(Extension, WorkedExamples) {
   }
 }
 
+// The look-ahead entry points value a node from its greedy run, which takes
+// a run of N's only up to the tolerated length.
+TEST_F(Extension, LookAheadStopsAtTooLongNRuns) {
+  TestSequence seq("ACACNNNNACACACAC");
+  global_Ns_allowed_in_a_row = 3;
+  CSearchController search(1, seq.mol);
+  const char* s = seq.mol.residues;
+  const char* end = s + seq.mol.length;
+  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 4);
+  EXPECT_EQ(search.extend_imperfect_backward_leap_ahead(end, end - 1, end - 2, end, 0, 2, 1, s - 1, 0), 8);
+  global_Ns_allowed_in_a_row = 4;
+  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 12);
+}
+
 // No error fits within a reduction of 6 or less, nor costs less than
 // INT_MIN allows: the walk stops at the mismatch instead of overflowing.
 TEST_F(Extension, ExtremeOptionValuesAreSafe) {

@@ -161,6 +161,19 @@ TEST_F(FastaReaderTest, LineEndsAcrossBlocksAreCountedOnce) {
   expect_same_as_plain(text + "AC!GT\n");
 }
 
+// The compressed data is read a chunk at a time too: random residues keep
+// it longer than two chunks.
+TEST_F(FastaReaderTest, CompressedDataLongerThanAChunkReadsLikeThePlainText) {
+  std::mt19937 random(5);
+  std::string text = ">long\n";
+  while (text.size() < 2 * 1024 * 1024) {
+    for (int i = 0; i < 60; ++i) text += "ACGT"[random() % 4];
+    text += '\n';
+  }
+  ASSERT_GT(gzip(text).size(), 2u << 18);
+  expect_same_as_plain(text);
+}
+
 // The reader takes residue letters a block at a time; the lines are judged
 // here one character at a time: the records, or the line of the first
 // invalid character, must come out the same.
