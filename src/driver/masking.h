@@ -1,13 +1,29 @@
 #ifndef VELKOR_DRIVER_MASKING_H
 #define VELKOR_DRIVER_MASKING_H
 
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
 
-// Overwrites the residues of every repeat with 'X' (in the sequence buffer
-// itself) and writes the record as FASTA in lines of 80 residues.
-void write_masked_record(FILE* out, CSequence_Mol& seq, const SatList& repeats);
+// The stretches of a sequence that its repeats cover, gathered while the
+// report is written: masking overwrites the residues, which the report and
+// the BED file show, so it must wait until they are done. Repeats come in
+// order of their starts, so overlapping ones merge into one stretch.
+class MaskedStretches {
+ public:
+  void add(const Csat& sat, const char* residues);
+  // Overwrites the stretches with 'X' (in the sequence buffer itself) and
+  // writes the record as FASTA in lines of 80 residues.
+  void write_masked_record(FILE* out, CSequence_Mol& seq) const;
+
+ private:
+  struct Stretch {
+    std::uint32_t begin, end;  // offsets from the first residue
+  };
+  std::vector<Stretch> stretches_;
+};
 
 #endif

@@ -11,7 +11,7 @@
 #include "driver/CFile.h"
 #include "driver/exit_codes.h"
 #include "driver/file_identity.h"
-#include "driver/masking.h"
+#include "driver/sequence_output.h"
 #include "driver/messages.h"
 #include "driver/output_stream.h"
 #include "repeats/bed_writer.h"
@@ -132,24 +132,23 @@ int read_failed(FastaResult result, const CFile& input, unsigned record_number) 
 // Searches one record and writes its report block, BED lines and masked copy.
 void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, FILE* bed, FILE* masked) {
   CSearchController controller(record_number, seq);
-  CsatContainer* result = &controller.imperfect_sats;
-  switch (global_search_mode) {
-    case SEARCH_EXACT:
-      controller.exact_search_2();
-      result = &controller.exact_sats;
-      break;
-    case SEARCH_EXTEND_EXACT:
-      controller.search_exact_and_extend_to_imperfect_repeats();
-      break;
-    default:
-      controller.complete_imperfect_search(out);
-      break;
+  if (global_search_mode == SEARCH_EXACT) {
+    // The exact search hands its records on as it makes them: a long array's
+    // hundreds of thousands of repeats are never all held as records.
+    SequenceOutput output(seq, record_number, out, bed, masked);
+    controller.exact_search_2(output.records());
+    output.finish();
+    return;
   }
-  controller.remove_hidden(*result);
-  controller.report_SATList(out, result->sats);
-  // Masking overwrites the residues, so everything that shows them comes first.
-  if (bed) write_bed_records(bed, seq, record_number, result->sats);
-  if (masked) write_masked_record(masked, seq, result->sats);
+  if (global_search_mode == SEARCH_EXTEND_EXACT) {
+    controller.search_exact_and_extend_to_imperfect_repeats();
+  } else {
+    controller.complete_imperfect_search(out);
+  }
+  SequenceOutput output(seq, record_number, out, bed, masked);
+  for (Csat* sat : controller.imperfect_sats.sats) output.records().take(sat);
+  controller.imperfect_sats.sats.clear();  // handed on with the records
+  output.finish();
 }
 
 int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, OutputStream& bed, OutputStream& masked) {

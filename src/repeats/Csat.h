@@ -81,6 +81,26 @@ class Csat {
 // a list node cost three times the pointer it held.
 using SatList = std::vector<Csat*>;
 
+// Takes the records of a search one at a time, in the order of lessThan_sat,
+// and with them the duty to give them back to the pool.
+class RecordSink {
+ public:
+  virtual void take(Csat* sat) = 0;
+
+ protected:
+  ~RecordSink() = default;
+};
+
+// Appends the records taken to a list, which then holds them.
+class AppendRecords : public RecordSink {
+ public:
+  explicit AppendRecords(SatList& list) : list_(list) {}
+  void take(Csat* sat) override { list_.push_back(sat); }
+
+ private:
+  SatList& list_;
+};
+
 // Sort order of result lists: by start, then by end. Used with a stable sort.
 bool lessThan_sat(const Csat* a, const Csat* b);
 

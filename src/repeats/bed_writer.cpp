@@ -31,15 +31,11 @@ void write_bed_header(FILE* out) {
       out);
 }
 
-void write_bed_records(FILE* out, const CSequence_Mol& seq, unsigned record_number, const SatList& repeats) {
-  CDnaString unit;
-  for (const Csat* sat : repeats) {
-    if (!make_unit_text(*sat, unit)) continue;
-    write_chrom(out, seq.name, record_number);
-    const int bed_score = std::clamp(sat->score, 0, 1000);
-    std::fprintf(out, "\t%u\t%u\t%s\t%d\t.\t%u\t%d\t%d\t%.3f\t%d\t%d\t%d\t%d\n", sat->start_position(seq.residues) - 1,
-                 sat->end_position(seq.residues), unit.c_str(), bed_score, sat->unit_length(), sat->score,
-                 sat->normalised_length(), sat->perfection(), sat->mismatches, sat->insertions, sat->deletions,
-                 sat->Ns);
-  }
+void write_bed_record(FILE* out, const CSequence_Mol& seq, unsigned record_number, const Csat& sat, CDnaString& unit) {
+  if (!make_unit_text(sat, unit)) return;
+  write_chrom(out, seq.name, record_number);
+  const int bed_score = std::clamp(sat.score, 0, 1000);
+  std::fprintf(out, "\t%u\t%u\t%s\t%d\t.\t%u\t%d\t%d\t%.3f\t%d\t%d\t%d\t%d\n", sat.start_position(seq.residues) - 1,
+               sat.end_position(seq.residues), unit.c_str(), bed_score, sat.unit_length(), sat.score,
+               sat.normalised_length(), sat.perfection(), sat.mismatches, sat.insertions, sat.deletions, sat.Ns);
 }

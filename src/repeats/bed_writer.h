@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "driver/CSequence_Mol.h"
+#include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
 
 // The repeats as intervals for genome browsers and interval tools: six BED
@@ -13,8 +14,8 @@
 // The one header line, naming the columns.
 void write_bed_header(FILE* out);
 
-// One line per repeat that the report shows, in list order. record_number
-// names a record whose name gives no chromosome name.
-void write_bed_records(FILE* out, const CSequence_Mol& seq, unsigned record_number, const SatList& repeats);
+// The line of a repeat, if the report shows it; unit is room for its unit
+// text. record_number names a record whose name gives no chromosome name.
+void write_bed_record(FILE* out, const CSequence_Mol& seq, unsigned record_number, const Csat& sat, CDnaString& unit);
 
 #endif

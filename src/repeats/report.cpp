@@ -7,9 +7,9 @@
 #include "repeats/Csat.h"
 #include "repeats/alignment_lines.h"
 #include "repeats/entry_columns.h"
+#include "repeats/report_block.h"
 #include "repeats/text_buffer.h"
 #include "repeats/unit_text.h"
-#include "search/CSearchController.h"
 
 namespace {
 
@@ -61,47 +61,29 @@ UnitTextCache& unit_texts() {
   return cache;
 }
 
-// Writes the entries of one report block. Entries are gathered and written
-// some ten thousand at a time: one fwrite each cost as much as formatting
-// them. The buffers are kept from entry to entry, so a block allocates only
-// while they grow to its longest entry; residue and alignment lines longer
-// than their window are passed on while they are written, so they do not
-// count.
-class EntryWriter {
- public:
-  explicit EntryWriter(FILE* out) : out_(out) {}
-
-  void write(const Csat& sat, const CSequence_Mol& seq) {
-    if (!unit_texts().make(sat, unit_)) return;
-    if (global_print_sat_mode == 2) {
-      append_sputnik_line(text_, sat, seq, unit_);
-    } else if (global_print_sat_mode == 0) {
-      append_velkor_line(text_, sat, seq, unit_);
-    } else {
-      append_extended_lines(text_, sat, seq, unit_);
-    }
-    if (global_print_sat_seq_mode == 1) {
-      AlignmentLines::append_residues(text_, out_, sat, seq);
-    } else if (global_print_sat_seq_mode == 2) {
-      AlignmentLines::append(text_, out_, sat, seq);
-    }
-    if (text_.size() >= GATHERED) finish();
-  }
-
-  // Writes what is gathered; call before anything else goes to the stream.
-  void finish() {
-    text_.write_to(out_);
-    text_.clear();
-  }
-
- private:
-  static constexpr std::size_t GATHERED = 1 << 16;
-  FILE* out_;
-  CDnaString unit_;
-  TextBuffer text_;
-};
-
 }  // namespace
+
+void EntryWriter::write(const Csat& sat, const CSequence_Mol& seq) {
+  if (!unit_texts().make(sat, unit_)) return;
+  if (global_print_sat_mode == 2) {
+    append_sputnik_line(text_, sat, seq, unit_);
+  } else if (global_print_sat_mode == 0) {
+    append_velkor_line(text_, sat, seq, unit_);
+  } else {
+    append_extended_lines(text_, sat, seq, unit_);
+  }
+  if (global_print_sat_seq_mode == 1) {
+    AlignmentLines::append_residues(text_, out_, sat, seq);
+  } else if (global_print_sat_seq_mode == 2) {
+    AlignmentLines::append(text_, out_, sat, seq);
+  }
+  if (text_.size() >= GATHERED) finish();
+}
+
+void EntryWriter::finish() {
+  text_.write_to(out_);
+  text_.clear();
+}
 
 void Csat::report_sat(FILE* out, CSequence_Mol& seq) {
   EntryWriter writer(out);
@@ -110,27 +92,14 @@ void Csat::report_sat(FILE* out, CSequence_Mol& seq) {
 }
 
 // Entries are not flushed one by one, which cost a system call each: the
-// block is written in one go after the search, so a reader of the stream gets
-// it at the same moment either way, and a report cut short by a crash lacks
-// its closing lines however much of it was flushed.
-void CSearchController::report_SATList(FILE* out, const SatList& sats) {
-  std::fprintf(out, ">%s\nsequence length: %u\n", sequence.name.c_str(), sequence.length);
-  EntryWriter writer(out);
-  // The records lie all over memory, in the order they were found rather
-  // than in list order, and waiting for each one cost more than writing its
-  // entry: the next few are fetched while this one is written.
-  constexpr int RECORDS_AHEAD = 8;
-  auto ahead = sats.begin();
-  for (int i = 0; i < RECORDS_AHEAD && ahead != sats.end(); ++i) ++ahead;
-  for (const Csat* sat : sats) {
-    if (ahead != sats.end()) {
-      __builtin_prefetch(*ahead);
-      __builtin_prefetch(reinterpret_cast<const char*>(*ahead) + sizeof(Csat) - 1);
-      ++ahead;
-    }
-    writer.write(*sat, sequence);
-  }
-  writer.finish();
-  std::fprintf(out, "# Analysis of sequence \"%s\" completed.\n", sequence.name.c_str());
-  std::fflush(out);
+// stream is flushed once the block is done, and a report cut short by a
+// crash lacks its closing lines however much of it was flushed.
+ReportBlock::ReportBlock(FILE* out, const CSequence_Mol& seq) : out_(out), seq_(seq), entries_(out) {
+  std::fprintf(out, ">%s\nsequence length: %u\n", seq.name.c_str(), seq.length);
+}
+
+void ReportBlock::finish() {
+  entries_.finish();
+  std::fprintf(out_, "# Analysis of sequence \"%s\" completed.\n", seq_.name.c_str());
+  std::fflush(out_);
 }

@@ -40,6 +40,8 @@ class CSearchController {
 
   // Search mode exact; result in exact_sats, sorted by lessThan_sat.
   void exact_search_2();
+  // The same, handing the records to sink as they are made, in that order.
+  void exact_search_2(RecordSink& sink);
   // Search mode extendExact; result in imperfect_sats.
   void search_exact_and_extend_to_imperfect_repeats();
   // Set while extendExact runs: exact repeats are grown the moment they are
@@ -112,9 +114,6 @@ class CSearchController {
   // when that cannot be settled without the full extension.
   static bool fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
                                       const char* seq_end);
-
-  // Writes the report block of this sequence.
-  void report_SATList(FILE* out, const SatList& sats);
 
   // Does a record of unit length k pass the thresholds in force?
   static bool passes_thresholds(const Csat& sat, unsigned k) {

@@ -166,17 +166,17 @@ struct FoundRepeat {
         score(sat.score),
         Ns(sat.Ns) {}
 
-  // Appends the record to sats.
-  void make_record(SatList& sats, const char* seq_begin) const {
+  // Hands the record on to sink.
+  void make_record(RecordSink& sink, const char* seq_begin) const {
     const char* unit = seq_begin + unit_begin;
     Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
-    sats.push_back(sat);
     sat->sat_begin = seq_begin + begin;
     sat->sat_end = seq_begin + end;
     sat->unit_pos_forward = unit + forward_phase;
     sat->unit_pos_backward = unit + backward_phase;
     sat->score = score;
     sat->Ns = Ns;
+    sink.take(sat);
   }
 };
 
@@ -200,7 +200,7 @@ struct FoundRepeats {
   // repeats of equal extent in the order found: what a stable sort of all of
   // them gives. A pass finds its repeats in order, or nearly so, so each pass
   // is put in order on its own and the passes are then merged.
-  void make_records_in_order(SatList& sats, const char* seq_begin) {
+  void make_records_in_order(RecordSink& sink, const char* seq_begin) {
     // The order of lessThan_sat in one number.
     auto extent = [](const FoundRepeat& r) { return std::uint64_t{r.begin} << 32 | r.end; };
     auto by_extent = [&extent](const FoundRepeat& a, const FoundRepeat& b) { return extent(a) < extent(b); };
@@ -210,10 +210,8 @@ struct FoundRepeats {
       std::size_t pass;
     };
     std::vector<Rest> rests;
-    std::size_t repeats_found = 0;
     for (std::size_t pass = 0; pass < passes.size(); ++pass) {
       std::deque<FoundRepeat>& repeats = passes[pass];
-      repeats_found += repeats.size();
       if (!std::is_sorted(repeats.begin(), repeats.end(), by_extent))
         std::stable_sort(repeats.begin(), repeats.end(), by_extent);
       rests.push_back({extent(repeats.front()), pass});
@@ -224,12 +222,11 @@ struct FoundRepeats {
       return a.next_extent != b.next_extent ? a.next_extent > b.next_extent : a.pass > b.pass;
     };
     std::make_heap(rests.begin(), rests.end(), comes_later);
-    sats.reserve(sats.size() + repeats_found);
     while (!rests.empty()) {
       std::pop_heap(rests.begin(), rests.end(), comes_later);
       Rest& rest = rests.back();
       std::deque<FoundRepeat>& repeats = passes[rest.pass];
-      repeats.front().make_record(sats, seq_begin);
+      repeats.front().make_record(sink, seq_begin);
       repeats.pop_front();
       if (repeats.empty()) {
         rests.pop_back();
@@ -251,6 +248,11 @@ std::ptrdiff_t equal_residues_needed(unsigned k, const int* min_scores, const in
 }  // namespace
 
 void CSearchController::exact_search_2() {
+  AppendRecords into_exact_sats(exact_sats.sats);
+  exact_search_2(into_exact_sats);
+}
+
+void CSearchController::exact_search_2(RecordSink& sink) {
   const char* const seq_begin = sequence.residues;
   const char* const seq_end = seq_begin + sequence.length;
   const NBridging Ns;
@@ -396,5 +398,5 @@ void CSearchController::exact_search_2() {
   }
 
   if (spare) sat_alloc.give_back(spare);
-  found.make_records_in_order(exact_sats.sats, seq_begin);
+  found.make_records_in_order(sink, seq_begin);
 }

@@ -1,10 +1,6 @@
-#include <algorithm>
-#include <numeric>
-#include <vector>
-
 #include "config/parameters.h"
-#include "repeats/allocation.h"
 #include "search/CSearchController.h"
+#include "search/hidden_repeat_filter.h"
 
 namespace {
 
@@ -20,36 +16,46 @@ bool mostly_overlapping(const Csat& a, const Csat& b) {
 
 }  // namespace
 
-// The list is sorted by start, so the records that overlap a record are the
-// ones right after it, up to the first that starts at or after its end.
-// Removed records are unlinked from a chain of indices, as from a linked
-// list, and the array is closed up once at the end: erasing each from the
-// array would move all the records after it.
-void CSearchController::remove_hidden(CsatContainer& container) {
-  if (!global_remove_mostly_hidden) return;
-  SatList& sats = container.sats;
-  const unsigned end = checked_capacity(sats.size());
-  std::vector<unsigned> next(end);  // the index of the next record still listed
-  std::iota(next.begin(), next.end(), 1u);
-  auto hand_back = [&](unsigned removed) {
-    container.pool->give_back(sats[removed]);
-    sats[removed] = nullptr;
-  };
-  // Only the records after a are read through the chain again, so a removed
-  // a need not be unlinked.
-  for (unsigned a = 0; a != end; a = next[a]) {
-    unsigned before_b = a;
-    for (unsigned b = next[a]; b != end && sats[a]->sat_end > sats[b]->sat_begin; b = next[b]) {
-      if (!mostly_overlapping(*sats[a], *sats[b])) {
-        before_b = b;
-      } else if (sats[a]->score < sats[b]->score) {
-        hand_back(a);
-        break;
-      } else {
-        hand_back(b);
-        next[before_b] = next[b];
-      }
+void HiddenRepeatFilter::take(Csat* sat) {
+  if (!global_remove_mostly_hidden) {
+    next_.take(sat);
+    return;
+  }
+  while (!held_.empty() && held_.front()->sat_end <= sat->sat_begin) settle_first();
+  held_.push_back(sat);
+}
+
+void HiddenRepeatFilter::finish() {
+  while (!held_.empty()) settle_first();
+}
+
+// The records that overlap the first one are the ones right after it, up to
+// the first that starts at or after its end. Each of them either falls to it
+// or, scoring higher, removes it; the first one is kept if none does.
+void HiddenRepeatFilter::settle_first() {
+  Csat* first = held_.front();
+  for (auto later = held_.begin() + 1; later != held_.end() && first->sat_end > (*later)->sat_begin;) {
+    if (!mostly_overlapping(*first, **later)) {
+      ++later;
+    } else if (first->score < (*later)->score) {
+      held_.pop_front();
+      pool_.give_back(first);
+      return;
+    } else {
+      pool_.give_back(*later);
+      later = held_.erase(later);
     }
   }
-  sats.erase(std::remove(sats.begin(), sats.end(), nullptr), sats.end());
+  held_.pop_front();
+  next_.take(first);
+}
+
+void CSearchController::remove_hidden(CsatContainer& container) {
+  if (!global_remove_mostly_hidden) return;
+  SatList kept;
+  AppendRecords into_kept(kept);
+  HiddenRepeatFilter filter(into_kept, *container.pool);
+  for (Csat* sat : container.sats) filter.take(sat);
+  filter.finish();
+  container.sats.swap(kept);
 }

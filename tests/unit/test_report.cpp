@@ -149,7 +149,12 @@ TEST_F(Report, BedLinePerReportedRepeat) {
   imperfect.Ns = 2;
   repeat(23, 34, 2).score = -3;
   repeat(23, 34, 4).score = 8;
-  auto lines = [&] { return captured([&](FILE* out) { write_bed_records(out, seq, 1, owned.sats); }); };
+  auto lines = [&] {
+    return captured([&](FILE* out) {
+      CDnaString unit;
+      for (const Csat* sat : owned.sats) write_bed_record(out, seq, 1, *sat, unit);
+    });
+  };
   EXPECT_EQ(lines(),
             // CA is shown in its normal form, as in the report.
             "chr7\t2\t20\tAC\t1000\t.\t2\t1500\t17\t76.471\t1\t1\t0\t2\n"

@@ -1,0 +1,46 @@
+#ifndef VELKOR_REPEATS_REPORT_BLOCK_H
+#define VELKOR_REPEATS_REPORT_BLOCK_H
+
+#include <cstddef>
+#include <cstdio>
+
+#include "driver/CSequence_Mol.h"
+#include "repeats/CDnaString.h"
+#include "repeats/Csat.h"
+#include "repeats/text_buffer.h"
+
+// Writes report entries. Entries are gathered and written some ten thousand
+// at a time: one fwrite each cost as much as formatting them. The buffers are
+// kept from entry to entry, so a block allocates only while they grow to its
+// longest entry; residue and alignment lines longer than their window are
+// passed on while they are written, so they do not count.
+class EntryWriter {
+ public:
+  explicit EntryWriter(FILE* out) : out_(out) {}
+
+  void write(const Csat& sat, const CSequence_Mol& seq);
+  // Writes what is gathered; call before anything else goes to the stream.
+  void finish();
+
+ private:
+  static constexpr std::size_t GATHERED = 1 << 16;
+  FILE* out_;
+  CDnaString unit_;
+  TextBuffer text_;
+};
+
+// The report block of one sequence: its head at once, its entries as the
+// records come, and its closing line, after which the stream is flushed.
+class ReportBlock {
+ public:
+  ReportBlock(FILE* out, const CSequence_Mol& seq);
+  void add(const Csat& sat) { entries_.write(sat, seq_); }
+  void finish();
+
+ private:
+  FILE* out_;
+  const CSequence_Mol& seq_;
+  EntryWriter entries_;
+};
+
+#endif
