@@ -94,11 +94,14 @@ void Csat::report_sat(FILE* out, CSequence_Mol& seq) {
 // Entries are not flushed one by one, which cost a system call each: the
 // stream is flushed once the block is done, and a report cut short by a
 // crash lacks its closing lines however much of it was flushed.
-ReportBlock::ReportBlock(FILE* out, const CSequence_Mol& seq) : out_(out), seq_(seq), entries_(out) {
-  std::fprintf(out, ">%s\nsequence length: %u\n", seq.name.c_str(), seq.length);
+void ReportBlock::write_head_once() {
+  if (head_written_) return;
+  head_written_ = true;
+  std::fprintf(out_, ">%s\nsequence length: %u\n", seq_.name.c_str(), seq_.length);
 }
 
 void ReportBlock::finish() {
+  write_head_once();
   entries_.finish();
   std::fprintf(out_, "# Analysis of sequence \"%s\" completed.\n", seq_.name.c_str());
   std::fflush(out_);

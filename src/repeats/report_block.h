@@ -29,18 +29,27 @@ class EntryWriter {
   TextBuffer text_;
 };
 
-// The report block of one sequence: its head at once, its entries as the
-// records come, and its closing line, after which the stream is flushed.
+// The report block of one sequence: its head, its entries as the records
+// come, and its closing line, after which the stream is flushed. The head
+// waits for the first entry or the end: a search that hands its records on
+// as it makes them still writes its progress lines first, as the others do,
+// where the report and standard error go to one terminal.
 class ReportBlock {
  public:
-  ReportBlock(FILE* out, const CSequence_Mol& seq);
-  void add(const Csat& sat) { entries_.write(sat, seq_); }
+  ReportBlock(FILE* out, const CSequence_Mol& seq) : out_(out), seq_(seq), entries_(out) {}
+  void add(const Csat& sat) {
+    write_head_once();
+    entries_.write(sat, seq_);
+  }
   void finish();
 
  private:
+  void write_head_once();
+
   FILE* out_;
   const CSequence_Mol& seq_;
   EntryWriter entries_;
+  bool head_written_ = false;
 };
 
 #endif
