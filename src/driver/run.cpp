@@ -132,22 +132,20 @@ int read_failed(FastaResult result, const CFile& input, unsigned record_number) 
 // Searches one record and writes its report block, BED lines and masked copy.
 void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, FILE* bed, FILE* masked) {
   CSearchController controller(record_number, seq);
+  SequenceOutput output(seq, record_number, out, bed, masked);
   if (global_search_mode == SEARCH_EXACT) {
     // The exact search hands its records on as it makes them: a long array's
     // hundreds of thousands of repeats are never all held as records.
-    SequenceOutput output(seq, record_number, out, bed, masked);
     controller.exact_search_2(output.records());
-    output.finish();
-    return;
-  }
-  if (global_search_mode == SEARCH_EXTEND_EXACT) {
-    controller.search_exact_and_extend_to_imperfect_repeats();
   } else {
-    controller.complete_imperfect_search(out);
+    if (global_search_mode == SEARCH_EXTEND_EXACT) {
+      controller.search_exact_and_extend_to_imperfect_repeats();
+    } else {
+      controller.complete_imperfect_search(out);
+    }
+    for (Csat* sat : controller.imperfect_sats.sats) output.records().take(sat);
+    controller.imperfect_sats.sats.clear();  // handed on with the records
   }
-  SequenceOutput output(seq, record_number, out, bed, masked);
-  for (Csat* sat : controller.imperfect_sats.sats) output.records().take(sat);
-  controller.imperfect_sats.sats.clear();  // handed on with the records
   output.finish();
 }
 
