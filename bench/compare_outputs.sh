@@ -59,9 +59,9 @@ list_cases() {
   for v in "" "-f 1000 --printRepeatSeqMode 1" "--outputFormat 1 -f 7"; do
     printf '%s\t%s\t%s\n' "long_tri5.imperfect.${v//[^a-z0-9]/_}" "$long_array/tri5.fa" "$v"
   done
-  # Imperfect search with long units is far too slow on a satellite array to
-  # be part of a routine comparison.
-  for mode in exact extendExact; do
+  # Long units on a satellite array: the imperfect search's walks follow the
+  # trails of neighbouring starts, whose units differ at one phase.
+  for mode in exact extendExact imperfect; do
     printf '%s\t%s\t%s\n' "patho_sat171.$mode" "$patho/sat171.fa" "--searchMode $mode -U 200"
   done
 }
@@ -79,7 +79,10 @@ run_case() {
   (cd "$dir" && eval "\"$binary\" in.fa report.txt $args" >stdout 2>stderr.raw)
   echo $? >"$dir/status"
   set -e
-  sed -E 's/^[0-9]{2,}\.[0-9]{2}\.[0-9]{2} - #/HH.MM.SS - #/' "$dir/stderr.raw" >"$dir/stderr"
+  # Times masked; after the first progress line, the next come once a minute
+  # of wall-clock time, so a faster binary writes fewer: they are dropped.
+  sed -E 's/^[0-9]{2,}\.[0-9]{2}\.[0-9]{2} - #/HH.MM.SS - #/' "$dir/stderr.raw" |
+    awk '/^HH\.MM\.SS - #/ && seen++ { next } { print }' >"$dir/stderr"
   rm -f "$dir/stderr.raw" "$dir/in.fa"
   touch "$dir/.done"
 }

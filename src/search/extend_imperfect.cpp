@@ -77,6 +77,17 @@
  * unit lies, but a node lost to a slot is merely expanded again: no choice
  * depends on them.)
  *
+ * Units read in part: a decision reads the unit no further ahead than its
+ * nodes' greedy runs reach residues, plus one step per level for the
+ * deletions on the way. Where the unit is longer than that, a walk may meet
+ * a trail whose unit ahead differs from its own at a few unit steps, and
+ * follows it for as long as each choice it takes over read the unit short
+ * of every such step: that choice read the same residues and the same unit
+ * characters, so it was made alike. Neighbouring starts of one long unit
+ * length hold units that differ at one phase, and their walks follow each
+ * other for most of a unit. (How far a decision reads is known only within
+ * the look-ahead's budget, which counts nodes and so depends on more.)
+ *
  * Paths taken at once: a walk that only counts its errors beyond the first
  * few, without listing them (the list is let go, and grown again for a
  * repeat that the overlap removal keeps), need not take a followed trail's
@@ -128,6 +139,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <type_traits>
@@ -198,7 +210,7 @@ std::uint32_t stretch_at_end(std::uint32_t equal) {
 #endif
 
 enum class RunEnd { sequence_limit, long_N_run, error_point };
-enum class Operation { none, mismatch, insertion, deletion };
+enum class Operation : std::uint8_t { none, mismatch, insertion, deletion };
 
 // The 8-bit look-ahead depth can count to 255 only; a deeper limit would
 // leave the recursion bounded by the score threshold alone, which on long
@@ -278,6 +290,8 @@ struct Forward {
   }
   static bool at_limit(const char* pos, const char* limit) { return pos == limit; }
   static long long residues_left(const char* pos, const char* limit) { return limit - pos; }
+  static const char* farther(const char* a, const char* b) { return a > b ? a : b; }
+  static constexpr bool tells_reach = false;
   static const char*& edge(Csat& sat) { return sat.sat_end; }
   static const char*& unit_pos(Csat& sat) { return sat.unit_pos_forward; }
 };
@@ -290,8 +304,18 @@ struct Backward {
   }
   static bool at_limit(const char* pos, const char* limit) { return pos - 1 == limit; }
   static long long residues_left(const char* pos, const char* limit) { return pos - 1 - limit; }
+  static const char* farther(const char* a, const char* b) { return a < b ? a : b; }
+  static constexpr bool tells_reach = false;
   static const char*& edge(Csat& sat) { return sat.sat_begin; }
   static const char*& unit_pos(Csat& sat) { return sat.unit_pos_backward; }
+};
+
+// A walk direction whose look-ahead notes how far ahead its nodes read the
+// unit: for units longer than the look-ahead is deep, which a decision may
+// read only in part.
+template <class Dir>
+struct TellingReach : Dir {
+  static constexpr bool tells_reach = true;
 };
 
 // The best state a walk has passed through. A walk only ever appends
@@ -382,6 +406,7 @@ struct LookAhead {
   long long larger_penalty;
   long long calls_left;         // LLONG_MAX where the budget cannot run out
   int lowest_trying = INT_MAX;  // the lowest score of a node below the root that tried errors
+  const char* farthest;         // the farthest edge a greedy run reached, where Dir tells reach
   bool threshold_follows_best;  // false where it stays -L throughout
   bool leave_out_repeated;      // the nodes repeated under another path may be left out,
                                 // and so may those a completed node dominates
@@ -389,7 +414,7 @@ struct LookAhead {
   bool mismatches_only;         // a unit of one residue: insertions and deletions too
 
   LookAhead(const char* first, const char* past_unit, const char* sequence_limit, long long calls_allowed,
-            bool leave_out)
+            bool leave_out, const char* root)
       : unit_begin(first),
         unit_end(past_unit),
         limit(sequence_limit),
@@ -398,6 +423,7 @@ struct LookAhead {
         indel_score(global_indel_score),
         larger_penalty(std::max(mismatch_score, indel_score)),
         calls_left(calls_allowed),
+        farthest(root),
         threshold_follows_best(!leave_out),
         leave_out_repeated(leave_out),
         leave_out_indel_pair(leave_out & (2 * indel_score <= mismatch_score)),
@@ -428,15 +454,19 @@ int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos,
 // that try errors pay for a call of their own.
 // took_nothing (when given) tells whether this node's greedy run ended at an
 // error point without taking a residue.
+// Forced inline: with a second kind of direction, the compiler's own
+// judgement left it a call in one of them, a sixth dearer.
 template <class Dir>
-inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
-                      long long threshold, Arrival arrival, bool* took_nothing) {
+__attribute__((always_inline)) inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_pos,
+                                                     int score, int levels_left, long long threshold,
+                                                     Arrival arrival, bool* took_nothing) {
   // Over budget: the caller discards this value.
   if (--look_ahead.calls_left < 0) return score;
   int Ns_ignored = 0;
   const char* run_start = pos;
   const RunEnd run_end = greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, look_ahead.unit_begin,
                                          look_ahead.unit_end, look_ahead.limit);
+  if constexpr (Dir::tells_reach) look_ahead.farthest = Dir::farther(look_ahead.farthest, pos);
   const bool empty = run_end == RunEnd::error_point && pos == run_start;
   if (took_nothing) *took_nothing = empty;
   if (run_end != RunEnd::error_point || levels_left <= 0) return score;
@@ -484,10 +514,12 @@ int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos,
   return value;
 }
 
-// The error to apply at a walk's error point, and by how much every score of
-// the decision may fall with the same error chosen.
+// The error to apply at a walk's error point, by how much every score of
+// the decision may fall with the same error chosen, and how many unit steps
+// ahead the decision may have read the unit.
 struct Decision {
   Operation chosen;
+  std::uint32_t reach;
   long long shifts_survived;
 };
 
@@ -508,7 +540,7 @@ Decision choose_operation_at_depth(const Csat& sat, const char* pos, const char*
                                highest_best - global_maximum_scorereduction <= -unit_length;
   const bool leave_out_repeated = CSearchController::leave_out_repeated_look_ahead && threshold_fixed;
   LookAhead look_ahead(sat.unit_begin, sat.unit_end, limit, within_budget ? LLONG_MAX : look_ahead_call_budget,
-                       leave_out_repeated);
+                       leave_out_repeated, pos);
   if (leave_out_repeated) completed_nodes.start_decision();
   const long long threshold = std::max(-unit_length, best_score - look_ahead.score_reduction);
   Operation chosen = Operation::none;
@@ -538,29 +570,48 @@ Decision choose_operation_at_depth(const Csat& sat, const char* pos, const char*
   // Where no error is tried, none is at lower scores either. Nodes are
   // entered no lower than the costlier error below the lowest node that
   // tries errors (counted there, once a node, rather than at every node).
-  if (chosen == Operation::none) return {chosen, LLONG_MAX};
+  if (chosen == Operation::none) return {chosen, WalkMemo::unknown_reach, LLONG_MAX};
   const long long lowest_entry =
       std::min<long long>(sat.score, look_ahead.lowest_trying) + std::min(global_mismatch_score, global_indel_score);
-  return {chosen, threshold_fixed ? std::max(0LL, lowest_entry + unit_length - 1) : 0};
+  // A node's unit position lies as many steps ahead as its edge lies
+  // residues ahead, less its insertions and plus its deletions: one per
+  // level at most.
+  std::uint32_t reach = WalkMemo::unknown_reach;
+  if constexpr (Dir::tells_reach) {
+    const std::ptrdiff_t residues_read = std::abs(look_ahead.farthest - pos);
+    reach =
+        static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(residues_read + depth_limit, WalkMemo::unknown_reach));
+  }
+  return {chosen, reach, threshold_fixed ? std::max(0LL, lowest_entry + unit_length - 1) : 0};
+}
+
+// A decision reads at least as many unit steps ahead as the look-ahead is
+// deep, and only a longer unit can differ from another beyond that; a
+// deeper look-ahead would need the budget, which counts nodes. Walks of such
+// units go in a TellingReach direction.
+bool unit_read_in_part(unsigned k) {
+  const int depth = configured_depth();
+  return depth <= deepest_within_budget && k > static_cast<unsigned>(depth) + 1;
 }
 
 template <class Dir>
 Decision choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
                           const char* limit) {
   bool over_budget = false;
+  const int depth = configured_depth();
   const Decision decision =
-      choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, configured_depth(), over_budget);
+      choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth, over_budget);
   if (!over_budget) return decision;
   // Depth 1 always fits: it makes one call per error. At lower scores a
   // deeper look-ahead may fit: a choice made so survives no shift.
   Operation deepest_fitting = Operation::none;
-  for (int depth = 1; depth < configured_depth(); ++depth) {
+  for (int shallower_depth = 1; shallower_depth < depth; ++shallower_depth) {
     const Decision shallower =
-        choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth, over_budget);
+        choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, shallower_depth, over_budget);
     if (over_budget) break;
     deepest_fitting = shallower.chosen;
   }
-  return {deepest_fitting, 0};
+  return {deepest_fitting, WalkMemo::unknown_reach, 0};
 }
 
 // Inlined into the walk, whose error points it serves: a call of its own
@@ -617,7 +668,11 @@ Operation operation_of(WalkMemo::Step step) {
   }
 }
 
-enum class Followed { walk_ended, choose_here };
+// How following a trail ended: where the earlier walk ended; where the
+// record must choose (the trail stopped, or the record fell too low), and may
+// meet another trail there; or where the record's unit, differing from the
+// trail's, might have made another choice, which the record makes itself.
+enum class Followed { walk_ended, choose_here, choose_alone };
 
 // Goes along the whole path ahead of an error point at once, where no point
 // before its last falls below the lowest memorable score and the record lists
@@ -652,14 +707,16 @@ Followed go_along_path(Csat& sat, SavedState& best, const WalkMemo& memo, const 
   return Followed::walk_ended;
 }
 
-// Follows an earlier walk's trail from its point `at`, where the record's
-// state is that of the point but for a score shift and a rotation of the
-// unit: takes the errors the trail took and the greedy runs between them,
-// keeping the best state as the walk would, until the trail ends or the
-// record's score falls too low, where the record chooses itself.
+// Follows an earlier walk's trail from the point where the record met it,
+// where the record's state is that of the point but for a score shift and a
+// rotation of the unit: takes the errors the trail took and the greedy runs
+// between them, keeping the best state as the walk would, until the trail
+// ends, the record's score falls too low, or the trail's choice read the
+// unit where the record's differs; there the record chooses itself.
 template <class Dir>
-Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::uint32_t at,
+Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, const WalkMemo::Meeting& meeting,
                       long long lowest_memorable, unsigned errors_listed) {
+  const std::uint32_t at = meeting.point;
   const WalkMemo::Point& start = memo.point(at);
   const WalkMemo::Trail& trail = memo.trail_of(at);
   const unsigned k = sat.unit_length();
@@ -668,6 +725,7 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, std::ui
   const std::uint64_t phase = static_cast<std::uint64_t>(Dir::unit_pos(sat) - sat.unit_begin);
   const std::uint64_t phase_shift = (phase + k - start.phase()) % k;
   for (std::uint32_t i = at;; ++i) {
+    if (!memo.chosen_alike(meeting, i)) return Followed::choose_alone;
     if (sat.missense.count >= errors_listed && memo.path_known(i)) {
       const WalkMemo::PathAhead path = memo.path_ahead(i);
       if (path.lowest_score == INT64_MAX || sat.score + path.lowest_score >= lowest_memorable)
@@ -702,9 +760,11 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   const unsigned k = sat.unit_length();
   long long shifts_survived = LLONG_MAX;
   bool recording = false;  // a trail of this walk is open
+  // Off where a followed trail's choice may differ from the record's own.
+  bool may_follow = true;
   auto stop_recording = [&](WalkMemo::Step how, std::uint32_t met = WalkMemo::no_point) {
     if (!recording) return;
-    memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, how, met);
+    memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, how, WalkMemo::unknown_reach, met);
     recording = false;
   };
   for (;;) {
@@ -716,18 +776,22 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
     }
     if (sat.score > best.score) best.take<Dir>(sat);
     const bool choices_memorable = sat.score >= lowest_memorable;
-    if (choices_memorable) {
-      const std::uint32_t met = memo->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k);
-      if (met != WalkMemo::no_point) {
-        stop_recording(WalkMemo::Step::walk_went_on, met);
+    if (choices_memorable && may_follow) {
+      const WalkMemo::Meeting met =
+          memo->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, Dir::tells_reach);
+      if (met.point != WalkMemo::no_point) {
+        stop_recording(WalkMemo::Step::walk_went_on, met.point);
         shifts_survived = 0;  // the choices followed were not made at this score
-        if (follow_trail<Dir>(sat, best, *memo, met, lowest_memorable, errors_listed) == Followed::walk_ended)
-          return 0;
+        const Followed followed = follow_trail<Dir>(sat, best, *memo, met, lowest_memorable, errors_listed);
+        if (followed == Followed::walk_ended) return 0;
+        // Only a unit read in part meets trails of another unit.
+        may_follow = !Dir::tells_reach || followed != Followed::choose_alone;
         continue;  // at an error point: the greedy run takes nothing
       }
-    } else {
+    } else if (!choices_memorable) {
       stop_recording(WalkMemo::Step::walk_went_on);
     }
+    may_follow = true;
     const Decision decision = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
     shifts_survived = std::min(shifts_survived, decision.shifts_survived);
     const Operation op = decision.chosen;
@@ -741,7 +805,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
     } else if (choices_memorable) {
       if (!recording) memo->open_trail(sat.unit_begin, k);
       recording = true;
-      memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, step_of(op));
+      memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, step_of(op), decision.reach);
     }
     apply_operation<Dir>(sat, op, errors_listed);
   }
@@ -1005,13 +1069,28 @@ long long CSearchController::lowest_memorable(const Csat& sat) {
                                                                                   : lowest_memorable_plus_L - k;
 }
 
+namespace {
+
+// Only walks of long units note how far their choices read, which costs the
+// look-ahead a step at every node.
+template <class Dir>
+long long extend_noting_reach_if_useful(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable,
+                                       unsigned errors_listed) {
+  return unit_read_in_part(sat.unit_length())
+             ? extend<TellingReach<Dir>>(sat, limit, memo, lowest_memorable, errors_listed)
+             : extend<Dir>(sat, limit, memo, lowest_memorable, errors_listed);
+}
+
+}  // namespace
+
 long long CSearchController::grow_forward(Csat& sat) {
-  return extend<Forward>(sat, sequence.residues + sequence.length, &forward_walks, lowest_memorable(sat),
-                         errors_listed);
+  return extend_noting_reach_if_useful<Forward>(sat, sequence.residues + sequence.length, &forward_walks,
+                                                lowest_memorable(sat), errors_listed);
 }
 
 void CSearchController::grow_backward(Csat& sat) {
-  extend<Backward>(sat, sequence.residues - 1, &backward_walks, lowest_memorable(sat), errors_listed);
+  extend_noting_reach_if_useful<Backward>(sat, sequence.residues - 1, &backward_walks, lowest_memorable(sat),
+                                          errors_listed);
   sat.trim_flanking_Ns();
 }
 
@@ -1041,8 +1120,8 @@ void CSearchController::forget_earlier_walks() {
   // of such an array, between the pieces of the walks before: they need one
   // point per 8 residues.
   const std::size_t most_points = walk_points_kept_at_least + sequence.length / (summarised ? 8 : 16);
-  forward_walks.reset(sequence.residues, most_points, summarised);
-  backward_walks.reset(sequence.residues, most_points, summarised);
+  forward_walks.reset(sequence.residues, most_points, summarised, false);
+  backward_walks.reset(sequence.residues, most_points, summarised, true);
   walks_memorised = true;
   // Scores never exceed the sequence length, nor units: so the threshold stays -L.
   const bool usable = follow_earlier_walks && global_mismatch_score < 0 && global_indel_score < 0 &&
@@ -1070,7 +1149,7 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, cons
                                                            const char* unit_begin, const char* unit_end, int score,
                                                            int unit_length, unsigned char depth, const char* seq_end,
                                                            int best_score) {
-  LookAhead look_ahead(unit_begin, unit_end, seq_end, LLONG_MAX, false);
+  LookAhead look_ahead(unit_begin, unit_end, seq_end, LLONG_MAX, false, pos);
   return leap_ahead<Forward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
                              std::max(-static_cast<long long>(unit_length), best_score - look_ahead.score_reduction),
                              {Operation::none, false}, nullptr);
@@ -1080,7 +1159,7 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, con
                                                             const char* unit_begin, const char* unit_end, int score,
                                                             int unit_length, unsigned char depth,
                                                             const char* left_limit, int best_score) {
-  LookAhead look_ahead(unit_begin, unit_end, left_limit, LLONG_MAX, false);
+  LookAhead look_ahead(unit_begin, unit_end, left_limit, LLONG_MAX, false, pos);
   return leap_ahead<Backward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
                               std::max(-static_cast<long long>(unit_length), best_score - look_ahead.score_reduction),
                               {Operation::none, false}, nullptr);

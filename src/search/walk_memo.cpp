@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -11,24 +12,51 @@ std::uint32_t phase_of(const char* unit_begin, const char* unit_pos) {
   return static_cast<std::uint32_t>(unit_pos - unit_begin);
 }
 
-// Do two units, read cyclically from the given phases, expect the same
-// residues? Walks of different seeds of one repeat mostly hold rotations of
-// one unit.
-bool same_unit_ahead(const char* unit_a, std::uint32_t phase_a, const char* unit_b, std::uint32_t phase_b,
-                     unsigned k) {
-  if (unit_a == unit_b) return phase_a == phase_b;
-  for (unsigned i = 0; i < k; ++i) {
-    if (unit_a[phase_a] != unit_b[phase_b]) return false;
-    if (++phase_a == k) phase_a = 0;
-    if (++phase_b == k) phase_b = 0;
+// The residues from x and y on, up to n of them, that are alike: compared a
+// word at a time, since units of some hundred residues are compared whole.
+std::uint32_t alike_for(const char* x, const char* y, std::uint32_t n) {
+  std::uint32_t i = 0;
+  for (; n - i >= 8; i += 8) {
+    std::uint64_t a, b;
+    std::memcpy(&a, x + i, 8);
+    std::memcpy(&b, y + i, 8);
+    if (a != b) break;
+  }
+  while (i < n && x[i] == y[i]) ++i;
+  return i;
+}
+
+// Where two units, read cyclically from the given phases in the direction
+// of the walks, expect different residues: false when they differ at more
+// than `most` unit steps. Walks of different seeds of one repeat mostly hold
+// rotations of one unit; walks from neighbouring starts of one long unit
+// length hold units that differ at one phase.
+bool unit_differences(const char* unit_a, std::uint32_t phase_a, const char* unit_b, std::uint32_t phase_b,
+                      unsigned k, bool backward, unsigned most, WalkMemo::Meeting& meeting) {
+  meeting.differences = 0;
+  if (unit_a == unit_b && phase_a == phase_b) return true;
+  // Read forward, in stretches that neither unit wraps within.
+  for (std::uint32_t step = 0; step < k;) {
+    const std::uint32_t stretch = std::min({k - step, k - phase_a, k - phase_b});
+    const std::uint32_t alike = alike_for(unit_a + phase_a, unit_b + phase_b, stretch);
+    const std::uint32_t moved = alike < stretch ? alike + 1 : stretch;
+    if (alike < stretch) {
+      if (meeting.differences == most) return false;
+      // A walk going backward meets what lies s steps forward k - s steps on.
+      meeting.difference_at[meeting.differences++] = backward ? (k - step - alike) % k : step + alike;
+    }
+    step += moved;
+    phase_a = (phase_a + moved) % k;
+    phase_b = (phase_b + moved) % k;
   }
   return true;
 }
 
 }  // namespace
 
-void WalkMemo::reset(const char* first, std::size_t most_points, bool summarised) {
+void WalkMemo::reset(const char* first, std::size_t most_points, bool summarised, bool backward) {
   first_ = first;
+  backward_ = backward;
   most_points_ = most_points;
   summarised_ = summarised;
   checkpoints_.clear();
@@ -46,19 +74,37 @@ std::size_t WalkMemo::slot_of(std::uint32_t offset) const {
   return static_cast<std::size_t>((offset * 0x9E3779B97F4A7C15ull) >> 32) & (slots_.size() - 1);
 }
 
-std::uint32_t WalkMemo::find(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k) const {
-  if (slots_.empty()) return no_point;
+WalkMemo::Meeting WalkMemo::find(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k,
+                                  bool units_may_differ) const {
+  Meeting meeting;
+  if (slots_.empty()) return meeting;
   const std::uint32_t offset = offset_from(first_, edge);
   for (std::size_t s = slot_of(offset);; s = (s + 1) & (slots_.size() - 1)) {
     const std::uint32_t i = slots_[s];
-    if (i == no_point) return no_point;
+    if (i == no_point) return meeting;
     const Point& p = points_[i];
     if (p.offset != offset) continue;
     const Trail& trail = trail_of(i);
     if (trail.unit_length != k) continue;
-    return same_unit_ahead(trail.unit_begin, p.phase(), unit_begin, phase_of(unit_begin, unit_pos), k) ? i
-                                                                                                        : no_point;
+    const unsigned most = units_may_differ && !summarised_ ? Meeting::most_differences : 0;
+    meeting.point = i;
+    if (!unit_differences(trail.unit_begin, p.phase(), unit_begin, phase_of(unit_begin, unit_pos), k, backward_, most,
+                          meeting) ||
+        !chosen_alike(meeting, i))
+      meeting.point = no_point;
+    return meeting;
   }
+}
+
+bool WalkMemo::differences_unread(const Meeting& meeting, std::uint32_t i) const {
+  const std::uint32_t reach = points_[i].reach();
+  if (reach == unknown_reach) return false;
+  const unsigned k = trail_of(i).unit_length;
+  // The differences recur every k steps.
+  const std::uint32_t taken = steps_between(points_[meeting.point].phase(), points_[i].phase(), k);
+  for (unsigned d = 0; d < meeting.differences; ++d)
+    if ((meeting.difference_at[d] + k - taken) % k <= reach) return false;
+  return true;
 }
 
 void WalkMemo::index(std::uint32_t point, unsigned k) {
@@ -78,7 +124,14 @@ void WalkMemo::index(std::uint32_t point, unsigned k) {
   std::size_t s = slot_of(p.offset);
   for (; slots_[s] != no_point; s = (s + 1) & (slots_.size() - 1)) {
     const std::uint32_t q = slots_[s];
-    if (points_[q].offset == p.offset && trail_of(q).unit_length == k) return;  // the first trail keeps the edge
+    // One trail per edge and unit length is enough to meet. Where units may
+    // differ, the latest is likeliest to differ least from the next walk's:
+    // neighbouring starts come one after the other. A summarised memo keeps
+    // the first, whose paths reach furthest.
+    if (points_[q].offset == p.offset && trail_of(q).unit_length == k) {
+      if (!summarised_) slots_[s] = point;
+      return;
+    }
   }
   slots_[s] = point;
   ++indexed_;
@@ -88,7 +141,7 @@ void WalkMemo::open_trail(const char* unit_begin, unsigned k) {
   trails_.push_back({unit_begin, k, static_cast<std::uint32_t>(points_.size()), 0, 0});
 }
 
-void WalkMemo::push_point(std::uint32_t offset, std::uint32_t phase, int score, Step step) {
+void WalkMemo::push_point(std::uint32_t offset, std::uint32_t phase, std::uint32_t reach, int score, Step step) {
   const std::size_t i = points_.size();
   const bool opens_trail = trails_.back().first_point == i;
   if (i % 64 == 0) {
@@ -96,16 +149,19 @@ void WalkMemo::push_point(std::uint32_t offset, std::uint32_t phase, int score, 
     trails_before_.push_back(static_cast<std::uint32_t>(trails_.size() - opens_trail));
   }
   if (opens_trail) trail_opens_.back() |= std::uint64_t{1} << (i % 64);
-  points_.push_back({offset, phase << step_bits | static_cast<std::uint32_t>(step), score});
+  points_.push_back(
+      {offset, (phase << reach_bits | std::min(reach, unknown_reach)) << step_bits | static_cast<std::uint32_t>(step),
+       score});
 }
 
-void WalkMemo::add(const char* edge, const char* unit_pos, int score, int Ns, Step step, std::uint32_t met) {
+void WalkMemo::add(const char* edge, const char* unit_pos, int score, int Ns, Step step, std::uint32_t reach,
+                   std::uint32_t met) {
   Trail* trail = &trails_.back();
   const std::uint32_t offset = offset_from(first_, edge);
   const std::uint32_t phase = phase_of(trail->unit_begin, unit_pos);
   if (step > Step::deletion) {
     trail->end_Ns = Ns;
-    push_point(offset, phase, score, step);
+    push_point(offset, phase, unknown_reach, score, step);
     if (summarised_) summarise_last_trail(met);
     return;
   }
@@ -114,13 +170,13 @@ void WalkMemo::add(const char* edge, const char* unit_pos, int score, int Ns, St
   } else if (Ns != trail->Ns) {
     // The walk took N's since its last error: it goes on in a new trail.
     trail->end_Ns = Ns;
-    push_point(offset, phase, score, Step::walk_went_on);
+    push_point(offset, phase, unknown_reach, score, Step::walk_went_on);
     if (summarised_) summarise_last_trail(no_point);
     open_trail(trail->unit_begin, trail->unit_length);
     trail = &trails_.back();
     trail->Ns = Ns;
   }
-  push_point(offset, phase, score, step);
+  push_point(offset, phase, reach, score, step);
   index(static_cast<std::uint32_t>(points_.size() - 1), trail->unit_length);
 }
 

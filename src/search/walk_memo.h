@@ -24,16 +24,32 @@ class WalkMemo {
   // is kept with their trail.
   struct Point {
     std::uint32_t offset;  // of the walk's edge from the first residue
-    std::uint32_t phase_and_step;
+    std::uint32_t phase_reach_step;
     std::int32_t score;
 
-    std::uint32_t phase() const { return phase_and_step >> step_bits; }  // of the unit position
-    Step step() const { return static_cast<Step>(phase_and_step & ((1u << step_bits) - 1)); }
+    std::uint32_t phase() const { return phase_reach_step >> (reach_bits + step_bits); }  // of the unit position
+    // How many unit steps ahead of the point the choice made there may have
+    // read the unit; unknown_reach where that is not known.
+    std::uint32_t reach() const { return (phase_reach_step >> step_bits) & unknown_reach; }
+    Step step() const { return static_cast<Step>(phase_reach_step & ((1u << step_bits) - 1)); }
   };
   static constexpr unsigned step_bits = 3;
-  // Longer units leave no room for the step beside the phase.
-  static constexpr unsigned longest_unit = UINT32_MAX >> step_bits;
+  static constexpr unsigned reach_bits = 8;
+  static constexpr std::uint32_t unknown_reach = (1u << reach_bits) - 1;
+  // Longer units leave no room for the reach and the step beside the phase.
+  static constexpr unsigned longest_unit = UINT32_MAX >> (reach_bits + step_bits);
   static constexpr std::uint32_t no_point = UINT32_MAX;
+
+  // Where a walk meets an earlier trail. The trail's unit may expect other
+  // residues than the walk's at a few unit steps ahead of the point (counted
+  // in the direction of the walk): the walk would still have chosen as the
+  // trail did at every point whose choice read the unit less far ahead.
+  struct Meeting {
+    static constexpr unsigned most_differences = 4;
+    std::uint32_t point = no_point;
+    unsigned differences = 0;
+    std::uint32_t difference_at[most_differences];
+  };
 
   // The points of a trail lie together, from first_point to the next
   // trail's. Tolerated N's are rare, so the count taken is kept here: it is
@@ -64,23 +80,36 @@ class WalkMemo {
     std::int64_t lowest_score;  // of the points before the last one
   };
 
-  // Forgets every trail; first is the sequence's first residue. At most
-  // most_points points are kept (and two more to end a trail); a full memo
-  // keeps its trails but takes no more. Summarised, the memo also keeps what
-  // the paths ahead of its points are put together from.
-  void reset(const char* first, std::size_t most_points, bool summarised);
+  // Forgets every trail; first is the sequence's first residue, backward
+  // tells which way the walks go. At most most_points points are kept (and
+  // two more to end a trail); a full memo keeps its trails but takes no
+  // more. Summarised, the memo also keeps what the paths ahead of its points
+  // are put together from; its walks meet only trails of the same unit
+  // ahead, since a path ahead is followed without looking at its points.
+  void reset(const char* first, std::size_t most_points, bool summarised, bool backward);
   bool full() const { return points_.size() >= most_points_; }
 
   // The point of an earlier trail at edge, when that trail had the same unit
-  // ahead as [unit_begin, unit_begin + k) from unit_pos; no_point otherwise.
-  std::uint32_t find(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k) const;
+  // ahead as [unit_begin, unit_begin + k) from unit_pos, or, where units
+  // may differ, one that differs at a few unit steps at most, none of them
+  // read by the choice made there. Units may differ only where a memo is not
+  // summarised and the caller's choices read less far ahead than k.
+  Meeting find(const char* edge, const char* unit_begin, const char* unit_pos, unsigned k,
+               bool units_may_differ) const;
+  // Whether the walk that met the trail would choose as the trail did at its
+  // point i: its unit is the same as far as that choice read it.
+  bool chosen_alike(const Meeting& meeting, std::uint32_t i) const {
+    return meeting.differences == 0 || differences_unread(meeting, i);
+  }
 
   // A walk opens a trail at its first point, and adds the points where it
   // chose an error, which go in the index that find searches. Its last point
   // says how it went on from there; met is the point of an earlier trail that
   // the walk went on along, if it did.
   void open_trail(const char* unit_begin, unsigned k);
-  void add(const char* edge, const char* unit_pos, int score, int Ns, Step step, std::uint32_t met = no_point);
+  // reach is that of the choice made at the point.
+  void add(const char* edge, const char* unit_pos, int score, int Ns, Step step, std::uint32_t reach = unknown_reach,
+           std::uint32_t met = no_point);
   // Whether path_ahead can tell of a point: in a summarised memo, for the
   // error points of ended trails.
   bool path_known(std::uint32_t point) const { return summarised_ && trail_number(point) < trail_ends_.size(); }
@@ -107,7 +136,12 @@ class WalkMemo {
     return (trail + 1 < trails_.size() ? trails_[trail + 1].first_point : static_cast<std::uint32_t>(points_.size())) -
            1;
   }
-  void push_point(std::uint32_t offset, std::uint32_t phase, int score, Step step);
+  bool differences_unread(const Meeting& meeting, std::uint32_t i) const;
+  void push_point(std::uint32_t offset, std::uint32_t phase, std::uint32_t reach, int score, Step step);
+  // Unit steps from phase `from` to phase `to` in the direction of the walks.
+  std::uint32_t steps_between(std::uint32_t from, std::uint32_t to, unsigned k) const {
+    return backward_ ? (from + k - to) % k : (to + k - from) % k;
+  }
   void summarise_last_trail(std::uint32_t met);
   void index(std::uint32_t point, unsigned k);
   std::size_t slot_of(std::uint32_t offset) const;
@@ -134,6 +168,7 @@ class WalkMemo {
     PathAhead beyond;
   };
   bool summarised_ = false;
+  bool backward_ = false;
   std::vector<TrailAhead> checkpoints_;
   std::vector<TrailEnd> trail_ends_;
   // Which trail a point lies on, counted without a search: a bit per point,

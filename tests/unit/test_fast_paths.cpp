@@ -354,6 +354,8 @@ TEST_F(FastPath, ErrorListsRebuiltAfterTheOverlapRemovalEqualKeptLists) {
 // A walk that meets an earlier walk's trail follows it instead of choosing
 // again; every record must be the one that choosing each error gives. Long
 // arrays and shallow look-aheads let the scores rise high enough for trails.
+// Units longer than a decision reads are met where they differ only beyond
+// that: the walks of neighbouring starts.
 TEST_F(FastPath, FollowingEarlierWalksChangesNoRecord) {
   for (int round = 0; round < 600; ++round) {
     random_options();
@@ -361,8 +363,10 @@ TEST_F(FastPath, FollowingEarlierWalksChangesNoRecord) {
     const bool deep = below(20) == 0;
     global_maximum_recursion_depth = deep ? 10 : 1 + static_cast<int>(below(3));
     global_remove_mostly_hidden = false;
+    const bool long_units = below(4) == 0;
+    if (long_units) global_max_unit_length = 24;
     std::string residues = random_sequence();
-    const std::string unit = random_unit(6);
+    const std::string unit = random_unit(long_units ? 24 : 6);
     for (unsigned arrays = 1 + below(3); arrays > 0; --arrays) {
       append_mutated(residues, unit, (deep ? 40 : 100) + below(deep ? 60 : 400), 8 + below(20), below(2) == 0);
       residues += random_sequence();
