@@ -97,6 +97,11 @@ class CSearchController {
   // Beyond one point per 16 residues; tests make it small to fill the memo.
   static std::size_t walk_points_kept_at_least;
   WalkMemo forward_walks, backward_walks;
+  // Walks of units read in part meet the trails of the starts just before
+  // theirs. Once the memo above is full, they keep their trails here, and
+  // these are forgotten whenever they fill it: the trails the memo above
+  // keeps, such as those of long arrays, stay.
+  WalkMemo recent_forward_walks, recent_backward_walks;
   bool walks_memorised = false;
   long long lowest_memorable_plus_L = 0;
   void forget_earlier_walks();

@@ -752,9 +752,11 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, const W
 
 // Returns by how much all its scores could be lower with the same errors
 // taken (see "Starts that share a walk").
+// Walks of units read in part may find trails in a memo of recent ones too,
+// and keep theirs there once memo is full.
 template <class Dir>
 long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable,
-                 unsigned errors_listed = UINT_MAX) {
+                 unsigned errors_listed = UINT_MAX, WalkMemo* recent = nullptr) {
   SavedState best;
   best.take<Dir>(sat);
   const unsigned k = sat.unit_length();
@@ -762,9 +764,14 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   bool recording = false;  // a trail of this walk is open
   // Off where a followed trail's choice may differ from the record's own.
   bool may_follow = true;
+  WalkMemo* kept_in = memo;  // the memo that takes this walk's trail
+  if (recent && memo->full()) {
+    if (recent->full()) recent->forget();
+    kept_in = recent;
+  }
   auto stop_recording = [&](WalkMemo::Step how, std::uint32_t met = WalkMemo::no_point) {
     if (!recording) return;
-    memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, how, WalkMemo::unknown_reach, met);
+    kept_in->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, how, WalkMemo::unknown_reach, met);
     recording = false;
   };
   for (;;) {
@@ -777,12 +784,16 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
     if (sat.score > best.score) best.take<Dir>(sat);
     const bool choices_memorable = sat.score >= lowest_memorable;
     if (choices_memorable && may_follow) {
-      const WalkMemo::Meeting met =
-          memo->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, Dir::tells_reach);
+      const WalkMemo* met_in = memo;
+      WalkMemo::Meeting met = memo->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, Dir::tells_reach);
+      if (met.point == WalkMemo::no_point && recent) {
+        met_in = recent;
+        met = recent->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, Dir::tells_reach);
+      }
       if (met.point != WalkMemo::no_point) {
         stop_recording(WalkMemo::Step::walk_went_on, met.point);
         shifts_survived = 0;  // the choices followed were not made at this score
-        const Followed followed = follow_trail<Dir>(sat, best, *memo, met, lowest_memorable, errors_listed);
+        const Followed followed = follow_trail<Dir>(sat, best, *met_in, met, lowest_memorable, errors_listed);
         if (followed == Followed::walk_ended) return 0;
         // Only a unit read in part meets trails of another unit.
         may_follow = !Dir::tells_reach || followed != Followed::choose_alone;
@@ -800,12 +811,12 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
       if (sat.score < best.score) best.restore<Dir>(sat);
       return shifts_survived;
     }
-    if (choices_memorable && memo->full()) {
+    if (choices_memorable && kept_in->full()) {
       stop_recording(WalkMemo::Step::walk_went_on);
     } else if (choices_memorable) {
-      if (!recording) memo->open_trail(sat.unit_begin, k);
+      if (!recording) kept_in->open_trail(sat.unit_begin, k);
       recording = true;
-      memo->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, step_of(op), decision.reach);
+      kept_in->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, step_of(op), decision.reach);
     }
     apply_operation<Dir>(sat, op, errors_listed);
   }
@@ -1073,24 +1084,26 @@ namespace {
 
 // Only walks of long units note how far their choices read, which costs the
 // look-ahead a step at every node.
+// A summarised memo's trails must go on along trails of its own, so its walks
+// keep no recent ones.
 template <class Dir>
-long long extend_noting_reach_if_useful(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable,
-                                       unsigned errors_listed) {
-  return unit_read_in_part(sat.unit_length())
-             ? extend<TellingReach<Dir>>(sat, limit, memo, lowest_memorable, errors_listed)
-             : extend<Dir>(sat, limit, memo, lowest_memorable, errors_listed);
+long long extend_noting_reach_if_useful(Csat& sat, const char* limit, WalkMemo* memo, WalkMemo* recent,
+                                       long long lowest_memorable, unsigned errors_listed) {
+  if (!unit_read_in_part(sat.unit_length())) return extend<Dir>(sat, limit, memo, lowest_memorable, errors_listed);
+  return extend<TellingReach<Dir>>(sat, limit, memo, lowest_memorable, errors_listed,
+                                   errors_listed == UINT_MAX ? recent : nullptr);
 }
 
 }  // namespace
 
 long long CSearchController::grow_forward(Csat& sat) {
   return extend_noting_reach_if_useful<Forward>(sat, sequence.residues + sequence.length, &forward_walks,
-                                                lowest_memorable(sat), errors_listed);
+                                                &recent_forward_walks, lowest_memorable(sat), errors_listed);
 }
 
 void CSearchController::grow_backward(Csat& sat) {
-  extend_noting_reach_if_useful<Backward>(sat, sequence.residues - 1, &backward_walks, lowest_memorable(sat),
-                                          errors_listed);
+  extend_noting_reach_if_useful<Backward>(sat, sequence.residues - 1, &backward_walks, &recent_backward_walks,
+                                          lowest_memorable(sat), errors_listed);
   sat.trim_flanking_Ns();
 }
 
@@ -1122,6 +1135,8 @@ void CSearchController::forget_earlier_walks() {
   const std::size_t most_points = walk_points_kept_at_least + sequence.length / (summarised ? 8 : 16);
   forward_walks.reset(sequence.residues, most_points, summarised, false);
   backward_walks.reset(sequence.residues, most_points, summarised, true);
+  recent_forward_walks.reset(sequence.residues, walk_points_kept_at_least, false, false);
+  recent_backward_walks.reset(sequence.residues, walk_points_kept_at_least, false, true);
   walks_memorised = true;
   // Scores never exceed the sequence length, nor units: so the threshold stays -L.
   const bool usable = follow_earlier_walks && global_mismatch_score < 0 && global_indel_score < 0 &&
@@ -1133,6 +1148,8 @@ void CSearchController::forget_earlier_walks() {
 void CSearchController::release_earlier_walks() {
   forward_walks = WalkMemo();
   backward_walks = WalkMemo();
+  recent_forward_walks = WalkMemo();
+  recent_backward_walks = WalkMemo();
   walks_memorised = true;
   lowest_memorable_plus_L = never_memorable;
 }

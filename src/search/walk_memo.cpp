@@ -103,7 +103,7 @@ bool WalkMemo::differences_unread(const Meeting& meeting, std::uint32_t i) const
   // The differences recur every k steps.
   const std::uint32_t taken = steps_between(points_[meeting.point].phase(), points_[i].phase(), k);
   for (unsigned d = 0; d < meeting.differences; ++d)
-    if ((meeting.difference_at[d] + k - taken) % k <= reach) return false;
+    if (steps_on(taken, meeting.difference_at[d], k) <= reach) return false;
   return true;
 }
 

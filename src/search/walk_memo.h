@@ -87,6 +87,7 @@ class WalkMemo {
   // are put together from; its walks meet only trails of the same unit
   // ahead, since a path ahead is followed without looking at its points.
   void reset(const char* first, std::size_t most_points, bool summarised, bool backward);
+  void forget() { reset(first_, most_points_, summarised_, backward_); }
   bool full() const { return points_.size() >= most_points_; }
 
   // The point of an earlier trail at edge, when that trail had the same unit
@@ -138,9 +139,13 @@ class WalkMemo {
   }
   bool differences_unread(const Meeting& meeting, std::uint32_t i) const;
   void push_point(std::uint32_t offset, std::uint32_t phase, std::uint32_t reach, int score, Step step);
-  // Unit steps from phase `from` to phase `to` in the direction of the walks.
+  // Steps from phase `from` on to phase `to` of a unit of length k.
+  static std::uint32_t steps_on(std::uint32_t from, std::uint32_t to, unsigned k) {
+    return to >= from ? to - from : to + k - from;
+  }
+  // The same in the direction of the walks.
   std::uint32_t steps_between(std::uint32_t from, std::uint32_t to, unsigned k) const {
-    return backward_ ? (from + k - to) % k : (to + k - from) % k;
+    return backward_ ? steps_on(to, from, k) : steps_on(from, to, k);
   }
   void summarise_last_trail(std::uint32_t met);
   void index(std::uint32_t point, unsigned k);
