@@ -45,7 +45,9 @@ class WalkMemo {
   // in the direction of the walk): the walk would still have chosen as the
   // trail did at every point whose choice read the unit less far ahead.
   struct Meeting {
-    static constexpr unsigned most_differences = 4;
+    // Walks some starts apart differ at as many phases; beyond sixteen, the
+    // differences lie too close together for a trail to be followed far.
+    static constexpr unsigned most_differences = 16;
     std::uint32_t point = no_point;
     unsigned differences = 0;
     std::uint32_t difference_at[most_differences];
