@@ -791,6 +791,8 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         met = recent->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, Dir::tells_reach);
       }
       if (met.point != WalkMemo::no_point) {
+        // Only a summarised memo reads where its trail went on, and its walks
+        // keep no recent trails: so met lies in the memo that takes the trail.
         stop_recording(WalkMemo::Step::walk_went_on, met.point);
         shifts_survived = 0;  // the choices followed were not made at this score
         const Followed followed = follow_trail<Dir>(sat, best, *met_in, met, lowest_memorable, errors_listed);
