@@ -43,11 +43,15 @@ bool unit_differences(const char* unit_a, std::uint32_t phase_a, const char* uni
     if (alike < stretch) {
       if (meeting.differences == most) return false;
       // A walk going backward meets what lies s steps forward k - s steps on.
-      meeting.difference_at[meeting.differences++] = backward ? (k - step - alike) % k : step + alike;
+      const std::uint32_t forward_step = step + alike;
+      meeting.difference_at[meeting.differences++] = backward && forward_step != 0 ? k - forward_step : forward_step;
     }
+    // No stretch reads past either unit's end, so a phase at most reaches k.
     step += moved;
-    phase_a = (phase_a + moved) % k;
-    phase_b = (phase_b + moved) % k;
+    phase_a += moved;
+    phase_b += moved;
+    if (phase_a == k) phase_a = 0;
+    if (phase_b == k) phase_b = 0;
   }
   return true;
 }
