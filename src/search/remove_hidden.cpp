@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "config/parameters.h"
 #include "search/CSearchController.h"
 #include "search/hidden_repeat_filter.h"
@@ -21,33 +23,45 @@ void HiddenRepeatFilter::take(Csat* sat) {
     next_.take(sat);
     return;
   }
-  while (!held_.empty() && held_.front()->sat_end <= sat->sat_begin) settle_first();
+  while (!held_.empty() && held_.front()->sat_end <= sat->sat_begin) hand_on_first();
   held_.push_back(sat);
+  if (held_.size() > 1) weigh_first_from(held_.size() - 1);
 }
 
 void HiddenRepeatFilter::finish() {
-  while (!held_.empty()) settle_first();
+  while (!held_.empty()) hand_on_first();
 }
 
-// The records that overlap the first one are the ones right after it, up to
-// the first that starts at or after its end. Each of them either falls to it
-// or, scoring higher, removes it; the first one is kept if none does.
-void HiddenRepeatFilter::settle_first() {
-  Csat* first = held_.front();
-  for (auto later = held_.begin() + 1; later != held_.end() && first->sat_end > (*later)->sat_begin;) {
-    if (!mostly_overlapping(*first, **later)) {
-      ++later;
-    } else if (first->score < (*later)->score) {
-      held_.pop_front();
-      pool_.give_back(first);
-      return;
-    } else {
-      pool_.give_back(*later);
-      later = held_.erase(later);
-    }
-  }
+// No record to come can overlap the first one: it is kept.
+void HiddenRepeatFilter::hand_on_first() {
+  next_.take(held_.front());
   held_.pop_front();
-  next_.take(first);
+  weigh_first_from(1);
+}
+
+// The first record meets the ones it overlaps from the held one at index
+// from on, in order. Each of them either falls to it or, scoring higher,
+// removes it; then the next one is first and meets every one after it.
+void HiddenRepeatFilter::weigh_first_from(std::size_t from) {
+  while (!held_.empty()) {
+    Csat* first = held_.front();
+    bool first_removed = false;
+    auto later = held_.begin() + static_cast<std::ptrdiff_t>(std::min(from, held_.size()));
+    while (!first_removed && later != held_.end() && first->sat_end > (*later)->sat_begin) {
+      if (!mostly_overlapping(*first, **later)) {
+        ++later;
+      } else if (first->score < (*later)->score) {
+        first_removed = true;
+      } else {
+        pool_.give_back(*later);
+        later = held_.erase(later);
+      }
+    }
+    if (!first_removed) return;
+    held_.pop_front();
+    pool_.give_back(first);
+    from = 1;
+  }
 }
 
 void CSearchController::remove_hidden(CsatContainer& container) {
