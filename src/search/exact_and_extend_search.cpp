@@ -23,28 +23,43 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <numeric>
 #include <tuple>
 #include <vector>
 
 #include "repeats/allocation.h"
 #include "search/CSearchController.h"
+#include "search/hidden_repeat_filter.h"
 
 namespace {
 
-// A kept record and the exact repeat it grew from, as offsets from the first residue.
-struct GrownSeed {
-  std::uint32_t seed_begin;
-  std::uint32_t seed_end;
-  Csat* sat;
+// A kept repeat and the exact repeat it grew from, positions as offsets from
+// the first residue. Kept this way rather than as a record until the overlap
+// removal: inside a long array the seeds number one per twenty residues or
+// so, and a record with its list and its pointers took twice the room.
+struct GrownRepeat {
+  static constexpr std::uint32_t list_let_go = UINT32_MAX;
+  std::uint32_t seed_begin, seed_end;
+  std::uint32_t begin, end;
+  std::uint32_t unit_begin, unit_length;
+  std::uint32_t forward_phase, backward_phase;  // of the unit positions expected beyond the ends
+  std::int32_t score, mismatches, insertions, deletions, Ns;
+  std::uint32_t first_error, errors;  // in GrownSeeds::errors; errors is list_let_go if so
+};
+
+struct ListedError {
+  std::uint32_t offset;
+  char kind;
 };
 
 }  // namespace
 
-// Records wait here with their seeds while the exact search runs; the result
+// Repeats wait here with their seeds while the exact search runs; the result
 // list is made once they are all grown, in an order that needs the seeds.
+// Deques: they never copy themselves to grow.
 struct CSearchController::GrownSeeds {
-  std::deque<GrownSeed> seeds;  // by seed_number; a deque never copies itself to grow
-  std::vector<unsigned> without_errors_listed;  // seed numbers, ascending
+  std::deque<GrownRepeat> repeats;  // by seed_number
+  std::deque<ListedError> errors;
 };
 
 namespace {
@@ -73,6 +88,34 @@ void back_to_seed(Csat& sat, const char* begin, const char* end) {
   sat.score = static_cast<int>((end - begin) - k - static_cast<std::ptrdiff_t>(Ns));
 }
 
+std::uint32_t offset_of(const char* p, const char* first) { return static_cast<std::uint32_t>(p - first); }
+
+// The record of a grown repeat, taken from the pool; without its errors
+// where its list was let go.
+Csat* record_of(const GrownRepeat& r, unsigned seed_number, const std::deque<ListedError>& errors,
+                const char* first) {
+  const char* unit_begin = first + r.unit_begin;
+  Csat* sat = sat_alloc.get_new(unit_begin, unit_begin + r.unit_length);
+  sat->sat_begin = first + r.begin;
+  sat->sat_end = first + r.end;
+  sat->unit_pos_forward = unit_begin + r.forward_phase;
+  sat->unit_pos_backward = unit_begin + r.backward_phase;
+  sat->score = r.score;
+  sat->mismatches = r.mismatches;
+  sat->insertions = r.insertions;
+  sat->deletions = r.deletions;
+  sat->Ns = r.Ns;
+  sat->seed_number = seed_number;
+  if (r.errors != GrownRepeat::list_let_go) {
+    sat->missense.reserve(r.errors);
+    for (std::uint32_t e = r.first_error; e != r.first_error + r.errors; ++e)
+      sat->missense.push_back({first + errors[e].offset, errors[e].kind});
+  }
+  // The record may come from the pool with the list of a long walk.
+  sat->missense.shrink_to_fit();
+  return sat;
+}
+
 }  // namespace
 
 // Short lists are the rule on real genomes, so hardly any repeat is grown twice.
@@ -80,26 +123,39 @@ unsigned CSearchController::longest_error_list_kept = 16;
 
 void CSearchController::grow_seed(Csat* sat) {
   const char* first = sequence.residues;
-  const GrownSeed seed{static_cast<std::uint32_t>(sat->sat_begin - first),
-                       static_cast<std::uint32_t>(sat->sat_end - first), sat};
+  const std::uint32_t seed_begin = offset_of(sat->sat_begin, first);
+  const std::uint32_t seed_end = offset_of(sat->sat_end, first);
   grow_both_ways(*sat);
   // The exact search runs under the internal tables; grown repeats must meet the user's.
   const unsigned k = sat->unit_length();
-  if (sat->score < minScores_user[k] || sat->normalised_length() < minLengths_user[k]) {
-    sat_alloc.give_back(sat);
-    return;
+  if (sat->score >= minScores_user[k] && sat->normalised_length() >= minLengths_user[k]) {
+    if (grown_seeds->repeats.size() >= UINT_MAX) abort_out_of_memory();
+    GrownRepeat r{seed_begin,
+                  seed_end,
+                  offset_of(sat->sat_begin, first),
+                  offset_of(sat->sat_end, first),
+                  offset_of(sat->unit_begin, first),
+                  k,
+                  offset_of(sat->unit_pos_forward, sat->unit_begin),
+                  offset_of(sat->unit_pos_backward, sat->unit_begin),
+                  sat->score,
+                  sat->mismatches,
+                  sat->insertions,
+                  sat->deletions,
+                  sat->Ns,
+                  0,
+                  GrownRepeat::list_let_go};
+    if (sat->missense.count <= longest_error_list_kept) {
+      CSearchController::sort_errors(*sat);
+      std::deque<ListedError>& errors = grown_seeds->errors;
+      if (errors.size() + sat->missense.count >= UINT32_MAX) abort_out_of_memory();
+      r.first_error = static_cast<std::uint32_t>(errors.size());
+      r.errors = sat->missense.count;
+      for (const missense_entry& e : sat->missense) errors.push_back({offset_of(e.position, first), e.kind});
+    }
+    grown_seeds->repeats.push_back(r);
   }
-  if (grown_seeds->seeds.size() >= UINT_MAX) abort_out_of_memory();
-  sat->seed_number = static_cast<unsigned>(grown_seeds->seeds.size());
-  grown_seeds->seeds.push_back(seed);
-  if (sat->missense.count > longest_error_list_kept) {
-    sat->missense.clear();
-    grown_seeds->without_errors_listed.push_back(sat->seed_number);
-  } else {
-    CSearchController::sort_errors(*sat);
-  }
-  // The record may come from the pool with the error list of a long walk.
-  sat->missense.shrink_to_fit();
+  sat_alloc.give_back(sat);
 }
 
 void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
@@ -119,31 +175,35 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
 
   std::fputs("  Extend exact to imperfect repeats.\n", stderr);
   std::fflush(stderr);
-  // Listed in the order found; the sort is stable.
-  SatList& sats = imperfect_sats.sats;
-  sats.reserve(sats.size() + grown.seeds.size());
-  for (const GrownSeed& g : grown.seeds) sats.push_back(g.sat);
-  std::stable_sort(sats.begin(), sats.end(), [&grown](const Csat* a, const Csat* b) {
-    if (lessThan_sat(a, b)) return true;
-    if (lessThan_sat(b, a)) return false;
-    const GrownSeed& sa = grown.seeds[a->seed_number];
-    const GrownSeed& sb = grown.seeds[b->seed_number];
-    if (sa.seed_begin != sb.seed_begin) return sa.seed_begin < sb.seed_begin;
-    return sa.seed_end < sb.seed_end;
+  // In the order of lessThan_sat, then by the seed's extent, then in the
+  // order found.
+  const std::deque<GrownRepeat>& repeats = grown.repeats;
+  std::vector<std::uint32_t> order(repeats.size());
+  std::iota(order.begin(), order.end(), 0u);
+  std::sort(order.begin(), order.end(), [&repeats](std::uint32_t a, std::uint32_t b) {
+    const GrownRepeat& ra = repeats[a];
+    const GrownRepeat& rb = repeats[b];
+    return std::tie(ra.begin, ra.end, ra.seed_begin, ra.seed_end, a) <
+           std::tie(rb.begin, rb.end, rb.seed_begin, rb.seed_end, b);
   });
-
-  if (grown.without_errors_listed.empty()) return;
-  remove_hidden(imperfect_sats);
+  // Records are made only as the overlap removal takes them, so that those
+  // it drops go back to the pool and are made again for the next ones.
+  SatList& sats = imperfect_sats.sats;
+  AppendRecords into_result(sats);
+  HiddenRepeatFilter filter(into_result, sat_alloc);
   const char* first = sequence.residues;
+  for (std::uint32_t i : order) filter.take(record_of(repeats[i], i, grown.errors, first));
+  filter.finish();
+  std::vector<std::uint32_t>().swap(order);
+  std::deque<ListedError>().swap(grown.errors);
+
   for (Csat* sat : sats) {
-    if (!std::binary_search(grown.without_errors_listed.begin(), grown.without_errors_listed.end(),
-                            sat->seed_number))
-      continue;
-    const GrownSeed& seed = grown.seeds[sat->seed_number];
+    const GrownRepeat& r = repeats[sat->seed_number];
+    if (r.errors != GrownRepeat::list_let_go) continue;
     // Growing again lists every error; the first growth went along whole
     // paths at once, and must have counted alike.
     [[maybe_unused]] const auto first_growth = growth_of(*sat);
-    back_to_seed(*sat, first + seed.seed_begin, first + seed.seed_end);
+    back_to_seed(*sat, first + r.seed_begin, first + r.seed_end);
     grow_both_ways(*sat);
     assert(growth_of(*sat) == first_growth);
     CSearchController::sort_errors(*sat);
