@@ -49,6 +49,7 @@ class CSearchController {
   struct GrownSeeds;
   GrownSeeds* grown_seeds = nullptr;
   void grow_seed(Csat* seed);
+  void grow_waiting_seeds();
   // A repeat kept by extendExact with a longer error list gives the list up
   // and is grown again if it survives the overlap removal; UINT_MAX keeps
   // every list, the plain path that the shortcut must agree with.

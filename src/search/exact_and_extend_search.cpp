@@ -60,6 +60,7 @@ struct ListedError {
 struct CSearchController::GrownSeeds {
   std::deque<GrownRepeat> repeats;  // by seed_number
   std::deque<ListedError> errors;
+  std::vector<Csat*> waiting;  // seeds not grown yet, in the order found
 };
 
 namespace {
@@ -121,41 +122,63 @@ Csat* record_of(const GrownRepeat& r, unsigned seed_number, const std::deque<Lis
 // Short lists are the rule on real genomes, so hardly any repeat is grown twice.
 unsigned CSearchController::longest_error_list_kept = 16;
 
+// Seeds are grown a batch at a time: the forward walks in the order found,
+// the backward walks the other way round. Inside an array, each backward walk
+// then meets the trail of the seed after its own at its first error and keeps
+// no trail of its own. Grown in the order found, each one reached the trail
+// of the seed before only at its second error, and kept a trail of one point
+// with a summary of its path ahead: some 125 bytes a seed.
+static constexpr std::size_t seeds_per_batch = 256;
+
 void CSearchController::grow_seed(Csat* sat) {
+  grown_seeds->waiting.push_back(sat);
+  if (grown_seeds->waiting.size() == seeds_per_batch) grow_waiting_seeds();
+}
+
+void CSearchController::grow_waiting_seeds() {
   const char* first = sequence.residues;
-  const std::uint32_t seed_begin = offset_of(sat->sat_begin, first);
-  const std::uint32_t seed_end = offset_of(sat->sat_end, first);
-  grow_both_ways(*sat);
-  // The exact search runs under the internal tables; grown repeats must meet the user's.
-  const unsigned k = sat->unit_length();
-  if (sat->score >= minScores_user[k] && sat->normalised_length() >= minLengths_user[k]) {
-    if (grown_seeds->repeats.size() >= UINT_MAX) abort_out_of_memory();
-    GrownRepeat r{seed_begin,
-                  seed_end,
-                  offset_of(sat->sat_begin, first),
-                  offset_of(sat->sat_end, first),
-                  offset_of(sat->unit_begin, first),
-                  k,
-                  offset_of(sat->unit_pos_forward, sat->unit_begin),
-                  offset_of(sat->unit_pos_backward, sat->unit_begin),
-                  sat->score,
-                  sat->mismatches,
-                  sat->insertions,
-                  sat->deletions,
-                  sat->Ns,
-                  0,
-                  GrownRepeat::list_let_go};
-    if (sat->missense.count <= longest_error_list_kept) {
-      CSearchController::sort_errors(*sat);
-      std::deque<ListedError>& errors = grown_seeds->errors;
-      if (errors.size() + sat->missense.count >= UINT32_MAX) abort_out_of_memory();
-      r.first_error = static_cast<std::uint32_t>(errors.size());
-      r.errors = sat->missense.count;
-      for (const missense_entry& e : sat->missense) errors.push_back({offset_of(e.position, first), e.kind});
-    }
-    grown_seeds->repeats.push_back(r);
+  std::vector<Csat*>& waiting = grown_seeds->waiting;
+  std::uint32_t seed_begins[seeds_per_batch], seed_ends[seeds_per_batch];
+  for (std::size_t i = 0; i < waiting.size(); ++i) {
+    seed_begins[i] = offset_of(waiting[i]->sat_begin, first);
+    seed_ends[i] = offset_of(waiting[i]->sat_end, first);
   }
-  sat_alloc.give_back(sat);
+  for (Csat* sat : waiting) grow_forward(*sat);
+  for (auto sat = waiting.rbegin(); sat != waiting.rend(); ++sat) grow_backward(**sat);
+  for (std::size_t i = 0; i < waiting.size(); ++i) {
+    Csat* sat = waiting[i];
+    // The exact search runs under the internal tables; grown repeats must meet the user's.
+    const unsigned k = sat->unit_length();
+    if (sat->score >= minScores_user[k] && sat->normalised_length() >= minLengths_user[k]) {
+      if (grown_seeds->repeats.size() >= UINT_MAX) abort_out_of_memory();
+      GrownRepeat r{seed_begins[i],
+                    seed_ends[i],
+                    offset_of(sat->sat_begin, first),
+                    offset_of(sat->sat_end, first),
+                    offset_of(sat->unit_begin, first),
+                    k,
+                    offset_of(sat->unit_pos_forward, sat->unit_begin),
+                    offset_of(sat->unit_pos_backward, sat->unit_begin),
+                    sat->score,
+                    sat->mismatches,
+                    sat->insertions,
+                    sat->deletions,
+                    sat->Ns,
+                    0,
+                    GrownRepeat::list_let_go};
+      if (sat->missense.count <= longest_error_list_kept) {
+        CSearchController::sort_errors(*sat);
+        std::deque<ListedError>& errors = grown_seeds->errors;
+        if (errors.size() + sat->missense.count >= UINT32_MAX) abort_out_of_memory();
+        r.first_error = static_cast<std::uint32_t>(errors.size());
+        r.errors = sat->missense.count;
+        for (const missense_entry& e : sat->missense) errors.push_back({offset_of(e.position, first), e.kind});
+      }
+      grown_seeds->repeats.push_back(r);
+    }
+    sat_alloc.give_back(sat);
+  }
+  waiting.clear();
 }
 
 void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
@@ -168,6 +191,7 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   // One error more than a kept list holds tells a list to let go.
   errors_listed = longest_error_list_kept == UINT_MAX ? UINT_MAX : longest_error_list_kept + 1;
   exact_search_2();
+  grow_waiting_seeds();
   errors_listed = UINT_MAX;
   minScores = minScores_user;
   minLengths = minLengths_user;
