@@ -50,6 +50,8 @@ class CSearchController {
   GrownSeeds* grown_seeds = nullptr;
   void grow_seed(Csat* seed);
   void grow_waiting_seeds();
+  // Seeds are grown this many at a time; tests make it small.
+  static std::size_t seeds_grown_at_once;
   // A repeat kept by extendExact with a longer error list gives the list up
   // and is grown again if it survives the overlap removal; UINT_MAX keeps
   // every list, the plain path that the shortcut must agree with.

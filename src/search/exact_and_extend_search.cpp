@@ -60,7 +60,12 @@ struct ListedError {
 struct CSearchController::GrownSeeds {
   std::deque<GrownRepeat> repeats;  // by seed_number
   std::deque<ListedError> errors;
-  std::vector<Csat*> waiting;  // seeds not grown yet, in the order found
+  // Seeds not grown yet, in the order found, with their extents.
+  struct Waiting {
+    Csat* sat;
+    std::uint32_t seed_begin, seed_end;
+  };
+  std::vector<Waiting> waiting;
 };
 
 namespace {
@@ -128,31 +133,27 @@ unsigned CSearchController::longest_error_list_kept = 16;
 // no trail of its own. Grown in the order found, each one reached the trail
 // of the seed before only at its second error, and kept a trail of one point
 // with a summary of its path ahead: some 125 bytes a seed.
-static constexpr std::size_t seeds_per_batch = 256;
+std::size_t CSearchController::seeds_grown_at_once = 256;
 
 void CSearchController::grow_seed(Csat* sat) {
-  grown_seeds->waiting.push_back(sat);
-  if (grown_seeds->waiting.size() == seeds_per_batch) grow_waiting_seeds();
+  const char* first = sequence.residues;
+  grown_seeds->waiting.push_back({sat, offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first)});
+  if (grown_seeds->waiting.size() >= seeds_grown_at_once) grow_waiting_seeds();
 }
 
 void CSearchController::grow_waiting_seeds() {
   const char* first = sequence.residues;
-  std::vector<Csat*>& waiting = grown_seeds->waiting;
-  std::uint32_t seed_begins[seeds_per_batch], seed_ends[seeds_per_batch];
-  for (std::size_t i = 0; i < waiting.size(); ++i) {
-    seed_begins[i] = offset_of(waiting[i]->sat_begin, first);
-    seed_ends[i] = offset_of(waiting[i]->sat_end, first);
-  }
-  for (Csat* sat : waiting) grow_forward(*sat);
-  for (auto sat = waiting.rbegin(); sat != waiting.rend(); ++sat) grow_backward(**sat);
-  for (std::size_t i = 0; i < waiting.size(); ++i) {
-    Csat* sat = waiting[i];
+  std::vector<GrownSeeds::Waiting>& waiting = grown_seeds->waiting;
+  for (const GrownSeeds::Waiting& seed : waiting) grow_forward(*seed.sat);
+  for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) grow_backward(*seed->sat);
+  for (const GrownSeeds::Waiting& seed : waiting) {
+    Csat* sat = seed.sat;
     // The exact search runs under the internal tables; grown repeats must meet the user's.
     const unsigned k = sat->unit_length();
     if (sat->score >= minScores_user[k] && sat->normalised_length() >= minLengths_user[k]) {
       if (grown_seeds->repeats.size() >= UINT_MAX) abort_out_of_memory();
-      GrownRepeat r{seed_begins[i],
-                    seed_ends[i],
+      GrownRepeat r{seed.seed_begin,
+                    seed.seed_end,
                     offset_of(sat->sat_begin, first),
                     offset_of(sat->sat_end, first),
                     offset_of(sat->unit_begin, first),

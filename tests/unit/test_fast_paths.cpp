@@ -375,9 +375,12 @@ TEST_F(FastPath, FollowingEarlierWalksChangesNoRecord) {
     // A small memo fills up: the trails it keeps are followed, and the walks
     // after it choose every error themselves.
     if (below(3) == 0) CSearchController::walk_points_kept_at_least = below(40);
+    // extendExact grows its seeds in batches, the backward walks in reverse.
+    if (below(2) == 0) CSearchController::seeds_grown_at_once = 1 + below(8);
     auto follow = [](bool on) { CSearchController::follow_earlier_walks = on; };
     ASSERT_NO_FATAL_FAILURE(expect_same_records(follow, residues, extend_exact));
     CSearchController::walk_points_kept_at_least = 65536;
+    CSearchController::seeds_grown_at_once = 256;
   }
 }
 
