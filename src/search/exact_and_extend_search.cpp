@@ -36,15 +36,23 @@ namespace {
 // A kept repeat and the exact repeat it grew from, positions as offsets from
 // the first residue. Kept this way rather than as a record until the overlap
 // removal: inside a long array the seeds number one per twenty residues or
-// so, and a record with its list and its pointers took twice the room.
+// so, and a record with its list and its pointers took three times the room.
+// A repeat whose list is let go is grown again if it survives, so only what
+// the removal reads is kept of it.
 struct GrownRepeat {
   static constexpr std::uint32_t list_let_go = UINT32_MAX;
   std::uint32_t seed_begin, seed_end;
   std::uint32_t begin, end;
   std::uint32_t unit_begin, unit_length;
+  std::int32_t score;
+  std::uint32_t listed;  // in GrownSeeds::listed, or list_let_go
+};
+
+// The rest of a grown repeat whose list is kept.
+struct ListedRepeat {
   std::uint32_t forward_phase, backward_phase;  // of the unit positions expected beyond the ends
-  std::int32_t score, mismatches, insertions, deletions, Ns;
-  std::uint32_t first_error, errors;  // in GrownSeeds::errors; errors is list_let_go if so
+  std::int32_t mismatches, insertions, deletions, Ns;
+  std::uint32_t first_error, errors;  // in GrownSeeds::errors
 };
 
 struct ListedError {
@@ -56,25 +64,26 @@ struct ListedError {
 
 // Repeats wait here with their seeds while the exact search runs; the result
 // list is made once they are all grown, in an order that needs the seeds.
-// Deques: they never copy themselves to grow.
+// The lists are deques, which never copy themselves to grow; the repeats lie
+// in one block, which goes back to the system when freed (a deque's small
+// blocks stay in the allocator's heap) and makes room for the lists grown
+// again.
 struct CSearchController::GrownSeeds {
-  std::deque<GrownRepeat> repeats;  // by seed_number
+  std::vector<GrownRepeat> repeats;  // by seed_number
+  std::deque<ListedRepeat> listed;
   std::deque<ListedError> errors;
-  // Seeds not grown yet, in the order found, with their extents.
-  struct Waiting {
+  // A record and the exact repeat it grows from.
+  struct Seed {
     Csat* sat;
     std::uint32_t seed_begin, seed_end;
   };
-  std::vector<Waiting> waiting;
+  std::vector<Seed> waiting;  // not grown yet, in the order found
 };
 
 namespace {
 
-// A grown record's extent, score and counts: growing a seed twice must give
-// the same.
-std::tuple<const char*, const char*, int, int, int, int, int> growth_of(const Csat& sat) {
-  return {sat.sat_begin, sat.sat_end, sat.score, sat.mismatches, sat.insertions, sat.deletions, sat.Ns};
-}
+// A grown record's extent and score: growing a seed twice must give the same.
+std::tuple<const char*, const char*, int> growth_of(const Csat& sat) { return {sat.sat_begin, sat.sat_end, sat.score}; }
 
 // Sets a grown record back to the exact repeat [begin, end) it grew from. Its
 // unit copy is unchanged by growing; every residue of an exact repeat beyond
@@ -96,26 +105,27 @@ void back_to_seed(Csat& sat, const char* begin, const char* end) {
 
 std::uint32_t offset_of(const char* p, const char* first) { return static_cast<std::uint32_t>(p - first); }
 
-// The record of a grown repeat, taken from the pool; without its errors
-// where its list was let go.
-Csat* record_of(const GrownRepeat& r, unsigned seed_number, const std::deque<ListedError>& errors,
+// The record of a grown repeat, taken from the pool; only its extent, unit
+// and score where its list was let go.
+Csat* record_of(const GrownRepeat& r, unsigned seed_number, const CSearchController::GrownSeeds& grown,
                 const char* first) {
   const char* unit_begin = first + r.unit_begin;
   Csat* sat = sat_alloc.get_new(unit_begin, unit_begin + r.unit_length);
   sat->sat_begin = first + r.begin;
   sat->sat_end = first + r.end;
-  sat->unit_pos_forward = unit_begin + r.forward_phase;
-  sat->unit_pos_backward = unit_begin + r.backward_phase;
   sat->score = r.score;
-  sat->mismatches = r.mismatches;
-  sat->insertions = r.insertions;
-  sat->deletions = r.deletions;
-  sat->Ns = r.Ns;
   sat->seed_number = seed_number;
-  if (r.errors != GrownRepeat::list_let_go) {
-    sat->missense.reserve(r.errors);
-    for (std::uint32_t e = r.first_error; e != r.first_error + r.errors; ++e)
-      sat->missense.push_back({first + errors[e].offset, errors[e].kind});
+  if (r.listed != GrownRepeat::list_let_go) {
+    const ListedRepeat& l = grown.listed[r.listed];
+    sat->unit_pos_forward = unit_begin + l.forward_phase;
+    sat->unit_pos_backward = unit_begin + l.backward_phase;
+    sat->mismatches = l.mismatches;
+    sat->insertions = l.insertions;
+    sat->deletions = l.deletions;
+    sat->Ns = l.Ns;
+    sat->missense.reserve(l.errors);
+    for (std::uint32_t e = l.first_error; e != l.first_error + l.errors; ++e)
+      sat->missense.push_back({first + grown.errors[e].offset, grown.errors[e].kind});
   }
   // The record may come from the pool with the list of a long walk.
   sat->missense.shrink_to_fit();
@@ -143,10 +153,10 @@ void CSearchController::grow_seed(Csat* sat) {
 
 void CSearchController::grow_waiting_seeds() {
   const char* first = sequence.residues;
-  std::vector<GrownSeeds::Waiting>& waiting = grown_seeds->waiting;
-  for (const GrownSeeds::Waiting& seed : waiting) grow_forward(*seed.sat);
+  std::vector<GrownSeeds::Seed>& waiting = grown_seeds->waiting;
+  for (const GrownSeeds::Seed& seed : waiting) grow_forward(*seed.sat);
   for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) grow_backward(*seed->sat);
-  for (const GrownSeeds::Waiting& seed : waiting) {
+  for (const GrownSeeds::Seed& seed : waiting) {
     Csat* sat = seed.sat;
     // The exact search runs under the internal tables; grown repeats must meet the user's.
     const unsigned k = sat->unit_length();
@@ -158,21 +168,17 @@ void CSearchController::grow_waiting_seeds() {
                     offset_of(sat->sat_end, first),
                     offset_of(sat->unit_begin, first),
                     k,
-                    offset_of(sat->unit_pos_forward, sat->unit_begin),
-                    offset_of(sat->unit_pos_backward, sat->unit_begin),
                     sat->score,
-                    sat->mismatches,
-                    sat->insertions,
-                    sat->deletions,
-                    sat->Ns,
-                    0,
                     GrownRepeat::list_let_go};
       if (sat->missense.count <= longest_error_list_kept) {
         CSearchController::sort_errors(*sat);
         std::deque<ListedError>& errors = grown_seeds->errors;
         if (errors.size() + sat->missense.count >= UINT32_MAX) abort_out_of_memory();
-        r.first_error = static_cast<std::uint32_t>(errors.size());
-        r.errors = sat->missense.count;
+        r.listed = static_cast<std::uint32_t>(grown_seeds->listed.size());
+        grown_seeds->listed.push_back({offset_of(sat->unit_pos_forward, sat->unit_begin),
+                                       offset_of(sat->unit_pos_backward, sat->unit_begin), sat->mismatches,
+                                       sat->insertions, sat->deletions, sat->Ns,
+                                       static_cast<std::uint32_t>(errors.size()), sat->missense.count});
         for (const missense_entry& e : sat->missense) errors.push_back({offset_of(e.position, first), e.kind});
       }
       grown_seeds->repeats.push_back(r);
@@ -202,7 +208,7 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   std::fflush(stderr);
   // In the order of lessThan_sat, then by the seed's extent, then in the
   // order found.
-  const std::deque<GrownRepeat>& repeats = grown.repeats;
+  const std::vector<GrownRepeat>& repeats = grown.repeats;
   std::vector<std::uint32_t> order(repeats.size());
   std::iota(order.begin(), order.end(), 0u);
   std::sort(order.begin(), order.end(), [&repeats](std::uint32_t a, std::uint32_t b) {
@@ -217,20 +223,28 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   AppendRecords into_result(sats);
   HiddenRepeatFilter filter(into_result, sat_alloc);
   const char* first = sequence.residues;
-  for (std::uint32_t i : order) filter.take(record_of(repeats[i], i, grown.errors, first));
+  for (std::uint32_t i : order) filter.take(record_of(repeats[i], i, grown, first));
   filter.finish();
-  std::vector<std::uint32_t>().swap(order);
-  std::deque<ListedError>().swap(grown.errors);
-
+  // The lists grown again can be as long as arrays: the entries make room
+  // for them, all but the seeds of the repeats to grow.
+  std::vector<GrownSeeds::Seed> to_grow_again;
   for (Csat* sat : sats) {
     const GrownRepeat& r = repeats[sat->seed_number];
-    if (r.errors != GrownRepeat::list_let_go) continue;
+    if (r.listed == GrownRepeat::list_let_go) to_grow_again.push_back({sat, r.seed_begin, r.seed_end});
+  }
+  std::vector<std::uint32_t>().swap(order);
+  std::deque<ListedError>().swap(grown.errors);
+  std::deque<ListedRepeat>().swap(grown.listed);
+  std::vector<GrownRepeat>().swap(grown.repeats);
+
+  for (const GrownSeeds::Seed& seed : to_grow_again) {
+    Csat& sat = *seed.sat;
     // Growing again lists every error; the first growth went along whole
     // paths at once, and must have counted alike.
-    [[maybe_unused]] const auto first_growth = growth_of(*sat);
-    back_to_seed(*sat, first + r.seed_begin, first + r.seed_end);
-    grow_both_ways(*sat);
-    assert(growth_of(*sat) == first_growth);
-    CSearchController::sort_errors(*sat);
+    [[maybe_unused]] const auto first_growth = growth_of(sat);
+    back_to_seed(sat, first + seed.seed_begin, first + seed.seed_end);
+    grow_both_ways(sat);
+    assert(growth_of(sat) == first_growth);
+    CSearchController::sort_errors(sat);
   }
 }
