@@ -36,16 +36,26 @@ namespace {
 // A kept repeat and the exact repeat it grew from, positions as offsets from
 // the first residue. Kept this way rather than as a record until the overlap
 // removal: inside a long array the seeds number one per twenty residues or
-// so, and a record with its list and its pointers took three times the room.
-// A repeat whose list is let go is grown again if it survives, so only what
-// the removal reads is kept of it.
+// so, and a record with its list and its pointers took four times the room.
 struct GrownRepeat {
-  static constexpr std::uint32_t list_let_go = UINT32_MAX;
   std::uint32_t seed_begin, seed_end;
-  std::uint32_t begin, end;
-  std::uint32_t unit_begin, unit_length;
+  std::uint32_t unit_begin;
   std::int32_t score;
+  std::uint32_t extent;  // in GrownSeeds::extents
+};
+
+// Where a grown repeat lies, and its unit length. A repeat whose list is let
+// go is grown again if it survives, so only what the removal reads is kept
+// of it, and the seeds of one array, grown one after the other into the
+// same stretch, share this part; a repeat with a list has one of its own.
+struct GrownExtent {
+  static constexpr std::uint32_t list_let_go = UINT32_MAX;
+  std::uint32_t begin, end;
+  std::uint32_t unit_length;
   std::uint32_t listed;  // in GrownSeeds::listed, or list_let_go
+  bool operator==(const GrownExtent& other) const {
+    return begin == other.begin && end == other.end && unit_length == other.unit_length && listed == other.listed;
+  }
 };
 
 // The rest of a grown repeat whose list is kept.
@@ -70,6 +80,7 @@ struct ListedError {
 // again.
 struct CSearchController::GrownSeeds {
   std::vector<GrownRepeat> repeats;  // by seed_number
+  std::vector<GrownExtent> extents;
   std::deque<ListedRepeat> listed;
   std::deque<ListedError> errors;
   // A record and the exact repeat it grows from.
@@ -109,14 +120,15 @@ std::uint32_t offset_of(const char* p, const char* first) { return static_cast<s
 // and score where its list was let go.
 Csat* record_of(const GrownRepeat& r, unsigned seed_number, const CSearchController::GrownSeeds& grown,
                 const char* first) {
+  const GrownExtent& extent = grown.extents[r.extent];
   const char* unit_begin = first + r.unit_begin;
-  Csat* sat = sat_alloc.get_new(unit_begin, unit_begin + r.unit_length);
-  sat->sat_begin = first + r.begin;
-  sat->sat_end = first + r.end;
+  Csat* sat = sat_alloc.get_new(unit_begin, unit_begin + extent.unit_length);
+  sat->sat_begin = first + extent.begin;
+  sat->sat_end = first + extent.end;
   sat->score = r.score;
   sat->seed_number = seed_number;
-  if (r.listed != GrownRepeat::list_let_go) {
-    const ListedRepeat& l = grown.listed[r.listed];
+  if (extent.listed != GrownExtent::list_let_go) {
+    const ListedRepeat& l = grown.listed[extent.listed];
     sat->unit_pos_forward = unit_begin + l.forward_phase;
     sat->unit_pos_backward = unit_begin + l.backward_phase;
     sat->mismatches = l.mismatches;
@@ -162,26 +174,23 @@ void CSearchController::grow_waiting_seeds() {
     const unsigned k = sat->unit_length();
     if (sat->score >= minScores_user[k] && sat->normalised_length() >= minLengths_user[k]) {
       if (grown_seeds->repeats.size() >= UINT_MAX) abort_out_of_memory();
-      GrownRepeat r{seed.seed_begin,
-                    seed.seed_end,
-                    offset_of(sat->sat_begin, first),
-                    offset_of(sat->sat_end, first),
-                    offset_of(sat->unit_begin, first),
-                    k,
-                    sat->score,
-                    GrownRepeat::list_let_go};
+      GrownExtent extent{offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first), k,
+                         GrownExtent::list_let_go};
       if (sat->missense.count <= longest_error_list_kept) {
         CSearchController::sort_errors(*sat);
         std::deque<ListedError>& errors = grown_seeds->errors;
         if (errors.size() + sat->missense.count >= UINT32_MAX) abort_out_of_memory();
-        r.listed = static_cast<std::uint32_t>(grown_seeds->listed.size());
+        extent.listed = static_cast<std::uint32_t>(grown_seeds->listed.size());
         grown_seeds->listed.push_back({offset_of(sat->unit_pos_forward, sat->unit_begin),
                                        offset_of(sat->unit_pos_backward, sat->unit_begin), sat->mismatches,
                                        sat->insertions, sat->deletions, sat->Ns,
                                        static_cast<std::uint32_t>(errors.size()), sat->missense.count});
         for (const missense_entry& e : sat->missense) errors.push_back({offset_of(e.position, first), e.kind});
       }
-      grown_seeds->repeats.push_back(r);
+      std::vector<GrownExtent>& extents = grown_seeds->extents;
+      if (extents.empty() || !(extents.back() == extent)) extents.push_back(extent);
+      grown_seeds->repeats.push_back({seed.seed_begin, seed.seed_end, offset_of(sat->unit_begin, first),
+                                      sat->score, static_cast<std::uint32_t>(extents.size() - 1)});
     }
     sat_alloc.give_back(sat);
   }
@@ -209,13 +218,16 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   // In the order of lessThan_sat, then by the seed's extent, then in the
   // order found.
   const std::vector<GrownRepeat>& repeats = grown.repeats;
+  const std::vector<GrownExtent>& extents = grown.extents;
   std::vector<std::uint32_t> order(repeats.size());
   std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(), [&repeats](std::uint32_t a, std::uint32_t b) {
+  std::sort(order.begin(), order.end(), [&repeats, &extents](std::uint32_t a, std::uint32_t b) {
     const GrownRepeat& ra = repeats[a];
     const GrownRepeat& rb = repeats[b];
-    return std::tie(ra.begin, ra.end, ra.seed_begin, ra.seed_end, a) <
-           std::tie(rb.begin, rb.end, rb.seed_begin, rb.seed_end, b);
+    const GrownExtent& ea = extents[ra.extent];
+    const GrownExtent& eb = extents[rb.extent];
+    return std::tie(ea.begin, ea.end, ra.seed_begin, ra.seed_end, a) <
+           std::tie(eb.begin, eb.end, rb.seed_begin, rb.seed_end, b);
   });
   // Records are made only as the overlap removal takes them, so that those
   // it drops go back to the pool and are made again for the next ones.
@@ -230,12 +242,14 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   std::vector<GrownSeeds::Seed> to_grow_again;
   for (Csat* sat : sats) {
     const GrownRepeat& r = repeats[sat->seed_number];
-    if (r.listed == GrownRepeat::list_let_go) to_grow_again.push_back({sat, r.seed_begin, r.seed_end});
+    if (extents[r.extent].listed == GrownExtent::list_let_go)
+      to_grow_again.push_back({sat, r.seed_begin, r.seed_end});
   }
   std::vector<std::uint32_t>().swap(order);
   std::deque<ListedError>().swap(grown.errors);
   std::deque<ListedRepeat>().swap(grown.listed);
   std::vector<GrownRepeat>().swap(grown.repeats);
+  std::vector<GrownExtent>().swap(grown.extents);
 
   for (const GrownSeeds::Seed& seed : to_grow_again) {
     Csat& sat = *seed.sat;
