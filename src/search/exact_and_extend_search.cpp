@@ -3,8 +3,9 @@
 // kept when the grown repeat meets the user's thresholds. Seeds that grow into
 // the same repeat are all kept here; the overlap removal decides among them.
 //
-// Seeds are grown as the exact search finds them rather than collected first:
-// on repeat-rich genomes the seeds outnumber the kept repeats many times over.
+// Seeds are grown as the exact search finds them, a few hundred at a time,
+// rather than all collected first: on repeat-rich genomes the seeds outnumber
+// the kept repeats many times over.
 // The result is ordered as if the seeds had been collected, sorted by their
 // extent and then grown: by the grown extent, then by the seed's extent, then
 // in the order the seeds were found.
