@@ -20,8 +20,8 @@ bool OutputStream::open(const std::string& name) {
   // the run time of the exact search. The C library ignores the size asked
   // for unless it is given the buffer too.
   if (owned_) {
-    write_buffer_.resize(write_block_size);
-    std::setvbuf(file_, write_buffer_.data(), _IOFBF, write_buffer_.size());
+    write_buffer_.reset(new char[write_block_size]);
+    std::setvbuf(file_, write_buffer_.get(), _IOFBF, write_block_size);
   }
   return owned_;
 }

@@ -2,8 +2,8 @@
 #define VELKOR_DRIVER_OUTPUT_STREAM_H
 
 #include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
 // A stream the run writes to: the report or the masked-sequence file. A
 // failed write (a full disk) is caught with its cause, so that the run never
@@ -38,7 +38,9 @@ class OutputStream {
   FILE* file_ = nullptr;
   bool owned_ = false;
   int error_ = 0;
-  std::vector<char> write_buffer_;  // outlives file_: the destructor closes it first
+  // Outlives file_: the destructor closes it first. Not zeroed, so that its
+  // pages take memory only once output reaches them.
+  std::unique_ptr<char[]> write_buffer_;
 };
 
 #endif
