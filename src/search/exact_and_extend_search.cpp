@@ -209,6 +209,9 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   errors_listed = longest_error_list_kept == UINT_MAX ? UINT_MAX : longest_error_list_kept + 1;
   exact_search_2();
   grow_waiting_seeds();
+  // The trails would only speed up growing again the few repeats whose lists
+  // were let go; on a long array they hold as much as all its repeats.
+  release_earlier_walks();
   errors_listed = UINT_MAX;
   minScores = minScores_user;
   minLengths = minLengths_user;
