@@ -95,7 +95,8 @@ struct CSearchController::GrownSeeds {
 namespace {
 
 // A grown record's extent and score: growing a seed twice must give the same.
-std::tuple<const char*, const char*, int> growth_of(const Csat& sat) { return {sat.sat_begin, sat.sat_end, sat.score}; }
+using Growth = std::tuple<const char*, const char*, int>;
+Growth growth_of(const Csat& sat) { return {sat.sat_begin, sat.sat_end, sat.score}; }
 
 // Sets a grown record back to the exact repeat [begin, end) it grew from. Its
 // unit copy is unchanged by growing; every residue of an exact repeat beyond
@@ -209,9 +210,6 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   errors_listed = longest_error_list_kept == UINT_MAX ? UINT_MAX : longest_error_list_kept + 1;
   exact_search_2();
   grow_waiting_seeds();
-  // The trails would only speed up growing again the few repeats whose lists
-  // were let go; on a long array they hold as much as all its repeats.
-  release_earlier_walks();
   errors_listed = UINT_MAX;
   minScores = minScores_user;
   minLengths = minLengths_user;
@@ -255,14 +253,21 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   std::vector<GrownRepeat>().swap(grown.repeats);
   std::vector<GrownExtent>().swap(grown.extents);
 
+  // Growing again lists every error; the first growth went along whole
+  // paths at once, and must have counted alike. The forward walks come
+  // first, so that the forward trails make room for what the backward walks
+  // add to the lists.
+  std::vector<Growth> first_growths;
   for (const GrownSeeds::Seed& seed : to_grow_again) {
-    Csat& sat = *seed.sat;
-    // Growing again lists every error; the first growth went along whole
-    // paths at once, and must have counted alike.
-    [[maybe_unused]] const auto first_growth = growth_of(sat);
-    back_to_seed(sat, first + seed.seed_begin, first + seed.seed_end);
-    grow_both_ways(sat);
-    assert(growth_of(sat) == first_growth);
+    first_growths.push_back(growth_of(*seed.sat));
+    back_to_seed(*seed.sat, first + seed.seed_begin, first + seed.seed_end);
+    grow_forward(*seed.sat);
+  }
+  forward_walks = WalkMemo();
+  for (std::size_t i = 0; i < to_grow_again.size(); ++i) {
+    Csat& sat = *to_grow_again[i].sat;
+    grow_backward(sat);
+    assert(growth_of(sat) == first_growths[i]);
     CSearchController::sort_errors(sat);
   }
 }
