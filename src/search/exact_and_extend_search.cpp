@@ -23,7 +23,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <deque>
 #include <numeric>
 #include <tuple>
 #include <vector>
@@ -75,15 +74,14 @@ struct ListedError {
 
 // Repeats wait here with their seeds while the exact search runs; the result
 // list is made once they are all grown, in an order that needs the seeds.
-// The lists are deques, which never copy themselves to grow; the repeats lie
-// in one block, which goes back to the system when freed (a deque's small
-// blocks stay in the allocator's heap) and makes room for the lists grown
-// again.
+// Each store lies in one block, which goes back to the system when freed and
+// makes room for the lists grown again; and an empty one allocates nothing,
+// since a draft assembly may have a hundred thousand records.
 struct CSearchController::GrownSeeds {
   std::vector<GrownRepeat> repeats;  // by seed_number
   std::vector<GrownExtent> extents;
-  std::deque<ListedRepeat> listed;
-  std::deque<ListedError> errors;
+  std::vector<ListedRepeat> listed;
+  std::vector<ListedError> errors;
   // A record and the exact repeat it grows from.
   struct Seed {
     Csat* sat;
@@ -161,6 +159,7 @@ std::size_t CSearchController::seeds_grown_at_once = 256;
 
 void CSearchController::grow_seed(Csat* sat) {
   const char* first = sequence.residues;
+  if (grown_seeds->waiting.capacity() == 0) grown_seeds->waiting.reserve(seeds_grown_at_once);
   grown_seeds->waiting.push_back({sat, offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first)});
   if (grown_seeds->waiting.size() >= seeds_grown_at_once) grow_waiting_seeds();
 }
@@ -180,7 +179,7 @@ void CSearchController::grow_waiting_seeds() {
                          GrownExtent::list_let_go};
       if (sat->missense.count <= longest_error_list_kept) {
         CSearchController::sort_errors(*sat);
-        std::deque<ListedError>& errors = grown_seeds->errors;
+        std::vector<ListedError>& errors = grown_seeds->errors;
         if (errors.size() + sat->missense.count >= UINT32_MAX) abort_out_of_memory();
         extent.listed = static_cast<std::uint32_t>(grown_seeds->listed.size());
         grown_seeds->listed.push_back({offset_of(sat->unit_pos_forward, sat->unit_begin),
@@ -248,8 +247,8 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
       to_grow_again.push_back({sat, r.seed_begin, r.seed_end});
   }
   std::vector<std::uint32_t>().swap(order);
-  std::deque<ListedError>().swap(grown.errors);
-  std::deque<ListedRepeat>().swap(grown.listed);
+  std::vector<ListedError>().swap(grown.errors);
+  std::vector<ListedRepeat>().swap(grown.listed);
   std::vector<GrownRepeat>().swap(grown.repeats);
   std::vector<GrownExtent>().swap(grown.extents);
 
