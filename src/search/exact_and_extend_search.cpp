@@ -88,6 +88,9 @@ struct CSearchController::GrownSeeds {
     std::uint32_t seed_begin, seed_end;
   };
   std::vector<Seed> waiting;  // not grown yet, in the order found
+
+  // Keeps the repeat sat grown from seed, and its list only where it is short.
+  void keep(const Seed& seed, Csat& sat, const char* first);
 };
 
 namespace {
@@ -170,32 +173,31 @@ void CSearchController::grow_waiting_seeds() {
   for (const GrownSeeds::Seed& seed : waiting) grow_forward(*seed.sat);
   for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) grow_backward(*seed->sat);
   for (const GrownSeeds::Seed& seed : waiting) {
-    Csat* sat = seed.sat;
     // The exact search runs under the internal tables; grown repeats must meet the user's.
-    const unsigned k = sat->unit_length();
-    if (sat->score >= minScores_user[k] && sat->normalised_length() >= minLengths_user[k]) {
-      if (grown_seeds->repeats.size() >= UINT_MAX) abort_out_of_memory();
-      GrownExtent extent{offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first), k,
-                         GrownExtent::list_let_go};
-      if (sat->missense.count <= longest_error_list_kept) {
-        CSearchController::sort_errors(*sat);
-        std::vector<ListedError>& errors = grown_seeds->errors;
-        if (errors.size() + sat->missense.count >= UINT32_MAX) abort_out_of_memory();
-        extent.listed = static_cast<std::uint32_t>(grown_seeds->listed.size());
-        grown_seeds->listed.push_back({offset_of(sat->unit_pos_forward, sat->unit_begin),
-                                       offset_of(sat->unit_pos_backward, sat->unit_begin), sat->mismatches,
-                                       sat->insertions, sat->deletions, sat->Ns,
-                                       static_cast<std::uint32_t>(errors.size()), sat->missense.count});
-        for (const missense_entry& e : sat->missense) errors.push_back({offset_of(e.position, first), e.kind});
-      }
-      std::vector<GrownExtent>& extents = grown_seeds->extents;
-      if (extents.empty() || !(extents.back() == extent)) extents.push_back(extent);
-      grown_seeds->repeats.push_back({seed.seed_begin, seed.seed_end, offset_of(sat->unit_begin, first),
-                                      sat->score, static_cast<std::uint32_t>(extents.size() - 1)});
-    }
-    sat_alloc.give_back(sat);
+    const unsigned k = seed.sat->unit_length();
+    if (seed.sat->score >= minScores_user[k] && seed.sat->normalised_length() >= minLengths_user[k])
+      grown_seeds->keep(seed, *seed.sat, first);
+    sat_alloc.give_back(seed.sat);
   }
   waiting.clear();
+}
+
+void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char* first) {
+  if (repeats.size() >= UINT_MAX) abort_out_of_memory();
+  GrownExtent extent{offset_of(sat.sat_begin, first), offset_of(sat.sat_end, first), sat.unit_length(),
+                     GrownExtent::list_let_go};
+  if (sat.missense.count <= longest_error_list_kept) {
+    CSearchController::sort_errors(sat);
+    if (errors.size() + sat.missense.count >= UINT32_MAX) abort_out_of_memory();
+    extent.listed = static_cast<std::uint32_t>(listed.size());
+    listed.push_back({offset_of(sat.unit_pos_forward, sat.unit_begin), offset_of(sat.unit_pos_backward, sat.unit_begin),
+                      sat.mismatches, sat.insertions, sat.deletions, sat.Ns, static_cast<std::uint32_t>(errors.size()),
+                      sat.missense.count});
+    for (const missense_entry& e : sat.missense) errors.push_back({offset_of(e.position, first), e.kind});
+  }
+  if (extents.empty() || !(extents.back() == extent)) extents.push_back(extent);
+  repeats.push_back({seed.seed_begin, seed.seed_end, offset_of(sat.unit_begin, first), sat.score,
+                     static_cast<std::uint32_t>(extents.size() - 1)});
 }
 
 void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
