@@ -232,7 +232,10 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
       }
       unsettled_run_end = runs.run_end();
     }
-    if (anchors.open(p)) p += candidates.try_copy(p, p + 1);
+    if (anchors.open(p))
+      p += candidates.try_copy(p, p + 1);
+    else
+      p = anchors.first_open(p) - 1;
   }
 }
 
@@ -266,9 +269,20 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       }
       unsettled_run_end = runs.run_end();
     }
-    if (!anchors.candidate_marks_open(p, q)) continue;
+    if (!anchors.candidate_marks_open(p, q)) {
+      // Inside an accepted repeat, every start up to the next open mark has
+      // both its first residue and the one before it covered.
+      if (!anchors.open(p - 1) && !anchors.open(p)) p = anchors.first_open(p) - 1;
+      continue;
+    }
     if (next_N < p) next_N = first_N_from(p, end);
-    if (next_N < q || single_letter_unit(p, q)) continue;
+    if (next_N < q) continue;
+    if (single_letter_unit(p, q)) {
+      // The run of one letter goes on to the run's end: so do the copies
+      // of the starts up to one unit before it.
+      p = runs.run_end() - unit_length;
+      continue;
+    }
     p += candidates.try_copy(p, q);
   }
 }

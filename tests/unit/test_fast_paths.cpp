@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/parameters.h"
+#include "search/CAnchorSeq.h"
 #include "search/N_locator.h"
 #include "search/error_free_run.h"
 #include "search/exact_group_scan.h"
@@ -405,6 +406,68 @@ TEST_F(FastPath, PassingOverStartsThatShareAWalkChangesNoRecord) {
     auto pass_over = [](bool on) { CSearchController::pass_over_starts_sharing_a_walk = on; };
     ASSERT_NO_FATAL_FAILURE(expect_same_records(pass_over, residues, false));
   }
+}
+
+// The records of trying every start in turn, as the candidate test allows,
+// each copy grown in full: what the search's ways of passing over starts
+// (runs too weak, starts sharing a walk, covered stretches, copies of one
+// letter) must all leave unchanged.
+std::vector<std::string> every_start_tried(const std::string& residues) {
+  Residues r(residues);
+  CSearchController::discard_tables();
+  CSearchController search(1, r.seq.mol);
+  CAnchorSeq anchors(r.first, r.seq.mol.length);
+  SatList accepted;
+  for (unsigned k = std::max(global_min_unit_length, 1u); k <= global_max_unit_length && k < r.seq.mol.length; ++k) {
+    if (k == 2 && global_min_unit_length <= 1) anchors.open_all();
+    for (const char* p = r.first; p + k < r.end; ++p) {
+      const char* q = p + k;
+      if (!anchors.candidate_marks_open(p, q) || std::memchr(p, 'N', k) ||
+          (k > 1 && std::count(p, q, *p) == static_cast<long>(k)))
+        continue;
+      Csat* sat = grown_in_full(search, p, k, r);
+      sat->trim_flanking_Ns();
+      if (!CSearchController::passes_thresholds(*sat, k)) {
+        sat_alloc.give_back(sat);
+        continue;
+      }
+      CSearchController::sort_errors(*sat);
+      anchors.cover(sat->sat_begin, sat->sat_end);
+      for (const missense_entry& error : sat->missense) anchors.open_at(error.position);
+      accepted.push_back(sat);
+    }
+  }
+  std::stable_sort(accepted.begin(), accepted.end(), lessThan_sat);
+  std::vector<std::string> records = describe_all(accepted, r.first);
+  for (Csat* sat : accepted) sat_alloc.give_back(sat);
+  return records;
+}
+
+TEST_F(FastPath, SearchFindsWhatTryingEveryStartFinds) {
+  unsigned records_found = 0;
+  for (int round = 0; round < 1500; ++round) {
+    random_options();
+    global_min_unit_length = 1 + below(3);
+    global_max_unit_length = global_min_unit_length + below(6);
+    // Kept lists: a list let go is grown again after an overlap removal.
+    CSearchController::longest_error_list_kept = UINT_MAX;
+    std::string residues = random_sequence();
+    // Runs of one letter (the copies inside them, and runs right after
+    // others) and arrays, apart or side by side.
+    for (unsigned pieces = below(6); pieces > 0; --pieces) {
+      if (below(2) == 0)
+        residues.append(2 + below(20), "ACGT"[below(4)]);
+      else
+        append_mutated(residues, random_unit(6), 10 + below(60), 4 + below(20), below(2) == 0);
+      if (below(2) == 0) residues += random_sequence();
+    }
+    const std::vector<std::string> expected = every_start_tried(residues);
+    records_found += static_cast<unsigned>(expected.size());
+    ASSERT_EQ(imperfect_records(residues, false), expected)
+        << residues << " units " << global_min_unit_length << "-" << global_max_unit_length << options();
+  }
+  CSearchController::longest_error_list_kept = 16;
+  EXPECT_GT(records_found, 5000u);
 }
 
 // The next N from every position must be the first that reading on meets,
