@@ -116,6 +116,20 @@
  * walk's first stop (at least j matches on) scores more, or is where the
  * later copy ends, or lies beyond N's there that the trimming takes off.
  *
+ * Walks that cannot regain their best: once a walk has fallen below its
+ * best score B, its result is its saved best state unless its score comes
+ * back to B or higher; while it does not, the best score and so T stay as
+ * they are. Its path is one of those that matches (an N counted as one),
+ * mismatches, insertions and deletions can take from its state, an error
+ * only to a score above T. Following all of them at once, with the highest
+ * score for each unit phase after each residue, shows whether any comes back
+ * to B before all of them end or the sequence does: where none does, the
+ * walk is set back to its best state at once. That is most of a long
+ * repeat's last walk into the residues beyond it, where every decision looks
+ * ahead over a whole tree at a high score. A walk that may come back is
+ * asked again only past where the first path came back, so the paths are
+ * followed over each residue once at most.
+ *
  * One error at most: a walk that tries one error but can never try a second
  * ends with the score it had before the error. Never trying a second error
  * means the score after the error and the greedy run behind it, plus the
@@ -143,6 +157,7 @@
 #include <cstring>
 #include <iterator>
 #include <type_traits>
+#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -647,6 +662,58 @@ inline void apply_operation(Csat& sat, Operation op, unsigned errors_listed) {
   }
 }
 
+// The highest score of each unit phase over the paths followed at once:
+// kept from walk to walk, so that it grows only with the unit length.
+std::vector<long long> scores_by_phase;
+
+// Whether a path from an error point at pos, with unit_pos and score, comes
+// back to best, and where: the residues left before the limit from there, or
+// -1 where no path does (see "Walks that cannot regain their best").
+// Penalties must be negative, or deletions could go round the unit forever.
+// Every score a path reaches lies above the threshold (it starts there, and
+// errors are taken only to such scores), so the phases no path has reached
+// hold a score below it, and need no test of their own.
+template <class Dir>
+long long where_best_may_come_back(const Csat& sat, const char* pos, const char* unit_pos, long long score,
+                                   long long best, long long threshold, const char* limit) {
+  const char* const unit_begin = sat.unit_begin;
+  const char* const unit_end = sat.unit_end;
+  const std::size_t k = sat.unit_length();
+  constexpr long long unreached = LLONG_MIN / 2;
+  if (scores_by_phase.size() < 2 * k) scores_by_phase.resize(2 * k);
+  long long* here = scores_by_phase.data();
+  long long* next = here + k;
+  std::fill(here, here + k, unreached);
+  here[unit_pos - unit_begin] = score;
+  const char* highest = unit_pos;  // the phase of the highest score
+  const long long mismatch = global_mismatch_score, indel = global_indel_score;
+  auto if_above_threshold = [threshold](long long s) { return s > threshold ? s : unreached; };
+  for (;;) {
+    // Deletions. Round the unit from the highest score is enough: a path of
+    // deletions through that phase does better starting there.
+    for (const char *u = highest, *v = Dir::unit_step(u, unit_begin, unit_end); v != highest;
+         u = v, v = Dir::unit_step(v, unit_begin, unit_end))
+      here[v - unit_begin] = std::max(here[v - unit_begin], if_above_threshold(here[u - unit_begin] + indel));
+    if (Dir::at_limit(pos, limit)) return -1;
+    const char residue = *Dir::next_residue(pos);
+    pos = Dir::step(pos);
+    std::fill(next, next + k, unreached);
+    for (const char* u = unit_begin; u != unit_end; ++u) {
+      const long long from = here[u - unit_begin];
+      long long& stepped = next[Dir::unit_step(u, unit_begin, unit_end) - unit_begin];
+      const bool match = residue == *u || residue == 'N';
+      stepped = std::max(stepped, match ? from + 1 : if_above_threshold(from + mismatch));
+      next[u - unit_begin] = std::max(next[u - unit_begin], if_above_threshold(from + indel));
+    }
+    highest = unit_begin;
+    for (const char* u = unit_begin + 1; u != unit_end; ++u)
+      if (next[u - unit_begin] > next[highest - unit_begin]) highest = u;
+    if (next[highest - unit_begin] >= best) return Dir::residues_left(pos, limit);
+    if (next[highest - unit_begin] <= threshold) return -1;
+    std::swap(here, next);
+  }
+}
+
 constexpr long long never_memorable = LLONG_MAX;
 
 WalkMemo::Step step_of(Operation op) {
@@ -765,6 +832,15 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   // Off where a followed trail's choice may differ from the record's own.
   bool may_follow = true;
   WalkMemo* kept_in = memo;  // the memo that takes this walk's trail
+  // Asked whether the walk may come back to its best only with residues
+  // fewer than this left (see "Walks that cannot regain their best").
+  const bool end_walks_that_cannot_come_back = CSearchController::end_walks_that_cannot_regain_their_best &&
+                                               global_mismatch_score < 0 && global_indel_score < 0;
+  long long ask_again_below = LLONG_MAX;
+  // Below the score of this many errors, a decision's tree is small, and
+  // cheaper than following the paths.
+  constexpr long long errors_worth_asking = 3;
+  const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
   if (recent && memo->full()) {
     if (recent->full()) recent->forget();
     kept_in = recent;
@@ -805,6 +881,19 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
       stop_recording(WalkMemo::Step::walk_went_on);
     }
     may_follow = true;
+    const long long threshold = std::max(-static_cast<long long>(k),
+                                         best.score - static_cast<long long>(global_maximum_scorereduction));
+    if (sat.score < best.score && end_walks_that_cannot_come_back &&
+        sat.score + errors_worth_asking * larger_penalty > threshold &&
+        Dir::residues_left(Dir::edge(sat), limit) < ask_again_below) {
+      ask_again_below = where_best_may_come_back<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), sat.score,
+                                                      best.score, threshold, limit);
+      if (ask_again_below < 0) {
+        stop_recording(WalkMemo::Step::walk_went_on);
+        best.restore<Dir>(sat);
+        return shifts_survived;
+      }
+    }
     const Decision decision = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
     shifts_survived = std::min(shifts_survived, decision.shifts_survived);
     const Operation op = decision.chosen;
@@ -1065,6 +1154,7 @@ bool OneErrorTest::fails(const char* run_begin, const char* run_end) const {
 }
 
 bool CSearchController::follow_earlier_walks = true;
+bool CSearchController::end_walks_that_cannot_regain_their_best = true;
 std::size_t CSearchController::walk_points_kept_at_least = 65536;
 
 long long CSearchController::grow_both_ways(Csat& sat) {

@@ -408,6 +408,29 @@ TEST_F(FastPath, PassingOverStartsThatShareAWalkChangesNoRecord) {
   }
 }
 
+// A walk fallen below its best is ended once no path from it comes back; it
+// must end where walking on would have set it back to. Arrays of all
+// lengths, some of them next to each other or broken by a few residues, end
+// walks high above the threshold, where the paths run longest.
+TEST_F(FastPath, EndingWalksThatCannotComeBackChangesNoRecord) {
+  for (int round = 0; round < 1500; ++round) {
+    random_options();
+    if (below(2) == 0) global_indel_score = global_mismatch_score;
+    std::string residues = random_sequence();
+    for (unsigned arrays = below(4); arrays > 0; --arrays) {
+      const std::string unit = random_unit(6);
+      append_mutated(residues, unit, 10 + below(150), 4 + below(30), below(2) == 0);
+      if (below(2) == 0) {
+        for (unsigned junk = below(12); junk > 0; --junk) residues += "ACGT"[below(4)];
+        append_mutated(residues, below(2) == 0 ? unit : random_unit(6), 10 + below(60), 4 + below(30), true);
+      }
+      residues += random_sequence();
+    }
+    auto end_walks = [](bool on) { CSearchController::end_walks_that_cannot_regain_their_best = on; };
+    ASSERT_NO_FATAL_FAILURE(expect_same_records(end_walks, residues, below(2) == 0));
+  }
+}
+
 // The records of trying every start in turn, as the candidate test allows,
 // each copy grown in full: what the search's ways of passing over starts
 // (runs too weak, starts sharing a walk, covered stretches, copies of one
