@@ -116,19 +116,21 @@
  * walk's first stop (at least j matches on) scores more, or is where the
  * later copy ends, or lies beyond N's there that the trimming takes off.
  *
- * Walks that cannot regain their best: once a walk has fallen below its
- * best score B, its result is its saved best state unless its score comes
- * back to B or higher; while it does not, the best score and so T stay as
- * they are. Its path is one of those that matches (an N counted as one),
- * mismatches, insertions and deletions can take from its state, an error
- * only to a score above T. Following all of them at once, with the highest
- * score for each unit phase after each residue, shows whether any comes back
- * to B before all of them end or the sequence does: where none does, the
- * walk is set back to its best state at once. That is most of a long
- * repeat's last walk into the residues beyond it, where every decision looks
- * ahead over a whole tree at a high score. A walk that may come back is
- * asked again only past where the first path came back, so the paths are
- * followed over each residue once at most.
+ * Walks that cannot regain their best: at an error point where an error
+ * passes T, a walk's score is at most its best score B, and the walk goes
+ * on. Its result is then its saved best state unless a later state scores B
+ * or more; until one does, the best score and so T stay as they are. Its
+ * path is one of those that matches (an N counted as one), mismatches,
+ * insertions and deletions can take from its state, an error only to a
+ * score above T. Following all of them at once, with the highest score for
+ * each unit phase after each residue, shows whether any comes back to B
+ * before all of them end or the sequence does: where none does, the walk is
+ * set back to its best state at once. That is most of a long repeat's last
+ * walk into the residues beyond it, where every decision looks ahead over a
+ * whole tree at a high score. A walk that may come back is asked again only
+ * past where the first path came back, so the paths are followed over each
+ * residue once at most; and only where it can afford a few errors, as a
+ * decision that cannot is cheaper than following the paths.
  *
  * One error at most: a walk that tries one error but can never try a second
  * ends with the score it had before the error. Never trying a second error
@@ -668,7 +670,9 @@ std::vector<long long> scores_by_phase;
 
 // Whether a path from an error point at pos, with unit_pos and score, comes
 // back to best, and where: the residues left before the limit from there, or
-// -1 where no path does (see "Walks that cannot regain their best").
+// -1 where no path does (see "Walks that cannot regain their best"). The
+// state it starts from is not a later state: scores are compared with best
+// only after a residue (a deletion alone cannot raise them).
 // Penalties must be negative, or deletions could go round the unit forever.
 // Every score a path reaches lies above the threshold (it starts there, and
 // errors are taken only to such scores), so the phases no path has reached
@@ -838,7 +842,8 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
                                                global_mismatch_score < 0 && global_indel_score < 0;
   long long ask_again_below = LLONG_MAX;
   // Below the score of this many errors, a decision's tree is small, and
-  // cheaper than following the paths.
+  // cheaper than following the paths. (One error passing T is what lets the
+  // walk go on.)
   constexpr long long errors_worth_asking = 3;
   const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
   if (recent && memo->full()) {
@@ -883,7 +888,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
     may_follow = true;
     const long long threshold = std::max(-static_cast<long long>(k),
                                          best.score - static_cast<long long>(global_maximum_scorereduction));
-    if (sat.score < best.score && end_walks_that_cannot_come_back &&
+    if (end_walks_that_cannot_come_back &&
         sat.score + errors_worth_asking * larger_penalty > threshold &&
         Dir::residues_left(Dir::edge(sat), limit) < ask_again_below) {
       ask_again_below = where_best_may_come_back<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), sat.score,
