@@ -899,7 +899,11 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         return shifts_survived;
       }
     }
-    const Decision decision = choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
+    // Many walks end where not even one error passes T: no look-ahead is set
+    // up for them.
+    const Decision decision = sat.score + larger_penalty <= threshold
+                                  ? Decision{Operation::none, WalkMemo::unknown_reach, LLONG_MAX}
+                                  : choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
     shifts_survived = std::min(shifts_survived, decision.shifts_survived);
     const Operation op = decision.chosen;
     if (op == Operation::none) {
