@@ -1091,7 +1091,10 @@ const char* OneErrorTest::first_stretch_end(const char* i, long long needed) con
 }
 
 const char* OneErrorTest::first_start_to_try(const char* p, const ErrorFreeRunTest& error_free) {
-  if (stretch_needed_ == 0) return error_free.first_start_to_try(p, seq_begin_, seq_end_);
+  // The other test's scan first: near the stretches this one looks for, it
+  // still passes over the starts of runs too short to be tried at all.
+  p = error_free.first_start_to_try(p, seq_begin_, seq_end_);
+  if (stretch_needed_ == 0) return p;
   // The stretch or N found last concerns p too; near the sequence's start,
   // k + 1 residues back are not all there.
   if (p <= concerned_up_to_ || p + stretch_lead_ - seq_begin_ < k_ + 1) return p;
