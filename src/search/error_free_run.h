@@ -73,6 +73,9 @@ class OneErrorTest {
   // [run_begin, run_end) is the error-free run around a unit copy of
   // length k; true when every start sharing it settles.
   bool fails(const char* run_begin, const char* run_end) const;
+  // The same, counting each match behind an error one by one: what the
+  // comparisons of sixteen at a time must agree with.
+  bool fails_plainly(const char* run_begin, const char* run_end) const;
 
   // The first start from p on that neither this test nor error_free (of the
   // same unit length) can settle: where this test settles runs that the
@@ -82,7 +85,9 @@ class OneErrorTest {
   const char* first_start_to_try(const char* p, const ErrorFreeRunTest& error_free);
 
  private:
-  template <class Dir>
+  template <bool by_masks>
+  bool fails_by(const char* run_begin, const char* run_end) const;
+  template <class Dir, bool by_masks>
   bool second_error_possible(const char* run_edge, long long score) const;
 
   long long k_;

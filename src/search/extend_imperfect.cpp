@@ -948,6 +948,60 @@ long long count_matches(const char* pos, const char* unit_pos, const char* unit_
   return matches;
 }
 
+#ifdef __SSE2__
+// Bit j: the j-th residue of each path behind an error at x (the residue
+// that breaks an error-free run, read in the direction of the walk) matches
+// what the walk expects there. Behind an error the walk expects the run's
+// unit repeated; along a path whose residues so far all matched, that is the
+// residue k back, but for the first few, which lie next to the run: there it
+// is the residue k - 1 back behind a deletion and k + 1 back behind an
+// insertion, and behind a mismatch or a deletion, k - 1 residues on, the
+// first residue of the unit, k before x. Only the bits up to the first
+// mismatch are right, which is all a count of matches reads. The sixteen
+// residues beyond x, in the direction of the walk, must be there. For the
+// walk to the left, the bits run the other way: the path's j-th is bit 15 - j.
+struct PathMatches {
+  std::uint32_t mismatch, insertion, deletion;
+};
+
+template <class Dir>
+PathMatches path_matches(const char* x, std::ptrdiff_t k) {
+  const bool forward = std::is_same<Dir, Forward>::value;
+  // Sixteen residues from the first of the mismatch and insertion paths
+  // (after), and of the deletion path (at), with those k and k + 1 back.
+  const char* after = forward ? x + 1 : x - 16;
+  const char* at = forward ? x : x - 15;
+  const std::ptrdiff_t back = forward ? k : -k;
+  auto load = [](const char* y) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(y)); };
+  auto equal = [](__m128i a, __m128i b) {
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b)));
+  };
+  const __m128i after_residues = load(after), at_residues = load(at);
+  const __m128i k_back = load(after - back);    // k back of after, k - 1 back of at
+  const __m128i k_more_back = load(at - back);  // k + 1 back of after, k back of at
+  const std::uint32_t after_k = equal(after_residues, k_back), after_k_more = equal(after_residues, k_more_back);
+  const std::uint32_t at_k_less = equal(at_residues, k_back), at_k = equal(at_residues, k_more_back);
+  // The bits of the path's first k residues, and of its k-th.
+  const std::uint32_t first_k_ahead = k >= 16 ? 0xFFFFu : (1u << k) - 1;
+  const std::uint32_t first_k = forward ? first_k_ahead : first_k_ahead << (16 - std::min<std::ptrdiff_t>(k, 16));
+  const std::uint32_t unit_start_bit = k > 16 ? 0 : forward ? 1u << (k - 1) : 1u << (16 - k);
+  const std::uint32_t first_k_less = first_k & ~unit_start_bit;
+  const char unit_first = x[-back];
+  auto unit_first_at = [&](std::ptrdiff_t j) {
+    return k <= 16 && x[forward ? j : -j] == unit_first ? unit_start_bit : 0u;
+  };
+  return {(after_k & ~unit_start_bit) | unit_first_at(k), (after_k_more & first_k) | (after_k & ~first_k),
+          (at_k_less & first_k_less) | unit_first_at(k - 1) | (at_k & ~first_k)};
+}
+
+// How many of the path's residues match in a row from its first.
+template <class Dir>
+unsigned matches_in_a_row(std::uint32_t path) {
+  if (std::is_same<Dir, Forward>::value) return static_cast<unsigned>(__builtin_ctz(~path));
+  return static_cast<unsigned>(__builtin_clz((~path & 0xFFFFu) << 16 | 0x8000u));
+}
+#endif
+
 }  // namespace
 
 bool CSearchController::leave_out_repeated_look_ahead = true;
@@ -1128,7 +1182,7 @@ const char* OneErrorTest::first_start_to_try(const char* p, const ErrorFreeRunTe
 // passes -L too. The unit read from the run's residues next to the edge gives
 // the same expected characters beyond it as the candidate's own copy: the
 // run repeats that copy.
-template <class Dir>
+template <class Dir, bool by_masks>
 bool OneErrorTest::second_error_possible(const char* run_edge, long long score) const {
   const bool forward = std::is_same<Dir, Forward>::value;
   const char* limit = forward ? seq_end_ : seq_begin_ - 1;
@@ -1137,32 +1191,62 @@ bool OneErrorTest::second_error_possible(const char* run_edge, long long score) 
   if (Ns_tolerated_ && *Dir::next_residue(run_edge) == 'N') return true;
   const long long floor = -k_;
   if (score + larger_penalty_ <= floor) return false;  // not even a first error can be tried
+  // The matches behind an error of the penalty that let the next one pass
+  // -L, never more than -(larger penalty); -1 where the error itself is
+  // never tried (T is at least -L).
+  auto matches_needed = [&](long long penalty) {
+    const long long after_error = score + penalty;
+    return after_error <= floor ? -1 : std::max(0LL, floor - larger_penalty_ - after_error + 1);
+  };
+  const long long after_mismatch = matches_needed(global_mismatch_score);
+  const long long after_indel = matches_needed(global_indel_score);
+#ifdef __SSE2__
+  const char* x = Dir::next_residue(run_edge);
+  const bool sixteen_beyond = forward ? seq_end_ - x > 16 : x - seq_begin_ >= 16;
+  if (by_masks && sixteen_beyond && std::max(after_mismatch, after_indel) <= 16) {
+    const PathMatches matches = path_matches<Dir>(x, k_);
+    // first: the path's first residue. A tolerated N where the path's
+    // matches end is left to the full walk.
+    auto second_tried = [&](long long needed, std::uint32_t path, const char* first) {
+      if (needed < 0) return false;
+      const unsigned run = matches_in_a_row<Dir>(path);
+      return run >= needed || (Ns_tolerated_ && first[forward ? run : -static_cast<std::ptrdiff_t>(run)] == 'N');
+    };
+    return second_tried(after_mismatch, matches.mismatch, Dir::step(x)) ||
+           second_tried(after_indel, matches.insertion, Dir::step(x)) ||
+           second_tried(after_indel, matches.deletion, x);
+  }
+#endif
   const char* unit_begin = forward ? run_edge - k_ : run_edge;
   const char* unit_end = unit_begin + k_;
   const char* unit_pos = forward ? unit_begin : unit_end - 1;
   const char* next_unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
-  auto second_after = [&](const char* next_pos, const char* next_unit_pos_, long long penalty) {
-    const long long after_error = score + penalty;
-    if (after_error <= floor) return false;  // never tried: T is at least -L
-    // This many matches behind the error let the next one pass -L; it is
-    // never more than -(larger penalty).
-    const long long enough = floor - larger_penalty_ - after_error + 1;
-    if (enough <= 0) return true;
-    const long long run = count_matches<Dir>(next_pos, next_unit_pos_, unit_begin, unit_end, limit, enough);
-    return run < 0 || run >= enough;  // a tolerated N: left to the full walk
+  auto second_tried = [&](long long needed, const char* next_pos, const char* next_unit_pos_) {
+    if (needed < 0) return false;
+    const long long run = count_matches<Dir>(next_pos, next_unit_pos_, unit_begin, unit_end, limit, needed);
+    return run < 0 || run >= needed;  // a tolerated N: left to the full walk
   };
-  return second_after(Dir::step(run_edge), next_unit_pos, global_mismatch_score) ||
-         second_after(Dir::step(run_edge), unit_pos, global_indel_score) ||
-         second_after(run_edge, next_unit_pos, global_indel_score);
+  return second_tried(after_mismatch, Dir::step(run_edge), next_unit_pos) ||
+         second_tried(after_indel, Dir::step(run_edge), unit_pos) ||
+         second_tried(after_indel, run_edge, next_unit_pos);
 }
 
 // Every start sharing the run scores its length beyond a copy in all, and at
 // most that much at the run's end: a second error tried from neither end at
 // that score is tried by none of them.
-bool OneErrorTest::fails(const char* run_begin, const char* run_end) const {
+template <bool by_masks>
+bool OneErrorTest::fails_by(const char* run_begin, const char* run_end) const {
   const long long run_score = (run_end - run_begin) - k_;
-  return usable_ && run_score < min_score_ && !second_error_possible<Forward>(run_end, run_score) &&
-         !second_error_possible<Backward>(run_begin, run_score);
+  return usable_ && run_score < min_score_ && !second_error_possible<Forward, by_masks>(run_end, run_score) &&
+         !second_error_possible<Backward, by_masks>(run_begin, run_score);
+}
+
+bool OneErrorTest::fails(const char* run_begin, const char* run_end) const {
+  return fails_by<true>(run_begin, run_end);
+}
+
+bool OneErrorTest::fails_plainly(const char* run_begin, const char* run_end) const {
+  return fails_by<false>(run_begin, run_end);
 }
 
 bool CSearchController::follow_earlier_walks = true;

@@ -193,6 +193,38 @@ TEST_F(FastPath, ShortcutsOnlyRejectWhatTheExtensionRejects) {
   }
 }
 
+// The one-error test reads the matches behind each error sixteen residues at
+// a time; it must settle exactly the runs that counting them one by one
+// settles, for units shorter and longer than sixteen, next to N's and near
+// the sequence's ends.
+TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
+  unsigned settled = 0, left = 0;
+  for (int round = 0; round < 400; ++round) {
+    random_options();
+    global_max_unit_length = 20;
+    std::string residues;
+    for (unsigned pieces = 1 + below(6); pieces > 0; --pieces) {
+      residues += random_sequence();
+      append_mutated(residues, random_unit(20), 20 + below(80), 3 + below(10), below(2) == 0);
+    }
+    Residues r(residues);
+    CSearchController search(1, r.seq.mol);
+    for (unsigned k = 1; k <= 20 && k < r.seq.mol.length; ++k) {
+      OneErrorTest one_error(k, r.first, r.end);
+      PeriodicRuns runs(r.first, r.end, k);
+      for (const char* p = r.first; p + k < r.end; ++p) {
+        runs.move_to(p);
+        const bool fails = one_error.fails(runs.run_begin(), runs.run_end());
+        ASSERT_EQ(fails, one_error.fails_plainly(runs.run_begin(), runs.run_end()))
+            << "k " << k << " at " << r.seq.at(p) << " in " << residues << options();
+        ++(fails ? settled : left);
+      }
+    }
+  }
+  EXPECT_GT(settled, 100000u);
+  EXPECT_GT(left, 100000u);
+}
+
 // Both scans are asked from every start in turn, the one that knows the
 // one-error test also after jumps, as the search asks it. The runs swept from
 // start to start, near or far (as the first scan leaves them), must be the
