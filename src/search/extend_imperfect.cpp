@@ -130,7 +130,8 @@
  * whole tree at a high score. A walk that may come back is asked again only
  * past where the first path came back, so the paths are followed over each
  * residue once at most; and only where it can afford a few errors, as a
- * decision that cannot is cheaper than following the paths.
+ * decision that cannot is cheaper than following the paths, and for units
+ * of up to sixteen residues, as the paths of longer ones run long.
  *
  * One error at most: a walk that tries one error but can never try a second
  * ends with the score it had before the error. Never trying a second error
@@ -837,9 +838,15 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   bool may_follow = true;
   WalkMemo* kept_in = memo;  // the memo that takes this walk's trail
   // Asked whether the walk may come back to its best only with residues
-  // fewer than this left (see "Walks that cannot regain their best").
+  // fewer than this left (see "Walks that cannot regain their best"). Not
+  // for long units: following the paths costs a step per unit phase and
+  // residue, and theirs go on until they have lost as many points as the
+  // unit is long; a 171-residue satellite with --maxUnitLen 200 took seven
+  // times as long.
+  constexpr unsigned longest_unit_followed = 16;
   const bool end_walks_that_cannot_come_back = CSearchController::end_walks_that_cannot_regain_their_best &&
-                                               global_mismatch_score < 0 && global_indel_score < 0;
+                                               global_mismatch_score < 0 && global_indel_score < 0 &&
+                                               k <= longest_unit_followed;
   long long ask_again_below = LLONG_MAX;
   // Below the score of this many errors, a decision's tree is small, and
   // cheaper than following the paths. (One error passing T is what lets the
