@@ -668,6 +668,9 @@ inline void apply_operation(Csat& sat, Operation op, unsigned errors_listed) {
 // The highest score of each unit phase over the paths followed at once:
 // kept from walk to walk, so that it grows only with the unit length.
 std::vector<long long> scores_by_phase;
+// The score of a phase that no path has reached: below any threshold, and
+// far enough from the type's limit that adding a penalty cannot wrap.
+constexpr long long unreached = LLONG_MIN / 2;
 
 // Whether a path from an error point at pos, with unit_pos and score, comes
 // back to best, and where: the residues left before the limit from there, or
@@ -684,7 +687,6 @@ long long where_best_may_come_back(const Csat& sat, const char* pos, const char*
   const char* const unit_begin = sat.unit_begin;
   const char* const unit_end = sat.unit_end;
   const std::size_t k = sat.unit_length();
-  constexpr long long unreached = LLONG_MIN / 2;
   if (scores_by_phase.size() < 2 * k) scores_by_phase.resize(2 * k);
   long long* here = scores_by_phase.data();
   long long* next = here + k;
