@@ -160,7 +160,6 @@
 #include <cstring>
 #include <iterator>
 #include <type_traits>
-#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -665,9 +664,12 @@ inline void apply_operation(Csat& sat, Operation op, unsigned errors_listed) {
   }
 }
 
-// The highest score of each unit phase over the paths followed at once:
-// kept from walk to walk, so that it grows only with the unit length.
-std::vector<long long> scores_by_phase;
+// Units whose walks' paths are followed (see "Walks that cannot regain their
+// best"): following them costs a step per unit phase and residue, and the
+// paths of a long unit's walk go on until they have lost as many points as
+// the unit is long; a 171-residue satellite with --maxUnitLen 200 took seven
+// times as long.
+constexpr std::size_t longest_unit_followed = 16;
 // The score of a phase that no path has reached: below any threshold, and
 // far enough from the type's limit that adding a penalty cannot wrap.
 constexpr long long unreached = LLONG_MIN / 2;
@@ -677,8 +679,8 @@ constexpr long long unreached = LLONG_MIN / 2;
 // -1 where no path does (see "Walks that cannot regain their best"). The
 // state it starts from is not a later state: scores are compared with best
 // only after a residue (a deletion alone cannot raise them).
-// Penalties must be negative, or deletions could go round the unit forever.
-// Every score a path reaches lies above the threshold (it starts there, and
+// Penalties must be negative, or deletions could go round the unit forever,
+// and the unit no longer than longest_unit_followed. Every score a path reaches lies above the threshold (it starts there, and
 // errors are taken only to such scores), so the phases no path has reached
 // hold a score below it, and need no test of their own.
 template <class Dir>
@@ -687,9 +689,9 @@ long long where_best_may_come_back(const Csat& sat, const char* pos, const char*
   const char* const unit_begin = sat.unit_begin;
   const char* const unit_end = sat.unit_end;
   const std::size_t k = sat.unit_length();
-  if (scores_by_phase.size() < 2 * k) scores_by_phase.resize(2 * k);
-  long long* here = scores_by_phase.data();
-  long long* next = here + k;
+  long long scores[2][longest_unit_followed];  // the highest score of each unit phase
+  long long* here = scores[0];
+  long long* next = scores[1];
   std::fill(here, here + k, unreached);
   here[unit_pos - unit_begin] = score;
   const char* highest = unit_pos;  // the phase of the highest score
@@ -840,12 +842,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   bool may_follow = true;
   WalkMemo* kept_in = memo;  // the memo that takes this walk's trail
   // Asked whether the walk may come back to its best only with residues
-  // fewer than this left (see "Walks that cannot regain their best"). Not
-  // for long units: following the paths costs a step per unit phase and
-  // residue, and theirs go on until they have lost as many points as the
-  // unit is long; a 171-residue satellite with --maxUnitLen 200 took seven
-  // times as long.
-  constexpr unsigned longest_unit_followed = 16;
+  // fewer than this left (see "Walks that cannot regain their best").
   const bool end_walks_that_cannot_come_back = CSearchController::end_walks_that_cannot_regain_their_best &&
                                                global_mismatch_score < 0 && global_indel_score < 0 &&
                                                k <= longest_unit_followed;
