@@ -296,6 +296,11 @@ int configured_depth() { return std::min(global_maximum_recursion_depth, deepest
 
 bool Ns_tolerated() { return global_Ns_allowed_in_a_row != 0 && !global_treat_Ns_as_missense; }
 
+// T at an error point of a walk of unit length L whose best score is B.
+long long threshold_at(long long unit_length, long long best_score) {
+  return std::max(-unit_length, best_score - static_cast<long long>(global_maximum_scorereduction));
+}
+
 // How the right-hand and the left-hand walk see the sequence: the next
 // residue, one step outward, one cyclic step along the unit, and the end of
 // the residues that may be read.
@@ -559,7 +564,7 @@ Decision choose_operation_at_depth(const Csat& sat, const char* pos, const char*
   LookAhead look_ahead(sat.unit_begin, sat.unit_end, limit, within_budget ? LLONG_MAX : look_ahead_call_budget,
                        leave_out_repeated, pos);
   if (leave_out_repeated) completed_nodes.start_decision();
-  const long long threshold = std::max(-unit_length, best_score - look_ahead.score_reduction);
+  const long long threshold = threshold_at(unit_length, best_score);
   Operation chosen = Operation::none;
   int chosen_value = 0;
   auto consider = [&](Operation op, const char* next_pos, const char* next_unit_pos, long long start_score,
@@ -892,8 +897,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
       stop_recording(WalkMemo::Step::walk_went_on);
     }
     may_follow = true;
-    const long long threshold = std::max(-static_cast<long long>(k),
-                                         best.score - static_cast<long long>(global_maximum_scorereduction));
+    const long long threshold = threshold_at(k, best.score);
     if (end_walks_that_cannot_come_back &&
         sat.score + errors_worth_asking * larger_penalty > threshold &&
         Dir::residues_left(Dir::edge(sat), limit) < ask_again_below) {
@@ -1362,8 +1366,7 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, cons
                                                            int best_score) {
   LookAhead look_ahead(unit_begin, unit_end, seq_end, LLONG_MAX, false, pos);
   return leap_ahead<Forward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
-                             std::max(-static_cast<long long>(unit_length), best_score - look_ahead.score_reduction),
-                             {Operation::none, false}, nullptr);
+                             threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
 }
 
 int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos,
@@ -1372,6 +1375,5 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, con
                                                             const char* left_limit, int best_score) {
   LookAhead look_ahead(unit_begin, unit_end, left_limit, LLONG_MAX, false, pos);
   return leap_ahead<Backward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
-                              std::max(-static_cast<long long>(unit_length), best_score - look_ahead.score_reduction),
-                              {Operation::none, false}, nullptr);
+                              threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
 }
