@@ -71,11 +71,6 @@ void Csat::trim_flanking_Ns() {
   }
 }
 
-bool lessThan_sat(const Csat* a, const Csat* b) {
-  if (a->sat_begin != b->sat_begin) return a->sat_begin < b->sat_begin;
-  return a->sat_end < b->sat_end;
-}
-
 Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   Csat* sat;
   if (free_list.empty()) {

@@ -186,7 +186,8 @@ void CSearchController::complete_imperfect_search(FILE*) {
     forget_earlier_walks();
     one_unit_len_complete_imperfect_search(k, anchors, imperfect_sats.sats);
   }
-  std::stable_sort(imperfect_sats.sats.begin(), imperfect_sats.sats.end(), lessThan_sat);
+  std::stable_sort(imperfect_sats.sats.begin(), imperfect_sats.sats.end(),
+                   [](const Csat* a, const Csat* b) { return lessThan_sat(a, b); });
   grow_error_lists_again();
 }
 

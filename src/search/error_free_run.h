@@ -102,6 +102,10 @@ class OneErrorTest {
   long long stretch_needed_ = 0;  // 0: the scan of the error-free run test serves
   long long stretch_reach_back_ = 0, stretch_lead_ = 0, N_reach_back_ = 0, N_lead_ = 0;
   const char* concerned_up_to_ = nullptr;  // the last stretch or N found concerns the starts up to here
+  // The first N from N_searched_from_ on, or seq_end_.
+  const char* first_N_from(const char* from);
+  const char* N_searched_from_ = nullptr;
+  const char* next_N_ = nullptr;
 };
 
 #endif

@@ -1154,6 +1154,17 @@ const char* OneErrorTest::first_stretch_end(const char* i, long long needed) con
   return seq_end_;
 }
 
+// Asked from increasing positions, one search serves until its N is passed:
+// a search per call cost more than the scan it follows.
+const char* OneErrorTest::first_N_from(const char* from) {
+  if (N_searched_from_ == nullptr || from < N_searched_from_ || from > next_N_) {
+    const void* N = std::memchr(from, 'N', static_cast<std::size_t>(seq_end_ - from));
+    next_N_ = N ? static_cast<const char*>(N) : seq_end_;
+    N_searched_from_ = from;
+  }
+  return next_N_;
+}
+
 const char* OneErrorTest::first_start_to_try(const char* p, const ErrorFreeRunTest& error_free) {
   // The other test's scan first: near the stretches this one looks for, it
   // still passes over the starts of runs too short to be tried at all.
@@ -1175,11 +1186,11 @@ const char* OneErrorTest::first_start_to_try(const char* p, const ErrorFreeRunTe
     const char* to = stretch_found ? seq_begin_ + std::min<long long>(seq_end_ - seq_begin_,
                                                                       first_concerned + N_reach_back_)
                                    : seq_end_;
-    const void* N = from < to ? std::memchr(from, 'N', static_cast<std::size_t>(to - from)) : nullptr;
-    if (N) {
+    const char* N = first_N_from(from);
+    if (N < to) {
       N_found = true;
-      first_concerned = (static_cast<const char*>(N) - seq_begin_) - N_reach_back_;
-      concerned_up_to_ = static_cast<const char*>(N) + std::min<long long>(N_lead_, seq_end_ - static_cast<const char*>(N));
+      first_concerned = (N - seq_begin_) - N_reach_back_;
+      concerned_up_to_ = N + std::min<long long>(N_lead_, seq_end_ - N);
     }
   }
   // Without either, no start from p on is left unsettled.
