@@ -259,8 +259,15 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
        ++p) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
-    // The cheapest test, and one that settles most starts, comes first: every
-    // start up to the run's end less a unit shares the run.
+    // Covered starts first: a seventh of the runs judged lay under accepted
+    // repeats, where no start sharing them was open.
+    if (!anchors.candidate_marks_open(p, q)) {
+      // Inside an accepted repeat, every start up to the next open mark has
+      // both its first residue and the one before it covered.
+      if (!anchors.open(p - 1) && !anchors.open(p)) p = anchors.first_open(p) - 1;
+      continue;
+    }
+    // Every start up to the run's end less a unit shares the run.
     runs.move_to(p);
     if (runs.run_end() != unsettled_run_end) {
       if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
@@ -269,12 +276,6 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
         continue;
       }
       unsettled_run_end = runs.run_end();
-    }
-    if (!anchors.candidate_marks_open(p, q)) {
-      // Inside an accepted repeat, every start up to the next open mark has
-      // both its first residue and the one before it covered.
-      if (!anchors.open(p - 1) && !anchors.open(p)) p = anchors.first_open(p) - 1;
-      continue;
     }
     if (next_N < p) next_N = first_N_from(p, end);
     if (next_N < q) continue;
