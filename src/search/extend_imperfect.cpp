@@ -512,8 +512,10 @@ template <class Dir>
 int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos, int score, int levels_left,
                    long long threshold, LeftOut left_out) {
   look_ahead.lowest_trying = std::min(look_ahead.lowest_trying, score);
+  // Forced inline too: a change elsewhere in this file once left it a call
+  // of its own in one direction, and long imperfect arrays a twentieth slower.
   auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score, Arrival next_arrival,
-                   bool* child_took_nothing) {
+                   bool* child_took_nothing) __attribute__((always_inline)) {
     return leap_ahead<Dir>(look_ahead, next_pos, next_unit_pos, static_cast<int>(next_score), levels_left - 1,
                            threshold, next_arrival, child_took_nothing);
   };
@@ -693,37 +695,43 @@ long long where_best_may_come_back(const Csat& sat, const char* pos, const char*
                                    long long best, long long threshold, const char* limit) {
   const char* const unit_begin = sat.unit_begin;
   const char* const unit_end = sat.unit_end;
-  const std::size_t k = sat.unit_length();
+  const int k = static_cast<int>(sat.unit_length());
+  // For each phase, the one a step along the unit leads to and the one it
+  // is led to from: indices, where pointers would cost a test for the
+  // unit's end at every step.
+  int after[longest_unit_followed], before[longest_unit_followed];
+  for (int u = 0; u < k; ++u) {
+    after[u] = static_cast<int>(Dir::unit_step(unit_begin + u, unit_begin, unit_end) - unit_begin);
+    before[after[u]] = u;
+  }
   long long scores[2][longest_unit_followed];  // the highest score of each unit phase
   long long* here = scores[0];
   long long* next = scores[1];
   std::fill(here, here + k, unreached);
-  here[unit_pos - unit_begin] = score;
-  const char* highest = unit_pos;  // the phase of the highest score
+  int highest = static_cast<int>(unit_pos - unit_begin);  // the phase of the highest score
+  here[highest] = score;
   const long long mismatch = global_mismatch_score, indel = global_indel_score;
   auto if_above_threshold = [threshold](long long s) { return s > threshold ? s : unreached; };
   for (;;) {
     // Deletions. Round the unit from the highest score is enough: a path of
     // deletions through that phase does better starting there.
-    for (const char *u = highest, *v = Dir::unit_step(u, unit_begin, unit_end); v != highest;
-         u = v, v = Dir::unit_step(v, unit_begin, unit_end))
-      here[v - unit_begin] = std::max(here[v - unit_begin], if_above_threshold(here[u - unit_begin] + indel));
+    for (int u = highest, v = after[u]; v != highest; u = v, v = after[v])
+      here[v] = std::max(here[v], if_above_threshold(here[u] + indel));
     if (Dir::at_limit(pos, limit)) return -1;
     const char residue = *Dir::next_residue(pos);
     pos = Dir::step(pos);
-    std::fill(next, next + k, unreached);
-    for (const char* u = unit_begin; u != unit_end; ++u) {
-      const long long from = here[u - unit_begin];
-      long long& stepped = next[Dir::unit_step(u, unit_begin, unit_end) - unit_begin];
-      const bool match = residue == *u || residue == 'N';
-      stepped = std::max(stepped, match ? from + 1 : if_above_threshold(from + mismatch));
-      next[u - unit_begin] = std::max(next[u - unit_begin], if_above_threshold(from + indel));
+    // A phase is reached by a match or a mismatch from the one before it, or
+    // by an insertion from itself.
+    long long top = unreached;
+    for (int v = 0; v < k; ++v) {
+      const long long from = here[before[v]];
+      const bool match = residue == unit_begin[before[v]] || residue == 'N';
+      next[v] = std::max(match ? from + 1 : if_above_threshold(from + mismatch), if_above_threshold(here[v] + indel));
+      top = std::max(top, next[v]);
     }
-    highest = unit_begin;
-    for (const char* u = unit_begin + 1; u != unit_end; ++u)
-      if (next[u - unit_begin] > next[highest - unit_begin]) highest = u;
-    if (next[highest - unit_begin] >= best) return Dir::residues_left(pos, limit);
-    if (next[highest - unit_begin] <= threshold) return -1;
+    if (top >= best) return Dir::residues_left(pos, limit);
+    if (top <= threshold) return -1;
+    highest = static_cast<int>(std::find(next, next + k, top) - next);
     std::swap(here, next);
   }
 }
