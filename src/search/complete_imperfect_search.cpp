@@ -259,8 +259,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
        ++p) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
-    // Covered starts first: a seventh of the runs judged lay under accepted
-    // repeats, where no start sharing them was open.
+    // Covered starts first: on a repeat-rich genome, a seventh of the runs
+    // judged were judged for a start under an accepted repeat.
     if (!anchors.candidate_marks_open(p, q)) {
       // Inside an accepted repeat, every start up to the next open mark has
       // both its first residue and the one before it covered.
