@@ -731,7 +731,8 @@ long long where_best_may_come_back(const Csat& sat, const char* pos, const char*
     }
     if (top >= best) return Dir::residues_left(pos, limit);
     if (top <= threshold) return -1;
-    highest = static_cast<int>(std::find(next, next + k, top) - next);
+    highest = 0;  // the first phase with the top score, as a search by hand: std::find stayed a call
+    while (next[highest] != top) ++highest;
     std::swap(here, next);
   }
 }
