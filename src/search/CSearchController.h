@@ -9,6 +9,7 @@
 #include "search/walk_memo.h"
 
 class CAnchorSeq;
+class NLocator;
 
 // The search engine for one sequence: made per record, runs one search mode,
 // and hands its records back to the pool when destroyed.
@@ -58,8 +59,9 @@ class CSearchController {
   static unsigned longest_error_list_kept;
   // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
   void complete_imperfect_search(FILE* out);
-  void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, SatList& result);
-  void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, SatList& result);
+  void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, const NLocator& Ns, SatList& result);
+  void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, const NLocator& Ns,
+                                              SatList& result);
 
   // Of two mostly overlapping repeats keeps the higher-scoring one.
   void remove_hidden(CsatContainer& container);

@@ -13,6 +13,7 @@
 #include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
 #include "search/error_free_run.h"
+#include "search/N_locator.h"
 
 namespace {
 
@@ -37,11 +38,6 @@ bool single_letter_unit(const char* p, const char* q) {
   for (const char* r = p + 1; r != q; ++r)
     if (*r != *p) return false;
   return true;
-}
-
-const char* first_N_from(const char* pos, const char* end) {
-  const void* n = std::memchr(pos, 'N', static_cast<std::size_t>(end - pos));
-  return n ? static_cast<const char*>(n) : end;
 }
 
 const char* skip_Ns(const char* pos, const char* end) {
@@ -169,6 +165,8 @@ bool CSearchController::pass_over_starts_sharing_a_walk = true;
 
 void CSearchController::complete_imperfect_search(FILE*) {
   CAnchorSeq anchors(sequence.residues, sequence.length);
+  // Each unit length's pass asks for the next N all along the sequence.
+  const NLocator Ns(sequence.residues, sequence.residues + sequence.length);
   // A unit needs at least one residue after its first copy, so the longest
   // unit worth trying is one shorter than the sequence; the threshold tables
   // reach that far, and the loop below cannot wrap.
@@ -176,7 +174,7 @@ void CSearchController::complete_imperfect_search(FILE*) {
   // An empty unit cannot be extended: unit length 0 is searched as 1.
   unsigned k = std::max(global_min_unit_length, 1u);
   if (k == 1) {
-    if (longest >= 1) unit_len_1_complete_imperfect_search(anchors, imperfect_sats.sats);
+    if (longest >= 1) unit_len_1_complete_imperfect_search(anchors, Ns, imperfect_sats.sats);
     // A mononucleotide run may still hold the copies of a longer unit.
     anchors.open_all();
     k = 2;
@@ -184,7 +182,7 @@ void CSearchController::complete_imperfect_search(FILE*) {
   for (; k <= longest; ++k) {
     // Only walks with units of the same length can meet.
     forget_earlier_walks();
-    one_unit_len_complete_imperfect_search(k, anchors, imperfect_sats.sats);
+    one_unit_len_complete_imperfect_search(k, anchors, Ns, imperfect_sats.sats);
   }
   std::stable_sort(imperfect_sats.sats.begin(), imperfect_sats.sats.end(),
                    [](const Csat* a, const Csat* b) { return lessThan_sat(a, b); });
@@ -210,13 +208,14 @@ void CSearchController::grow_error_lists_again() {
   error_lists_let_go.clear();
 }
 
-void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, SatList& result) {
+void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, const NLocator& Ns,
+                                                             SatList& result) {
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
   CandidateTrials candidates(*this, anchors, result, end);
   PeriodicRuns runs(first, end, 1);
   const ErrorFreeRunTest too_weak(1);
-  const OneErrorTest too_weak_with_one_error(1, first, end);
+  const OneErrorTest too_weak_with_one_error(1, first, end, Ns);
   ProgressCheck progress(first);
   const char* unsettled_run_end = nullptr;  // as in the search for longer units
   // The last residue is never a candidate: nothing could follow its copy.
@@ -241,15 +240,15 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
 }
 
 void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
-                                                               SatList& result) {
+                                                               const NLocator& Ns, SatList& result) {
   if (sequence.length <= unit_length) return;
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
-  const char* next_N = first_N_from(first, end);
+  const char* next_N = Ns.first_N_from(first);
   CandidateTrials candidates(*this, anchors, result, end);
   PeriodicRuns runs(first, end, unit_length);
   const ErrorFreeRunTest too_weak(unit_length);
-  OneErrorTest too_weak_with_one_error(unit_length, first, end);
+  OneErrorTest too_weak_with_one_error(unit_length, first, end, Ns);
   ProgressCheck progress(first);
   // The end of the last run judged and not settled: the starts that share it
   // need not be judged again.
@@ -277,7 +276,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       }
       unsettled_run_end = runs.run_end();
     }
-    if (next_N < p) next_N = first_N_from(p, end);
+    if (next_N < p) next_N = Ns.first_N_from(p);
     if (next_N < q) continue;
     if (single_letter_unit(p, q)) {
       // The run of one letter goes on to the run's end: so do the copies

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "search/N_locator.h"
+
 // The error-free run around the unit copy [p, p + k) for start after start of
 // a sweep over the sequence: the residues before and after the copy that equal
 // the residue k positions nearer to it. The sweep visits starts in increasing
@@ -68,7 +70,7 @@ class ErrorFreeRunTest {
 // is stated with the extension alignment.
 class OneErrorTest {
  public:
-  OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end);
+  OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end, const NLocator& Ns);
 
   // [run_begin, run_end) is the error-free run around a unit copy of
   // length k; true when every start sharing it settles.
@@ -102,8 +104,9 @@ class OneErrorTest {
   long long stretch_needed_ = 0;  // 0: the scan of the error-free run test serves
   long long stretch_reach_back_ = 0, stretch_lead_ = 0, N_reach_back_ = 0, N_lead_ = 0;
   const char* concerned_up_to_ = nullptr;  // the last stretch or N found concerns the starts up to here
-  // The first N from N_searched_from_ on, or seq_end_.
+  // The first N from `from` on, or seq_end_: from Ns_, and kept until passed.
   const char* first_N_from(const char* from);
+  const NLocator& Ns_;
   const char* N_searched_from_ = nullptr;
   const char* next_N_ = nullptr;
 };

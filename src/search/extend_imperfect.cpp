@@ -1092,14 +1092,15 @@ const char* ErrorFreeRunTest::first_start_to_try(const char* p, const char* seq_
   return std::max(p, seq_end - k_);
 }
 
-OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end)
+OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end, const NLocator& Ns)
     : k_(k),
       larger_penalty_(std::max(global_mismatch_score, global_indel_score)),
       min_score_(CSearchController::minScores[k]),
       usable_(larger_penalty_ < 0),
       Ns_tolerated_(Ns_tolerated()),
       seq_begin_(seq_begin),
-      seq_end_(seq_end) {
+      seq_end_(seq_end),
+      Ns_(Ns) {
   // After an error of penalty x at the end of a run s residues beyond its
   // copy, a second error needs -k - larger - x + 1 - s matches behind the
   // first: run and matches together are fewest for the larger penalty.
@@ -1163,12 +1164,11 @@ const char* OneErrorTest::first_stretch_end(const char* i, long long needed) con
   return seq_end_;
 }
 
-// Asked from increasing positions, one search serves until its N is passed:
+// Asked from increasing positions, one answer serves until its N is passed:
 // a search per call cost more than the scan it follows.
 const char* OneErrorTest::first_N_from(const char* from) {
   if (N_searched_from_ == nullptr || from < N_searched_from_ || from > next_N_) {
-    const void* N = std::memchr(from, 'N', static_cast<std::size_t>(seq_end_ - from));
-    next_N_ = N ? static_cast<const char*>(N) : seq_end_;
+    next_N_ = Ns_.first_N_from(from);
     N_searched_from_ = from;
   }
   return next_N_;

@@ -167,9 +167,10 @@ TEST_F(FastPath, ShortcutsOnlyRejectWhatTheExtensionRejects) {
     random_options();
     Residues r(random_sequence());
     CSearchController search(1, r.seq.mol);
+    const NLocator Ns(r.first, r.end);
     for (unsigned k = 1; k <= 8 && k < r.seq.mol.length; ++k) {
       PeriodicRuns runs(r.first, r.end, k);
-      OneErrorTest one_error(k, r.first, r.end);
+      OneErrorTest one_error(k, r.first, r.end, Ns);
       for (const char* p = r.first; p + k < r.end; ++p) {
         if (std::memchr(p, 'N', k)) continue;
         runs.move_to(p);
@@ -209,8 +210,9 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
     }
     Residues r(residues);
     CSearchController search(1, r.seq.mol);
+    const NLocator Ns(r.first, r.end);
     for (unsigned k = 1; k <= 20 && k < r.seq.mol.length; ++k) {
-      OneErrorTest one_error(k, r.first, r.end);
+      OneErrorTest one_error(k, r.first, r.end, Ns);
       PeriodicRuns runs(r.first, r.end, k);
       for (const char* p = r.first; p + k < r.end; ++p) {
         runs.move_to(p);
@@ -238,10 +240,11 @@ TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
     for (unsigned pieces = 1 + below(8); pieces > 0; --pieces) residues += random_sequence();
     Residues r(residues);
     CSearchController search(1, r.seq.mol);
+    const NLocator Ns(r.first, r.end);
     for (unsigned k = 1; k <= 16 && k < r.seq.mol.length; ++k) {
       SCOPED_TRACE("k " + std::to_string(k) + " in " + residues);
       const ErrorFreeRunTest test(k);
-      OneErrorTest one_error(k, r.first, r.end);
+      OneErrorTest one_error(k, r.first, r.end, Ns);
       for (bool with_one_error : {false, true}) {
         auto next_start = [&](const char* p) {
           return with_one_error ? one_error.first_start_to_try(p, test) : test.first_start_to_try(p, r.first, r.end);
