@@ -5,7 +5,6 @@
 // since a different unit may align better there.
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <functional>
 
 #include "config/parameters.h"
