@@ -99,9 +99,9 @@ class CSearchController {
   // follow it (the rule is stated with the extension alignment); false makes
   // every walk choose each error itself, the plain path.
   static bool follow_earlier_walks;
-  // A walk fallen below its best ends once no path from it can come back
-  // (the rule is stated with the extension alignment); false walks on to the
-  // end, the plain path.
+  // A walk fallen below its best ends once no path from it can come back,
+  // or once no second error can follow any first one (the rules are stated
+  // with the extension alignment); false walks on to the end, the plain path.
   static bool end_walks_that_cannot_regain_their_best;
   // Beyond one point per 16 residues; tests make it small to fill the memo.
   static std::size_t walk_points_kept_at_least;

@@ -141,6 +141,12 @@
  * error's penalty, and falls back to its best state. When that holds for every
  * error either direction could try, the candidate's result scores exactly its
  * error-free run, and one below the minimum is rejected without the walk.
+ * The same holds at any error point of a walk where one error passes T but
+ * two do not: where no error leaves a greedy run behind it long enough for
+ * a second, the walk ends in its best state (the score after the error and
+ * its run stays below the score before it, which is at most B, and T does
+ * not move), so it is set back at once. Only where its choices are not
+ * memorable: a trail would have kept the error.
  * Behind an error, such a walk expects what the residue a unit length nearer
  * the run holds (for the first unit, one residue more behind an insertion,
  * one less behind a deletion), and that residue is the sequence itself: so
@@ -840,6 +846,41 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, const W
   }
 }
 
+// Counts the matches of a greedy run from pos on, up to cap, without its
+// handling of N's; -1 when the run meets a tolerated N (left to the full
+// walk).
+template <class Dir>
+long long count_matches(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end,
+                        const char* limit, long long cap) {
+  long long matches = 0;
+  for (; matches < cap && !Dir::at_limit(pos, limit); ++matches) {
+    const char residue = *Dir::next_residue(pos);
+    if (residue != *unit_pos) return residue == 'N' && Ns_tolerated() ? -1 : matches;
+    pos = Dir::step(pos);
+    unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
+  }
+  return matches;
+}
+
+// Whether some error from the error point at pos (unit_pos ahead, score)
+// passes the threshold, and the greedy run behind it then lets a second one
+// pass too (see "One error at most"). A tolerated N is left to the walk: yes.
+template <class Dir>
+bool second_error_can_follow(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end,
+                             long long score, long long threshold, const char* limit) {
+  const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
+  auto follows = [&](long long penalty, const char* next_pos, const char* next_unit_pos) {
+    const long long after_error = score + penalty;
+    if (after_error <= threshold) return false;
+    const long long needed = threshold - larger_penalty - after_error + 1;
+    const long long run = count_matches<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, limit, needed);
+    return run < 0 || run >= needed;
+  };
+  const char* next_unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
+  return follows(global_mismatch_score, Dir::step(pos), next_unit_pos) ||
+         follows(global_indel_score, Dir::step(pos), unit_pos) || follows(global_indel_score, pos, next_unit_pos);
+}
+
 // Returns by how much all its scores could be lower with the same errors
 // taken (see "Starts that share a walk").
 // Walks of units read in part may find trails in a memo of recent ones too,
@@ -918,6 +959,17 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         return shifts_survived;
       }
     }
+    // Where one error passes T but two do not, the walk often cannot try a
+    // second after any first: it ends in its best state, without a decision.
+    if (CSearchController::end_walks_that_cannot_regain_their_best && !choices_memorable &&
+        sat.score + larger_penalty > threshold &&
+        sat.score + 2 * larger_penalty <= threshold &&
+        !second_error_can_follow<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.unit_begin, sat.unit_end, sat.score,
+                                      threshold, limit)) {
+      stop_recording(WalkMemo::Step::walk_went_on);
+      best.restore<Dir>(sat);
+      return shifts_survived;
+    }
     // Many walks end where not even one error passes T: no look-ahead is set
     // up for them.
     const Decision decision = sat.score + larger_penalty <= threshold
@@ -949,22 +1001,6 @@ std::ptrdiff_t periodic_run(const char* x, std::ptrdiff_t step, unsigned k, cons
   const std::ptrdiff_t back = -step * static_cast<std::ptrdiff_t>(k);
   while (y != limit && *y == y[back]) y += step;
   return (y - x) * step;
-}
-
-// Counts the matches of a greedy run from pos on, up to cap, without its
-// handling of N's; -1 when the run meets a tolerated N (left to the full
-// walk).
-template <class Dir>
-long long count_matches(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end,
-                        const char* limit, long long cap) {
-  long long matches = 0;
-  for (; matches < cap && !Dir::at_limit(pos, limit); ++matches) {
-    const char residue = *Dir::next_residue(pos);
-    if (residue != *unit_pos) return residue == 'N' && Ns_tolerated() ? -1 : matches;
-    pos = Dir::step(pos);
-    unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
-  }
-  return matches;
 }
 
 #ifdef __SSE2__
@@ -1249,16 +1285,8 @@ bool OneErrorTest::second_error_possible(const char* run_edge, long long score) 
 #endif
   const char* unit_begin = forward ? run_edge - k_ : run_edge;
   const char* unit_end = unit_begin + k_;
-  const char* unit_pos = forward ? unit_begin : unit_end - 1;
-  const char* next_unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
-  auto second_tried = [&](long long needed, const char* next_pos, const char* next_unit_pos_) {
-    if (needed < 0) return false;
-    const long long run = count_matches<Dir>(next_pos, next_unit_pos_, unit_begin, unit_end, limit, needed);
-    return run < 0 || run >= needed;  // a tolerated N: left to the full walk
-  };
-  return second_tried(after_mismatch, Dir::step(run_edge), next_unit_pos) ||
-         second_tried(after_indel, Dir::step(run_edge), unit_pos) ||
-         second_tried(after_indel, run_edge, next_unit_pos);
+  return second_error_can_follow<Dir>(run_edge, forward ? unit_begin : unit_end - 1, unit_begin, unit_end, score,
+                                      floor, limit);
 }
 
 // Every start sharing the run scores its length beyond a copy in all, and at
