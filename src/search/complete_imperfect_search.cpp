@@ -276,7 +276,11 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       unsettled_run_end = runs.run_end();
     }
     if (next_N < p) next_N = Ns.first_N_from(p);
-    if (next_N < q) continue;
+    // Every start up to the end of the N's holds one in its copy.
+    if (next_N < q) {
+      p = skip_Ns(next_N, end) - 1;
+      continue;
+    }
     if (single_letter_unit(p, q)) {
       // The run of one letter goes on to the run's end: so do the copies
       // of the starts up to one unit before it.
