@@ -81,9 +81,9 @@ class CandidateTrials {
   CandidateTrials(const CandidateTrials&) = delete;
   CandidateTrials& operator=(const CandidateTrials&) = delete;
 
-  // Tries the copy [p, q); returns how many of the starts right after p
-  // are settled with it.
-  std::ptrdiff_t try_copy(const char* p, const char* q);
+  // Tries the copy [p, q), whose error-free run is [run_begin, run_end);
+  // returns how many of the starts right after p are settled with it.
+  std::ptrdiff_t try_copy(const char* p, const char* q, const char* run_begin, const char* run_end);
 
  private:
   // What the rest of a candidate's growth depends on, once its forward walk
@@ -113,16 +113,39 @@ class CandidateTrials {
   ForwardEnd rejected_forward_end_{};
 };
 
-std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q) {
+// A walk's first greedy run takes the error-free run beyond the copy, which
+// the sweep has found already: the walk starts at the run's end instead,
+// unless an N breaks the run there, which the greedy run may take. Its best
+// state is the same: the greedy run ends at an error point or the sequence's
+// end with the score it then has, no lower than at the copy.
+void take_run_ahead(Csat& sat, const char* run_end, const char* seq_end) {
+  if (run_end != seq_end && *run_end == 'N') return;
+  const std::ptrdiff_t k = sat.unit_end - sat.unit_begin, taken = run_end - sat.sat_end;
+  sat.sat_end = run_end;
+  sat.unit_pos_forward = sat.unit_begin + taken % k;
+  sat.score += static_cast<int>(taken);
+}
+
+void take_run_behind(Csat& sat, const char* run_begin, const char* seq_begin) {
+  if (run_begin != seq_begin && run_begin[-1] == 'N') return;
+  const std::ptrdiff_t k = sat.unit_end - sat.unit_begin, taken = sat.sat_begin - run_begin;
+  sat.sat_begin = run_begin;
+  sat.unit_pos_backward = sat.unit_begin + (k - 1 - taken % k);
+  sat.score += static_cast<int>(taken);
+}
+
+std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const char* run_begin, const char* run_end) {
   if (spare_)
     spare_->reset(p, q);
   else
     spare_ = sat_alloc.get_new(p, q);
+  take_run_ahead(*spare_, run_end, end_);
   const long long shifts_survived = search_.grow_forward(*spare_);
   const ForwardEnd forward_end{spare_->sat_end, spare_->score, spare_->insertions, spare_->deletions};
   const bool shortcuts = CSearchController::pass_over_starts_sharing_a_walk;
   const bool twin_of_rejected = shortcuts && rejected_start_ == p - 1 && q[-1] == p[-1];
   if (!(twin_of_rejected && forward_end == rejected_forward_end_.matches_behind(1))) {
+    take_run_behind(*spare_, run_begin, search_.sequence.residues);
     search_.grow_backward(*spare_);
     if (CSearchController::passes_thresholds(*spare_, static_cast<unsigned>(q - p))) {
       accept(p, q);
@@ -232,7 +255,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
       unsettled_run_end = runs.run_end();
     }
     if (anchors.open(p))
-      p += candidates.try_copy(p, p + 1);
+      p += candidates.try_copy(p, p + 1, runs.run_begin(), runs.run_end());
     else
       p = anchors.first_open(p) - 1;
   }
@@ -287,6 +310,6 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       p = runs.run_end() - unit_length;
       continue;
     }
-    p += candidates.try_copy(p, q);
+    p += candidates.try_copy(p, q, runs.run_begin(), runs.run_end());
   }
 }
