@@ -10,6 +10,7 @@
 
 class CAnchorSeq;
 class NLocator;
+class StartsToTry;
 
 // The search engine for one sequence: made per record, runs one search mode,
 // and hands its records back to the pool when destroyed.
@@ -59,9 +60,9 @@ class CSearchController {
   static unsigned longest_error_list_kept;
   // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
   void complete_imperfect_search(FILE* out);
-  void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, const NLocator& Ns, SatList& result);
+  void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts, SatList& result);
   void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, const NLocator& Ns,
-                                              SatList& result);
+                                              StartsToTry& starts, SatList& result);
 
   // Of two mostly overlapping repeats keeps the higher-scoring one.
   void remove_hidden(CsatContainer& container);

@@ -13,6 +13,7 @@
 #include "search/CSearchController.h"
 #include "search/error_free_run.h"
 #include "search/N_locator.h"
+#include "search/starts_to_try.h"
 
 namespace {
 
@@ -43,7 +44,6 @@ const char* skip_Ns(const char* pos, const char* end) {
   while (pos != end && *pos == 'N') ++pos;
   return pos;
 }
-
 
 // Grows the candidate copies of one pass, in increasing order of start, and
 // accepts a copy of each one that passes the thresholds.
@@ -189,6 +189,7 @@ void CSearchController::complete_imperfect_search(FILE*) {
   CAnchorSeq anchors(sequence.residues, sequence.length);
   // Each unit length's pass asks for the next N all along the sequence.
   const NLocator Ns(sequence.residues, sequence.residues + sequence.length);
+  StartsToTry starts(sequence.residues, sequence.residues + sequence.length, Ns);
   // A unit needs at least one residue after its first copy, so the longest
   // unit worth trying is one shorter than the sequence; the threshold tables
   // reach that far, and the loop below cannot wrap.
@@ -196,7 +197,7 @@ void CSearchController::complete_imperfect_search(FILE*) {
   // An empty unit cannot be extended: unit length 0 is searched as 1.
   unsigned k = std::max(global_min_unit_length, 1u);
   if (k == 1) {
-    if (longest >= 1) unit_len_1_complete_imperfect_search(anchors, Ns, imperfect_sats.sats);
+    if (longest >= 1) unit_len_1_complete_imperfect_search(anchors, starts, imperfect_sats.sats);
     // A mononucleotide run may still hold the copies of a longer unit.
     anchors.open_all();
     k = 2;
@@ -204,7 +205,7 @@ void CSearchController::complete_imperfect_search(FILE*) {
   for (; k <= longest; ++k) {
     // Only walks with units of the same length can meet.
     forget_earlier_walks();
-    one_unit_len_complete_imperfect_search(k, anchors, Ns, imperfect_sats.sats);
+    one_unit_len_complete_imperfect_search(k, anchors, Ns, starts, imperfect_sats.sats);
   }
   std::stable_sort(imperfect_sats.sats.begin(), imperfect_sats.sats.end(),
                    [](const Csat* a, const Csat* b) { return lessThan_sat(a, b); });
@@ -230,54 +231,54 @@ void CSearchController::grow_error_lists_again() {
   error_lists_let_go.clear();
 }
 
-void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, const NLocator& Ns,
+void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts,
                                                              SatList& result) {
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
   CandidateTrials candidates(*this, anchors, result, end);
-  PeriodicRuns runs(first, end, 1);
   const ErrorFreeRunTest too_weak(1);
-  const OneErrorTest too_weak_with_one_error(1, first, end, Ns);
+  const OneErrorTest too_weak_with_one_error(1, first, end);
+  starts.mark(1, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   ProgressCheck progress(first);
   const char* unsettled_run_end = nullptr;  // as in the search for longer units
   // The last residue is never a candidate: nothing could follow its copy.
-  for (const char* p = skip_Ns(too_weak.first_start_to_try(first, first, end), end); end - p > 1;
-       p = skip_Ns(p + 1, end)) {
+  for (const char* p = skip_Ns(starts.first_from(first), end); end - p > 1;
+       p = skip_Ns(starts.first_from(p + 1), end)) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
-    runs.move_to(p);
     // Every start up to the end of this run of letters shares the run.
-    if (runs.run_end() != unsettled_run_end) {
-      if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
-          too_weak_with_one_error.fails(runs.run_begin(), runs.run_end())) {
-        p = too_weak.first_start_to_try(runs.run_end(), first, end) - 1;
+    const char* run_end = starts.run_end(p);
+    if (run_end != unsettled_run_end) {
+      const char* run_begin = starts.run_begin(p);
+      if (too_weak.fails(run_begin, run_end, first, end) || too_weak_with_one_error.fails(run_begin, run_end)) {
+        p = starts.first_from(run_end) - 1;
         continue;
       }
-      unsettled_run_end = runs.run_end();
+      unsettled_run_end = run_end;
     }
     if (anchors.open(p))
-      p += candidates.try_copy(p, p + 1, runs.run_begin(), runs.run_end());
+      p += candidates.try_copy(p, p + 1, starts.run_begin(p), run_end);
     else
       p = anchors.first_open(p) - 1;
   }
 }
 
 void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
-                                                               const NLocator& Ns, SatList& result) {
+                                                               const NLocator& Ns, StartsToTry& starts,
+                                                               SatList& result) {
   if (sequence.length <= unit_length) return;
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
   const char* next_N = Ns.first_N_from(first);
   CandidateTrials candidates(*this, anchors, result, end);
-  PeriodicRuns runs(first, end, unit_length);
   const ErrorFreeRunTest too_weak(unit_length);
-  OneErrorTest too_weak_with_one_error(unit_length, first, end, Ns);
+  const OneErrorTest too_weak_with_one_error(unit_length, first, end);
+  starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   ProgressCheck progress(first);
   // The end of the last run judged and not settled: the starts that share it
   // need not be judged again.
   const char* unsettled_run_end = nullptr;
-  for (const char* p = too_weak_with_one_error.first_start_to_try(first, too_weak);
-       static_cast<std::size_t>(end - p) > unit_length;
-       ++p) {
+  for (const char* p = starts.first_from(first); static_cast<std::size_t>(end - p) > unit_length;
+       p = starts.first_from(p + 1)) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
     // Covered starts first: on a repeat-rich genome, a seventh of the runs
@@ -289,14 +290,14 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       continue;
     }
     // Every start up to the run's end less a unit shares the run.
-    runs.move_to(p);
-    if (runs.run_end() != unsettled_run_end) {
-      if (too_weak.fails(runs.run_begin(), runs.run_end(), first, end) ||
-          too_weak_with_one_error.fails(runs.run_begin(), runs.run_end())) {
-        p = too_weak_with_one_error.first_start_to_try(runs.run_end() - unit_length + 1, too_weak) - 1;
+    const char* run_end = starts.run_end(p);
+    if (run_end != unsettled_run_end) {
+      const char* run_begin = starts.run_begin(p);
+      if (too_weak.fails(run_begin, run_end, first, end) || too_weak_with_one_error.fails(run_begin, run_end)) {
+        p = starts.first_from(run_end - unit_length + 1) - 1;
         continue;
       }
-      unsettled_run_end = runs.run_end();
+      unsettled_run_end = run_end;
     }
     if (next_N < p) next_N = Ns.first_N_from(p);
     // Every start up to the end of the N's holds one in its copy.
@@ -307,9 +308,9 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     if (single_letter_unit(p, q)) {
       // The run of one letter goes on to the run's end: so do the copies
       // of the starts up to one unit before it.
-      p = runs.run_end() - unit_length;
+      p = run_end - unit_length;
       continue;
     }
-    p += candidates.try_copy(p, q, runs.run_begin(), runs.run_end());
+    p += candidates.try_copy(p, q, starts.run_begin(p), run_end);
   }
 }

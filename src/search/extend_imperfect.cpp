@@ -178,60 +178,6 @@
 
 namespace {
 
-#ifdef __SSE2__
-// The scans below compare thirty-two residues at a time, as bit masks: in
-// sequence with few repeats, their stops lie far apart.
-constexpr std::ptrdiff_t scan_width = 32;
-constexpr long long longest_scanned_stretch = 32;
-
-// The residues from i on (two vectors of sixteen) that equal the one `back` before them.
-std::uint32_t equal_mask(const __m128i here[2], const char* i, std::ptrdiff_t back) {
-  auto half = [&](int h) {
-    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i + 16 * h - back));
-    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here[h], before)));
-  };
-  return half(1) << 16 | half(0);
-}
-
-void load_residues(__m128i here[2], const char* i) {
-  here[0] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
-  here[1] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i + 16));
-}
-
-// Bit j set: the `window` residues ending at bit j of `equal` (thirty-two
-// residues, each equal or not to one some way before it) are all equal;
-// `previous` holds the thirty-two before, where such a stretch may have begun.
-std::uint32_t stretch_ends(std::uint32_t equal, std::uint32_t previous, unsigned window) {
-  std::uint64_t ends = std::uint64_t{equal} << 32 | previous;
-  unsigned length = 1;
-  for (; 2 * length <= window; length *= 2) ends &= ends << length;
-  return static_cast<std::uint32_t>((ends & ends << (window - length)) >> 32);
-}
-
-// Calls scan with the window as a constant where it is a common one: the
-// doubling above then unrolls, which takes a third off a scan step.
-template <class Scan>
-auto with_window(unsigned window, Scan scan) {
-  switch (window) {
-    case 1: return scan(std::integral_constant<unsigned, 1>{});
-    case 2: return scan(std::integral_constant<unsigned, 2>{});
-    case 3: return scan(std::integral_constant<unsigned, 3>{});
-    case 4: return scan(std::integral_constant<unsigned, 4>{});
-    case 5: return scan(std::integral_constant<unsigned, 5>{});
-    case 6: return scan(std::integral_constant<unsigned, 6>{});
-    case 7: return scan(std::integral_constant<unsigned, 7>{});
-    case 8: return scan(std::integral_constant<unsigned, 8>{});
-    default: return scan(window);
-  }
-}
-
-// The length of the stretch of equal residues that ends at the last of the
-// thirty-two of `equal`: where a scan by thirty-two hands over to one by one.
-std::uint32_t stretch_at_end(std::uint32_t equal) {
-  return equal == UINT32_MAX ? 32 : static_cast<std::uint32_t>(__builtin_clz(~equal));
-}
-#endif
-
 enum class RunEnd { sequence_limit, long_N_run, error_point };
 enum class Operation : std::uint8_t { none, mismatch, insertion, deletion };
 
@@ -1081,62 +1027,30 @@ ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : k_(k), Ns_tolerated_(Ns_tolerat
 // A start's run is its copy and the stretch of residues equal to the one k
 // before them that touches the copy's last residue or the one after it. The
 // run settles when that stretch is no longer than the run's excess over a
-// copy and, where N's are tolerated, no N borders it: so a start needs to be
-// tried only near a long enough stretch or an N. The search begins early
-// enough to see the start of any stretch or N that touches a start from p
-// on. It stops at the first residue that ends a long enough stretch or is
-// (or lies k after) an N; the starts such a residue may concern begin no
-// further back than k plus the longest settled stretch.
-const char* ErrorFreeRunTest::first_start_to_try(const char* p, const char* seq_begin, const char* seq_end) const {
+// copy and, where N's are tolerated, no N borders it. So the starts to try
+// are those whose copy's last residue or the one after it lies in a long
+// enough stretch, and those near an N: up to k plus the longest settled
+// stretch before it (the run ends at the N), or one more than that stretch
+// after it (the run begins after the N).
+ConcernedStarts ErrorFreeRunTest::starts_to_try() const {
   const long long longest_settled_stretch = longest_failing_run_ - k_;
-  if (longest_settled_stretch < 0) return p;
+  if (longest_settled_stretch < 0) return ConcernedStarts::all();
+  // A residue lies in a long enough stretch when a window of stretch_needed
+  // residues, all in the stretch, ends at it or up to stretch_needed - 1
+  // after it.
   const long long stretch_needed = longest_settled_stretch + 1;
-  const long long from = std::max(k_, (p - seq_begin) + k_ - stretch_needed);
-  if (from >= seq_end - seq_begin) return p;
-  auto first_start_concerned = [&](const char* stop) {
-    return std::max(p, stop - std::min<long long>(stop - seq_begin, k_ + longest_settled_stretch));
-  };
-  const char* i = seq_begin + from;
-  long long stretch = 0;
-#ifdef __SSE2__
-  // A stretch may have begun in the previous residues, whose mask is kept.
-  if (stretch_needed <= longest_scanned_stretch) {
-    const __m128i all_N[2] = {_mm_set1_epi8('N'), _mm_set1_epi8('N')};
-    std::uint32_t previous_equal = 0;
-    const char* stop = with_window(static_cast<unsigned>(stretch_needed), [&](auto window) -> const char* {
-      for (; seq_end - i >= scan_width; i += scan_width) {
-        __m128i here[2];
-        load_residues(here, i);
-        const std::uint32_t equal = equal_mask(here, i, k_);
-        std::uint32_t stops = stretch_ends(equal, previous_equal, window);
-        if (Ns_tolerated_) stops |= equal_mask(all_N, i, 0) | equal_mask(all_N, i, k_);
-        if (stops != 0) return i + __builtin_ctz(stops);
-        previous_equal = equal;
-      }
-      return nullptr;
-    });
-    if (stop) return first_start_concerned(stop);
-    // The residues left are judged one by one, from the stretch reaching them.
-    stretch = stretch_at_end(previous_equal);
-  }
-#endif
-  for (; i != seq_end; ++i) {
-    if (Ns_tolerated_ && (*i == 'N' || i[-k_] == 'N')) return first_start_concerned(i);
-    stretch = *i == i[-k_] ? stretch + 1 : 0;
-    if (stretch == stretch_needed) return first_start_concerned(i);
-  }
-  return std::max(p, seq_end - k_);
+  return {{k_}, 1, k_, stretch_needed, k_ - 1, k_ + stretch_needed - 1,
+          Ns_tolerated_, -(longest_settled_stretch + 1), k_ + longest_settled_stretch, 0};
 }
 
-OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end, const NLocator& Ns)
+OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end)
     : k_(k),
       larger_penalty_(std::max(global_mismatch_score, global_indel_score)),
       min_score_(CSearchController::minScores[k]),
       usable_(larger_penalty_ < 0),
       Ns_tolerated_(Ns_tolerated()),
       seq_begin_(seq_begin),
-      seq_end_(seq_end),
-      Ns_(Ns) {
+      seq_end_(seq_end) {
   // After an error of penalty x at the end of a run s residues beyond its
   // copy, a second error needs -k - larger - x + 1 - s matches behind the
   // first: run and matches together are fewest for the larger penalty.
@@ -1152,8 +1066,7 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
     return;
   }
   // How far back from a stretch's end or an N the starts it concerns begin,
-  // and where from a start the scan must begin to see every one that
-  // concerns it. A run short of a stretch ends less than k + h after its
+  // and how far after a start a stretch must begin to concern it. A run short of a stretch ends less than k + h after its
   // start; the stretch behind its end is seen h after it, the one behind its
   // start ends within h of it; a run that is a stretch itself reaches at
   // least k - 1 past its start; an N matters up to the most matches needed
@@ -1164,83 +1077,14 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
   N_lead_ = stretch_needed_ + most_matches_needed;
 }
 
-// The first residue from `from` on, up to seq_end, where a stretch of
-// `needed` residues equal to those k - 1, k or k + 1 before them ends.
-const char* OneErrorTest::first_stretch_end(const char* i, long long needed) const {
-  std::uint32_t stretch_k_less = 0, stretch_k = 0, stretch_k_more = 0;
-#ifdef __SSE2__
-  // As in ErrorFreeRunTest.
-  const char* stop = with_window(static_cast<unsigned>(needed), [&](auto window) -> const char* {
-    for (; seq_end_ - i >= scan_width; i += scan_width) {
-      __m128i here[2];
-      load_residues(here, i);
-      const std::uint32_t k_less = equal_mask(here, i, k_ - 1), k = equal_mask(here, i, k_),
-                          k_more = equal_mask(here, i, k_ + 1);
-      const std::uint32_t ends = stretch_ends(k_less, stretch_k_less, window) |
-                                 stretch_ends(k, stretch_k, window) | stretch_ends(k_more, stretch_k_more, window);
-      if (ends != 0) return i + __builtin_ctz(ends);
-      stretch_k_less = k_less;
-      stretch_k = k;
-      stretch_k_more = k_more;
-    }
-    return nullptr;
-  });
-  if (stop) return stop;
-  // The residues left are judged one by one, from the stretches reaching them.
-  stretch_k_less = stretch_at_end(stretch_k_less);
-  stretch_k = stretch_at_end(stretch_k);
-  stretch_k_more = stretch_at_end(stretch_k_more);
-#endif
-  for (; i != seq_end_; ++i) {
-    stretch_k_less = *i == i[1 - k_] ? stretch_k_less + 1 : 0;
-    stretch_k = *i == i[-k_] ? stretch_k + 1 : 0;
-    stretch_k_more = *i == i[-k_ - 1] ? stretch_k_more + 1 : 0;
-    if (std::max({stretch_k_less, stretch_k, stretch_k_more}) >= needed) return i;
-  }
-  return seq_end_;
-}
-
-// Asked from increasing positions, one answer serves until its N is passed:
-// a search per call cost more than the scan it follows.
-const char* OneErrorTest::first_N_from(const char* from) {
-  if (N_searched_from_ == nullptr || from < N_searched_from_ || from > next_N_) {
-    next_N_ = Ns_.first_N_from(from);
-    N_searched_from_ = from;
-  }
-  return next_N_;
-}
-
-const char* OneErrorTest::first_start_to_try(const char* p, const ErrorFreeRunTest& error_free) {
-  // The other test's scan first: near the stretches this one looks for, it
-  // still passes over the starts of runs too short to be tried at all.
-  p = error_free.first_start_to_try(p, seq_begin_, seq_end_);
-  if (stretch_needed_ == 0) return p;
-  // The stretch or N found last concerns p too; near the sequence's start,
-  // k + 1 residues back are not all there.
-  if (p <= concerned_up_to_ || p + stretch_lead_ - seq_begin_ < k_ + 1) return p;
-  const char* stretch_end = first_stretch_end(p + stretch_lead_, stretch_needed_);
-  const bool stretch_found = stretch_end != seq_end_;
-  // Offsets from the sequence's start, which a reach back may pass.
-  long long first_concerned = (stretch_end - seq_begin_) - stretch_reach_back_;
-  if (stretch_found)
-    concerned_up_to_ = stretch_end + std::min<long long>(1 - stretch_lead_ - stretch_needed_, seq_end_ - stretch_end);
-  bool N_found = false;
-  if (Ns_tolerated_) {
-    // Only an N that concerns a start before the stretch's is looked for.
-    const char* from = p - std::min<long long>(N_lead_, p - seq_begin_);
-    const char* to = stretch_found ? seq_begin_ + std::min<long long>(seq_end_ - seq_begin_,
-                                                                      first_concerned + N_reach_back_)
-                                   : seq_end_;
-    const char* N = first_N_from(from);
-    if (N < to) {
-      N_found = true;
-      first_concerned = (N - seq_begin_) - N_reach_back_;
-      concerned_up_to_ = N + std::min<long long>(N_lead_, seq_end_ - N);
-    }
-  }
-  // Without either, no start from p on is left unsettled.
-  if (!stretch_found && !N_found) return std::max(p, seq_end_ - k_);
-  return first_concerned <= p - seq_begin_ ? p : seq_begin_ + first_concerned;
+// A stretch of h residues equal to those k - 1, k or k + 1 before them,
+// ending at i, concerns the starts from i - stretch_reach_back_ to
+// i - h + 1 - stretch_lead_; an N at i those from i - N_reach_back_ to
+// i + N_lead_. Starts whose k + 1 residues back are not all there are tried.
+ConcernedStarts OneErrorTest::starts_to_try() const {
+  if (stretch_needed_ == 0) return ConcernedStarts::all();
+  return {{k_ - 1, k_, k_ + 1}, 3, k_ + 1, stretch_needed_, stretch_needed_ - 1 + stretch_lead_, stretch_reach_back_,
+          Ns_tolerated_, -N_lead_, N_reach_back_, k_ + 1 - stretch_lead_};
 }
 
 // An error is tried when its score passes -L; a second one when the score

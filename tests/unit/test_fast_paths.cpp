@@ -16,6 +16,7 @@
 #include "search/N_locator.h"
 #include "search/error_free_run.h"
 #include "search/exact_group_scan.h"
+#include "search/starts_to_try.h"
 #include "search_test_support.h"
 
 namespace {
@@ -167,15 +168,13 @@ TEST_F(FastPath, ShortcutsOnlyRejectWhatTheExtensionRejects) {
     random_options();
     Residues r(random_sequence());
     CSearchController search(1, r.seq.mol);
-    const NLocator Ns(r.first, r.end);
     for (unsigned k = 1; k <= 8 && k < r.seq.mol.length; ++k) {
-      PeriodicRuns runs(r.first, r.end, k);
-      OneErrorTest one_error(k, r.first, r.end, Ns);
+      OneErrorTest one_error(k, r.first, r.end);
       for (const char* p = r.first; p + k < r.end; ++p) {
         if (std::memchr(p, 'N', k)) continue;
-        runs.move_to(p);
+        const auto run = run_counted_from(p, k, r);
         const bool rejects[2] = {CSearchController::fails_without_any_error(p, p + k, r.first, r.end),
-                                 one_error.fails(runs.run_begin(), runs.run_end())};
+                                 one_error.fails(run.first, run.second)};
         for (int with_one_error : {0, 1}) ++(rejects[with_one_error] ? rejected : kept)[with_one_error];
         if (!rejects[0] && !rejects[1]) continue;
         Csat* sat = grown_in_full(search, p, k, r);
@@ -210,14 +209,12 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
     }
     Residues r(residues);
     CSearchController search(1, r.seq.mol);
-    const NLocator Ns(r.first, r.end);
     for (unsigned k = 1; k <= 20 && k < r.seq.mol.length; ++k) {
-      OneErrorTest one_error(k, r.first, r.end, Ns);
-      PeriodicRuns runs(r.first, r.end, k);
+      OneErrorTest one_error(k, r.first, r.end);
       for (const char* p = r.first; p + k < r.end; ++p) {
-        runs.move_to(p);
-        const bool fails = one_error.fails(runs.run_begin(), runs.run_end());
-        ASSERT_EQ(fails, one_error.fails_plainly(runs.run_begin(), runs.run_end()))
+        const auto run = run_counted_from(p, k, r);
+        const bool fails = one_error.fails(run.first, run.second);
+        ASSERT_EQ(fails, one_error.fails_plainly(run.first, run.second))
             << "k " << k << " at " << r.seq.at(p) << " in " << residues << options();
         ++(fails ? settled : left);
       }
@@ -227,12 +224,11 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
   EXPECT_GT(left, 100000u);
 }
 
-// Both scans are asked from every start in turn, the one that knows the
-// one-error test also after jumps, as the search asks it. The runs swept from
-// start to start, near or far (as the first scan leaves them), must be the
-// runs counted afresh.
-TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
-  unsigned passed_over[2] = {0, 0};
+// The starts marked to try, unit length after unit length as the search
+// marks them: every start left out must be settled by its run, and the runs
+// read from the marks must be the runs counted afresh.
+TEST_F(FastPath, StartsLeftOutAreSettledByTheirRuns) {
+  unsigned left_out = 0, marked = 0;
   for (int round = 0; round < 3000; ++round) {
     random_options();
     global_max_unit_length = 16;
@@ -241,36 +237,27 @@ TEST_F(FastPath, StartsPassedOverAreSettledByTheirRuns) {
     Residues r(residues);
     CSearchController search(1, r.seq.mol);
     const NLocator Ns(r.first, r.end);
+    StartsToTry starts(r.first, r.end, Ns);
     for (unsigned k = 1; k <= 16 && k < r.seq.mol.length; ++k) {
-      SCOPED_TRACE("k " + std::to_string(k) + " in " + residues);
-      const ErrorFreeRunTest test(k);
-      OneErrorTest one_error(k, r.first, r.end, Ns);
-      for (bool with_one_error : {false, true}) {
-        auto next_start = [&](const char* p) {
-          return with_one_error ? one_error.first_start_to_try(p, test) : test.first_start_to_try(p, r.first, r.end);
-        };
-        PeriodicRuns runs(r.first, r.end, k);
-        // Each sweep goes on from the start it was given, or a little further.
-        for (const char* p = r.first; p + k < r.end; p = next_start(p) + 1 + below(3)) {
-          const char* next = next_start(p);
-          ASSERT_GE(next, p);
-          if (!with_one_error) {
-            runs.move_to(p);
-            ASSERT_EQ(std::make_pair(runs.run_begin(), runs.run_end()), run_counted_from(p, k, r)) << r.seq.at(p);
-          }
-          for (const char* skipped = p; skipped < next && skipped + k < r.end; ++skipped) {
-            ++passed_over[with_one_error];
-            const auto run = run_counted_from(skipped, k, r);
-            ASSERT_TRUE(test.fails(run.first, run.second, r.first, r.end) ||
-                        (with_one_error && one_error.fails(run.first, run.second)))
-                << "passed over " << r.seq.at(skipped);
-          }
+      SCOPED_TRACE("k " + std::to_string(k) + " in " + residues + options());
+      const ErrorFreeRunTest error_free(k);
+      const OneErrorTest one_error(k, r.first, r.end);
+      starts.mark(k, error_free.starts_to_try(), one_error.starts_to_try());
+      for (const char* p = r.first; p + k < r.end; ++p) {
+        const auto run = run_counted_from(p, k, r);
+        ASSERT_EQ(std::make_pair(starts.run_begin(p), starts.run_end(p)), run) << r.seq.at(p);
+        if (starts.first_from(p) == p) {
+          ++marked;
+          continue;
         }
+        ++left_out;
+        ASSERT_TRUE(error_free.fails(run.first, run.second, r.first, r.end) || one_error.fails(run.first, run.second))
+            << "left out " << r.seq.at(p);
       }
     }
   }
-  EXPECT_GT(passed_over[false], 1000000u);
-  EXPECT_GT(passed_over[true], 1000000u);
+  EXPECT_GT(left_out, 1000000u);
+  EXPECT_GT(marked, 100000u);
 }
 
 // The exact search asks for the next group to judge, and for a group's end,

@@ -1,0 +1,255 @@
+#include "search/starts_to_try.h"
+
+#include <climits>
+#include <iterator>
+#include <type_traits>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+constexpr std::uint64_t all_set = ~std::uint64_t{0};
+
+// Bits 0 to n - 1.
+std::uint64_t low_bits(std::size_t n) { return n >= 64 ? all_set : (std::uint64_t{1} << n) - 1; }
+
+// The 128 bits of high and low combined with themselves shifted up by 1, 2,
+// 4 ... and then by the rest: bit j of the high word comes to combine the
+// bits from j - width + 1 to j (width <= 64).
+template <class Width, class Combine>
+__attribute__((always_inline)) inline std::uint64_t combine_up(std::uint64_t high, std::uint64_t low, Width width,
+                                                               Combine combine) {
+  auto combine_shifted = [&](std::size_t by) {
+    high = combine(high, high << by | low >> (64 - by));
+    low = combine(low, low << by);
+  };
+  std::size_t covered = 1;
+  for (; 2 * covered <= width; covered *= 2) combine_shifted(covered);
+  if (width > covered) combine_shifted(width - covered);
+  return high;
+}
+
+// Calls f with the width as a constant where it is a common one: the
+// doubling above then unrolls.
+template <class F>
+void with_width(std::size_t width, F f) {
+  switch (width) {
+    case 1: return f(std::integral_constant<std::size_t, 1>{});
+    case 2: return f(std::integral_constant<std::size_t, 2>{});
+    case 3: return f(std::integral_constant<std::size_t, 3>{});
+    case 4: return f(std::integral_constant<std::size_t, 4>{});
+    case 5: return f(std::integral_constant<std::size_t, 5>{});
+    case 6: return f(std::integral_constant<std::size_t, 6>{});
+    case 7: return f(std::integral_constant<std::size_t, 7>{});
+    case 8: return f(std::integral_constant<std::size_t, 8>{});
+    case 9: return f(std::integral_constant<std::size_t, 9>{});
+    case 10: return f(std::integral_constant<std::size_t, 10>{});
+    case 11: return f(std::integral_constant<std::size_t, 11>{});
+    case 12: return f(std::integral_constant<std::size_t, 12>{});
+    case 13: return f(std::integral_constant<std::size_t, 13>{});
+    case 14: return f(std::integral_constant<std::size_t, 14>{});
+    case 15: return f(std::integral_constant<std::size_t, 15>{});
+    case 16: return f(std::integral_constant<std::size_t, 16>{});
+    default: return f(width);
+  }
+}
+
+// Bit j: residue 64 w + j equals c(j), from residue `from` on and up to size.
+template <class Other>
+std::uint64_t matches_in_word(const char* residues, std::size_t size, std::size_t w, std::size_t from, Other c) {
+  const std::size_t begin = 64 * w;
+  std::uint64_t word = 0;
+  for (std::size_t i = std::max(begin, from); i < std::min(begin + 64, size); ++i)
+    if (residues[i] == c(i)) word |= std::uint64_t{1} << (i - begin);
+  return word;
+}
+
+#ifdef __SSE2__
+// Bit j: x[j] equals y[j] (16 residues).
+std::uint64_t equal_16(const char* x, __m128i y) {
+  const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
+  return static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, y)));
+}
+#endif
+
+// Bit j: residue 64 w + j equals the one `back` before it (from residue back on).
+std::uint64_t equal_word(const char* residues, std::size_t size, std::size_t w, std::size_t back) {
+  const char* x = residues + 64 * w;
+#ifdef __SSE2__
+  if (64 * w >= back && 64 * w + 64 <= size) {
+    auto load = [&](int part) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + 16 * part - back)); };
+    return equal_16(x, load(0)) | equal_16(x + 16, load(1)) << 16 | equal_16(x + 32, load(2)) << 32 |
+           equal_16(x + 48, load(3)) << 48;
+  }
+#endif
+  return matches_in_word(residues, size, w, back, [&](std::size_t i) { return residues[i - back]; });
+}
+
+// Bit j: residue 64 w + j is an N.
+std::uint64_t N_word(const char* residues, std::size_t size, std::size_t w) {
+  const char* x = residues + 64 * w;
+#ifdef __SSE2__
+  if (64 * w + 64 <= size) {
+    const __m128i N = _mm_set1_epi8('N');
+    return equal_16(x, N) | equal_16(x + 16, N) << 16 | equal_16(x + 32, N) << 32 | equal_16(x + 48, N) << 48;
+  }
+#endif
+  return matches_in_word(residues, size, w, 0, [](std::size_t) { return 'N'; });
+}
+
+// Bit j of word after word: the window of bits ending at j is all set. A
+// window longer than a word needs the run of set bits carried over.
+template <class Width>
+class WindowEnds {
+ public:
+  explicit WindowEnds(Width window) : window_(window) {}
+  std::uint64_t next(std::uint64_t here) {
+    std::uint64_t ends;
+    if (window_ <= 64) {
+      ends = combine_up(here, previous_, window_, [](std::uint64_t a, std::uint64_t b) { return a & b; });
+    } else {
+      // Only the bits of the word's first run can end a run that long.
+      const std::size_t first_run = here == all_set ? 64 : static_cast<std::size_t>(__builtin_ctzll(~here));
+      const std::size_t window = window_;
+      const std::size_t first_end = run_ + 1 >= window ? 0 : window - run_ - 1;
+      ends = first_end >= first_run ? 0 : low_bits(first_run) & (all_set << first_end);
+      run_ = here == all_set ? std::min(run_ + 64, window) : static_cast<std::size_t>(__builtin_clzll(~here));
+    }
+    previous_ = here;
+    return ends;
+  }
+
+ private:
+  Width window_;
+  std::uint64_t previous_ = 0;
+  std::size_t run_ = 0;  // the set bits that end the previous word
+};
+
+// Bit s of word after word, from the first: some bit from s + lo to s + hi
+// is set. Beyond a word, the last set bit seen before the word reaches as
+// far as the width.
+template <class Width>
+class AnyWithin {
+ public:
+  AnyWithin(long long lo, long long hi, Width width) : lo_(lo), hi_(hi), width_(width) {}
+  std::uint64_t at(const PaddedBits& bits, std::size_t w) {
+    const long long base = static_cast<long long>(64 * w);
+    const std::uint64_t here = bits.word_from(base + hi_);
+    if (width_ <= 64)
+      return combine_up(here, bits.word_from(base - 64 + hi_), width_,
+                        [](std::uint64_t a, std::uint64_t b) { return a | b; });
+    if (w == 0) {
+      // Bits before the first word's reach the first starts too.
+      const long long p = bits.last_set_before(hi_);
+      if (p >= std::max(0LL, lo_)) last_set_ = p - hi_;
+    }
+    std::uint64_t any = here == 0 ? 0 : all_set << __builtin_ctzll(here);
+    const long long reach = last_set_ + static_cast<long long>(width_) - 1 - base;
+    if (reach >= 0) any |= low_bits(static_cast<std::size_t>(reach) + 1);
+    if (here != 0) last_set_ = base + 63 - __builtin_clzll(here);
+    return any;
+  }
+
+ private:
+  long long lo_, hi_;
+  Width width_;
+  long long last_set_ = LLONG_MIN / 2;  // as the start s whose s + hi it is
+};
+
+// The stretch ends of a rule, word by word, from the residues equal to those
+// each of its backs before them.
+void mark_stretch_ends(const ConcernedStarts& rule, const PaddedBits* const equal[3], PaddedBits& ends,
+                       std::size_t words) {
+  with_width(static_cast<std::size_t>(rule.window), [&](auto window) {
+    using Window = WindowEnds<decltype(window)>;
+    Window windows[3] = {Window(window), Window(window), Window(window)};
+    const auto from = static_cast<std::size_t>(rule.from);
+    for (std::size_t w = 0; w < words; ++w) {
+      // Bits below `from` are no stretch's.
+      const std::uint64_t counted = 64 * w >= from ? all_set : 64 * w + 64 <= from ? 0 : all_set << (from - 64 * w);
+      std::uint64_t stretch_ends = 0;
+      for (int b = 0; b < rule.back_count; ++b) stretch_ends |= windows[b].next(equal[b]->word(w) & counted);
+      ends[w] = stretch_ends;
+    }
+  });
+}
+
+// Reaches and windows beyond the sequence's length change nothing, and
+// extreme penalties make them huge: they are cut to that length.
+ConcernedStarts within(const ConcernedStarts& rule, long long length) {
+  auto cut = [&](long long x) { return std::min(std::max(x, -length - 1), length + 1); };
+  ConcernedStarts cut_rule = rule;
+  cut_rule.window = cut(rule.window);
+  cut_rule.lo = cut(rule.lo);
+  cut_rule.hi = cut(rule.hi);
+  cut_rule.N_lo = cut(rule.N_lo);
+  cut_rule.N_hi = cut(rule.N_hi);
+  cut_rule.all_below = cut(rule.all_below);
+  return cut_rule;
+}
+
+}  // namespace
+
+StartsToTry::StartsToTry(const char* first, const char* end, const NLocator& Ns)
+    : first_(first),
+      size_(static_cast<std::size_t>(end - first)),
+      has_N_(Ns.first_N_from(first) != end),
+      starts_(size_ / 64 + 1) {}
+
+void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const ConcernedStarts& one_error) {
+  const std::size_t words = starts_.size();
+  k_ = k;
+  const ConcernedStarts cut_rules[2] = {within(error_free, static_cast<long long>(size_)),
+                                        within(one_error, static_cast<long long>(size_))};
+  const ConcernedStarts* rules[2] = {&cut_rules[0], &cut_rules[1]};
+  long long farthest = 0, nearest = 0;
+  for (const ConcernedStarts* rule : rules) {
+    farthest = std::max({farthest, rule->hi, rule->N_hi});
+    nearest = std::min({nearest, rule->lo, rule->N_lo});
+  }
+  const std::size_t padding = static_cast<std::size_t>(std::max(farthest, -nearest) + 127) / 64;
+  if (has_N_ && padding > N_padding_) {
+    Ns_.reset(words, padding);
+    N_padding_ = padding;
+    for (std::size_t w = 0; w < words; ++w) Ns_[w] = N_word(first_, size_, w);
+  }
+  periodic_ = &equal_bits(k);
+  std::fill(starts_.begin(), starts_.end(), all_set);
+  for (int r = 0; r < 2; ++r) {
+    const ConcernedStarts& rule = *rules[r];
+    if (rule.all_below >= static_cast<long long>(size_)) continue;
+    const PaddedBits* equal[3];
+    for (int b = 0; b < rule.back_count; ++b) equal[b] = &equal_bits(rule.backs[b]);
+    stretch_ends_.reset(words, padding);
+    mark_stretch_ends(rule, equal, stretch_ends_, words);
+    const auto all_below = static_cast<std::size_t>(std::max(0LL, rule.all_below));
+    with_width(static_cast<std::size_t>(rule.hi - rule.lo + 1), [&](auto width) {
+      AnyWithin<decltype(width)> near_ends(rule.lo, rule.hi, width);
+      AnyWithin<std::size_t> near_Ns(rule.N_lo, rule.N_hi, static_cast<std::size_t>(rule.N_hi - rule.N_lo + 1));
+      const bool Ns_concern = has_N_ && rule.Ns_concern;
+      for (std::size_t w = 0; w < words; ++w) {
+        std::uint64_t concerned = near_ends.at(stretch_ends_, w);
+        if (Ns_concern) concerned |= near_Ns.at(Ns_, w);
+        if (64 * w < all_below) concerned |= low_bits(all_below - 64 * w);
+        starts_[w] &= concerned;
+      }
+    });
+  }
+  starts_.back() &= low_bits(size_ % 64);
+}
+
+const PaddedBits& StartsToTry::equal_bits(long long back) {
+  for (EqualBits& known : equal_)
+    if (known.back == back) return known.bits;
+  // The rules of unit length k ask for backs from k - 1 to k + 1 only.
+  EqualBits* slot = std::find_if(std::begin(equal_), std::end(equal_), [this](const EqualBits& known) {
+    return known.back < static_cast<long long>(k_) - 1 || known.back > static_cast<long long>(k_) + 1;
+  });
+  slot->back = back;
+  slot->bits.reset(starts_.size(), 1);
+  for (std::size_t w = 0; w < starts_.size(); ++w)
+    slot->bits[w] = equal_word(first_, size_, w, static_cast<std::size_t>(back));
+  return slot->bits;
+}

@@ -1,0 +1,106 @@
+// The marking of starts works on words of bits: it must mark exactly the
+// starts that its rules describe, start by start, also where windows and
+// reaches are longer than a word, reach past either end of the sequence, or
+// meet N's.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "search/N_locator.h"
+#include "search/starts_to_try.h"
+
+namespace {
+
+// A stretch of the rule's window, from its `from` on, ends at i.
+bool stretch_ends_at(const std::string& s, const ConcernedStarts& rule, long long i) {
+  for (int b = 0; b < rule.back_count; ++b) {
+    const long long back = rule.backs[b];
+    bool all_equal = i - rule.window + 1 >= std::max(rule.from, back);
+    for (long long j = i - rule.window + 1; all_equal && j <= i; ++j) all_equal = s[j] == s[j - back];
+    if (all_equal) return true;
+  }
+  return false;
+}
+
+bool concerned(const std::string& s, const ConcernedStarts& rule, long long start) {
+  if (start < rule.all_below) return true;
+  const long long n = static_cast<long long>(s.size());
+  for (long long i = std::max(0LL, start + rule.lo); i <= std::min(n - 1, start + rule.hi); ++i)
+    if (stretch_ends_at(s, rule, i)) return true;
+  if (!rule.Ns_concern) return false;
+  for (long long i = std::max(0LL, start + rule.N_lo); i <= std::min(n - 1, start + rule.N_hi); ++i)
+    if (s[i] == 'N') return true;
+  return false;
+}
+
+class Marking : public ::testing::Test {
+ protected:
+  std::mt19937 rng{77};
+  long long below(long long n) { return static_cast<long long>(rng() % static_cast<unsigned long long>(n)); }
+
+  // Windows and reaches mostly short, now and then beyond a word.
+  long long length() { return below(4) == 0 ? 50 + below(150) : 1 + below(12); }
+
+  ConcernedStarts random_rule(long long k, long long n) {
+    if (below(8) == 0) return ConcernedStarts::all();
+    ConcernedStarts rule = ConcernedStarts::all();
+    rule.back_count = static_cast<int>(1 + below(3));
+    for (int b = 0; b < rule.back_count; ++b) rule.backs[b] = std::max(1LL, k - 1 + b);
+    rule.from = k + 1 + below(3);
+    rule.window = length();
+    rule.lo = below(2) == 0 ? -length() : below(10);
+    rule.hi = rule.lo + length() - 1;
+    rule.Ns_concern = below(2) == 0;
+    rule.N_lo = -length();
+    rule.N_hi = rule.N_lo + length() + length();
+    rule.all_below = below(3) == 0 ? below(n + 1) : 0;
+    return rule;
+  }
+
+  std::string random_sequence() {
+    std::string s;
+    const long long n = 1 + below(below(4) == 0 ? 900 : 140);
+    // Periodic stretches, noise and the odd N run.
+    while (static_cast<long long>(s.size()) < n) {
+      const long long kind = below(6);
+      if (kind == 0) {
+        s.append(static_cast<std::size_t>(1 + below(5)), 'N');
+      } else if (kind < 3) {
+        const std::string unit = std::string("ACGT").substr(static_cast<std::size_t>(below(3)), 1 + below(2)) + "A";
+        for (long long i = below(200); i > 0; --i) s += unit[static_cast<std::size_t>(i) % unit.size()];
+      } else {
+        for (long long i = 1 + below(30); i > 0; --i) s += "ACGT"[below(below(2) == 0 ? 2 : 4)];
+      }
+    }
+    s.resize(static_cast<std::size_t>(n));
+    return s;
+  }
+};
+
+TEST_F(Marking, MarksExactlyTheStartsThatBothRulesConcern) {
+  long long marked = 0, left_out = 0;
+  for (int round = 0; round < 1500; ++round) {
+    const std::string s = random_sequence();
+    const long long n = static_cast<long long>(s.size());
+    const NLocator Ns(s.data(), s.data() + n);
+    StartsToTry starts(s.data(), s.data() + n, Ns);
+    // Unit length after unit length, as the search marks them.
+    for (long long k = 1; k <= 7 && k < n; ++k) {
+      const ConcernedStarts first = random_rule(k, n), second = random_rule(k, n);
+      starts.mark(static_cast<unsigned>(k), first, second);
+      for (long long p = 0; p < n; ++p) {
+        const bool expected = concerned(s, first, p) && concerned(s, second, p);
+        ASSERT_EQ(starts.first_from(s.data() + p) == s.data() + p, expected)
+            << "start " << p << " k " << k << " in " << s << " window " << first.window << "/" << second.window;
+        ++(expected ? marked : left_out);
+      }
+      ASSERT_EQ(starts.first_from(s.data() + n), s.data() + n);
+    }
+  }
+  EXPECT_GT(marked, 100000);
+  EXPECT_GT(left_out, 100000);
+}
+
+}  // namespace
