@@ -214,7 +214,14 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
     Ns_.reset(words, padding);
     N_padding_ = padding;
     for (std::size_t w = 0; w < words; ++w) Ns_[w] = N_word(first_, size_, w);
+    N_words_before_.assign(words + 1, 0);
+    for (std::size_t w = 0; w < words; ++w) N_words_before_[w + 1] = N_words_before_[w] + (Ns_[w] != 0);
   }
+  // Whether the words of N's from first to last (clipped to the sequence) hold one.
+  auto N_in_words = [&](long long first, long long last) {
+    const auto clip = [&](long long w) { return static_cast<std::size_t>(std::min(std::max(w, 0LL), static_cast<long long>(words))); };
+    return N_words_before_[clip(last + 1)] != N_words_before_[clip(first)];
+  };
   periodic_ = &equal_bits(k);
   std::fill(starts_.begin(), starts_.end(), all_set);
   for (int r = 0; r < 2; ++r) {
@@ -229,9 +236,15 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
       AnyWithin<decltype(width)> near_ends(rule.lo, rule.hi, width);
       AnyWithin<std::size_t> near_Ns(rule.N_lo, rule.N_hi, static_cast<std::size_t>(rule.N_hi - rule.N_lo + 1));
       const bool Ns_concern = has_N_ && rule.Ns_concern;
+      // N's are few: a word of starts far from all of them need not ask,
+      // unless the reach is longer than a word and carries its last N along.
+      const bool ask_always = rule.N_hi - rule.N_lo + 1 > 64;
+      const long long first_N_word = (rule.N_lo - 63) / 64 - 1, last_N_word = (rule.N_hi + 63) / 64 + 1;
       for (std::size_t w = 0; w < words; ++w) {
         std::uint64_t concerned = near_ends.at(stretch_ends_, w);
-        if (Ns_concern) concerned |= near_Ns.at(Ns_, w);
+        const auto word = static_cast<long long>(w);
+        if (Ns_concern && (ask_always || N_in_words(word + first_N_word, word + last_N_word)))
+          concerned |= near_Ns.at(Ns_, w);
         if (64 * w < all_below) concerned |= low_bits(all_below - 64 * w);
         starts_[w] &= concerned;
       }

@@ -133,6 +133,7 @@ class StartsToTry {
   // A rule's stretch ends, and the N's, by position.
   PaddedBits stretch_ends_, Ns_;
   std::size_t N_padding_ = 0;
+  std::vector<std::uint32_t> N_words_before_;  // how many words before each hold an N
 };
 
 #endif
