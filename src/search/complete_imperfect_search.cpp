@@ -186,6 +186,15 @@ void CandidateTrials::accept(const char* p, const char* q) {
 bool CSearchController::pass_over_starts_sharing_a_walk = true;
 
 void CSearchController::complete_imperfect_search(FILE*) {
+  search_unit_lengths_in_turn();
+  std::stable_sort(imperfect_sats.sats.begin(), imperfect_sats.sats.end(),
+                   [](const Csat* a, const Csat* b) { return lessThan_sat(a, b); });
+  grow_error_lists_again();
+}
+
+// The anchor map and the marks of the starts are let go before the records
+// are sorted and their lists grown again.
+void CSearchController::search_unit_lengths_in_turn() {
   CAnchorSeq anchors(sequence.residues, sequence.length);
   // Each unit length's pass asks for the next N all along the sequence.
   const NLocator Ns(sequence.residues, sequence.residues + sequence.length);
@@ -207,9 +216,6 @@ void CSearchController::complete_imperfect_search(FILE*) {
     forget_earlier_walks();
     one_unit_len_complete_imperfect_search(k, anchors, Ns, starts, imperfect_sats.sats);
   }
-  std::stable_sort(imperfect_sats.sats.begin(), imperfect_sats.sats.end(),
-                   [](const Csat* a, const Csat* b) { return lessThan_sat(a, b); });
-  grow_error_lists_again();
 }
 
 // The overlap removal is made here, before the lists are grown again; the

@@ -251,6 +251,11 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
     });
   }
   starts_.back() &= low_bits(size_ % 64);
+  // What the loop over the starts and the next unit length do not need is
+  // let go: on a long record, these bits are a fifth of the memory.
+  stretch_ends_ = PaddedBits();
+  for (EqualBits& known : equal_)
+    if (known.back < static_cast<long long>(k)) known = EqualBits();
 }
 
 const PaddedBits& StartsToTry::equal_bits(long long back) {

@@ -128,7 +128,7 @@ class StartsToTry {
   const PaddedBits& equal_bits(long long back);
 
   std::size_t k_ = 0;
-  EqualBits equal_[4];
+  EqualBits equal_[3];
   const PaddedBits* periodic_ = nullptr;  // back k
   // A rule's stretch ends, and the N's, by position.
   PaddedBits stretch_ends_, Ns_;
