@@ -60,7 +60,7 @@ class CSearchController {
   static unsigned longest_error_list_kept;
   // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
   void complete_imperfect_search(FILE* out);
-  void search_unit_lengths_in_turn();
+  std::vector<std::size_t> search_unit_lengths_in_turn();
   void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts, SatList& result);
   void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, const NLocator& Ns,
                                               StartsToTry& starts, SatList& result);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 #include "config/parameters.h"
 #include "driver/messages.h"
@@ -181,20 +182,46 @@ void CandidateTrials::accept(const char* p, const char* q) {
   result_.push_back(accepted);
 }
 
+// Each pass appends its records about in the order of their starts, so the
+// records are sorted by merging the passes' lists, each sorted first where it
+// is not: a third as many comparisons as sorting them all, and each of them
+// waits for two records from memory. Merging keeps the earlier list's record
+// first between equals: the order is the stable sort's.
+void sort_passes(SatList& sats, std::vector<std::size_t> pass_ends) {
+  auto less = [](const Csat* a, const Csat* b) { return lessThan_sat(a, b); };
+  const auto at = [&](std::size_t i) { return sats.begin() + static_cast<std::ptrdiff_t>(i); };
+  std::size_t begin = 0;
+  for (const std::size_t end : pass_ends) {
+    if (!std::is_sorted(at(begin), at(end), less)) std::stable_sort(at(begin), at(end), less);
+    begin = end;
+  }
+  // Neighbours pairwise, so that each record takes part in few merges.
+  while (pass_ends.size() > 1) {
+    std::vector<std::size_t> merged_ends;
+    begin = 0;
+    for (std::size_t i = 0; i < pass_ends.size(); i += 2) {
+      if (i + 1 < pass_ends.size()) std::inplace_merge(at(begin), at(pass_ends[i]), at(pass_ends[i + 1]), less);
+      begin = pass_ends[std::min(i + 1, pass_ends.size() - 1)];
+      merged_ends.push_back(begin);
+    }
+    pass_ends.swap(merged_ends);
+  }
+}
+
 }  // namespace
 
 bool CSearchController::pass_over_starts_sharing_a_walk = true;
 
 void CSearchController::complete_imperfect_search(FILE*) {
-  search_unit_lengths_in_turn();
-  std::stable_sort(imperfect_sats.sats.begin(), imperfect_sats.sats.end(),
-                   [](const Csat* a, const Csat* b) { return lessThan_sat(a, b); });
+  sort_passes(imperfect_sats.sats, search_unit_lengths_in_turn());
   grow_error_lists_again();
 }
 
 // The anchor map and the marks of the starts are let go before the records
-// are sorted and their lists grown again.
-void CSearchController::search_unit_lengths_in_turn() {
+// are sorted and their lists grown again. Returns where each pass's records
+// end in the list.
+std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn() {
+  std::vector<std::size_t> pass_ends;
   CAnchorSeq anchors(sequence.residues, sequence.length);
   // Each unit length's pass asks for the next N all along the sequence.
   const NLocator Ns(sequence.residues, sequence.residues + sequence.length);
@@ -207,6 +234,7 @@ void CSearchController::search_unit_lengths_in_turn() {
   unsigned k = std::max(global_min_unit_length, 1u);
   if (k == 1) {
     if (longest >= 1) unit_len_1_complete_imperfect_search(anchors, starts, imperfect_sats.sats);
+    pass_ends.push_back(imperfect_sats.sats.size());
     // A mononucleotide run may still hold the copies of a longer unit.
     anchors.open_all();
     k = 2;
@@ -215,7 +243,9 @@ void CSearchController::search_unit_lengths_in_turn() {
     // Only walks with units of the same length can meet.
     forget_earlier_walks();
     one_unit_len_complete_imperfect_search(k, anchors, Ns, starts, imperfect_sats.sats);
+    pass_ends.push_back(imperfect_sats.sats.size());
   }
+  return pass_ends;
 }
 
 // The overlap removal is made here, before the lists are grown again; the
