@@ -35,12 +35,6 @@ class ProgressCheck {
   const char* next_;
 };
 
-bool single_letter_unit(const char* p, const char* q) {
-  for (const char* r = p + 1; r != q; ++r)
-    if (*r != *p) return false;
-  return true;
-}
-
 const char* skip_Ns(const char* pos, const char* end) {
   while (pos != end && *pos == 'N') ++pos;
   return pos;
@@ -339,12 +333,6 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     // Every start up to the end of the N's holds one in its copy.
     if (next_N < q) {
       p = skip_Ns(next_N, end) - 1;
-      continue;
-    }
-    if (single_letter_unit(p, q)) {
-      // The run of one letter goes on to the run's end: so do the copies
-      // of the starts up to one unit before it.
-      p = run_end - unit_length;
       continue;
     }
     p += candidates.try_copy(p, q, starts.run_begin(p), run_end);

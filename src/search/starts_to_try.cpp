@@ -250,6 +250,16 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
       }
     });
   }
+  // A copy of one letter is never tried: its repeat is the one-letter
+  // unit's. Its residues each equal the one before, k - 1 times in a row.
+  if (k >= 2) {
+    stretch_ends_.reset(words, (k + 127) / 64);
+    with_width(k - 1, [&](auto window) {
+      WindowEnds<decltype(window)> one_letter(window);
+      for (std::size_t w = 0; w < words; ++w) stretch_ends_[w] = one_letter.next(equal_word(first_, size_, w, 1));
+    });
+    for (std::size_t w = 0; w < words; ++w) starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k - 1));
+  }
   starts_.back() &= low_bits(size_ % 64);
   // What the loop over the starts and the next unit length do not need is
   // let go: on a long record, these bits are a fifth of the memory.
