@@ -9,7 +9,6 @@
 #include "search/walk_memo.h"
 
 class CAnchorSeq;
-class NLocator;
 class StartsToTry;
 
 // The search engine for one sequence: made per record, runs one search mode,
@@ -62,8 +61,8 @@ class CSearchController {
   void complete_imperfect_search(FILE* out);
   std::vector<std::size_t> search_unit_lengths_in_turn();
   void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts, SatList& result);
-  void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, const NLocator& Ns,
-                                              StartsToTry& starts, SatList& result);
+  void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, StartsToTry& starts,
+                                              SatList& result);
 
   // Of two mostly overlapping repeats keeps the higher-scoring one.
   void remove_hidden(CsatContainer& container);

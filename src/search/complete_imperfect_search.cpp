@@ -13,7 +13,6 @@
 #include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
 #include "search/error_free_run.h"
-#include "search/N_locator.h"
 #include "search/starts_to_try.h"
 
 namespace {
@@ -34,11 +33,6 @@ class ProgressCheck {
   const char* first_;
   const char* next_;
 };
-
-const char* skip_Ns(const char* pos, const char* end) {
-  while (pos != end && *pos == 'N') ++pos;
-  return pos;
-}
 
 // Grows the candidate copies of one pass, in increasing order of start, and
 // accepts a copy of each one that passes the thresholds.
@@ -217,9 +211,7 @@ void CSearchController::complete_imperfect_search(FILE*) {
 std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn() {
   std::vector<std::size_t> pass_ends;
   CAnchorSeq anchors(sequence.residues, sequence.length);
-  // Each unit length's pass asks for the next N all along the sequence.
-  const NLocator Ns(sequence.residues, sequence.residues + sequence.length);
-  StartsToTry starts(sequence.residues, sequence.residues + sequence.length, Ns);
+  StartsToTry starts(sequence.residues, sequence.residues + sequence.length);
   // A unit needs at least one residue after its first copy, so the longest
   // unit worth trying is one shorter than the sequence; the threshold tables
   // reach that far, and the loop below cannot wrap.
@@ -236,7 +228,7 @@ std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn() {
   for (; k <= longest; ++k) {
     // Only walks with units of the same length can meet.
     forget_earlier_walks();
-    one_unit_len_complete_imperfect_search(k, anchors, Ns, starts, imperfect_sats.sats);
+    one_unit_len_complete_imperfect_search(k, anchors, starts, imperfect_sats.sats);
     pass_ends.push_back(imperfect_sats.sats.size());
   }
   return pass_ends;
@@ -272,8 +264,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   ProgressCheck progress(first);
   const char* unsettled_run_end = nullptr;  // as in the search for longer units
   // The last residue is never a candidate: nothing could follow its copy.
-  for (const char* p = skip_Ns(starts.first_from(first), end); end - p > 1;
-       p = skip_Ns(starts.first_from(p + 1), end)) {
+  for (const char* p = starts.first_from(first); end - p > 1; p = starts.first_from(p + 1)) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
     // Every start up to the end of this run of letters shares the run.
     const char* run_end = starts.run_end(p);
@@ -293,12 +284,10 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
 }
 
 void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
-                                                               const NLocator& Ns, StartsToTry& starts,
-                                                               SatList& result) {
+                                                               StartsToTry& starts, SatList& result) {
   if (sequence.length <= unit_length) return;
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
-  const char* next_N = Ns.first_N_from(first);
   CandidateTrials candidates(*this, anchors, result, end);
   const ErrorFreeRunTest too_weak(unit_length);
   const OneErrorTest too_weak_with_one_error(unit_length, first, end);
@@ -328,12 +317,6 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
         continue;
       }
       unsettled_run_end = run_end;
-    }
-    if (next_N < p) next_N = Ns.first_N_from(p);
-    // Every start up to the end of the N's holds one in its copy.
-    if (next_N < q) {
-      p = skip_Ns(next_N, end) - 1;
-      continue;
     }
     p += candidates.try_copy(p, q, starts.run_begin(p), run_end);
   }

@@ -1,6 +1,7 @@
 #include "search/starts_to_try.h"
 
 #include <climits>
+#include <cstring>
 #include <iterator>
 #include <type_traits>
 
@@ -192,10 +193,10 @@ ConcernedStarts within(const ConcernedStarts& rule, long long length) {
 
 }  // namespace
 
-StartsToTry::StartsToTry(const char* first, const char* end, const NLocator& Ns)
+StartsToTry::StartsToTry(const char* first, const char* end)
     : first_(first),
       size_(static_cast<std::size_t>(end - first)),
-      has_N_(Ns.first_N_from(first) != end),
+      has_N_(size_ != 0 && std::memchr(first, 'N', size_) != nullptr),
       starts_(size_ / 64 + 1) {}
 
 void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const ConcernedStarts& one_error) {
@@ -204,7 +205,8 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   const ConcernedStarts cut_rules[2] = {within(error_free, static_cast<long long>(size_)),
                                         within(one_error, static_cast<long long>(size_))};
   const ConcernedStarts* rules[2] = {&cut_rules[0], &cut_rules[1]};
-  long long farthest = 0, nearest = 0;
+  // The reach of a copy, for its N's.
+  long long farthest = k, nearest = 0;
   for (const ConcernedStarts* rule : rules) {
     farthest = std::max({farthest, rule->hi, rule->N_hi});
     nearest = std::min({nearest, rule->lo, rule->N_lo});
@@ -259,6 +261,13 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
       for (std::size_t w = 0; w < words; ++w) stretch_ends_[w] = one_letter.next(equal_word(first_, size_, w, 1));
     });
     for (std::size_t w = 0; w < words; ++w) starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k - 1));
+  }
+  // Nor is a copy that holds an N.
+  if (has_N_) {
+    with_width(k, [&](auto width) {
+      AnyWithin<decltype(width)> holds_N(0, k - 1, width);
+      for (std::size_t w = 0; w < words; ++w) starts_[w] &= ~holds_N.at(Ns_, w);
+    });
   }
   starts_.back() &= low_bits(size_ % 64);
   // What the loop over the starts and the next unit length do not need is

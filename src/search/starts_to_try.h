@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "search/N_locator.h"
-
 // The starts of one unit length that a quick test cannot settle without
 // judging their runs, as the test describes them. A stretch is `window`
 // residues in a row, from residue `from` on, each equal to the one `back`
@@ -83,7 +81,7 @@ class PaddedBits {
 // for its stops. The buffers serve unit length after unit length.
 class StartsToTry {
  public:
-  StartsToTry(const char* first, const char* end, const NLocator& Ns);
+  StartsToTry(const char* first, const char* end);
 
   // Marks the starts of unit length k that both tests leave unsettled.
   void mark(unsigned k, const ConcernedStarts& error_free, const ConcernedStarts& one_error);
