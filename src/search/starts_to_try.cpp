@@ -254,11 +254,17 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   }
   // A copy of one letter is never tried: its repeat is the one-letter
   // unit's. Its residues each equal the one before, k - 1 times in a row.
+  // Those bits serve every unit length: on a genome with few repeats,
+  // computing them again for each cost more than the marks saved.
   if (k >= 2) {
+    if (equal_to_previous_.size() == 0) {
+      equal_to_previous_.reset(words, 1);
+      for (std::size_t w = 0; w < words; ++w) equal_to_previous_[w] = equal_word(first_, size_, w, 1);
+    }
     stretch_ends_.reset(words, (k + 127) / 64);
     with_width(k - 1, [&](auto window) {
       WindowEnds<decltype(window)> one_letter(window);
-      for (std::size_t w = 0; w < words; ++w) stretch_ends_[w] = one_letter.next(equal_word(first_, size_, w, 1));
+      for (std::size_t w = 0; w < words; ++w) stretch_ends_[w] = one_letter.next(equal_to_previous_.word(w));
     });
     for (std::size_t w = 0; w < words; ++w) starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k - 1));
   }
@@ -266,7 +272,13 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   if (has_N_) {
     with_width(k, [&](auto width) {
       AnyWithin<decltype(width)> holds_N(0, k - 1, width);
-      for (std::size_t w = 0; w < words; ++w) starts_[w] &= ~holds_N.at(Ns_, w);
+      // As for the rules' reach of N's.
+      const bool ask_always = k > 64;
+      const long long last_N_word = (static_cast<long long>(k) + 63) / 64 + 1;
+      for (std::size_t w = 0; w < words; ++w) {
+        const auto word = static_cast<long long>(w);
+        if (ask_always || N_in_words(word - 1, word + last_N_word)) starts_[w] &= ~holds_N.at(Ns_, w);
+      }
     });
   }
   starts_.back() &= low_bits(size_ % 64);

@@ -37,6 +37,7 @@ class PaddedBits {
   }
   std::uint64_t& operator[](std::size_t w) { return bits_[w + padding_]; }
   std::uint64_t word(std::size_t w) const { return bits_[w + padding_]; }
+  std::size_t size() const { return bits_.size(); }
   // The 64 bits from bit `first` on (first may be negative, within the padding).
   std::uint64_t word_from(long long first) const {
     const long long w = (first + 64 * static_cast<long long>(padding_)) / 64;
@@ -128,6 +129,7 @@ class StartsToTry {
   std::size_t k_ = 0;
   EqualBits equal_[3];
   const PaddedBits* periodic_ = nullptr;  // back k
+  PaddedBits equal_to_previous_;
   // A rule's stretch ends, and the N's, by position.
   PaddedBits stretch_ends_, Ns_;
   std::size_t N_padding_ = 0;
