@@ -1066,11 +1066,11 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
     return;
   }
   // How far back from a stretch's end or an N the starts it concerns begin,
-  // and how far after a start a stretch must begin to concern it. A run short of a stretch ends less than k + h after its
-  // start; the stretch behind its end is seen h after it, the one behind its
-  // start ends within h of it; a run that is a stretch itself reaches at
-  // least k - 1 past its start; an N matters up to the most matches needed
-  // beyond either end.
+  // and how far after a start a stretch must begin to concern it. A run
+  // short of a stretch ends less than k + h after its start; the stretch
+  // behind its end is seen h after it, the one behind its start ends within
+  // h of it; a run that is a stretch itself reaches at least k - 1 past its
+  // start; an N matters up to the most matches needed beyond either end.
   stretch_reach_back_ = k_ - 1 + 2 * stretch_needed_;
   stretch_lead_ = std::min(k_ - 2 * stretch_needed_, stretch_needed_ - k_);
   N_reach_back_ = k_ + stretch_needed_ + most_matches_needed - 1;

@@ -221,7 +221,9 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   }
   // Whether the words of N's from first to last (clipped to the sequence) hold one.
   auto N_in_words = [&](long long first, long long last) {
-    const auto clip = [&](long long w) { return static_cast<std::size_t>(std::min(std::max(w, 0LL), static_cast<long long>(words))); };
+    const auto clip = [&](long long w) {
+      return static_cast<std::size_t>(std::min(std::max(w, 0LL), static_cast<long long>(words)));
+    };
     return N_words_before_[clip(last + 1)] != N_words_before_[clip(first)];
   };
   periodic_ = &equal_bits(k);
@@ -266,7 +268,8 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
       WindowEnds<decltype(window)> one_letter(window);
       for (std::size_t w = 0; w < words; ++w) stretch_ends_[w] = one_letter.next(equal_to_previous_.word(w));
     });
-    for (std::size_t w = 0; w < words; ++w) starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k - 1));
+    for (std::size_t w = 0; w < words; ++w)
+      starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k - 1));
   }
   // Nor is a copy that holds an N.
   if (has_N_) {
