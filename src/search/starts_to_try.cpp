@@ -256,17 +256,12 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   }
   // A copy of one letter is never tried: its repeat is the one-letter
   // unit's. Its residues each equal the one before, k - 1 times in a row.
-  // Those bits serve every unit length: on a genome with few repeats,
-  // computing them again for each cost more than the marks saved.
   if (k >= 2) {
-    if (equal_to_previous_.size() == 0) {
-      equal_to_previous_.reset(words, 1);
-      for (std::size_t w = 0; w < words; ++w) equal_to_previous_[w] = equal_word(first_, size_, w, 1);
-    }
+    const PaddedBits& equal_to_previous = equal_bits(1);
     stretch_ends_.reset(words, (k + 127) / 64);
     with_width(k - 1, [&](auto window) {
       WindowEnds<decltype(window)> one_letter(window);
-      for (std::size_t w = 0; w < words; ++w) stretch_ends_[w] = one_letter.next(equal_to_previous_.word(w));
+      for (std::size_t w = 0; w < words; ++w) stretch_ends_[w] = one_letter.next(equal_to_previous.word(w));
     });
     for (std::size_t w = 0; w < words; ++w)
       starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k - 1));
@@ -293,6 +288,18 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
 }
 
 const PaddedBits& StartsToTry::equal_bits(long long back) {
+  auto fill = [this, back](PaddedBits& bits) {
+    bits.reset(starts_.size(), 1);
+    for (std::size_t w = 0; w < starts_.size(); ++w)
+      bits[w] = equal_word(first_, size_, w, static_cast<std::size_t>(back));
+  };
+  // The residues equal to the one before serve every unit length, for its
+  // copies of one letter: on a genome with few repeats, computing them again
+  // for each cost more than the marks saved.
+  if (back == 1) {
+    if (equal_to_previous_.size() == 0) fill(equal_to_previous_);
+    return equal_to_previous_;
+  }
   for (EqualBits& known : equal_)
     if (known.back == back) return known.bits;
   // The rules of unit length k ask for backs from k - 1 to k + 1 only.
@@ -300,8 +307,6 @@ const PaddedBits& StartsToTry::equal_bits(long long back) {
     return known.back < static_cast<long long>(k_) - 1 || known.back > static_cast<long long>(k_) + 1;
   });
   slot->back = back;
-  slot->bits.reset(starts_.size(), 1);
-  for (std::size_t w = 0; w < starts_.size(); ++w)
-    slot->bits[w] = equal_word(first_, size_, w, static_cast<std::size_t>(back));
+  fill(slot->bits);
   return slot->bits;
 }

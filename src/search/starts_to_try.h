@@ -129,7 +129,7 @@ class StartsToTry {
   std::size_t k_ = 0;
   EqualBits equal_[3];
   const PaddedBits* periodic_ = nullptr;  // back k
-  PaddedBits equal_to_previous_;
+  PaddedBits equal_to_previous_;          // back 1, kept apart from the others
   // A rule's stretch ends, and the N's, by position.
   PaddedBits stretch_ends_, Ns_;
   std::size_t N_padding_ = 0;
