@@ -104,6 +104,9 @@ class CSearchController {
   // or once no second error can follow any first one (the rules are stated
   // with the extension alignment); false walks on to the end, the plain path.
   static bool end_walks_that_cannot_regain_their_best;
+  // Greedy runs of short units compare sixteen residues with the unit at
+  // once; false compares them one by one, the plain path.
+  static bool compare_sixteen_at_a_time;
   // Beyond one point per 16 residues; tests make it small to fill the memo.
   static std::size_t walk_points_kept_at_least;
   WalkMemo forward_walks, backward_walks;

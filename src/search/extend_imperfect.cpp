@@ -257,6 +257,7 @@ long long threshold_at(long long unit_length, long long best_score) {
 // residue, one step outward, one cyclic step along the unit, and the end of
 // the residues that may be read.
 struct Forward {
+  static constexpr bool forward = true;
   static const char* next_residue(const char* pos) { return pos; }
   static const char* step(const char* pos) { return pos + 1; }
   static const char* unit_step(const char* u, const char* unit_begin, const char* unit_end) {
@@ -271,6 +272,7 @@ struct Forward {
 };
 
 struct Backward {
+  static constexpr bool forward = false;
   static const char* next_residue(const char* pos) { return pos - 1; }
   static const char* step(const char* pos) { return pos - 1; }
   static const char* unit_step(const char* u, const char* unit_begin, const char* unit_end) {
@@ -341,12 +343,109 @@ long long N_run_length(const char* pos, const char* limit) {
   return run;
 }
 
+// Units of up to this many residues are written out for the greedy runs
+// below; a longer unit's text would take longer to write than its walks save.
+constexpr std::ptrdiff_t longest_unit_written = 8;
+// How far any phase's sixteen characters reach, in either direction.
+constexpr std::ptrdiff_t unit_text_length(std::ptrdiff_t k) { return 2 * k + 16; }
+
+// Entry i of a unit length's row: i modulo the unit length.
+struct PhaseTable {
+  unsigned char of[longest_unit_written + 1][unit_text_length(longest_unit_written)];
+};
+constexpr PhaseTable phase_table() {
+  PhaseTable table{};
+  for (std::ptrdiff_t k = 1; k <= longest_unit_written; ++k)
+    for (std::ptrdiff_t i = 0; i < unit_text_length(k); ++i) table.of[k][i] = static_cast<unsigned char>(i % k);
+  return table;
+}
+constexpr PhaseTable phases = phase_table();
+
+// A short unit written out over and over, so that a greedy run compares
+// sixteen residues at once with the characters it expects of them. Where a
+// run ends, no branch predictor can tell: residue by residue, nearly every
+// look-ahead node paid a mispredicted branch for it. Written for a walk once
+// it first decides: most walks never do.
+class UnitText {
+ public:
+  bool written() const { return written_; }
+
+  void write(const char* unit_begin, const char* unit_end) {
+#ifdef __SSE2__
+    k_ = unit_end - unit_begin;
+    if (!CSearchController::compare_sixteen_at_a_time || k_ > longest_unit_written) return;
+    // Eight characters of the unit from its first on, then the word written
+    // at every whole number of units in it, as far as any phase reads.
+    std::uint64_t word = 0;
+    for (std::ptrdiff_t i = 0; i < k_; ++i)
+      word |= std::uint64_t{static_cast<unsigned char>(unit_begin[i])} << (8 * i);
+    for (std::ptrdiff_t filled = k_; filled < 8; filled *= 2) word |= word << (8 * filled);
+    const std::ptrdiff_t whole_units = k_ * (8 / k_);
+    for (std::ptrdiff_t i = 0; i < unit_text_length(k_); i += whole_units) std::memcpy(text_ + i, &word, 8);
+    // Backward, phase p's sixteen characters end at p plus a whole number
+    // of units of at least sixteen residues.
+    backward_offset_ = k_ * ((16 + k_ - 1) / k_);
+    written_ = true;
+#else
+    static_cast<void>(unit_begin);
+    static_cast<void>(unit_end);
+#endif
+  }
+
+#ifdef __SSE2__
+  // How many residues match in a row of the sixteen from pos on (Forward)
+  // or before pos (Backward), with the unit at phase ahead.
+  template <class Dir>
+  unsigned matches(const char* pos, std::ptrdiff_t phase) const {
+    auto load = [](const char* y) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(y)); };
+    if (Dir::forward) {
+      const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(load(pos), load(text_ + phase))));
+      return static_cast<unsigned>(__builtin_ctz(~equal));
+    }
+    const __m128i expected = load(text_ + phase + backward_offset_ - 15);
+    const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(load(pos - 16), expected)));
+    return static_cast<unsigned>(__builtin_clz(~equal << 16 | 0x8000u));
+  }
+#endif
+
+  // The phase after run matches from phase.
+  template <class Dir>
+  std::ptrdiff_t phase_after(std::ptrdiff_t phase, unsigned run) const {
+    return phases.of[k_][Dir::forward ? phase + run : phase + backward_offset_ - run];
+  }
+
+ private:
+  std::ptrdiff_t k_ = 0;
+  std::ptrdiff_t backward_offset_ = 0;
+  bool written_ = false;
+  // The last word written may reach up to seven characters further.
+  char text_[unit_text_length(longest_unit_written) + 8];
+};
+
 // Takes every matching residue and every tolerated run of N's from pos on.
 // Inlined: most look-ahead nodes do little else, and a call of its own made
 // them a third dearer.
 template <class Dir>
 inline RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, const char* unit_begin,
-                         const char* unit_end, const char* limit) {
+                         const char* unit_end, const char* limit, const UnitText& text) {
+#ifdef __SSE2__
+  if (text.written()) {
+    std::ptrdiff_t phase = unit_pos - unit_begin;
+    while (Dir::residues_left(pos, limit) >= 16) {
+      const unsigned run = text.matches<Dir>(pos, phase);
+      pos = Dir::forward ? pos + run : pos - run;
+      score += static_cast<int>(run);
+      phase = text.phase_after<Dir>(phase, run);
+      if (run < 16) {
+        unit_pos = unit_begin + phase;
+        // A tolerated N is taken residue by residue, below.
+        if (*Dir::next_residue(pos) != 'N' || !Ns_tolerated()) return RunEnd::error_point;
+        break;
+      }
+    }
+    unit_pos = unit_begin + phase;
+  }
+#endif
   while (!Dir::at_limit(pos, limit)) {
     const char residue = *Dir::next_residue(pos);
     if (residue == *unit_pos) {
@@ -386,9 +485,10 @@ struct LookAhead {
                                 // and so may those a completed node dominates
   bool leave_out_indel_pair;    // and so may insertion-deletion and deletion-insertion
   bool mismatches_only;         // a unit of one residue: insertions and deletions too
+  const UnitText& text;
 
   LookAhead(const char* first, const char* past_unit, const char* sequence_limit, long long calls_allowed,
-            bool leave_out, const char* root)
+            bool leave_out, const char* root, const UnitText& unit_text)
       : unit_begin(first),
         unit_end(past_unit),
         limit(sequence_limit),
@@ -401,7 +501,8 @@ struct LookAhead {
         threshold_follows_best(!leave_out),
         leave_out_repeated(leave_out),
         leave_out_indel_pair(leave_out & (2 * indel_score <= mismatch_score)),
-        mismatches_only(leave_out & (past_unit - first == 1) & (indel_score <= mismatch_score)) {}
+        mismatches_only(leave_out & (past_unit - first == 1) & (indel_score <= mismatch_score)),
+        text(unit_text) {}
 };
 
 // How a look-ahead node was reached: by which error, and whether that
@@ -439,7 +540,7 @@ __attribute__((always_inline)) inline int leap_ahead(LookAhead& look_ahead, cons
   int Ns_ignored = 0;
   const char* run_start = pos;
   const RunEnd run_end = greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, look_ahead.unit_begin,
-                                         look_ahead.unit_end, look_ahead.limit);
+                                         look_ahead.unit_end, look_ahead.limit, look_ahead.text);
   if constexpr (Dir::tells_reach) look_ahead.farthest = Dir::farther(look_ahead.farthest, pos);
   const bool empty = run_end == RunEnd::error_point && pos == run_start;
   if (took_nothing) *took_nothing = empty;
@@ -505,7 +606,7 @@ struct Decision {
 // choice void.
 template <class Dir>
 Decision choose_operation_at_depth(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
-                                   const char* limit, int depth_limit, bool& over_budget) {
+                                   const char* limit, int depth_limit, bool& over_budget, const UnitText& text) {
   const long long unit_length = sat.unit_end - sat.unit_begin;
   // No score in the tree exceeds the best so far by more than the residues
   // left to take; out of the score-reduction limit's reach, T stays -L.
@@ -516,7 +617,7 @@ Decision choose_operation_at_depth(const Csat& sat, const char* pos, const char*
                                highest_best - global_maximum_scorereduction <= -unit_length;
   const bool leave_out_repeated = CSearchController::leave_out_repeated_look_ahead && threshold_fixed;
   LookAhead look_ahead(sat.unit_begin, sat.unit_end, limit, within_budget ? LLONG_MAX : look_ahead_call_budget,
-                       leave_out_repeated, pos);
+                       leave_out_repeated, pos, text);
   if (leave_out_repeated) completed_nodes.start_decision();
   const long long threshold = threshold_at(unit_length, best_score);
   Operation chosen = Operation::none;
@@ -572,18 +673,18 @@ bool unit_read_in_part(unsigned k) {
 
 template <class Dir>
 Decision choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
-                          const char* limit) {
+                          const char* limit, const UnitText& text) {
   bool over_budget = false;
   const int depth = configured_depth();
   const Decision decision =
-      choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth, over_budget);
+      choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth, over_budget, text);
   if (!over_budget) return decision;
   // Depth 1 always fits: it makes one call per error. At lower scores a
   // deeper look-ahead may fit: a choice made so survives no shift.
   Operation deepest_fitting = Operation::none;
   for (int shallower_depth = 1; shallower_depth < depth; ++shallower_depth) {
     const Decision shallower =
-        choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, shallower_depth, over_budget);
+        choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, shallower_depth, over_budget, text);
     if (over_budget) break;
     deepest_fitting = shallower.chosen;
   }
@@ -838,6 +939,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   best.take<Dir>(sat);
   const unsigned k = sat.unit_length();
   long long shifts_survived = LLONG_MAX;
+  UnitText text;
   bool recording = false;  // a trail of this walk is open
   // Off where a followed trail's choice may differ from the record's own.
   bool may_follow = true;
@@ -864,7 +966,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   };
   for (;;) {
     if (greedy_run<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, sat.unit_begin, sat.unit_end,
-                        limit) != RunEnd::error_point) {
+                        limit, text) != RunEnd::error_point) {
       stop_recording(WalkMemo::Step::walk_ended);
       if (sat.score <= best.score) best.restore<Dir>(sat);
       return shifts_survived;
@@ -918,9 +1020,11 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
     }
     // Many walks end where not even one error passes T: no look-ahead is set
     // up for them.
-    const Decision decision = sat.score + larger_penalty <= threshold
-                                  ? Decision{Operation::none, WalkMemo::unknown_reach, LLONG_MAX}
-                                  : choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit);
+    const bool decides = sat.score + larger_penalty > threshold;
+    if (decides && !text.written()) text.write(sat.unit_begin, sat.unit_end);
+    const Decision decision = decides ? choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score,
+                                                              limit, text)
+                                      : Decision{Operation::none, WalkMemo::unknown_reach, LLONG_MAX};
     shifts_survived = std::min(shifts_survived, decision.shifts_survived);
     const Operation op = decision.chosen;
     if (op == Operation::none) {
@@ -1006,6 +1110,7 @@ unsigned matches_in_a_row(std::uint32_t path) {
 }  // namespace
 
 bool CSearchController::leave_out_repeated_look_ahead = true;
+bool CSearchController::compare_sixteen_at_a_time = true;
 
 bool CSearchController::fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
                                                 const char* seq_end) {
@@ -1256,7 +1361,9 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, cons
                                                            const char* unit_begin, const char* unit_end, int score,
                                                            int unit_length, unsigned char depth, const char* seq_end,
                                                            int best_score) {
-  LookAhead look_ahead(unit_begin, unit_end, seq_end, LLONG_MAX, false, pos);
+  UnitText text;
+  text.write(unit_begin, unit_end);
+  LookAhead look_ahead(unit_begin, unit_end, seq_end, LLONG_MAX, false, pos, text);
   return leap_ahead<Forward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
                              threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
 }
@@ -1265,7 +1372,9 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, con
                                                             const char* unit_begin, const char* unit_end, int score,
                                                             int unit_length, unsigned char depth,
                                                             const char* left_limit, int best_score) {
-  LookAhead look_ahead(unit_begin, unit_end, left_limit, LLONG_MAX, false, pos);
+  UnitText text;
+  text.write(unit_begin, unit_end);
+  LookAhead look_ahead(unit_begin, unit_end, left_limit, LLONG_MAX, false, pos, text);
   return leap_ahead<Backward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
                               threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
 }

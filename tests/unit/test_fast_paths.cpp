@@ -456,6 +456,21 @@ TEST_F(FastPath, EndingWalksThatCannotComeBackChangesNoRecord) {
   }
 }
 
+// Long runs cross several blocks of sixteen; N's and the sequence's ends
+// fall anywhere in a block.
+TEST_F(FastPath, ComparingSixteenResiduesAtOnceChangesNoRecord) {
+  for (int round = 0; round < 1500; ++round) {
+    random_options();
+    std::string residues = random_sequence();
+    for (unsigned arrays = below(4); arrays > 0; --arrays) {
+      append_mutated(residues, random_unit(8), 10 + below(150), 4 + below(40), below(2) == 0);
+      residues += random_sequence();
+    }
+    auto sixteen_at_a_time = [](bool on) { CSearchController::compare_sixteen_at_a_time = on; };
+    ASSERT_NO_FATAL_FAILURE(expect_same_records(sixteen_at_a_time, residues, below(2) == 0));
+  }
+}
+
 // The records of trying every start in turn, as the candidate test allows,
 // each copy grown in full: what the search's ways of passing over starts
 // (runs too weak, starts sharing a walk, covered stretches, copies of one
