@@ -2,6 +2,7 @@
 #define VELKOR_SEARCH_ERROR_FREE_RUN_H
 
 #include <cstddef>
+#include <cstdint>
 
 #include "search/starts_to_try.h"
 
@@ -47,6 +48,13 @@ class OneErrorTest {
   // N and every stretch that an unsettled run needs.
   ConcernedStarts starts_to_try() const;
 
+  // The bits of a path's first k residues, and of its k-th (none beyond
+  // sixteen), as the comparisons of sixteen at a time lay out a path in one
+  // direction: they depend on k alone.
+  struct PathBits {
+    std::uint32_t first_k = 0, unit_start = 0;
+  };
+
  private:
   template <bool by_masks>
   bool fails_by(const char* run_begin, const char* run_end) const;
@@ -60,6 +68,7 @@ class OneErrorTest {
   bool Ns_tolerated_;
   const char* seq_begin_;
   const char* seq_end_;
+  PathBits forward_bits_, backward_bits_;
   long long stretch_needed_ = 0;  // 0: the error-free run test passes over as many
   long long stretch_reach_back_ = 0, stretch_lead_ = 0, N_reach_back_ = 0, N_lead_ = 0;
 };

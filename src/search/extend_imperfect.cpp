@@ -372,19 +372,20 @@ class UnitText {
 
   void write(const char* unit_begin, const char* unit_end) {
 #ifdef __SSE2__
-    k_ = unit_end - unit_begin;
-    if (!CSearchController::compare_sixteen_at_a_time || k_ > longest_unit_written) return;
+    const std::ptrdiff_t k = unit_end - unit_begin;
+    if (!CSearchController::compare_sixteen_at_a_time || k > longest_unit_written) return;
     // Eight characters of the unit from its first on, then the word written
     // at every whole number of units in it, as far as any phase reads.
     std::uint64_t word = 0;
-    for (std::ptrdiff_t i = 0; i < k_; ++i)
+    for (std::ptrdiff_t i = 0; i < k; ++i)
       word |= std::uint64_t{static_cast<unsigned char>(unit_begin[i])} << (8 * i);
-    for (std::ptrdiff_t filled = k_; filled < 8; filled *= 2) word |= word << (8 * filled);
-    const std::ptrdiff_t whole_units = k_ * (8 / k_);
-    for (std::ptrdiff_t i = 0; i < unit_text_length(k_); i += whole_units) std::memcpy(text_ + i, &word, 8);
+    for (std::ptrdiff_t filled = k; filled < 8; filled *= 2) word |= word << (8 * filled);
+    const std::ptrdiff_t whole_units = k * (8 / k);
+    for (std::ptrdiff_t i = 0; i < unit_text_length(k); i += whole_units) std::memcpy(text_ + i, &word, 8);
     // Backward, phase p's sixteen characters end at p plus a whole number
     // of units of at least sixteen residues.
-    backward_offset_ = k_ * ((16 + k_ - 1) / k_);
+    backward_offset_ = k * ((16 + k - 1) / k);
+    phases_ = phases.of[k];
     written_ = true;
 #else
     static_cast<void>(unit_begin);
@@ -411,12 +412,12 @@ class UnitText {
   // The phase after run matches from phase.
   template <class Dir>
   std::ptrdiff_t phase_after(std::ptrdiff_t phase, unsigned run) const {
-    return phases.of[k_][Dir::forward ? phase + run : phase + backward_offset_ - run];
+    return phases_[Dir::forward ? phase + run : phase + backward_offset_ - run];
   }
 
  private:
-  std::ptrdiff_t k_ = 0;
   std::ptrdiff_t backward_offset_ = 0;
+  const unsigned char* phases_ = nullptr;  // the row of the unit length
   bool written_ = false;
   // The last word written may reach up to seven characters further.
   char text_[unit_text_length(longest_unit_written) + 8];
@@ -1069,8 +1070,18 @@ struct PathMatches {
   std::uint32_t mismatch, insertion, deletion;
 };
 
+using PathBits = OneErrorTest::PathBits;
+
 template <class Dir>
-PathMatches path_matches(const char* x, std::ptrdiff_t k) {
+PathBits path_bits(std::ptrdiff_t k) {
+  const bool forward = std::is_same<Dir, Forward>::value;
+  const std::uint32_t first_k_ahead = k >= 16 ? 0xFFFFu : (1u << k) - 1;
+  return {forward ? first_k_ahead : first_k_ahead << (16 - std::min<std::ptrdiff_t>(k, 16)),
+          k > 16 ? 0 : forward ? 1u << (k - 1) : 1u << (16 - k)};
+}
+
+template <class Dir>
+PathMatches path_matches(const char* x, std::ptrdiff_t k, PathBits bits) {
   const bool forward = std::is_same<Dir, Forward>::value;
   // Sixteen residues from the first of the mismatch and insertion paths
   // (after), and of the deletion path (at), with those k and k + 1 back.
@@ -1086,10 +1097,7 @@ PathMatches path_matches(const char* x, std::ptrdiff_t k) {
   const __m128i k_more_back = load(at - back);  // k + 1 back of after, k back of at
   const std::uint32_t after_k = equal(after_residues, k_back), after_k_more = equal(after_residues, k_more_back);
   const std::uint32_t at_k_less = equal(at_residues, k_back), at_k = equal(at_residues, k_more_back);
-  // The bits of the path's first k residues, and of its k-th.
-  const std::uint32_t first_k_ahead = k >= 16 ? 0xFFFFu : (1u << k) - 1;
-  const std::uint32_t first_k = forward ? first_k_ahead : first_k_ahead << (16 - std::min<std::ptrdiff_t>(k, 16));
-  const std::uint32_t unit_start_bit = k > 16 ? 0 : forward ? 1u << (k - 1) : 1u << (16 - k);
+  const std::uint32_t first_k = bits.first_k, unit_start_bit = bits.unit_start;
   const std::uint32_t first_k_less = first_k & ~unit_start_bit;
   const char unit_first = x[-back];
   auto unit_first_at = [&](std::ptrdiff_t j) {
@@ -1156,6 +1164,10 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
       Ns_tolerated_(Ns_tolerated()),
       seq_begin_(seq_begin),
       seq_end_(seq_end) {
+#ifdef __SSE2__
+  forward_bits_ = path_bits<Forward>(k_);
+  backward_bits_ = path_bits<Backward>(k_);
+#endif
   // After an error of penalty x at the end of a run s residues beyond its
   // copy, a second error needs -k - larger - x + 1 - s matches behind the
   // first: run and matches together are fewest for the larger penalty.
@@ -1219,7 +1231,7 @@ bool OneErrorTest::second_error_possible(const char* run_edge, long long score) 
   const char* x = Dir::next_residue(run_edge);
   const bool sixteen_beyond = forward ? seq_end_ - x > 16 : x - seq_begin_ >= 16;
   if (by_masks && sixteen_beyond && std::max(after_mismatch, after_indel) <= 16) {
-    const PathMatches matches = path_matches<Dir>(x, k_);
+    const PathMatches matches = path_matches<Dir>(x, k_, forward ? forward_bits_ : backward_bits_);
     // first: the path's first residue. A tolerated N where the path's
     // matches end is left to the full walk.
     auto second_tried = [&](long long needed, std::uint32_t path, const char* first) {
