@@ -430,7 +430,9 @@ template <class Dir>
 inline RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, const char* unit_begin,
                          const char* unit_end, const char* limit, const UnitText& text) {
 #ifdef __SSE2__
-  if (text.written()) {
+  // Walks of units read in part compare residue by residue: their units are
+  // mostly too long for a text, and asking cost their nodes a twentieth.
+  if (!Dir::tells_reach && text.written()) {
     std::ptrdiff_t phase = unit_pos - unit_begin;
     while (Dir::residues_left(pos, limit) >= 16) {
       const unsigned run = text.matches<Dir>(pos, phase);
@@ -1022,7 +1024,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
     // Many walks end where not even one error passes T: no look-ahead is set
     // up for them.
     const bool decides = sat.score + larger_penalty > threshold;
-    if (decides && !text.written()) text.write(sat.unit_begin, sat.unit_end);
+    if (!Dir::tells_reach && decides && !text.written()) text.write(sat.unit_begin, sat.unit_end);
     const Decision decision = decides ? choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score,
                                                               limit, text)
                                       : Decision{Operation::none, WalkMemo::unknown_reach, LLONG_MAX};
