@@ -898,10 +898,22 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, const W
 
 // Counts the matches of a greedy run from pos on, up to cap, without its
 // handling of N's; -1 when the run meets a tolerated N (left to the full
-// walk).
+// walk). Sixteen at a time where the walk has written its unit's text for
+// a decision already: where the count ends is as hard to foretell as where
+// a greedy run does, but writing a text for the count alone cost more than
+// it saved. Inlined: a call of its own cost more than the count.
 template <class Dir>
-long long count_matches(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end,
-                        const char* limit, long long cap) {
+__attribute__((always_inline)) inline long long count_matches(const char* pos, const char* unit_pos,
+                                                              const char* unit_begin, const char* unit_end,
+                                                              const char* limit, long long cap,
+                                                              const UnitText& text) {
+#ifdef __SSE2__
+  if (!Dir::tells_reach && text.written() && 0 < cap && cap <= 16 && Dir::residues_left(pos, limit) >= 16) {
+    const unsigned run = text.matches<Dir>(pos, unit_pos - unit_begin);
+    if (run >= cap) return cap;
+    return *Dir::next_residue(Dir::forward ? pos + run : pos - run) == 'N' && Ns_tolerated() ? -1 : run;
+  }
+#endif
   long long matches = 0;
   for (; matches < cap && !Dir::at_limit(pos, limit); ++matches) {
     const char residue = *Dir::next_residue(pos);
@@ -917,13 +929,13 @@ long long count_matches(const char* pos, const char* unit_pos, const char* unit_
 // pass too (see "One error at most"). A tolerated N is left to the walk: yes.
 template <class Dir>
 bool second_error_can_follow(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end,
-                             long long score, long long threshold, const char* limit) {
+                             long long score, long long threshold, const char* limit, const UnitText& text) {
   const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
   auto follows = [&](long long penalty, const char* next_pos, const char* next_unit_pos) {
     const long long after_error = score + penalty;
     if (after_error <= threshold) return false;
     const long long needed = threshold - larger_penalty - after_error + 1;
-    const long long run = count_matches<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, limit, needed);
+    const long long run = count_matches<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, limit, needed, text);
     return run < 0 || run >= needed;
   };
   const char* next_unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
@@ -1016,7 +1028,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         sat.score + larger_penalty > threshold &&
         sat.score + 2 * larger_penalty <= threshold &&
         !second_error_can_follow<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.unit_begin, sat.unit_end, sat.score,
-                                      threshold, limit)) {
+                                      threshold, limit, text)) {
       stop_recording(WalkMemo::Step::walk_went_on);
       best.restore<Dir>(sat);
       return shifts_survived;
@@ -1249,7 +1261,7 @@ bool OneErrorTest::second_error_possible(const char* run_edge, long long score) 
   const char* unit_begin = forward ? run_edge - k_ : run_edge;
   const char* unit_end = unit_begin + k_;
   return second_error_can_follow<Dir>(run_edge, forward ? unit_begin : unit_end - 1, unit_begin, unit_end, score,
-                                      floor, limit);
+                                      floor, limit, UnitText());
 }
 
 // Every start sharing the run scores its length beyond a copy in all, and at
