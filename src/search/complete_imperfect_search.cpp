@@ -141,9 +141,8 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
       return 0;
     }
   }
-  std::ptrdiff_t settled = 0;
-  if (shortcuts)
-    while (settled < shifts_survived && q + settled != end_ && q[settled] == p[settled]) ++settled;
+  // The starts after p whose copies repeat p's residues lie in its run.
+  const std::ptrdiff_t settled = shortcuts ? std::min<long long>(shifts_survived, run_end - q) : 0;
   rejected_start_ = p + settled;
   rejected_forward_end_ = forward_end.matches_behind(settled);
   return settled;
