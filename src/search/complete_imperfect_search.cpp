@@ -270,7 +270,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
     if (run_end != unsettled_run_end) {
       const char* run_begin = starts.run_begin(p);
       if (too_weak.fails(run_begin, run_end, first, end) || too_weak_with_one_error.fails(run_begin, run_end)) {
-        p = starts.first_from(run_end) - 1;
+        p = run_end - 1;  // the loop goes on from the first start after the run
         continue;
       }
       unsettled_run_end = run_end;
@@ -312,7 +312,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
     if (run_end != unsettled_run_end) {
       const char* run_begin = starts.run_begin(p);
       if (too_weak.fails(run_begin, run_end, first, end) || too_weak_with_one_error.fails(run_begin, run_end)) {
-        p = starts.first_from(run_end - unit_length + 1) - 1;
+        p = run_end - unit_length;  // the loop goes on from the first start not sharing the run
         continue;
       }
       unsettled_run_end = run_end;
