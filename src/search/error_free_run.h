@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "search/starts_to_try.h"
 
@@ -60,6 +61,21 @@ class OneErrorTest {
   bool fails_by(const char* run_begin, const char* run_end) const;
   template <class Dir, bool by_masks>
   bool second_error_possible(const char* run_edge, long long score) const;
+  // The matches behind an error of the given penalty that let a second one
+  // be tried, after a run of the given score; -1 where the error itself is
+  // never tried.
+  long long matches_needed(long long score, long long penalty) const;
+
+  // By a run's score, the bits of a path behind a mismatch and behind an
+  // indel that must all be set for a second error to be tried, by direction
+  // (forward first), as the comparisons of sixteen at a time lay out a path:
+  // one subtraction and a lookup where each path's count of matches took a
+  // dozen instructions. Only where no path needs more than sixteen matches.
+  struct SecondErrorBits {
+    std::uint32_t mismatch[2], indel[2];
+    bool usable;
+  };
+  std::vector<SecondErrorBits> second_error_bits_;
 
   long long k_;
   long long larger_penalty_;

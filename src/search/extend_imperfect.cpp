@@ -1082,6 +1082,7 @@ std::ptrdiff_t periodic_run(const char* x, std::ptrdiff_t step, unsigned k, cons
 // walk to the left, the bits run the other way: the path's j-th is bit 15 - j.
 struct PathMatches {
   std::uint32_t mismatch, insertion, deletion;
+  std::uint32_t Ns;  // the N's among the sixteen residues beyond x
 };
 
 using PathBits = OneErrorTest::PathBits;
@@ -1118,7 +1119,8 @@ PathMatches path_matches(const char* x, std::ptrdiff_t k, PathBits bits) {
     return k <= 16 && x[forward ? j : -j] == unit_first ? unit_start_bit : 0u;
   };
   return {(after_k & ~unit_start_bit) | unit_first_at(k), (after_k_more & first_k) | (after_k & ~first_k),
-          (at_k_less & first_k_less) | unit_first_at(k - 1) | (at_k & ~first_k)};
+          (at_k_less & first_k_less) | unit_first_at(k - 1) | (at_k & ~first_k),
+          equal(after_residues, _mm_set1_epi8('N'))};
 }
 
 // How many of the path's residues match in a row from its first.
@@ -1181,6 +1183,22 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
 #ifdef __SSE2__
   forward_bits_ = path_bits<Forward>(k_);
   backward_bits_ = path_bits<Backward>(k_);
+  // A score of the minimum or more never comes to ask; the walks of higher
+  // ones are few.
+  constexpr long long scores_laid_out = 64;
+  constexpr std::uint32_t never_tried = 1u << 16;  // no path of sixteen has it
+  for (long long score = 0; score < std::min(min_score_, scores_laid_out); ++score) {
+    const long long after_mismatch = matches_needed(score, global_mismatch_score);
+    const long long after_indel = matches_needed(score, global_indel_score);
+    auto bits = [&](long long needed, bool forward) {
+      if (needed < 0) return never_tried;
+      if (needed >= 16) return 0xFFFFu;
+      return forward ? (1u << needed) - 1 : (0xFFFFu << (16 - needed)) & 0xFFFFu;
+    };
+    second_error_bits_.push_back({{bits(after_mismatch, true), bits(after_mismatch, false)},
+                                  {bits(after_indel, true), bits(after_indel, false)},
+                                  std::max(after_mismatch, after_indel) <= 16});
+  }
 #endif
   // After an error of penalty x at the end of a run s residues beyond its
   // copy, a second error needs -k - larger - x + 1 - s matches behind the
@@ -1230,38 +1248,44 @@ bool OneErrorTest::second_error_possible(const char* run_edge, long long score) 
   if (Dir::at_limit(run_edge, limit)) return false;
   // A tolerated N would be taken by the greedy run: left to the full walk.
   if (Ns_tolerated_ && *Dir::next_residue(run_edge) == 'N') return true;
-  const long long floor = -k_;
-  if (score + larger_penalty_ <= floor) return false;  // not even a first error can be tried
-  // The matches behind an error of the penalty that let the next one pass
-  // -L, never more than -(larger penalty); -1 where the error itself is
-  // never tried (T is at least -L).
-  auto matches_needed = [&](long long penalty) {
-    const long long after_error = score + penalty;
-    return after_error <= floor ? -1 : std::max(0LL, floor - larger_penalty_ - after_error + 1);
-  };
-  const long long after_mismatch = matches_needed(global_mismatch_score);
-  const long long after_indel = matches_needed(global_indel_score);
 #ifdef __SSE2__
   const char* x = Dir::next_residue(run_edge);
   const bool sixteen_beyond = forward ? seq_end_ - x > 16 : x - seq_begin_ >= 16;
-  if (by_masks && sixteen_beyond && std::max(after_mismatch, after_indel) <= 16) {
+  if (by_masks && sixteen_beyond && score < static_cast<long long>(second_error_bits_.size()) &&
+      second_error_bits_[static_cast<std::size_t>(score)].usable) {
+    const SecondErrorBits& needed = second_error_bits_[static_cast<std::size_t>(score)];
+    const int direction = forward ? 0 : 1;
     const PathMatches matches = path_matches<Dir>(x, k_, forward ? forward_bits_ : backward_bits_);
     // first: the path's first residue. A tolerated N where the path's
-    // matches end is left to the full walk.
-    auto second_tried = [&](long long needed, std::uint32_t path, const char* first) {
-      if (needed < 0) return false;
+    // matches end is left to the full walk; the residues x is compared with
+    // hold none, nor most others.
+    const bool Ns_near = Ns_tolerated_ && matches.Ns != 0;
+    auto second_tried = [&](std::uint32_t needed_bits, std::uint32_t path, const char* first) {
+      if ((path & needed_bits) == needed_bits) return true;
+      if (!Ns_near || needed_bits > 0xFFFFu) return false;  // or never tried
       const unsigned run = matches_in_a_row<Dir>(path);
-      return run >= needed || (Ns_tolerated_ && first[forward ? run : -static_cast<std::ptrdiff_t>(run)] == 'N');
+      return first[forward ? run : -static_cast<std::ptrdiff_t>(run)] == 'N';
     };
-    return second_tried(after_mismatch, matches.mismatch, Dir::step(x)) ||
-           second_tried(after_indel, matches.insertion, Dir::step(x)) ||
-           second_tried(after_indel, matches.deletion, x);
+    return second_tried(needed.mismatch[direction], matches.mismatch, Dir::step(x)) ||
+           second_tried(needed.indel[direction], matches.insertion, Dir::step(x)) ||
+           second_tried(needed.indel[direction], matches.deletion, x);
   }
 #endif
+  const long long floor = -k_;
+  if (score + larger_penalty_ <= floor) return false;  // not even a first error can be tried
   const char* unit_begin = forward ? run_edge - k_ : run_edge;
   const char* unit_end = unit_begin + k_;
   return second_error_can_follow<Dir>(run_edge, forward ? unit_begin : unit_end - 1, unit_begin, unit_end, score,
                                       floor, limit, UnitText());
+}
+
+// The matches behind an error that let the next one pass -L, never more
+// than -(larger penalty); -1 where the error itself is never tried (T is at
+// least -L).
+long long OneErrorTest::matches_needed(long long score, long long penalty) const {
+  const long long floor = -k_;
+  const long long after_error = score + penalty;
+  return after_error <= floor ? -1 : std::max(0LL, floor - larger_penalty_ - after_error + 1);
 }
 
 // Every start sharing the run scores its length beyond a copy in all, and at
