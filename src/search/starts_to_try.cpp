@@ -138,9 +138,13 @@ class AnyWithin {
   std::uint64_t at(const PaddedBits& bits, std::size_t w) {
     const long long base = static_cast<long long>(64 * w);
     const std::uint64_t here = bits.word_from(base + hi_);
-    if (width_ <= 64)
-      return combine_up(here, bits.word_from(base - 64 + hi_), width_,
-                        [](std::uint64_t a, std::uint64_t b) { return a | b; });
+    if (width_ <= 64) {
+      // Asked word after word, the word before is the one read last.
+      const std::uint64_t before = w == next_word_ ? last_read_ : bits.word_from(base - 64 + hi_);
+      last_read_ = here;
+      next_word_ = w + 1;
+      return combine_up(here, before, width_, [](std::uint64_t a, std::uint64_t b) { return a | b; });
+    }
     if (w == 0) {
       // Bits before the first word's reach the first starts too.
       const long long p = bits.last_set_before(hi_);
@@ -157,6 +161,8 @@ class AnyWithin {
   long long lo_, hi_;
   Width width_;
   long long last_set_ = LLONG_MIN / 2;  // as the start s whose s + hi it is
+  std::size_t next_word_ = SIZE_MAX;    // the word whose word before was read last
+  std::uint64_t last_read_ = 0;
 };
 
 // The stretch ends of a rule, word by word, from the residues equal to those

@@ -40,10 +40,11 @@ class PaddedBits {
   std::size_t size() const { return bits_.size(); }
   // The 64 bits from bit `first` on (first may be negative, within the padding).
   std::uint64_t word_from(long long first) const {
-    const long long w = (first + 64 * static_cast<long long>(padding_)) / 64;
+    // Within the padding, so never negative: divided as such, by a shift.
+    const std::size_t w = static_cast<std::size_t>(first + 64 * static_cast<long long>(padding_)) / 64;
     const unsigned shift = static_cast<unsigned>(first & 63);
-    const std::uint64_t low = bits_[static_cast<std::size_t>(w)];
-    return shift == 0 ? low : low >> shift | bits_[static_cast<std::size_t>(w) + 1] << (64 - shift);
+    const std::uint64_t low = bits_[w];
+    return shift == 0 ? low : low >> shift | bits_[w + 1] << (64 - shift);
   }
   // The last set bit before position end, or -1.
   long long last_set_before(long long end) const {
