@@ -27,8 +27,9 @@ constexpr std::uint16_t candidate_test_table() {
 // residues; the bits take an eighth of that, and stay in the cache longer.
 class CAnchorSeq {
  public:
+  // A clear word past the marks lets any start's word be read with the next.
   CAnchorSeq(const char* seq_begin, unsigned length)
-      : seq_begin_(seq_begin), covered_((static_cast<std::size_t>(length) + 2) / 64 + 1, 0) {}
+      : seq_begin_(seq_begin), covered_((static_cast<std::size_t>(length) + 2) / 64 + 2, 0) {}
 
   void open_all() { std::fill(covered_.begin(), covered_.end(), 0); }
   bool open(const char* p) const { return !covered(bit_of(p)); }
@@ -57,6 +58,21 @@ class CAnchorSeq {
     return (candidate_table >> (around_first | around_end << 2)) & 1;
   }
 
+  // Bit j: may the unit copy of length k from residue 64 w + j be tried, as
+  // candidate_marks_open tells? For 64 starts at once (w up to the last
+  // residue's word).
+  std::uint64_t candidate_starts(std::size_t w, std::size_t k) const {
+    const std::uint64_t before = ~covered_[w];
+    if (k + 1 >= 64) {
+      return (open_from(64 * w + 1) & (open_from(64 * w + k) | open_from(64 * w + k + 1))) |
+             (before & open_from(64 * w + k));
+    }
+    // Within the word and the next, which is always there.
+    const std::uint64_t low = covered_[w], high = covered_[w + 1];
+    auto open_at = [&](std::size_t j) { return ~(low >> j | high << (64 - j)); };  // 0 < j < 64
+    return (open_at(1) & (open_at(k) | open_at(k + 1))) | (before & open_at(k));
+  }
+
   // The first position from p on whose mark is open, or the end of the
   // sequence.
   const char* first_open(const char* p) const {
@@ -73,6 +89,13 @@ class CAnchorSeq {
   // are the never covered residues just outside the sequence.
   std::size_t bit_of(const char* p) const { return static_cast<std::size_t>(p - seq_begin_) + 1; }
   bool covered(std::size_t bit) const { return (covered_[bit / 64] >> (bit % 64)) & 1; }
+  // The 64 marks from bit b on, set where open; bits past the map read open.
+  std::uint64_t open_from(std::size_t b) const {
+    const std::size_t word = b / 64, shift = b % 64;
+    const std::uint64_t low = word < covered_.size() ? covered_[word] : 0;
+    const std::uint64_t high = word + 1 < covered_.size() ? covered_[word + 1] : 0;
+    return ~(shift == 0 ? low : low >> shift | high << (64 - shift));
+  }
   // Bits bit and bit + 1, in bits 0 and 1.
   unsigned covered_pair(std::size_t bit) const {
     std::uint64_t pair = covered_[bit / 64] >> (bit % 64);

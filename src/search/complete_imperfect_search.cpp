@@ -57,8 +57,9 @@ class ProgressCheck {
 // backward walk runs over that residue into the same walk.
 class CandidateTrials {
  public:
-  CandidateTrials(CSearchController& search, CAnchorSeq& anchors, SatList& result, const char* end)
-      : search_(search), anchors_(anchors), result_(result), end_(end) {}
+  CandidateTrials(CSearchController& search, CAnchorSeq& anchors, StartsToTry& starts, SatList& result,
+                  const char* end)
+      : search_(search), anchors_(anchors), starts_(starts), result_(result), end_(end) {}
   // The spare goes back to the pool without the list of the longest walk
   // tried, which can be as long as an array.
   ~CandidateTrials() {
@@ -94,6 +95,7 @@ class CandidateTrials {
 
   CSearchController& search_;
   CAnchorSeq& anchors_;
+  StartsToTry& starts_;
   SatList& result_;
   const char* end_;
   Csat* spare_ = nullptr;
@@ -151,7 +153,10 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
 void CandidateTrials::accept(const char* p, const char* q) {
   CSearchController::sort_errors(*spare_);
   anchors_.cover(spare_->sat_begin, spare_->sat_end);
-  for (const missense_entry& error : spare_->missense) anchors_.open_at(error.position);
+  for (const missense_entry& error : spare_->missense) {
+    anchors_.open_at(error.position);
+    starts_.reconsider_around(error.position);
+  }
   Csat* accepted = sat_alloc.get_new(p, q);
   if (spare_->missense.count > CSearchController::longest_error_list_kept) {
     // The list is let go, so it is not copied, and the spare keeps its room
@@ -256,7 +261,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
                                                              SatList& result) {
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
-  CandidateTrials candidates(*this, anchors, result, end);
+  CandidateTrials candidates(*this, anchors, starts, result, end);
   const ErrorFreeRunTest too_weak(1);
   const OneErrorTest too_weak_with_one_error(1, first, end);
   starts.mark(1, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
@@ -287,10 +292,11 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   if (sequence.length <= unit_length) return;
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
-  CandidateTrials candidates(*this, anchors, result, end);
+  CandidateTrials candidates(*this, anchors, starts, result, end);
   const ErrorFreeRunTest too_weak(unit_length);
   const OneErrorTest too_weak_with_one_error(unit_length, first, end);
   starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
+  starts.leave_out_covered(anchors);
   ProgressCheck progress(first);
   // The end of the last run judged and not settled: the starts that share it
   // need not be judged again.

@@ -1,5 +1,6 @@
 #include "search/starts_to_try.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <iterator>
@@ -208,6 +209,7 @@ StartsToTry::StartsToTry(const char* first, const char* end)
 void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const ConcernedStarts& one_error) {
   const std::size_t words = starts_.size();
   k_ = k;
+  covered_left_out_ = false;
   const ConcernedStarts cut_rules[2] = {within(error_free, static_cast<long long>(size_)),
                                         within(one_error, static_cast<long long>(size_))};
   const ConcernedStarts* rules[2] = {&cut_rules[0], &cut_rules[1]};
@@ -291,6 +293,30 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   stretch_ends_ = PaddedBits();
   for (EqualBits& known : equal_)
     if (known.back < static_cast<long long>(k)) known = EqualBits();
+}
+
+// On a repeat-rich genome, a quarter of the starts the loop came to lay
+// under the repeats of shorter units, each a pass over the loop's tests.
+void StartsToTry::leave_out_covered(const CAnchorSeq& anchors) {
+  with_width(k_, [&](auto k) {
+    for (std::size_t w = 0; w < starts_.size(); ++w) starts_[w] &= anchors.candidate_starts(w, k);
+  });
+  covered_left_out_ = true;
+}
+
+// The starts whose copies have the opened residue at an edge, or just
+// outside one, may be tried again: those the marks took for settled are
+// judged so by the loop, but copies of one letter and copies that hold an
+// N are never tried.
+void StartsToTry::reconsider_around(const char* opened) {
+  if (!covered_left_out_) return;
+  const long long x = opened - first_, k = static_cast<long long>(k_);
+  for (const long long s : {x - k, x - k + 1, x, x + 1}) {
+    if (s < 0 || s + k >= static_cast<long long>(size_)) continue;
+    const char* copy = first_ + s;
+    if (std::count(copy, copy + k, *copy) == k || std::memchr(copy, 'N', k_) != nullptr) continue;
+    starts_[static_cast<std::size_t>(s) / 64] |= std::uint64_t{1} << (s % 64);
+  }
 }
 
 const PaddedBits& StartsToTry::equal_bits(long long back) {

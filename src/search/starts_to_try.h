@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "search/CAnchorSeq.h"
+
 // The starts of one unit length that a quick test cannot settle without
 // judging their runs, as the test describes them. A stretch is `window`
 // residues in a row, from residue `from` on, each equal to the one `back`
@@ -87,6 +89,13 @@ class StartsToTry {
 
   // Marks the starts of unit length k that both tests leave unsettled.
   void mark(unsigned k, const ConcernedStarts& error_free, const ConcernedStarts& one_error);
+  // Leaves out the starts marked whose copies the anchor map does not let
+  // be tried now. The map covers more as repeats are accepted, which the
+  // loop over the starts asks about, but it opens an accepted repeat's error
+  // positions again: the starts whose copies have one of those at an edge
+  // are taken back with reconsider_around.
+  void leave_out_covered(const CAnchorSeq& anchors);
+  void reconsider_around(const char* opened);
 
   // The first start from p on, or the sequence's end.
   const char* first_from(const char* p) const {
@@ -128,6 +137,7 @@ class StartsToTry {
   const PaddedBits& equal_bits(long long back);
 
   std::size_t k_ = 0;
+  bool covered_left_out_ = false;  // by leave_out_covered, for unit length k_
   EqualBits equal_[3];
   const PaddedBits* periodic_ = nullptr;  // back k
   PaddedBits equal_to_previous_;          // back 1, kept apart from the others

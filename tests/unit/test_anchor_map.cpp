@@ -25,7 +25,8 @@ struct ByteMarks {
 
 // The marks are bits; after any covering and reopening, short and long,
 // across word edges and at both ends, they must answer as one byte per
-// residue does, for the candidate test and for the next open position alike.
+// residue does, for the candidate test (start by start and for 64 starts at
+// once) and for the next open position alike.
 // The first round covers whole words and ends on the last residue, which
 // leaves only the end of the sequence open.
 TEST(AnchorMap, AnswersAsOneBytePerResidue) {
@@ -57,6 +58,8 @@ TEST(AnchorMap, AnswersAsOneBytePerResidue) {
         for (unsigned i = 0; i + k < length; ++i) {
           ASSERT_EQ(bits.candidate_marks_open(first + i, first + i + k), plain.candidate(i, i + k))
               << "round " << round << " unit copy [" << i << "," << i + k << ")";
+          ASSERT_EQ((bits.candidate_starts(i / 64, k) >> (i % 64)) & 1, plain.candidate(i, i + k) ? 1u : 0u)
+              << "round " << round << " word of unit copy [" << i << "," << i + k << ")";
         }
       }
     }

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "search/CAnchorSeq.h"
 #include "search/starts_to_try.h"
 
 namespace {
@@ -106,6 +107,47 @@ TEST_F(Marking, MarksExactlyTheStartsThatBothRulesConcern) {
   }
   EXPECT_GT(marked, 100000);
   EXPECT_GT(left_out, 100000);
+}
+
+// Starts left out under covered marks must come back wherever opening a
+// mark again lets their copy be tried: every start marked by its rules whose
+// copy the anchor map lets be tried now must be marked still, after any
+// covering and opening, short and long, near either end.
+TEST_F(Marking, StartsUnderCoveredMarksComeBackWhereAMarkOpens) {
+  long long taken_back = 0;
+  for (int round = 0; round < 600; ++round) {
+    const std::string s = random_sequence();
+    const long long n = static_cast<long long>(s.size());
+    const char* first = s.data();
+    for (long long k = 2; k <= 7 && k < n; ++k) {
+      StartsToTry starts(first, first + n);
+      starts.mark(static_cast<unsigned>(k), ConcernedStarts::all(), ConcernedStarts::all());
+      CAnchorSeq anchors(first, static_cast<unsigned>(n));
+      for (long long covers = below(4); covers > 0; --covers) {
+        const long long begin = below(n);
+        anchors.cover(first + begin, first + std::min(n, begin + 1 + below(below(2) == 0 ? 80 : 8)));
+      }
+      starts.leave_out_covered(anchors);
+      for (long long change = below(12); change > 0; --change) {
+        const long long at = below(n);
+        if (below(3) == 0) {
+          anchors.cover(first + at, first + std::min(n, at + 1 + below(20)));
+        } else {
+          taken_back += !anchors.open(first + at);
+          anchors.open_at(first + at);
+          starts.reconsider_around(first + at);
+        }
+      }
+      for (long long p = 0; p + k < n; ++p) {
+        const bool marked_by_rules = !one_letter_copy(s, p, k) &&
+                                     s.find('N', static_cast<std::size_t>(p)) >= static_cast<std::size_t>(p + k);
+        if (marked_by_rules && anchors.candidate_marks_open(first + p, first + p + k)) {
+          ASSERT_EQ(starts.first_from(first + p), first + p) << "start " << p << " k " << k << " in " << s;
+        }
+      }
+    }
+  }
+  EXPECT_GT(taken_back, 1000);
 }
 
 }  // namespace
