@@ -152,11 +152,13 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
 
 void CandidateTrials::accept(const char* p, const char* q) {
   CSearchController::sort_errors(*spare_);
+  // Only an error position covered before is open afterwards where it was
+  // not: in a long array, the repeats of a pass mostly take their errors
+  // where the repeats before them did, and these are open already.
+  for (const missense_entry& error : spare_->missense)
+    if (!anchors_.open(error.position)) starts_.reconsider_around(error.position);
   anchors_.cover(spare_->sat_begin, spare_->sat_end);
-  for (const missense_entry& error : spare_->missense) {
-    anchors_.open_at(error.position);
-    starts_.reconsider_around(error.position);
-  }
+  for (const missense_entry& error : spare_->missense) anchors_.open_at(error.position);
   Csat* accepted = sat_alloc.get_new(p, q);
   if (spare_->missense.count > CSearchController::longest_error_list_kept) {
     // The list is let go, so it is not copied, and the spare keeps its room
