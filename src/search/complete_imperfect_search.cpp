@@ -152,9 +152,10 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
 
 void CandidateTrials::accept(const char* p, const char* q) {
   CSearchController::sort_errors(*spare_);
-  // Only an error position covered before is open afterwards where it was
-  // not: in a long array, the repeats of a pass mostly take their errors
-  // where the repeats before them did, and these are open already.
+  // The starts left out under covered marks come back where an error
+  // position covered before the repeat is open after it. Those open before
+  // are open after too, and in a long array, where each repeat's list is as
+  // long as the array, the repeats mostly take their errors there.
   for (const missense_entry& error : spare_->missense)
     if (!anchors_.open(error.position)) starts_.reconsider_around(error.position);
   anchors_.cover(spare_->sat_begin, spare_->sat_end);
