@@ -361,6 +361,15 @@ constexpr PhaseTable phase_table() {
 }
 constexpr PhaseTable phases = phase_table();
 
+// Of sixteen comparisons with the residues in the direction of a walk, how
+// many match in a row from the first. Bit j is the j-th of them, or for the
+// walk to the left bit 15 - j.
+template <class Dir>
+unsigned matches_in_a_row(std::uint32_t matching) {
+  if (Dir::forward) return static_cast<unsigned>(__builtin_ctz(~matching));
+  return static_cast<unsigned>(__builtin_clz((~matching & 0xFFFFu) << 16 | 0x8000u));
+}
+
 // A short unit written out over and over, so that a greedy run compares
 // sixteen residues at once with the characters it expects of them. Where a
 // run ends, no branch predictor can tell: residue by residue, nearly every
@@ -399,13 +408,9 @@ class UnitText {
   template <class Dir>
   unsigned matches(const char* pos, std::ptrdiff_t phase) const {
     auto load = [](const char* y) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(y)); };
-    if (Dir::forward) {
-      const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(load(pos), load(text_ + phase))));
-      return static_cast<unsigned>(__builtin_ctz(~equal));
-    }
-    const __m128i expected = load(text_ + phase + backward_offset_ - 15);
-    const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(load(pos - 16), expected)));
-    return static_cast<unsigned>(__builtin_clz(~equal << 16 | 0x8000u));
+    const __m128i residues = load(Dir::forward ? pos : pos - 16);
+    const __m128i expected = load(Dir::forward ? text_ + phase : text_ + phase + backward_offset_ - 15);
+    return matches_in_a_row<Dir>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(residues, expected))));
   }
 #endif
 
@@ -743,8 +748,9 @@ constexpr long long unreached = LLONG_MIN / 2;
 // state it starts from is not a later state: scores are compared with best
 // only after a residue (a deletion alone cannot raise them).
 // Penalties must be negative, or deletions could go round the unit forever,
-// and the unit no longer than longest_unit_followed. Every score a path reaches lies above the threshold (it starts there, and
-// errors are taken only to such scores), so the phases no path has reached
+// and the unit no longer than longest_unit_followed. Every score a path
+// reaches lies above the threshold (it starts there, and errors are taken
+// only to such scores), so the phases no path has reached
 // hold a score below it, and need no test of their own.
 template <class Dir>
 long long where_best_may_come_back(const Csat& sat, const char* pos, const char* unit_pos, long long score,
@@ -1121,13 +1127,6 @@ PathMatches path_matches(const char* x, std::ptrdiff_t k, PathBits bits) {
   return {(after_k & ~unit_start_bit) | unit_first_at(k), (after_k_more & first_k) | (after_k & ~first_k),
           (at_k_less & first_k_less) | unit_first_at(k - 1) | (at_k & ~first_k),
           equal(after_residues, _mm_set1_epi8('N'))};
-}
-
-// How many of the path's residues match in a row from its first.
-template <class Dir>
-unsigned matches_in_a_row(std::uint32_t path) {
-  if (std::is_same<Dir, Forward>::value) return static_cast<unsigned>(__builtin_ctz(~path));
-  return static_cast<unsigned>(__builtin_clz((~path & 0xFFFFu) << 16 | 0x8000u));
 }
 #endif
 
