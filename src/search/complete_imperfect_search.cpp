@@ -269,7 +269,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   const OneErrorTest too_weak_with_one_error(1, first, end);
   starts.mark(1, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   ProgressCheck progress(first);
-  const char* unsettled_run_end = nullptr;  // as in the search for longer units
+  const char* unsettled_run_begin = nullptr;  // as in the search for longer units
+  const char* unsettled_run_end = nullptr;
   // The last residue is never a candidate: nothing could follow its copy.
   for (const char* p = starts.first_from(first); end - p > 1; p = starts.first_from(p + 1)) {
     if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
@@ -281,10 +282,11 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
         p = run_end - 1;  // the loop goes on from the first start after the run
         continue;
       }
+      unsettled_run_begin = run_begin;
       unsettled_run_end = run_end;
     }
     if (anchors.open(p))
-      p += candidates.try_copy(p, p + 1, starts.run_begin(p), run_end);
+      p += candidates.try_copy(p, p + 1, unsettled_run_begin, run_end);
     else
       p = anchors.first_open(p) - 1;
   }
@@ -301,8 +303,9 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   starts.leave_out_covered(anchors);
   ProgressCheck progress(first);
-  // The end of the last run judged and not settled: the starts that share it
-  // need not be judged again.
+  // The last run judged and not settled: the starts that share it need not
+  // be judged again, and their runs need not be read again.
+  const char* unsettled_run_begin = nullptr;
   const char* unsettled_run_end = nullptr;
   for (const char* p = starts.first_from(first); static_cast<std::size_t>(end - p) > unit_length;
        p = starts.first_from(p + 1)) {
@@ -324,8 +327,9 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
         p = run_end - unit_length;  // the loop goes on from the first start not sharing the run
         continue;
       }
+      unsettled_run_begin = run_begin;
       unsettled_run_end = run_end;
     }
-    p += candidates.try_copy(p, q, starts.run_begin(p), run_end);
+    p += candidates.try_copy(p, q, unsettled_run_begin, run_end);
   }
 }
