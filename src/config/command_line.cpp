@@ -22,8 +22,11 @@ bool enumerated_value_ok(int value, const char* before_value, const char* after_
   return false;
 }
 
-// Decimal text of a value for a message, in the program's own formats.
-std::string text_of(long long value) { return std::to_string(value); }
+// Decimal text of a value for a message; a float as the summary shows it.
+template <typename Number>
+std::string text_of(Number value) {
+  return std::to_string(value);
+}
 std::string text_of(float value) { return number2str(value); }
 
 // The line under a rejected value's message that names the option to change.
@@ -47,33 +50,32 @@ std::string numeric_problem() {
                                  static_cast<double>(global_min_length_a) + static_cast<double>(global_min_length_bx));
   if (score_floor < 2 && length_floor < 2) {
     return "Sorry, either the minimum score or the minimum length must be larger.\n(options -s, --minScore: " +
-           text_of(static_cast<long long>(global_min_score)) + " with --minScore_a: " +
-           text_of(static_cast<long long>(global_min_score_a)) + " and --minScore_b: " + text_of(global_min_score_bx) +
-           ";\n -l, --minLength: " + text_of(static_cast<long long>(global_min_length)) +
-           " with --minLength_a: " + text_of(static_cast<long long>(global_min_length_a)) +
-           " and --minLength_b: " + text_of(global_min_length_bx) + ")\n";
+           text_of(global_min_score) + " with --minScore_a: " + text_of(global_min_score_a) +
+           " and --minScore_b: " + text_of(global_min_score_bx) + ";\n -l, --minLength: " + text_of(global_min_length) +
+           " with --minLength_a: " + text_of(global_min_length_a) + " and --minLength_b: " +
+           text_of(global_min_length_bx) + ")\n";
   }
   if (global_mismatch_score > -2) {
     return "Sorry, the mismatch score must be smaller or equal to -2.\n" +
-           option_line("-m, --mismatchScore", static_cast<long long>(global_mismatch_score));
+           option_line("-m, --mismatchScore", global_mismatch_score);
   }
   if (global_indel_score > -2) {
     return "Sorry, the indel score must be smaller or equal to -2.\n" +
-           option_line("-g, --indelScore", static_cast<long long>(global_indel_score));
+           option_line("-g, --indelScore", global_indel_score);
   }
   if (global_maximum_recursion_depth < 1) {
     return "Sorry, the recursion depth must be greater than 0.\nA value of 0 would corresponds to a perfect search.\n" +
-           option_line("-r, --recursion", static_cast<long long>(global_maximum_recursion_depth));
+           option_line("-r, --recursion", global_maximum_recursion_depth);
   }
   if (global_max_unit_length < global_min_unit_length) {
     return "I think you have made a mistake here: The maximum unit length must be greater\n"
            "or equal to the minimum unit length.\n(options -u, --minUnitLen: " +
-           text_of(static_cast<long long>(global_min_unit_length)) +
-           " and -U, --maxUnitLen: " + text_of(static_cast<long long>(global_max_unit_length)) + ")\n";
+           text_of(global_min_unit_length) + " and -U, --maxUnitLen: " + text_of(global_max_unit_length) + ")\n";
   }
   // Every search starts at a unit of at least one residue.
   if (global_min_unit_length == 0) {
-    return "Sorry, the minimum unit length must be at least 1.\n" + option_line("-u, --minUnitLen", 0LL);
+    return "Sorry, the minimum unit length must be at least 1.\n" +
+           option_line("-u, --minUnitLen", global_min_unit_length);
   }
   return "";
 }

@@ -70,7 +70,8 @@ void print_search_parameters(FILE* out, const char* prefix) {
   // Only a choice that differs from the default is shown: the summary of a
   // run without it stays as it always was.
   if (global_mask_repeats && global_mask_with != MASK_X) {
-    PrintMessage(out, prefix, "   Masked repeats written as:       ", global_mask_with == MASK_N ? "N" : "lower case (soft-masked)", "\n");
+    PrintMessage(out, prefix, "   Masked repeats written as:       ",
+                 global_mask_with == MASK_N ? "N" : "lower case (soft-masked)", "\n");
   }
   PrintMessage(out, prefix, "   Computing perfections treat N's: ",
                choice(global_N_and_perfection_mode, "asMismatch", "asNeutral", "asMatch"), "\n");
