@@ -28,6 +28,12 @@ void report_status(unsigned number_of_sequence, const char* name, unsigned unit_
   std::fflush(stderr);
 }
 
+void progress_message(const char* text) {
+  if (global_quiet) return;
+  std::fputs(text, stderr);
+  std::fflush(stderr);
+}
+
 void velkor_welcome(FILE* out) {
   std::fputs(
       "\n\n"
