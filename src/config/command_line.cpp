@@ -346,7 +346,13 @@ int parse_into_globals(int argc, char** argv) {
 
 bool quiet_requested(int argc, char** argv) {
   for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-    if (std::strcmp(argv[i], "-q") == 0 || std::strcmp(argv[i], "--quiet") == 0) return true;
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--quiet") == 0) return true;
+    // -q alone or among the other one-letter switches (-Dq), as the parser reads them.
+    if (arg[0] == '-' && arg[1] != '-' && std::strchr(arg + 1, 'q') &&
+        std::strspn(arg + 1, "qDhv") == std::strlen(arg + 1)) {
+      return true;
+    }
   }
   return false;
 }

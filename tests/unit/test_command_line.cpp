@@ -142,6 +142,9 @@ TEST(CommandLine, Quiet) {
   EXPECT_TRUE(global_quiet);
   ASSERT_EQ(parse({"x", "--quiet"}).code, 0);
   EXPECT_TRUE(global_quiet);
+  ASSERT_EQ(parse({"-Dq", "x"}).code, 0);
+  EXPECT_TRUE(global_quiet);
+  EXPECT_FALSE(global_remove_mostly_hidden);
 
   auto requested = [](std::vector<std::string> args) {
     args.insert(args.begin(), "velkor");
@@ -151,7 +154,10 @@ TEST(CommandLine, Quiet) {
   };
   EXPECT_TRUE(requested({"-q", "x"}));
   EXPECT_TRUE(requested({"x", "--quiet"}));
+  EXPECT_TRUE(requested({"-Dq", "x"}));
   EXPECT_FALSE(requested({"x"}));
+  EXPECT_FALSE(requested({"-", "-"}));
+  EXPECT_FALSE(requested({"--bedFile", "quiet.bed", "x"}));
   EXPECT_FALSE(requested({"--", "-q"}));  // a file named -q
 }
 
