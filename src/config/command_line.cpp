@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -20,30 +22,105 @@ bool enumerated_value_ok(int value, const char* before_value, const char* after_
   return false;
 }
 
+// Decimal text of a value for a message; a float as the summary shows it.
+template <typename Number>
+std::string text_of(Number value) {
+  return std::to_string(value);
+}
+std::string text_of(float value) { return number2str(value); }
+
+// The line under a rejected value's message that names the option to change.
+template <typename Value>
+std::string option_line(const char* option, Value value) {
+  return std::string("(option ") + option + ": " + text_of(value) + ")\n";
+}
+
 // The checks that make a run meaningless or unsupported, in the order the
-// user will meet them; returns the first failure's message, or null.
-const char* numeric_problem() {
-  if (global_perfection_minimum != 0.0f) return "Sorry, using a perfection minimum is not implemented in this version.\n";
+// user will meet them; returns the first failure's message, or nothing.
+std::string numeric_problem() {
+  if (global_perfection_minimum != 0.0f) {
+    return "Sorry, using a perfection minimum is not implemented in this version.\n" +
+           option_line("-P, --minPerfection", global_perfection_minimum);
+  }
   // As for a unit of length 1; the thresholds are formed in double precision
   // from the single-precision factor, like the threshold tables.
   double score_floor = std::max(static_cast<double>(global_min_score),
                                 static_cast<double>(global_min_score_a) + static_cast<double>(global_min_score_bx));
   double length_floor = std::max(static_cast<double>(global_min_length),
                                  static_cast<double>(global_min_length_a) + static_cast<double>(global_min_length_bx));
-  if (score_floor < 2 && length_floor < 2) return "Sorry, either the minimum score or the minimum length must be larger.\n";
-  if (global_mismatch_score > -2) return "Sorry, the mismatch score must be smaller or equal to -2.\n";
-  if (global_indel_score > -2) return "Sorry, the indel score must be smaller or equal to -2.\n";
+  if (score_floor < 2 && length_floor < 2) {
+    return "Sorry, either the minimum score or the minimum length must be larger.\n(options -s, --minScore: " +
+           text_of(global_min_score) + " with --minScore_a: " + text_of(global_min_score_a) +
+           " and --minScore_b: " + text_of(global_min_score_bx) + ";\n -l, --minLength: " + text_of(global_min_length) +
+           " with --minLength_a: " + text_of(global_min_length_a) + " and --minLength_b: " +
+           text_of(global_min_length_bx) + ")\n";
+  }
+  if (global_mismatch_score > -2) {
+    return "Sorry, the mismatch score must be smaller or equal to -2.\n" +
+           option_line("-m, --mismatchScore", global_mismatch_score);
+  }
+  if (global_indel_score > -2) {
+    return "Sorry, the indel score must be smaller or equal to -2.\n" +
+           option_line("-g, --indelScore", global_indel_score);
+  }
   if (global_maximum_recursion_depth < 1) {
-    return "Sorry, the recursion depth must be greater than 0.\nA value of 0 would corresponds to a perfect search.\n";
+    return "Sorry, the recursion depth must be greater than 0.\nA value of 0 would corresponds to a perfect search.\n" +
+           option_line("-r, --recursion", global_maximum_recursion_depth);
   }
   if (global_max_unit_length < global_min_unit_length) {
     return "I think you have made a mistake here: The maximum unit length must be greater\n"
-           "or equal to the minimum unit length.\n";
+           "or equal to the minimum unit length.\n(options -u, --minUnitLen: " +
+           text_of(global_min_unit_length) + " and -U, --maxUnitLen: " + text_of(global_max_unit_length) + ")\n";
   }
   // Every search starts at a unit of at least one residue.
-  if (global_min_unit_length == 0) return "Sorry, the minimum unit length must be at least 1.\n";
-  return nullptr;
+  if (global_min_unit_length == 0) {
+    return "Sorry, the minimum unit length must be at least 1.\n" +
+           option_line("-u, --minUnitLen", global_min_unit_length);
+  }
+  return "";
 }
+
+// Values the parser reads into a wider type than their global has, so that
+// a negative number cannot wrap around into a huge one; returns the first
+// that does not fit, with its message, or nothing.
+std::string out_of_type_problem(long long first_record, long long last_record, long long min_unit_length,
+                                long long max_unit_length) {
+  constexpr long long largest_unsigned = 4294967295LL;
+  if (first_record < 0) {
+    return "Sorry, the number of the first record to search cannot be negative: records count from 1.\n" +
+           option_line("--firstSeq", first_record);
+  }
+  if (last_record < -1) {
+    return "Sorry, the number of the last record to search cannot be negative,\n"
+           "except -1, which stands for the last record of the file.\n" +
+           option_line("--lastSeq", last_record);
+  }
+  struct UnitLength {
+    const char* option;
+    long long value;
+  } unit_lengths[] = {{"-u, --minUnitLen", min_unit_length}, {"-U, --maxUnitLen", max_unit_length}};
+  for (const UnitLength& u : unit_lengths) {
+    if (u.value < 0 || u.value > largest_unsigned) {
+      return "Sorry, a unit length must be a whole number from 0 to 4294967295.\n" + option_line(u.option, u.value);
+    }
+  }
+  return "";
+}
+
+// The file names: every argument that no option takes. One that starts with
+// '-' (but "-" itself, standard input or output) is a mistyped or unknown
+// option, never a file name, unless it follows "--": left unmatched, it
+// gets the parser's own failure message and exit status.
+class FileNamesArg : public TCLAP::UnlabeledMultiArg<std::string> {
+ public:
+  using UnlabeledMultiArg::UnlabeledMultiArg;
+
+  bool processArg(int* i, std::vector<std::string>& args) override {
+    const std::string& arg = args[static_cast<std::size_t>(*i)];
+    if (!Arg::ignoreRest() && arg.size() > 1 && arg[0] == '-') return false;
+    return UnlabeledMultiArg::processArg(i, args);
+  }
+};
 
 int parse_into_globals(int argc, char** argv) {
   using TCLAP::SwitchArg;
@@ -51,6 +128,19 @@ int parse_into_globals(int argc, char** argv) {
 
   TCLAP::CmdLine cmd("This program searches for tandemly repeated patterns in DNA sequences.", ' ', "3.3.2c");
 
+  // The parser's own version switch answers to --version only. It is
+  // replaced, in its place in the usage, by one that also answers to -v.
+  TCLAP::CmdLineOutput* output = cmd.getOutput();
+  TCLAP::VersionVisitor show_version(&cmd, &output);
+  SwitchArg version("v", "version", "Displays version information and exits.", false, &show_version);
+  std::list<TCLAP::Arg*>& defined = cmd.getArgList();
+  std::replace_if(
+      defined.begin(), defined.end(), [](const TCLAP::Arg* arg) { return arg->getName() == "version"; }, &version);
+
+  SwitchArg quiet("q", "quiet",
+                  "Writes no banner, no parameter summary and no progress lines to standard error. Error messages "
+                  "still appear.",
+                  cmd, false);
   ValueArg<int> succN("N", "succN", "The maximum number of successive N's allowed in a satellite. Default: 2.", false,
                       global_Ns_allowed_in_a_row, "int", cmd);
   SwitchArg nsAsMissense("", "NsAsMissense", "Treat N's as missense. Default: Treat N's as neutral with score 0.", cmd,
@@ -74,6 +164,18 @@ int parse_into_globals(int argc, char** argv) {
   SwitchArg maskX("", "maskX",
                   "Writes the sequences to a file with the extension \".masked\" in which repeats are masked.", cmd,
                   global_mask_repeats);
+  ValueArg<std::string> maskFile("", "maskFile",
+                                 "Writes the sequences in which repeats are masked to this file (- for standard "
+                                 "output) instead of the input file's name with \".masked\" appended. Implies "
+                                 "--maskX.",
+                                 false, "", "path", cmd);
+  std::vector<std::string> mask_characters{"X", "N", "lower"};
+  TCLAP::ValuesConstraint<std::string> mask_with_values(mask_characters);
+  ValueArg<std::string> maskWith("", "maskWith",
+                                 "How masked repeats are written: X or N replace their residues, lower writes them "
+                                 "in lower case and all other residues in upper case (soft-masking). Implies "
+                                 "--maskX. Default: X",
+                                 false, "X", &mask_with_values, cmd);
   ValueArg<std::string> bedFile("", "bedFile",
                                 "Also writes the repeats of the report to this file in BED format, one line each, for "
                                 "genome browsers and interval tools.",
@@ -107,10 +209,10 @@ int parse_into_globals(int argc, char** argv) {
                           "The recursion depth used in the search. Values in the range 3 to 7 are recommended. A "
                           "value of 0 implies a search for perfect repeats only.",
                           false, global_maximum_recursion_depth, "int", cmd);
-  ValueArg<unsigned> minUnitLen("u", "minUnitLen", "Minimum unit length. Default: 2", false, global_min_unit_length,
-                                "int", cmd);
-  ValueArg<unsigned> maxUnitLen("U", "maxUnitLen", "Maximum unit length. Default: 5", false, global_max_unit_length,
-                                "int", cmd);
+  ValueArg<long long> minUnitLen("u", "minUnitLen", "Minimum unit length. Default: 2", false, global_min_unit_length,
+                                 "int", cmd);
+  ValueArg<long long> maxUnitLen("U", "maxUnitLen", "Maximum unit length. Default: 5", false, global_max_unit_length,
+                                 "int", cmd);
   const std::string length_rule =
       "The minimum length of a repeat is determined with: maximum( minLength, minLength_a + "
       "minLength_b*(unit-length) ). ";
@@ -142,7 +244,7 @@ int parse_into_globals(int argc, char** argv) {
       "for exact repeats and extends them by inserting mismatches and indels. imperfect: Searches directly for "
       "imperfect repeats.",
       false, "imperfect", &search_mode_values, cmd);
-  TCLAP::UnlabeledMultiArg<std::string> iofiles(
+  FileNamesArg iofiles(
       "iofiles",
       "Velkor requires either one or two file names as parameters. The first must be the input file in FASTA "
       "format. If a second file is specified, output is written to it. If no second file is given, output is "
@@ -160,12 +262,23 @@ int parse_into_globals(int argc, char** argv) {
   // Three or more names are taken as none: the run then stops at the input.
   if (names.size() <= 2) {
     global_input_filename = names[0];
-    if (names.size() == 2) global_output_filename = names[1];
+    // A report named "-" goes to standard output, as one without a name.
+    if (names.size() == 2 && names[1] != standard_stream_name) global_output_filename = names[1];
+  }
+
+  const std::string type_problem =
+      out_of_type_problem(firstSeq.getValue(), lastSeq.getValue(), minUnitLen.getValue(), maxUnitLen.getValue());
+  if (!type_problem.empty()) {
+    std::fputs(type_problem.c_str(), stderr);
+    return EXIT_BAD_OPTION;
   }
 
   global_Ns_allowed_in_a_row = succN.getValue();
   global_treat_Ns_as_missense = nsAsMissense.getValue();
-  global_mask_repeats = maskX.getValue();
+  global_quiet = quiet.getValue();
+  global_mask_filename = maskFile.getValue();
+  global_mask_with = maskWith.getValue() == "N" ? MASK_N : maskWith.getValue() == "lower" ? MASK_LOWER : MASK_X;
+  global_mask_repeats = maskX.getValue() || maskFile.isSet() || maskWith.isSet();
   global_bed_filename = bedFile.getValue();
   global_flanking = flanking.getValue();
   // Negative counts mean none; no need to bother the user about it.
@@ -173,13 +286,13 @@ int parse_into_globals(int argc, char** argv) {
   if (global_flanking < 0) global_flanking = 0;
   global_perfection_minimum = minPerfection.getValue();
   global_remove_mostly_hidden = dontRemoveMostlyOverlapping.getValue();
-  // Negative record numbers wrap: lastSeq -1 means up to the last record.
+  // lastSeq -1 wraps to the largest record number: up to the last record.
   global_sequence_from = static_cast<unsigned>(firstSeq.getValue());
   global_sequence_to = static_cast<unsigned>(lastSeq.getValue());
   global_maximum_scorereduction = maximumScoreReduction.getValue();
   global_maximum_recursion_depth = recursion.getValue();
-  global_min_unit_length = minUnitLen.getValue();
-  global_max_unit_length = maxUnitLen.getValue();
+  global_min_unit_length = static_cast<unsigned>(minUnitLen.getValue());
+  global_max_unit_length = static_cast<unsigned>(maxUnitLen.getValue());
   global_min_length_bx = minLength_b.getValue();
   global_min_length_a = minLength_a.getValue();
   global_min_length = minLength.getValue();
@@ -214,14 +327,35 @@ int parse_into_globals(int argc, char** argv) {
   }
   global_report_unit_mode = reportUnit.getValue();
 
-  if (const char* problem = numeric_problem()) {
-    std::fputs(problem, stderr);
+  const std::string problem = numeric_problem();
+  if (!problem.empty()) {
+    std::fputs(problem.c_str(), stderr);
+    return EXIT_BAD_OPTION;
+  }
+  if (global_mask_filename == standard_stream_name && global_output_filename.empty()) {
+    std::fputs(
+        "Sorry, the report and the masked sequences cannot both be written to standard output.\n"
+        "Name a file for one of them: the report as the second file name, the masked sequences with --maskFile.\n",
+        stderr);
     return EXIT_BAD_OPTION;
   }
   return EXIT_OK;
 }
 
 }  // namespace
+
+bool quiet_requested(int argc, char** argv) {
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--quiet") == 0) return true;
+    // -q alone or among the other one-letter switches (-Dq), as the parser reads them.
+    if (arg[0] == '-' && arg[1] != '-' && std::strchr(arg + 1, 'q') &&
+        std::strspn(arg + 1, "qDhv") == std::strlen(arg + 1)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 int read_and_init_parameters(int argc, char** argv) {
   init_param();

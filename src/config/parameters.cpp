@@ -3,6 +3,7 @@
 std::string global_input_filename;
 std::string global_output_filename;
 std::string global_bed_filename;
+std::string global_mask_filename;
 unsigned global_sequence_from;
 unsigned global_sequence_to;
 int global_search_mode;
@@ -28,6 +29,8 @@ int global_print_sat_seq_mode;
 int global_flanking;
 bool global_remove_mostly_hidden;
 bool global_mask_repeats;
+int global_mask_with;
+bool global_quiet;
 
 void init_param() {
   global_sequence_from = 1;
@@ -55,4 +58,6 @@ void init_param() {
   global_flanking = 0;
   global_remove_mostly_hidden = true;
   global_mask_repeats = false;
+  global_mask_with = MASK_X;
+  global_quiet = false;
 }

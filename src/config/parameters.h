@@ -8,6 +8,7 @@
 extern std::string global_input_filename;
 extern std::string global_output_filename;
 extern std::string global_bed_filename;  // empty: no BED file
+extern std::string global_mask_filename;  // empty: the input's name with ".masked" appended; "-": standard output
 extern unsigned global_sequence_from;
 extern unsigned global_sequence_to;
 extern int global_search_mode;  // 0 exact, 1 extendExact, 2 imperfect
@@ -33,11 +34,23 @@ extern int global_print_sat_seq_mode;  // 0 nothing, 1 residues, 2 alignment
 extern int global_flanking;
 extern bool global_remove_mostly_hidden;
 extern bool global_mask_repeats;
+extern int global_mask_with;  // how repeats look in the masked file (MaskWith)
+extern bool global_quiet;     // only error messages on standard error
 
 enum SearchMode { SEARCH_EXACT = 0, SEARCH_EXTEND_EXACT = 1, SEARCH_IMPERFECT = 2 };
+// MASK_LOWER soft-masks: repeats in lower case, everything else in upper case.
+enum MaskWith { MASK_X = 0, MASK_N = 1, MASK_LOWER = 2 };
+
+// The file name that stands for standard input (as the input) or standard
+// output (as the report or the masked file).
+constexpr const char* standard_stream_name = "-";
 
 // Sets every parameter (except the file names) to its default.
 void init_param();
+
+// True when the command line asks for a quiet run. The banner is written
+// before the command line is parsed, so it must be known beforehand.
+bool quiet_requested(int argc, char** argv);
 
 // Parses and validates the command line into the globals. Returns 0 to go
 // on, or a negative exit code after writing its message to standard error.

@@ -35,6 +35,9 @@ void print_search_parameters(FILE* out, const char* prefix) {
   if (!global_bed_filename.empty()) {
     PrintMessage(out, prefix, "BED file name:                      ", global_bed_filename.c_str(), "\n");
   }
+  if (!global_mask_filename.empty()) {
+    PrintMessage(out, prefix, "Masked file name:                   ", global_mask_filename.c_str(), "\n");
+  }
   PrintMessage(out, prefix, "   Sequence range to process:       ", number2str(global_sequence_from), " - ");
   PrintMessage(out, global_sequence_to == 4294967295u ? "last sequence" : number2str(global_sequence_to), "\n");
   PrintMessage(out, prefix, "   Satellites searched for:         ", search_mode_text(), "\n");
@@ -64,6 +67,12 @@ void print_search_parameters(FILE* out, const char* prefix) {
   PrintMessage(out, prefix, "   Number of flanking nucletides:   ", number2str(global_flanking), "\n");
   PrintMessage(out, prefix, "   Remove mostly overlapping satellites: ", yes_no(global_remove_mostly_hidden), "\n");
   PrintMessage(out, prefix, "   Write file with masked seq.:     ", yes_no(global_mask_repeats), "\n");
+  // Only a choice that differs from the default is shown: the summary of a
+  // run without it stays as it always was.
+  if (global_mask_repeats && global_mask_with != MASK_X) {
+    PrintMessage(out, prefix, "   Masked repeats written as:       ",
+                 global_mask_with == MASK_N ? "N" : "lower case (soft-masked)", "\n");
+  }
   PrintMessage(out, prefix, "   Computing perfections treat N's: ",
                choice(global_N_and_perfection_mode, "asMismatch", "asNeutral", "asMatch"), "\n");
   PrintMessage(out, prefix, "   Report units as:                 ",

@@ -14,7 +14,9 @@ CFile::CFile() = default;
 CFile::~CFile() = default;
 
 void CFile::open(const char* name) {
-  std::ifstream::open(name, std::ios::in);
+  // "-" is standard input: opened by its name, it is read through the same
+  // buffer (and recognised as compressed or not) like any other file.
+  std::ifstream::open(std::strcmp(name, "-") == 0 ? "/dev/stdin" : name, std::ios::in);
   state = is_open() ? STATE_GOOD : STATE_FAIL;
   line = 1;
   position = buffer_end = buffer;

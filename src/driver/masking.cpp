@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "config/parameters.h"
+
 namespace {
 constexpr unsigned residues_per_line = 80;
 }
@@ -17,8 +19,18 @@ void MaskedStretches::add(const Csat& sat, const char* residues) {
   }
 }
 
-void MaskedStretches::write_masked_record(FILE* out, CSequence_Mol& seq) const {
-  for (const Stretch& stretch : stretches_) std::memset(seq.residues + stretch.begin, 'X', stretch.end - stretch.begin);
+void MaskedStretches::write_masked_record(FILE* out, CSequence_Mol& seq, int mask_with) const {
+  for (const Stretch& stretch : stretches_) {
+    char* residue = seq.residues + stretch.begin;
+    char* const end = seq.residues + stretch.end;
+    if (mask_with == MASK_LOWER) {
+      // The reader stores upper-case letters only, so the rest of the
+      // record is upper case already.
+      for (; residue != end; ++residue) *residue = static_cast<char>(*residue | 0x20);
+    } else {
+      std::memset(residue, mask_with == MASK_N ? 'N' : 'X', static_cast<std::size_t>(end - residue));
+    }
+  }
   std::fprintf(out, ">%s\n", seq.name.c_str());
   for (unsigned done = 0; done < seq.length; done += residues_per_line) {
     unsigned count = std::min(residues_per_line, seq.length - done);

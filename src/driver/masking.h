@@ -15,9 +15,9 @@
 class MaskedStretches {
  public:
   void add(const Csat& sat, const char* residues);
-  // Overwrites the stretches with 'X' (in the sequence buffer itself) and
-  // writes the record as FASTA in lines of 80 residues.
-  void write_masked_record(FILE* out, CSequence_Mol& seq) const;
+  // Masks the stretches in the sequence buffer itself, as mask_with (a
+  // MaskWith) says, and writes the record as FASTA in lines of 80 residues.
+  void write_masked_record(FILE* out, CSequence_Mol& seq, int mask_with) const;
 
  private:
   struct Stretch {

@@ -14,6 +14,8 @@ void update_report_time();
 bool check_report_status();
 // One progress line on standard error, flushed.
 void report_status(unsigned number, const char* name, unsigned unit_length);
+// A note on the progress of a search on standard error, flushed.
+void progress_message(const char* text);
 
 void velkor_welcome(FILE* out);
 void creator_message(FILE* out, const char* prefix);

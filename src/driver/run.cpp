@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -55,11 +56,27 @@ bool distinct(const FileIdentity& file, const FileIdentity& other, const char* d
   return false;
 }
 
+bool reads_standard_input() { return global_input_filename == standard_stream_name; }
+
+FileIdentity identify_output(const std::string& name) {
+  return name == standard_stream_name ? identify_stream(stdout) : identify_file(name);
+}
+
+// The masked file is named after the input only where the input is a file
+// of the user's: "-", a pipe or a device would put it beside the system's
+// files (/dev/stdin.masked) or nowhere at all.
+bool masked_name_derivable() {
+  const std::string& input = global_input_filename;
+  auto in_folder = [&input](const char* folder) { return input.compare(0, std::strlen(folder), folder) == 0; };
+  return !reads_standard_input() && identify_file(input).kind == FileIdentity::EXISTING_FILE &&
+         !in_folder("/dev/") && !in_folder("/proc/");
+}
+
 // Opening the report, the masked file or the BED file truncates it, so none
 // may be the input, and no two may be one file written through two streams.
 bool output_files_are_safe(const std::string& masked_name) {
   const char* overwrites_input = "is the input file itself. Velkor does not overwrite its input.";
-  FileIdentity input = identify_file(global_input_filename);
+  FileIdentity input = reads_standard_input() ? identify_stream(stdin) : identify_file(global_input_filename);
   bool to_standard_output = global_output_filename.empty();
   FileIdentity report = to_standard_output ? identify_stream(stdout) : identify_file(global_output_filename);
   const char* report_name = to_standard_output ? "(standard output)" : global_output_filename.c_str();
@@ -68,7 +85,7 @@ bool output_files_are_safe(const std::string& masked_name) {
   FileIdentity masked;  // unknown, so distinct from everything, when there is no masked file
   if (global_mask_repeats) {
     const char* description = "file for the masked sequences";
-    masked = identify_file(masked_name);
+    masked = identify_output(masked_name);
     if (!distinct(masked, input, description, masked_name.c_str(), overwrites_input) ||
         !distinct(masked, report, description, masked_name.c_str(),
                   "is the output file itself. The report and the masked sequences cannot share one file.")) {
@@ -87,13 +104,15 @@ bool output_files_are_safe(const std::string& masked_name) {
 }
 
 void write_headers(FILE* out) {
-  creator_message(stderr, "");
-  print_search_parameters(stderr, "");
-  std::fputs(
-      "\n\nSearch progress:\n\nTime     - SeqNr - PatLen - Seq-Name\n"
-      "------------------------------------------------------------------------\n",
-      stderr);
-  std::fflush(stderr);
+  if (!global_quiet) {
+    creator_message(stderr, "");
+    print_search_parameters(stderr, "");
+    std::fputs(
+        "\n\nSearch progress:\n\nTime     - SeqNr - PatLen - Seq-Name\n"
+        "------------------------------------------------------------------------\n",
+        stderr);
+    std::fflush(stderr);
+  }
 
   creator_message(out, "# ");
   print_search_parameters(out, "# ");
@@ -186,8 +205,10 @@ int run_velkor(int argc, char** argv) {
   auto input = std::make_unique<CFile>();  // too large for the stack
   time_analysis_started = std::time(nullptr);
 
-  velkor_welcome(stderr);
-  std::fflush(stderr);
+  if (!quiet_requested(argc, argv)) {
+    velkor_welcome(stderr);
+    std::fflush(stderr);
+  }
 
   int code = read_and_init_parameters(argc, argv);
   if (code != EXIT_OK) return abort_run(code);
@@ -199,7 +220,15 @@ int run_velkor(int argc, char** argv) {
     return abort_run(EXIT_INPUT_NOT_OPENABLE);
   }
 
-  std::string masked_name = global_input_filename + ".masked";
+  if (global_mask_repeats && global_mask_filename.empty() && !masked_name_derivable()) {
+    std::fprintf(stderr,
+                 "Sorry! The masked sequences cannot be written beside the input\n   \"%s\"\n"
+                 "which is standard input or not a file. Name their file with --maskFile PATH.\n",
+                 global_input_filename.c_str());
+    return abort_run(EXIT_BAD_OPTION);
+  }
+  std::string masked_name =
+      global_mask_filename.empty() ? global_input_filename + ".masked" : global_mask_filename;
   if (!output_files_are_safe(masked_name)) return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
 
   OutputStream out("output file");
@@ -223,7 +252,9 @@ int run_velkor(int argc, char** argv) {
   if (!out.flush()) return write_failed(out);
 
   OutputStream masked("file for the masked sequences");
-  if (global_mask_repeats && !masked.open(masked_name)) {
+  if (global_mask_repeats && masked_name == standard_stream_name) {
+    masked.use_standard_output();
+  } else if (global_mask_repeats && !masked.open(masked_name)) {
     std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nfor the masked sequences.\n", masked_name.c_str());
     return abort_run(EXIT_MASKED_NOT_OPENABLE);
   }
@@ -236,6 +267,6 @@ int run_velkor(int argc, char** argv) {
   if (!bed.close()) return write_failed(bed);
   report_finished(out.file());
   if (!out.close()) return write_failed(out);
-  good_bye();
+  if (!global_quiet) good_bye();
   return EXIT_OK;
 }

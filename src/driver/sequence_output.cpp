@@ -1,5 +1,6 @@
 #include "driver/sequence_output.h"
 
+#include "config/parameters.h"
 #include "repeats/bed_writer.h"
 
 SequenceOutput::SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, FILE* bed, FILE* masked)
@@ -20,5 +21,5 @@ void SequenceOutput::take(Csat* sat) {
 void SequenceOutput::finish() {
   hidden_repeats_.finish();
   report_.finish();
-  if (masked_) stretches_.write_masked_record(masked_, seq_);
+  if (masked_) stretches_.write_masked_record(masked_, seq_, global_mask_with);
 }

@@ -22,11 +22,11 @@
 #include <cassert>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <numeric>
 #include <tuple>
 #include <vector>
 
+#include "driver/messages.h"
 #include "repeats/allocation.h"
 #include "search/CSearchController.h"
 #include "search/hidden_repeat_filter.h"
@@ -201,8 +201,7 @@ void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char
 }
 
 void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
-  std::fputs("  Searching for exact repeats.\n", stderr);
-  std::fflush(stderr);
+  progress_message("  Searching for exact repeats.\n");
   GrownSeeds grown;
   grown_seeds = &grown;
   minScores = minScores_intern;
@@ -216,8 +215,7 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
   minLengths = minLengths_user;
   grown_seeds = nullptr;
 
-  std::fputs("  Extend exact to imperfect repeats.\n", stderr);
-  std::fflush(stderr);
+  progress_message("  Extend exact to imperfect repeats.\n");
   // In the order of lessThan_sat, then by the seed's extent, then in the
   // order found.
   const std::vector<GrownRepeat>& repeats = grown.repeats;

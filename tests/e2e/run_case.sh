@@ -11,20 +11,24 @@ velkor=$1
 case_dir=$2
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# Started by name through PATH, the program sees itself called "velkor",
+# whichever build it comes from: the parser's usage texts show that name.
+bin=$(mktemp -d)
+trap 'rm -rf "$work" "$bin"' EXIT
+ln -s "$(realpath "$velkor")" "$bin/velkor"
 cp -r "$case_dir/." "$work"
 rm -rf "$work/args" "$work/expected" "$work/expected.new"
 before=$(cd "$work" && find . -type f | sort)
 
 args=$(cat "$case_dir/args")
-(cd "$work" && eval "\"$velkor\" $args" >"$work/.stdout" 2>"$work/.stderr")
+(cd "$work" && export PATH="$bin:$PATH" && eval "velkor $args" >"$work/.stdout" 2>"$work/.stderr")
 echo $? >"$work/.status"
 
 # Progress lines start with the elapsed time, the one thing that varies.
 sed -E 's/^[0-9]{2,}\.[0-9]{2}\.[0-9]{2} - #/HH.MM.SS - #/' "$work/.stderr" >"$work/.stderr.masked"
 
 actual=$(mktemp -d)
-trap 'rm -rf "$work" "$actual"' EXIT
+trap 'rm -rf "$work" "$bin" "$actual"' EXIT
 cp "$work/.stdout" "$actual/stdout"
 cp "$work/.stderr.masked" "$actual/stderr"
 cp "$work/.status" "$actual/status"

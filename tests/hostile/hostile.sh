@@ -112,13 +112,14 @@ run length_factor_negative 0 --minLength_b -3.4e38 --minLength_a -2147483648 sma
 run thresholds_min 0 -s -2147483648 -l 2147483647 small.fa
 run succN_max 0 --succN 2147483647 all_N.fa
 run succN_negative 0 --succN -2147483648 small.fa
-run first_seq_last 0 --firstSeq -1 small.fa
 run first_seq_max 1 --firstSeq 4294967295 small.fa
 run last_seq_zero 0 --lastSeq 0 small.fa
 run all_modes_extreme 0 -M extendExact -r 255 -R 2147483647 -m -2 -g -2 -N 2147483647 -f 2147483647 \
   --outputFormat 2 --printRepeatSeqMode 2 --reportUnit 0 --NPerfectionMode 1 -D --maskX small.fa
 # Refused with a message, never run.
 run min_unit_length_zero 255 --minUnitLen 0 small.fa
+run first_seq_negative 255 --firstSeq -1 small.fa
+run max_unit_length_negative 255 --maxUnitLen -1 small.fa
 run recursion_zero 255 --recursion 0 small.fa
 run mismatch_too_high 255 -m 2147483647 small.fa
 run output_format_huge 254 --outputFormat 2147483647 small.fa
