@@ -8,8 +8,8 @@
 #
 # Outputs are kept under bench/out/compare/<md5 of binary>/, so the baseline
 # of an unchanged binary is computed once. "quick" skips the three large
-# genomes. Data: $VELKOR_BENCH_DATA (default /work/benchdata; rebuilt by
-# $VELKOR_GET_DATA, default /work/shared/bench/get_data.sh, when missing);
+# genomes. Data: $VELKOR_BENCH_DATA (default bench/data/genomes; built by
+# bench/get_data.sh when missing);
 # the pathological inputs are made by make_pathological.py. JOBS (default 2)
 # runs are made at once. Exit status 0 only when every output is identical.
 set -euo pipefail
@@ -19,11 +19,10 @@ repo=$(pwd)
 baseline=$(realpath "$1")
 candidate=$(realpath "$2")
 quick=${3:-}
-data=${VELKOR_BENCH_DATA:-/work/benchdata}
-get_data=${VELKOR_GET_DATA:-/work/shared/bench/get_data.sh}
 jobs=${JOBS:-2}
 
-if [ ! -s "$data/dicty_AX4.fa" ]; then bash "$get_data" "$data"; fi
+source bench/bench_data.sh
+data=$bench_data
 patho=$repo/bench/data/patho10k
 if [ ! -s "$patho/tri5.fa" ]; then python3 bench/make_pathological.py 10000 "$patho"; fi
 long_array=$repo/bench/data/patho200k

@@ -7,13 +7,11 @@
 #   bash bench/side_by_side.sh [VELKOR_BINARY]
 #
 # Without a binary, velkor is built in Release under build-release/. Data:
-# $VELKOR_BENCH_DATA (default /work/benchdata), rebuilt with $VELKOR_GET_DATA
-# (default /work/shared/bench/get_data.sh) when missing. Not a test.
+# $VELKOR_BENCH_DATA (default bench/data/genomes), built by bench/get_data.sh
+# when missing. Not a test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-data=${VELKOR_BENCH_DATA:-/work/benchdata}
-get_data=${VELKOR_GET_DATA:-/work/shared/bench/get_data.sh}
 genomes=(human_chr22_blocks umaydis dicty_AX4)
 
 install_missing() {  # command package
@@ -26,9 +24,8 @@ install_missing() {  # command package
 install_missing tantan tantan
 [ -x /usr/bin/time ] || install_missing /usr/bin/time time
 
-for g in "${genomes[@]}"; do
-  [ -s "$data/$g.fa" ] || { bash "$get_data" "$data"; break; }
-done
+source bench/bench_data.sh
+data=$bench_data
 
 if [ $# -ge 1 ]; then
   velkor=$(realpath "$1")
