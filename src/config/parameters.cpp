@@ -3,6 +3,9 @@
 std::string global_input_filename;
 std::string global_output_filename;
 std::string global_bed_filename;
+std::string global_gff_filename;
+std::vector<CatalogRequest> global_catalogs;
+std::string global_summary_filename;
 unsigned global_sequence_from;
 unsigned global_sequence_to;
 int global_search_mode;
