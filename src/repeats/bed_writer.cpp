@@ -9,13 +9,26 @@ void write_bed_header(FILE* out) {
       out);
 }
 
-void write_bed_record(FILE* out, const RepeatFields& repeat) {
+void append_bed_line(TextBuffer& line, const RepeatFields& repeat) {
   const Csat& sat = *repeat.sat;
-  // Written with its length: a record name may hold any byte.
-  std::fwrite(repeat.chrom->data(), 1, repeat.chrom->size(), out);
-  std::fprintf(out, "\t%u\t%u\t%.*s\t%d\t.\t%u\t%u\t0\t%u\t%d\t%d\t%s\t%d\t%d\t%d\t%d\t%s\t%.*s\n",
-               repeat.start, repeat.end, static_cast<int>(repeat.unit.length),
-               repeat.unit.data, std::clamp(sat.score, 0, 1000), repeat.start, repeat.end, sat.unit_length(),
-               sat.score, sat.normalised_length(), repeat.perfection, sat.mismatches, sat.insertions, sat.deletions,
-               sat.Ns, repeat.copy_number, static_cast<int>(repeat.forward_unit.length), repeat.forward_unit.data);
+  append_column(line, *repeat.chrom);
+  append_column(line, repeat.start);
+  append_column(line, repeat.end);
+  append_column(line, repeat.unit);
+  append_column(line, std::clamp(sat.score, 0, 1000));
+  line.append(".\t");
+  append_column(line, repeat.start);
+  append_column(line, repeat.end);
+  line.append("0\t");
+  append_column(line, sat.unit_length());
+  append_column(line, sat.score);
+  append_column(line, sat.normalised_length());
+  append_column(line, repeat.perfection);
+  append_column(line, sat.mismatches);
+  append_column(line, sat.insertions);
+  append_column(line, sat.deletions);
+  append_column(line, sat.Ns);
+  append_column(line, repeat.copy_number);
+  line.append(repeat.forward_unit.data, repeat.forward_unit.length);
+  line.append('\n');
 }

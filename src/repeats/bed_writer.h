@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "repeats/repeat_fields.h"
+#include "repeats/text_buffer.h"
 
 // The repeats as intervals for genome browsers and interval tools: BED9
 // (0-based half-open positions, the unit as name, the score clamped to
@@ -15,6 +16,6 @@
 // The one header line, naming the columns.
 void write_bed_header(FILE* out);
 
-void write_bed_record(FILE* out, const RepeatFields& repeat);
+void append_bed_line(TextBuffer& line, const RepeatFields& repeat);
 
 #endif

@@ -1,26 +1,36 @@
 #include "repeats/catalog_writers.h"
 
+#include <cstdio>
+
 namespace {
 
-void write_chrom(FILE* out, const RepeatFields& repeat) {
-  std::fwrite(repeat.chrom->data(), 1, repeat.chrom->size(), out);
+void append_motif(TextBuffer& line, const RepeatFields& repeat) {
+  line.append(repeat.forward_unit.data, repeat.forward_unit.length);
 }
-
-int width(const CDnaString& text) { return static_cast<int>(text.length); }
 
 }  // namespace
 
-void write_trgt_locus(FILE* out, const RepeatFields& repeat) {
-  const CDnaString& motif = repeat.forward_unit;
-  write_chrom(out, repeat);
-  std::fprintf(out, "\t%u\t%u\tID=%s;MOTIFS=%.*s;STRUC=(%.*s)n\n", repeat.start, repeat.end, repeat.id, width(motif),
-               motif.data, width(motif), motif.data);
+void append_trgt_locus(TextBuffer& line, const RepeatFields& repeat) {
+  append_column(line, *repeat.chrom);
+  append_column(line, repeat.start);
+  append_column(line, repeat.end);
+  line.append("ID=");
+  repeat.id.append_to(line);
+  line.append(";MOTIFS=");
+  append_motif(line, repeat);
+  line.append(";STRUC=(");
+  append_motif(line, repeat);
+  line.append(")n\n");
 }
 
-void write_hipstr_locus(FILE* out, const RepeatFields& repeat) {
-  write_chrom(out, repeat);
-  std::fprintf(out, "\t%u\t%u\t%u\t%s\t%s\n", repeat.start + 1, repeat.end, repeat.sat->unit_length(),
-               repeat.copy_number, repeat.id);
+void append_hipstr_locus(TextBuffer& line, const RepeatFields& repeat) {
+  append_column(line, *repeat.chrom);
+  append_column(line, repeat.start + 1LL);
+  append_column(line, repeat.end);
+  append_column(line, repeat.sat->unit_length());
+  append_column(line, repeat.copy_number);
+  repeat.id.append_to(line);
+  line.append('\n');
 }
 
 std::string json_escaped(const std::string& text) {
@@ -44,13 +54,20 @@ std::string json_escaped(const std::string& text) {
 
 void write_expansionhunter_head(FILE* out) { std::fputs("[", out); }
 
-void write_expansionhunter_locus(FILE* out, const RepeatFields& repeat, bool first) {
-  const CDnaString& motif = repeat.forward_unit;
+void append_expansionhunter_locus(TextBuffer& line, const RepeatFields& repeat, bool first) {
+  if (!first) line.append(',');
+  line.append("\n  {\"LocusId\": \"");
+  repeat.id.append_to(line);
+  line.append("\", \"LocusStructure\": \"(");
+  append_motif(line, repeat);
+  line.append(")*\", \"ReferenceRegion\": \"");
   const std::string chrom = json_escaped(*repeat.chrom);
-  std::fprintf(out,
-               "%s\n  {\"LocusId\": \"%s\", \"LocusStructure\": \"(%.*s)*\", \"ReferenceRegion\": \"%s:%u-%u\", "
-               "\"VariantType\": \"Repeat\"}",
-               first ? "" : ",", repeat.id, width(motif), motif.data, chrom.c_str(), repeat.start, repeat.end);
+  line.append(chrom.data(), chrom.size());
+  line.append(':');
+  line.append_int(repeat.start);
+  line.append('-');
+  line.append_int(repeat.end);
+  line.append("\", \"VariantType\": \"Repeat\"}");
 }
 
 void write_expansionhunter_end(FILE* out) { std::fputs("\n]\n", out); }

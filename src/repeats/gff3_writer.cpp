@@ -44,14 +44,34 @@ void write_gff_sequence_region(FILE* out, const std::string& chrom, unsigned len
 
 // Only the sequence column needs escaping: the attribute values are residue
 // letters, numbers and TR identifiers, none of which GFF3 reserves.
-void write_gff_feature(FILE* out, const RepeatFields& repeat) {
+void append_gff_feature(TextBuffer& line, const RepeatFields& repeat) {
   const Csat& sat = *repeat.sat;
-  write_seqid(out, *repeat.chrom);
-  std::fprintf(out,
-               "\tvelkor\ttandem_repeat\t%u\t%u\t%d\t.\t.\tID=%s;Name=%.*s;unit=%.*s;forward_unit=%.*s;"
-               "copy_number=%s;perfection=%s;score=%d;mismatches=%d;insertions=%d;deletions=%d;n_count=%d\n",
-               repeat.start + 1, repeat.end, sat.score, repeat.id, static_cast<int>(repeat.unit.length),
-               repeat.unit.data, static_cast<int>(repeat.unit.length), repeat.unit.data,
-               static_cast<int>(repeat.forward_unit.length), repeat.forward_unit.data, repeat.copy_number,
-               repeat.perfection, sat.score, sat.mismatches, sat.insertions, sat.deletions, sat.Ns);
+  append_column(line, gff_seqid(*repeat.chrom));
+  line.append("velkor\ttandem_repeat\t");
+  append_column(line, repeat.start + 1LL);
+  append_column(line, repeat.end);
+  append_column(line, sat.score);
+  line.append(".\t.\tID=");
+  repeat.id.append_to(line);
+  for (const char* name : {";Name=", ";unit="}) {
+    line.append(name, std::strlen(name));
+    line.append(repeat.unit.data, repeat.unit.length);
+  }
+  line.append(";forward_unit=");
+  line.append(repeat.forward_unit.data, repeat.forward_unit.length);
+  line.append(";copy_number=");
+  repeat.copy_number.append_to(line);
+  line.append(";perfection=");
+  repeat.perfection.append_to(line);
+  line.append(";score=");
+  line.append_int(sat.score);
+  line.append(";mismatches=");
+  line.append_int(sat.mismatches);
+  line.append(";insertions=");
+  line.append_int(sat.insertions);
+  line.append(";deletions=");
+  line.append_int(sat.deletions);
+  line.append(";n_count=");
+  line.append_int(sat.Ns);
+  line.append('\n');
 }

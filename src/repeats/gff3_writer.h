@@ -5,6 +5,7 @@
 #include <string>
 
 #include "repeats/repeat_fields.h"
+#include "repeats/text_buffer.h"
 
 // The repeats as GFF3 features for genome annotation: one feature of type
 // tandem_repeat (SO:0000705) per repeat, 1-based and inclusive, strand '.',
@@ -16,7 +17,7 @@ void write_gff_head(FILE* out);
 // cannot end before it starts, and no feature lies in it.
 void write_gff_sequence_region(FILE* out, const std::string& chrom, unsigned length);
 
-void write_gff_feature(FILE* out, const RepeatFields& repeat);
+void append_gff_feature(TextBuffer& line, const RepeatFields& repeat);
 
 // A record name as GFF3 lets it stand in the sequence column: every
 // character but letters, digits and .:^*$@!+_?-| as %XX.

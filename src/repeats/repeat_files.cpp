@@ -25,12 +25,23 @@ void RepeatFiles::add(const Csat& sat, const CSequence_Mol& seq) {
   if (!unit_texts_.make(sat, fields_.unit)) return;
   make_forward_unit_text(sat, fields_.forward_unit);
   fields_.describe(sat, seq, chrom_, ++repeats_);
-  if (streams_.bed) write_bed_record(streams_.bed, fields_);
-  if (streams_.gff) write_gff_feature(streams_.gff, fields_);
-  if (streams_.trgt) write_trgt_locus(streams_.trgt, fields_);
-  if (streams_.hipstr) write_hipstr_locus(streams_.hipstr, fields_);
-  if (streams_.expansionhunter) write_expansionhunter_locus(streams_.expansionhunter, fields_, repeats_ == 1);
+  write_line(streams_.bed, append_bed_line);
+  write_line(streams_.gff, append_gff_feature);
+  write_line(streams_.trgt, append_trgt_locus);
+  write_line(streams_.hipstr, append_hipstr_locus);
+  if (streams_.expansionhunter) {
+    append_expansionhunter_locus(line_, fields_, repeats_ == 1);
+    line_.write_to(streams_.expansionhunter);
+    line_.clear();
+  }
   if (streams_.summary) statistics_.add(fields_);
+}
+
+void RepeatFiles::write_line(FILE* out, void (*append)(TextBuffer&, const RepeatFields&)) {
+  if (!out) return;
+  append(line_, fields_);
+  line_.write_to(out);
+  line_.clear();
 }
 
 void RepeatFiles::end_record() {

@@ -9,6 +9,7 @@
 #include "repeats/Csat.h"
 #include "repeats/repeat_fields.h"
 #include "repeats/summary_statistics.h"
+#include "repeats/text_buffer.h"
 #include "repeats/unit_text.h"
 
 // The files written beside the report for other tools; a null stream is a
@@ -39,9 +40,13 @@ class RepeatFiles {
   void write_ends(const std::string& input_filename);
 
  private:
+  // The line of the current repeat in one format, written to out if asked for.
+  void write_line(FILE* out, void (*append)(TextBuffer&, const RepeatFields&));
+
   RepeatFileStreams streams_;
   UnitTextCache unit_texts_;
   RepeatFields fields_;
+  TextBuffer line_;
   std::string chrom_;
   std::set<std::string> regions_written_;
   unsigned long long repeats_ = 0;
