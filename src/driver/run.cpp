@@ -2,8 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <ctime>
+#include <deque>
 #include <memory>
 #include <string>
 #include <utility>
