@@ -2,9 +2,9 @@
 // file) on a small input, with the options taken from the first bytes.
 //
 // Besides the sanitizers, each input is run twice and both runs must write
-// the same report, masked file and BED file byte for byte: a run that depends on
-// memory left over from an earlier one, or on uninitialised memory, shows
-// up here. A run that the option check let through must end successfully
+// the same report, masked file and files for other tools byte for byte: a
+// run that depends on memory left over from an earlier one, or on
+// uninitialised memory, shows up here. A run that the option check let through must end successfully
 // or with a format error of the input, and a successful report must be
 // complete.
 //
@@ -103,6 +103,11 @@ Arguments options_from(Steering& steer) {
   if (switches & 2) args.words.push_back("--maskX");
   if (switches & 4) args.words.push_back("--dontRemoveMostlyOverlapping");
   if (switches & 8) args.add("--bedFile", (fuzz_temp_dir() + "/repeats.bed").c_str());
+  if (switches & 16) {
+    args.add("--gffFile", (fuzz_temp_dir() + "/repeats.gff3").c_str());
+    args.add("--catalog", ("expansionhunter:" + fuzz_temp_dir() + "/loci.json").c_str());
+    args.add("--summaryFile", (fuzz_temp_dir() + "/summary.tsv").c_str());
+  }
   return args;
 }
 
@@ -125,6 +130,10 @@ struct RunResult {
   std::string report;
   std::string masked;
   std::string bed;
+  std::string others;  // the GFF3 file, the catalogue and the summary
+  bool operator!=(const RunResult& o) const {
+    return code != o.code || report != o.report || masked != o.masked || bed != o.bed || others != o.others;
+  }
 };
 
 RunResult run_once(Arguments args, const std::string& input) {
@@ -133,10 +142,12 @@ RunResult run_once(Arguments args, const std::string& input) {
   const std::string report_path = dir + "/report.txt";
   const std::string masked_path = input_path + ".masked";
   const std::string bed_path = dir + "/repeats.bed";
+  const std::string other_paths[] = {dir + "/repeats.gff3", dir + "/loci.json", dir + "/summary.tsv"};
   write_whole_file(input_path, input.data(), input.size());
   std::remove(report_path.c_str());
   std::remove(masked_path.c_str());
   std::remove(bed_path.c_str());
+  for (const std::string& path : other_paths) std::remove(path.c_str());
 
   args.words.push_back(input_path);
   args.words.push_back(report_path);
@@ -146,7 +157,9 @@ RunResult run_once(Arguments args, const std::string& input) {
   // Every run builds its threshold tables from its own options.
   CSearchController::discard_tables();
   const int code = run_velkor(static_cast<int>(argv.size() - 1), argv.data());
-  return {code, read_whole_file(report_path), read_whole_file(masked_path), read_whole_file(bed_path)};
+  std::string others;
+  for (const std::string& path : other_paths) others += read_whole_file(path) + '\0';
+  return {code, read_whole_file(report_path), read_whole_file(masked_path), read_whole_file(bed_path), others};
 }
 
 const std::string finished_line = "## Finished successfully. ##\n";
@@ -179,8 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (first.code == EXIT_BAD_OPTION) return 0;
 
   const RunResult second = run_once(args, input);
-  if (second.code != first.code || second.report != first.report || second.masked != first.masked ||
-      second.bed != first.bed) {
+  if (second != first) {
     std::fprintf(stderr, "two runs on the same input differ\n");
     std::abort();
   }

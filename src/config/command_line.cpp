@@ -180,6 +180,17 @@ int parse_into_globals(int argc, char** argv) {
                                 "Also writes the repeats of the report to this file in BED format, one line each, for "
                                 "genome browsers and interval tools.",
                                 false, "", "path", cmd);
+  ValueArg<std::string> gffFile("", "gffFile", "Also writes the repeats of the report to this file in GFF3 format.",
+                                false, "", "path", cmd);
+  TCLAP::MultiArg<std::string> catalog("", "catalog",
+                                       "Also writes the repeats of the report as a catalogue for a genotyper to "
+                                       "PATH; FORMAT is trgt, hipstr or expansionhunter. May be given once per "
+                                       "format.",
+                                       false, "FORMAT:PATH", cmd);
+  ValueArg<std::string> summaryFile("", "summaryFile",
+                                    "Also writes counts of the repeats of the report by unit length, motif and "
+                                    "length, per sequence and in all, to this tab-separated file.",
+                                    false, "", "path", cmd);
   ValueArg<int> flanking("f", "flanking",
                          "If the satellite sequence is printed, this is the number of flanking nucleotides to be "
                          "printed to the left and right of it. Default: 0",
@@ -280,6 +291,9 @@ int parse_into_globals(int argc, char** argv) {
   global_mask_with = maskWith.getValue() == "N" ? MASK_N : maskWith.getValue() == "lower" ? MASK_LOWER : MASK_X;
   global_mask_repeats = maskX.getValue() || maskFile.isSet() || maskWith.isSet();
   global_bed_filename = bedFile.getValue();
+  global_gff_filename = gffFile.getValue();
+  global_summary_filename = summaryFile.getValue();
+  if (!read_catalog_requests(catalog.getValue(), global_catalogs)) return EXIT_BAD_OPTION;
   global_flanking = flanking.getValue();
   // Negative counts mean none; no need to bother the user about it.
   if (global_Ns_allowed_in_a_row < 0) global_Ns_allowed_in_a_row = 0;

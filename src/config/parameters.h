@@ -2,6 +2,9 @@
 #define VELKOR_CONFIG_PARAMETERS_H
 
 #include <string>
+#include <vector>
+
+#include "config/catalog_option.h"
 
 // The run's configuration. Set once by read_and_init_parameters() before the
 // first record is read; every other part of the program only reads them.
@@ -9,6 +12,9 @@ extern std::string global_input_filename;
 extern std::string global_output_filename;
 extern std::string global_bed_filename;  // empty: no BED file
 extern std::string global_mask_filename;  // empty: the input's name with ".masked" appended; "-": standard output
+extern std::string global_gff_filename;  // empty: no GFF3 file
+extern std::vector<CatalogRequest> global_catalogs;  // in the order given
+extern std::string global_summary_filename;  // empty: no summary file
 extern unsigned global_sequence_from;
 extern unsigned global_sequence_to;
 extern int global_search_mode;  // 0 exact, 1 extendExact, 2 imperfect

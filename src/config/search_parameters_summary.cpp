@@ -38,6 +38,16 @@ void print_search_parameters(FILE* out, const char* prefix) {
   if (!global_mask_filename.empty()) {
     PrintMessage(out, prefix, "Masked file name:                   ", global_mask_filename.c_str(), "\n");
   }
+  if (!global_gff_filename.empty()) {
+    PrintMessage(out, prefix, "GFF3 file name:                     ", global_gff_filename.c_str(), "\n");
+  }
+  for (const CatalogRequest& catalog : global_catalogs) {
+    PrintMessage(out, prefix, "Catalogue file name:                ", catalog.filename.c_str(), " (");
+    PrintMessage(out, catalog_format_name(catalog.format), " format)\n");
+  }
+  if (!global_summary_filename.empty()) {
+    PrintMessage(out, prefix, "Summary file name:                  ", global_summary_filename.c_str(), "\n");
+  }
   PrintMessage(out, prefix, "   Sequence range to process:       ", number2str(global_sequence_from), " - ");
   PrintMessage(out, global_sequence_to == 4294967295u ? "last sequence" : number2str(global_sequence_to), "\n");
   PrintMessage(out, prefix, "   Satellites searched for:         ", search_mode_text(), "\n");

@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "config/parameters.h"
 #include "config/search_parameters_summary.h"
@@ -15,7 +17,7 @@
 #include "driver/sequence_output.h"
 #include "driver/messages.h"
 #include "driver/output_stream.h"
-#include "repeats/bed_writer.h"
+#include "repeats/repeat_files.h"
 #include "repeats/column_legend.h"
 #include "search/CSearchController.h"
 
@@ -72,9 +74,37 @@ bool masked_name_derivable() {
          !in_folder("/dev/") && !in_folder("/proc/");
 }
 
-// Opening the report, the masked file or the BED file truncates it, so none
-// may be the input, and no two may be one file written through two streams.
-bool output_files_are_safe(const std::string& masked_name) {
+// A file asked for beside the report: the BED file, the GFF3 file, a
+// catalogue or the summary, and where its stream goes among the others.
+struct ExtraFile {
+  ExtraFile(std::string what, const std::string& file_name, FILE* RepeatFileStreams::*where)
+      : description(std::move(what)), name(file_name), slot(where), stream(description.c_str()) {}
+  std::string description;
+  std::string name;
+  FILE* RepeatFileStreams::*slot;
+  OutputStream stream;
+  FileIdentity identity;
+};
+
+// The files asked for, in the order the parameter summary lists them.
+void add_requested_files(std::deque<ExtraFile>& files) {
+  if (!global_bed_filename.empty()) files.emplace_back("BED file", global_bed_filename, &RepeatFileStreams::bed);
+  if (!global_gff_filename.empty()) files.emplace_back("GFF3 file", global_gff_filename, &RepeatFileStreams::gff);
+  for (const CatalogRequest& catalog : global_catalogs) {
+    FILE* RepeatFileStreams::*slot = catalog.format == CatalogFormat::TRGT     ? &RepeatFileStreams::trgt
+                                     : catalog.format == CatalogFormat::HIPSTR ? &RepeatFileStreams::hipstr
+                                                                               : &RepeatFileStreams::expansionhunter;
+    files.emplace_back(std::string(catalog_format_name(catalog.format)) + " catalogue", catalog.filename, slot);
+  }
+  if (!global_summary_filename.empty()) {
+    files.emplace_back("summary file", global_summary_filename, &RepeatFileStreams::summary);
+  }
+}
+
+// Opening the report, the masked file or any other output truncates it, so
+// none may be the input, and no two may be one file written through two
+// streams.
+bool output_files_are_safe(const std::string& masked_name, std::deque<ExtraFile>& extras) {
   const char* overwrites_input = "is the input file itself. Velkor does not overwrite its input.";
   FileIdentity input = reads_standard_input() ? identify_stream(stdin) : identify_file(global_input_filename);
   bool to_standard_output = global_output_filename.empty();
@@ -93,14 +123,24 @@ bool output_files_are_safe(const std::string& masked_name) {
     }
   }
 
-  if (global_bed_filename.empty()) return true;
-  const char* bed_name = global_bed_filename.c_str();
-  FileIdentity bed = identify_file(global_bed_filename);
-  return distinct(bed, input, "BED file", bed_name, overwrites_input) &&
-         distinct(bed, report, "BED file", bed_name,
-                  "is the output file itself. The report and the BED file cannot share one file.") &&
-         distinct(bed, masked, "BED file", bed_name,
-                  "is the file for the masked sequences. The two cannot share one file.");
+  for (auto file = extras.begin(); file != extras.end(); ++file) {
+    const char* what = file->description.c_str();
+    const char* name = file->name.c_str();
+    file->identity = identify_file(file->name);
+    const std::string shares_report = "is the output file itself. The report and the " + file->description +
+                                      " cannot share one file.";
+    if (!distinct(file->identity, input, what, name, overwrites_input) ||
+        !distinct(file->identity, report, what, name, shares_report.c_str()) ||
+        !distinct(file->identity, masked, what, name,
+                  "is the file for the masked sequences. The two cannot share one file.")) {
+      return false;
+    }
+    for (auto earlier = extras.begin(); earlier != file; ++earlier) {
+      const std::string shares_earlier = "is the " + earlier->description + " too. The two cannot share one file.";
+      if (!distinct(file->identity, earlier->identity, what, name, shares_earlier.c_str())) return false;
+    }
+  }
+  return true;
 }
 
 void write_headers(FILE* out) {
@@ -148,10 +188,11 @@ int read_failed(FastaResult result, const CFile& input, unsigned record_number) 
   }
 }
 
-// Searches one record and writes its report block, BED lines and masked copy.
-void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, FILE* bed, FILE* masked) {
+// Searches one record and writes its report block, its part of the files
+// for other tools and its masked copy.
+void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatFiles* files, FILE* masked) {
   CSearchController controller(record_number, seq);
-  SequenceOutput output(seq, record_number, out, bed, masked);
+  SequenceOutput output(seq, record_number, out, files, masked);
   if (global_search_mode == SEARCH_EXACT) {
     // The exact search hands its records on as it makes them: a long array's
     // hundreds of thousands of repeats are never all held as records.
@@ -175,7 +216,16 @@ void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, FILE* 
   output.finish();
 }
 
-int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, OutputStream& bed, OutputStream& masked) {
+// The first of the files for other tools whose writes failed, or null.
+ExtraFile* failed_file(std::deque<ExtraFile>& extras) {
+  for (ExtraFile& file : extras) {
+    if (!file.stream.written_so_far()) return &file;
+  }
+  return nullptr;
+}
+
+int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFiles* files,
+                   std::deque<ExtraFile>& extras, OutputStream& masked) {
   unsigned record_number = 0;
   while (!input.at_end()) {
     ++record_number;
@@ -188,10 +238,10 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, OutputSt
 
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
-    search_record(record_number, seq, out.file(), bed.file(), masked.file());
+    search_record(record_number, seq, out.file(), files, masked.file());
     // Stop at once on a full disk rather than search on for nothing.
     if (!out.flush()) return write_failed(out);
-    if (!bed.written_so_far()) return write_failed(bed);
+    if (ExtraFile* failed = failed_file(extras)) return write_failed(failed->stream);
     if (!masked.written_so_far()) return write_failed(masked);
   }
   return EXIT_OK;
@@ -229,7 +279,9 @@ int run_velkor(int argc, char** argv) {
   }
   std::string masked_name =
       global_mask_filename.empty() ? global_input_filename + ".masked" : global_mask_filename;
-  if (!output_files_are_safe(masked_name)) return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
+  std::deque<ExtraFile> extras;
+  add_requested_files(extras);
+  if (!output_files_are_safe(masked_name, extras)) return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
 
   OutputStream out("output file");
   if (global_output_filename.empty()) {
@@ -239,14 +291,18 @@ int run_velkor(int argc, char** argv) {
     return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
   }
 
-  OutputStream bed("BED file");
-  if (!global_bed_filename.empty()) {
-    if (!bed.open(global_bed_filename)) {
-      std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nas BED file.\n", global_bed_filename.c_str());
+  RepeatFileStreams streams;
+  for (ExtraFile& file : extras) {
+    if (!file.stream.open(file.name)) {
+      std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nas %s.\n", file.name.c_str(),
+                   file.description.c_str());
       return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
     }
-    write_bed_header(bed.file());
+    streams.*file.slot = file.stream.file();
   }
+  // Large (the units of short repeats are remembered), so not on the stack.
+  std::unique_ptr<RepeatFiles> files = extras.empty() ? nullptr : std::make_unique<RepeatFiles>(streams);
+  if (files) files->write_heads();
 
   write_headers(out.file());
   if (!out.flush()) return write_failed(out);
@@ -259,12 +315,15 @@ int run_velkor(int argc, char** argv) {
     return abort_run(EXIT_MASKED_NOT_OPENABLE);
   }
 
-  code = search_records(*input, sequence, out, bed, masked);
+  code = search_records(*input, sequence, out, files.get(), extras, masked);
   if (code != EXIT_OK) return code;
 
   input->close();
   if (!masked.close()) return write_failed(masked);
-  if (!bed.close()) return write_failed(bed);
+  if (files) files->write_ends(global_input_filename);
+  for (ExtraFile& file : extras) {
+    if (!file.stream.close()) return write_failed(file.stream);
+  }
   report_finished(out.file());
   if (!out.close()) return write_failed(out);
   if (!global_quiet) good_bye();

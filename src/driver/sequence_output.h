@@ -5,20 +5,20 @@
 
 #include "driver/CSequence_Mol.h"
 #include "driver/masking.h"
-#include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
+#include "repeats/repeat_files.h"
 #include "repeats/report_block.h"
 #include "search/hidden_repeat_filter.h"
 
 // Everything written for one sequence: the records taken pass the overlap
 // removal and go, one by one as they are settled, into the report block and
-// the BED file (bed null: none), and then back to the pool; the masked copy
-// (masked null: none) is written once the report is done. Records are taken
-// in the order of lessThan_sat, so that a search may hand them on as it
-// makes them instead of holding them all.
+// the files for other tools (files null: none asked for), and then back to
+// the pool; the masked copy (masked null: none) is written once the report
+// is done. Records are taken in the order of lessThan_sat, so that a search
+// may hand them on as it makes them instead of holding them all.
 class SequenceOutput : private RecordSink {
  public:
-  SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, FILE* bed, FILE* masked);
+  SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatFiles* files, FILE* masked);
   RecordSink& records() { return hidden_repeats_; }
   void finish();
 
@@ -26,11 +26,9 @@ class SequenceOutput : private RecordSink {
   void take(Csat* sat) override;
 
   CSequence_Mol& seq_;
-  unsigned record_number_;
-  FILE* bed_;
+  RepeatFiles* files_;
   FILE* masked_;
   ReportBlock report_;
-  CDnaString unit_;
   MaskedStretches stretches_;
   HiddenRepeatFilter hidden_repeats_;
 };

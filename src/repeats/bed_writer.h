@@ -3,19 +3,19 @@
 
 #include <cstdio>
 
-#include "driver/CSequence_Mol.h"
-#include "repeats/CDnaString.h"
-#include "repeats/Csat.h"
+#include "repeats/repeat_fields.h"
+#include "repeats/text_buffer.h"
 
-// The repeats as intervals for genome browsers and interval tools: six BED
-// columns (0-based half-open positions, the unit as name, the score clamped
-// to 0..1000, no strand), then the repeat's own values in full.
+// The repeats as intervals for genome browsers and interval tools: BED9
+// (0-based half-open positions, the unit as name, the score clamped to
+// 0..1000, no strand, the thick part the whole repeat, no colour), then the
+// repeat's own values in full, as the autoSql description velkor.as names
+// them. Browsers draw any BED line's columns 7 and 8 as its thick part, so
+// nothing else may stand there.
 
 // The one header line, naming the columns.
 void write_bed_header(FILE* out);
 
-// The line of a repeat, if the report shows it; unit is room for its unit
-// text. record_number names a record whose name gives no chromosome name.
-void write_bed_record(FILE* out, const CSequence_Mol& seq, unsigned record_number, const Csat& sat, CDnaString& unit);
+void append_bed_line(TextBuffer& line, const RepeatFields& repeat);
 
 #endif

@@ -18,6 +18,17 @@ bool make_unit_text(const Csat& sat, CDnaString& text) {
   }
 }
 
+void make_forward_unit_text(const Csat& sat, CDnaString& text) {
+  const unsigned n = sat.unit_length();
+  text.reserve(std::size_t{n} + 1);
+  text.length = n;
+  if (n == 0) return;
+  // unit_pos_backward is the unit character before the first residue.
+  const unsigned first = static_cast<unsigned>(sat.unit_pos_backward - sat.unit_begin + 1) % n;
+  std::memcpy(text.data, sat.unit_begin + first, n - first);
+  std::memcpy(text.data + (n - first), sat.unit_begin, first);
+}
+
 bool UnitTextCache::make(const Csat& sat, CDnaString& text) {
   if (mode_ != global_report_unit_mode) {
     for (Slot& slot : slots_) slot = Slot();

@@ -11,6 +11,13 @@
 // output leaves out. A text reused from repeat to repeat keeps its buffer.
 bool make_unit_text(const Csat& sat, CDnaString& text);
 
+// The unit as it reads on the forward strand where the repeat starts: the
+// rotation of the unit found whose first character is the one the ideal
+// repeat aligns with the repeat's first residue. Tools that read the
+// sequence itself (genotypers, a strand-aware user) need this one, since the
+// normal form may be rotated or read off the other strand.
+void make_forward_unit_text(const Csat& sat, CDnaString& text);
+
 // make_unit_text for many repeats in a row. A report names the same few
 // short units again and again, and working out a normal form costs more than
 // writing the rest of the entry, so the texts of short units are remembered,

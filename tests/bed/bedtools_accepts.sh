@@ -2,8 +2,11 @@
 # The BED file is made for interval tools, so a real one must take it: for
 # every search mode, bedtools sort and bedtools merge must read it without a
 # complaint and keep every repeat. Compressed input must give the same file.
+# Its columns must be those that the autoSql description (the second
+# argument) names, for bedToBigBed.
 set -euo pipefail
 velkor=$1
+autosql=$(realpath "$2")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -45,5 +48,11 @@ for mode in exact extendExact imperfect; do
   fi
   [ "$(wc -l <sorted.bed)" -eq "$lines" ] || { echo "$mode: sort lost repeats"; exit 1; }
   [ -s merged.bed ] || { echo "$mode: merge gave nothing"; exit 1; }
+  # The description names BED9's itemRgb "reserved", as the standard one does.
+  described=$(awk '$1 ~ /^(string|uint|int|float|char\[1\])$/ { sub(";", "", $2); print $2 }' "$autosql" |
+    sed 's/^reserved$/itemRgb/' | paste -sd '\t')
+  [ "#$described" = "$(head -1 repeats.bed)" ] || { echo "$mode: the header is not what $autosql describes"; exit 1; }
+  widths=$(grep -v '^#' repeats.bed | awk -F '\t' '{ print NF }' | sort -u)
+  [ "$widths" = "$(awk -F '\t' '{ print NF }' <<<"$described")" ] || { echo "$mode: lines of $widths columns"; exit 1; }
   echo "$mode: $lines repeats, $(wc -l <merged.bed) merged intervals"
 done

@@ -211,4 +211,27 @@ TEST(CommandLineDeathTest, FileNamesAfterDoubleDash) {
       ::testing::ExitedWithCode(0), "");
 }
 
+// --catalog takes FORMAT:PATH once per format; the path may hold colons.
+TEST(CommandLine, CatalogRequests) {
+  Parsed p = parse({"--catalog", "hipstr:a:b.txt", "--catalog", "expansionhunter:loci.json", "x"});
+  ASSERT_EQ(p.code, 0) << p.messages;
+  ASSERT_EQ(global_catalogs.size(), 2u);
+  EXPECT_EQ(global_catalogs[0].format, CatalogFormat::HIPSTR);
+  EXPECT_EQ(global_catalogs[0].filename, "a:b.txt");
+  EXPECT_EQ(global_catalogs[1].format, CatalogFormat::EXPANSIONHUNTER);
+  EXPECT_EQ(global_catalogs[1].filename, "loci.json");
+
+  const char* not_format_path = "\" is not FORMAT:PATH with FORMAT one of trgt, hipstr and expansionhunter.\n";
+  for (const char* value : {"trgt:", "trgt", ":x.bed", "TRGT:x.bed", "trgtx:x.bed"}) {
+    p = parse({"--catalog", value, "x"});
+    EXPECT_EQ(p.code, -1) << value;
+    EXPECT_EQ(p.messages, std::string("Sorry, the catalogue \"") + value + not_format_path);
+  }
+  p = parse({"--catalog", "trgt:a.bed", "--catalog", "trgt:b.bed", "x"});
+  EXPECT_EQ(p.code, -1);
+  EXPECT_EQ(p.messages, "Sorry, the trgt catalogue is asked for twice.\n");
+  parse({"x"});
+  EXPECT_TRUE(global_catalogs.empty());
+}
+
 }  // namespace

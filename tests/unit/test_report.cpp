@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,7 +12,7 @@
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/alignment_lines.h"
-#include "repeats/bed_writer.h"
+#include "repeats/repeat_files.h"
 #include "repeats/entry_columns.h"
 #include "repeats/text_buffer.h"
 #include "captured_output.h"
@@ -139,28 +140,59 @@ TEST_F(Report, UnitModesAndPeriodicUnitsLeftOut) {
   }
 }
 
+// Writes the files for other tools that streams names, for every repeat
+// made so far, as a run does for one record.
+std::string files_of(CSequence_Mol& seq, const SatList& sats, FILE* RepeatFileStreams::*slot) {
+  return captured([&](FILE* out) {
+    RepeatFileStreams streams;
+    streams.*slot = out;
+    auto files = std::make_unique<RepeatFiles>(streams);
+    files->write_heads();
+    files->begin_record(seq, 1);
+    for (const Csat* sat : sats) files->add(*sat, seq);
+    files->end_record();
+    files->write_ends("dir/input.fa.gz");
+  });
+}
+
 // The BED score column is clamped to what BED allows while the repeat's own
-// score follows in full; every count has its own column; units that repeat
-// a shorter one are left out as in the report.
+// score follows in full; columns 7 to 9 are what browsers draw; the unit is
+// shown in its normal form and as it reads where the repeat starts; units
+// that repeat a shorter one are left out as in the report.
 TEST_F(Report, BedLinePerReportedRepeat) {
   use_sequence("chr7 some description", "GGCACACACACATCACACACGGATATATATATAT");
-  Csat& imperfect = repeat(3, 20, 2, "5M9I");
+  // Grown from the AC at 4 back over the C at 3.
+  Csat& imperfect = repeat(3, 20, 2, "5M9I", 4);
   imperfect.score = 1500;
   imperfect.Ns = 2;
   repeat(23, 34, 2).score = -3;
   repeat(23, 34, 4).score = 8;
-  auto lines = [&] {
-    return captured([&](FILE* out) {
-      CDnaString unit;
-      for (const Csat* sat : owned.sats) write_bed_record(out, seq, 1, *sat, unit);
-    });
+  const std::string bed = files_of(seq, owned.sats, &RepeatFileStreams::bed);
+  EXPECT_EQ(bed.substr(bed.find('\n') + 1),
+            "chr7\t2\t20\tAC\t1000\t.\t2\t20\t0\t2\t1500\t17\t76.471\t1\t1\t0\t2\t8.50\tCA\n"
+            "chr7\t22\t34\tAT\t0\t.\t22\t34\t0\t2\t-3\t12\t100.000\t0\t0\t0\t0\t6.00\tAT\n");
+}
+
+// Overlapping repeats (kept with -D) count each once, but the residues they
+// share only once in every group they share; the run's rows are named after
+// the input without its directory and .gz.
+TEST_F(Report, SummaryCountsSharedResiduesOnce) {
+  use_sequence("s1 record", "ACACACACACACACACACACACACACACACGG");
+  repeat(1, 20, 2);
+  repeat(5, 12, 3);  // ACA: AAC in its normal form
+  repeat(11, 30, 2);
+  const std::string summary = files_of(seq, owned.sats, &RepeatFileStreams::summary);
+  const std::string rows[] = {
+      "record\ts1\t32\tall\t.\t.\t.\t3\t30\t93750.00\t937500.00\n",
+      "record\ts1\t32\tunit_length\t2\t.\t.\t2\t30\t62500.00\t937500.00\n",
+      "record\ts1\t32\tunit_length\t3\t.\t.\t1\t8\t31250.00\t250000.00\n",
+      "record\ts1\t32\tmotif\t2\tAC\t.\t2\t30\t62500.00\t937500.00\n",
+      "record\ts1\t32\tmotif\t3\tAAC\t.\t1\t8\t31250.00\t250000.00\n",
+      "record\ts1\t32\trepeat_length\t2\t.\t20\t2\t30\t62500.00\t937500.00\n",
+      "run\tinput.fa\t32\tall\t.\t.\t.\t3\t30\t93750.00\t937500.00\n",
   };
-  EXPECT_EQ(lines(),
-            // CA is shown in its normal form, as in the report.
-            "chr7\t2\t20\tAC\t1000\t.\t2\t1500\t17\t76.471\t1\t1\t0\t2\n"
-            "chr7\t22\t34\tAT\t0\t.\t2\t-3\t12\t100.000\t0\t0\t0\t0\n");
-  global_report_unit_mode = 0;
-  EXPECT_EQ(lines().substr(0, 16), "chr7\t2\t20\tCA\t100");
+  for (const std::string& row : rows) EXPECT_NE(summary.find(row), std::string::npos) << row << summary;
+  EXPECT_EQ(std::count(summary.begin(), summary.end(), '\n'), 1 + 2 * 7);
 }
 
 // The alignment lines below the repeat line for errors of each kind, N's

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "repeats/repeat_fields.h"
 #include "repeats/text_buffer.h"
 
 namespace {
@@ -103,3 +104,36 @@ TEST(TextBuffer, FixedPointAsPrintfWritesIt) {
     expect_fixed3_as_printf(any);
   }
 }
+
+namespace {
+
+// The copy number written by hand must be what "%.2f" writes, wherever the
+// fast way takes it; half-way quotients, the only ones it leaves to printf,
+// are met both where the double is exact (unit lengths of powers of two) and
+// where it is not (40, 200).
+TEST(CopyNumber, FastWayAgreesWithPrintf) {
+  std::mt19937 random(5);
+  std::uniform_int_distribution<int> short_length(0, 5000), any_length(0, INT_MAX);
+  std::uniform_int_distribution<unsigned> short_unit(1, 12), any_unit(1, 100000);
+  unsigned fast = 0, tried = 0;
+  auto check = [&](int normalised, unsigned unit_length) {
+    char expected[64], written[32];
+    std::snprintf(expected, sizeof expected, "%.2f", static_cast<double>(normalised) / unit_length);
+    const std::size_t n = copy_number_fast(normalised, unit_length, written);
+    ++tried;
+    if (n == 0) return;
+    ++fast;
+    ASSERT_EQ(std::string(written, n), expected) << normalised << " / " << unit_length;
+  };
+  for (int i = 0; i < 200000; ++i) check(short_length(random), short_unit(random));
+  for (int i = 0; i < 100000; ++i) check(any_length(random), any_unit(random));
+  for (unsigned unit_length : {8u, 16u, 40u, 200u, 400u}) {
+    for (int normalised = 0; normalised < 2000; ++normalised) check(normalised, unit_length);
+  }
+  EXPECT_GT(fast, tried * 9 / 10);
+  char text[32];
+  EXPECT_EQ(copy_number_fast(1, 8, text), 0u);  // 0.125: half-way
+  EXPECT_EQ(copy_number_fast(-1, 2, text), 0u);
+}
+
+}  // namespace

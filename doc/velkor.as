@@ -1,0 +1,23 @@
+table velkorRepeats
+"Tandem repeats found by velkor: BED9 and ten columns of the repeat's own values (bedToBigBed -type=bed9+10)"
+    (
+    string  chrom;            "Record name up to its first blank"
+    uint    chromStart;       "Start of the repeat, 0-based"
+    uint    chromEnd;         "End of the repeat, one past its last residue"
+    string  name;             "Repeat unit as the report shows it"
+    uint    score;            "Repeat score clamped to 0..1000"
+    char[1] strand;           "Always ."
+    uint    thickStart;       "Start of the repeat, the same as chromStart"
+    uint    thickEnd;         "End of the repeat, the same as chromEnd"
+    uint    reserved;         "itemRgb: always 0"
+    uint    unitLength;       "Length of the repeat unit"
+    int     repeatScore;      "Repeat score, not clamped"
+    int     normalisedLength; "Length minus inserted plus deleted residues"
+    float   perfection;       "Perfection in percent"
+    int     mismatches;       "Number of mismatches"
+    int     insertions;       "Number of inserted residues"
+    int     deletions;        "Number of deleted unit characters"
+    int     Ns;               "Number of tolerated N's"
+    float   copyNumber;       "Normalised length divided by the unit length"
+    string  forwardUnit;      "Repeat unit as it reads on the forward strand where the repeat starts"
+    )

@@ -1,0 +1,23 @@
+#ifndef VELKOR_CONFIG_CATALOG_OPTION_H
+#define VELKOR_CONFIG_CATALOG_OPTION_H
+
+#include <string>
+#include <vector>
+
+// The genotypers whose repeat catalogues velkor writes (--catalog FORMAT:PATH).
+enum class CatalogFormat { TRGT, HIPSTR, EXPANSIONHUNTER };
+
+struct CatalogRequest {
+  CatalogFormat format;
+  std::string filename;
+};
+
+// The name the option takes, e.g. "trgt".
+const char* catalog_format_name(CatalogFormat format);
+
+// Reads the values of --catalog into requests. False, with a message on
+// standard error, for a value that is not FORMAT:PATH with a known format
+// and a path, or for a format asked for twice.
+bool read_catalog_requests(const std::vector<std::string>& values, std::vector<CatalogRequest>& requests);
+
+#endif

@@ -1,0 +1,56 @@
+#ifndef VELKOR_REPEATS_REPEAT_FILES_H
+#define VELKOR_REPEATS_REPEAT_FILES_H
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "driver/CSequence_Mol.h"
+#include "repeats/Csat.h"
+#include "repeats/repeat_fields.h"
+#include "repeats/summary_statistics.h"
+#include "repeats/text_buffer.h"
+#include "repeats/unit_text.h"
+
+// The files written beside the report for other tools; a null stream is a
+// file not asked for.
+struct RepeatFileStreams {
+  FILE* bed = nullptr;
+  FILE* gff = nullptr;
+  FILE* trgt = nullptr;
+  FILE* hipstr = nullptr;
+  FILE* expansionhunter = nullptr;
+  FILE* summary = nullptr;
+};
+
+// Writes the repeats that the report shows into every file asked for, each
+// repeat's fields worked out once for all of them. Repeats are numbered over
+// the whole run, so that a repeat has one identifier in every file.
+class RepeatFiles {
+ public:
+  explicit RepeatFiles(const RepeatFileStreams& streams) : streams_(streams) {}
+  RepeatFiles(const RepeatFiles&) = delete;
+  RepeatFiles& operator=(const RepeatFiles&) = delete;
+
+  void write_heads();
+  void begin_record(const CSequence_Mol& seq, unsigned record_number);
+  // Repeats come in order of their starts, before the record is masked.
+  void add(const Csat& sat, const CSequence_Mol& seq);
+  void end_record();
+  void write_ends(const std::string& input_filename);
+
+ private:
+  // The line of the current repeat in one format, written to out if asked for.
+  void write_line(FILE* out, void (*append)(TextBuffer&, const RepeatFields&));
+
+  RepeatFileStreams streams_;
+  UnitTextCache unit_texts_;
+  RepeatFields fields_;
+  TextBuffer line_;
+  std::string chrom_;
+  std::set<std::string> regions_written_;
+  unsigned long long repeats_ = 0;
+  RepeatStatistics statistics_;
+};
+
+#endif

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# The files made for other tools must be taken by real ones and say the same
+# as the report: GenomeTools must find the GFF3 file valid, the JSON catalogue
+# must parse, the coordinates of every catalogue and of the BED file must cut
+# out of the input exactly the residues the report prints for each repeat,
+# the motif of a perfect repeat must read in the input where it starts, and
+# the summary's counts must agree with the BED file merged by bedtools.
+# Compressed input must give the same files.
+set -euo pipefail
+velkor=$1
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+[ -z "${KEEP:-}" ] || { trap - EXIT; echo "$work"; }
+cd "$work"
+
+# Records of random residues with repeats of every unit length planted in
+# them, some with errors or N's, under names of one word and of several.
+python3 - <<'PY'
+import random
+random.seed(11)
+def record(n):
+    parts = []
+    for _ in range(n):
+        parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(20, 200))))
+        unit = ''.join(random.choice('ACGT') for _ in range(random.randint(1, 6)))
+        copies = list(unit * random.randint(4, 15))
+        for _ in range(random.randint(0, 2)):
+            copies[random.randrange(len(copies))] = random.choice('ACGTN')
+        parts.append(''.join(copies))
+    text = ''.join(parts)
+    return '\n'.join(text[i:i + 60] for i in range(0, len(text), 60)) + '\n'
+with open('input.fa', 'w') as f:
+    f.write('>chr1 first\n' + record(120) + '>scaffold_2\n' + record(80) + '>empty\n' + '>chr3 third\n' + record(60))
+PY
+gzip -c input.fa >input.fa.gz
+# getfasta makes its index on first use and says so; made here, it must
+# have nothing to say later.
+printf 'chr1\t0\t1\n' | bedtools getfasta -fi input.fa -bed stdin >/dev/null 2>&1
+
+fail() { echo "$mode: $*"; exit 1; }
+outputs=(--bedFile repeats.bed --gffFile repeats.gff3 --catalog trgt:trgt.bed --catalog hipstr:hipstr.txt
+         --catalog expansionhunter:loci.json --summaryFile summary.tsv)
+for mode in exact extendExact imperfect; do
+  "$velkor" -M "$mode" input.fa.gz report.txt "${outputs[@]}" 2>/dev/null
+  mkdir -p gz && mv repeats.bed repeats.gff3 trgt.bed hipstr.txt loci.json summary.tsv gz/
+  # Format 2 with residues: each repeat is one line, then its residues.
+  "$velkor" -M "$mode" input.fa report.txt "${outputs[@]}" --outputFormat 2 --printRepeatSeqMode 1 2>/dev/null
+  for f in repeats.bed repeats.gff3 trgt.bed hipstr.txt loci.json summary.tsv; do
+    cmp -s "$f" "gz/$f" || fail "compressed input gave another $f"
+  done
+  grep -A1 -E '^[0-9a-z-]+nucleotide ' report.txt | grep -vE 'nucleotide |^--$' >residues.txt
+  repeats=$(wc -l <residues.txt)
+  [ "$repeats" -gt 100 ] || fail "only $repeats repeats"
+
+  # GFF3: valid for GenomeTools, one feature per repeat.
+  gt gff3validator repeats.gff3 >gt.txt 2>&1 || fail "gt gff3validator: $(cat gt.txt)"
+  [ "$(grep -vc '^#' repeats.gff3)" -eq "$repeats" ] || fail "GFF3 features are not the repeats"
+
+  # Every catalogue and the BED file, as 0-based half-open intervals in
+  # report order, must cut out the report's residues.
+  python3 - <<'PY' >intervals.txt
+import json
+with open('loci.json') as f:
+    loci = json.load(f)
+for locus in loci:
+    assert set(locus) == {'LocusId', 'LocusStructure', 'ReferenceRegion', 'VariantType'}, locus
+    assert locus['VariantType'] == 'Repeat' and locus['LocusStructure'].endswith(')*'), locus
+    chrom, span = locus['ReferenceRegion'].rsplit(':', 1)
+    start, end = span.split('-')
+    print(f'expansionhunter\t{chrom}\t{start}\t{end}')
+with open('trgt.bed') as f:
+    for line in f:
+        chrom, start, end, info = line.rstrip('\n').split('\t')
+        fields = dict(item.split('=', 1) for item in info.split(';'))
+        assert fields['STRUC'] == '(' + fields['MOTIFS'] + ')n', line
+        print(f'trgt\t{chrom}\t{start}\t{end}')
+with open('hipstr.txt') as f:
+    for line in f:
+        chrom, start, end, period, copies, name = line.rstrip('\n').split('\t')
+        print(f'hipstr\t{chrom}\t{int(start) - 1}\t{end}')
+with open('repeats.bed') as f:
+    for line in f:
+        if not line.startswith('#'):
+            chrom, start, end = line.split('\t')[:3]
+            print(f'bed\t{chrom}\t{start}\t{end}')
+PY
+  for format in expansionhunter trgt hipstr bed; do
+    awk -v f="$format" -F '\t' -v OFS='\t' '$1 == f { print $2, $3, $4 }' intervals.txt >cut.bed
+    bedtools getfasta -fi input.fa -bed cut.bed -tab 2>getfasta.txt | cut -f 2 >cut.txt
+    [ ! -s getfasta.txt ] || fail "bedtools getfasta on the $format file: $(cat getfasta.txt)"
+    cmp -s cut.txt residues.txt || fail "the $format file's intervals do not cut out the report's residues"
+  done
+
+  # A repeat without errors reads as its forward motif over and over from
+  # its first residue; the copy number is its length by the motif's.
+  paste <(grep -v '^#' repeats.bed) residues.txt | awk -F '\t' '
+    $14 + $15 + $16 + $17 == 0 {
+      unit = $19; text = ""
+      while (length(text) < length($20)) text = text unit
+      if (substr(text, 1, length($20)) != $20) { print "motif " unit " does not read in " $20; bad = 1 }
+    }
+    sprintf("%.2f", $12 / $10) != $18 { print "copy number " $18 " for " $12 " by " $10; bad = 1 }
+    END { exit bad }' || fail "forward motifs or copy numbers are wrong"
+
+  # The summary: as many repeats as BED lines, and as many residues as the
+  # BED intervals cover once merged, in all and for each unit length.
+  grep -v '^#' repeats.bed | sort -k1,1 -k2,2n >sorted.bed
+  for length in all 1 2 3 4 5 6; do
+    if [ "$length" = all ]; then
+      row=$(awk -F '\t' '$1 == "run" && $4 == "all"' summary.tsv)
+      subset=sorted.bed
+    else
+      row=$(awk -F '\t' -v k="$length" '$1 == "run" && $4 == "unit_length" && $5 == k' summary.tsv)
+      awk -F '\t' -v k="$length" '$10 == k' sorted.bed >subset.bed
+      subset=subset.bed
+    fi
+    count=$(wc -l <"$subset")
+    covered=0
+    [ "$count" -eq 0 ] || covered=$(bedtools merge -i "$subset" | awk '{ n += $3 - $2 } END { print n }')
+    [ -n "$row" ] || { [ "$count" -eq 0 ] && continue; fail "no summary row for unit length $length"; }
+    [ "$(cut -f 8,9 <<<"$row")" = "$count	$covered" ] || fail "summary $length: $(cut -f 8,9 <<<"$row"), bedtools: $count $covered"
+  done
+  echo "$mode: $repeats repeats, every format checked"
+done

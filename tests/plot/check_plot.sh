@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# velkor-plot must draw the summary of a real run into each format it
+# offers, also for a run that found nothing, and refuse with a message what
+# it cannot draw.
+set -euo pipefail
+velkor=$1
+plot=$2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+python3 - <<'PY'
+import random
+random.seed(3)
+parts = []
+for _ in range(300):
+    parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(20, 200))))
+    parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(1, 6))) * random.randint(4, 30))
+text = ''.join(parts)
+with open('genome.fa', 'w') as f:
+    f.write('>chr1\n' + text[:len(text) // 2] + '\n>chr2\n' + text[len(text) // 2:] + '\n')
+with open('plain.fa', 'w') as f:
+    f.write('>plain\nACGTTGCA\n')
+PY
+"$velkor" genome.fa report.txt --summaryFile summary.tsv 2>/dev/null
+"$velkor" plain.fa report.txt --summaryFile nothing.tsv 2>/dev/null
+
+fail() { echo "$*"; exit 1; }
+"$plot" summary.tsv figure.png
+"$plot" summary.tsv figure.svg
+"$plot" --top 5 summary.tsv figure.pdf
+"$plot" nothing.tsv nothing.png
+python3 - <<'PY' || fail "a figure is not what its name says"
+import struct
+import xml.etree.ElementTree as ET
+for name in ('figure.png', 'nothing.png'):
+    data = open(name, 'rb').read()
+    assert data[:8] == b'\x89PNG\r\n\x1a\n' and data[12:16] == b'IHDR', name
+    width, height = struct.unpack('>II', data[16:24])
+    assert width >= 600 and height >= 400, (name, width, height)
+svg = ET.parse('figure.svg').getroot()
+assert svg.tag.endswith('svg')
+# The title names the input; matplotlib keeps the text in a comment per glyph
+# run, so look for it in the file.
+assert 'Tandem repeats in genome.fa' in open('figure.svg').read()
+pdf = open('figure.pdf', 'rb').read()
+assert pdf.startswith(b'%PDF-') and pdf.rstrip().endswith(b'%%EOF')
+PY
+
+# What it cannot draw: a message and a failing status, and no figure.
+expect_refusal() {
+  local status=$1 text=$2
+  shift 2
+  local got=0
+  "$plot" "$@" 2>message.txt || got=$?
+  [ "$got" -eq "$status" ] || fail "velkor-plot $*: status $got, not $status"
+  grep -qF -- "$text" message.txt || fail "velkor-plot $*: $(cat message.txt)"
+  [ ! -e refused.png ] || fail "velkor-plot $* left a figure"
+}
+expect_refusal 2 "must end in .png, .svg or .pdf" summary.tsv figure.jpg
+expect_refusal 1 "cannot read missing.tsv" missing.tsv refused.png
+expect_refusal 1 "is not a velkor summary" genome.fa refused.png
+grep -v '^run' summary.tsv >cut_short.tsv
+expect_refusal 1 "no rows for the whole run" cut_short.tsv refused.png
+expect_refusal 1 "cannot write" summary.tsv no/such/dir/figure.png
+echo "figures drawn, refusals given"
