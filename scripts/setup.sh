@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing velkor needs, from Debian's packages
 # (zlib reads compressed input; the tests check the BED file with bedtools
-# and the manual page with groff).
+# and the manual page with groff; the workflow under workflow/ runs on snakemake).
 set -euo pipefail
 # clang and its runtime libraries build the fuzz targets.
-packages=(cmake ninja-build g++ libtclap-dev libgtest-dev libbenchmark-dev python3 zlib1g-dev bedtools groff-base
+packages=(cmake ninja-build g++ libtclap-dev libgtest-dev libbenchmark-dev python3 zlib1g-dev bedtools groff-base snakemake
           clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

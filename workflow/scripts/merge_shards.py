@@ -141,20 +141,22 @@ def plan_merge(shard_dirs, input_name, report_path, bed_path, masked_path=None):
 
 def write_all(plan):
     """Writes every output beside its name and renames them into place once all are written."""
-    temporaries = {path: f"{path}.merging" for path in plan}
+    written = {}
     try:
         for path, pieces in plan.items():
-            with open(temporaries[path], "wb") as target:
+            temporary = f"{path}.merging"
+            with open(temporary, "wb") as target:
+                written[path] = temporary
                 for piece in pieces:
                     if isinstance(piece, bytes):
                         target.write(piece)
                     else:
                         copy_part(*piece, target)
         # The report goes last: its closing line tells a reader the merge is whole.
-        for path, temporary in reversed(list(temporaries.items())):
+        for path, temporary in reversed(list(written.items())):
             os.replace(temporary, path)
     except (OSError, MergeError) as error:
-        for temporary in temporaries.values():
+        for temporary in written.values():
             if os.path.exists(temporary):
                 os.remove(temporary)
         if isinstance(error, MergeError):

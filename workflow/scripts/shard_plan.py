@@ -16,6 +16,7 @@ than the file, otherwise from one pass over the file (plain or gzip).
 import gzip
 import os
 import sys
+import zlib
 
 GZIP_MAGIC = b"\x1f\x8b"
 OPEN_END = -1
@@ -154,7 +155,7 @@ def main(argv):
     genome, shards, plan_path = argv[1], int(argv[2]), argv[3]
     try:
         lengths = record_lengths(genome)
-    except (OSError, EOFError, gzip.BadGzipFile) as error:
+    except (OSError, EOFError, zlib.error) as error:
         sys.stderr.write(f"shard_plan.py: cannot read the records of {genome}: {error}\n")
         return 1
     temporary = plan_path + ".part"
