@@ -68,10 +68,12 @@ class LengthsTest(unittest.TestCase):
         return self.path(name)
 
     def test_scan_counts_records_as_velkor_does(self):
-        text = (b"# comment\n\n>one two\nAC GT-*\r\nacgtn\n>empty\n>cr\rACG\rT\n>last\nAAAA")
+        text = (b"# comment > not a header\n\n>one two\nAC GT-*\r\nacgtn\n>empty\n>cr\rACG\rT\n>last\nAAAA")
         for compress in (False, True):
             path = self.write("g.fa" + (".gz" if compress else ""), text, compress)
             self.assertEqual(shard_plan.record_lengths(path), [9, 0, 4, 4])
+            for chunk_size in range(1, 12):  # records and line ends cut at every place
+                self.assertEqual(shard_plan.lengths_from_scan(path, chunk_size), [9, 0, 4, 4])
 
     def test_a_current_fai_is_used_and_a_stale_one_ignored(self):
         path = self.write("g.fa", b">a\nACGT\n>b\nAC\n")

@@ -41,19 +41,63 @@ def open_fasta(path):
     return gzip.open(path, "rb") if compressed else open(path, "rb")
 
 
-def lengths_from_scan(path):
-    """Record lengths counted in one pass: a record starts at each line that begins with '>'.
+class ForwardFinder:
+    """Finds texts in one chunk at ever later starts, remembering each text's next place,
+    so that a text that is rare or absent (CRs in most files, LFs in old Mac ones) is not
+    looked for over the whole chunk again and again."""
 
-    Old Mac line ends (a lone CR) count as line ends, as velkor reads them.
+    def __init__(self, chunk):
+        self.chunk = chunk
+        self.next = {}
+
+    def find(self, text, start):
+        known = self.next.get(text)
+        if known is None or 0 <= known < start:
+            known = self.chunk.find(text, start)
+            self.next[text] = known
+        return known
+
+    def first_of(self, start, *texts):
+        """Index of the first of texts at or after start, or -1."""
+        found = [i for i in (self.find(text, start) for text in texts) if i >= 0]
+        return min(found) if found else -1
+
+
+def residue_count(piece):
+    return len(piece) - sum(piece.count(byte) for byte in NOT_RESIDUES)
+
+
+def lengths_from_scan(path, chunk_size=1 << 24):
+    """Record lengths counted in one pass, a chunk at a time: a record starts at each line
+    that begins with '>'. Before the first one only blank and comment lines are skipped,
+    and a lone CR ends a line, as velkor reads them.
     """
     lengths = []
+    at_line_start = True
+    skipping_line = False  # a header, or a line before the first header
     with open_fasta(path) as fasta:
-        for line in fasta:
-            for piece in line.split(b"\r"):
-                if piece.startswith(b">"):
+        while chunk := fasta.read(chunk_size):
+            finder = ForwardFinder(chunk)
+            pos = 0
+            while pos < len(chunk):
+                if skipping_line:
+                    end = finder.first_of(pos, b"\n", b"\r")
+                    if end < 0:
+                        break
+                    skipping_line, at_line_start, pos = False, True, end + 1
+                elif at_line_start and chunk[pos] == ord(">"):
                     lengths.append(0)
-                elif lengths:
-                    lengths[-1] += len(piece.translate(None, NOT_RESIDUES))
+                    skipping_line, pos = True, pos + 1
+                elif not lengths:
+                    if chunk[pos] not in b"\r\n":
+                        skipping_line = True
+                    pos += 1
+                else:
+                    header = finder.first_of(pos, b"\n>", b"\r>")
+                    end = header + 1 if header >= 0 else len(chunk)
+                    lengths[-1] += residue_count(chunk[pos:end])
+                    at_line_start = chunk[end - 1] in b"\r\n"
+                    pos = end
     return lengths
 
 
