@@ -16,8 +16,6 @@
 # machine two shard jobs run no faster than one: VELKOR_BENCH_OWN_SESSIONS=1
 # starts every velkor run, the sequential ones too, in a session of its own,
 # which gives the workflow's two jobs the two parts two free cores would.
-# The script also prints the bound that the shards' CPU times set on two
-# free cores: the larger of half the workflow's CPU time and its longest job.
 # Data: $VELKOR_BENCH_DATA (default /work/benchdata). Work files in
 # bench/out/workflow/. Not a test.
 set -euo pipefail
@@ -107,12 +105,6 @@ median() { printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1} END {print (NR % 2) 
 ms=$(median "${seq_times[@]}")
 mw=$(median "${wf_times[@]}")
 printf 'median %-11s %12.2f %25.2f %20.2f\n' "" "$ms" "$mw" "$(echo "$mw / $ms" | bc -l)"
-
-cpu_of_jobs=$(cat "$work"/workflow/results/benchmarks/*/shard*.tsv | awk '$1 != "s" {print $NF}')
-echo "$cpu_of_jobs" | awk -v wf_cpu="$(echo "$w_cpu")" '
-  {if ($1 > longest) longest = $1}
-  END {bound = wf_cpu / 2 > longest ? wf_cpu / 2 : longest
-       printf "last workflow: %.2f CPU s, longest shard %.2f s: at least %.2f s on two free cores\n", wf_cpu, longest, bound}'
 
 status=0
 for g in "${genomes[@]}"; do
