@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building and testing velkor needs, from Debian's packages
 # (zlib reads compressed input; the tests check the BED file with bedtools,
-# the GFF3 file with GenomeTools, the manual pages with groff, and velkor-plot
-# draws with matplotlib).
+# the GFF3 file with GenomeTools, the manual pages with groff, velkor-plot
+# draws with matplotlib, and the workflow under workflow/ runs on snakemake).
 set -euo pipefail
 # clang and its runtime libraries build the fuzz targets.
 packages=(cmake ninja-build g++ libtclap-dev libgtest-dev libbenchmark-dev python3 zlib1g-dev bedtools genometools
-          groff-base python3-matplotlib
+          groff-base python3-matplotlib snakemake
           clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The Snakemake workflow end to end: two small genomes (one gzip-compressed,
+# one masked) in three shards each on two cores must give the very files that
+# one velkor run over each genome gives; then a genome with a format error
+# must fail with velkor's message and leave no merged output, while the good
+# genome beside it is still merged.
+set -euo pipefail
+velkor=$1
+snakefile=$(cd "$(dirname "$0")/../../workflow" && pwd)/Snakefile
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+python3 - <<'PY'
+import gzip
+import random
+random.seed(28)
+def record(length):
+    parts = []
+    while sum(map(len, parts)) < length:
+        parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(10, 80))))
+        unit = ''.join(random.choice('ACGT') for _ in range(random.randint(1, 6)))
+        copies = list(unit * random.randint(3, 12))
+        if random.random() < 0.5:
+            copies[random.randrange(len(copies))] = random.choice('ACGTN')
+        parts.append(''.join(copies))
+    text = ''.join(parts)
+    return '\n'.join(text[i:i + 60] for i in range(0, len(text), 60)) + '\n'
+with open('plain.fa', 'w') as f:
+    for i, n in enumerate([3000, 200, 50, 1800, 900]):
+        f.write(f'>plain_{i} record {i}\n' + record(n))
+with gzip.open('packed.fa.gz', 'wt') as f:
+    for i, n in enumerate([700, 2500, 0, 1200]):
+        f.write(f'>packed_{i}\n' + (record(n) if n else ''))
+before_error = '>b1\n' + record(300) + '>b2\n' + record(300) + '>b3\n'
+with open('broken.fa', 'w') as f:
+    f.write(before_error + 'ACGT1ACGT\n' + record(300))
+with open('broken.line', 'w') as f:
+    f.write(str(before_error.count('\n') + 1))
+PY
+
+cat >config.yaml <<EOF
+velkor: $velkor
+shards: 3
+options: --minScore 8
+genomes:
+  plain:
+    path: plain.fa
+    mask: true
+  packed:
+    path: packed.fa.gz
+    options: --searchMode extendExact --outputFormat 0
+EOF
+
+snakemake -s "$snakefile" --configfile config.yaml --cores 2 --quiet >snakemake.log 2>&1 || {
+  cat snakemake.log
+  echo "FAIL: the workflow did not finish"
+  exit 1
+}
+
+# The same runs by hand, from a directory laid out alike so that the reports
+# name the same files.
+single() {  # genome input options...
+  local genome=$1 input=$2
+  shift 2
+  mkdir -p "single/results/genomes/$genome"
+  ln -sf "$work/$input" "single/$input"
+  (cd single && "$velkor" "$@" --bedFile "results/genomes/$genome/repeats.bed" "$input" \
+    "results/genomes/$genome/report.txt" 2>/dev/null)
+}
+single plain plain.fa --minScore 8 --maskX
+mv single/plain.fa.masked single/results/genomes/plain/
+single packed packed.fa.gz --searchMode extendExact --outputFormat 0
+
+failures=0
+for file in plain/report.txt plain/repeats.bed plain/plain.fa.masked packed/report.txt packed/repeats.bed; do
+  if ! cmp "results/genomes/$file" "single/results/genomes/$file"; then
+    echo "FAIL: merged $file differs from one run's"
+    failures=$((failures + 1))
+  fi
+done
+grep -q '^>packed_2$' results/genomes/packed/report.txt || { echo "FAIL: empty record lost"; failures=$((failures + 1)); }
+
+cat >>config.yaml <<EOF
+  broken: broken.fa
+EOF
+if snakemake -s "$snakefile" --configfile config.yaml --cores 2 --keep-going >broken.log 2>&1; then
+  echo "FAIL: the workflow succeeded with a broken genome"
+  failures=$((failures + 1))
+fi
+if ! grep -q 'velkor failed on shard [0-9] of broken' broken.log ||
+   ! grep -q 'It might not be a valid fasta file' broken.log ||
+   ! grep -q "File position: line $(cat broken.line)\$" broken.log; then
+  echo "FAIL: velkor's message about the broken genome is not shown"
+  failures=$((failures + 1))
+fi
+if [ -e results/genomes/broken ]; then
+  echo "FAIL: a merged output exists for the broken genome"
+  failures=$((failures + 1))
+fi
+cmp results/genomes/plain/report.txt single/results/genomes/plain/report.txt || failures=$((failures + 1))
+
+if [ "$failures" -ne 0 ]; then
+  cat broken.log
+  exit 1
+fi
+echo "workflow: merged outputs equal one run's; a broken genome is not merged"
