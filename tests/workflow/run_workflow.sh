@@ -66,7 +66,8 @@ single() {  # genome input options...
   shift 2
   mkdir -p "single/results/genomes/$genome"
   ln -sf "$work/$input" "single/$input"
-  (cd single && "$velkor" "$@" --bedFile "results/genomes/$genome/repeats.bed" "$input" \
+  (cd single && "$velkor" "$@" --bedFile "results/genomes/$genome/repeats.bed" \
+    --summaryFile "results/genomes/$genome/summary.tsv" "$input" \
     "results/genomes/$genome/report.txt" 2>/dev/null)
 }
 single plain plain.fa --minScore 8 --maskX
@@ -74,7 +75,8 @@ mv single/plain.fa.masked single/results/genomes/plain/
 single packed packed.fa.gz --searchMode extendExact --outputFormat 0
 
 failures=0
-for file in plain/report.txt plain/repeats.bed plain/plain.fa.masked packed/report.txt packed/repeats.bed; do
+for file in plain/report.txt plain/repeats.bed plain/summary.tsv plain/plain.fa.masked packed/report.txt \
+            packed/repeats.bed packed/summary.tsv; do
   if ! cmp "results/genomes/$file" "single/results/genomes/$file"; then
     echo "FAIL: merged $file differs from one run's"
     failures=$((failures + 1))

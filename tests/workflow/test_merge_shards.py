@@ -139,20 +139,21 @@ class AgainstOneRunTest(unittest.TestCase):
                     os.makedirs(shard)
                     os.symlink(os.path.join(root, "g.fa"), os.path.join(shard, "g.fa"))
                     self.run_velkor(shard, *options, "--maskX", "--firstSeq", str(first), "--lastSeq", str(last),
-                                    "--bedFile", "repeats.bed", "g.fa", "report.txt")
+                                    "--bedFile", "repeats.bed", "--summaryFile", "summary.tsv", "g.fa", "report.txt")
                     shard_dirs.append(shard)
                 merged = os.path.join(root, f"case{case}", "merged")
                 os.mkdir(merged)
                 subprocess.run([sys.executable, merge_shards.__file__, "--input", "g.fa", "--report",
                                 "merged/report.txt", "--bed", "merged/repeats.bed", "--masked", "merged/g.fa.masked",
+                                "--summary", "merged/summary.tsv",
                                 *shard_dirs], cwd=os.path.dirname(merged), check=True)
                 whole = os.path.join(root, f"case{case}", "whole")
                 os.makedirs(os.path.join(whole, "merged"))
                 os.symlink(os.path.join(root, "g.fa"), os.path.join(whole, "g.fa"))
-                self.run_velkor(whole, *options, "--maskX", "--bedFile", "merged/repeats.bed", "g.fa",
-                                "merged/report.txt")
+                self.run_velkor(whole, *options, "--maskX", "--bedFile", "merged/repeats.bed",
+                                "--summaryFile", "merged/summary.tsv", "g.fa", "merged/report.txt")
                 os.rename(os.path.join(whole, "g.fa.masked"), os.path.join(whole, "merged", "g.fa.masked"))
-                for name in ("report.txt", "repeats.bed", "g.fa.masked"):
+                for name in ("report.txt", "repeats.bed", "summary.tsv", "g.fa.masked"):
                     with open(os.path.join(merged, name), "rb") as got, \
                             open(os.path.join(whole, "merged", name), "rb") as expected:
                         self.assertEqual(got.read(), expected.read(), (case, options, cuts, name))

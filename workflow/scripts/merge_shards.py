@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """Merges the outputs of velkor runs over consecutive record ranges into those of one run.
 
-    merge_shards.py --input NAME --report PATH --bed PATH [--masked PATH] SHARD_DIR...
+    merge_shards.py --input NAME --report PATH --bed PATH [--summary PATH] [--masked PATH] SHARD_DIR...
 
-Each SHARD_DIR holds one shard's report.txt and repeats.bed (and, with
---masked, its one file ending in .masked), the shards in record order. The
+Each SHARD_DIR holds one shard's report.txt and repeats.bed (with --summary,
+its summary.tsv; with --masked, its one file ending in .masked), the shards in
+record order. The
 report written to PATH is the one velkor writes for the whole file NAME with
 the report PATH and the BED file PATH: the head of the first shard with the
 lines that name the files and the range put right, every shard's record
 blocks in order, and one closing line. The BED file is the header and the
 shards' lines in order; the masked file is the shards' masked files in order.
+The summary is the header, the shards' record rows in order, and the run's
+rows made again from the shards' run rows, as velkor sums its records.
 
 Nothing is written unless every shard finished: a report without velkor's
 closing line, shards run with different settings, or a missing file stops the
@@ -27,10 +30,12 @@ HEAD_PREFIX = b"# "
 INPUT_LABEL = b"# Input file name:                    "
 OUTPUT_LABEL = b"# Output file name:                   "
 BED_LABEL = b"# BED file name:                      "
+SUMMARY_LABEL = b"# Summary file name:                  "
 RANGE_LABEL = b"#    Sequence range to process:       "
 WHOLE_RANGE = b"1 - last sequence"
 SHARD_REPORT = "report.txt"
 SHARD_BED = "repeats.bed"
+SHARD_SUMMARY = "summary.tsv"
 MASKED_SUFFIX = ".masked"
 COPY_CHUNK = 1 << 20
 
@@ -69,7 +74,7 @@ class ShardReport:
             self.body_end = size - len(CLOSING_LINE)
 
 
-def whole_run_head(head, input_name, report_name, bed_name):
+def whole_run_head(head, input_name, report_name, bed_name, summary_name=None):
     """The shard's head with its file names and range replaced by those of one run over everything."""
     replacements = [
         (INPUT_LABEL, input_name),
@@ -77,6 +82,8 @@ def whole_run_head(head, input_name, report_name, bed_name):
         (BED_LABEL, bed_name),
         (RANGE_LABEL, WHOLE_RANGE),
     ]
+    if summary_name is not None:
+        replacements.append((SUMMARY_LABEL, summary_name))
     result = list(head)
     for label, value in replacements:
         found = [i for i, line in enumerate(result) if line.startswith(label)]
@@ -92,6 +99,61 @@ def bed_header_of(path):
     if not header.startswith(b"#") or not header.endswith(b"\n"):
         raise MergeError(f"{path} does not start with a BED header line")
     return header
+
+
+def summary_name_of(input_name):
+    """The name velkor gives the whole run in the summary: the input's file name without .gz."""
+    name = os.path.basename(input_name)
+    return name[:-3] if len(name) > 3 and name.endswith(".gz") else name
+
+
+def run_row_key(fields):
+    """The order of velkor's run rows: by table, then unit length and repeat length, or motifs by length and
+    then alphabetically."""
+    table, unit_length, motif, repeat_length = fields
+    order = ["all", "unit_length", "motif", "repeat_length"].index(table)
+    if table == "motif":
+        return (order, len(motif), motif.encode())
+    return (order, 0 if unit_length == "." else int(unit_length), 0 if repeat_length == "." else int(repeat_length))
+
+
+def merged_summary(paths, input_name):
+    """The summary of one run over all the shards' records, as bytes."""
+    header = None
+    record_rows = []
+    searched = 0
+    tallies = {}
+    for path in paths:
+        with open_for_reading(path) as summary:
+            lines = summary.read().decode("utf-8", "surrogateescape").splitlines(keepends=True)
+        if not lines or (header is not None and lines[0] != header):
+            raise MergeError(f"{path} does not start with the summary header line")
+        header = lines[0]
+        run_searched = None
+        for line in lines[1:]:
+            scope, rest = line.split("\t", 1)
+            if scope == "record":
+                record_rows.append(line)
+                continue
+            # The run's name may hold tabs, its last ten fields cannot.
+            fields = rest.rstrip("\n").rsplit("\t", 9)
+            if scope != "run" or len(fields) != 10:
+                raise MergeError(f"{path} holds a line that is not a summary row")
+            run_searched = int(fields[1])
+            key = tuple(fields[2:6])
+            repeats, residues = tallies.get(key, (0, 0))
+            tallies[key] = (repeats + int(fields[6]), residues + int(fields[7]))
+        if run_searched is None:
+            raise MergeError(f"{path} has no row for its whole run")
+        searched += run_searched
+    per_mbp = 0.0 if searched == 0 else 1e6 / float(searched)
+    name = summary_name_of(input_name)
+    run_rows = [
+        "run\t%s\t%d\t%s\t%s\t%s\t%s\t%d\t%d\t%.2f\t%.2f\n"
+        % (name, searched, *key, repeats, residues, repeats * per_mbp, residues * per_mbp)
+        for key, (repeats, residues) in sorted(tallies.items(), key=lambda item: run_row_key(item[0]))
+    ]
+    return "".join([header] + record_rows + run_rows).encode("utf-8", "surrogateescape")
 
 
 def masked_file_of(shard_dir):
@@ -114,12 +176,14 @@ def copy_part(source_path, start, end, target):
                 left -= len(chunk)
 
 
-def plan_merge(shard_dirs, input_name, report_path, bed_path, masked_path=None):
+def plan_merge(shard_dirs, input_name, report_path, bed_path, masked_path=None, summary_path=None):
     """Checks every shard and returns {output path: [pieces]}, a piece being bytes or
     (file, start, end); raises MergeError before anything is written."""
     if not shard_dirs:
         raise MergeError("no shards to merge")
     names = [os.fsencode(name) for name in (input_name, report_path, bed_path)]
+    if summary_path is not None:
+        names.append(os.fsencode(summary_path))
     reports = [ShardReport(os.path.join(d, SHARD_REPORT)) for d in shard_dirs]
     head = whole_run_head(reports[0].head, *names)
     for shard_dir, report in zip(shard_dirs[1:], reports[1:]):
@@ -136,6 +200,8 @@ def plan_merge(shard_dirs, input_name, report_path, bed_path, masked_path=None):
     }
     if masked_path is not None:
         plan[masked_path] = [(masked_file_of(d), 0, None) for d in shard_dirs]
+    if summary_path is not None:
+        plan[summary_path] = [merged_summary([os.path.join(d, SHARD_SUMMARY) for d in shard_dirs], input_name)]
     return plan
 
 
@@ -170,10 +236,11 @@ def main(argv):
     parser.add_argument("--report", required=True, help="the merged report")
     parser.add_argument("--bed", required=True, help="the merged BED file")
     parser.add_argument("--masked", help="the merged masked file (the shards were run with --maskX)")
+    parser.add_argument("--summary", help="the merged summary (the shards were run with --summaryFile)")
     parser.add_argument("shard_dirs", nargs="+", metavar="SHARD_DIR", help="shard directories in record order")
     args = parser.parse_args(argv[1:])
     try:
-        write_all(plan_merge(args.shard_dirs, args.input, args.report, args.bed, args.masked))
+        write_all(plan_merge(args.shard_dirs, args.input, args.report, args.bed, args.masked, args.summary))
     except MergeError as error:
         sys.stderr.write(f"merge_shards.py: {error}; nothing was merged\n")
         return 1
