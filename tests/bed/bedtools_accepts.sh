@@ -8,29 +8,14 @@ set -euo pipefail
 velkor=$1
 autosql=$(realpath "$2")
 
+support=$(cd "$(dirname "$0")/../support" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
 # Three records of random residues with repeats of every unit length planted
 # in them, two of them under the same first word so that sort has work to do.
-python3 - <<'PY'
-import random
-random.seed(5)
-def record(n):
-    parts = []
-    for _ in range(n):
-        parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(20, 300))))
-        unit = ''.join(random.choice('ACGT') for _ in range(random.randint(1, 6)))
-        copies = list(unit * random.randint(4, 15))
-        for _ in range(random.randint(0, 2)):
-            copies[random.randrange(len(copies))] = random.choice('ACGTN')
-        parts.append(''.join(copies))
-    text = ''.join(parts)
-    return '\n'.join(text[i:i + 60] for i in range(0, len(text), 60)) + '\n'
-with open('input.fa', 'w') as f:
-    f.write('>chr2 second\n' + record(150) + '>chr1\n' + record(150) + '>chr2 again\n' + record(50))
-PY
+python3 "$support/planted_repeats.py" 5 300 'chr2 second:150' 'chr1:150' 'chr2 again:50' >input.fa
 gzip -c input.fa >input.fa.gz
 
 for mode in exact extendExact imperfect; do

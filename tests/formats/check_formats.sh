@@ -9,6 +9,7 @@
 set -euo pipefail
 velkor=$1
 
+support=$(cd "$(dirname "$0")/../support" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 [ -z "${KEEP:-}" ] || { trap - EXIT; echo "$work"; }
@@ -16,23 +17,7 @@ cd "$work"
 
 # Records of random residues with repeats of every unit length planted in
 # them, some with errors or N's, under names of one word and of several.
-python3 - <<'PY'
-import random
-random.seed(11)
-def record(n):
-    parts = []
-    for _ in range(n):
-        parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(20, 200))))
-        unit = ''.join(random.choice('ACGT') for _ in range(random.randint(1, 6)))
-        copies = list(unit * random.randint(4, 15))
-        for _ in range(random.randint(0, 2)):
-            copies[random.randrange(len(copies))] = random.choice('ACGTN')
-        parts.append(''.join(copies))
-    text = ''.join(parts)
-    return '\n'.join(text[i:i + 60] for i in range(0, len(text), 60)) + '\n'
-with open('input.fa', 'w') as f:
-    f.write('>chr1 first\n' + record(120) + '>scaffold_2\n' + record(80) + '>empty\n' + '>chr3 third\n' + record(60))
-PY
+python3 "$support/planted_repeats.py" 11 200 'chr1 first:120' 'scaffold_2:80' 'empty:0' 'chr3 third:60' >input.fa
 gzip -c input.fa >input.fa.gz
 # getfasta makes its index on first use and says so; made here, it must
 # have nothing to say later.
