@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -68,9 +69,11 @@ std::string gzip(const std::string& text) {
 
 class FastaReaderTest : public ::testing::Test {
  protected:
-  // One file per test: the tests may run in parallel.
+  // One file per test and process: the tests may run in parallel, and so
+  // may the suites of several builds.
   std::string path_ = ::testing::TempDir() + "velkor_reader_" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".fa";
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                      std::to_string(getpid()) + ".fa";
 
   void TearDown() override { std::remove(path_.c_str()); }
 
