@@ -306,7 +306,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const OneErrorTest too_weak_with_one_error(unit_length, first, end);
   starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   starts.leave_out_covered(anchors);
-  if (settle_by_score_bound) starts_settled_by_score_bound += starts.leave_out_settled(score_bound, minScores[unit_length]);
+  if (settle_by_score_bound && unit_length >= ScoreBound::shortest_unit)
+    starts_settled_by_score_bound += starts.leave_out_settled(score_bound, minScores[unit_length]);
   ProgressCheck progress(first);
   // The last run judged and not settled: the starts that share it need not
   // be judged again, and their runs need not be read again.

@@ -3,10 +3,11 @@
  * that computes it for every start of one unit length at once.
  *
  * A rejected candidate leaves nothing behind that a later one depends on
- * (its record is reset for the next, no mark changes, and the trails that
- * its walks would leave are only ever followed where a walk would choose
- * alike), so any candidate whose record provably scores below minScores[k]
- * may be passed over without its walks.
+ * (its record is reset for the next, no mark changes, the trails that its
+ * walks would leave are only ever followed where a walk would choose alike,
+ * and the start after it is judged by its walk only when it was walked), so
+ * any candidate whose record provably scores below minScores[k] may be
+ * passed over without its walks.
  *
  * Words. Let g = min(|mismatch score|, |indel score|, 7), at least 2 as the
  * option check keeps both penalties at -2 or below; every error then costs
@@ -48,19 +49,19 @@
  * Nothing here depends on the depth of the look-ahead or on the choices it
  * makes, on how many N's are tolerated (an N is a hit in every word), on
  * whether N's are errors instead (then runs hold none), or on the score
- * reduction limit (it only lowers T's reach). Penalties of -2 give words of
- * two letters, shared by nearly every unit: nothing settles, so the sweep is
- * not made; nor where minScores[k] leaves no room for the 2 (g - 1) that
- * the bound concedes.
+ * reduction limit (it only lowers T's reach). Penalties of -2 or -3 give
+ * words so short that nearly every unit shares them: nothing would settle,
+ * so the sweep is not made; nor where minScores[k] leaves no room for the
+ * 2 (g - 1) that the bound concedes.
  *
  * Counting. For a window of starts sliding by one, the sweep keeps how many
  * copies of each word lie inside the unit copy, in the window ahead of it
  * (R residues) and in the window behind it (R'), and the number of hits
  * ahead and behind among the words that the copy holds: each slide moves
  * six words in or out, each in a few operations. The g - 1 words that wrap
- * round the copy's end are added per start; one counted twice only loosens
- * the bound. R and R' are fixed per unit length, sized so that the reach
- * conditions hold whenever the hits are few enough for the bound to settle.
+ * round the copy's end are added per start. R and R' are fixed per unit
+ * length, sized so that the reach conditions hold whenever the hits are few
+ * enough for the bound to settle.
  */
 #include "search/score_bound.h"
 
@@ -162,11 +163,15 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       // its first g - s.
       const std::uint32_t last = word(p + k - g), head = word(p);
       const bool has_N = last == wild || head == wild;  // such a copy is never tried
+      std::uint32_t wrapped[8] = {};
       long long wrapped_ahead = 0, wrapped_behind = 0;
       for (long long s = 1; s < g && !has_N; ++s) {
         const std::uint32_t w = (last & ((std::uint32_t{1} << (2 * s)) - 1)) << (2 * (g - s)) | head >> (2 * s);
-        if (in_unit_[w] == 0) wrapped_ahead += ahead_[w], wrapped_behind += behind_[w];
+        wrapped[s] = w;
+        // Counted in for a moment, so that a word wrapping twice counts once.
+        if (in_unit_[w]++ == 0) wrapped_ahead += ahead_[w], wrapped_behind += behind_[w];
       }
+      for (long long s = 1; s < g && !has_N; ++s) --in_unit_[wrapped[s]];
       const long long ahead = hits_ahead + wild_ahead + wrapped_ahead;
       const long long behind = hits_behind + wild_behind + wrapped_behind;
       const long long forward_gain = ahead + g - 1;
