@@ -27,6 +27,8 @@ patho=$repo/bench/data/patho10k
 if [ ! -s "$patho/tri5.fa" ]; then python3 bench/make_pathological.py 10000 "$patho"; fi
 long_array=$repo/bench/data/patho200k
 if [ ! -s "$long_array/tri5.fa" ]; then python3 bench/make_pathological.py 200000 "$long_array"; fi
+long_units=$repo/bench/data/long_units
+if [ ! -s "$long_units/sat171_Ns.fa" ]; then python3 bench/make_long_unit_inputs.py "$long_units" "$data"; fi
 
 # One case per line: name, input file, velkor options (tab separated).
 list_cases() {
@@ -62,6 +64,43 @@ list_cases() {
   # trails of neighbouring starts, whose units differ at one phase.
   for mode in exact extendExact imperfect; do
     printf '%s\t%s\t%s\n' "patho_sat171.$mode" "$patho/sat171.fa" "--searchMode $mode -U 200"
+  done
+  list_long_unit_cases
+}
+
+# Minisatellites and satellites: pieces of the real genomes (kept small, as
+# long units cost much there) and made-up arrays of several unit lengths,
+# mutation rates and N runs, under the options that change the walks.
+list_long_unit_cases() {
+  local genome mode u sat v i
+  local -A piece_of=([20]=20k [50]=20k [100]=10k [200]=10k)
+  local -A unit_for=([23]=50 [64]=100 [171]=200)
+  local variants=("-m -2 -g -2" "-m -2 -g -6" "-m -6 -g -2" "-R 12" "-R 3" "--NsAsMissense" "-N 0" "-N 1 -r 2"
+    "-s 40 --minScore_b 0.5 -l 60" "--minScore_b 1.5" "-r 9" "-u 30")
+  for genome in human dicty umaydis; do
+    for mode in exact extendExact imperfect; do
+      for u in 20 50 100 200; do
+        printf '%s\t%s\t%s\n' "lu_${genome}_U$u.$mode" "$long_units/piece_${genome}_${piece_of[$u]}.fa" \
+          "--searchMode $mode -U $u"
+      done
+    done
+  done
+  for sat in 23 64 171; do
+    for v in 02 10 Ns; do
+      for mode in exact extendExact imperfect; do
+        printf '%s\t%s\t%s\n' "lu_sat${sat}_$v.$mode" "$long_units/sat${sat}_$v.fa" \
+          "--searchMode $mode -U ${unit_for[$sat]}"
+      done
+    done
+  done
+  i=0
+  for v in "${variants[@]}"; do
+    for mode in extendExact imperfect; do
+      printf '%s\t%s\t%s\n' "lu_sat64_10.$mode.v$i" "$long_units/sat64_10.fa" "--searchMode $mode -U 100 $v"
+      printf '%s\t%s\t%s\n' "lu_sat171_Ns.$mode.v$i" "$long_units/sat171_Ns.fa" "--searchMode $mode -U 200 $v"
+      printf '%s\t%s\t%s\n' "lu_human_U50.$mode.v$i" "$long_units/piece_human_10k.fa" "--searchMode $mode -U 50 $v"
+    done
+    i=$((i + 1))
   done
 }
 

@@ -16,7 +16,8 @@
 # machine two shard jobs run no faster than one: VELKOR_BENCH_OWN_SESSIONS=1
 # starts every velkor run, the sequential ones too, in a session of its own,
 # which gives the workflow's two jobs the two parts two free cores would.
-# Data: $VELKOR_BENCH_DATA (default /work/benchdata). Work files in
+# Data: $VELKOR_BENCH_DATA (default bench/data/genomes, built by
+# bench/get_data.sh when missing). Work files in
 # bench/out/workflow/. Not a test.
 set -euo pipefail
 velkor=$(realpath "$1")
@@ -24,7 +25,8 @@ rounds=${2:-3}
 shift $(($# < 2 ? $# : 2))
 options=("$@")
 repo=$(cd "$(dirname "$0")/.." && pwd)
-data=${VELKOR_BENCH_DATA:-/work/benchdata}
+source "$repo/bench/bench_data.sh"
+data=$bench_data
 genomes=(dicty_AX4 umaydis human_chr22_blocks)
 shards=4
 cores=2

@@ -10,6 +10,7 @@
 
 class CAnchorSeq;
 class StartsToTry;
+class ScoreBound;
 
 // The search engine for one sequence: made per record, runs one search mode,
 // and hands its records back to the pool when destroyed.
@@ -62,7 +63,7 @@ class CSearchController {
   std::vector<std::size_t> search_unit_lengths_in_turn();
   void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts, SatList& result);
   void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, StartsToTry& starts,
-                                              SatList& result);
+                                              ScoreBound& score_bound, SatList& result);
 
   // Of two mostly overlapping repeats keeps the higher-scoring one.
   void remove_hidden(CsatContainer& container);
@@ -88,6 +89,11 @@ class CSearchController {
   // Candidates that would grow into a rejected candidate's record are passed
   // over; false tries them all, the plain path.
   static bool pass_over_starts_sharing_a_walk;
+  // Starts of long units whose growth provably scores too low are passed
+  // over (the bound is stated with its sweep); false walks them all, the
+  // plain path. The count is of the starts passed over so.
+  static bool settle_by_score_bound;
+  static long long starts_settled_by_score_bound;
   // Puts the errors of a grown record in order (Csat::lessThan_missense).
   static void sort_errors(Csat& sat);
   void extend_imperfect_forward(Csat& sat, const char* seq_end);

@@ -206,6 +206,8 @@ void sort_passes(SatList& sats, std::vector<std::size_t> pass_ends) {
 }  // namespace
 
 bool CSearchController::pass_over_starts_sharing_a_walk = true;
+bool CSearchController::settle_by_score_bound = true;
+long long CSearchController::starts_settled_by_score_bound = 0;
 
 void CSearchController::complete_imperfect_search(FILE*) {
   sort_passes(imperfect_sats.sats, search_unit_lengths_in_turn());
@@ -219,6 +221,7 @@ std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn() {
   std::vector<std::size_t> pass_ends;
   CAnchorSeq anchors(sequence.residues, sequence.length);
   StartsToTry starts(sequence.residues, sequence.residues + sequence.length);
+  ScoreBound score_bound(sequence.residues, sequence.residues + sequence.length);
   // A unit needs at least one residue after its first copy, so the longest
   // unit worth trying is one shorter than the sequence; the threshold tables
   // reach that far, and the loop below cannot wrap.
@@ -235,7 +238,7 @@ std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn() {
   for (; k <= longest; ++k) {
     // Only walks with units of the same length can meet.
     forget_earlier_walks();
-    one_unit_len_complete_imperfect_search(k, anchors, starts, imperfect_sats.sats);
+    one_unit_len_complete_imperfect_search(k, anchors, starts, score_bound, imperfect_sats.sats);
     pass_ends.push_back(imperfect_sats.sats.size());
   }
   return pass_ends;
@@ -293,7 +296,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
 }
 
 void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
-                                                               StartsToTry& starts, SatList& result) {
+                                                               StartsToTry& starts, ScoreBound& score_bound,
+                                                               SatList& result) {
   if (sequence.length <= unit_length) return;
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
@@ -302,6 +306,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const OneErrorTest too_weak_with_one_error(unit_length, first, end);
   starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   starts.leave_out_covered(anchors);
+  if (settle_by_score_bound && unit_length >= ScoreBound::shortest_unit)
+    starts_settled_by_score_bound += starts.leave_out_settled(score_bound, minScores[unit_length]);
   ProgressCheck progress(first);
   // The last run judged and not settled: the starts that share it need not
   // be judged again, and their runs need not be read again.

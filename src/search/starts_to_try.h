@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "search/CAnchorSeq.h"
+#include "search/score_bound.h"
 
 // The starts of one unit length that a quick test cannot settle without
 // judging their runs, as the test describes them. A stretch is `window`
@@ -96,6 +97,10 @@ class StartsToTry {
   // are taken back with reconsider_around.
   void leave_out_covered(const CAnchorSeq& anchors);
   void reconsider_around(const char* opened);
+  // Leaves out the starts marked that the score bound settles; returns how many.
+  long long leave_out_settled(ScoreBound& bound, int min_score) {
+    return bound.leave_out_settled(static_cast<unsigned>(k_), min_score, starts_);
+  }
 
   // The first start from p on, or the sequence's end.
   const char* first_from(const char* p) const {

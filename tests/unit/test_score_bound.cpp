@@ -1,0 +1,200 @@
+// The score bound of long units: every start it settles must grow into a
+// record below the minimum score, its sweep must count what counting each
+// start afresh counts, and the search must find the same records with it
+// and without it. Random sequences hold noise, N runs and mutated arrays of
+// long units and satellites; options are drawn at random, extremes included.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "config/parameters.h"
+#include "search/score_bound.h"
+#include "search_test_support.h"
+
+namespace {
+
+class ScoreBoundTest : public SearchTest {
+ protected:
+  std::mt19937 rng{24};
+
+  void TearDown() override {
+    CSearchController::settle_by_score_bound = true;
+    SearchTest::TearDown();
+  }
+
+  unsigned below(unsigned n) { return static_cast<unsigned>(rng() % n); }
+
+  int penalty() {
+    const unsigned pick = below(10);
+    if (pick == 0) return -2;
+    if (pick == 1) return INT_MIN / 2;  // far beyond any score
+    return -3 - static_cast<int>(below(8));
+  }
+
+  void random_options(unsigned longest_unit) {
+    fresh_defaults();
+    global_mismatch_score = penalty();
+    global_indel_score = below(3) == 0 ? global_mismatch_score : penalty();
+    global_maximum_recursion_depth = 1 + static_cast<int>(below(6));
+    const unsigned reduction = below(4);
+    global_maximum_scorereduction = reduction == 0 ? static_cast<int>(below(40)) - 5 : INT_MAX;
+    global_Ns_allowed_in_a_row = static_cast<int>(below(6));
+    global_treat_Ns_as_missense = below(5) == 0;
+    const unsigned thresholds = below(5);
+    global_min_score = thresholds == 0 ? static_cast<int>(below(300)) - 20 : 6;
+    global_min_score_a = static_cast<int>(below(10)) - 5;
+    global_min_score_bx = thresholds == 1 ? 0.0f : static_cast<float>(below(5)) * 0.5f;
+    global_min_length = static_cast<int>(below(30));
+    global_max_unit_length = longest_unit;
+  }
+
+  std::string random_letters(unsigned n, const char* alphabet = "ACGT", unsigned size = 4) {
+    std::string text;
+    for (unsigned i = 0; i < n; ++i) text += alphabet[below(size)];
+    return text;
+  }
+
+  // The unit written out over `letters` unit characters, each one in `rate`
+  // changed into a letter or an N, an inserted letter or a deleted character.
+  void append_array(std::string& residues, const std::string& unit, unsigned letters, unsigned rate) {
+    for (unsigned u = 0; u < letters;) {
+      switch (below(rate)) {
+        case 0: residues += "ACGTN"[below(5)]; ++u; break;
+        case 1: residues += "ACGT"[below(4)]; break;
+        case 2: ++u; break;
+        default: residues += unit[u++ % unit.size()];
+      }
+    }
+  }
+
+  // Noise (some of it AT-rich, where chance words are common), N runs and
+  // arrays of units from 12 to longest_unit residues.
+  std::string random_sequence(unsigned longest_unit) {
+    std::string residues;
+    for (unsigned piece = 1 + below(5); piece > 0; --piece) {
+      const unsigned kind = below(8);
+      if (kind < 2) {
+        residues += random_letters(20 + below(300));
+      } else if (kind < 3) {
+        residues += random_letters(20 + below(200), "AATTACGT", 8);
+      } else if (kind < 4) {
+        residues.append(1 + below(7), 'N');
+      } else {
+        // Units of two letters hold each word many times: many hits at one position.
+        const unsigned length = 12 + below(longest_unit - 11);
+        const std::string unit = below(3) == 0 ? random_letters(length, "AT", 2) : random_letters(length);
+        append_array(residues, unit, static_cast<unsigned>(unit.size()) * (2 + below(5)), 4 + below(40));
+      }
+    }
+    return residues;
+  }
+
+  // Bit s for every start of unit length k whose copy holds no N.
+  static std::vector<std::uint64_t> all_starts(const std::string& residues, unsigned k) {
+    std::vector<std::uint64_t> starts(residues.size() / 64 + 1, 0);
+    for (std::size_t s = 0; s + k < residues.size(); ++s)
+      if (residues.find('N', s) >= s + k)
+        starts[s / 64] |= std::uint64_t{1} << (s % 64);
+    return starts;
+  }
+
+  static bool set(const std::vector<std::uint64_t>& bits, std::size_t s) { return (bits[s / 64] >> (s % 64)) & 1; }
+};
+
+// The bound worked out for one start from its argument alone, word by word:
+// the hits in the windows ahead of and behind the copy, the reach conditions
+// and the final sum.
+bool plainly_settled(const std::string& t, long long p, long long k, long long m) {
+  const long long g = ScoreBound::word_length(), n = static_cast<long long>(t.size());
+  const long long room = m - 2 * (g - 1) - 1;
+  if (g == 0 || k < ScoreBound::shortest_unit || k <= g || room < 0) return false;
+  const long long per_window = room / 2;
+  const long long ahead_reach = g * (g + k - 1) + (g + 1) * per_window;
+  const long long behind_reach = g * (g + k + per_window + g - 1 - 1) + (g + 1) * per_window;
+  const std::string unit = t.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(k));
+  const std::string endless = unit + unit;
+  auto hit = [&](long long i) {
+    if (i < 0 || i + g > n) return false;
+    const std::string word = t.substr(static_cast<std::size_t>(i), static_cast<std::size_t>(g));
+    return word.find('N') != std::string::npos || endless.find(word) != std::string::npos;
+  };
+  long long ahead = 0, behind = 0;
+  for (long long i = p + k; i < p + k + ahead_reach; ++i) ahead += hit(i);
+  for (long long i = p - behind_reach; i <= p - g; ++i) behind += hit(i);
+  const long long gain = ahead + g - 1;
+  const bool ahead_reached = p + k + ahead_reach > n || ahead_reach > (g + 1) * ahead + g * (g + k - 1) - 1;
+  const bool behind_reached = p - behind_reach < 0 || behind_reach > (g + 1) * behind + g * (g + k + gain - 1) - 1;
+  return ahead_reached && behind_reached && gain + behind + g - 1 < m;
+}
+
+// Every start the sweep settles grows, in full, into a record below the
+// minimum score; and the sweep settles exactly the starts that working the
+// bound out afresh for each start settles.
+TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
+  long long settled = 0, kept = 0;
+  for (int round = 0; round < 30; ++round) {
+    const unsigned longest = 12 + below(70);
+    random_options(longest);
+    const std::string residues = random_sequence(longest);
+    TestSequence seq(residues);
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    ScoreBound bound(first, end);
+    for (unsigned k = ScoreBound::shortest_unit; k <= longest && k < residues.size(); k += 1 + below(4)) {
+      SCOPED_TRACE("k " + std::to_string(k) + " in " + residues);
+      std::vector<std::uint64_t> starts = all_starts(residues, k);
+      const std::vector<std::uint64_t> before = starts;
+      const int min_score = CSearchController::minScores[k];
+      bound.leave_out_settled(k, min_score, starts);
+      for (std::size_t s = 0; s + k < residues.size(); ++s) {
+        if (!set(before, s)) {
+          ASSERT_FALSE(set(starts, s));
+          continue;
+        }
+        const bool settled_here = !set(starts, s);
+        ASSERT_EQ(settled_here, plainly_settled(residues, static_cast<long long>(s), k, min_score)) << "at " << s;
+        if (!settled_here) {
+          ++kept;
+          continue;
+        }
+        ++settled;
+        Csat* sat = sat_alloc.get_new(first + s, first + s + k);
+        search.extend_imperfect_forward(*sat, end);
+        search.extend_imperfect_backward(*sat, first - 1);
+        sat->trim_flanking_Ns();
+        ASSERT_LT(sat->score, min_score) << "settled at " << s << ", grows to " << describe(*sat, first);
+        sat_alloc.give_back(sat);
+      }
+    }
+  }
+  EXPECT_GT(settled, 5000);
+  EXPECT_GT(kept, 10000);
+}
+
+// The search with the bound and without it: the same records, before and
+// after the overlap removal; the bound must fire.
+TEST_F(ScoreBoundTest, SettlingByTheBoundChangesNoRecord) {
+  const long long settled_before = CSearchController::starts_settled_by_score_bound;
+  for (int round = 0; round < 60; ++round) {
+    const unsigned longest = 12 + below(50);
+    random_options(longest);
+    global_min_unit_length = 1 + below(20);
+    const std::string residues = random_sequence(longest);
+    const bool remove_hidden = below(2) == 0;
+    std::vector<std::string> records[2];
+    for (bool on : {false, true}) {
+      CSearchController::settle_by_score_bound = on;
+      records[on] = imperfect_records(residues, false, remove_hidden);
+    }
+    ASSERT_EQ(records[false], records[true]) << residues;
+  }
+  EXPECT_GT(CSearchController::starts_settled_by_score_bound - settled_before, 10000);
+}
+
+}  // namespace
