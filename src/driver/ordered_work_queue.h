@@ -74,9 +74,9 @@ class OrderedWorkQueue {
       slot_in_hand->done = true;
       queue->abandoned_.insert(std::this_thread::get_id());
       --queue->running_;
+      // Under the lock: once it is released, the queue may be gone.
+      queue->job_done_.notify_all();
     }
-    queue->job_done_.notify_all();
-    // Touches nothing of the queue from here on: it may be gone.
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
   }
 

@@ -244,6 +244,8 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, Re
   OrderedWorkQueue<HeldRecord> queue(threads, [keep_repeats](HeldRecord& record) {
     search_held_record(record, keep_repeats);
   });
+  // The workers search before the first progress line is written.
+  update_report_time();
   std::unique_ptr<HeldRecord> spare;
   // Writes the oldest record held and keeps it (with its grown buffer) for the next.
   auto write_oldest = [&]() {
