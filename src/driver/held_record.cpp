@@ -1,6 +1,7 @@
 #include "driver/held_record.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "config/parameters.h"
@@ -10,19 +11,49 @@
 #include "driver/search_record.h"
 #include "repeats/allocation.h"
 
-MemoryFile::MemoryFile() : file_(open_memstream(&data_, &size_)) {
-  if (!file_) throw std::bad_alloc();
-}
-
-MemoryFile::~MemoryFile() {
+HeldText::~HeldText() {
   if (file_) std::fclose(file_);
-  std::free(data_);
 }
 
-bool MemoryFile::close() {
+FILE* HeldText::open() {
+  length_ = 0;
+  file_ = fopencookie(this, "w", {nullptr, &HeldText::append, nullptr, nullptr});
+  if (!file_) throw std::bad_alloc();
+  return file_;
+}
+
+bool HeldText::close() {
   int result = std::fclose(file_);
   file_ = nullptr;
   return result == 0;
+}
+
+ssize_t HeldText::append(void* cookie, const char* data, std::size_t size) {
+  HeldText& text = *static_cast<HeldText*>(cookie);
+  std::size_t left = size;
+  while (left != 0) {
+    std::size_t block = text.length_ / block_size;
+    std::size_t offset = text.length_ % block_size;
+    if (block == text.blocks_.size()) {
+      try {
+        text.blocks_.emplace_back(new char[block_size]);
+      } catch (const std::bad_alloc&) {
+        return -1;  // the stream fails, and the search's record with it
+      }
+    }
+    std::size_t piece = std::min(left, block_size - offset);
+    std::memcpy(text.blocks_[block].get() + offset, data, piece);
+    data += piece;
+    left -= piece;
+    text.length_ += piece;
+  }
+  return static_cast<ssize_t>(size);
+}
+
+void HeldText::write_to(FILE* out) const {
+  for (std::size_t done = 0; done < length_; done += block_size) {
+    std::fwrite(blocks_[done / block_size].get(), 1, std::min(block_size, length_ - done), out);
+  }
 }
 
 void KeptRepeats::add(const Csat& sat, const CSequence_Mol&) {
@@ -45,7 +76,6 @@ void HeldRecord::reset() {
   seq.name.clear();
   seq.length = 0;
   progress_messages.clear();
-  report.reset();
   repeats.clear();
   failure = nullptr;
 }
@@ -69,10 +99,9 @@ void search_held_record(HeldRecord& record, bool keep_repeats) {
   set_failed_allocation_handler(give_up_record);
   hold_progress_messages(&record.progress_messages);
   try {
-    record.report = std::make_unique<MemoryFile>();
-    search_record(record.number, record.seq, record.report->file(), keep_repeats ? &record.repeats : nullptr,
-                  nullptr);
-    if (!record.report->close()) throw std::bad_alloc();
+    FILE* report = record.report.open();
+    search_record(record.number, record.seq, report, keep_repeats ? &record.repeats : nullptr, nullptr);
+    if (!record.report.close()) throw std::bad_alloc();
   } catch (...) {
     record.failure = std::current_exception();
   }

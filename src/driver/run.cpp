@@ -230,7 +230,7 @@ int write_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files,
   if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
   if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
   if (record.failure) std::rethrow_exception(record.failure);
-  std::fwrite(record.report->data(), 1, record.report->size(), out.file());
+  record.report.write_to(out.file());
   record.repeats.replay(files, masked.file(), record.seq, record.number);
   return check_written(out, extras, masked);
 }
