@@ -6,40 +6,12 @@
 #include <exception>
 #include <memory>
 #include <string>
-#include <sys/types.h>
-#include <vector>
 
 #include "driver/CSequence_Mol.h"
+#include "driver/held_text.h"
 #include "driver/residue_buffer.h"
 #include "repeats/Csat.h"
 #include "repeats/repeat_files.h"
-
-// Text written through a stream and kept in memory until it is copied to
-// its file. It is kept in blocks that stay from one text to the next: a
-// growing text is never copied, and a record's report does not take fresh
-// pages from the system (both cost as much as the search of a genome).
-class HeldText {
- public:
-  HeldText() = default;
-  HeldText(const HeldText&) = delete;
-  HeldText& operator=(const HeldText&) = delete;
-  ~HeldText();
-
-  // Empties the text and opens a stream that appends to it; throws
-  // std::bad_alloc when it cannot be made.
-  FILE* open();
-  // Ends the writing; false when a write failed, for want of memory.
-  bool close();
-  void write_to(FILE* out) const;
-
- private:
-  static constexpr std::size_t block_size = std::size_t{1} << 20;
-  static ssize_t append(void* text, const char* data, std::size_t size);
-
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t length_ = 0;
-  FILE* file_ = nullptr;
-};
 
 // The repeats of a record, copied and kept until its turn: the files for
 // other tools number the repeats over the whole run, and the masked copy
@@ -70,7 +42,7 @@ struct HeldRecord {
   CSequence_Mol seq;
   ResidueBuffer residues{seq};
   std::string progress_messages;
-  HeldText report;
+  HeldText report;  // copied to the report as it grows once the record's turn has come
   KeptRepeats repeats;  // kept only for the files for other tools and the masked copy
   std::exception_ptr failure;                 // what the search threw
   const char* allocation_failure = nullptr;  // the message of an allocation that failed where nothing can throw

@@ -55,6 +55,13 @@ class OrderedWorkQueue {
     job_waiting_.notify_one();
   }
 
+  // The oldest job, done or not, for the pushing thread to follow while a
+  // worker may still be at it; only when not empty.
+  Job& oldest() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return *slots_.front()->job;
+  }
+
   // The oldest job, once it is done; only when not empty.
   std::unique_ptr<Job> pop_oldest() {
     std::unique_lock<std::mutex> lock(mutex_);

@@ -221,16 +221,13 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
   std::_Exit(EXIT_OUT_OF_MEMORY);
 }
 
-// Writes a record searched beside others exactly as the loop above would
-// have: its progress line and notes when its turn comes, then its outputs.
-int write_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files, std::deque<ExtraFile>& extras,
-                      OutputStream& masked) {
-  report_status(record.number, record.seq.name.c_str(), global_min_unit_length);
-  update_report_time();
+// The part of a record searched beside others that is written once its
+// search is done, exactly as the loop above would have written it.
+int finish_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files, std::deque<ExtraFile>& extras,
+                       OutputStream& masked) {
   if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
   if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
   if (record.failure) std::rethrow_exception(record.failure);
-  record.report.write_to(out.file());
   record.repeats.replay(files, masked.file(), record.seq, record.number);
   return check_written(out, extras, masked);
 }
@@ -247,10 +244,15 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, Re
   // The workers search before the first progress line is written.
   update_report_time();
   std::unique_ptr<HeldRecord> spare;
-  // Writes the oldest record held and keeps it (with its grown buffer) for the next.
+  // Writes the oldest record held, its report as its search makes it, and
+  // keeps the record (with its grown buffers) for the next.
   auto write_oldest = [&]() {
+    HeldRecord& turn = queue.oldest();
+    report_status(turn.number, turn.seq.name.c_str(), global_min_unit_length);
+    update_report_time();
+    turn.report.copy_to(out.file());
     spare = queue.pop_oldest();
-    int code = write_held_record(*spare, out, files, extras, masked);
+    int code = finish_held_record(*spare, out, files, extras, masked);
     spare->reset();
     return code;
   };

@@ -58,7 +58,7 @@ TEST(OrderedWorkQueue, JobsFinishedInReverseComeBackInOrder) {
 // and no more are ever in hand at once than there are workers.
 TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
   constexpr unsigned workers = 3;
-  constexpr unsigned count = 500;
+  constexpr unsigned count = 200;
   std::atomic<unsigned> in_hand{0};
   std::atomic<unsigned> most_in_hand{0};
   std::vector<std::atomic<unsigned>> runs(count);
@@ -67,7 +67,7 @@ TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
     unsigned most = most_in_hand.load();
     while (now > most && !most_in_hand.compare_exchange_weak(most, now)) {
     }
-    for (unsigned spin = 0; spin < (j.number * 7919) % 2000; ++spin) std::this_thread::yield();
+    for (unsigned spin = 0; spin < (j.number * 7919) % 100; ++spin) std::this_thread::yield();
     ++runs[j.number];
     --in_hand;
   });
