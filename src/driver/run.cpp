@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -238,9 +239,16 @@ int finish_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files
 int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, RepeatFiles* files,
                            std::deque<ExtraFile>& extras, OutputStream& masked) {
   const bool keep_repeats = files || masked.file();
-  OrderedWorkQueue<HeldRecord> queue(threads, [keep_repeats](HeldRecord& record) {
-    search_held_record(record, keep_repeats);
-  });
+  std::unique_ptr<OrderedWorkQueue<HeldRecord>> workers;
+  try {
+    workers = std::make_unique<OrderedWorkQueue<HeldRecord>>(
+        threads, [keep_repeats](HeldRecord& record) { search_held_record(record, keep_repeats); });
+  } catch (const std::system_error& error) {
+    std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads,
+                 error.what());
+    return abort_run(EXIT_OUT_OF_MEMORY);
+  }
+  OrderedWorkQueue<HeldRecord>& queue = *workers;
   // The workers search before the first progress line is written.
   update_report_time();
   std::unique_ptr<HeldRecord> spare;
