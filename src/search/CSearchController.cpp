@@ -26,11 +26,19 @@ thread_local std::size_t table_entries = 0;
 void grow_table(int*& table, std::size_t entries) {
   table = static_cast<int*>(checked_realloc(table, sizeof(int) * entries));
 }
+
+// Each thread that searches records builds its own tables; they are freed
+// when it ends.
+struct TablesOfThisThread {
+  ~TablesOfThisThread() { CSearchController::discard_tables(); }
+};
+thread_local TablesOfThisThread tables_of_this_thread;
 }  // namespace
 
 void CSearchController::cover_unit_lengths(unsigned longest_unit) {
   std::size_t entries = static_cast<std::size_t>(longest_unit) + 1;
   if (entries <= table_entries) return;
+  static_cast<void>(&tables_of_this_thread);  // makes the thread free its tables when it ends
   grow_table(minScores_user, entries);
   grow_table(minLengths_user, entries);
   grow_table(minScores_intern, entries);
