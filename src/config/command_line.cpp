@@ -29,6 +29,9 @@ std::string text_of(Number value) {
 }
 std::string text_of(float value) { return number2str(value); }
 
+// More threads than this would only exhaust the system's thread limit.
+constexpr long long most_threads = 1024;
+
 // The line under a rejected value's message that names the option to change.
 template <typename Value>
 std::string option_line(const char* option, Value value) {
@@ -84,7 +87,7 @@ std::string numeric_problem() {
 // a negative number cannot wrap around into a huge one; returns the first
 // that does not fit, with its message, or nothing.
 std::string out_of_type_problem(long long first_record, long long last_record, long long min_unit_length,
-                                long long max_unit_length) {
+                                long long max_unit_length, long long threads) {
   constexpr long long largest_unsigned = 4294967295LL;
   if (first_record < 0) {
     return "Sorry, the number of the first record to search cannot be negative: records count from 1.\n" +
@@ -103,6 +106,10 @@ std::string out_of_type_problem(long long first_record, long long last_record, l
     if (u.value < 0 || u.value > largest_unsigned) {
       return "Sorry, a unit length must be a whole number from 0 to 4294967295.\n" + option_line(u.option, u.value);
     }
+  }
+  if (threads < 0 || threads > most_threads) {
+    return "Sorry, the number of threads must be a whole number from 0 to " + std::to_string(most_threads) +
+           "; 0 uses every core of the machine.\n" + option_line("-t, --threads", threads);
   }
   return "";
 }
@@ -141,6 +148,10 @@ int parse_into_globals(int argc, char** argv) {
                   "Writes no banner, no parameter summary and no progress lines to standard error. Error messages "
                   "still appear.",
                   cmd, false);
+  ValueArg<long long> threads("t", "threads",
+                              "Number of records searched at once, each by its own thread; 0: one per core of the "
+                              "machine. The outputs are the same for every number. Default: 1.",
+                              false, global_threads, "int", cmd);
   ValueArg<int> succN("N", "succN", "The maximum number of successive N's allowed in a satellite. Default: 2.", false,
                       global_Ns_allowed_in_a_row, "int", cmd);
   SwitchArg nsAsMissense("", "NsAsMissense", "Treat N's as missense. Default: Treat N's as neutral with score 0.", cmd,
@@ -278,7 +289,8 @@ int parse_into_globals(int argc, char** argv) {
   }
 
   const std::string type_problem =
-      out_of_type_problem(firstSeq.getValue(), lastSeq.getValue(), minUnitLen.getValue(), maxUnitLen.getValue());
+      out_of_type_problem(firstSeq.getValue(), lastSeq.getValue(), minUnitLen.getValue(), maxUnitLen.getValue(),
+                          threads.getValue());
   if (!type_problem.empty()) {
     std::fputs(type_problem.c_str(), stderr);
     return EXIT_BAD_OPTION;
@@ -287,6 +299,7 @@ int parse_into_globals(int argc, char** argv) {
   global_Ns_allowed_in_a_row = succN.getValue();
   global_treat_Ns_as_missense = nsAsMissense.getValue();
   global_quiet = quiet.getValue();
+  global_threads = static_cast<unsigned>(threads.getValue());
   global_mask_filename = maskFile.getValue();
   global_mask_with = maskWith.getValue() == "N" ? MASK_N : maskWith.getValue() == "lower" ? MASK_LOWER : MASK_X;
   global_mask_repeats = maskX.getValue() || maskFile.isSet() || maskWith.isSet();

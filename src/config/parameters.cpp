@@ -34,6 +34,7 @@ bool global_remove_mostly_hidden;
 bool global_mask_repeats;
 int global_mask_with;
 bool global_quiet;
+unsigned global_threads;
 
 void init_param() {
   global_sequence_from = 1;
@@ -63,4 +64,5 @@ void init_param() {
   global_mask_repeats = false;
   global_mask_with = MASK_X;
   global_quiet = false;
+  global_threads = 1;
 }

@@ -42,6 +42,7 @@ extern bool global_remove_mostly_hidden;
 extern bool global_mask_repeats;
 extern int global_mask_with;  // how repeats look in the masked file (MaskWith)
 extern bool global_quiet;     // only error messages on standard error
+extern unsigned global_threads;  // records searched at once; 0: one per core of the machine
 
 enum SearchMode { SEARCH_EXACT = 0, SEARCH_EXTEND_EXACT = 1, SEARCH_IMPERFECT = 2 };
 // MASK_LOWER soft-masks: repeats in lower case, everything else in upper case.

@@ -94,4 +94,10 @@ void print_search_parameters(FILE* out, const char* prefix) {
                "\n");
   PrintMessage(out, prefix, "   Print sequence mode:             ",
                choice(global_print_sat_seq_mode, "don't print sequence", "print sequence", "print alignment"), "\n");
+  // Standard error only: the report is the same for every number of
+  // threads, its parameter summary included.
+  if (out == stderr && global_threads != 1) {
+    PrintMessage(out, prefix, "   Threads:                         ",
+                 global_threads == 0 ? "one per core" : number2str(global_threads), "\n");
+  }
 }

@@ -3,21 +3,20 @@
 #include "config/parameters.h"
 
 std::time_t time_analysis_started = std::time(nullptr);
-std::time_t time_next_status_report = std::time(nullptr);
+std::atomic<std::time_t> time_next_status_report{std::time(nullptr)};
 
 namespace {
-char number[50];
-}
+thread_local char number[50];
+thread_local std::string* held_progress_messages = nullptr;
+}  // namespace
 
 void update_report_time() { time_next_status_report = std::time(nullptr) + 59; }
 
 bool check_report_status() {
   std::time_t now = std::time(nullptr);
-  if (now > time_next_status_report) {
-    time_next_status_report = now + 59;
-    return true;
-  }
-  return false;
+  std::time_t due = time_next_status_report;
+  // Of threads that find the report due at once, one reschedules it and reports.
+  return now > due && time_next_status_report.compare_exchange_strong(due, now + 59);
 }
 
 void report_status(unsigned number_of_sequence, const char* name, unsigned unit_length) {
@@ -30,9 +29,15 @@ void report_status(unsigned number_of_sequence, const char* name, unsigned unit_
 
 void progress_message(const char* text) {
   if (global_quiet) return;
+  if (held_progress_messages) {
+    held_progress_messages->append(text);
+    return;
+  }
   std::fputs(text, stderr);
   std::fflush(stderr);
 }
+
+void hold_progress_messages(std::string* notes) { held_progress_messages = notes; }
 
 void velkor_welcome(FILE* out) {
   std::fputs(

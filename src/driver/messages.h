@@ -1,12 +1,15 @@
 #ifndef VELKOR_DRIVER_MESSAGES_H
 #define VELKOR_DRIVER_MESSAGES_H
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
-// Progress clock, in calendar seconds.
+// Progress clock, in calendar seconds; the next report is due for whichever
+// thread searching a record comes to it first.
 extern std::time_t time_analysis_started;
-extern std::time_t time_next_status_report;
+extern std::atomic<std::time_t> time_next_status_report;
 
 // Schedules the next periodic progress line 59 seconds from now.
 void update_report_time();
@@ -16,6 +19,10 @@ bool check_report_status();
 void report_status(unsigned number, const char* name, unsigned unit_length);
 // A note on the progress of a search on standard error, flushed.
 void progress_message(const char* text);
+// While notes is set, the calling thread's progress notes are kept there
+// instead: a record searched beside others shows them when its turn to be
+// reported comes, after its own progress line. Null writes them again.
+void hold_progress_messages(std::string* notes);
 
 void velkor_welcome(FILE* out);
 void creator_message(FILE* out, const char* prefix);
@@ -32,7 +39,7 @@ void PrintMessage(FILE* out, const Texts*... texts) {
   (std::fputs(texts, out), ...);
 }
 
-// Decimal text of a number in one shared buffer, valid until the next call.
+// Decimal text of a number in a buffer of the calling thread, valid until its next call.
 const char* number2str(int n);
 const char* number2str(unsigned n);
 const char* number2str(float f);

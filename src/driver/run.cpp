@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +8,8 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "config/parameters.h"
@@ -14,31 +17,16 @@
 #include "driver/CFile.h"
 #include "driver/exit_codes.h"
 #include "driver/file_identity.h"
-#include "driver/sequence_output.h"
+#include "driver/held_record.h"
+#include "driver/residue_buffer.h"
+#include "driver/search_record.h"
 #include "driver/messages.h"
+#include "driver/ordered_work_queue.h"
 #include "driver/output_stream.h"
 #include "repeats/repeat_files.h"
 #include "repeats/column_legend.h"
-#include "search/CSearchController.h"
 
 namespace {
-
-// The one residue buffer of the run, refilled by every record. Should the
-// first allocation fail, the reader starts small and grows it as it needs.
-class ResidueBuffer {
- public:
-  explicit ResidueBuffer(CSequence_Mol& seq) : seq_(seq) {
-    seq_.residues = static_cast<char*>(std::malloc(initial_residue_capacity));
-    seq_.capacity = seq_.residues ? initial_residue_capacity : 0;
-    seq_.length = 0;
-  }
-  ResidueBuffer(const ResidueBuffer&) = delete;
-  ResidueBuffer& operator=(const ResidueBuffer&) = delete;
-  ~ResidueBuffer() { std::free(seq_.residues); }
-
- private:
-  CSequence_Mol& seq_;
-};
 
 int abort_run(int code) {
   good_bye_on_error(code);
@@ -188,40 +176,20 @@ int read_failed(FastaResult result, const CFile& input, unsigned record_number) 
   }
 }
 
-// Searches one record and writes its report block, its part of the files
-// for other tools and its masked copy.
-void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatFiles* files, FILE* masked) {
-  CSearchController controller(record_number, seq);
-  SequenceOutput output(seq, record_number, out, files, masked);
-  if (global_search_mode == SEARCH_EXACT) {
-    // The exact search hands its records on as it makes them: a long array's
-    // hundreds of thousands of repeats are never all held as records.
-    controller.exact_search_2(output.records());
-  } else {
-    if (global_search_mode == SEARCH_EXTEND_EXACT) {
-      controller.search_exact_and_extend_to_imperfect_repeats();
-    } else {
-      controller.complete_imperfect_search(out);
-    }
-    // The records lie scattered over the pool, and the report reads each in
-    // turn: fetched a few ahead, they are there when it comes to them.
-    const SatList& sats = controller.imperfect_sats.sats;
-    constexpr std::size_t fetched_ahead = 8;
-    for (std::size_t i = 0; i < sats.size(); ++i) {
-      if (i + fetched_ahead < sats.size()) __builtin_prefetch(sats[i + fetched_ahead]);
-      output.records().take(sats[i]);
-    }
-    controller.imperfect_sats.sats.clear();  // handed on with the records
-  }
-  output.finish();
-}
-
 // The first of the files for other tools whose writes failed, or null.
 ExtraFile* failed_file(std::deque<ExtraFile>& extras) {
   for (ExtraFile& file : extras) {
     if (!file.stream.written_so_far()) return &file;
   }
   return nullptr;
+}
+
+// After each record: stop at once on a full disk rather than search on for nothing.
+int check_written(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream& masked) {
+  if (!out.flush()) return write_failed(out);
+  if (ExtraFile* failed = failed_file(extras)) return write_failed(failed->stream);
+  if (!masked.written_so_far()) return write_failed(masked);
+  return EXIT_OK;
 }
 
 int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFiles* files,
@@ -239,12 +207,95 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
     search_record(record_number, seq, out.file(), files, masked.file());
-    // Stop at once on a full disk rather than search on for nothing.
-    if (!out.flush()) return write_failed(out);
-    if (ExtraFile* failed = failed_file(extras)) return write_failed(failed->stream);
-    if (!masked.written_so_far()) return write_failed(masked);
+    int code = check_written(out, extras, masked);
+    if (code != EXIT_OK) return code;
   }
   return EXIT_OK;
+}
+
+// Ends the run for want of memory while workers may still be searching: the
+// process ends without the destructors of what they use; what was written
+// reaches its files, as when a run on one thread ends the same way.
+[[noreturn]] void end_for_want_of_memory(const char* message) {
+  std::fputs(message, stderr);
+  std::fflush(nullptr);
+  std::_Exit(EXIT_OUT_OF_MEMORY);
+}
+
+// The part of a record searched beside others that is written once its
+// search is done, exactly as the loop above would have written it.
+int finish_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files, std::deque<ExtraFile>& extras,
+                       OutputStream& masked) {
+  if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
+  if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
+  if (record.failure) std::rethrow_exception(record.failure);
+  record.repeats.replay(files, masked.file(), record.seq, record.number);
+  return check_written(out, extras, masked);
+}
+
+// The loop above with the records searched by several threads at once: this
+// thread reads them, the workers search them, and this thread writes each
+// in its turn. At most one record per worker is held at a time.
+int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, RepeatFiles* files,
+                           std::deque<ExtraFile>& extras, OutputStream& masked) {
+  const bool keep_repeats = files || masked.file();
+  std::unique_ptr<OrderedWorkQueue<HeldRecord>> workers;
+  try {
+    workers = std::make_unique<OrderedWorkQueue<HeldRecord>>(
+        threads, [keep_repeats](HeldRecord& record) { search_held_record(record, keep_repeats); });
+  } catch (const std::system_error& error) {
+    std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads,
+                 error.what());
+    return abort_run(EXIT_OUT_OF_MEMORY);
+  }
+  OrderedWorkQueue<HeldRecord>& queue = *workers;
+  // The workers search before the first progress line is written.
+  update_report_time();
+  std::unique_ptr<HeldRecord> spare;
+  // Writes the oldest record held, its report as its search makes it, and
+  // keeps the record (with its grown buffers) for the next.
+  auto write_oldest = [&]() {
+    HeldRecord& turn = queue.oldest();
+    report_status(turn.number, turn.seq.name.c_str(), global_min_unit_length);
+    update_report_time();
+    turn.report.copy_to(out.file());
+    spare = queue.pop_oldest();
+    int code = finish_held_record(*spare, out, files, extras, masked);
+    spare->reset();
+    return code;
+  };
+  auto write_all = [&]() {
+    int code = EXIT_OK;
+    while (code == EXIT_OK && !queue.empty()) code = write_oldest();
+    return code;
+  };
+
+  unsigned record_number = 0;
+  while (!input.at_end()) {
+    ++record_number;
+    if (queue.full()) {
+      int code = write_oldest();
+      if (code != EXIT_OK) return code;
+    }
+    if (!spare) spare = std::make_unique<HeldRecord>();
+    FastaResult result = read_fasta_record(input, spare->seq);
+    if (result != FastaResult::RECORD) {
+      int code = write_all();
+      return code != EXIT_OK ? code : read_failed(result, input, record_number);
+    }
+    if (record_number < global_sequence_from || record_number > global_sequence_to) {
+      spare->reset();
+      continue;
+    }
+    spare->number = record_number;
+    queue.push(std::move(spare));
+  }
+  return write_all();
+}
+
+unsigned threads_to_use() {
+  if (global_threads != 0) return global_threads;
+  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 }  // namespace
@@ -315,7 +366,9 @@ int run_velkor(int argc, char** argv) {
     return abort_run(EXIT_MASKED_NOT_OPENABLE);
   }
 
-  code = search_records(*input, sequence, out, files.get(), extras, masked);
+  unsigned threads = threads_to_use();
+  code = threads == 1 ? search_records(*input, sequence, out, files.get(), extras, masked)
+                      : search_records_at_once(threads, *input, out, files.get(), extras, masked);
   if (code != EXIT_OK) return code;
 
   input->close();

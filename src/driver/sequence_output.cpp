@@ -2,7 +2,7 @@
 
 #include "config/parameters.h"
 
-SequenceOutput::SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatFiles* files,
+SequenceOutput::SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatListener* files,
                                FILE* masked)
     : seq_(seq), files_(files), masked_(masked), report_(out, seq), hidden_repeats_(*this, sat_alloc) {
   if (files_) files_->begin_record(seq, record_number);

@@ -18,7 +18,7 @@
 // may hand them on as it makes them instead of holding them all.
 class SequenceOutput : private RecordSink {
  public:
-  SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatFiles* files, FILE* masked);
+  SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatListener* files, FILE* masked);
   RecordSink& records() { return hidden_repeats_; }
   void finish();
 
@@ -26,7 +26,7 @@ class SequenceOutput : private RecordSink {
   void take(Csat* sat) override;
 
   CSequence_Mol& seq_;
-  RepeatFiles* files_;
+  RepeatListener* files_;
   FILE* masked_;
   ReportBlock report_;
   MaskedStretches stretches_;

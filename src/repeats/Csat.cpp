@@ -6,7 +6,7 @@
 #include "config/parameters.h"
 #include "repeats/allocation.h"
 
-Csat_garbagecollector sat_alloc;
+thread_local Csat_garbagecollector sat_alloc;
 
 void Csat::copy_from(const Csat& other) {
   sat_begin = other.sat_begin;

@@ -108,7 +108,7 @@ inline bool lessThan_sat(const Csat* a, const Csat* b) {
   return a->sat_end < b->sat_end;
 }
 
-// The one pool of repeat records: records are recycled, never freed before
+// A pool of repeat records: records are recycled, never freed before
 // the end of the program. The record given back last is handed out first.
 class Csat_garbagecollector {
  public:
@@ -133,7 +133,8 @@ class Csat_garbagecollector {
   unsigned unused_in_last_block_ = 0;
 };
 
-extern Csat_garbagecollector sat_alloc;
+// One pool per thread: records searched at once never share records.
+extern thread_local Csat_garbagecollector sat_alloc;
 
 // A result list of one search; hands all its records back to the pool when destroyed.
 class CsatContainer {

@@ -6,7 +6,14 @@
 
 #include "driver/exit_codes.h"
 
+namespace {
+thread_local FailedAllocationHandler failed_allocation_handler = nullptr;
+}
+
+void set_failed_allocation_handler(FailedAllocationHandler handler) { failed_allocation_handler = handler; }
+
 void abort_on_failed_allocation(const char* message) {
+  if (failed_allocation_handler) failed_allocation_handler(message);
   std::fputs(message, stderr);
   std::fflush(stderr);
   std::exit(EXIT_OUT_OF_MEMORY);

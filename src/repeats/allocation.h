@@ -8,6 +8,11 @@
 [[noreturn]] void abort_on_failed_allocation(const char* message);
 // The same with the general out-of-memory message.
 [[noreturn]] void abort_out_of_memory();
+// A thread searching a record beside others cannot end the run itself: the
+// records before its own must be written first. It sets a handler of its own
+// (null: none), which gets the message and must not return.
+using FailedAllocationHandler = void (*)(const char* message);
+void set_failed_allocation_handler(FailedAllocationHandler handler);
 
 // malloc/realloc that never return null.
 void* checked_malloc(std::size_t bytes);

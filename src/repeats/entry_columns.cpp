@@ -151,7 +151,7 @@ void append_error_counts(TextBuffer& text, const Csat& sat) {
 }
 
 const char* Csat::get_repeat_name() const {
-  static char name[30];
+  thread_local char name[30];  // one per thread: records are reported by several at once
   const unsigned L = unit_length();
   if (L < 7) return short_unit_name(L);
   std::snprintf(name, sizeof name, "%u-nucleotide", L);

@@ -23,20 +23,29 @@ struct RepeatFileStreams {
   FILE* summary = nullptr;
 };
 
+// Takes the repeats that the report shows, record by record; repeats come in
+// order of their starts, before the record is masked.
+class RepeatListener {
+ public:
+  virtual ~RepeatListener() = default;
+  virtual void begin_record(const CSequence_Mol& seq, unsigned record_number) = 0;
+  virtual void add(const Csat& sat, const CSequence_Mol& seq) = 0;
+  virtual void end_record() = 0;
+};
+
 // Writes the repeats that the report shows into every file asked for, each
 // repeat's fields worked out once for all of them. Repeats are numbered over
 // the whole run, so that a repeat has one identifier in every file.
-class RepeatFiles {
+class RepeatFiles : public RepeatListener {
  public:
   explicit RepeatFiles(const RepeatFileStreams& streams) : streams_(streams) {}
   RepeatFiles(const RepeatFiles&) = delete;
   RepeatFiles& operator=(const RepeatFiles&) = delete;
 
   void write_heads();
-  void begin_record(const CSequence_Mol& seq, unsigned record_number);
-  // Repeats come in order of their starts, before the record is masked.
-  void add(const Csat& sat, const CSequence_Mol& seq);
-  void end_record();
+  void begin_record(const CSequence_Mol& seq, unsigned record_number) override;
+  void add(const Csat& sat, const CSequence_Mol& seq) override;
+  void end_record() override;
   void write_ends(const std::string& input_filename);
 
  private:

@@ -54,10 +54,10 @@ void append_extended_lines(TextBuffer& text, const Csat& sat, const CSequence_Mo
   text.append('\n');
 }
 
-// Kept for the whole run rather than for one block: a block may be one short
+// Kept for the whole run (per thread) rather than for one block: a block may be one short
 // record among millions, and the texts stay the same from block to block.
 UnitTextCache& unit_texts() {
-  static UnitTextCache cache;
+  thread_local UnitTextCache cache;  // records searched at once report on their own threads
   return cache;
 }
 

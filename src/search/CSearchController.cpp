@@ -8,12 +8,12 @@
 #include "config/unit_length_floor.h"
 #include "repeats/allocation.h"
 
-int* CSearchController::minScores_user = nullptr;
-int* CSearchController::minLengths_user = nullptr;
-int* CSearchController::minScores_intern = nullptr;
-int* CSearchController::minLengths_intern = nullptr;
-int* CSearchController::minScores = nullptr;
-int* CSearchController::minLengths = nullptr;
+thread_local int* CSearchController::minScores_user = nullptr;
+thread_local int* CSearchController::minLengths_user = nullptr;
+thread_local int* CSearchController::minScores_intern = nullptr;
+thread_local int* CSearchController::minLengths_intern = nullptr;
+thread_local int* CSearchController::minScores = nullptr;
+thread_local int* CSearchController::minLengths = nullptr;
 
 namespace {
 // Number of unit lengths the tables cover (index 0 included). The tables
@@ -21,16 +21,24 @@ namespace {
 // longest sequence seen instead of being sized by --maxUnitLen, which has no
 // upper bound. Every entry is a fixed function of its unit length, so growing
 // them later gives the same values as building them all at once.
-std::size_t table_entries = 0;
+thread_local std::size_t table_entries = 0;
 
 void grow_table(int*& table, std::size_t entries) {
   table = static_cast<int*>(checked_realloc(table, sizeof(int) * entries));
 }
+
+// Each thread that searches records builds its own tables; they are freed
+// when it ends.
+struct TablesOfThisThread {
+  ~TablesOfThisThread() { CSearchController::discard_tables(); }
+};
+thread_local TablesOfThisThread tables_of_this_thread;
 }  // namespace
 
 void CSearchController::cover_unit_lengths(unsigned longest_unit) {
   std::size_t entries = static_cast<std::size_t>(longest_unit) + 1;
   if (entries <= table_entries) return;
+  static_cast<void>(&tables_of_this_thread);  // makes the thread free its tables when it ends
   grow_table(minScores_user, entries);
   grow_table(minLengths_user, entries);
   grow_table(minScores_intern, entries);

@@ -21,14 +21,15 @@ class CSearchController {
   CsatContainer exact_sats{&sat_alloc};
   CsatContainer imperfect_sats{&sat_alloc};
 
-  // Minimum score and normalised length per unit length, shared by all
-  // controllers of a run. minScores/minLengths point to the table pair in force.
-  static int* minScores_user;
-  static int* minLengths_user;
-  static int* minScores_intern;
-  static int* minLengths_intern;
-  static int* minScores;
-  static int* minLengths;
+  // Minimum score and normalised length per unit length, shared by the
+  // controllers of one thread: each thread searching records grows its own
+  // as its records need. minScores/minLengths point to the table pair in force.
+  static thread_local int* minScores_user;
+  static thread_local int* minLengths_user;
+  static thread_local int* minScores_intern;
+  static thread_local int* minLengths_intern;
+  static thread_local int* minScores;
+  static thread_local int* minLengths;
 
   CSearchController(unsigned number, CSequence_Mol& seq);
   // Makes the tables cover unit lengths 0 to longest_unit, from the

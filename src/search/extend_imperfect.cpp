@@ -238,7 +238,8 @@ class CompletedNodes {
   Entry slots_[std::size_t{1} << slot_bits] = {};
   std::uint32_t generation_ = 0;
 };
-CompletedNodes completed_nodes;
+// One per thread: records searched at once each make their own decisions.
+thread_local CompletedNodes completed_nodes;
 
 // The deepest look-ahead whose full tree fits the budget: up to it, the
 // budget never runs out.

@@ -181,6 +181,37 @@ TEST(CommandLine, SummaryShowsMaskingChoicesOnlyWhenMade) {
   EXPECT_NE(summary().find("#    Masked repeats written as:       lower case (soft-masked)\n"), std::string::npos);
 }
 
+// The thread count changes no result, so the report's summary never shows it;
+// standard error does, when it is not the default.
+TEST(CommandLine, ThreadsShownOnStandardErrorOnlyWhenNotOne) {
+  auto on_stderr = [] {
+    ::testing::internal::CaptureStderr();
+    print_search_parameters(stderr, "");
+    return ::testing::internal::GetCapturedStderr();
+  };
+  auto in_report = [] { return captured([](FILE* out) { print_search_parameters(out, "# "); }); };
+  ASSERT_EQ(parse({"x"}).code, 0);
+  EXPECT_EQ(global_threads, 1u);
+  EXPECT_EQ(on_stderr().find("Threads"), std::string::npos);
+
+  ASSERT_EQ(parse({"-t", "3", "x"}).code, 0);
+  EXPECT_EQ(global_threads, 3u);
+  EXPECT_NE(on_stderr().find("\n   Threads:                         3\n"), std::string::npos);
+  EXPECT_EQ(in_report().find("Threads"), std::string::npos);
+  ASSERT_EQ(parse({"--threads", "0", "x"}).code, 0);
+  EXPECT_NE(on_stderr().find("   Threads:                         one per core\n"), std::string::npos);
+
+  const std::string range = "Sorry, the number of threads must be a whole number from 0 to 1024; 0 uses every core "
+                            "of the machine.\n";
+  EXPECT_EQ(parse({"-t", "1024", "x"}).code, 0);
+  Parsed negative = parse({"-t", "-1", "x"});
+  EXPECT_EQ(negative.code, -1);
+  EXPECT_EQ(negative.messages, range + "(option -t, --threads: -1)\n");
+  Parsed too_many = parse({"--threads", "1025", "x"});
+  EXPECT_EQ(too_many.code, -1);
+  EXPECT_EQ(too_many.messages, range + "(option -t, --threads: 1025)\n");
+}
+
 // Parse failures, help and version end the process inside the parser.
 TEST(CommandLineDeathTest, UnknownOptionsAreTheParsersFailure) {
   const char* failure = "PARSE ERROR: Argument: --maxUnitlen\n +Couldn't find match for argument";

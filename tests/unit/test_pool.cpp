@@ -106,8 +106,8 @@ TEST(Buffers, ImpossibleSizesEndTheRunWithAMessage) {
   EXPECT_EQ(grown_capacity(UINT_MAX - 1), UINT_MAX);
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
-// The sanitizer's allocator reports an impossible request itself instead of
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A sanitizer's allocator reports an impossible request itself instead of
 // returning null, so this only runs in a plain build.
 TEST(Buffers, FailedReallocIsReportedOnStandardError) {
   EXPECT_EXIT(checked_realloc(nullptr, SIZE_MAX / 2), ::testing::ExitedWithCode(EXIT_OUT_OF_MEMORY & 0xff),

@@ -1,0 +1,56 @@
+#ifndef VELKOR_DRIVER_HELD_TEXT_H
+#define VELKOR_DRIVER_HELD_TEXT_H
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <sys/types.h>
+#include <vector>
+
+// Text that one thread writes through a stream while another copies it to
+// its file. The writer may run ahead, its text waiting in blocks of 1 MiB;
+// the copier takes each block as soon as it is full, so that the text of a
+// record whose turn has come is never held whole. Blocks copied are kept for
+// the next text: a growing text is never copied within memory, and a record's
+// report does not take fresh pages from the system (both cost as much as the
+// search of a genome).
+class HeldText {
+ public:
+  HeldText() = default;
+  HeldText(const HeldText&) = delete;
+  HeldText& operator=(const HeldText&) = delete;
+  ~HeldText();
+
+  // Copier's side, before the writer starts: empties the text.
+  void restart();
+  // Writer's side: opens a stream that appends to the text; throws
+  // std::bad_alloc when it cannot be made.
+  FILE* open();
+  // Writer's side: closes the stream, if open, and ends the text; false
+  // when a write failed, for want of memory. The text must be ended in any
+  // case: the copier may be waiting for it.
+  bool close();
+  // Writer's side, when it cannot go on: ends the text where it stands.
+  void end();
+  // Copier's side: copies the text to out as it grows, until it is ended.
+  void copy_to(FILE* out);
+
+ private:
+  static constexpr std::size_t block_size = std::size_t{1} << 20;
+  static ssize_t append(void* text, const char* data, std::size_t size);
+
+  std::mutex mutex_;
+  std::condition_variable grown_;
+  // Block i holds bytes [i * block_size, (i + 1) * block_size); those
+  // copied are moved to spare_.
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::vector<std::unique_ptr<char[]>> spare_;
+  std::size_t length_ = 0;
+  std::size_t copied_ = 0;
+  bool ended_ = false;
+  FILE* file_ = nullptr;  // the writer's
+};
+
+#endif

@@ -1,0 +1,166 @@
+#ifndef VELKOR_DRIVER_ORDERED_WORK_QUEUE_H
+#define VELKOR_DRIVER_ORDERED_WORK_QUEUE_H
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <utility>
+#include <vector>
+
+// Jobs done by a fixed number of worker threads in any order, and handed
+// back to the one thread that pushes them in the order they were pushed.
+// The queue holds at most as many jobs as there are workers, done or not:
+// the pushing thread takes the oldest back before it pushes another, so a
+// producer that runs ahead waits instead of holding everything it has made.
+// Only that one thread may push, pop and ask whether the queue is full.
+template <typename Job>
+class OrderedWorkQueue {
+ public:
+  using Work = std::function<void(Job&)>;
+
+  // work runs on the workers and must not throw. Throws std::system_error
+  // when the system starts no more threads.
+  OrderedWorkQueue(unsigned workers, Work work) : work_(std::move(work)) {
+    try {
+      for (unsigned i = 0; i < workers; ++i) {
+        threads_.emplace_back([this] { serve(); });
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++running_;
+      }
+    } catch (...) {
+      stop();
+      throw;
+    }
+  }
+  OrderedWorkQueue(const OrderedWorkQueue&) = delete;
+  OrderedWorkQueue& operator=(const OrderedWorkQueue&) = delete;
+
+  // Jobs not yet started are dropped; the workers finish the ones in hand.
+  ~OrderedWorkQueue() { stop(); }
+
+  bool full() const { return slots_.size() >= threads_.size(); }
+  bool empty() const { return slots_.empty(); }
+
+  // Only when not full.
+  void push(std::unique_ptr<Job> job) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      slots_.push_back(std::make_unique<Slot>(std::move(job)));
+    }
+    job_waiting_.notify_one();
+  }
+
+  // The oldest job, done or not, for the pushing thread to follow while a
+  // worker may still be at it; only when not empty.
+  Job& oldest() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return *slots_.front()->job;
+  }
+
+  // The oldest job, once it is done; only when not empty.
+  std::unique_ptr<Job> pop_oldest() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    job_done_.wait(lock, [this] { return slots_.front()->done; });
+    std::unique_ptr<Job> job = std::move(slots_.front()->job);
+    slots_.pop_front();
+    return job;
+  }
+
+  // For work that can neither go on nor unwind (memory ran out inside a
+  // destructor): its job counts as done as it stands, and the worker thread
+  // sleeps until the process ends. Call only from within work.
+  [[noreturn]] static void abandon_job_in_hand() {
+    OrderedWorkQueue* queue = queue_of_this_thread;
+    {
+      std::lock_guard<std::mutex> lock(queue->mutex_);
+      slot_in_hand->done = true;
+      queue->abandoned_.insert(std::this_thread::get_id());
+      --queue->running_;
+      // Under the lock: once it is released, the queue may be gone.
+      queue->job_done_.notify_all();
+    }
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+  }
+
+ private:
+  struct Slot {
+    explicit Slot(std::unique_ptr<Job> j) : job(std::move(j)) {}
+    std::unique_ptr<Job> job;
+    bool started = false;
+    bool done = false;
+  };
+
+  void serve() {
+    queue_of_this_thread = this;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      Slot* slot = nullptr;
+      job_waiting_.wait(lock, [this, &slot] {
+        slot = first_not_started();
+        return stopping_ || slot != nullptr;
+      });
+      if (stopping_) {
+        --running_;
+        job_done_.notify_all();
+        return;
+      }
+      slot->started = true;
+      slot_in_hand = slot;
+      lock.unlock();
+      work_(*slot->job);
+      lock.lock();
+      slot->done = true;
+      job_done_.notify_all();
+    }
+  }
+
+  Slot* first_not_started() {
+    for (const std::unique_ptr<Slot>& slot : slots_) {
+      if (!slot->started) return slot.get();
+    }
+    return nullptr;
+  }
+
+  void stop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    stopping_ = true;
+    job_waiting_.notify_all();
+    // A worker that gave up its job never returns: it is left to the end of the process.
+    job_done_.wait(lock, [this] { return running_ == 0; });
+    lock.unlock();
+    for (std::thread& thread : threads_) {
+      if (abandoned_.count(thread.get_id()) != 0) {
+        thread.detach();
+      } else {
+        thread.join();
+      }
+    }
+  }
+
+  static thread_local OrderedWorkQueue* queue_of_this_thread;
+  static thread_local Slot* slot_in_hand;
+
+  Work work_;
+  std::mutex mutex_;
+  std::condition_variable job_waiting_;
+  std::condition_variable job_done_;
+  // Slots are held through pointers: a worker keeps its own while the
+  // pushing thread adds and removes others.
+  std::deque<std::unique_ptr<Slot>> slots_;
+  bool stopping_ = false;
+  unsigned running_ = 0;  // workers neither returned nor given up
+  std::set<std::thread::id> abandoned_;
+  std::vector<std::thread> threads_;
+};
+
+template <typename Job>
+thread_local OrderedWorkQueue<Job>* OrderedWorkQueue<Job>::queue_of_this_thread = nullptr;
+template <typename Job>
+thread_local typename OrderedWorkQueue<Job>::Slot* OrderedWorkQueue<Job>::slot_in_hand = nullptr;
+
+#endif

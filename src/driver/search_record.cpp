@@ -1,0 +1,33 @@
+#include "driver/search_record.h"
+
+#include <cstddef>
+
+#include "config/parameters.h"
+#include "driver/sequence_output.h"
+#include "search/CSearchController.h"
+
+void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files, FILE* masked) {
+  CSearchController controller(record_number, seq);
+  SequenceOutput output(seq, record_number, out, files, masked);
+  if (global_search_mode == SEARCH_EXACT) {
+    // The exact search hands its records on as it makes them: a long array's
+    // hundreds of thousands of repeats are never all held as records.
+    controller.exact_search_2(output.records());
+  } else {
+    if (global_search_mode == SEARCH_EXTEND_EXACT) {
+      controller.search_exact_and_extend_to_imperfect_repeats();
+    } else {
+      controller.complete_imperfect_search(out);
+    }
+    // The records lie scattered over the pool, and the report reads each in
+    // turn: fetched a few ahead, they are there when it comes to them.
+    const SatList& sats = controller.imperfect_sats.sats;
+    constexpr std::size_t fetched_ahead = 8;
+    for (std::size_t i = 0; i < sats.size(); ++i) {
+      if (i + fetched_ahead < sats.size()) __builtin_prefetch(sats[i + fetched_ahead]);
+      output.records().take(sats[i]);
+    }
+    controller.imperfect_sats.sats.clear();  // handed on with the records
+  }
+  output.finish();
+}

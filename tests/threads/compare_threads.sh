@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Records searched by several threads at once must give what one thread
+# gives, byte for byte: the report, the masked file, every file for other
+# tools, the exit status and standard error (clock times aside; the thread
+# count appears in the parameter summary there). Compared over every
+# end-to-end case and over a many-record file in every search mode, with
+# record ranges, every output, and a format error part-way through.
+set -uo pipefail
+velkor=$(realpath "$1")
+cases=$(realpath "$2")
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+# Runs "velkor --threads N ARGS" in a copy of directory src; everything it
+# writes ends up in out/.
+run() {
+  local threads=$1 src=$2 out=$3 args=$4
+  mkdir -p "$out/files"
+  cp -r "$src/." "$out/files"
+  rm -rf "$out/files/args" "$out/files/expected" "$out/files/expected.new"
+  (cd "$out/files" && eval "\"$velkor\" --threads $threads $args" >"$out/stdout" 2>"$out/stderr.raw")
+  echo $? >"$out/status"
+  sed -E -e 's/^[0-9]{2,}\.[0-9]{2}\.[0-9]{2} - #/HH.MM.SS - #/' -e '/^   Threads: /d' "$out/stderr.raw" >"$out/stderr"
+  rm "$out/stderr.raw"
+}
+
+compare() {
+  local name=$1 src=$2 args=$3
+  rm -rf "$work/one" "$work/three"
+  run 1 "$src" "$work/one" "$args"
+  run 3 "$src" "$work/three" "$args"
+  if ! diff -r "$work/one" "$work/three" >"$work/diff"; then
+    echo "--threads 3 differs from --threads 1: $name ($args)"
+    head -40 "$work/diff"
+    failures=$((failures + 1))
+  fi
+}
+
+for case_dir in "$cases"/*/; do
+  compare "$(basename "$case_dir")" "$case_dir" "$(cat "$case_dir/args")"
+done
+
+# Twenty records of very different lengths, so that workers finish out of
+# order, with planted repeats, N's, lower case and empty records.
+mkdir -p "$work/many"
+python3 - "$work/many" <<'PY'
+import random, sys
+random.seed(25)
+def residues(n):
+    parts, total = [], 0
+    while total < n:
+        filler = ''.join(random.choice('ACGT') for _ in range(random.randint(10, 300)))
+        unit = ''.join(random.choice('ACGT') for _ in range(random.randint(1, 9)))
+        copies = list(unit * random.randint(3, 40))
+        for _ in range(random.randint(0, 3)):
+            copies[random.randrange(len(copies))] = random.choice('ACGTN')
+        parts += [filler, ''.join(copies)]
+        total += len(filler) + len(copies)
+    return ''.join(parts)[:n]
+records = []
+for i in range(20):
+    n = random.choice([0, 50, 400, 3000, 30000, 120000])
+    seq = residues(n)
+    if i % 4 == 1:
+        seq = seq.lower()
+    records.append('>r%d some description\n' % (i + 1) + '\n'.join(seq[j:j + 70] for j in range(0, len(seq), 70)))
+text = '\n'.join(records) + '\n'
+open(sys.argv[1] + '/many.fa', 'w').write(text)
+# The same records, then one that is not FASTA, then more records.
+cut = text.index('>r15 ')
+open(sys.argv[1] + '/broken.fa', 'w').write(text[:cut] + 'not a record\n' + text[cut:])
+PY
+outputs="--bedFile r.bed --gffFile r.gff3 --catalog trgt:t.bed --catalog hipstr:h.txt --catalog expansionhunter:e.json --summaryFile s.tsv"
+for mode in exact extendExact imperfect; do
+  compare "many records, $mode" "$work/many" "-M $mode --maskX many.fa report.txt $outputs"
+  compare "many records, $mode, range" "$work/many" "-M $mode --firstSeq 3 --lastSeq 17 --maskWith lower many.fa report.txt"
+  compare "format error part-way, $mode" "$work/many" "-M $mode --maskX broken.fa report.txt $outputs"
+done
+compare "many records, longer units" "$work/many" "-U 12 --outputFormat 2 --printRepeatSeqMode 1 many.fa"
+compare "many records, quiet, to standard output" "$work/many" "-q -M exact --maskFile - many.fa report.txt"
+compare "report to a full disk" "$work/many" "many.fa /dev/full"
+compare "BED file to a full disk" "$work/many" "many.fa report.txt --bedFile /dev/full"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures comparisons differ"
+  exit 1
+fi

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "driver/held_text.h"
+
+namespace {
+
+// What copy_to wrote to a temporary file.
+std::string copied(HeldText& text, std::thread& writer) {
+  FILE* out = std::tmpfile();
+  text.copy_to(out);
+  writer.join();
+  std::string result(static_cast<std::size_t>(std::ftell(out)), '\0');
+  std::rewind(out);
+  EXPECT_EQ(std::fread(&result[0], 1, result.size(), out), result.size());
+  std::fclose(out);
+  return result;
+}
+
+std::string random_text(std::size_t length, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string text(length, ' ');
+  for (char& c : text) c = static_cast<char>('A' + random() % 26);
+  return text;
+}
+
+}  // namespace
+
+// A writer on another thread writes pieces of every size, across many
+// blocks and ending inside one, at the edge of one or at nothing; the copy
+// is the text, also when the blocks are those of the text before.
+TEST(HeldText, CopyWhileWrittenIsTheText) {
+  HeldText text;
+  const std::size_t mebibyte = std::size_t{1} << 20;
+  for (std::size_t length : {3 * mebibyte + 12345, 2 * mebibyte, std::size_t{0}, std::size_t{10}}) {
+    const std::string expected = random_text(length, static_cast<unsigned>(length));
+    text.restart();
+    std::thread writer([&text, &expected] {
+      FILE* stream = text.open();
+      std::mt19937 random(7);
+      for (std::size_t done = 0; done < expected.size();) {
+        std::size_t piece = std::min<std::size_t>(expected.size() - done, random() % 200000);
+        std::fwrite(expected.data() + done, 1, piece, stream);
+        done += piece;
+      }
+      EXPECT_TRUE(text.close());
+    });
+    EXPECT_EQ(copied(text, writer), expected) << length;
+  }
+}
+
+// A writer that gives up ends the text where it stands: the copy does not
+// wait for more.
+TEST(HeldText, EndedTextIsCopiedAsItStands) {
+  HeldText text;
+  text.restart();
+  std::thread writer([&text] {
+    FILE* stream = text.open();
+    std::fputs("partial", stream);
+    std::fflush(stream);
+    text.end();
+  });
+  EXPECT_EQ(copied(text, writer), "partial");
+  EXPECT_TRUE(text.close());
+}

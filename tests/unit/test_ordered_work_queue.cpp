@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "driver/ordered_work_queue.h"
+
+namespace {
+
+struct Job {
+  unsigned number = 0;
+  unsigned result = 0;
+};
+
+std::unique_ptr<Job> job(unsigned number) {
+  auto made = std::make_unique<Job>();
+  made->number = number;
+  return made;
+}
+
+// Pushes jobs 0 to count-1, taking the oldest back whenever the queue is
+// full, as the run does with records; returns the numbers in the order they
+// came back.
+std::vector<unsigned> run_all(OrderedWorkQueue<Job>& queue, unsigned count) {
+  std::vector<unsigned> back;
+  for (unsigned i = 0; i < count; ++i) {
+    if (queue.full()) back.push_back(queue.pop_oldest()->number);
+    queue.push(job(i));
+  }
+  while (!queue.empty()) back.push_back(queue.pop_oldest()->number);
+  return back;
+}
+
+}  // namespace
+
+// The later jobs finish first, each only once every later one is done: the
+// jobs still come back in the order they were pushed.
+TEST(OrderedWorkQueue, JobsFinishedInReverseComeBackInOrder) {
+  constexpr unsigned workers = 4;
+  std::atomic<unsigned> finished{0};
+  OrderedWorkQueue<Job> queue(workers, [&finished](Job& j) {
+    while (finished.load() != workers - 1 - j.number) std::this_thread::yield();
+    j.result = finished.fetch_add(1);
+  });
+  for (unsigned i = 0; i < workers; ++i) queue.push(job(i));
+  EXPECT_TRUE(queue.full());
+  for (unsigned i = 0; i < workers; ++i) {
+    std::unique_ptr<Job> done = queue.pop_oldest();
+    EXPECT_EQ(done->number, i);
+    EXPECT_EQ(done->result, workers - 1 - i);
+  }
+  EXPECT_TRUE(queue.empty());
+}
+
+// Many jobs of uneven length: each is done once, they come back in order,
+// and no more are ever in hand at once than there are workers.
+TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
+  constexpr unsigned workers = 3;
+  constexpr unsigned count = 200;
+  std::atomic<unsigned> in_hand{0};
+  std::atomic<unsigned> most_in_hand{0};
+  std::vector<std::atomic<unsigned>> runs(count);
+  OrderedWorkQueue<Job> queue(workers, [&](Job& j) {
+    unsigned now = ++in_hand;
+    unsigned most = most_in_hand.load();
+    while (now > most && !most_in_hand.compare_exchange_weak(most, now)) {
+    }
+    for (unsigned spin = 0; spin < (j.number * 7919) % 100; ++spin) std::this_thread::yield();
+    ++runs[j.number];
+    --in_hand;
+  });
+  std::vector<unsigned> back = run_all(queue, count);
+  ASSERT_EQ(back.size(), count);
+  for (unsigned i = 0; i < count; ++i) {
+    EXPECT_EQ(back[i], i);
+    EXPECT_EQ(runs[i].load(), 1u);
+  }
+  EXPECT_LE(most_in_hand.load(), workers);
+}
+
+// One worker is the plain loop: the same order, one job at a time.
+TEST(OrderedWorkQueue, OneWorkerIsFullWithOneJob) {
+  OrderedWorkQueue<Job> queue(1, [](Job& j) { j.result = j.number * 2; });
+  queue.push(job(7));
+  EXPECT_TRUE(queue.full());
+  EXPECT_EQ(queue.pop_oldest()->result, 14u);
+  EXPECT_EQ(run_all(queue, 5), (std::vector<unsigned>{0, 1, 2, 3, 4}));
+}
+
+// A run that stops early (a write error) drops the jobs not yet started and
+// waits for the ones in hand; none runs after the queue is gone.
+TEST(OrderedWorkQueue, StoppingDropsJobsNotStarted) {
+  std::atomic<unsigned> started{0};
+  std::atomic<bool> release{false};
+  {
+    OrderedWorkQueue<Job> queue(2, [&](Job&) {
+      ++started;
+      while (!release.load()) std::this_thread::yield();
+    });
+    queue.push(job(0));
+    queue.push(job(1));
+    while (started.load() != 2) std::this_thread::yield();
+    release = true;
+    queue.pop_oldest();
+    queue.push(job(2));
+  }
+  EXPECT_LE(started.load(), 3u);
+}
+
+// A job whose work gives up (memory ran out where nothing can unwind) comes
+// back as it stands, in its turn; the jobs before it come back complete.
+TEST(OrderedWorkQueue, AbandonedJobComesBackInItsTurn) {
+  OrderedWorkQueue<Job> queue(2, [](Job& j) {
+    if (j.number == 1) OrderedWorkQueue<Job>::abandon_job_in_hand();
+    j.result = 1;
+  });
+  queue.push(job(0));
+  queue.push(job(1));
+  EXPECT_EQ(queue.pop_oldest()->result, 1u);
+  std::unique_ptr<Job> abandoned = queue.pop_oldest();
+  EXPECT_EQ(abandoned->number, 1u);
+  EXPECT_EQ(abandoned->result, 0u);
+  // The other worker still serves.
+  queue.push(job(2));
+  EXPECT_EQ(queue.pop_oldest()->result, 1u);
+}
