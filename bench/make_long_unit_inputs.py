@@ -15,6 +15,8 @@ import os
 import random
 import sys
 
+from make_pathological import write_fasta
+
 
 def piece(path, skip, size):
     """The FASTA lines after `skip` residues, up to `size` residues, records
@@ -54,13 +56,6 @@ def mutated_array(rng, unit, size, rate, indel_share=0.2):
         else:
             out.append(base)
     return "".join(out[:size])
-
-
-def write_fasta(path, name, residues):
-    with open(path, "w") as f:
-        f.write(">" + name + "\n")
-        for i in range(0, len(residues), 70):
-            f.write(residues[i:i + 70] + "\n")
 
 
 def main():

@@ -27,13 +27,7 @@ install_missing tantan tantan
 source bench/bench_data.sh
 data=$bench_data
 
-if [ $# -ge 1 ]; then
-  velkor=$(realpath "$1")
-else
-  cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELKOR_TESTS=OFF >/dev/null
-  cmake --build build-release --target velkor >/dev/null
-  velkor=$(pwd)/build-release/velkor
-fi
+source bench/velkor_binary.sh
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
