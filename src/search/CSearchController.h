@@ -92,9 +92,10 @@ class CSearchController {
   static bool pass_over_starts_sharing_a_walk;
   // Starts of long units whose growth provably scores too low are passed
   // over (the bound is stated with its sweep); false walks them all, the
-  // plain path. The count is of the starts passed over so.
+  // plain path. The count is of the starts passed over so, by the thread
+  // that reads it.
   static bool settle_by_score_bound;
-  static long long starts_settled_by_score_bound;
+  static thread_local long long starts_settled_by_score_bound;
   // Puts the errors of a grown record in order (Csat::lessThan_missense).
   static void sort_errors(Csat& sat);
   void extend_imperfect_forward(Csat& sat, const char* seq_end);

@@ -207,7 +207,7 @@ void sort_passes(SatList& sats, std::vector<std::size_t> pass_ends) {
 
 bool CSearchController::pass_over_starts_sharing_a_walk = true;
 bool CSearchController::settle_by_score_bound = true;
-long long CSearchController::starts_settled_by_score_bound = 0;
+thread_local long long CSearchController::starts_settled_by_score_bound = 0;
 
 void CSearchController::complete_imperfect_search(FILE*) {
   sort_passes(imperfect_sats.sats, search_unit_lengths_in_turn());
