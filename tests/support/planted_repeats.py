@@ -28,8 +28,8 @@ def record(rng, repeats, longest_gap):
 def main(argv):
     rng = random.Random(int(argv[1]))
     longest_gap = int(argv[2])
-    for spec in argv[3:]:
-        name, repeats = spec.rsplit(':', 1)
+    for record_request in argv[3:]:
+        name, repeats = record_request.rsplit(':', 1)
         sys.stdout.write(f'>{name}\n' + record(rng, int(repeats), longest_gap))
 
 
