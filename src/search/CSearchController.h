@@ -81,7 +81,7 @@ class CSearchController {
   // grow_both_ways grows a record forward, then backward, and trims N's off
   // its ends. It returns how many residues further on a copy of the same
   // unit, where the residues repeat, would grow into the same record (the
-  // rule is stated with the extension alignment).
+  // rule is stated in starts_sharing_a_walk.h).
   long long grow_both_ways(Csat& sat);
   // The two halves of grow_both_ways: the forward walk, which returns the
   // same count, and the backward walk with the trimming.
@@ -101,16 +101,16 @@ class CSearchController {
   void extend_imperfect_forward(Csat& sat, const char* seq_end);
   void extend_imperfect_backward(Csat& sat, const char* left_limit);
   // Look-ahead nodes that another path reaches as well are left out (the
-  // rule is stated with the extension alignment); false visits them all, the
+  // rules are stated in repeated_nodes.h and completed_nodes.h); false visits them all, the
   // plain look-ahead that the shortcut must agree with.
   static bool leave_out_repeated_look_ahead;
   // Walks that meet the trail of an earlier walk with the same unit ahead
-  // follow it (the rule is stated with the extension alignment); false makes
+  // follow it (the rule is stated in follow_trail.h); false makes
   // every walk choose each error itself, the plain path.
   static bool follow_earlier_walks;
   // A walk fallen below its best ends once no path from it can come back,
   // or once no second error can follow any first one (the rules are stated
-  // with the extension alignment); false walks on to the end, the plain path.
+  // in regain_best.h and one_error_at_most.h); false walks on to the end, the plain path.
   static bool end_walks_that_cannot_regain_their_best;
   // Greedy runs of short units compare sixteen residues with the unit at
   // once; false compares them one by one, the plain path.

@@ -8,7 +8,7 @@
 #include "search/starts_to_try.h"
 
 // Does a candidate settle as too weak from its error-free run alone? The
-// rule, and why it holds, is stated with the extension alignment.
+// rule, and why it holds, is stated in error_free_run.cpp.
 class ErrorFreeRunTest {
  public:
   explicit ErrorFreeRunTest(unsigned k);
@@ -33,7 +33,7 @@ class ErrorFreeRunTest {
 
 // Does a candidate that passed the test above settle as too weak because it
 // can try at most one error in each direction? The rule, and why it holds,
-// is stated with the extension alignment.
+// is stated in one_error_at_most.h and one_error_test.cpp.
 class OneErrorTest {
  public:
   OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end);

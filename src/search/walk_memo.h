@@ -7,7 +7,7 @@
 
 // The trails of the walks of one direction over one sequence: the error
 // points where a walk's choice depended only on its position and the unit
-// ahead (when that holds is stated with the extension alignment), with the
+// ahead (when that holds is stated in follow_trail.h), with the
 // error chosen at each. A later walk that reaches such a point with the same
 // unit ahead would choose the same errors from there on, and follows the
 // trail instead of choosing again.

@@ -1,0 +1,63 @@
+/*
+ * Quick rejection: since T >= -L, a walk whose score plus the larger penalty
+ * never rises above -L tries no error at all, and its record is just the
+ * error-free run around the first copy. Most candidates of a search are of
+ * that kind and too weak, and are settled by counting that run alone.
+ */
+#include <algorithm>
+#include <cstddef>
+
+#include "config/parameters.h"
+#include "search/CSearchController.h"
+#include "search/error_free_run.h"
+#include "search/extension_walk.h"
+
+namespace {
+
+// Residues from x outward (step +1 or -1) that equal the residue k positions
+// back towards the unit copy, up to the limit, which is never read. Past the
+// first copy, such a residue is exactly a match of the greedy run.
+std::ptrdiff_t periodic_run(const char* x, std::ptrdiff_t step, unsigned k, const char* limit) {
+  const char* y = x;
+  const std::ptrdiff_t back = -step * static_cast<std::ptrdiff_t>(k);
+  while (y != limit && *y == y[back]) y += step;
+  return (y - x) * step;
+}
+
+}  // namespace
+
+bool CSearchController::fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
+                                                const char* seq_end) {
+  const unsigned k = static_cast<unsigned>(unit_end - unit_begin);
+  const char* run_end = unit_end + periodic_run(unit_end, 1, k, seq_end);
+  const char* run_begin = unit_begin - periodic_run(unit_begin - 1, -1, k, seq_begin - 1);
+  return ErrorFreeRunTest(k).fails(run_begin, run_end, seq_begin, seq_end);
+}
+
+ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : k_(k), Ns_tolerated_(Ns_tolerated()) {
+  // The run scores its length minus the copy; the highest score that lets no
+  // error be tried and fails the minimum is the longest run that settles.
+  const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
+  const long long highest_failing_score =
+      std::min(-static_cast<long long>(k) - larger_penalty, CSearchController::minScores[k] - 1LL);
+  longest_failing_run_ = highest_failing_score + k;
+}
+
+// A start's run is its copy and the stretch of residues equal to the one k
+// before them that touches the copy's last residue or the one after it. The
+// run settles when that stretch is no longer than the run's excess over a
+// copy and, where N's are tolerated, no N borders it. So the starts to try
+// are those whose copy's last residue or the one after it lies in a long
+// enough stretch, and those near an N: up to k plus the longest settled
+// stretch before it (the run ends at the N), or one more than that stretch
+// after it (the run begins after the N).
+ConcernedStarts ErrorFreeRunTest::starts_to_try() const {
+  const long long longest_settled_stretch = longest_failing_run_ - k_;
+  if (longest_settled_stretch < 0) return ConcernedStarts::all();
+  // A residue lies in a long enough stretch when a window of stretch_needed
+  // residues, all in the stretch, ends at it or up to stretch_needed - 1
+  // after it.
+  const long long stretch_needed = longest_settled_stretch + 1;
+  return {{k_}, 1, k_, stretch_needed, k_ - 1, k_ + stretch_needed - 1,
+          Ns_tolerated_, -(longest_settled_stretch + 1), k_ + longest_settled_stretch, 0};
+}
