@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "search/shortcut_counts.h"
 #include "search/starts_to_try.h"
 
 // Does a candidate settle as too weak from its error-free run alone? The
@@ -21,8 +22,11 @@ class ErrorFreeRunTest {
   bool fails(const char* run_begin, const char* run_end, const char* seq_begin, const char* seq_end) const {
     if (run_end - run_begin > longest_failing_run_) return false;
     // A tolerated N at either end would be taken by the greedy run.
-    return !(Ns_tolerated_ &&
-             ((run_end != seq_end && *run_end == 'N') || (run_begin != seq_begin && run_begin[-1] == 'N')));
+    if (Ns_tolerated_ &&
+        ((run_end != seq_end && *run_end == 'N') || (run_begin != seq_begin && run_begin[-1] == 'N')))
+      return false;
+    ++shortcut_counts.runs_too_weak_without_error;
+    return true;
   }
 
  private:

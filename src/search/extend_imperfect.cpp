@@ -53,6 +53,7 @@
 #include "search/look_ahead.h"
 #include "search/one_error_at_most.h"
 #include "search/regain_best.h"
+#include "search/shortcut_counts.h"
 #include "search/walk_memo.h"
 
 namespace {
@@ -110,6 +111,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         met = recent->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, Dir::tells_reach);
       }
       if (met.point != WalkMemo::no_point) {
+        ++shortcut_counts.trails_followed;
         // Only a summarised memo reads where its trail went on, and its walks
         // keep no recent trails: so met lies in the memo that takes the trail.
         stop_recording(WalkMemo::Step::walk_went_on, met.point);
@@ -131,6 +133,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
       ask_again_below = where_best_may_come_back<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), sat.score,
                                                       best.score, threshold, limit);
       if (ask_again_below < 0) {
+        ++shortcut_counts.walks_ended_unable_to_regain;
         stop_recording(WalkMemo::Step::walk_went_on);
         best.restore<Dir>(sat);
         return shifts_survived;
@@ -143,6 +146,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         sat.score + 2 * larger_penalty <= threshold &&
         !second_error_can_follow<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.unit_begin, sat.unit_end, sat.score,
                                       threshold, limit, text)) {
+      ++shortcut_counts.walks_ended_after_one_error;
       stop_recording(WalkMemo::Step::walk_went_on);
       best.restore<Dir>(sat);
       return shifts_survived;
@@ -173,6 +177,8 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
 }
 
 }  // namespace
+
+thread_local ShortcutCounts shortcut_counts;
 
 bool CSearchController::leave_out_repeated_look_ahead = true;
 bool CSearchController::compare_sixteen_at_a_time = true;
@@ -213,8 +219,12 @@ long long extend_noting_reach_if_useful(Csat& sat, const char* limit, WalkMemo* 
 }  // namespace
 
 long long CSearchController::grow_forward(Csat& sat) {
-  return extend_noting_reach_if_useful<Forward>(sat, sequence.residues + sequence.length, &forward_walks,
-                                                &recent_forward_walks, lowest_memorable(sat), errors_listed);
+  const long long shifts_survived =
+      extend_noting_reach_if_useful<Forward>(sat, sequence.residues + sequence.length, &forward_walks,
+                                             &recent_forward_walks, lowest_memorable(sat), errors_listed);
+  // Counted where the walk chose errors: a walk without any shares only its run.
+  if (shifts_survived > 0 && shifts_survived < LLONG_MAX) ++shortcut_counts.forward_walks_starts_may_share;
+  return shifts_survived;
 }
 
 void CSearchController::grow_backward(Csat& sat) {

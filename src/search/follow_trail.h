@@ -53,6 +53,7 @@
 #include "repeats/Csat.h"
 #include "search/extension_walk.h"
 #include "search/look_ahead.h"
+#include "search/shortcut_counts.h"
 #include "search/walk_memo.h"
 
 namespace {
@@ -147,8 +148,10 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, const W
     if (!memo.chosen_alike(meeting, i)) return Followed::choose_alone;
     if (sat.missense.count >= errors_listed && memo.path_known(i)) {
       const WalkMemo::PathAhead path = memo.path_ahead(i);
-      if (path.lowest_score == INT64_MAX || sat.score + path.lowest_score >= lowest_memorable)
+      if (path.lowest_score == INT64_MAX || sat.score + path.lowest_score >= lowest_memorable) {
+        ++shortcut_counts.paths_taken_at_once;
         return go_along_path<Dir>(sat, best, memo, path, phase_shift);
+      }
     }
     apply_operation<Dir>(sat, operation_of(memo.point(i).step()), errors_listed);
     const WalkMemo::Point& next = memo.point(i + 1);

@@ -30,6 +30,7 @@
 #include "config/parameters.h"
 #include "search/CSearchController.h"
 #include "search/extension_walk.h"
+#include "search/shortcut_counts.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ class UnitText {
     backward_offset_ = k * ((16 + k - 1) / k);
     phases_ = phases.of[k];
     written_ = true;
+    ++shortcut_counts.unit_texts_written;
 #else
     static_cast<void>(unit_begin);
     static_cast<void>(unit_end);

@@ -30,6 +30,7 @@
 #include "search/extension_walk.h"
 #include "search/greedy_run.h"
 #include "search/repeated_nodes.h"
+#include "search/shortcut_counts.h"
 #include "search/starts_sharing_a_walk.h"
 #include "search/walk_memo.h"
 
@@ -123,10 +124,14 @@ __attribute__((always_inline)) inline int leap_ahead(LookAhead& look_ahead, cons
   // The threshold follows the best score along the path: max(-L, best - reduction).
   if (look_ahead.threshold_follows_best) threshold = std::max(threshold, score - look_ahead.score_reduction);
   if (score + look_ahead.larger_penalty <= threshold) return score;
-  if (look_ahead.leave_out_repeated && completed_nodes.dominated(pos, unit_pos, score, levels_left)) return score;
-  const int value = children_value<Dir>(
-      look_ahead, pos, unit_pos, score, levels_left, threshold,
-      children_left_out(arrival, empty, look_ahead.leave_out_repeated, look_ahead.leave_out_indel_pair));
+  if (look_ahead.leave_out_repeated && completed_nodes.dominated(pos, unit_pos, score, levels_left)) {
+    ++shortcut_counts.look_ahead_nodes_dominated;
+    return score;
+  }
+  const LeftOut left_out =
+      children_left_out(arrival, empty, look_ahead.leave_out_repeated, look_ahead.leave_out_indel_pair);
+  if (left_out.mismatch | left_out.insertion | left_out.deletion) ++shortcut_counts.look_ahead_nodes_left_out;
+  const int value = children_value<Dir>(look_ahead, pos, unit_pos, score, levels_left, threshold, left_out);
   if (look_ahead.leave_out_repeated) completed_nodes.add(pos, unit_pos, score, levels_left);
   return value;
 }

@@ -1,0 +1,23 @@
+#ifndef VELKOR_SEARCH_SHORTCUT_COUNTS_H
+#define VELKOR_SEARCH_SHORTCUT_COUNTS_H
+
+// How often each shortcut of the extension fired, in the thread that reads
+// the counts: the tests show with them that their cases reach every
+// shortcut. Each is counted only where its shortcut fires, so the count
+// costs a fraction of the work the shortcut saves.
+struct ShortcutCounts {
+  long long runs_too_weak_without_error = 0;     // error_free_run.cpp
+  long long runs_too_weak_with_one_error = 0;    // one_error_test.cpp
+  long long walks_ended_after_one_error = 0;     // one_error_at_most.h
+  long long walks_ended_unable_to_regain = 0;    // regain_best.h
+  long long unit_texts_written = 0;              // greedy_run.h
+  long long look_ahead_nodes_left_out = 0;       // repeated_nodes.h
+  long long look_ahead_nodes_dominated = 0;      // completed_nodes.h
+  long long trails_followed = 0;                 // follow_trail.h
+  long long paths_taken_at_once = 0;             // follow_trail.h
+  long long forward_walks_starts_may_share = 0;  // starts_sharing_a_walk.h: walks that chose errors
+};
+
+extern thread_local ShortcutCounts shortcut_counts;
+
+#endif

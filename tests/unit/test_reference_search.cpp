@@ -1,0 +1,269 @@
+// The search with every shortcut on against the plain reference written from
+// the rules alone: the same records, before the overlap removal, on random
+// sequences under random options, extremes included. Each shortcut must
+// fire in these cases, or the comparison would prove nothing about it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "config/parameters.h"
+#include "reference_search.h"
+#include "search/shortcut_counts.h"
+#include "search_test_support.h"
+
+namespace {
+
+class AgainstReference : public SearchTest {
+ protected:
+  std::mt19937 rng{4242};
+
+  void TearDown() override {
+    CSearchController::longest_error_list_kept = 16;
+    SearchTest::TearDown();
+  }
+
+  unsigned below(unsigned n) { return static_cast<unsigned>(rng() % n); }
+
+  // Units of one to six residues, or long units of 12 to 80 (a few unit
+  // lengths at a time: the reference walks every start of each).
+  void random_options(bool long_units) {
+    fresh_defaults();
+    global_mismatch_score = -2 - static_cast<int>(below(9));
+    global_indel_score = below(3) == 0 ? global_mismatch_score : -2 - static_cast<int>(below(9));
+    global_maximum_recursion_depth = 1 + static_cast<int>(below(6));
+    const unsigned reduction = below(6);
+    global_maximum_scorereduction = reduction == 0   ? static_cast<int>(below(12)) - 2
+                                    : reduction == 1 ? 10 + static_cast<int>(below(200))
+                                                     : INT_MAX;
+    global_Ns_allowed_in_a_row = static_cast<int>(below(6));
+    global_treat_Ns_as_missense = below(5) == 0;
+    const unsigned thresholds = below(8);
+    global_min_score = thresholds == 0 ? -50 : thresholds == 1 ? 100 + static_cast<int>(below(200))
+                                                               : static_cast<int>(below(40)) - 5;
+    global_min_score_a = static_cast<int>(below(20)) - 10;
+    global_min_score_bx = static_cast<float>(below(7)) * 0.5f - (below(6) == 0 ? 2.0f : 0.0f);
+    global_min_length = below(3) == 0 ? 0 : static_cast<int>(below(60));
+    if (long_units) {
+      global_min_unit_length = 12 + below(66);
+      global_max_unit_length = std::min(80u, global_min_unit_length + below(3));
+    } else {
+      global_min_unit_length = 1 + below(3);
+      global_max_unit_length = global_min_unit_length + below(7 - global_min_unit_length);
+    }
+  }
+
+  std::string letters(unsigned n, const char* alphabet = "ACGT", unsigned size = 4) {
+    std::string text;
+    for (unsigned i = 0; i < n; ++i) text += alphabet[below(size)];
+    return text;
+  }
+
+  // The unit written out over `copies` copies, each residue in `rate`
+  // changed into a letter or an N, or, with indels, an inserted letter or a
+  // deleted unit character.
+  void append_array(std::string& residues, const std::string& unit, unsigned copies, unsigned rate, bool indels) {
+    for (std::size_t u = 0; u < unit.size() * copies;) {
+      const unsigned pick = below(rate);
+      switch (indels || pick == 0 ? pick : 3) {
+        case 0: residues += "ACGTN"[below(5)]; ++u; break;
+        case 1: residues += "ACGT"[below(4)]; break;
+        case 2: ++u; break;
+        default: residues += unit[u++ % unit.size()];
+      }
+    }
+  }
+
+  // Noise, AT-rich stretches, N runs and mutated arrays (satellites) of
+  // units near the unit lengths searched.
+  std::string random_sequence(bool long_units) {
+    std::string residues;
+    for (unsigned piece = 1 + below(5); piece > 0; --piece) {
+      const unsigned kind = below(10);
+      if (kind < 2) {
+        residues += letters(5 + below(40));
+      } else if (kind < 3) {
+        residues += letters(10 + below(40), "AATTACGT", 8);
+      } else if (kind < 4) {
+        residues.append(1 + below(7), 'N');
+      } else {
+        const unsigned k = long_units ? std::max(12u, global_min_unit_length - 2 + below(5)) : 1 + below(6);
+        const std::string unit = below(4) == 0 ? letters(k, "AT", 2) : letters(k);
+        const unsigned copies = long_units ? 2 + below(3) : 3 + below(25);
+        append_array(residues, unit, copies, 3 + below(40), below(2) == 0);
+      }
+    }
+    return residues;
+  }
+
+  // The search's records before the overlap removal, with the unit's place.
+  static std::vector<std::string> searched(const std::string& residues) {
+    TestSequence seq(residues);
+    CSearchController::discard_tables();
+    CSearchController search(1, seq.mol);
+    search.complete_imperfect_search(nullptr);
+    std::vector<std::string> records;
+    for (const Csat* sat : search.imperfect_sats.sats)
+      records.push_back(describe(*sat, seq.mol.residues) + " @" + std::to_string(sat->unit_begin - seq.mol.residues));
+    return records;
+  }
+
+  static std::vector<std::string> by_reference(const std::string& residues) {
+    std::vector<std::string> records;
+    for (const reference::Record& record : reference::imperfect_search(residues))
+      records.push_back(reference::describe(record, residues));
+    return records;
+  }
+
+  static std::string options() {
+    return " units " + std::to_string(global_min_unit_length) + "-" + std::to_string(global_max_unit_length) +
+           " depth " + std::to_string(global_maximum_recursion_depth) + " m " +
+           std::to_string(global_mismatch_score) + " g " + std::to_string(global_indel_score) + " R " +
+           std::to_string(global_maximum_scorereduction) + " N " + std::to_string(global_Ns_allowed_in_a_row) +
+           (global_treat_Ns_as_missense ? " NsAsMissense" : "") + " s " + std::to_string(global_min_score) + " a " +
+           std::to_string(global_min_score_a) + " b " + std::to_string(global_min_score_bx) + " l " +
+           std::to_string(global_min_length);
+  }
+
+  void expect_as_reference(bool long_units) {
+    random_options(long_units);
+    // Every list kept: the lists let go are grown again after an overlap removal.
+    CSearchController::longest_error_list_kept = UINT_MAX;
+    const std::string residues = random_sequence(long_units);
+    ASSERT_EQ(searched(residues), by_reference(residues)) << residues << options();
+  }
+};
+
+TEST_F(AgainstReference, ShortUnits) {
+  const ShortcutCounts before = shortcut_counts;
+  for (int round = 0; round < 2000; ++round) ASSERT_NO_FATAL_FAILURE(expect_as_reference(false));
+  const ShortcutCounts& after = shortcut_counts;
+  EXPECT_GT(after.runs_too_weak_without_error - before.runs_too_weak_without_error, 2000);
+  EXPECT_GT(after.runs_too_weak_with_one_error - before.runs_too_weak_with_one_error, 5000);
+  EXPECT_GT(after.walks_ended_after_one_error - before.walks_ended_after_one_error, 10000);
+  EXPECT_GT(after.walks_ended_unable_to_regain - before.walks_ended_unable_to_regain, 2000);
+  EXPECT_GT(after.unit_texts_written - before.unit_texts_written, 5000);
+  EXPECT_GT(after.look_ahead_nodes_left_out - before.look_ahead_nodes_left_out, 50000);
+  EXPECT_GT(after.look_ahead_nodes_dominated - before.look_ahead_nodes_dominated, 100000);
+  EXPECT_GT(after.trails_followed - before.trails_followed, 2000);
+  EXPECT_GT(after.forward_walks_starts_may_share - before.forward_walks_starts_may_share, 300);
+}
+
+TEST_F(AgainstReference, LongUnits) {
+  const long long settled_before = CSearchController::starts_settled_by_score_bound;
+  const ShortcutCounts before = shortcut_counts;
+  for (int round = 0; round < 200; ++round) ASSERT_NO_FATAL_FAILURE(expect_as_reference(true));
+  EXPECT_GT(CSearchController::starts_settled_by_score_bound - settled_before, 2000);
+  EXPECT_GT(shortcut_counts.trails_followed - before.trails_followed, 10000);
+  EXPECT_GT(shortcut_counts.look_ahead_nodes_left_out - before.look_ahead_nodes_left_out, 100000);
+}
+
+// The reference must give the worked examples of the rules, and so must
+// the search.
+TEST_F(AgainstReference, WorkedExamples) {
+  auto without_unit_place = [](std::vector<std::string> records) {
+    for (std::string& record : records) record.erase(record.rfind(" @"));
+    return records;
+  };
+  // One unit copy grown both ways, default options.
+  const struct {
+    const char* residues;
+    long b;
+    const char* grown;
+  } copies[] = {
+      {"ACACACACGCACACACAC", 0, "[0,18) AC 9 1/0/0/0 (8,M) @0"},
+      {"ACACACACTACACACAC", 0, "[0,17) AC 8 0/1/0/0 (8,I) @0"},
+      {"ACACACACCACACACAC", 0, "[0,17) AC 9 0/0/1/0 (8,D) @0"},
+      {"ACACACGACACACACACAC", 0, "[0,6) AC 4 0/0/0/0 @0"},
+      {"CACACACGACACACACG", 9, "[0,16) CA 7 0/1/0/0 (7,I) @9"},
+      {"ACACACACNACACAC", 0, "[0,8) AC 6 0/0/0/0 @0"},
+  };
+  for (const auto& c : copies) {
+    reference::Record record = reference::copy_at(c.b, 2);
+    reference::grow(c.residues, record);
+    EXPECT_EQ(reference::describe(record, c.residues), c.grown);
+  }
+  // The search, units 1 to 6, minimum score 6 and normalised length 1.
+  global_min_score = 6;
+  global_min_score_a = 0;
+  global_min_score_bx = 0;
+  global_min_length = 1;
+  global_min_length_a = 0;
+  global_min_length_bx = 0;
+  const struct {
+    const char* residues;
+    std::vector<std::string> records;
+  } searches[] = {
+      {"GGACACACACATACACACACGTTTTTTTTTAGAGAGAG",
+       {"[2,20) AC 9 1/0/0/0 (11,M)", "[21,30) T 8 0/0/0/0", "[30,38) AG 6 0/0/0/0"}},
+      {"TTGACACACACGCACACAGACACACTTG", {"[3,11) AC 6 0/0/0/0"}},
+      {"CCAGTAGTAGAAGTAGTACAGTAGTTAGG", {"[2,18) AGT 6 1/0/0/0 (10,M)"}},
+      {"ATGACAGACGGACAGACTT", {}},
+  };
+  for (const auto& c : searches) {
+    EXPECT_EQ(without_unit_place(by_reference(c.residues)), c.records) << c.residues;
+    EXPECT_EQ(without_unit_place(searched(c.residues)), c.records) << c.residues;
+  }
+}
+
+// Every unit copy grown both ways through the extension's entry points, and
+// look-aheads from every error point of a walk, as the reference grows and
+// values them; look-aheads up to the deepest whose nodes are left out.
+TEST_F(AgainstReference, GrowingEachCopy) {
+  const ShortcutCounts before = shortcut_counts;
+  long long with_errors = 0;
+  for (int round = 0; round < 200; ++round) {
+    const bool long_units = round % 8 == 0;
+    random_options(long_units);
+    if (round % 20 == 1) global_maximum_recursion_depth = 7 + static_cast<int>(below(3));
+    const std::string residues = random_sequence(long_units);
+    TestSequence seq(residues);
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    const long n = static_cast<long>(residues.size());
+    // Deep look-aheads are slow in the reference: a few copies only.
+    const long stride = global_maximum_recursion_depth > 6 ? 7 : 1;
+    for (long k = global_min_unit_length; k <= static_cast<long>(global_max_unit_length); ++k) {
+      for (long p = 0; p + k < n; p += stride) {
+        if (residues.find('N', static_cast<std::size_t>(p)) < static_cast<std::size_t>(p + k)) continue;
+        Csat* sat = sat_alloc.get_new(first + p, first + p + k);
+        search.extend_imperfect_forward(*sat, end);
+        search.extend_imperfect_backward(*sat, first - 1);
+        sat->trim_flanking_Ns();
+        reference::Record record = reference::copy_at(p, k);
+        reference::grow(residues, record);
+        with_errors += !record.missense.empty();
+        ASSERT_EQ(describe(*sat, first) + " @" + std::to_string(p), reference::describe(record, residues))
+            << residues << options();
+        sat_alloc.give_back(sat);
+        // A look-ahead from the copy's end at a random score and depth.
+        if (p % 5 != 0) continue;
+        const int depth = 1 + static_cast<int>(below(static_cast<unsigned>(global_maximum_recursion_depth)));
+        const int score = static_cast<int>(below(40)) - 10, best = score + static_cast<int>(below(10));
+        const bool forward = below(2) == 0;
+        const long pos = forward ? p + k : p, phase = forward ? 0 : k - 1;
+        const int value =
+            forward ? search.extend_imperfect_forward_leap_ahead(first + pos, first + p + phase, first + p,
+                                                                 first + p + k, score, static_cast<int>(k),
+                                                                 static_cast<unsigned char>(depth), end, best)
+                    : search.extend_imperfect_backward_leap_ahead(first + pos, first + p + phase, first + p,
+                                                                  first + p + k, score, static_cast<int>(k),
+                                                                  static_cast<unsigned char>(depth), first - 1, best);
+        ASSERT_EQ(value, reference::look_ahead(residues, reference::copy_at(p, k), forward, pos, phase, score, depth,
+                                               best))
+            << "look-ahead at " << p << " k " << k << (forward ? " forward" : " backward") << " in " << residues
+            << options();
+      }
+    }
+  }
+  EXPECT_GT(with_errors, 10000);
+  EXPECT_GT(shortcut_counts.look_ahead_nodes_left_out - before.look_ahead_nodes_left_out, 100000);
+  EXPECT_GT(shortcut_counts.look_ahead_nodes_dominated - before.look_ahead_nodes_dominated, 100000);
+  EXPECT_GT(shortcut_counts.walks_ended_unable_to_regain - before.walks_ended_unable_to_regain, 1000);
+}
+
+}  // namespace
