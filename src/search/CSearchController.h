@@ -135,12 +135,6 @@ class CSearchController {
   int extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
                                            const char* unit_end, int score, int unit_length, unsigned char depth,
                                            const char* left_limit, int best_score);
-  // True when growing the unit copy [unit_begin, unit_end) both ways would
-  // try no alignment error and give a record below the minimum score; false
-  // when that cannot be settled without the full extension.
-  static bool fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
-                                      const char* seq_end);
-
   // Does a record of unit length k pass the thresholds in force?
   static bool passes_thresholds(const Csat& sat, unsigned k) {
     return sat.score >= minScores[k] && sat.normalised_length() >= minLengths[k];

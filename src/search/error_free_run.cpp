@@ -5,34 +5,11 @@
  * that kind and too weak, and are settled by counting that run alone.
  */
 #include <algorithm>
-#include <cstddef>
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
 #include "search/error_free_run.h"
 #include "search/extension_walk.h"
-
-namespace {
-
-// Residues from x outward (step +1 or -1) that equal the residue k positions
-// back towards the unit copy, up to the limit, which is never read. Past the
-// first copy, such a residue is exactly a match of the greedy run.
-std::ptrdiff_t periodic_run(const char* x, std::ptrdiff_t step, unsigned k, const char* limit) {
-  const char* y = x;
-  const std::ptrdiff_t back = -step * static_cast<std::ptrdiff_t>(k);
-  while (y != limit && *y == y[back]) y += step;
-  return (y - x) * step;
-}
-
-}  // namespace
-
-bool CSearchController::fails_without_any_error(const char* unit_begin, const char* unit_end, const char* seq_begin,
-                                                const char* seq_end) {
-  const unsigned k = static_cast<unsigned>(unit_end - unit_begin);
-  const char* run_end = unit_end + periodic_run(unit_end, 1, k, seq_end);
-  const char* run_begin = unit_begin - periodic_run(unit_begin - 1, -1, k, seq_begin - 1);
-  return ErrorFreeRunTest(k).fails(run_begin, run_end, seq_begin, seq_end);
-}
 
 ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : k_(k), Ns_tolerated_(Ns_tolerated()) {
   // The run scores its length minus the copy; the highest score that lets no

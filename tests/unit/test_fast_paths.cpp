@@ -17,7 +17,6 @@
 #include "search/error_free_run.h"
 #include "search/exact_group_scan.h"
 #include "search/starts_to_try.h"
-#include "reference_search.h"
 #include "search/shortcut_counts.h"
 #include "search_test_support.h"
 
@@ -129,40 +128,6 @@ class FastPath : public SearchTest {
     return residues;
   }
 };
-
-// A shortcut that rejects a candidate must only reject what growing it in
-// full by the rules would reject too. Each shortcut is asked about every start of a sweep
-// in increasing order, as the search asks it.
-TEST_F(FastPath, ShortcutsOnlyRejectWhatTheExtensionRejects) {
-  unsigned rejected[2] = {0, 0}, kept[2] = {0, 0};  // by the test without any error, with one
-  for (int round = 0; round < 2000; ++round) {
-    random_options();
-    Residues r(random_sequence());
-    CSearchController search(1, r.seq.mol);
-    for (unsigned k = 1; k <= 8 && k < r.seq.mol.length; ++k) {
-      OneErrorTest one_error(k, r.first, r.end);
-      for (const char* p = r.first; p + k < r.end; ++p) {
-        if (std::memchr(p, 'N', k)) continue;
-        const auto run = run_counted_from(p, k, r);
-        const bool rejects[2] = {CSearchController::fails_without_any_error(p, p + k, r.first, r.end),
-                                 one_error.fails(run.first, run.second)};
-        for (int with_one_error : {0, 1}) ++(rejects[with_one_error] ? rejected : kept)[with_one_error];
-        if (!rejects[0] && !rejects[1]) continue;
-        reference::Record grown = reference::copy_at(p - r.first, k);
-        reference::grow(r.text(), grown);
-        ASSERT_FALSE(grown.score >= CSearchController::minScores[k] &&
-                     grown.end - grown.begin - grown.insertions + grown.deletions >= CSearchController::minLengths[k])
-            << "rejected at once" << (rejects[1] ? " with one error" : "") << ", passes after growing: "
-            << reference::describe(grown, r.text()) << " in " << r.text() << options();
-      }
-    }
-  }
-  // Both outcomes must occur, or the comparison proves nothing.
-  for (int with_one_error : {0, 1}) {
-    EXPECT_GT(rejected[with_one_error], 100000u);
-    EXPECT_GT(kept[with_one_error], 100000u);
-  }
-}
 
 // The one-error test reads the matches behind each error sixteen residues at
 // a time; it must settle exactly the runs that counting them one by one
