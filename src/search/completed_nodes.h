@@ -1,8 +1,9 @@
 /*
- * Dominated nodes: in the same setting, a node whose greedy run ends at an
- * error point where a node completed earlier in the decision had a score at
- * least as high and a depth at most as deep is not expanded, and is valued at
- * its own score. Its true value is at most that of the completed node, which
+ * Dominated nodes: in the setting of repeated_nodes.h (the threshold -L
+ * throughout a decision, negative penalties, a budget that cannot run out),
+ * a node whose greedy run ends at an error point where a node completed
+ * earlier in the decision had a score at least as high and a depth at most
+ * as deep is not expanded, and is valued at its own score. Its true value is at most that of the completed node, which
  * lies under the same or an earlier error of the decision. By induction over
  * the visiting order, every value computed is at most the true one, and the
  * highest value over the errors tried so far is the true highest; as a later

@@ -1,9 +1,9 @@
 /*
  * Look-ahead nodes left out: within one decision, where the threshold is
  * -L throughout (the score-reduction limit is out of reach), penalties are
- * negative and the budget below cannot run out, a node's value depends only
- * on its position, unit position, score and remaining depth, and is no
- * lower for a higher score or a greater remaining depth. So at a node
+ * negative and the call budget cannot run out (look_ahead.h), a node's
+ * value depends only on its position, unit position, score and remaining
+ * depth, and is no lower for a higher score or a greater remaining depth. So at a node
  * reached by an insertion or a deletion whose greedy run took nothing:
  * its mismatch child is left out when its parent's mismatch child took
  * nothing either (insertion-mismatch reaches the node mismatch-insertion
