@@ -1,15 +1,13 @@
 #ifndef VELKOR_DRIVER_HELD_RECORD_H
 #define VELKOR_DRIVER_HELD_RECORD_H
 
+#include <cstddef>
 #include <cstdio>
 #include <deque>
 #include <exception>
-#include <memory>
 #include <string>
 
 #include "driver/CSequence_Mol.h"
-#include "driver/held_text.h"
-#include "driver/residue_buffer.h"
 #include "repeats/Csat.h"
 #include "repeats/repeat_files.h"
 
@@ -32,17 +30,13 @@ class KeptRepeats : public RepeatListener {
 
 // One record searched beside others: read by the run's own thread, searched
 // on a worker thread with every output kept in memory, and written by the
-// run's own thread when its turn comes.
+// run's own thread when its turn comes. Its residues lie in the buffer of
+// its batch (record_batch.h), and so does its report.
 struct HeldRecord {
-  HeldRecord() = default;
-  HeldRecord(const HeldRecord&) = delete;
-  HeldRecord& operator=(const HeldRecord&) = delete;
-
   unsigned number = 0;
   CSequence_Mol seq;
-  ResidueBuffer residues{seq};
+  std::size_t offset = 0;  // of its residues in the batch's buffer
   std::string progress_messages;
-  HeldText report;  // copied to the report as it grows once the record's turn has come
   KeptRepeats repeats;  // kept only for the files for other tools and the masked copy
   std::exception_ptr failure;                 // what the search threw
   const char* allocation_failure = nullptr;  // the message of an allocation that failed where nothing can throw
@@ -50,10 +44,5 @@ struct HeldRecord {
   // Ready for the next record, its buffers kept.
   void reset();
 };
-
-// Searches record on the calling (worker) thread, its report kept in
-// memory; keep_repeats: keep its repeats for the other outputs too.
-// Never throws: a failure is kept with the record.
-void search_held_record(HeldRecord& record, bool keep_repeats);
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
 HeldText::~HeldText() {
@@ -16,6 +17,8 @@ void HeldText::restart() {
   blocks_.clear();
   length_ = 0;
   copied_ = 0;
+  part_ends_.clear();
+  parts_copied_ = 0;
   ended_ = false;
 }
 
@@ -30,6 +33,19 @@ bool HeldText::close() {
   file_ = nullptr;
   end();
   return result == 0;
+}
+
+bool HeldText::end_part() {
+  bool written = std::fflush(file_) == 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  try {
+    part_ends_.push_back(length_);
+  } catch (const std::bad_alloc&) {
+    ended_ = true;  // the copier must not wait for a part that was never marked
+    written = false;
+  }
+  grown_.notify_one();
+  return written;
 }
 
 void HeldText::end() {
@@ -67,22 +83,28 @@ ssize_t HeldText::append(void* cookie, const char* data, std::size_t size) {
   return static_cast<ssize_t>(size);
 }
 
-void HeldText::copy_to(FILE* out) {
+void HeldText::copy_part_to(FILE* out) { copy_until(out, parts_copied_++); }
+
+void HeldText::copy_to(FILE* out) { copy_until(out, std::numeric_limits<std::size_t>::max()); }
+
+void HeldText::copy_until(FILE* out, std::size_t part) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    grown_.wait(lock, [this] { return ended_ || length_ - copied_ >= block_size; });
-    while (length_ - copied_ >= block_size) {
-      std::unique_ptr<char[]> block = std::move(blocks_[copied_ / block_size]);
+    auto part_ended = [this, part] { return part < part_ends_.size(); };
+    grown_.wait(lock, [&] { return ended_ || part_ended() || length_ / block_size > copied_ / block_size; });
+    const bool last = ended_ || part_ended();
+    const std::size_t limit = part_ended() ? part_ends_[part] : ended_ ? length_ : length_ / block_size * block_size;
+    while (copied_ < limit) {
+      const std::size_t index = copied_ / block_size;
+      const std::size_t offset = copied_ % block_size;
+      const std::size_t piece = std::min(limit - copied_, block_size - offset);
+      const char* data = blocks_[index].get() + offset;
       lock.unlock();
-      std::fwrite(block.get(), 1, block_size, out);
+      std::fwrite(data, 1, piece, out);
       lock.lock();
-      copied_ += block_size;
-      spare_.push_back(std::move(block));
+      copied_ += piece;
+      if (copied_ % block_size == 0) spare_.push_back(std::move(blocks_[index]));
     }
-    if (ended_) break;
-  }
-  if (copied_ < length_) {
-    std::fwrite(blocks_[copied_ / block_size].get(), 1, length_ - copied_, out);
-    copied_ = length_;
+    if (last) return;
   }
 }

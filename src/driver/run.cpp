@@ -18,6 +18,7 @@
 #include "driver/exit_codes.h"
 #include "driver/file_identity.h"
 #include "driver/held_record.h"
+#include "driver/record_batch.h"
 #include "driver/residue_buffer.h"
 #include "driver/search_record.h"
 #include "driver/messages.h"
@@ -234,63 +235,86 @@ int finish_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files
 }
 
 // The loop above with the records searched by several threads at once: this
-// thread reads them, the workers search them, and this thread writes each
-// in its turn. At most one record per worker is held at a time.
-int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, RepeatFiles* files,
-                           std::deque<ExtraFile>& extras, OutputStream& masked) {
+// thread reads them into batches, the workers search the batches, and this
+// thread writes each record in its turn. At most one batch per worker is
+// searched or waits to be written, besides the one being filled.
+int search_records_at_once(unsigned threads, CFile& input, CSequence_Mol& seq, OutputStream& out,
+                           RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked) {
   const bool keep_repeats = files || masked.file();
-  std::unique_ptr<OrderedWorkQueue<HeldRecord>> workers;
+  std::unique_ptr<OrderedWorkQueue<RecordBatch>> workers;
   try {
-    workers = std::make_unique<OrderedWorkQueue<HeldRecord>>(
-        threads, [keep_repeats](HeldRecord& record) { search_held_record(record, keep_repeats); });
+    workers = std::make_unique<OrderedWorkQueue<RecordBatch>>(
+        threads, [keep_repeats](RecordBatch& batch) { search_batch(batch, keep_repeats); });
   } catch (const std::system_error& error) {
     std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads,
                  error.what());
     return abort_run(EXIT_OUT_OF_MEMORY);
   }
-  OrderedWorkQueue<HeldRecord>& queue = *workers;
+  OrderedWorkQueue<RecordBatch>& queue = *workers;
   // The workers search before the first progress line is written.
   update_report_time();
-  std::unique_ptr<HeldRecord> spare;
-  // Writes the oldest record held, its report as its search makes it, and
-  // keeps the record (with its grown buffers) for the next.
-  auto write_oldest = [&]() {
-    HeldRecord& turn = queue.oldest();
-    report_status(turn.number, turn.seq.name.c_str(), global_min_unit_length);
-    update_report_time();
-    turn.report.copy_to(out.file());
+  std::unique_ptr<RecordBatch> spare;
+  // Writes the records of the oldest batch, the report of each as its search
+  // makes it, and keeps the batch (with its grown buffers) for the next.
+  auto write_oldest = [&]() -> int {
+    RecordBatch& turn = queue.oldest();
+    for (std::size_t i = 0; i < turn.size(); ++i) {
+      HeldRecord& record = turn.record(i);
+      report_status(record.number, record.seq.name.c_str(), global_min_unit_length);
+      update_report_time();
+      turn.report().copy_part_to(out.file());
+      int code = finish_held_record(record, out, files, extras, masked);
+      if (code != EXIT_OK) return code;
+    }
     spare = queue.pop_oldest();
-    int code = finish_held_record(*spare, out, files, extras, masked);
     spare->reset();
-    return code;
+    return EXIT_OK;
   };
   auto write_all = [&]() {
     int code = EXIT_OK;
     while (code == EXIT_OK && !queue.empty()) code = write_oldest();
     return code;
   };
-
-  unsigned record_number = 0;
-  while (!input.at_end()) {
-    ++record_number;
+  std::unique_ptr<RecordBatch> filling = std::make_unique<RecordBatch>();
+  // Hands the batch being filled to the workers and starts another.
+  auto hand_over = [&]() -> int {
     if (queue.full()) {
       int code = write_oldest();
       if (code != EXIT_OK) return code;
     }
-    if (!spare) spare = std::make_unique<HeldRecord>();
-    FastaResult result = read_fasta_record(input, spare->seq);
+    filling->seal();
+    queue.push(std::move(filling));
+    filling = spare ? std::move(spare) : std::make_unique<RecordBatch>();
+    return EXIT_OK;
+  };
+
+  unsigned record_number = 0;
+  while (!input.at_end()) {
+    ++record_number;
+    seq.name.clear();
+    seq.length = 0;
+    FastaResult result = read_fasta_record(input, seq);
+    if (result == FastaResult::RECORD) {
+      // Records outside the range are still read, so that the whole file is validated.
+      if (record_number < global_sequence_from || record_number > global_sequence_to) continue;
+      int code = EXIT_OK;
+      // A long record is a batch of its own.
+      if (!filling->empty() && seq.length >= RecordBatch::residue_budget) code = hand_over();
+      if (code == EXIT_OK && !filling->add(record_number, seq)) {
+        result = FastaResult::OUT_OF_MEMORY;
+      } else if (code == EXIT_OK && filling->full()) {
+        code = hand_over();
+      }
+      if (code != EXIT_OK) return code;
+    }
     if (result != FastaResult::RECORD) {
-      int code = write_all();
+      int code = filling->empty() ? EXIT_OK : hand_over();
+      if (code == EXIT_OK) code = write_all();
       return code != EXIT_OK ? code : read_failed(result, input, record_number);
     }
-    if (record_number < global_sequence_from || record_number > global_sequence_to) {
-      spare->reset();
-      continue;
-    }
-    spare->number = record_number;
-    queue.push(std::move(spare));
   }
-  return write_all();
+  int code = filling->empty() ? EXIT_OK : hand_over();
+  return code != EXIT_OK ? code : write_all();
 }
 
 unsigned threads_to_use() {
@@ -368,7 +392,7 @@ int run_velkor(int argc, char** argv) {
 
   unsigned threads = threads_to_use();
   code = threads == 1 ? search_records(*input, sequence, out, files.get(), extras, masked)
-                      : search_records_at_once(threads, *input, out, files.get(), extras, masked);
+                      : search_records_at_once(threads, *input, sequence, out, files.get(), extras, masked);
   if (code != EXIT_OK) return code;
 
   input->close();
