@@ -4,14 +4,31 @@
 #include "driver/masking.h"
 
 void KeptRepeats::add(const Csat& sat, const CSequence_Mol&) {
-  repeats_.emplace_back();
-  repeats_.back().copy_from(sat);
+  if (count_ == chunks_.size() * chunk_size) chunks_.emplace_back(new Kept[chunk_size]);
+  chunks_[count_ / chunk_size][count_ % chunk_size] = {sat.sat_begin, sat.sat_end, sat.unit_pos_forward, sat.unit_pos_backward, sat.unit_begin,
+                      sat.unit_end, sat.score, sat.mismatches, sat.insertions, sat.deletions, sat.Ns,
+                      sat.seed_number};
+  ++count_;
 }
 
 void KeptRepeats::replay(RepeatListener* files, FILE* masked, CSequence_Mol& seq, unsigned record_number) const {
   if (files) files->begin_record(seq, record_number);
   MaskedStretches stretches;
-  for (const Csat& sat : repeats_) {
+  Csat sat;
+  for (std::size_t i = 0; i < count_; ++i) {
+    const Kept& kept = chunks_[i / chunk_size][i % chunk_size];
+    sat.sat_begin = kept.sat_begin;
+    sat.sat_end = kept.sat_end;
+    sat.unit_pos_forward = kept.unit_pos_forward;
+    sat.unit_pos_backward = kept.unit_pos_backward;
+    sat.unit_begin = kept.unit_begin;
+    sat.unit_end = kept.unit_end;
+    sat.score = kept.score;
+    sat.mismatches = kept.mismatches;
+    sat.insertions = kept.insertions;
+    sat.deletions = kept.deletions;
+    sat.Ns = kept.Ns;
+    sat.seed_number = kept.seed_number;
     if (files) files->add(sat, seq);
     if (masked) stretches.add(sat, seq.residues);
   }

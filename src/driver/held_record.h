@@ -3,9 +3,10 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <deque>
 #include <exception>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
@@ -22,10 +23,26 @@ class KeptRepeats : public RepeatListener {
   // Hands the record's repeats to files (null: none), as its search would
   // have, then writes its masked copy to masked (null: none).
   void replay(RepeatListener* files, FILE* masked, CSequence_Mol& seq, unsigned record_number) const;
-  void clear() { repeats_.clear(); }
+  void clear() { count_ = 0; }
 
  private:
-  std::deque<Csat> repeats_;
+  // A repeat without its list of errors, which neither the files nor the
+  // masking read: copying the list took an allocation per repeat.
+  struct Kept {
+    const char* sat_begin;
+    const char* sat_end;
+    const char* unit_pos_forward;
+    const char* unit_pos_backward;
+    const char* unit_begin;
+    const char* unit_end;
+    int score, mismatches, insertions, deletions, Ns;
+    unsigned seed_number;
+  };
+  // In chunks that are kept for the next record: a growing array would
+  // copy the repeats, and fresh memory costs a page fault every 4 KiB.
+  static constexpr std::size_t chunk_size = 4096;
+  std::vector<std::unique_ptr<Kept[]>> chunks_;
+  std::size_t count_ = 0;
 };
 
 // One record searched beside others: read by the run's own thread, searched

@@ -1,49 +1,41 @@
 #include "driver/record_batch.h"
 
-#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <new>
-#include <utility>
 
 #include "driver/messages.h"
 #include "driver/ordered_work_queue.h"
 #include "driver/search_record.h"
 #include "repeats/allocation.h"
 
-RecordBatch::~RecordBatch() { std::free(residues_); }
+RecordBatch::~RecordBatch() { std::free(residues_.residues); }
 
-bool RecordBatch::add(unsigned number, CSequence_Mol& seq) {
-  if (used_ == records_.size()) records_.emplace_back();
-  HeldRecord& record = records_[used_];
-  if (used_ == 0 && seq.length >= residue_budget) {
-    // A long record keeps the buffer it was read into rather than be copied.
-    std::swap(residues_, seq.residues);
-    std::swap(capacity_, seq.capacity);
-    record.offset = 0;
-    length_ = seq.length;
-  } else {
-    if (seq.length > capacity_ - length_) {
-      unsigned capacity = std::max({2 * capacity_, length_ + seq.length, static_cast<unsigned>(residue_budget)});
-      void* grown = std::realloc(residues_, capacity);
-      if (!grown) return false;
-      residues_ = static_cast<char*>(grown);
-      capacity_ = capacity;
-    }
-    if (seq.length != 0) std::memcpy(residues_ + length_, seq.residues, seq.length);
-    record.offset = length_;
-    length_ += seq.length;
+FastaResult RecordBatch::read(CFile& input, unsigned number) {
+  const unsigned offset = residues_.length;
+  // The limit is that of one record, whatever the records before it hold.
+  FastaResult result = read_fasta_record(input, residues_, longest_record + offset);
+  if (result != FastaResult::RECORD) {
+    residues_.length = offset;
+    return result;
   }
+  if (used_ == records_.size()) records_.emplace_back();
+  HeldRecord& record = records_[used_++];
   record.number = number;
-  record.seq.name.swap(seq.name);
-  record.seq.length = seq.length;
-  ++used_;
-  return true;
+  record.offset = offset;
+  record.seq.length = residues_.length - offset;
+  record.seq.name.swap(residues_.name);
+  return result;
+}
+
+void RecordBatch::drop_last() {
+  HeldRecord& record = records_[--used_];
+  residues_.length = static_cast<unsigned>(record.offset);
+  record.reset();
 }
 
 void RecordBatch::seal() {
   for (std::size_t i = 0; i < used_; ++i) {
-    records_[i].seq.residues = residues_ + records_[i].offset;
+    records_[i].seq.residues = residues_.residues + records_[i].offset;
     records_[i].seq.capacity = records_[i].seq.length;
   }
 }
@@ -51,7 +43,7 @@ void RecordBatch::seal() {
 void RecordBatch::reset() {
   for (std::size_t i = 0; i < used_; ++i) records_[i].reset();
   used_ = 0;
-  length_ = 0;
+  residues_.length = 0;
   report_.restart();
 }
 

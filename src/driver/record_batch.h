@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <deque>
 
+#include "driver/CFile.h"
 #include "driver/CSequence_Mol.h"
 #include "driver/held_record.h"
 #include "driver/held_text.h"
@@ -14,8 +15,8 @@
 // than their search; the budget keeps what a batch holds small.
 class RecordBatch {
  public:
-  // A record this long or longer is a batch of its own.
-  static constexpr std::size_t residue_budget = std::size_t{1} << 18;
+  // Once its records hold this many residues, a batch takes no more.
+  static constexpr unsigned residue_budget = 1u << 18;
   // Records without residues still cost their name and their report.
   static constexpr std::size_t most_records = 4096;
 
@@ -24,12 +25,15 @@ class RecordBatch {
   RecordBatch& operator=(const RecordBatch&) = delete;
   ~RecordBatch();
 
-  // The run's thread, while filling: takes the record just read into seq,
-  // whose residue buffer it may swap for its own (seq stays a buffer to read
-  // the next record into). False for want of memory.
-  bool add(unsigned number, CSequence_Mol& seq);
+  // The run's thread, while filling: reads the next record of input, as
+  // record number, into the batch, after the residues of those before it,
+  // so that no record is copied. A record that is not read leaves the batch
+  // as it was.
+  FastaResult read(CFile& input, unsigned number);
+  // The run's thread: drops the record just read (one outside the range).
+  void drop_last();
   bool empty() const { return used_ == 0; }
-  bool full() const { return length_ >= residue_budget || used_ >= most_records; }
+  bool full() const { return residues_.length >= residue_budget || used_ >= most_records; }
   // The run's thread, once full: points each record at its residues.
   void seal();
 
@@ -43,9 +47,7 @@ class RecordBatch {
  private:
   std::deque<HeldRecord> records_;  // the first used_ are this batch's; they never move
   std::size_t used_ = 0;
-  char* residues_ = nullptr;
-  unsigned length_ = 0;
-  unsigned capacity_ = 0;
+  CSequence_Mol residues_;  // of every record, one after the other; its name is the reader's
   HeldText report_;  // the reports of the records one after the other, a part each
 };
 

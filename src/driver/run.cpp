@@ -238,7 +238,7 @@ int finish_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files
 // thread reads them into batches, the workers search the batches, and this
 // thread writes each record in its turn. At most one batch per worker is
 // searched or waits to be written, besides the one being filled.
-int search_records_at_once(unsigned threads, CFile& input, CSequence_Mol& seq, OutputStream& out,
+int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
                            RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked) {
   const bool keep_repeats = files || masked.file();
   std::unique_ptr<OrderedWorkQueue<RecordBatch>> workers;
@@ -291,26 +291,18 @@ int search_records_at_once(unsigned threads, CFile& input, CSequence_Mol& seq, O
   unsigned record_number = 0;
   while (!input.at_end()) {
     ++record_number;
-    seq.name.clear();
-    seq.length = 0;
-    FastaResult result = read_fasta_record(input, seq);
-    if (result == FastaResult::RECORD) {
-      // Records outside the range are still read, so that the whole file is validated.
-      if (record_number < global_sequence_from || record_number > global_sequence_to) continue;
-      int code = EXIT_OK;
-      // A long record is a batch of its own.
-      if (!filling->empty() && seq.length >= RecordBatch::residue_budget) code = hand_over();
-      if (code == EXIT_OK && !filling->add(record_number, seq)) {
-        result = FastaResult::OUT_OF_MEMORY;
-      } else if (code == EXIT_OK && filling->full()) {
-        code = hand_over();
-      }
-      if (code != EXIT_OK) return code;
-    }
+    FastaResult result = filling->read(input, record_number);
     if (result != FastaResult::RECORD) {
       int code = filling->empty() ? EXIT_OK : hand_over();
       if (code == EXIT_OK) code = write_all();
       return code != EXIT_OK ? code : read_failed(result, input, record_number);
+    }
+    // Records outside the range are still read, so that the whole file is validated.
+    if (record_number < global_sequence_from || record_number > global_sequence_to) {
+      filling->drop_last();
+    } else if (filling->full()) {
+      int code = hand_over();
+      if (code != EXIT_OK) return code;
     }
   }
   int code = filling->empty() ? EXIT_OK : hand_over();
@@ -392,7 +384,7 @@ int run_velkor(int argc, char** argv) {
 
   unsigned threads = threads_to_use();
   code = threads == 1 ? search_records(*input, sequence, out, files.get(), extras, masked)
-                      : search_records_at_once(threads, *input, sequence, out, files.get(), extras, masked);
+                      : search_records_at_once(threads, *input, out, files.get(), extras, masked);
   if (code != EXIT_OK) return code;
 
   input->close();
