@@ -1,11 +1,17 @@
 #include "driver/held_record.h"
 
+#include <new>
+#include <utility>
+
 #include "config/parameters.h"
 #include "driver/masking.h"
 
 void KeptRepeats::add(const Csat& sat, const CSequence_Mol&) {
-  if (count_ == chunks_.size() * chunk_size) chunks_.emplace_back(new Kept[chunk_size]);
-  chunks_[count_ / chunk_size][count_ % chunk_size] = {sat.sat_begin, sat.sat_end, sat.unit_pos_forward, sat.unit_pos_backward, sat.unit_begin,
+  if (count_ == blocks_.size() * per_block) {
+    blocks_.reserve(blocks_.size() + 1);
+    blocks_.push_back(pool_.take());
+  }
+  new (&slot(count_)) Kept{sat.sat_begin, sat.sat_end, sat.unit_pos_forward, sat.unit_pos_backward, sat.unit_begin,
                       sat.unit_end, sat.score, sat.mismatches, sat.insertions, sat.deletions, sat.Ns,
                       sat.seed_number};
   ++count_;
@@ -16,7 +22,7 @@ void KeptRepeats::replay(RepeatListener* files, FILE* masked, CSequence_Mol& seq
   MaskedStretches stretches;
   Csat sat;
   for (std::size_t i = 0; i < count_; ++i) {
-    const Kept& kept = chunks_[i / chunk_size][i % chunk_size];
+    const Kept& kept = slot(i);
     sat.sat_begin = kept.sat_begin;
     sat.sat_end = kept.sat_end;
     sat.unit_pos_forward = kept.unit_pos_forward;
@@ -34,6 +40,12 @@ void KeptRepeats::replay(RepeatListener* files, FILE* masked, CSequence_Mol& seq
   }
   if (files) files->end_record();
   if (masked) stretches.write_masked_record(masked, seq, global_mask_with);
+}
+
+void KeptRepeats::clear() {
+  for (BlockPool::Block& block : blocks_) pool_.give_back(std::move(block));
+  blocks_.clear();
+  count_ = 0;
 }
 
 void HeldRecord::reset() {

@@ -4,11 +4,11 @@
 #include <cstddef>
 #include <cstdio>
 #include <exception>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "driver/CSequence_Mol.h"
+#include "driver/block_pool.h"
 #include "repeats/Csat.h"
 #include "repeats/repeat_files.h"
 
@@ -17,13 +17,19 @@
 // overwrites the residues that those files still read.
 class KeptRepeats : public RepeatListener {
  public:
+  explicit KeptRepeats(BlockPool& pool) : pool_(pool) {}
+  KeptRepeats(const KeptRepeats&) = delete;
+  KeptRepeats& operator=(const KeptRepeats&) = delete;
+  ~KeptRepeats() override { clear(); }
+
   void begin_record(const CSequence_Mol&, unsigned) override {}
   void add(const Csat& sat, const CSequence_Mol&) override;
   void end_record() override {}
   // Hands the record's repeats to files (null: none), as its search would
   // have, then writes its masked copy to masked (null: none).
   void replay(RepeatListener* files, FILE* masked, CSequence_Mol& seq, unsigned record_number) const;
-  void clear() { count_ = 0; }
+  // Hands the blocks back to the pool.
+  void clear();
 
  private:
   // A repeat without its list of errors, which neither the files nor the
@@ -38,10 +44,15 @@ class KeptRepeats : public RepeatListener {
     int score, mismatches, insertions, deletions, Ns;
     unsigned seed_number;
   };
-  // In chunks that are kept for the next record: a growing array would
-  // copy the repeats, and fresh memory costs a page fault every 4 KiB.
-  static constexpr std::size_t chunk_size = 4096;
-  std::vector<std::unique_ptr<Kept[]>> chunks_;
+  // In blocks of the pool: a growing array would copy the repeats, and
+  // fresh memory costs a page fault every 4 KiB.
+  static constexpr std::size_t per_block = BlockPool::block_size / sizeof(Kept);
+  Kept& slot(std::size_t i) { return reinterpret_cast<Kept*>(blocks_[i / per_block].get())[i % per_block]; }
+  const Kept& slot(std::size_t i) const {
+    return reinterpret_cast<const Kept*>(blocks_[i / per_block].get())[i % per_block];
+  }
+  BlockPool& pool_;
+  std::vector<BlockPool::Block> blocks_;
   std::size_t count_ = 0;
 };
 
@@ -50,6 +61,8 @@ class KeptRepeats : public RepeatListener {
 // run's own thread when its turn comes. Its residues lie in the buffer of
 // its batch (record_batch.h), and so does its report.
 struct HeldRecord {
+  explicit HeldRecord(BlockPool& pool) : repeats(pool) {}
+
   unsigned number = 0;
   CSequence_Mol seq;
   std::size_t offset = 0;  // of its residues in the batch's buffer

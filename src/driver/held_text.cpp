@@ -11,8 +11,8 @@ HeldText::~HeldText() {
 
 void HeldText::restart() {
   std::lock_guard<std::mutex> lock(mutex_);
-  for (std::unique_ptr<char[]>& block : blocks_) {
-    if (block) spare_.push_back(std::move(block));
+  for (BlockPool::Block& block : blocks_) {
+    if (block) pool_.give_back(std::move(block));
   }
   blocks_.clear();
   length_ = 0;
@@ -62,16 +62,11 @@ ssize_t HeldText::append(void* cookie, const char* data, std::size_t size) {
     std::size_t offset = text.length_ % block_size;
     if (text.length_ / block_size == text.blocks_.size()) {
       try {
-        if (text.spare_.empty()) {
-          std::unique_ptr<char[]> fresh(new char[block_size]);
-          text.spare_.push_back(std::move(fresh));
-        }
         text.blocks_.reserve(text.blocks_.size() + 1);
+        text.blocks_.push_back(text.pool_.take());
       } catch (const std::bad_alloc&) {
         return -1;  // the stream fails, and the search's record with it
       }
-      text.blocks_.push_back(std::move(text.spare_.back()));
-      text.spare_.pop_back();
     }
     std::size_t piece = std::min(left, block_size - offset);
     std::memcpy(text.blocks_.back().get() + offset, data, piece);
@@ -103,7 +98,7 @@ void HeldText::copy_until(FILE* out, std::size_t part) {
       std::fwrite(data, 1, piece, out);
       lock.lock();
       copied_ += piece;
-      if (copied_ % block_size == 0) spare_.push_back(std::move(blocks_[index]));
+      if (copied_ % block_size == 0) pool_.give_back(std::move(blocks_[index]));
     }
     if (last) return;
   }

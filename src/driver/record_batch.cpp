@@ -18,7 +18,7 @@ FastaResult RecordBatch::read(CFile& input, unsigned number) {
     residues_.length = offset;
     return result;
   }
-  if (used_ == records_.size()) records_.emplace_back();
+  if (used_ == records_.size()) records_.emplace_back(pool_);
   HeldRecord& record = records_[used_++];
   record.number = number;
   record.offset = offset;

@@ -20,7 +20,7 @@ class RecordBatch {
   // Records without residues still cost their name and their report.
   static constexpr std::size_t most_records = 4096;
 
-  RecordBatch() = default;
+  explicit RecordBatch(BlockPool& pool) : pool_(pool), report_(pool) {}
   RecordBatch(const RecordBatch&) = delete;
   RecordBatch& operator=(const RecordBatch&) = delete;
   ~RecordBatch();
@@ -45,6 +45,7 @@ class RecordBatch {
   void reset();
 
  private:
+  BlockPool& pool_;
   std::deque<HeldRecord> records_;  // the first used_ are this batch's; they never move
   std::size_t used_ = 0;
   CSequence_Mol residues_;  // of every record, one after the other; its name is the reader's

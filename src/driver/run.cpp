@@ -241,6 +241,7 @@ int finish_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files
 int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
                            RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked) {
   const bool keep_repeats = files || masked.file();
+  BlockPool held_blocks;  // outlives the batches and the workers
   std::unique_ptr<OrderedWorkQueue<RecordBatch>> workers;
   try {
     workers = std::make_unique<OrderedWorkQueue<RecordBatch>>(
@@ -275,7 +276,7 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
     while (code == EXIT_OK && !queue.empty()) code = write_oldest();
     return code;
   };
-  std::unique_ptr<RecordBatch> filling = std::make_unique<RecordBatch>();
+  std::unique_ptr<RecordBatch> filling = std::make_unique<RecordBatch>(held_blocks);
   // Hands the batch being filled to the workers and starts another.
   auto hand_over = [&]() -> int {
     if (queue.full()) {
@@ -284,7 +285,7 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
     }
     filling->seal();
     queue.push(std::move(filling));
-    filling = spare ? std::move(spare) : std::make_unique<RecordBatch>();
+    filling = spare ? std::move(spare) : std::make_unique<RecordBatch>(held_blocks);
     return EXIT_OK;
   };
 

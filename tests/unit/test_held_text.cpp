@@ -35,7 +35,8 @@ std::string random_text(std::size_t length, unsigned seed) {
 // blocks and ending inside one, at the edge of one or at nothing; the copy
 // is the text, also when the blocks are those of the text before.
 TEST(HeldText, CopyWhileWrittenIsTheText) {
-  HeldText text;
+  BlockPool pool;
+  HeldText text(pool);
   const std::size_t mebibyte = std::size_t{1} << 20;
   for (std::size_t length : {3 * mebibyte + 12345, 2 * mebibyte, std::size_t{0}, std::size_t{10}}) {
     const std::string expected = random_text(length, static_cast<unsigned>(length));
@@ -57,7 +58,8 @@ TEST(HeldText, CopyWhileWrittenIsTheText) {
 // A writer that gives up ends the text where it stands: the copy does not
 // wait for more.
 TEST(HeldText, EndedTextIsCopiedAsItStands) {
-  HeldText text;
+  BlockPool pool;
+  HeldText text(pool);
   text.restart();
   std::thread writer([&text] {
     FILE* stream = text.open();
@@ -74,7 +76,8 @@ TEST(HeldText, EndedTextIsCopiedAsItStands) {
 // block or reach across several, and when the copier starts on a part
 // before the writer has got to it.
 TEST(HeldText, PartsAreCopiedOneAtATime) {
-  HeldText text;
+  BlockPool pool;
+  HeldText text(pool);
   const std::size_t mebibyte = std::size_t{1} << 20;
   const std::vector<std::size_t> lengths = {10, 0, mebibyte - 10, 2 * mebibyte + 5, 0, 7, mebibyte, 3};
   std::vector<std::string> parts;
