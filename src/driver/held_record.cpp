@@ -8,21 +8,28 @@
 
 void KeptRepeats::add(const Csat& sat, const CSequence_Mol&) {
   if (count_ == blocks_.size() * per_block) {
-    blocks_.reserve(blocks_.size() + 1);
-    blocks_.push_back(pool_.take());
+    BlockPool::Block block = pool_.take();
+    std::lock_guard<std::mutex> lock(mutex_);
+    blocks_.push_back(std::move(block));
   }
-  new (&slot(count_)) Kept{sat.sat_begin, sat.sat_end, sat.unit_pos_forward, sat.unit_pos_backward, sat.unit_begin,
+  new (reinterpret_cast<Kept*>(blocks_.back().get()) + count_ % per_block) Kept{sat.sat_begin, sat.sat_end, sat.unit_pos_forward, sat.unit_pos_backward, sat.unit_begin,
                       sat.unit_end, sat.score, sat.mismatches, sat.insertions, sat.deletions, sat.Ns,
                       sat.seed_number};
   ++count_;
 }
 
-void KeptRepeats::replay(RepeatListener* files, FILE* masked, CSequence_Mol& seq, unsigned record_number) const {
+void KeptRepeats::replay(std::size_t first, std::size_t end, RepeatListener* files, FILE* masked, CSequence_Mol& seq,
+                         unsigned record_number) {
   if (files) files->begin_record(seq, record_number);
   MaskedStretches stretches;
   Csat sat;
-  for (std::size_t i = 0; i < count_; ++i) {
-    const Kept& kept = slot(i);
+  const Kept* block = nullptr;
+  for (std::size_t i = first; i < end; ++i) {
+    if (!block || i % per_block == 0) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      block = reinterpret_cast<const Kept*>(blocks_[i / per_block].get());
+    }
+    const Kept& kept = block[i % per_block];
     sat.sat_begin = kept.sat_begin;
     sat.sat_end = kept.sat_end;
     sat.unit_pos_forward = kept.unit_pos_forward;
@@ -54,7 +61,7 @@ void HeldRecord::reset() {
   seq.length = 0;
   seq.capacity = 0;
   progress_messages.clear();
-  repeats.clear();
+  first_repeat = end_of_repeats = 0;
   failure = nullptr;
   allocation_failure = nullptr;
 }

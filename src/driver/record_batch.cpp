@@ -18,7 +18,7 @@ FastaResult RecordBatch::read(CFile& input, unsigned number) {
     residues_.length = offset;
     return result;
   }
-  if (used_ == records_.size()) records_.emplace_back(pool_);
+  if (used_ == records_.size()) records_.emplace_back();
   HeldRecord& record = records_[used_++];
   record.number = number;
   record.offset = offset;
@@ -45,6 +45,7 @@ void RecordBatch::reset() {
   used_ = 0;
   residues_.length = 0;
   report_.restart();
+  repeats_.clear();
 }
 
 namespace {
@@ -76,11 +77,14 @@ void search_batch(RecordBatch& batch, bool keep_repeats) {
     HeldRecord& record = batch.record(i);
     record_in_hand = &record;
     hold_progress_messages(&record.progress_messages);
+    record.first_repeat = batch.repeats().size();
     try {
-      search_record(record.number, record.seq, report, keep_repeats ? &record.repeats : nullptr, nullptr);
+      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, nullptr);
     } catch (...) {
       record.failure = std::current_exception();
     }
+    // Before the part ends: the run's thread replays them once it has.
+    record.end_of_repeats = batch.repeats().size();
     if (!batch.report().end_part() && !record.failure) record.failure = std::make_exception_ptr(std::bad_alloc());
     if (record.failure) break;
   }

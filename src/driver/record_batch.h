@@ -20,7 +20,7 @@ class RecordBatch {
   // Records without residues still cost their name and their report.
   static constexpr std::size_t most_records = 4096;
 
-  explicit RecordBatch(BlockPool& pool) : pool_(pool), report_(pool) {}
+  explicit RecordBatch(BlockPool& pool) : report_(pool), repeats_(pool) {}
   RecordBatch(const RecordBatch&) = delete;
   RecordBatch& operator=(const RecordBatch&) = delete;
   ~RecordBatch();
@@ -40,16 +40,17 @@ class RecordBatch {
   std::size_t size() const { return used_; }
   HeldRecord& record(std::size_t i) { return records_[i]; }
   HeldText& report() { return report_; }
+  KeptRepeats& repeats() { return repeats_; }
 
   // Ready to be filled again, its buffers kept.
   void reset();
 
  private:
-  BlockPool& pool_;
   std::deque<HeldRecord> records_;  // the first used_ are this batch's; they never move
   std::size_t used_ = 0;
   CSequence_Mol residues_;  // of every record, one after the other; its name is the reader's
   HeldText report_;  // the reports of the records one after the other, a part each
+  KeptRepeats repeats_;  // kept only for the files for other tools and the masked copy
 };
 
 // Searches the records of batch on the calling (worker) thread, their

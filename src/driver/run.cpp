@@ -225,12 +225,12 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
 
 // The part of a record searched beside others that is written once its
 // search is done, exactly as the loop above would have written it.
-int finish_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files, std::deque<ExtraFile>& extras,
-                       OutputStream& masked) {
+int finish_held_record(HeldRecord& record, KeptRepeats& repeats, OutputStream& out, RepeatFiles* files,
+                       std::deque<ExtraFile>& extras, OutputStream& masked) {
   if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
   if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
   if (record.failure) std::rethrow_exception(record.failure);
-  record.repeats.replay(files, masked.file(), record.seq, record.number);
+  repeats.replay(record.first_repeat, record.end_of_repeats, files, masked.file(), record.seq, record.number);
   return check_written(out, extras, masked);
 }
 
@@ -264,7 +264,7 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
       report_status(record.number, record.seq.name.c_str(), global_min_unit_length);
       update_report_time();
       turn.report().copy_part_to(out.file());
-      int code = finish_held_record(record, out, files, extras, masked);
+      int code = finish_held_record(record, turn.repeats(), out, files, extras, masked);
       if (code != EXIT_OK) return code;
     }
     spare = queue.pop_oldest();
