@@ -40,6 +40,9 @@ class HeldText {
   bool end_part();
   // Writer's side, when it cannot go on: ends the text where it stands.
   void end();
+  // Copier's side: waits until the writer has ended count parts (or the
+  // whole text), so that they can be copied without a wait each.
+  void wait_for_parts(std::size_t count);
   // Copier's side: copies the next part to out as it grows, until the
   // writer ends it or the whole text.
   void copy_part_to(FILE* out);
@@ -48,6 +51,7 @@ class HeldText {
 
  private:
   static constexpr std::size_t block_size = BlockPool::block_size;
+  static constexpr std::size_t no_part = static_cast<std::size_t>(-1);
   static ssize_t append(void* text, const char* data, std::size_t size);
   // Copies to out as the text grows, until part_end or the end of the
   // text; up to the end of the text when part_end is the end of parts.
@@ -63,6 +67,9 @@ class HeldText {
   std::size_t copied_ = 0;
   std::vector<std::size_t> part_ends_;  // where each part ended
   std::size_t parts_copied_ = 0;
+  // What the copier waits for, so that the writer wakes it only then.
+  std::size_t awaited_part_ = no_part;
+  bool awaits_blocks_ = false;
   bool ended_ = false;
   FILE* file_ = nullptr;  // the writer's
 };

@@ -45,6 +45,7 @@ void RecordBatch::reset() {
   used_ = 0;
   residues_.length = 0;
   report_.restart();
+  masked_.restart();
   repeats_.clear();
 }
 
@@ -59,37 +60,43 @@ thread_local HeldRecord* record_in_hand = nullptr;
 [[noreturn]] void give_up_record(const char* message) {
   record_in_hand->allocation_failure = message;
   batch_in_hand->report().end();
+  batch_in_hand->masked().end();
   OrderedWorkQueue<RecordBatch>::abandon_job_in_hand();
 }
 
 }  // namespace
 
-void search_batch(RecordBatch& batch, bool keep_repeats) {
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask) {
   batch_in_hand = &batch;
   set_failed_allocation_handler(give_up_record);
   FILE* report = nullptr;
+  FILE* masked = nullptr;
   try {
     report = batch.report().open();
+    if (mask) masked = batch.masked().open();
   } catch (const std::bad_alloc&) {
     batch.record(0).failure = std::current_exception();
   }
-  for (std::size_t i = 0; report && i < batch.size(); ++i) {
+  for (std::size_t i = 0; !batch.record(0).failure && i < batch.size(); ++i) {
     HeldRecord& record = batch.record(i);
     record_in_hand = &record;
     hold_progress_messages(&record.progress_messages);
     record.first_repeat = batch.repeats().size();
     try {
-      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, nullptr);
+      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked);
     } catch (...) {
       record.failure = std::current_exception();
     }
-    // Before the part ends: the run's thread replays them once it has.
+    // Before the parts end: the run's thread replays them once they have.
     record.end_of_repeats = batch.repeats().size();
-    if (!batch.report().end_part() && !record.failure) record.failure = std::make_exception_ptr(std::bad_alloc());
+    const bool report_kept = batch.report().end_part();
+    const bool masked_kept = !masked || batch.masked().end_part();
+    if (!(report_kept && masked_kept) && !record.failure) record.failure = std::make_exception_ptr(std::bad_alloc());
     if (record.failure) break;
   }
   hold_progress_messages(nullptr);
-  // Ended in every case: the run's thread may be waiting for the rest of the text.
+  // Ended in every case: the run's thread may be waiting for the rest of the texts.
   batch.report().close();
+  batch.masked().close();
   set_failed_allocation_handler(nullptr);
 }

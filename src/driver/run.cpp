@@ -225,12 +225,13 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
 
 // The part of a record searched beside others that is written once its
 // search is done, exactly as the loop above would have written it.
-int finish_held_record(HeldRecord& record, KeptRepeats& repeats, OutputStream& out, RepeatFiles* files,
+int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out, RepeatFiles* files,
                        std::deque<ExtraFile>& extras, OutputStream& masked) {
   if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
   if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
   if (record.failure) std::rethrow_exception(record.failure);
-  repeats.replay(record.first_repeat, record.end_of_repeats, files, masked.file(), record.seq, record.number);
+  if (files) batch.repeats().replay(record.first_repeat, record.end_of_repeats, *files, record.seq, record.number);
+  if (masked.file()) batch.masked().copy_part_to(masked.file());
   return check_written(out, extras, masked);
 }
 
@@ -240,12 +241,13 @@ int finish_held_record(HeldRecord& record, KeptRepeats& repeats, OutputStream& o
 // searched or waits to be written, besides the one being filled.
 int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
                            RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked) {
-  const bool keep_repeats = files || masked.file();
+  const bool keep_repeats = files != nullptr;
+  const bool mask = masked.file() != nullptr;
   BlockPool held_blocks;  // outlives the batches and the workers
   std::unique_ptr<OrderedWorkQueue<RecordBatch>> workers;
   try {
     workers = std::make_unique<OrderedWorkQueue<RecordBatch>>(
-        threads, [keep_repeats](RecordBatch& batch) { search_batch(batch, keep_repeats); });
+        threads, [keep_repeats, mask](RecordBatch& batch) { search_batch(batch, keep_repeats, mask); });
   } catch (const std::system_error& error) {
     std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads,
                  error.what());
@@ -259,12 +261,16 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
   // makes it, and keeps the batch (with its grown buffers) for the next.
   auto write_oldest = [&]() -> int {
     RecordBatch& turn = queue.oldest();
+    // A batch's last record may be long: its report is copied as it grows.
+    // The short ones before it are written together once searched, since
+    // a wait for each cost two context switches per record.
+    turn.report().wait_for_parts(turn.size() - 1);
     for (std::size_t i = 0; i < turn.size(); ++i) {
       HeldRecord& record = turn.record(i);
       report_status(record.number, record.seq.name.c_str(), global_min_unit_length);
       update_report_time();
       turn.report().copy_part_to(out.file());
-      int code = finish_held_record(record, turn.repeats(), out, files, extras, masked);
+      int code = finish_held_record(record, turn, out, files, extras, masked);
       if (code != EXIT_OK) return code;
     }
     spare = queue.pop_oldest();
