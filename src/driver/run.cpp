@@ -12,10 +12,10 @@
 #include <thread>
 #include <utility>
 
+#include "config/exit_codes.h"
 #include "config/parameters.h"
 #include "config/search_parameters_summary.h"
 #include "driver/CFile.h"
-#include "config/exit_codes.h"
 #include "driver/file_identity.h"
 #include "driver/held_record.h"
 #include "driver/record_batch.h"
