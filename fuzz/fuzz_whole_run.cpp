@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/exit_codes.h"
+#include "config/exit_codes.h"
 #include "driver/run.h"
 #include "fuzz_temp_dir.h"
 #include "search/CSearchController.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "config/parameters.h"
-#include "driver/exit_codes.h"
-#include "driver/messages.h"
+#include "config/exit_codes.h"
+#include "config/message_text.h"
 
 namespace {
 

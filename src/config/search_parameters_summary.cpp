@@ -1,7 +1,7 @@
 #include "config/search_parameters_summary.h"
 
 #include "config/parameters.h"
-#include "driver/messages.h"
+#include "config/message_text.h"
 
 namespace {
 

@@ -10,12 +10,14 @@ HeldText::~HeldText() {
 
 void HeldText::restart() {
   std::lock_guard<std::mutex> lock(mutex_);
-  for (std::unique_ptr<char[]>& block : blocks_) {
-    if (block) spare_.push_back(std::move(block));
+  for (BlockPool::Block& block : blocks_) {
+    if (block) pool_.give_back(std::move(block));
   }
   blocks_.clear();
   length_ = 0;
   copied_ = 0;
+  part_ends_.clear();
+  parts_copied_ = 0;
   ended_ = false;
 }
 
@@ -32,6 +34,21 @@ bool HeldText::close() {
   return result == 0;
 }
 
+bool HeldText::end_part() {
+  bool written = std::fflush(file_) == 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  try {
+    part_ends_.push_back(length_);
+  } catch (const std::bad_alloc&) {
+    ended_ = true;  // the copier must not wait for a part that was never marked
+    written = false;
+  }
+  // Only a copier waiting for this part is woken: waking it for every part
+  // cost two context switches per short record.
+  if (ended_ || part_ends_.size() > awaited_part_) grown_.notify_one();
+  return written;
+}
+
 void HeldText::end() {
   std::lock_guard<std::mutex> lock(mutex_);
   ended_ = true;
@@ -46,43 +63,56 @@ ssize_t HeldText::append(void* cookie, const char* data, std::size_t size) {
     std::size_t offset = text.length_ % block_size;
     if (text.length_ / block_size == text.blocks_.size()) {
       try {
-        if (text.spare_.empty()) {
-          std::unique_ptr<char[]> fresh(new char[block_size]);
-          text.spare_.push_back(std::move(fresh));
-        }
         text.blocks_.reserve(text.blocks_.size() + 1);
+        text.blocks_.push_back(text.pool_.take());
       } catch (const std::bad_alloc&) {
         return -1;  // the stream fails, and the search's record with it
       }
-      text.blocks_.push_back(std::move(text.spare_.back()));
-      text.spare_.pop_back();
     }
     std::size_t piece = std::min(left, block_size - offset);
     std::memcpy(text.blocks_.back().get() + offset, data, piece);
     data += piece;
     left -= piece;
     text.length_ += piece;
-    if (text.length_ % block_size == 0) text.grown_.notify_one();
+    if (text.length_ % block_size == 0 && text.awaits_blocks_) text.grown_.notify_one();
   }
   return static_cast<ssize_t>(size);
 }
 
-void HeldText::copy_to(FILE* out) {
+void HeldText::copy_part_to(FILE* out) { copy_until(out, parts_copied_++); }
+
+void HeldText::copy_to(FILE* out) { copy_until(out, no_part); }
+
+void HeldText::wait_for_parts(std::size_t count) {
+  if (count == 0) return;
   std::unique_lock<std::mutex> lock(mutex_);
+  awaited_part_ = count - 1;
+  grown_.wait(lock, [this, count] { return ended_ || part_ends_.size() >= count; });
+  awaited_part_ = no_part;
+}
+
+void HeldText::copy_until(FILE* out, std::size_t part) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  awaited_part_ = part;
+  awaits_blocks_ = true;
   for (;;) {
-    grown_.wait(lock, [this] { return ended_ || length_ - copied_ >= block_size; });
-    while (length_ - copied_ >= block_size) {
-      std::unique_ptr<char[]> block = std::move(blocks_[copied_ / block_size]);
+    auto part_ended = [this, part] { return part < part_ends_.size(); };
+    grown_.wait(lock, [&] { return ended_ || part_ended() || length_ / block_size > copied_ / block_size; });
+    const bool last = ended_ || part_ended();
+    const std::size_t limit = part_ended() ? part_ends_[part] : ended_ ? length_ : length_ / block_size * block_size;
+    while (copied_ < limit) {
+      const std::size_t index = copied_ / block_size;
+      const std::size_t offset = copied_ % block_size;
+      const std::size_t piece = std::min(limit - copied_, block_size - offset);
+      const char* data = blocks_[index].get() + offset;
       lock.unlock();
-      std::fwrite(block.get(), 1, block_size, out);
+      std::fwrite(data, 1, piece, out);
       lock.lock();
-      copied_ += block_size;
-      spare_.push_back(std::move(block));
+      copied_ += piece;
+      if (copied_ % block_size == 0) pool_.give_back(std::move(blocks_[index]));
     }
-    if (ended_) break;
+    if (last) break;
   }
-  if (copied_ < length_) {
-    std::fwrite(blocks_[copied_ / block_size].get(), 1, length_ - copied_, out);
-    copied_ = length_;
-  }
+  awaited_part_ = no_part;
+  awaits_blocks_ = false;
 }

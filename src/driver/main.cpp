@@ -5,7 +5,7 @@
 #include <malloc.h>
 #endif
 
-#include "driver/exit_codes.h"
+#include "config/exit_codes.h"
 #include "driver/messages.h"
 #include "driver/run.h"
 

@@ -6,7 +6,6 @@ std::time_t time_analysis_started = std::time(nullptr);
 std::atomic<std::time_t> time_next_status_report{std::time(nullptr)};
 
 namespace {
-thread_local char number[50];
 thread_local std::string* held_progress_messages = nullptr;
 }  // namespace
 
@@ -82,19 +81,4 @@ void good_bye() {
   std::fputs("\nAnalysis finished successfully.\n\n", stderr);
   std::fputs("Velkor says goodbye.\n\n", stderr);
   std::fflush(stderr);
-}
-
-const char* number2str(int n) {
-  std::snprintf(number, sizeof number, "%d", n);
-  return number;
-}
-
-const char* number2str(unsigned n) {
-  std::snprintf(number, sizeof number, "%u", n);
-  return number;
-}
-
-const char* number2str(float f) {
-  std::snprintf(number, sizeof number, "%g", static_cast<double>(f));
-  return number;
 }

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <string>
 
+#include "config/message_text.h"
+
 // Progress clock, in calendar seconds; the next report is due for whichever
 // thread searching a record comes to it first.
 extern std::time_t time_analysis_started;
@@ -32,16 +34,5 @@ void good_bye_on_error(int code);
 // standard error announces success.
 void report_finished(FILE* out);
 void good_bye();
-
-// Writes the texts one after the other, as plain text.
-template <typename... Texts>
-void PrintMessage(FILE* out, const Texts*... texts) {
-  (std::fputs(texts, out), ...);
-}
-
-// Decimal text of a number in a buffer of the calling thread, valid until its next call.
-const char* number2str(int n);
-const char* number2str(unsigned n);
-const char* number2str(float f);
 
 #endif

@@ -12,12 +12,13 @@
 #include <thread>
 #include <utility>
 
+#include "config/exit_codes.h"
 #include "config/parameters.h"
 #include "config/search_parameters_summary.h"
 #include "driver/CFile.h"
-#include "driver/exit_codes.h"
 #include "driver/file_identity.h"
 #include "driver/held_record.h"
+#include "driver/record_batch.h"
 #include "driver/residue_buffer.h"
 #include "driver/search_record.h"
 #include "driver/messages.h"
@@ -224,73 +225,95 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
 
 // The part of a record searched beside others that is written once its
 // search is done, exactly as the loop above would have written it.
-int finish_held_record(HeldRecord& record, OutputStream& out, RepeatFiles* files, std::deque<ExtraFile>& extras,
-                       OutputStream& masked) {
+int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out, RepeatFiles* files,
+                       std::deque<ExtraFile>& extras, OutputStream& masked) {
   if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
   if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
   if (record.failure) std::rethrow_exception(record.failure);
-  record.repeats.replay(files, masked.file(), record.seq, record.number);
+  if (files) batch.repeats().replay(record.first_repeat, record.end_of_repeats, *files, record.seq, record.number);
+  if (masked.file()) batch.masked().copy_part_to(masked.file());
   return check_written(out, extras, masked);
 }
 
 // The loop above with the records searched by several threads at once: this
-// thread reads them, the workers search them, and this thread writes each
-// in its turn. At most one record per worker is held at a time.
-int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, RepeatFiles* files,
-                           std::deque<ExtraFile>& extras, OutputStream& masked) {
-  const bool keep_repeats = files || masked.file();
-  std::unique_ptr<OrderedWorkQueue<HeldRecord>> workers;
+// thread reads them into batches, the workers search the batches, and this
+// thread writes each record in its turn. At most one batch per worker is
+// searched or waits to be written, besides the one being filled.
+int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
+                           RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked) {
+  const bool keep_repeats = files != nullptr;
+  const bool mask = masked.file() != nullptr;
+  BlockPool held_blocks;  // outlives the batches and the workers
+  std::unique_ptr<OrderedWorkQueue<RecordBatch>> workers;
   try {
-    workers = std::make_unique<OrderedWorkQueue<HeldRecord>>(
-        threads, [keep_repeats](HeldRecord& record) { search_held_record(record, keep_repeats); });
+    workers = std::make_unique<OrderedWorkQueue<RecordBatch>>(
+        threads, [keep_repeats, mask](RecordBatch& batch) { search_batch(batch, keep_repeats, mask); });
   } catch (const std::system_error& error) {
     std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads,
                  error.what());
     return abort_run(EXIT_OUT_OF_MEMORY);
   }
-  OrderedWorkQueue<HeldRecord>& queue = *workers;
+  OrderedWorkQueue<RecordBatch>& queue = *workers;
   // The workers search before the first progress line is written.
   update_report_time();
-  std::unique_ptr<HeldRecord> spare;
-  // Writes the oldest record held, its report as its search makes it, and
-  // keeps the record (with its grown buffers) for the next.
-  auto write_oldest = [&]() {
-    HeldRecord& turn = queue.oldest();
-    report_status(turn.number, turn.seq.name.c_str(), global_min_unit_length);
-    update_report_time();
-    turn.report.copy_to(out.file());
+  std::unique_ptr<RecordBatch> spare;
+  // Writes the records of the oldest batch, the report of each as its search
+  // makes it, and keeps the batch (with its grown buffers) for the next.
+  auto write_oldest = [&]() -> int {
+    RecordBatch& turn = queue.oldest();
+    // A batch's last record may be long: its report is copied as it grows.
+    // The short ones before it are written together once searched, since
+    // a wait for each cost two context switches per record.
+    turn.report().wait_for_parts(turn.size() - 1);
+    for (std::size_t i = 0; i < turn.size(); ++i) {
+      HeldRecord& record = turn.record(i);
+      report_status(record.number, record.seq.name.c_str(), global_min_unit_length);
+      update_report_time();
+      turn.report().copy_part_to(out.file());
+      int code = finish_held_record(record, turn, out, files, extras, masked);
+      if (code != EXIT_OK) return code;
+    }
     spare = queue.pop_oldest();
-    int code = finish_held_record(*spare, out, files, extras, masked);
     spare->reset();
-    return code;
+    return EXIT_OK;
   };
   auto write_all = [&]() {
     int code = EXIT_OK;
     while (code == EXIT_OK && !queue.empty()) code = write_oldest();
     return code;
   };
-
-  unsigned record_number = 0;
-  while (!input.at_end()) {
-    ++record_number;
+  std::unique_ptr<RecordBatch> filling = std::make_unique<RecordBatch>(held_blocks);
+  // Hands the batch being filled to the workers and starts another.
+  auto hand_over = [&]() -> int {
     if (queue.full()) {
       int code = write_oldest();
       if (code != EXIT_OK) return code;
     }
-    if (!spare) spare = std::make_unique<HeldRecord>();
-    FastaResult result = read_fasta_record(input, spare->seq);
+    filling->seal();
+    queue.push(std::move(filling));
+    filling = spare ? std::move(spare) : std::make_unique<RecordBatch>(held_blocks);
+    return EXIT_OK;
+  };
+
+  unsigned record_number = 0;
+  while (!input.at_end()) {
+    ++record_number;
+    FastaResult result = filling->read(input, record_number);
     if (result != FastaResult::RECORD) {
-      int code = write_all();
+      int code = filling->empty() ? EXIT_OK : hand_over();
+      if (code == EXIT_OK) code = write_all();
       return code != EXIT_OK ? code : read_failed(result, input, record_number);
     }
+    // Records outside the range are still read, so that the whole file is validated.
     if (record_number < global_sequence_from || record_number > global_sequence_to) {
-      spare->reset();
-      continue;
+      filling->drop_last();
+    } else if (filling->full()) {
+      int code = hand_over();
+      if (code != EXIT_OK) return code;
     }
-    spare->number = record_number;
-    queue.push(std::move(spare));
   }
-  return write_all();
+  int code = filling->empty() ? EXIT_OK : hand_over();
+  return code != EXIT_OK ? code : write_all();
 }
 
 unsigned threads_to_use() {

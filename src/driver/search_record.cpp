@@ -3,11 +3,22 @@
 #include <cstddef>
 
 #include "config/parameters.h"
+#include "driver/messages.h"
 #include "driver/sequence_output.h"
 #include "search/CSearchController.h"
 
+namespace {
+
+// Asked often during a long search; writes a line at most once a minute.
+void progress_line_if_due(unsigned record_number, const char* record_name, unsigned unit_length) {
+  if (check_report_status()) report_status(record_number, record_name, unit_length);
+}
+
+}  // namespace
+
 void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files, FILE* masked) {
   CSearchController controller(record_number, seq);
+  controller.search_progress = {progress_message, progress_line_if_due};
   SequenceOutput output(seq, record_number, out, files, masked);
   if (global_search_mode == SEARCH_EXACT) {
     // The exact search hands its records on as it makes them: a long array's

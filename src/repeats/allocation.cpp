@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/exit_codes.h"
+#include "config/exit_codes.h"
 
 namespace {
 thread_local FailedAllocationHandler failed_allocation_handler = nullptr;

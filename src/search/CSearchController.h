@@ -6,6 +6,7 @@
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
+#include "search/search_progress.h"
 #include "search/walk_memo.h"
 
 class CAnchorSeq;
@@ -21,9 +22,14 @@ class CSearchController {
   CsatContainer exact_sats{&sat_alloc};
   CsatContainer imperfect_sats{&sat_alloc};
 
+  // What the search tells of its progress; nothing unless the caller says.
+  SearchProgress search_progress;
+
   // Minimum score and normalised length per unit length, shared by the
   // controllers of one thread: each thread searching records grows its own
-  // as its records need. minScores/minLengths point to the table pair in force.
+  // as its records need. The user's pair applies to every result;
+  // minScores/minLengths point to it. The internal pair is the lenient one
+  // under which extendExact finds its seeds.
   static thread_local int* minScores_user;
   static thread_local int* minLengths_user;
   static thread_local int* minScores_intern;
@@ -41,18 +47,48 @@ class CSearchController {
   CSearchController(const CSearchController&) = delete;
   CSearchController& operator=(const CSearchController&) = delete;
 
+  // A repeat of unit length k passes when its score and its normalised
+  // length reach these tables' entries for k.
+  struct Thresholds {
+    const int* min_scores;
+    const int* min_lengths;
+    bool passed_by(const Csat& sat, unsigned k) const {
+      return sat.score >= min_scores[k] && sat.normalised_length() >= min_lengths[k];
+    }
+  };
+  static Thresholds user_thresholds() { return {minScores_user, minLengths_user}; }
+  static Thresholds internal_thresholds() { return {minScores_intern, minLengths_intern}; }
+
+  // What the exact search does with each repeat it keeps, in the order found.
+  class ExactRepeatTaker {
+   public:
+    // True when the taker keeps the record; false when it took what it
+    // needs and the search may make its next candidate in the record.
+    virtual bool take(Csat& repeat) = 0;
+    // Positions the search passes between two looks at the progress clock:
+    // as many as it passes in well under a second with this taker.
+    virtual long progress_stride() const = 0;
+
+   protected:
+    ~ExactRepeatTaker() = default;
+  };
+
   // Search mode exact; result in exact_sats, sorted by lessThan_sat.
   void exact_search_2();
   // The same, handing the records to sink as they are made, in that order.
   void exact_search_2(RecordSink& sink);
+  void exact_search_2(const Thresholds& thresholds, RecordSink& sink);
+  // The exact search under thresholds, each repeat kept handed to taker the
+  // moment it is found. Repeats that also pass the user's thresholds cover
+  // their residues for longer units, whatever thresholds are in force.
+  void exact_search_2(const Thresholds& thresholds, ExactRepeatTaker& taker);
   // Search mode extendExact; result in imperfect_sats.
   void search_exact_and_extend_to_imperfect_repeats();
-  // Set while extendExact runs: exact repeats are grown the moment they are
-  // found, so that only the ones kept take memory.
+  // Exact repeats are grown the moment they are found, so that only the
+  // ones kept take memory.
   struct GrownSeeds;
-  GrownSeeds* grown_seeds = nullptr;
-  void grow_seed(Csat* seed);
-  void grow_waiting_seeds();
+  void grow_seed(GrownSeeds& grown, Csat* seed);
+  void grow_waiting_seeds(GrownSeeds& grown);
   // Seeds are grown this many at a time; tests make it small.
   static std::size_t seeds_grown_at_once;
   // A repeat kept by extendExact with a longer error list gives the list up
@@ -135,7 +171,7 @@ class CSearchController {
   int extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
                                            const char* unit_end, int score, int unit_length, unsigned char depth,
                                            const char* left_limit, int best_score);
-  // Does a record of unit length k pass the thresholds in force?
+  // Does a record of unit length k pass the user's thresholds?
   static bool passes_thresholds(const Csat& sat, unsigned k) {
     return sat.score >= minScores[k] && sat.normalised_length() >= minLengths[k];
   }

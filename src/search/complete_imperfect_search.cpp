@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "config/parameters.h"
-#include "driver/messages.h"
 #include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
 #include "search/error_free_run.h"
@@ -276,7 +275,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   const char* unsettled_run_end = nullptr;
   // The last residue is never a candidate: nothing could follow its copy.
   for (const char* p = starts.first_from(first); end - p > 1; p = starts.first_from(p + 1)) {
-    if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), 1);
+    if (progress.due(p)) search_progress.at(sequence_number, sequence.name.c_str(), 1);
     // Every start up to the end of this run of letters shares the run.
     const char* run_end = starts.run_end(p);
     if (run_end != unsettled_run_end) {
@@ -315,7 +314,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const char* unsettled_run_end = nullptr;
   for (const char* p = starts.first_from(first); static_cast<std::size_t>(end - p) > unit_length;
        p = starts.first_from(p + 1)) {
-    if (progress.due(p) && check_report_status()) report_status(sequence_number, sequence.name.c_str(), unit_length);
+    if (progress.due(p)) search_progress.at(sequence_number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
     // Covered starts first: on a repeat-rich genome, a seventh of the runs
     // judged were judged for a start under an accepted repeat.

@@ -26,7 +26,6 @@
 #include <tuple>
 #include <vector>
 
-#include "driver/messages.h"
 #include "repeats/allocation.h"
 #include "search/CSearchController.h"
 #include "search/hidden_repeat_filter.h"
@@ -160,23 +159,21 @@ unsigned CSearchController::longest_error_list_kept = 16;
 // with a summary of its path ahead: some 125 bytes a seed.
 std::size_t CSearchController::seeds_grown_at_once = 256;
 
-void CSearchController::grow_seed(Csat* sat) {
+void CSearchController::grow_seed(GrownSeeds& grown, Csat* sat) {
   const char* first = sequence.residues;
-  if (grown_seeds->waiting.capacity() == 0) grown_seeds->waiting.reserve(seeds_grown_at_once);
-  grown_seeds->waiting.push_back({sat, offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first)});
-  if (grown_seeds->waiting.size() >= seeds_grown_at_once) grow_waiting_seeds();
+  if (grown.waiting.capacity() == 0) grown.waiting.reserve(seeds_grown_at_once);
+  grown.waiting.push_back({sat, offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first)});
+  if (grown.waiting.size() >= seeds_grown_at_once) grow_waiting_seeds(grown);
 }
 
-void CSearchController::grow_waiting_seeds() {
+void CSearchController::grow_waiting_seeds(GrownSeeds& grown) {
   const char* first = sequence.residues;
-  std::vector<GrownSeeds::Seed>& waiting = grown_seeds->waiting;
+  std::vector<GrownSeeds::Seed>& waiting = grown.waiting;
   for (const GrownSeeds::Seed& seed : waiting) grow_forward(*seed.sat);
   for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) grow_backward(*seed->sat);
   for (const GrownSeeds::Seed& seed : waiting) {
     // The exact search runs under the internal tables; grown repeats must meet the user's.
-    const unsigned k = seed.sat->unit_length();
-    if (seed.sat->score >= minScores_user[k] && seed.sat->normalised_length() >= minLengths_user[k])
-      grown_seeds->keep(seed, *seed.sat, first);
+    if (user_thresholds().passed_by(*seed.sat, seed.sat->unit_length())) grown.keep(seed, *seed.sat, first);
     sat_alloc.give_back(seed.sat);
   }
   waiting.clear();
@@ -200,22 +197,38 @@ void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char
                      static_cast<std::uint32_t>(extents.size() - 1)});
 }
 
+namespace {
+
+// Grows each exact repeat the moment the exact search finds it.
+class SeedGrower : public CSearchController::ExactRepeatTaker {
+ public:
+  SeedGrower(CSearchController& controller, CSearchController::GrownSeeds& grown)
+      : controller_(controller), grown_(grown) {}
+  bool take(Csat& seed) override {
+    controller_.grow_seed(grown_, &seed);
+    return true;
+  }
+  // Growing seeds may take a millisecond per residue on long imperfect arrays.
+  long progress_stride() const override { return 256; }
+
+ private:
+  CSearchController& controller_;
+  CSearchController::GrownSeeds& grown_;
+};
+
+}  // namespace
+
 void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
-  progress_message("  Searching for exact repeats.\n");
+  search_progress.tell("  Searching for exact repeats.\n");
   GrownSeeds grown;
-  grown_seeds = &grown;
-  minScores = minScores_intern;
-  minLengths = minLengths_intern;
+  SeedGrower grower(*this, grown);
   // One error more than a kept list holds tells a list to let go.
   errors_listed = longest_error_list_kept == UINT_MAX ? UINT_MAX : longest_error_list_kept + 1;
-  exact_search_2();
-  grow_waiting_seeds();
+  exact_search_2(internal_thresholds(), grower);
+  grow_waiting_seeds(grown);
   errors_listed = UINT_MAX;
-  minScores = minScores_user;
-  minLengths = minLengths_user;
-  grown_seeds = nullptr;
 
-  progress_message("  Extend exact to imperfect repeats.\n");
+  search_progress.tell("  Extend exact to imperfect repeats.\n");
   // In the order of lessThan_sat, then by the seed's extent, then in the
   // order found.
   const std::vector<GrownRepeat>& repeats = grown.repeats;

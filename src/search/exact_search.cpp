@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "config/parameters.h"
-#include "driver/messages.h"
 #include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
 #include "search/exact_group_scan.h"
@@ -183,24 +182,30 @@ struct FoundRepeat {
 // The repeats found, in one deque per unit length: a deque never copies
 // itself to grow, and hands back its memory from the front while the records
 // are made, so that the repeats and their records are not all held at once.
-struct FoundRepeats {
-  // Only passes that found something have a deque: an empty one costs two
-  // allocations, and most passes over short records find nothing.
-  std::vector<std::deque<FoundRepeat>> passes;
-  bool pass_has_deque = false;
+struct FoundRepeats : CSearchController::ExactRepeatTaker {
+  explicit FoundRepeats(const char* first) : seq_begin(first) {}
 
-  void begin_pass() { pass_has_deque = false; }
-  void add(const Csat& sat, const char* seq_begin) {
-    if (!pass_has_deque) passes.emplace_back();
-    pass_has_deque = true;
+  const char* seq_begin;
+  // Only passes that found something have a deque: an empty one costs two
+  // allocations, and most passes over short records find nothing. A pass
+  // begins with each unit length, and the repeats of one come in a row.
+  std::vector<std::deque<FoundRepeat>> passes;
+  unsigned unit_length_of_pass = 0;
+
+  bool take(Csat& sat) override {
+    if (passes.empty() || sat.unit_length() != unit_length_of_pass) passes.emplace_back();
+    unit_length_of_pass = sat.unit_length();
     passes.back().emplace_back(sat, seq_begin);
+    return false;
   }
+  // The exact search alone passes 64 Ki residues in well under a millisecond.
+  long progress_stride() const override { return 1 << 16; }
 
   // Makes the records of the repeats in the order of lessThan_sat, with
   // repeats of equal extent in the order found: what a stable sort of all of
   // them gives. A pass finds its repeats in order, or nearly so, so each pass
   // is put in order on its own and the passes are then merged.
-  void make_records_in_order(RecordSink& sink, const char* seq_begin) {
+  void make_records_in_order(RecordSink& sink) {
     // The order of lessThan_sat in one number.
     auto extent = [](const FoundRepeat& r) { return std::uint64_t{r.begin} << 32 | r.end; };
     auto by_extent = [&extent](const FoundRepeat& a, const FoundRepeat& b) { return extent(a) < extent(b); };
@@ -240,8 +245,9 @@ struct FoundRepeats {
 
 // How many times in a row a group of unit length k must repeat itself not to
 // be too weak without N's at its edges.
-std::ptrdiff_t equal_residues_needed(unsigned k, const int* min_scores, const int* min_lengths) {
-  const long long needed_length = std::max<long long>(static_cast<long long>(min_scores[k]) + k, min_lengths[k]);
+std::ptrdiff_t equal_residues_needed(unsigned k, const CSearchController::Thresholds& thresholds) {
+  const long long needed_length =
+      std::max<long long>(static_cast<long long>(thresholds.min_scores[k]) + k, thresholds.min_lengths[k]);
   return static_cast<std::ptrdiff_t>(needed_length - k);
 }
 
@@ -252,7 +258,15 @@ void CSearchController::exact_search_2() {
   exact_search_2(into_exact_sats);
 }
 
-void CSearchController::exact_search_2(RecordSink& sink) {
+void CSearchController::exact_search_2(RecordSink& sink) { exact_search_2(user_thresholds(), sink); }
+
+void CSearchController::exact_search_2(const Thresholds& thresholds, RecordSink& sink) {
+  FoundRepeats found(sequence.residues);
+  exact_search_2(thresholds, found);
+  found.make_records_in_order(sink);
+}
+
+void CSearchController::exact_search_2(const Thresholds& thresholds, ExactRepeatTaker& taker) {
   const char* const seq_begin = sequence.residues;
   const char* const seq_end = seq_begin + sequence.length;
   const NBridging Ns;
@@ -271,32 +285,24 @@ void CSearchController::exact_search_2(RecordSink& sink) {
     }
     return *spare;
   };
-  FoundRepeats found;
-  auto keep_candidate = [this, &spare, &found, seq_begin]() {
-    if (grown_seeds) {
-      grow_seed(spare);
-      spare = nullptr;
-    } else {
-      found.add(*spare, seq_begin);
-    }
+  auto keep_candidate = [&spare, &taker]() {
+    if (taker.take(*spare)) spare = nullptr;
   };
 
-  // Asks the progress clock once per stride of positions passed. Growing
-  // seeds may take a millisecond per residue on long imperfect arrays; the
-  // exact search alone passes 64 Ki residues in well under a millisecond,
-  // and asking every 256 read the clock half a million times per genome.
-  const std::ptrdiff_t progress_stride = grown_seeds ? 256 : 1 << 16;
+  // Asks the progress clock once per stride of positions passed: asking
+  // every 256 read the clock half a million times per genome.
+  const std::ptrdiff_t progress_stride = taker.progress_stride();
   std::ptrdiff_t next_progress_check = 0;
   auto progress = [&](const char* pos, unsigned k) {
     if (pos - seq_begin < next_progress_check) return;
-    if (check_report_status()) report_status(sequence_number, sequence.name.c_str(), k);
+    search_progress.at(sequence_number, sequence.name.c_str(), k);
     next_progress_check = ((pos - seq_begin) / progress_stride + 1) * progress_stride;
   };
 
   // A stretch without N at its edges is judged before any record is touched.
-  auto too_weak = [](const char* g, unsigned k, const PeriodicStretch& stretch) {
+  auto too_weak = [&thresholds](const char* g, unsigned k, const PeriodicStretch& stretch) {
     std::ptrdiff_t length = stretch.end - g;
-    return !stretch.N_at_an_edge && (length - k < minScores[k] || length < minLengths[k]);
+    return !stretch.N_at_an_edge && (length - k < thresholds.min_scores[k] || length < thresholds.min_lengths[k]);
   };
   // The spare record, made the repeat grown from the unit copy [i, i + k) of
   // the group that starts at g.
@@ -314,9 +320,7 @@ void CSearchController::exact_search_2(RecordSink& sink) {
   // start of the stretch grown from it would grow into that same stretch, so
   // the walk goes on at the stretch's end whether it was kept or not.
   if (first_k == 1 && last_k >= 1) {
-    found.begin_pass();
-    ExactGroupScan groups(1, equal_residues_needed(1, minScores, minLengths), Ns.max_run > 0, N_positions, seq_begin,
-                          seq_end);
+    ExactGroupScan groups(1, equal_residues_needed(1, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
     const char* p = skip_Ns(seq_begin, seq_end);
     while (seq_end - p >= 2) {
       p = groups.next_group_to_judge(p);
@@ -327,7 +331,7 @@ void CSearchController::exact_search_2(RecordSink& sink) {
       if (!too_weak(p, 1, stretch)) {
         Csat& sat = candidate(p, p, 1, stretch);
         stretch_end = sat.sat_end;
-        if (passes_thresholds(sat, 1)) keep_candidate();
+        if (thresholds.passed_by(sat, 1)) keep_candidate();
       }
       p = skip_Ns(stretch_end, seq_end);
     }
@@ -342,7 +346,6 @@ void CSearchController::exact_search_2(RecordSink& sink) {
     const ExactGroupScan letter_runs(1, 0, false, N_positions, seq_begin, seq_end);
     for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
       const unsigned k = static_cast<unsigned>(k64);
-      found.begin_pass();
       const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
       const char* next_N = N_positions.first_N_from(seq_begin);
       const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
@@ -350,8 +353,7 @@ void CSearchController::exact_search_2(RecordSink& sink) {
       // into the same stretch, so none of them is tried.
       const char* weak_stretch_end = seq_begin;
       next_progress_check = 0;
-      ExactGroupScan groups(k, equal_residues_needed(k, minScores, minLengths), Ns.max_run > 0, N_positions, seq_begin,
-                            seq_end);
+      ExactGroupScan groups(k, equal_residues_needed(k, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
 
       for (const char* group = seq_begin; group < starts_end;) {
         group = groups.next_group_to_judge(group);
@@ -383,7 +385,7 @@ void CSearchController::exact_search_2(RecordSink& sink) {
           // The record holds the whole stretch, so every later start of the
           // group lies in it: too weak, or covered, they are not tried.
           Csat& sat = candidate(group, i, k, stretch);
-          if (!passes_thresholds(sat, k)) {
+          if (!thresholds.passed_by(sat, k)) {
             weak_stretch_end = sat.sat_end;
             break;
           }
@@ -398,5 +400,4 @@ void CSearchController::exact_search_2(RecordSink& sink) {
   }
 
   if (spare) sat_alloc.give_back(spare);
-  found.make_records_in_order(sink, seq_begin);
 }

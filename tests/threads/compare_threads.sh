@@ -4,7 +4,8 @@
 # tools, the exit status and standard error (clock times aside; the thread
 # count appears in the parameter summary there). Compared over every
 # end-to-end case and over a many-record file in every search mode, with
-# record ranges, every output, and a format error part-way through.
+# record ranges, every output, and a format error part-way through; and over
+# thousands of short records, which the workers take in batches.
 set -uo pipefail
 velkor=$(realpath "$1")
 cases=$(realpath "$2")
@@ -71,6 +72,9 @@ open(sys.argv[1] + '/many.fa', 'w').write(text)
 # The same records, then one that is not FASTA, then more records.
 cut = text.index('>r15 ')
 open(sys.argv[1] + '/broken.fa', 'w').write(text[:cut] + 'not a record\n' + text[cut:])
+# More short records than one batch of the workers holds, some empty.
+short = ['>s%d\n%s' % (i + 1, residues(random.choice([0, 20, 60, 150]))) for i in range(5000)]
+open(sys.argv[1] + '/short.fa', 'w').write('\n'.join(short) + '\n')
 PY
 outputs="--bedFile r.bed --gffFile r.gff3 --catalog trgt:t.bed --catalog hipstr:h.txt --catalog expansionhunter:e.json --summaryFile s.tsv"
 for mode in exact extendExact imperfect; do
@@ -78,6 +82,8 @@ for mode in exact extendExact imperfect; do
   compare "many records, $mode, range" "$work/many" "-M $mode --firstSeq 3 --lastSeq 17 --maskWith lower many.fa report.txt"
   compare "format error part-way, $mode" "$work/many" "-M $mode --maskX broken.fa report.txt $outputs"
 done
+compare "thousands of short records" "$work/many" "-M exact --maskX short.fa report.txt --bedFile r.bed"
+compare "thousands of short records, a range" "$work/many" "--firstSeq 10 --lastSeq 4500 short.fa report.txt"
 compare "many records, longer units" "$work/many" "-U 12 --outputFormat 2 --printRepeatSeqMode 1 many.fa"
 compare "many records, quiet, to standard output" "$work/many" "-q -M exact --maskFile - many.fa report.txt"
 compare "report to a full disk" "$work/many" "many.fa /dev/full"

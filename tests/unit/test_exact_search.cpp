@@ -35,7 +35,8 @@ Found found(const Csat& s, const char* base) {
 // looked at anew. Slow, and there to be obviously right.
 class ReferenceExactSearch {
  public:
-  explicit ReferenceExactSearch(const std::string& s) : s_(s), n_(static_cast<long>(s.size())) {}
+  ReferenceExactSearch(const std::string& s, const CSearchController::Thresholds& thresholds)
+      : s_(s), n_(static_cast<long>(s.size())), thresholds_(thresholds) {}
 
   std::vector<Found> run() {
     std::vector<Found> result;
@@ -79,6 +80,7 @@ class ReferenceExactSearch {
  private:
   const std::string& s_;
   long n_;
+  CSearchController::Thresholds thresholds_;
 
   char at(long x) const { return s_[static_cast<std::size_t>(x)]; }
   long skip_N(long p) const {
@@ -86,8 +88,8 @@ class ReferenceExactSearch {
     return p;
   }
   bool bridging() const { return global_Ns_allowed_in_a_row > 0 && !global_treat_Ns_as_missense; }
-  static bool accepted(const Found& f, long k) {
-    return f.score >= CSearchController::minScores[k] && f.end - f.begin >= CSearchController::minLengths[k];
+  bool accepted(const Found& f, long k) const {
+    return f.score >= thresholds_.min_scores[k] && f.end - f.begin >= thresholds_.min_lengths[k];
   }
 
   Found grow(long p, long k) const {
@@ -198,12 +200,11 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
       std::string s = random_genome(rng, round % 4 == 3 ? 1000 + rng() % 3000 : rng() % 400);
       TestSequence seq(s);
       CSearchController controller(1, seq.mol);
-      if (st.intern_thresholds) {
-        CSearchController::minScores = CSearchController::minScores_intern;
-        CSearchController::minLengths = CSearchController::minLengths_intern;
-      }
-      std::vector<Found> expected = ReferenceExactSearch(s).run();
-      controller.exact_search_2();
+      const CSearchController::Thresholds thresholds =
+          st.intern_thresholds ? CSearchController::internal_thresholds() : CSearchController::user_thresholds();
+      std::vector<Found> expected = ReferenceExactSearch(s, thresholds).run();
+      AppendRecords into_result(controller.exact_sats.sats);
+      controller.exact_search_2(thresholds, into_result);
       std::vector<Found> actual;
       for (const Csat* r : controller.exact_sats.sats) actual.push_back(found(*r, seq.mol.residues));
       ASSERT_EQ(actual, expected) << "sequence " << s << " unit lengths " << st.min_k << ".." << st.max_k;

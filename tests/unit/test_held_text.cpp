@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "driver/held_text.h"
 
@@ -34,7 +35,8 @@ std::string random_text(std::size_t length, unsigned seed) {
 // blocks and ending inside one, at the edge of one or at nothing; the copy
 // is the text, also when the blocks are those of the text before.
 TEST(HeldText, CopyWhileWrittenIsTheText) {
-  HeldText text;
+  BlockPool pool;
+  HeldText text(pool);
   const std::size_t mebibyte = std::size_t{1} << 20;
   for (std::size_t length : {3 * mebibyte + 12345, 2 * mebibyte, std::size_t{0}, std::size_t{10}}) {
     const std::string expected = random_text(length, static_cast<unsigned>(length));
@@ -56,7 +58,8 @@ TEST(HeldText, CopyWhileWrittenIsTheText) {
 // A writer that gives up ends the text where it stands: the copy does not
 // wait for more.
 TEST(HeldText, EndedTextIsCopiedAsItStands) {
-  HeldText text;
+  BlockPool pool;
+  HeldText text(pool);
   text.restart();
   std::thread writer([&text] {
     FILE* stream = text.open();
@@ -66,4 +69,39 @@ TEST(HeldText, EndedTextIsCopiedAsItStands) {
   });
   EXPECT_EQ(copied(text, writer), "partial");
   EXPECT_TRUE(text.close());
+}
+
+// The reports of a batch of records are parts of one text: each part is
+// copied whole and alone, also where parts are empty, end at the edge of a
+// block or reach across several, and when the copier starts on a part
+// before the writer has got to it, or after waiting for all but the last.
+TEST(HeldText, PartsAreCopiedOneAtATime) {
+  BlockPool pool;
+  HeldText text(pool);
+  const std::size_t mebibyte = std::size_t{1} << 20;
+  const std::vector<std::size_t> lengths = {10, 0, mebibyte - 10, 2 * mebibyte + 5, 0, 7, mebibyte, 3};
+  std::vector<std::string> parts;
+  for (std::size_t i = 0; i < lengths.size(); ++i) parts.push_back(random_text(lengths[i], static_cast<unsigned>(i)));
+  for (int round = 0; round < 2; ++round) {  // the second with the blocks of the first
+    text.restart();
+    std::thread writer([&text, &parts] {
+      FILE* stream = text.open();
+      for (const std::string& part : parts) {
+        std::fwrite(part.data(), 1, part.size(), stream);
+        EXPECT_TRUE(text.end_part());
+      }
+      EXPECT_TRUE(text.close());
+    });
+    if (round == 1) text.wait_for_parts(parts.size() - 1);
+    for (const std::string& part : parts) {
+      FILE* out = std::tmpfile();
+      text.copy_part_to(out);
+      std::string copy(static_cast<std::size_t>(std::ftell(out)), '\0');
+      std::rewind(out);
+      EXPECT_EQ(std::fread(&copy[0], 1, copy.size(), out), copy.size());
+      std::fclose(out);
+      EXPECT_EQ(copy, part) << part.size();
+    }
+    writer.join();
+  }
 }

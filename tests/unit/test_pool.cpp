@@ -5,7 +5,7 @@
 #include <string>
 
 #include "config/parameters.h"
-#include "driver/exit_codes.h"
+#include "config/exit_codes.h"
 #include "repeats/Csat.h"
 #include "repeats/faststring.h"
 

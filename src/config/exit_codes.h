@@ -1,5 +1,5 @@
-#ifndef VELKOR_DRIVER_EXIT_CODES_H
-#define VELKOR_DRIVER_EXIT_CODES_H
+#ifndef VELKOR_CONFIG_EXIT_CODES_H
+#define VELKOR_CONFIG_EXIT_CODES_H
 
 // Values returned by main(); scripts rely on them, so they never change.
 enum ExitCode {

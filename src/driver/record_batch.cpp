@@ -1,0 +1,102 @@
+#include "driver/record_batch.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "driver/messages.h"
+#include "driver/ordered_work_queue.h"
+#include "driver/search_record.h"
+#include "repeats/allocation.h"
+
+RecordBatch::~RecordBatch() { std::free(residues_.residues); }
+
+FastaResult RecordBatch::read(CFile& input, unsigned number) {
+  const unsigned offset = residues_.length;
+  // The limit is that of one record, whatever the records before it hold.
+  FastaResult result = read_fasta_record(input, residues_, longest_record + offset);
+  if (result != FastaResult::RECORD) {
+    residues_.length = offset;
+    return result;
+  }
+  if (used_ == records_.size()) records_.emplace_back();
+  HeldRecord& record = records_[used_++];
+  record.number = number;
+  record.offset = offset;
+  record.seq.length = residues_.length - offset;
+  record.seq.name.swap(residues_.name);
+  return result;
+}
+
+void RecordBatch::drop_last() {
+  HeldRecord& record = records_[--used_];
+  residues_.length = static_cast<unsigned>(record.offset);
+  record.reset();
+}
+
+void RecordBatch::seal() {
+  for (std::size_t i = 0; i < used_; ++i) {
+    records_[i].seq.residues = residues_.residues + records_[i].offset;
+    records_[i].seq.capacity = records_[i].seq.length;
+  }
+}
+
+void RecordBatch::reset() {
+  for (std::size_t i = 0; i < used_; ++i) records_[i].reset();
+  used_ = 0;
+  residues_.length = 0;
+  report_.restart();
+  masked_.restart();
+  repeats_.clear();
+}
+
+namespace {
+
+thread_local RecordBatch* batch_in_hand = nullptr;
+thread_local HeldRecord* record_in_hand = nullptr;
+
+// The worker cannot unwind from where allocations fail without throwing
+// (destructors among them), and cannot end the run before the records ahead
+// of its own are written: it leaves the message with its record and stops.
+[[noreturn]] void give_up_record(const char* message) {
+  record_in_hand->allocation_failure = message;
+  batch_in_hand->report().end();
+  batch_in_hand->masked().end();
+  OrderedWorkQueue<RecordBatch>::abandon_job_in_hand();
+}
+
+}  // namespace
+
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask) {
+  batch_in_hand = &batch;
+  set_failed_allocation_handler(give_up_record);
+  FILE* report = nullptr;
+  FILE* masked = nullptr;
+  try {
+    report = batch.report().open();
+    if (mask) masked = batch.masked().open();
+  } catch (const std::bad_alloc&) {
+    batch.record(0).failure = std::current_exception();
+  }
+  for (std::size_t i = 0; !batch.record(0).failure && i < batch.size(); ++i) {
+    HeldRecord& record = batch.record(i);
+    record_in_hand = &record;
+    hold_progress_messages(&record.progress_messages);
+    record.first_repeat = batch.repeats().size();
+    try {
+      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked);
+    } catch (...) {
+      record.failure = std::current_exception();
+    }
+    // Before the parts end: the run's thread replays them once they have.
+    record.end_of_repeats = batch.repeats().size();
+    const bool report_kept = batch.report().end_part();
+    const bool masked_kept = !masked || batch.masked().end_part();
+    if (!(report_kept && masked_kept) && !record.failure) record.failure = std::make_exception_ptr(std::bad_alloc());
+    if (record.failure) break;
+  }
+  hold_progress_messages(nullptr);
+  // Ended in every case: the run's thread may be waiting for the rest of the texts.
+  batch.report().close();
+  batch.masked().close();
+  set_failed_allocation_handler(nullptr);
+}

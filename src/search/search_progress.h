@@ -1,0 +1,22 @@
+#ifndef VELKOR_SEARCH_SEARCH_PROGRESS_H
+#define VELKOR_SEARCH_SEARCH_PROGRESS_H
+
+// How a search tells whoever runs it of its progress: a note as it passes
+// from one stage to the next, and now and then, while it walks through a
+// long record, a chance to write a progress line. Either may be left out;
+// the search then tells nothing of it.
+struct SearchProgress {
+  void (*note)(const char* text) = nullptr;
+  // Called every so many positions with the unit length being searched: it
+  // must cost next to nothing when no line is due.
+  void (*passing)(unsigned record_number, const char* record_name, unsigned unit_length) = nullptr;
+
+  void tell(const char* text) const {
+    if (note) note(text);
+  }
+  void at(unsigned record_number, const char* record_name, unsigned unit_length) const {
+    if (passing) passing(record_number, record_name, unit_length);
+  }
+};
+
+#endif
