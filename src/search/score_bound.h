@@ -27,15 +27,11 @@ class ScoreBound {
   // settle anything.
   static unsigned word_length();
 
- private:
-  static constexpr std::uint32_t wild = UINT16_MAX;  // a word with an N: shared with every unit
+  static constexpr std::uint32_t wild_word = UINT16_MAX;  // a word with an N: shared with every unit
 
+ private:
   const char* first_;
   std::size_t size_;
-  unsigned g_ = 0;
-  // The word starting at each residue (two bits a letter, or wild), made at
-  // the first unit length that needs them.
-  std::vector<std::uint16_t> words_;
   // Per word: its copies inside the unit copy, ahead of it and behind it.
   std::vector<std::uint32_t> in_unit_, ahead_, behind_;
 };
