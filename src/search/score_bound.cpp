@@ -72,16 +72,6 @@
 
 namespace {
 
-int letter_code(char c) {
-  switch (c) {
-    case 'A': return 0;
-    case 'C': return 1;
-    case 'G': return 2;
-    case 'T': return 3;
-    default: return -1;
-  }
-}
-
 // The word starting at one residue, two bits a letter or wild, moved along
 // the sequence one residue at a time. Each window edge of the sweep has one:
 // a word for every residue would take two bytes per residue of memory.
@@ -102,7 +92,7 @@ class WordCursor {
 
  private:
   void take(long long i) {
-    const int c = letter_code(first_[i]);
+    const int c = ScoreBound::letter_code(first_[i]);
     if (c < 0) last_N_ = i;
     code_ = (code_ << 2 | static_cast<std::uint32_t>(c < 0 ? 0 : c)) & mask_;
   }
@@ -170,6 +160,7 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
   for (WordCursor i(first_, n, g, k); i.inside() && i.at() < k + ahead_reach; i.advance())
     into_window(i, ahead_, hits_ahead, wild_ahead);
   for (WordCursor j(first_, n, g, 0); j.at() <= k - g; j.advance()) into_unit(j);
+  diagonals_.start_sweep(first_, n, g, k, m, in_unit_.data());
 
   // The edges of the windows, as the start moves on.
   WordCursor copy_first(first_, n, g, 0), copy_last(first_, n, g, k - g);
@@ -199,7 +190,10 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       const bool ahead_reached = p + k + ahead_reach > n || ahead_reach > (g + 1) * ahead + g * (g + k - 1) - 1;
       const bool behind_reached =
           p - behind_reach < 0 || behind_reach > (g + 1) * behind + g * (g + k + forward_gain - 1) - 1;
-      if (ahead_reached && behind_reached && forward_gain + behind + g - 1 < m && !has_N) {
+      // Where the words shared are many, as on a satellite array, chaining
+      // them costs more than the walks.
+      if (!has_N && ((ahead_reached && behind_reached && forward_gain + behind + g - 1 < m) ||
+                     (ahead + behind <= DiagonalBound::most_hits_worth_chaining && diagonals_.settles(p, wrapped)))) {
         bits &= ~bit;
         ++settled;
       }
@@ -209,6 +203,7 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
     copy_first.advance();
     copy_last.advance();
     into_unit(copy_last);
+    diagonals_.copy_moved_to(p + 1);
     out_of_window(ahead_first, ahead_, hits_ahead, wild_ahead);
     ahead_first.advance();
     into_window(ahead_next, ahead_, hits_ahead, wild_ahead);
