@@ -72,15 +72,36 @@
 
 namespace {
 
-int letter_code(char c) {
-  switch (c) {
-    case 'A': return 0;
-    case 'C': return 1;
-    case 'G': return 2;
-    case 'T': return 3;
-    default: return -1;
+// The word starting at one residue, two bits a letter or wild, moved along
+// the sequence one residue at a time. Each window edge of the sweep has one:
+// a word for every residue would take two bytes per residue of memory.
+class WordCursor {
+ public:
+  WordCursor(const char* first, long long size, long long g, long long at)
+      : first_(first), size_(size), g_(g), mask_((std::uint32_t{1} << (2 * g)) - 1), at_(at) {
+    for (long long i = std::max(0LL, at); i < std::min(at + g, size); ++i) take(i);
   }
-}
+  // The word at the cursor; only asked where the word lies in the sequence.
+  std::uint32_t word() const { return last_N_ >= at_ ? ScoreBound::wild_word : code_; }
+  bool inside() const { return at_ >= 0 && at_ <= size_ - g_; }
+  long long at() const { return at_; }
+  void advance() {
+    ++at_;
+    if (at_ + g_ - 1 >= 0 && at_ + g_ - 1 < size_) take(at_ + g_ - 1);
+  }
+
+ private:
+  void take(long long i) {
+    const int c = ScoreBound::letter_code(first_[i]);
+    if (c < 0) last_N_ = i;
+    code_ = (code_ << 2 | static_cast<std::uint32_t>(c < 0 ? 0 : c)) & mask_;
+  }
+
+  const char* first_;
+  long long size_, g_;
+  std::uint32_t mask_, code_ = 0;
+  long long at_, last_N_ = -1;
+};
 
 }  // namespace
 
@@ -104,56 +125,47 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
   const long long highest_forward_gain = per_window + g - 1;
   const long long behind_reach = g * (g + k + highest_forward_gain - 1) + (g + 1) * per_window;
 
-  if (g_ != g) {
-    g_ = static_cast<unsigned>(g);
-    words_.clear();
-  }
-  const std::uint32_t word_mask = (std::uint32_t{1} << (2 * g)) - 1;
-  if (words_.empty() && n >= g) {
-    words_.resize(static_cast<std::size_t>(n - g + 1));
-    std::uint32_t code = 0;
-    long long last_N = -1;
-    for (long long i = 0; i < n; ++i) {
-      const int c = letter_code(first_[i]);
-      if (c < 0) last_N = i;
-      code = (code << 2 | static_cast<std::uint32_t>(c < 0 ? 0 : c)) & word_mask;
-      if (i >= g - 1) words_[static_cast<std::size_t>(i - g + 1)] = last_N > i - g ? wild : static_cast<std::uint16_t>(code);
-    }
-  }
   in_unit_.assign(std::size_t{1} << (2 * g), 0);
   ahead_.assign(in_unit_.size(), 0);
   behind_.assign(in_unit_.size(), 0);
 
   // Hits among the words of the copy that lie inside it, and the words with N.
   long long hits_ahead = 0, hits_behind = 0, wild_ahead = 0, wild_behind = 0;
-  const auto word = [&](long long i) { return static_cast<std::uint32_t>(words_[static_cast<std::size_t>(i)]); };
-  const auto into_unit = [&](long long i) {
-    const std::uint32_t w = word(i);
-    if (w != wild && in_unit_[w]++ == 0) hits_ahead += ahead_[w], hits_behind += behind_[w];
+  const auto into_unit = [&](const WordCursor& at) {
+    const std::uint32_t w = at.word();
+    if (w != wild_word && in_unit_[w]++ == 0) hits_ahead += ahead_[w], hits_behind += behind_[w];
   };
-  const auto out_of_unit = [&](long long i) {
-    const std::uint32_t w = word(i);
-    if (w != wild && --in_unit_[w] == 0) hits_ahead -= ahead_[w], hits_behind -= behind_[w];
+  const auto out_of_unit = [&](const WordCursor& at) {
+    const std::uint32_t w = at.word();
+    if (w != wild_word && --in_unit_[w] == 0) hits_ahead -= ahead_[w], hits_behind -= behind_[w];
   };
-  const auto into_window = [&](long long i, std::vector<std::uint32_t>& copies, long long& hits, long long& wilds) {
-    if (i < 0 || i > n - g) return;
-    const std::uint32_t w = word(i);
-    if (w == wild) return void(++wilds);
+  const auto into_window = [&](const WordCursor& at, std::vector<std::uint32_t>& copies, long long& hits,
+                               long long& wilds) {
+    if (!at.inside()) return;
+    const std::uint32_t w = at.word();
+    if (w == wild_word) return void(++wilds);
     ++copies[w];
     if (in_unit_[w] != 0) ++hits;
   };
-  const auto out_of_window = [&](long long i, std::vector<std::uint32_t>& copies, long long& hits, long long& wilds) {
-    if (i < 0 || i > n - g) return;
-    const std::uint32_t w = word(i);
-    if (w == wild) return void(--wilds);
+  const auto out_of_window = [&](const WordCursor& at, std::vector<std::uint32_t>& copies, long long& hits,
+                                 long long& wilds) {
+    if (!at.inside()) return;
+    const std::uint32_t w = at.word();
+    if (w == wild_word) return void(--wilds);
     --copies[w];
     if (in_unit_[w] != 0) --hits;
   };
 
   // Start 0: the copy's words, those ahead (from k on); none lie behind.
-  for (long long i = k; i < std::min(k + ahead_reach, n); ++i) into_window(i, ahead_, hits_ahead, wild_ahead);
-  for (long long j = 0; j <= k - g; ++j) into_unit(j);
+  for (WordCursor i(first_, n, g, k); i.inside() && i.at() < k + ahead_reach; i.advance())
+    into_window(i, ahead_, hits_ahead, wild_ahead);
+  for (WordCursor j(first_, n, g, 0); j.at() <= k - g; j.advance()) into_unit(j);
+  diagonals_.start_sweep(first_, n, g, k, m, in_unit_.data());
 
+  // The edges of the windows, as the start moves on.
+  WordCursor copy_first(first_, n, g, 0), copy_last(first_, n, g, k - g);
+  WordCursor ahead_first(first_, n, g, k), ahead_next(first_, n, g, k + ahead_reach);
+  WordCursor behind_first(first_, n, g, -behind_reach), behind_next(first_, n, g, 1 - g);
   long long settled = 0;
   for (long long p = 0;; ++p) {
     std::uint64_t& bits = starts[static_cast<std::size_t>(p / 64)];
@@ -161,8 +173,8 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
     if (bits & bit) {
       // The words wrapping round the copy's end: its last s residues, then
       // its first g - s.
-      const std::uint32_t last = word(p + k - g), head = word(p);
-      const bool has_N = last == wild || head == wild;  // such a copy is never tried
+      const std::uint32_t last = copy_last.word(), head = copy_first.word();
+      const bool has_N = last == wild_word || head == wild_word;  // such a copy is never tried
       std::uint32_t wrapped[8] = {};
       long long wrapped_ahead = 0, wrapped_behind = 0;
       for (long long s = 1; s < g && !has_N; ++s) {
@@ -178,18 +190,28 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       const bool ahead_reached = p + k + ahead_reach > n || ahead_reach > (g + 1) * ahead + g * (g + k - 1) - 1;
       const bool behind_reached =
           p - behind_reach < 0 || behind_reach > (g + 1) * behind + g * (g + k + forward_gain - 1) - 1;
-      if (ahead_reached && behind_reached && forward_gain + behind + g - 1 < m && !has_N) {
+      // Where the words shared are many, as on a satellite array, chaining
+      // them costs more than the walks.
+      if (!has_N && ((ahead_reached && behind_reached && forward_gain + behind + g - 1 < m) ||
+                     (ahead + behind <= DiagonalBound::most_hits_worth_chaining && diagonals_.settles(p, wrapped)))) {
         bits &= ~bit;
         ++settled;
       }
     }
     if (p + 1 + k >= n) break;  // the next start's copy would end at the last residue
-    out_of_unit(p);
-    into_unit(p + 1 + k - g);
-    out_of_window(p + k, ahead_, hits_ahead, wild_ahead);
-    into_window(p + k + ahead_reach, ahead_, hits_ahead, wild_ahead);
-    out_of_window(p - behind_reach, behind_, hits_behind, wild_behind);
-    into_window(p + 1 - g, behind_, hits_behind, wild_behind);
+    out_of_unit(copy_first);
+    copy_first.advance();
+    copy_last.advance();
+    into_unit(copy_last);
+    diagonals_.copy_moved_to(p + 1);
+    out_of_window(ahead_first, ahead_, hits_ahead, wild_ahead);
+    ahead_first.advance();
+    into_window(ahead_next, ahead_, hits_ahead, wild_ahead);
+    ahead_next.advance();
+    out_of_window(behind_first, behind_, hits_behind, wild_behind);
+    behind_first.advance();
+    into_window(behind_next, behind_, hits_behind, wild_behind);
+    behind_next.advance();
   }
   return settled;
 }

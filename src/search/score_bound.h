@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "search/diagonal_bound.h"
+
 // An upper bound on the score that a candidate copy of a long unit can grow
 // to, from the short words that the residues around it share with the unit,
 // counted for all starts of one unit length in one sweep (the argument is
@@ -27,17 +29,26 @@ class ScoreBound {
   // settle anything.
   static unsigned word_length();
 
- private:
-  static constexpr std::uint32_t wild = UINT16_MAX;  // a word with an N: shared with every unit
+  // Two bits a letter; -1 for any other residue, which a word holding it
+  // shares with every unit.
+  static int letter_code(char c) {
+    switch (c) {
+      case 'A': return 0;
+      case 'C': return 1;
+      case 'G': return 2;
+      case 'T': return 3;
+      default: return -1;
+    }
+  }
+  static constexpr std::uint32_t wild_word = UINT16_MAX;  // a word with an N: shared with every unit
 
+ private:
   const char* first_;
   std::size_t size_;
-  unsigned g_ = 0;
-  // The word starting at each residue (two bits a letter, or wild), made at
-  // the first unit length that needs them.
-  std::vector<std::uint16_t> words_;
   // Per word: its copies inside the unit copy, ahead of it and behind it.
   std::vector<std::uint32_t> in_unit_, ahead_, behind_;
+  // For the starts the counts leave.
+  DiagonalBound diagonals_;
 };
 
 #endif

@@ -1,8 +1,10 @@
 // The score bound of long units: every start it settles must grow into a
-// record below the minimum score, its sweep must count what counting each
-// start afresh counts, and the search must find the same records with it
-// and without it. Random sequences hold noise, N runs and mutated arrays of
-// long units and satellites; options are drawn at random, extremes included.
+// record below the minimum score, and its sweep must settle at least what
+// counting the shared words of each start afresh settles; the words tied to
+// their diagonals must settle more. (The search with every shortcut is
+// compared with a plain one elsewhere.) Random sequences hold noise, N runs
+// and mutated arrays of long units and satellites; options are drawn at
+// random, extremes included.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -133,11 +135,11 @@ bool plainly_settled(const std::string& t, long long p, long long k, long long m
 }
 
 // Every start the sweep settles grows, in full, into a record below the
-// minimum score; and the sweep settles exactly the starts that working the
-// bound out afresh for each start settles.
+// minimum score; the sweep settles every start that working the plain bound
+// out afresh settles, and more where the diagonals tell.
 TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
-  long long settled = 0, kept = 0;
-  for (int round = 0; round < 30; ++round) {
+  long long settled = 0, by_diagonals = 0, kept = 0;
+  for (int round = 0; round < 16; ++round) {
     const unsigned longest = 12 + below(70);
     random_options(longest);
     const std::string residues = random_sequence(longest);
@@ -158,12 +160,14 @@ TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
           continue;
         }
         const bool settled_here = !set(starts, s);
-        ASSERT_EQ(settled_here, plainly_settled(residues, static_cast<long long>(s), k, min_score)) << "at " << s;
+        const bool plainly = plainly_settled(residues, static_cast<long long>(s), k, min_score);
+        ASSERT_TRUE(settled_here || !plainly) << "at " << s;
         if (!settled_here) {
           ++kept;
           continue;
         }
         ++settled;
+        by_diagonals += !plainly;
         Csat* sat = sat_alloc.get_new(first + s, first + s + k);
         search.extend_imperfect_forward(*sat, end);
         search.extend_imperfect_backward(*sat, first - 1);
@@ -173,28 +177,9 @@ TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
       }
     }
   }
-  EXPECT_GT(settled, 5000);
-  EXPECT_GT(kept, 10000);
-}
-
-// The search with the bound and without it: the same records, before and
-// after the overlap removal; the bound must fire.
-TEST_F(ScoreBoundTest, SettlingByTheBoundChangesNoRecord) {
-  const long long settled_before = CSearchController::starts_settled_by_score_bound;
-  for (int round = 0; round < 60; ++round) {
-    const unsigned longest = 12 + below(50);
-    random_options(longest);
-    global_min_unit_length = 1 + below(20);
-    const std::string residues = random_sequence(longest);
-    const bool remove_hidden = below(2) == 0;
-    std::vector<std::string> records[2];
-    for (bool on : {false, true}) {
-      CSearchController::settle_by_score_bound = on;
-      records[on] = imperfect_records(residues, false, remove_hidden);
-    }
-    ASSERT_EQ(records[false], records[true]) << residues;
-  }
-  EXPECT_GT(CSearchController::starts_settled_by_score_bound - settled_before, 10000);
+  EXPECT_GT(settled, 3000);
+  EXPECT_GT(by_diagonals, 1000);
+  EXPECT_GT(kept, 3000);
 }
 
 }  // namespace
