@@ -58,6 +58,7 @@ namespace {
 
 long long ceil_div(long long a, long long b) { return a <= 0 ? 0 : (a + b - 1) / b; }
 
+constexpr long long longest_window = 1 << 20;
 // Where the windows hold more hits than this, the start is walked.
 constexpr std::size_t most_hits_read = 256;
 
@@ -89,6 +90,10 @@ void DiagonalBound::start_sweep(const char* first, long long n, long long g, lon
   const long long room = g * (std::max(min_score, g) + 2);
   ahead_ = g * (g + k - 1) + g + room;
   behind_ = g * (k + std::max(min_score, g) - 1) + g + room;
+  // Windows longer than this (units or minimum scores in the tens of
+  // thousands) would take more memory than the walks they spare are worth.
+  active_ = g + behind_ + k + ahead_ < longest_window;
+  if (!active_) return;
   // ceil(d / g) for every distance d the windows hold.
   steps_.resize(static_cast<std::size_t>(std::max(ahead_, behind_) + 2 * g + 2));
   for (std::size_t d = 0; d < steps_.size(); ++d) steps_[d] = ceil_div(static_cast<long long>(d), g);
@@ -154,6 +159,7 @@ void DiagonalBound::mark_copies_of(std::uint32_t code, bool shared, long long p)
 }
 
 void DiagonalBound::copy_moved_to(long long p) {
+  if (!active_) return;
   // Both words lie in the window, which reaches behind the copy.
   const std::size_t left = static_cast<std::size_t>(p - 1) & window_mask_;
   const long long entered = p + k_ - g_;
@@ -169,6 +175,7 @@ void DiagonalBound::copy_moved_to(long long p) {
 }
 
 bool DiagonalBound::settles(long long p, const std::uint32_t* wrapped) {
+  if (!active_) return false;
   // The backward walk's bound is at least g - 1.
   const long long forward = highest_gain(true, p, wrapped, -k_, ahead_, min_score_ - 2 * g_ + 1);
   if (forward < 0) return false;

@@ -52,6 +52,7 @@ class DiagonalBound {
   const std::uint32_t* in_copy_ = nullptr;
   long long n_ = 0, g_ = 0, k_ = 0, min_score_ = 0;
   long long ahead_ = 0, behind_ = 0;  // residues the walks can reach, at most
+  bool active_ = false;  // whether the windows are short enough to be kept
   // The copy's words: for each code its last position, and for each
   // position the one before it with the same code (by position modulo k).
   std::vector<long long> last_in_copy_, before_in_copy_;
