@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "config/parameters.h"
+#include "random_sequence.h"
 #include "reference_search.h"
 #include "search/shortcut_counts.h"
 #include "search_test_support.h"
@@ -19,14 +19,14 @@ namespace {
 
 class AgainstReference : public SearchTest {
  protected:
-  std::mt19937 rng{4242};
+  RandomSequence random{4242};
 
   void TearDown() override {
     CSearchController::longest_error_list_kept = 16;
     SearchTest::TearDown();
   }
 
-  unsigned below(unsigned n) { return static_cast<unsigned>(rng() % n); }
+  unsigned below(unsigned n) { return random.below(n); }
 
   // Units of one to six residues, or long units of 12 to 80 (a few unit
   // lengths at a time: the reference walks every start of each).
@@ -56,27 +56,6 @@ class AgainstReference : public SearchTest {
     }
   }
 
-  std::string letters(unsigned n, const char* alphabet = "ACGT", unsigned size = 4) {
-    std::string text;
-    for (unsigned i = 0; i < n; ++i) text += alphabet[below(size)];
-    return text;
-  }
-
-  // The unit written out over `copies` copies, each residue in `rate`
-  // changed into a letter or an N, or, with indels, an inserted letter or a
-  // deleted unit character.
-  void append_array(std::string& residues, const std::string& unit, unsigned copies, unsigned rate, bool indels) {
-    for (std::size_t u = 0; u < unit.size() * copies;) {
-      const unsigned pick = below(rate);
-      switch (indels || pick == 0 ? pick : 3) {
-        case 0: residues += "ACGTN"[below(5)]; ++u; break;
-        case 1: residues += "ACGT"[below(4)]; break;
-        case 2: ++u; break;
-        default: residues += unit[u++ % unit.size()];
-      }
-    }
-  }
-
   // Noise, AT-rich stretches, N runs and mutated arrays (satellites) of
   // units near the unit lengths searched.
   std::string random_sequence(bool long_units) {
@@ -84,16 +63,16 @@ class AgainstReference : public SearchTest {
     for (unsigned piece = 1 + below(5); piece > 0; --piece) {
       const unsigned kind = below(10);
       if (kind < 2) {
-        residues += letters(5 + below(40));
+        residues += random.letters(5 + below(40));
       } else if (kind < 3) {
-        residues += letters(10 + below(40), "AATTACGT", 8);
+        residues += random.letters(10 + below(40), "AATTACGT", 8);
       } else if (kind < 4) {
         residues.append(1 + below(7), 'N');
       } else {
         const unsigned k = long_units ? std::max(12u, global_min_unit_length - 2 + below(5)) : 1 + below(6);
-        const std::string unit = below(4) == 0 ? letters(k, "AT", 2) : letters(k);
+        const std::string unit = below(4) == 0 ? random.letters(k, "AT", 2) : random.letters(k);
         const unsigned copies = long_units ? 2 + below(3) : 3 + below(25);
-        append_array(residues, unit, copies, 3 + below(40), below(2) == 0);
+        random.append_array(residues, unit, unit.size() * copies, 3 + below(40), below(2) == 0);
       }
     }
     return residues;

@@ -10,26 +10,26 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "config/parameters.h"
 #include "search/score_bound.h"
+#include "random_sequence.h"
 #include "search_test_support.h"
 
 namespace {
 
 class ScoreBoundTest : public SearchTest {
  protected:
-  std::mt19937 rng{24};
+  RandomSequence random{24};
 
   void TearDown() override {
     CSearchController::settle_by_score_bound = true;
     SearchTest::TearDown();
   }
 
-  unsigned below(unsigned n) { return static_cast<unsigned>(rng() % n); }
+  unsigned below(unsigned n) { return random.below(n); }
 
   int penalty() {
     const unsigned pick = below(10);
@@ -55,25 +55,6 @@ class ScoreBoundTest : public SearchTest {
     global_max_unit_length = longest_unit;
   }
 
-  std::string random_letters(unsigned n, const char* alphabet = "ACGT", unsigned size = 4) {
-    std::string text;
-    for (unsigned i = 0; i < n; ++i) text += alphabet[below(size)];
-    return text;
-  }
-
-  // The unit written out over `letters` unit characters, each one in `rate`
-  // changed into a letter or an N, an inserted letter or a deleted character.
-  void append_array(std::string& residues, const std::string& unit, unsigned letters, unsigned rate) {
-    for (unsigned u = 0; u < letters;) {
-      switch (below(rate)) {
-        case 0: residues += "ACGTN"[below(5)]; ++u; break;
-        case 1: residues += "ACGT"[below(4)]; break;
-        case 2: ++u; break;
-        default: residues += unit[u++ % unit.size()];
-      }
-    }
-  }
-
   // Noise (some of it AT-rich, where chance words are common), N runs and
   // arrays of units from 12 to longest_unit residues.
   std::string random_sequence(unsigned longest_unit) {
@@ -81,16 +62,16 @@ class ScoreBoundTest : public SearchTest {
     for (unsigned piece = 1 + below(5); piece > 0; --piece) {
       const unsigned kind = below(8);
       if (kind < 2) {
-        residues += random_letters(20 + below(300));
+        residues += random.letters(20 + below(300));
       } else if (kind < 3) {
-        residues += random_letters(20 + below(200), "AATTACGT", 8);
+        residues += random.letters(20 + below(200), "AATTACGT", 8);
       } else if (kind < 4) {
         residues.append(1 + below(7), 'N');
       } else {
         // Units of two letters hold each word many times: many hits at one position.
         const unsigned length = 12 + below(longest_unit - 11);
-        const std::string unit = below(3) == 0 ? random_letters(length, "AT", 2) : random_letters(length);
-        append_array(residues, unit, static_cast<unsigned>(unit.size()) * (2 + below(5)), 4 + below(40));
+        const std::string unit = below(3) == 0 ? random.letters(length, "AT", 2) : random.letters(length);
+        random.append_array(residues, unit, unit.size() * (2 + below(5)), 4 + below(40), true);
       }
     }
     return residues;
