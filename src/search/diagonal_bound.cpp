@@ -58,9 +58,11 @@ namespace {
 
 long long ceil_div(long long a, long long b) { return a <= 0 ? 0 : (a + b - 1) / b; }
 
+// Windows longer than this are not kept (see start_sweep).
 constexpr long long longest_window = 1 << 20;
-// Where the windows hold more hits than this, the start is walked.
-constexpr std::size_t most_hits_read = 256;
+// A walk costs about as much as its unit is long: a start whose walk reads
+// more hits than this many per residue of the unit is walked instead.
+constexpr long long most_hits_read_per_unit_residue = 2;
 
 }  // namespace
 
@@ -247,7 +249,7 @@ long long DiagonalBound::highest_gain(bool forward, long long p, const std::uint
   auto take = [&](long long z, long long diagonal) {
     if (!group_.empty() && group_.front().z != z && close_group() == Go::give_up) return Go::give_up;
     if (z > reach) return Go::stop;
-    if (++hits_read > static_cast<long long>(most_hits_read)) return Go::give_up;
+    if (++hits_read > most_hits_read_per_unit_residue * k) return Go::give_up;
     long long value =
         1 - (z == 0 && diagonal == 0 ? 0 : std::max(distance(0, diagonal), steps_[static_cast<std::size_t>(z)]));
     value = std::max(value, floor_div(older + g - z) + 1);

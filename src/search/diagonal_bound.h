@@ -15,8 +15,10 @@
 class DiagonalBound {
  public:
   // Starts with more words shared with their unit around them (counted
-  // whatever their diagonal) are left to the walks.
-  static constexpr long long most_hits_worth_chaining = 192;
+  // whatever their diagonal) than this many per residue of the unit are
+  // left to the walks: a walk costs about as much as its unit is long, and
+  // a chain as many hits as it reads.
+  static constexpr long long hits_worth_chaining_per_unit_residue = 2;
 
   // A sweep over the starts of unit length k on the n residues from first,
   // with words of g letters, for the minimum score min_score; in_copy
@@ -74,7 +76,7 @@ class DiagonalBound {
   std::vector<std::pair<long long, long long>> other_runs_;
   std::vector<Hit> wrapped_hits_, group_;
   // Each hit is chained exactly with the last few before it, kept in turn.
-  static constexpr std::size_t hits_chained = 4;
+  static constexpr std::size_t hits_chained = 2;
   Hit alive_[hits_chained];
   std::vector<long long> steps_;  // ceil(d / g) by d
 };

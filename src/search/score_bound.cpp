@@ -193,7 +193,7 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       // Where the words shared are many, as on a satellite array, chaining
       // them costs more than the walks.
       if (!has_N && ((ahead_reached && behind_reached && forward_gain + behind + g - 1 < m) ||
-                     (ahead + behind <= DiagonalBound::most_hits_worth_chaining && diagonals_.settles(p, wrapped)))) {
+                     (ahead + behind <= DiagonalBound::hits_worth_chaining_per_unit_residue * k && diagonals_.settles(p, wrapped)))) {
         bits &= ~bit;
         ++settled;
       }
