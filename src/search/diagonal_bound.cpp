@@ -52,7 +52,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "search/score_bound.h"
+#include "search/word_cursor.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void DiagonalBound::start_sweep(const char* first, long long n, long long g, lon
     n_ = n;
     other_runs_.clear();
     for (long long i = 0; i < n; ++i) {
-      if (ScoreBound::letter_code(first[i]) >= 0) continue;
+      if (WordCursor::letter_code(first[i]) >= 0) continue;
       if (!other_runs_.empty() && other_runs_.back().second == i)
         ++other_runs_.back().second;
       else
@@ -114,8 +114,7 @@ void DiagonalBound::start_sweep(const char* first, long long n, long long g, lon
   window_mask_ = before_in_window_.size() - 1;
   code_in_window_.assign(before_in_window_.size(), 0);
   wild_in_window_.assign(before_in_window_.size(), 0);
-  window_entered_ = 0;
-  last_other_ = -1;
+  entering_ = WordCursor(first, n, g, 0);
   for (long long i = 0; i <= k + ahead_ && i <= n - g; ++i) enter_window(i);
   for (long long y = 0; y <= k - g; ++y) {
     if (wild_in_window_[static_cast<std::size_t>(y) & window_mask_]) continue;
@@ -125,30 +124,23 @@ void DiagonalBound::start_sweep(const char* first, long long n, long long g, lon
   }
 }
 
+// Words enter the window one residue after the other, as the cursor moves.
+// A word with another letter goes in no list: the starts that would see it
+// give the bound up.
 void DiagonalBound::enter_window(long long i) {
-  // Words enter one residue after the other: each rolls on from the last.
-  if (i == 0 || i != window_entered_) {
-    entered_code_ = 0;
-    for (long long j = i; j < i + g_ - 1; ++j) roll_in(j);
-  }
-  roll_in(i + g_ - 1);
-  const std::uint32_t code = entered_code_;
+  const std::uint32_t code = entering_.word();
+  entering_.advance();
   const std::size_t slot = static_cast<std::size_t>(i) & window_mask_;
-  code_in_window_[slot] = code;
-  wild_in_window_[slot] = last_other_ >= i;
-  before_in_window_[slot] = last_in_window_[code];
-  last_in_window_[code] = i;
+  const bool wild = code == WordCursor::wild;
+  wild_in_window_[slot] = wild;
   std::uint64_t& bits = shared_[static_cast<std::size_t>(i / 64)];
   const std::uint64_t bit = std::uint64_t{1} << (i % 64);
-  bits = in_copy_[code] != 0 ? bits | bit : bits & ~bit;
-  window_entered_ = i + 1;
-}
-
-void DiagonalBound::roll_in(long long j) {
-  const int letter = ScoreBound::letter_code(first_[j]);
-  if (letter < 0) last_other_ = j;
-  entered_code_ = (entered_code_ << 2 | static_cast<std::uint32_t>(letter < 0 ? 0 : letter)) &
-                  ((std::uint32_t{1} << (2 * g_)) - 1);
+  bits &= ~bit;
+  if (wild) return;
+  code_in_window_[slot] = code;
+  before_in_window_[slot] = last_in_window_[code];
+  last_in_window_[code] = i;
+  if (in_copy_[code] != 0) bits |= bit;
 }
 
 void DiagonalBound::mark_copies_of(std::uint32_t code, bool shared, long long p) {

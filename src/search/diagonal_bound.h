@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "search/word_cursor.h"
+
 // A tighter bound on what a candidate copy of a long unit can score, for the
 // starts that the plain count of shared words leaves: each shared word is
 // tied to the diagonal on which the unit meets it, and a walk must pay for
@@ -47,7 +49,6 @@ class DiagonalBound {
   long long highest_gain(bool forward, long long p, const std::uint32_t* wrapped, long long floor, long long window,
                          long long enough);
   void enter_window(long long i);
-  void roll_in(long long j);
   void mark_copies_of(std::uint32_t code, bool shared, long long p);
 
   const char* first_ = nullptr;
@@ -66,9 +67,7 @@ class DiagonalBound {
   // modulo the window's length.
   std::vector<std::uint32_t> code_in_window_;
   std::vector<unsigned char> wild_in_window_;
-  std::uint32_t entered_code_ = 0;
-  long long last_other_ = -1;  // the last such letter rolled in
-  long long window_entered_ = 0;  // the words before this have entered the window
+  WordCursor entering_{nullptr, 0, 1, 0};  // at the next word to enter the window
   // Bit i: the word at residue i lies inside the copy too.
   std::vector<std::uint64_t> shared_;
   // Runs of residues other than A, C, G and T, which make a word shared with

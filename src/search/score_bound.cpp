@@ -72,36 +72,6 @@
 
 namespace {
 
-// The word starting at one residue, two bits a letter or wild, moved along
-// the sequence one residue at a time. Each window edge of the sweep has one:
-// a word for every residue would take two bytes per residue of memory.
-class WordCursor {
- public:
-  WordCursor(const char* first, long long size, long long g, long long at)
-      : first_(first), size_(size), g_(g), mask_((std::uint32_t{1} << (2 * g)) - 1), at_(at) {
-    for (long long i = std::max(0LL, at); i < std::min(at + g, size); ++i) take(i);
-  }
-  // The word at the cursor; only asked where the word lies in the sequence.
-  std::uint32_t word() const { return last_N_ >= at_ ? ScoreBound::wild_word : code_; }
-  bool inside() const { return at_ >= 0 && at_ <= size_ - g_; }
-  long long at() const { return at_; }
-  void advance() {
-    ++at_;
-    if (at_ + g_ - 1 >= 0 && at_ + g_ - 1 < size_) take(at_ + g_ - 1);
-  }
-
- private:
-  void take(long long i) {
-    const int c = ScoreBound::letter_code(first_[i]);
-    if (c < 0) last_N_ = i;
-    code_ = (code_ << 2 | static_cast<std::uint32_t>(c < 0 ? 0 : c)) & mask_;
-  }
-
-  const char* first_;
-  long long size_, g_;
-  std::uint32_t mask_, code_ = 0;
-  long long at_, last_N_ = -1;
-};
 
 }  // namespace
 
@@ -133,17 +103,17 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
   long long hits_ahead = 0, hits_behind = 0, wild_ahead = 0, wild_behind = 0;
   const auto into_unit = [&](const WordCursor& at) {
     const std::uint32_t w = at.word();
-    if (w != wild_word && in_unit_[w]++ == 0) hits_ahead += ahead_[w], hits_behind += behind_[w];
+    if (w != WordCursor::wild && in_unit_[w]++ == 0) hits_ahead += ahead_[w], hits_behind += behind_[w];
   };
   const auto out_of_unit = [&](const WordCursor& at) {
     const std::uint32_t w = at.word();
-    if (w != wild_word && --in_unit_[w] == 0) hits_ahead -= ahead_[w], hits_behind -= behind_[w];
+    if (w != WordCursor::wild && --in_unit_[w] == 0) hits_ahead -= ahead_[w], hits_behind -= behind_[w];
   };
   const auto into_window = [&](const WordCursor& at, std::vector<std::uint32_t>& copies, long long& hits,
                                long long& wilds) {
     if (!at.inside()) return;
     const std::uint32_t w = at.word();
-    if (w == wild_word) return void(++wilds);
+    if (w == WordCursor::wild) return void(++wilds);
     ++copies[w];
     if (in_unit_[w] != 0) ++hits;
   };
@@ -151,7 +121,7 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
                                  long long& wilds) {
     if (!at.inside()) return;
     const std::uint32_t w = at.word();
-    if (w == wild_word) return void(--wilds);
+    if (w == WordCursor::wild) return void(--wilds);
     --copies[w];
     if (in_unit_[w] != 0) --hits;
   };
@@ -174,7 +144,7 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       // The words wrapping round the copy's end: its last s residues, then
       // its first g - s.
       const std::uint32_t last = copy_last.word(), head = copy_first.word();
-      const bool has_N = last == wild_word || head == wild_word;  // such a copy is never tried
+      const bool has_N = last == WordCursor::wild || head == WordCursor::wild;  // such a copy is never tried
       std::uint32_t wrapped[8] = {};
       long long wrapped_ahead = 0, wrapped_behind = 0;
       for (long long s = 1; s < g && !has_N; ++s) {

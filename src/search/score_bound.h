@@ -29,19 +29,6 @@ class ScoreBound {
   // settle anything.
   static unsigned word_length();
 
-  // Two bits a letter; -1 for any other residue, which a word holding it
-  // shares with every unit.
-  static int letter_code(char c) {
-    switch (c) {
-      case 'A': return 0;
-      case 'C': return 1;
-      case 'G': return 2;
-      case 'T': return 3;
-      default: return -1;
-    }
-  }
-  static constexpr std::uint32_t wild_word = UINT16_MAX;  // a word with an N: shared with every unit
-
  private:
   const char* first_;
   std::size_t size_;
