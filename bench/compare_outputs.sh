@@ -37,7 +37,8 @@ list_cases() {
     "" "--outputFormat 0" "--outputFormat 2" "--reportUnit 0" "--reportUnit 1" "-D" "-m -3 -g -4"
     "-r 3" "-r 7" "-U 10" "--maskX --bedFile out.bed" "-f 5 --printRepeatSeqMode 1"
     "--printRepeatSeqMode 0 -u 2 -U 4" "-N 0" "--NsAsMissense -s 10" "-R 12 -l 20"
-    "--NPerfectionMode 1 --minScore_a 3 --minScore_b 1.5" "-m -2 -g -2 -D -r 4")
+    "--NPerfectionMode 1 --minScore_a 3 --minScore_b 1.5" "-m -2 -g -2 -D -r 4"
+    "--threads 2 --maskX --bedFile out.bed" "--threads 3 -U 10 -f 5")
   local mode genome v i
   for mode in exact extendExact imperfect; do
     if [ "$quick" != quick ]; then

@@ -51,8 +51,8 @@ class ProgressCheck {
 //
 // The start right after a rejected one, where the residue after its copy
 // repeats its first, grows into the rejected record when its forward walk
-// takes the same errors one match behind (the rule is stated with the
-// extension alignment); and whenever its forward walk ends alike, since its
+// takes the same errors one match behind (the argument is stated in
+// starts_sharing_a_walk.h); and whenever its forward walk ends alike, since its
 // backward walk runs over that residue into the same walk.
 class CandidateTrials {
  public:
