@@ -76,19 +76,6 @@ std::uint64_t equal_16(const char* x, __m128i y) {
 }
 #endif
 
-// Bit j: residue 64 w + j equals the one `back` before it (from residue back on).
-std::uint64_t equal_word(const char* residues, std::size_t size, std::size_t w, std::size_t back) {
-  const char* x = residues + 64 * w;
-#ifdef __SSE2__
-  if (64 * w >= back && 64 * w + 64 <= size) {
-    auto load = [&](int part) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + 16 * part - back)); };
-    return equal_16(x, load(0)) | equal_16(x + 16, load(1)) << 16 | equal_16(x + 32, load(2)) << 32 |
-           equal_16(x + 48, load(3)) << 48;
-  }
-#endif
-  return matches_in_word(residues, size, w, back, [&](std::size_t i) { return residues[i - back]; });
-}
-
 // Bit j: residue 64 w + j is an N.
 std::uint64_t N_word(const char* residues, std::size_t size, std::size_t w) {
   const char* x = residues + 64 * w;
@@ -135,7 +122,9 @@ class WindowEnds {
 template <class Width>
 class AnyWithin {
  public:
-  AnyWithin(long long lo, long long hi, Width width) : lo_(lo), hi_(hi), width_(width) {}
+  // Asked word after word from first_word on.
+  AnyWithin(long long lo, long long hi, Width width, std::size_t first_word)
+      : lo_(lo), hi_(hi), width_(width), first_word_(first_word) {}
   std::uint64_t at(const PaddedBits& bits, std::size_t w) {
     const long long base = static_cast<long long>(64 * w);
     const std::uint64_t here = bits.word_from(base + hi_);
@@ -146,10 +135,10 @@ class AnyWithin {
       next_word_ = w + 1;
       return combine_up(here, before, width_, [](std::uint64_t a, std::uint64_t b) { return a | b; });
     }
-    if (w == 0) {
-      // Bits before the first word's reach the first starts too.
-      const long long p = bits.last_set_before(hi_);
-      if (p >= std::max(0LL, lo_)) last_set_ = p - hi_;
+    if (w == first_word_) {
+      // Bits before the first word's reach its starts too.
+      const long long p = bits.last_set_in(base + lo_, base + hi_);
+      if (p != LLONG_MIN) last_set_ = p - hi_;
     }
     std::uint64_t any = here == 0 ? 0 : all_set << __builtin_ctzll(here);
     const long long reach = last_set_ + static_cast<long long>(width_) - 1 - base;
@@ -161,20 +150,23 @@ class AnyWithin {
  private:
   long long lo_, hi_;
   Width width_;
+  std::size_t first_word_;
   long long last_set_ = LLONG_MIN / 2;  // as the start s whose s + hi it is
   std::size_t next_word_ = SIZE_MAX;    // the word whose word before was read last
   std::uint64_t last_read_ = 0;
 };
 
-// The stretch ends of a rule, word by word, from the residues equal to those
-// each of its backs before them.
+// The stretch ends of a rule in the words [first, end), word by word, from
+// the residues equal to those each of its backs before them. A stretch that
+// began before the first word is not seen: the words a window's length
+// after it are right.
 void mark_stretch_ends(const ConcernedStarts& rule, const PaddedBits* const equal[3], PaddedBits& ends,
-                       std::size_t words) {
+                       std::size_t first, std::size_t end) {
   with_width(static_cast<std::size_t>(rule.window), [&](auto window) {
     using Window = WindowEnds<decltype(window)>;
     Window windows[3] = {Window(window), Window(window), Window(window)};
     const auto from = static_cast<std::size_t>(rule.from);
-    for (std::size_t w = 0; w < words; ++w) {
+    for (std::size_t w = first; w < end; ++w) {
       // Bits below `from` are no stretch's.
       const std::uint64_t counted = 64 * w >= from ? all_set : 64 * w + 64 <= from ? 0 : all_set << (from - 64 * w);
       std::uint64_t stretch_ends = 0;
@@ -200,9 +192,10 @@ ConcernedStarts within(const ConcernedStarts& rule, long long length) {
 
 }  // namespace
 
-StartsToTry::StartsToTry(const char* first, const char* end)
+StartsToTry::StartsToTry(const char* first, const char* end, std::size_t chunk_words)
     : first_(first),
       size_(static_cast<std::size_t>(end - first)),
+      chunk_words_(chunk_words),
       has_N_(size_ != 0 && std::memchr(first, 'N', size_) != nullptr),
       starts_(size_ / 64 + 1) {}
 
@@ -213,49 +206,79 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   const ConcernedStarts cut_rules[2] = {within(error_free, static_cast<long long>(size_)),
                                         within(one_error, static_cast<long long>(size_))};
   const ConcernedStarts* rules[2] = {&cut_rules[0], &cut_rules[1]};
-  // The reach of a copy, for its N's.
+  // The reach of a copy, for its N's, and how far the bits a chunk's marks
+  // are made from reach beyond it, in words: a stretch's window and the
+  // reach of its end behind, the reach ahead, and the copy's length for its
+  // copies of one letter.
   long long farthest = k, nearest = 0;
+  std::size_t behind = 1, ahead = (k + 127) / 64 + 1;
   for (const ConcernedStarts* rule : rules) {
     farthest = std::max({farthest, rule->hi, rule->N_hi});
     nearest = std::min({nearest, rule->lo, rule->N_lo});
+    if (rule->all_below >= static_cast<long long>(size_)) continue;
+    behind = std::max(behind, static_cast<std::size_t>(rule->window + std::max(0LL, -rule->lo) + 127) / 64 + 1);
+    ahead = std::max(ahead, static_cast<std::size_t>(std::max(0LL, rule->hi) + 127) / 64 + 1);
   }
   const std::size_t padding = static_cast<std::size_t>(std::max(farthest, -nearest) + 127) / 64;
   if (has_N_ && padding > N_padding_) {
-    Ns_.reset(words, padding);
+    Ns_.reset(0, words, padding);
     N_padding_ = padding;
-    for (std::size_t w = 0; w < words; ++w) Ns_[w] = N_word(first_, size_, w);
-    N_words_before_.assign(words + 1, 0);
-    for (std::size_t w = 0; w < words; ++w) N_words_before_[w + 1] = N_words_before_[w] + (Ns_[w] != 0);
+    for (std::size_t w = 0; w < words; ++w) Ns_[static_cast<long long>(w)] = N_word(first_, size_, w);
+    N_words_.reset(0, (words + 63) / 64, padding / 64 + 1);
+    for (std::size_t w = 0; w < words; ++w)
+      N_words_[static_cast<long long>(w / 64)] |= std::uint64_t{Ns_[static_cast<long long>(w)] != 0} << (w % 64);
   }
-  // Whether the words of N's from first to last (clipped to the sequence) hold one.
-  auto N_in_words = [&](long long first, long long last) {
-    const auto clip = [&](long long w) {
-      return static_cast<std::size_t>(std::min(std::max(w, 0LL), static_cast<long long>(words)));
-    };
-    return N_words_before_[clip(last + 1)] != N_words_before_[clip(first)];
+  // Long reaches (extreme penalties) make the margins long: the chunks grow
+  // with them, so that each word is worked out three times at most.
+  const std::size_t chunk = std::max(chunk_words_, behind + ahead);
+  for (std::size_t from = 0; from < words; from += chunk)
+    mark_chunk(from, std::min(words, from + chunk), rules, behind, ahead, padding);
+  starts_.back() &= low_bits(size_ % 64);
+}
+
+void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedStarts* const rules[2],
+                             std::size_t behind, std::size_t ahead, std::size_t padding) {
+  const std::size_t words = starts_.size();
+  const std::size_t first_made = from > behind ? from - behind : 0, end_made = std::min(words, to + ahead);
+  const auto first_word = static_cast<long long>(first_made);
+  make_equal_bits(rules, first_word, end_made - first_made);
+  // Whether the words of N's from first to last hold one (those just
+  // outside the sequence hold none): for a word of starts, a few words; for
+  // a chunk, any number.
+  auto N_in_few_words = [&](long long first, long long last) {
+    return (N_words_.word_from(first) & low_bits(static_cast<std::size_t>(last - first + 1))) != 0;
   };
-  periodic_ = &equal_bits(k);
-  std::fill(starts_.begin(), starts_.end(), all_set);
+  auto N_in_words = [&](long long first, long long last) {
+    for (; last - first >= 64; first += 64)
+      if (N_words_.word_from(first) != 0) return true;
+    return N_in_few_words(first, last);
+  };
+  std::fill(starts_.begin() + static_cast<std::ptrdiff_t>(from), starts_.begin() + static_cast<std::ptrdiff_t>(to),
+            all_set);
   for (int r = 0; r < 2; ++r) {
     const ConcernedStarts& rule = *rules[r];
     if (rule.all_below >= static_cast<long long>(size_)) continue;
     const PaddedBits* equal[3];
     for (int b = 0; b < rule.back_count; ++b) equal[b] = &equal_bits(rule.backs[b]);
-    stretch_ends_.reset(words, padding);
-    mark_stretch_ends(rule, equal, stretch_ends_, words);
+    stretch_ends_.reset(first_word, end_made - first_made, padding);
+    mark_stretch_ends(rule, equal, stretch_ends_, first_made, end_made);
     const auto all_below = static_cast<std::size_t>(std::max(0LL, rule.all_below));
     with_width(static_cast<std::size_t>(rule.hi - rule.lo + 1), [&](auto width) {
-      AnyWithin<decltype(width)> near_ends(rule.lo, rule.hi, width);
-      AnyWithin<std::size_t> near_Ns(rule.N_lo, rule.N_hi, static_cast<std::size_t>(rule.N_hi - rule.N_lo + 1));
-      const bool Ns_concern = has_N_ && rule.Ns_concern;
-      // N's are few: a word of starts far from all of them need not ask,
-      // unless the reach is longer than a word and carries its last N along.
-      const bool ask_always = rule.N_hi - rule.N_lo + 1 > 64;
+      AnyWithin<decltype(width)> near_ends(rule.lo, rule.hi, width, from);
+      AnyWithin<std::size_t> near_Ns(rule.N_lo, rule.N_hi, static_cast<std::size_t>(rule.N_hi - rule.N_lo + 1),
+                                     from);
+      // N's are few: a chunk, or a word of starts, far from all of them
+      // need not ask, unless the reach is longer than a word and carries
+      // its last N along.
       const long long first_N_word = (rule.N_lo - 63) / 64 - 1, last_N_word = (rule.N_hi + 63) / 64 + 1;
-      for (std::size_t w = 0; w < words; ++w) {
+      const auto first = static_cast<long long>(from), last = static_cast<long long>(to) - 1;
+      const bool Ns_concern =
+          has_N_ && rule.Ns_concern && N_in_words(first + first_N_word, last + last_N_word);
+      const bool ask_always = rule.N_hi - rule.N_lo + 1 > 64;
+      for (std::size_t w = from; w < to; ++w) {
         std::uint64_t concerned = near_ends.at(stretch_ends_, w);
         const auto word = static_cast<long long>(w);
-        if (Ns_concern && (ask_always || N_in_words(word + first_N_word, word + last_N_word)))
+        if (Ns_concern && (ask_always || N_in_few_words(word + first_N_word, word + last_N_word)))
           concerned |= near_Ns.at(Ns_, w);
         if (64 * w < all_below) concerned |= low_bits(all_below - 64 * w);
         starts_[w] &= concerned;
@@ -264,35 +287,32 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   }
   // A copy of one letter is never tried: its repeat is the one-letter
   // unit's. Its residues each equal the one before, k - 1 times in a row.
-  if (k >= 2) {
+  if (k_ >= 2) {
     const PaddedBits& equal_to_previous = equal_bits(1);
-    stretch_ends_.reset(words, (k + 127) / 64);
-    with_width(k - 1, [&](auto window) {
+    stretch_ends_.reset(first_word, end_made - first_made, padding);
+    with_width(k_ - 1, [&](auto window) {
       WindowEnds<decltype(window)> one_letter(window);
-      for (std::size_t w = 0; w < words; ++w) stretch_ends_[w] = one_letter.next(equal_to_previous.word(w));
+      for (std::size_t w = first_made; w < end_made; ++w) {
+        const auto word = static_cast<long long>(w);
+        stretch_ends_[word] = one_letter.next(equal_to_previous.word(word));
+      }
     });
-    for (std::size_t w = 0; w < words; ++w)
-      starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k - 1));
+    for (std::size_t w = from; w < to; ++w)
+      starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k_ - 1));
   }
   // Nor is a copy that holds an N.
-  if (has_N_) {
-    with_width(k, [&](auto width) {
-      AnyWithin<decltype(width)> holds_N(0, k - 1, width);
+  const long long last_N_word = (static_cast<long long>(k_) + 63) / 64 + 1;
+  if (has_N_ && N_in_words(static_cast<long long>(from) - 1, static_cast<long long>(to) - 1 + last_N_word)) {
+    with_width(k_, [&](auto width) {
+      AnyWithin<decltype(width)> holds_N(0, static_cast<long long>(k_) - 1, width, from);
       // As for the rules' reach of N's.
-      const bool ask_always = k > 64;
-      const long long last_N_word = (static_cast<long long>(k) + 63) / 64 + 1;
-      for (std::size_t w = 0; w < words; ++w) {
+      const bool ask_always = k_ > 64;
+      for (std::size_t w = from; w < to; ++w) {
         const auto word = static_cast<long long>(w);
-        if (ask_always || N_in_words(word - 1, word + last_N_word)) starts_[w] &= ~holds_N.at(Ns_, w);
+        if (ask_always || N_in_few_words(word - 1, word + last_N_word)) starts_[w] &= ~holds_N.at(Ns_, w);
       }
     });
   }
-  starts_.back() &= low_bits(size_ % 64);
-  // What the loop over the starts and the next unit length do not need is
-  // let go: on a long record, these bits are a fifth of the memory.
-  stretch_ends_ = PaddedBits();
-  for (EqualBits& known : equal_)
-    if (known.back < static_cast<long long>(k)) known = EqualBits();
 }
 
 // On a repeat-rich genome, a quarter of the starts the loop came to lay
@@ -319,26 +339,31 @@ void StartsToTry::reconsider_around(const char* opened) {
   }
 }
 
-const PaddedBits& StartsToTry::equal_bits(long long back) {
-  auto fill = [this, back](PaddedBits& bits) {
-    bits.reset(starts_.size(), 1);
-    for (std::size_t w = 0; w < starts_.size(); ++w)
-      bits[w] = equal_word(first_, size_, w, static_cast<std::size_t>(back));
+void StartsToTry::make_equal_bits(const ConcernedStarts* const rules[2], long long first_word, std::size_t words) {
+  std::size_t backs[most_backs_at_once];
+  int count = 0;
+  auto ask_for = [&](long long back) {
+    if (std::find(backs, backs + count, static_cast<std::size_t>(back)) == backs + count)
+      backs[count++] = static_cast<std::size_t>(back);
   };
-  // The residues equal to the one before serve every unit length, for its
-  // copies of one letter: on a genome with few repeats, computing them again
-  // for each cost more than the marks saved.
-  if (back == 1) {
-    if (equal_to_previous_.size() == 0) fill(equal_to_previous_);
-    return equal_to_previous_;
+  for (int r = 0; r < 2; ++r) {
+    if (rules[r]->all_below >= static_cast<long long>(size_)) continue;
+    for (int b = 0; b < rules[r]->back_count; ++b) ask_for(rules[r]->backs[b]);
   }
-  for (EqualBits& known : equal_)
-    if (known.back == back) return known.bits;
-  // The rules of unit length k ask for backs from k - 1 to k + 1 only.
-  EqualBits* slot = std::find_if(std::begin(equal_), std::end(equal_), [this](const EqualBits& known) {
-    return known.back < static_cast<long long>(k_) - 1 || known.back > static_cast<long long>(k_) + 1;
-  });
-  slot->back = back;
-  fill(slot->bits);
-  return slot->bits;
+  if (k_ >= 2) ask_for(1);
+  std::uint64_t* words_of[most_backs_at_once];
+  for (int b = 0; b < count; ++b) {
+    equal_[b].back = static_cast<long long>(backs[b]);
+    equal_[b].bits.reset(first_word, words, 0);
+    words_of[b] = &equal_[b].bits[first_word];
+  }
+  for (int b = count; b < most_backs_at_once; ++b) equal_[b].back = -1;
+  equal_residue_words(first_, size_, static_cast<std::size_t>(first_word),
+                      static_cast<std::size_t>(first_word) + words, backs, count, words_of);
+}
+
+const PaddedBits& StartsToTry::equal_bits(long long back) const {
+  return std::find_if(std::begin(equal_), std::end(equal_),
+                      [back](const EqualBits& known) { return known.back == back; })
+      ->bits;
 }

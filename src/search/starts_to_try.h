@@ -7,7 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "search/CAnchorSeq.h"
+#include "search/equal_residues.h"
 #include "search/score_bound.h"
 
 // The starts of one unit length that a quick test cannot settle without
@@ -30,63 +35,68 @@ struct ConcernedStarts {
   static ConcernedStarts all() { return {{0}, 0, 0, 1, 0, 0, false, 0, 0, LLONG_MAX}; }
 };
 
-// Bits by position with `padding` clear words before the first and after the
-// last, so that words some way off either end can be read as they are.
+// Bits for the words [first, first + words) of a sequence's positions, with
+// `padding` clear words before and after, so that words some way off either
+// end can be read as they are. Words are named by their place in the whole
+// sequence.
 class PaddedBits {
  public:
-  void reset(std::size_t words, std::size_t padding) {
-    padding_ = padding;
+  void reset(long long first, std::size_t words, std::size_t padding) {
+    origin_ = first - static_cast<long long>(padding);
     bits_.assign(words + 2 * padding, 0);
   }
-  std::uint64_t& operator[](std::size_t w) { return bits_[w + padding_]; }
-  std::uint64_t word(std::size_t w) const { return bits_[w + padding_]; }
-  std::size_t size() const { return bits_.size(); }
-  // The 64 bits from bit `first` on (first may be negative, within the padding).
+  std::uint64_t& operator[](long long w) { return bits_[static_cast<std::size_t>(w - origin_)]; }
+  std::uint64_t word(long long w) const { return bits_[static_cast<std::size_t>(w - origin_)]; }
+  // The 64 bits from bit `first` on (within the padding at worst).
   std::uint64_t word_from(long long first) const {
-    // Within the padding, so never negative: divided as such, by a shift.
-    const std::size_t w = static_cast<std::size_t>(first + 64 * static_cast<long long>(padding_)) / 64;
+    // Never negative here: divided as such, by a shift.
+    const std::size_t w = static_cast<std::size_t>(first - 64 * origin_) / 64;
     const unsigned shift = static_cast<unsigned>(first & 63);
     const std::uint64_t low = bits_[w];
     return shift == 0 ? low : low >> shift | bits_[w + 1] << (64 - shift);
   }
-  // The last set bit before position end, or -1.
-  long long last_set_before(long long end) const {
-    if (end <= 0) return -1;
-    for (long long w = end / 64; w >= 0; --w) {
-      std::uint64_t bits = bits_[static_cast<std::size_t>(w) + padding_];
-      if (w == end / 64) bits &= (std::uint64_t{1} << (end % 64)) - 1;
-      if (bits != 0) return 64 * w + 63 - __builtin_clzll(bits);
+  // The last set bit from `from` to before `end`, or LLONG_MIN.
+  long long last_set_in(long long from, long long end) const {
+    const long long lowest = 64 * origin_;
+    from = std::max(from, lowest);
+    end = std::min(end, lowest + 64 * static_cast<long long>(bits_.size()));
+    for (long long i = end; i > from;) {  // the bits before i are left
+      const long long w = (i - 1 - lowest) / 64, base = lowest + 64 * w;
+      std::uint64_t bits = bits_[static_cast<std::size_t>(w)];
+      if (i - base < 64) bits &= (std::uint64_t{1} << (i - base)) - 1;
+      if (bits != 0) {
+        const long long last = base + 63 - __builtin_clzll(bits);
+        return last >= from ? last : LLONG_MIN;
+      }
+      i = base;
     }
-    return -1;
-  }
-  // The first clear bit from i on; the last at or before i. Bits past the
-  // padding are taken as clear.
-  std::size_t first_clear_from(std::size_t i) const {
-    std::size_t w = i / 64 + padding_;
-    std::uint64_t clear = ~bits_[w] & (~std::uint64_t{0} << (i % 64));
-    while (clear == 0 && ++w != bits_.size()) clear = ~bits_[w];
-    return clear == 0 ? (bits_.size() - padding_) * 64 : (w - padding_) * 64 + __builtin_ctzll(clear);
-  }
-  long long last_clear_at_or_before(std::size_t i) const {
-    std::size_t w = i / 64 + padding_;
-    std::uint64_t clear = ~bits_[w] & (~std::uint64_t{0} >> (63 - i % 64));
-    while (clear == 0 && w-- != 0) clear = ~bits_[w];
-    if (clear == 0) return -64 * static_cast<long long>(padding_) - 1;
-    return (static_cast<long long>(w) - static_cast<long long>(padding_)) * 64 + 63 - __builtin_clzll(clear);
+    return LLONG_MIN;
   }
 
  private:
   std::vector<std::uint64_t> bits_;
-  std::size_t padding_ = 0;
+  long long origin_ = 0;  // the word of bits_[0]
 };
 
 // The starts that every test given leaves unsettled, marked for the whole
 // sequence at once, a word of 64 starts at a time with no branch on the
 // residues: a scan that stopped at each candidate and started again paid
-// for its stops. The buffers serve unit length after unit length.
+// for its stops.
+//
+// What the marks are made from (the residues equal to those some way
+// before them, the ends of long stretches of such residues) is worked out
+// for one chunk of starts after the other, with the margin the rules reach
+// beyond it: made for the whole sequence, those bits took as much memory
+// again as the marks and the anchor map together, seven bits per residue,
+// and streamed it through the cache for every unit length.
 class StartsToTry {
  public:
-  StartsToTry(const char* first, const char* end);
+  // 2^18 starts: the bits of a chunk stay in the cache between the steps
+  // that make them and those that read them, and a chunk far from every N
+  // skips the rules' N's (a chunk of 2^20 starts held one more often).
+  static constexpr std::size_t default_chunk_words = std::size_t{1} << 12;
+
+  StartsToTry(const char* first, const char* end, std::size_t chunk_words = default_chunk_words);
 
   // Marks the starts of unit length k that both tests leave unsettled.
   void mark(unsigned k, const ConcernedStarts& error_free, const ConcernedStarts& one_error);
@@ -117,39 +127,73 @@ class StartsToTry {
 
   // The error-free run around the unit copy [p, p + k) of the unit length
   // marked: the residues before and after the copy that equal the residue k
-  // positions nearer to it. From the bits of such residues, with no branch
-  // on each residue: where a run ends, no predictor could tell.
+  // positions nearer to it. Sixteen residues are compared at a time, with
+  // one branch for all of them: where a run ends, no predictor could tell.
   const char* run_end(const char* p) const {
-    return first_ + periodic_->first_clear_from(static_cast<std::size_t>(p - first_) + k_);
+    const char* x = p + k_;
+    const char* end = first_ + size_;
+#ifdef __SSE2__
+    for (; end - x >= 16; x += 16) {
+      const unsigned differ = ~equal_16(x, x - k_) & 0xFFFFu;
+      if (differ != 0) return x + __builtin_ctz(differ);
+    }
+#endif
+    while (x != end && *x == x[-static_cast<std::ptrdiff_t>(k_)]) ++x;
+    return x;
   }
   const char* run_begin(const char* p) const {
-    return first_ + (periodic_->last_clear_at_or_before(static_cast<std::size_t>(p - first_) + k_ - 1) + 1 -
-                     static_cast<long long>(k_));
+    // The last residue of the run before its copy's first, whose residue k
+    // before lies in the sequence.
+    const char* x = p + k_ - 1;
+    const char* lowest = first_ + k_;
+#ifdef __SSE2__
+    for (; x - lowest >= 15; x -= 16) {
+      const unsigned differ = ~equal_16(x - 15, x - 15 - k_) & 0xFFFFu;
+      if (differ != 0) return x - 15 + (31 - __builtin_clz(differ)) + 1 - k_;
+    }
+#endif
+    while (x >= lowest && *x == x[-static_cast<std::ptrdiff_t>(k_)]) --x;
+    return x + 1 - k_;
   }
 
  private:
+#ifdef __SSE2__
+  // Bit j: x[j] equals y[j] (16 residues).
+  static unsigned equal_16(const char* x, const char* y) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
+    const __m128i there = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, there)));
+  }
+#endif
+  // Marks the starts of the words [from, to) for the rules, with the bits
+  // they are made from worked out for the words [from - behind, to + ahead).
+  void mark_chunk(std::size_t from, std::size_t to, const ConcernedStarts* const rules[2], std::size_t behind,
+                  std::size_t ahead, std::size_t padding);
+  // Bit i: residue i equals residue i - back, for the words of the chunk
+  // being marked and every back its rules ask for.
+  void make_equal_bits(const ConcernedStarts* const rules[2], long long first_word, std::size_t words);
+  const PaddedBits& equal_bits(long long back) const;
+
   const char* first_;
   std::size_t size_;
+  std::size_t chunk_words_;
   bool has_N_;
   std::vector<std::uint64_t> starts_;
-  // Bit i: residue i equals residue i - back. A unit length's rules ask for
-  // backs from k - 1 to k + 1, so the next unit length's ask for two of
-  // them again.
+  std::size_t k_ = 0;
+  bool covered_left_out_ = false;  // by leave_out_covered, for unit length k_
+  // Those of the chunk being marked, for the backs its rules ask for: k - 1
+  // to k + 1, and 1 for the copies of one letter.
   struct EqualBits {
     long long back = -1;
     PaddedBits bits;
   };
-  const PaddedBits& equal_bits(long long back);
-
-  std::size_t k_ = 0;
-  bool covered_left_out_ = false;  // by leave_out_covered, for unit length k_
-  EqualBits equal_[3];
-  const PaddedBits* periodic_ = nullptr;  // back k
-  PaddedBits equal_to_previous_;          // back 1, kept apart from the others
-  // A rule's stretch ends, and the N's, by position.
-  PaddedBits stretch_ends_, Ns_;
+  EqualBits equal_[most_backs_at_once];
+  PaddedBits stretch_ends_;  // of a rule, in the chunk
+  // The N's, by position, for the whole sequence: few records have any, and
+  // a rule may ask for one far off.
+  PaddedBits Ns_;
   std::size_t N_padding_ = 0;
-  std::vector<std::uint32_t> N_words_before_;  // how many words before each hold an N
+  PaddedBits N_words_;  // bit w: word w of Ns_ holds an N
 };
 
 #endif
