@@ -82,7 +82,9 @@ class CSearchController {
   // moment it is found. Repeats that also pass the user's thresholds cover
   // their residues for longer units, whatever thresholds are in force.
   void exact_search_2(const Thresholds& thresholds, ExactRepeatTaker& taker);
-  // Search mode extendExact; result in imperfect_sats.
+  // Search mode extendExact: the repeats handed to result in order, or
+  // (without a result) kept in imperfect_sats.
+  void search_exact_and_extend_to_imperfect_repeats(RecordSink& result);
   void search_exact_and_extend_to_imperfect_repeats();
   // Exact repeats are grown the moment they are found, so that only the
   // ones kept take memory.

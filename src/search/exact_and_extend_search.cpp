@@ -90,6 +90,8 @@ struct CSearchController::GrownSeeds {
 
   // Keeps the repeat sat grown from seed, and its list only where it is short.
   void keep(const Seed& seed, Csat& sat, const char* first);
+  // Keeps only the repeats numbered in `kept`, numbered again in that order.
+  void keep_only(std::vector<std::uint32_t>& kept);
 };
 
 namespace {
@@ -197,6 +199,37 @@ void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char
                      static_cast<std::uint32_t>(extents.size() - 1)});
 }
 
+void CSearchController::GrownSeeds::keep_only(std::vector<std::uint32_t>& kept) {
+  GrownSeeds fewer;
+  fewer.repeats.reserve(kept.size());
+  // An extent with a list is a single repeat's; one without may be shared.
+  std::vector<std::uint32_t> extent_moved_to(extents.size(), UINT32_MAX);
+  for (std::uint32_t& number : kept) {
+    GrownRepeat repeat = repeats[number];
+    std::uint32_t& moved_to = extent_moved_to[repeat.extent];
+    if (moved_to == UINT32_MAX) {
+      GrownExtent extent = extents[repeat.extent];
+      if (extent.listed != GrownExtent::list_let_go) {
+        ListedRepeat listed_repeat = listed[extent.listed];
+        const auto first_error = errors.begin() + listed_repeat.first_error;
+        listed_repeat.first_error = static_cast<std::uint32_t>(fewer.errors.size());
+        fewer.errors.insert(fewer.errors.end(), first_error, first_error + listed_repeat.errors);
+        extent.listed = static_cast<std::uint32_t>(fewer.listed.size());
+        fewer.listed.push_back(listed_repeat);
+      }
+      moved_to = static_cast<std::uint32_t>(fewer.extents.size());
+      fewer.extents.push_back(extent);
+    }
+    repeat.extent = moved_to;
+    number = static_cast<std::uint32_t>(fewer.repeats.size());
+    fewer.repeats.push_back(repeat);
+  }
+  repeats.swap(fewer.repeats);
+  extents.swap(fewer.extents);
+  listed.swap(fewer.listed);
+  errors.swap(fewer.errors);
+}
+
 namespace {
 
 // Grows each exact repeat the moment the exact search finds it.
@@ -216,9 +249,33 @@ class SeedGrower : public CSearchController::ExactRepeatTaker {
   CSearchController::GrownSeeds& grown_;
 };
 
+// What the overlap removal keeps: the seed numbers in order, and the records
+// whose lists were let go, with their seeds, to be grown again; every other
+// record goes back to the pool.
+class KeptSurvivors : public RecordSink {
+ public:
+  KeptSurvivors(std::vector<std::uint32_t>& survivors, std::vector<CSearchController::GrownSeeds::Seed>& to_grow_again,
+                const CSearchController::GrownSeeds& grown, Csat_garbagecollector& pool)
+      : survivors_(survivors), to_grow_again_(to_grow_again), grown_(grown), pool_(pool) {}
+  void take(Csat* sat) override {
+    const GrownRepeat& r = grown_.repeats[sat->seed_number];
+    survivors_.push_back(sat->seed_number);
+    if (grown_.extents[r.extent].listed == GrownExtent::list_let_go)
+      to_grow_again_.push_back({sat, r.seed_begin, r.seed_end});
+    else
+      pool_.give_back(sat);
+  }
+
+ private:
+  std::vector<std::uint32_t>& survivors_;
+  std::vector<CSearchController::GrownSeeds::Seed>& to_grow_again_;
+  const CSearchController::GrownSeeds& grown_;
+  Csat_garbagecollector& pool_;
+};
+
 }  // namespace
 
-void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
+void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink& result) {
   search_progress.tell("  Searching for exact repeats.\n");
   GrownSeeds grown;
   SeedGrower grower(*this, grown);
@@ -244,26 +301,21 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
            std::tie(eb.begin, eb.end, rb.seed_begin, rb.seed_end, b);
   });
   // Records are made only as the overlap removal takes them, so that those
-  // it drops go back to the pool and are made again for the next ones.
-  SatList& sats = imperfect_sats.sats;
-  AppendRecords into_result(sats);
-  HiddenRepeatFilter filter(into_result, sat_alloc);
+  // it drops go back to the pool and are made again for the next ones; those
+  // it keeps are made once more when their turn to be handed on comes: held
+  // as records until then, they took more memory than the repeats kept here.
+  std::vector<std::uint32_t> survivors;
+  std::vector<GrownSeeds::Seed> to_grow_again;
+  KeptSurvivors kept(survivors, to_grow_again, grown, sat_alloc);
+  HiddenRepeatFilter filter(kept, sat_alloc);
   const char* first = sequence.residues;
   for (std::uint32_t i : order) filter.take(record_of(repeats[i], i, grown, first));
   filter.finish();
-  // The lists grown again can be as long as arrays: the entries make room
-  // for them, all but the seeds of the repeats to grow.
-  std::vector<GrownSeeds::Seed> to_grow_again;
-  for (Csat* sat : sats) {
-    const GrownRepeat& r = repeats[sat->seed_number];
-    if (extents[r.extent].listed == GrownExtent::list_let_go)
-      to_grow_again.push_back({sat, r.seed_begin, r.seed_end});
-  }
   std::vector<std::uint32_t>().swap(order);
-  std::vector<ListedError>().swap(grown.errors);
-  std::vector<ListedRepeat>().swap(grown.listed);
-  std::vector<GrownRepeat>().swap(grown.repeats);
-  std::vector<GrownExtent>().swap(grown.extents);
+  // The lists grown again can be as long as arrays; inside arrays, where the
+  // removal drops nearly every repeat, the entries of those it drops make
+  // room for them.
+  if (!to_grow_again.empty() && 2 * survivors.size() < repeats.size()) grown.keep_only(survivors);
 
   // Growing again lists every error; the first growth went along whole
   // paths at once, and must have counted alike. The forward walks come
@@ -282,4 +334,15 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
     assert(growth_of(sat) == first_growths[i]);
     CSearchController::sort_errors(sat);
   }
+
+  auto grown_again = to_grow_again.begin();
+  for (std::uint32_t i : survivors) {
+    const bool let_go = extents[repeats[i].extent].listed == GrownExtent::list_let_go;
+    result.take(let_go ? (grown_again++)->sat : record_of(repeats[i], i, grown, first));
+  }
+}
+
+void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
+  AppendRecords into_result(imperfect_sats.sats);
+  search_exact_and_extend_to_imperfect_repeats(into_result);
 }
