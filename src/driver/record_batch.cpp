@@ -97,7 +97,7 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask) {
     if (record.failure) break;
   }
   hold_progress_messages(nullptr);
-  // Ended in every case: the run's thread may be waiting for the rest of the texts.
+  // Ended in every case: the run's thread may be waiting for the rest of the report.
   batch.report().close();
   set_failed_allocation_handler(nullptr);
 }
