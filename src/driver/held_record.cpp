@@ -84,6 +84,7 @@ void HeldRecord::reset() {
   seq.capacity = 0;
   progress_messages.clear();
   first_repeat = end_of_repeats = 0;
+  masked = false;
   failure = nullptr;
   allocation_failure = nullptr;
 }

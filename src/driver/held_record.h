@@ -75,6 +75,7 @@ struct HeldRecord {
   std::size_t offset = 0;  // of its residues in the batch's buffer
   std::string progress_messages;
   std::size_t first_repeat = 0, end_of_repeats = 0;  // in the batch's kept repeats
+  bool masked = false;  // its residues are its masked copy
   std::exception_ptr failure;                 // what the search threw
   const char* allocation_failure = nullptr;  // the message of an allocation that failed where nothing can throw
 

@@ -19,7 +19,7 @@ void MaskedStretches::add(const Csat& sat, const char* residues) {
   }
 }
 
-void MaskedStretches::write_masked_record(FILE* out, CSequence_Mol& seq, int mask_with) const {
+void MaskedStretches::mask(CSequence_Mol& seq, int mask_with) const {
   for (const Stretch& stretch : stretches_) {
     char* residue = seq.residues + stretch.begin;
     char* const end = seq.residues + stretch.end;
@@ -31,6 +31,9 @@ void MaskedStretches::write_masked_record(FILE* out, CSequence_Mol& seq, int mas
       std::memset(residue, mask_with == MASK_N ? 'N' : 'X', static_cast<std::size_t>(end - residue));
     }
   }
+}
+
+void write_masked_record(FILE* out, const CSequence_Mol& seq) {
   std::fprintf(out, ">%s\n", seq.name.c_str());
   for (unsigned done = 0; done < seq.length; done += residues_per_line) {
     unsigned count = std::min(residues_per_line, seq.length - done);

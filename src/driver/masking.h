@@ -16,14 +16,35 @@ class MaskedStretches {
  public:
   void add(const Csat& sat, const char* residues);
   // Masks the stretches in the sequence buffer itself, as mask_with (a
-  // MaskWith) says, and writes the record as FASTA in lines of 80 residues.
-  void write_masked_record(FILE* out, CSequence_Mol& seq, int mask_with) const;
+  // MaskWith) says.
+  void mask(CSequence_Mol& seq, int mask_with) const;
 
  private:
   struct Stretch {
     std::uint32_t begin, end;  // offsets from the first residue
   };
   std::vector<Stretch> stretches_;
+};
+
+// Writes a record whose residues are masked already as FASTA, in lines of
+// 80 residues.
+void write_masked_record(FILE* out, const CSequence_Mol& seq);
+
+// Takes each record searched once its residues are masked.
+class MaskedRecords {
+ public:
+  virtual ~MaskedRecords() = default;
+  virtual void take(const CSequence_Mol& seq) = 0;
+};
+
+// Writes each record to the masked file at once.
+class MaskedFile : public MaskedRecords {
+ public:
+  explicit MaskedFile(FILE* out) : out_(out) {}
+  void take(const CSequence_Mol& seq) override { write_masked_record(out_, seq); }
+
+ private:
+  FILE* out_;
 };
 
 #endif

@@ -45,7 +45,6 @@ void RecordBatch::reset() {
   used_ = 0;
   residues_.length = 0;
   report_.restart();
-  masked_.restart();
   repeats_.clear();
 }
 
@@ -60,20 +59,25 @@ thread_local HeldRecord* record_in_hand = nullptr;
 [[noreturn]] void give_up_record(const char* message) {
   record_in_hand->allocation_failure = message;
   batch_in_hand->report().end();
-  batch_in_hand->masked().end();
   OrderedWorkQueue<RecordBatch>::abandon_job_in_hand();
 }
+
+// Notes that the record in hand is masked: its residues are its masked copy.
+class MarkMasked : public MaskedRecords {
+ public:
+  void take(const CSequence_Mol&) override { record_in_hand->masked = true; }
+};
 
 }  // namespace
 
 void search_batch(RecordBatch& batch, bool keep_repeats, bool mask) {
   batch_in_hand = &batch;
   set_failed_allocation_handler(give_up_record);
+  MarkMasked mark_masked;
+  MaskedRecords* masked = mask ? &mark_masked : nullptr;
   FILE* report = nullptr;
-  FILE* masked = nullptr;
   try {
     report = batch.report().open();
-    if (mask) masked = batch.masked().open();
   } catch (const std::bad_alloc&) {
     batch.record(0).failure = std::current_exception();
   }
@@ -89,14 +93,11 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask) {
     }
     // Before the parts end: the run's thread replays them once they have.
     record.end_of_repeats = batch.repeats().size();
-    const bool report_kept = batch.report().end_part();
-    const bool masked_kept = !masked || batch.masked().end_part();
-    if (!(report_kept && masked_kept) && !record.failure) record.failure = std::make_exception_ptr(std::bad_alloc());
+    if (!batch.report().end_part() && !record.failure) record.failure = std::make_exception_ptr(std::bad_alloc());
     if (record.failure) break;
   }
   hold_progress_messages(nullptr);
-  // Ended in every case: the run's thread may be waiting for the rest of the texts.
+  // Ended in every case: the run's thread may be waiting for the rest of the report.
   batch.report().close();
-  batch.masked().close();
   set_failed_allocation_handler(nullptr);
 }

@@ -20,7 +20,7 @@ class RecordBatch {
   // Records without residues still cost their name and their report.
   static constexpr std::size_t most_records = 4096;
 
-  explicit RecordBatch(BlockPool& pool) : report_(pool), masked_(pool), repeats_(pool) {}
+  explicit RecordBatch(BlockPool& pool) : report_(pool), repeats_(pool) {}
   RecordBatch(const RecordBatch&) = delete;
   RecordBatch& operator=(const RecordBatch&) = delete;
   ~RecordBatch();
@@ -40,7 +40,6 @@ class RecordBatch {
   std::size_t size() const { return used_; }
   HeldRecord& record(std::size_t i) { return records_[i]; }
   HeldText& report() { return report_; }
-  HeldText& masked() { return masked_; }
   KeptRepeats& repeats() { return repeats_; }
 
   // Ready to be filled again, its buffers kept.
@@ -51,13 +50,13 @@ class RecordBatch {
   std::size_t used_ = 0;
   CSequence_Mol residues_;  // of every record, one after the other; its name is the reader's
   HeldText report_;  // the reports of the records one after the other, a part each
-  HeldText masked_;  // their masked copies likewise
   KeptRepeats repeats_;  // kept only for the files for other tools and the masked copy
 };
 
 // Searches the records of batch on the calling (worker) thread, their
 // reports kept in memory; keep_repeats: keep their repeats for the files for
-// other tools; mask: keep their masked copies. Never throws: a failure is
+// other tools; mask: mask their residues, for the run's thread to write
+// (a copy would take as much fresh memory again). Never throws: a failure is
 // kept with its record, and the records after it are left unsearched, as a
 // run on one thread would.
 void search_batch(RecordBatch& batch, bool keep_repeats, bool mask);

@@ -18,6 +18,7 @@
 #include "driver/CFile.h"
 #include "driver/file_identity.h"
 #include "driver/held_record.h"
+#include "driver/masking.h"
 #include "driver/record_batch.h"
 #include "driver/residue_buffer.h"
 #include "driver/search_record.h"
@@ -207,7 +208,8 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
 
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
-    search_record(record_number, seq, out.file(), files, masked.file());
+    MaskedFile masked_file(masked.file());
+    search_record(record_number, seq, out.file(), files, masked.file() ? &masked_file : nullptr);
     int code = check_written(out, extras, masked);
     if (code != EXIT_OK) return code;
   }
@@ -228,10 +230,12 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
 int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out, RepeatFiles* files,
                        std::deque<ExtraFile>& extras, OutputStream& masked) {
   if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
+  // Before a failure: a search that failed once the residues were masked (in
+  // freeing its memory) has written its masked copy on one thread too.
+  if (record.masked) write_masked_record(masked.file(), record.seq);
   if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
   if (record.failure) std::rethrow_exception(record.failure);
   if (files) batch.repeats().replay(record.first_repeat, record.end_of_repeats, *files, record.seq, record.number);
-  if (masked.file()) batch.masked().copy_part_to(masked.file());
   return check_written(out, extras, masked);
 }
 

@@ -16,7 +16,8 @@ void progress_line_if_due(unsigned record_number, const char* record_name, unsig
 
 }  // namespace
 
-void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files, FILE* masked) {
+void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files,
+                   MaskedRecords* masked) {
   CSearchController controller(record_number, seq);
   controller.search_progress = {progress_message, progress_line_if_due};
   SequenceOutput output(seq, record_number, out, files, masked);

@@ -4,11 +4,13 @@
 #include <cstdio>
 
 #include "driver/CSequence_Mol.h"
+#include "driver/masking.h"
 #include "repeats/repeat_files.h"
 
-// Searches one record and writes its report block to out, its repeats to
-// files (null: no files for other tools) and its masked copy to masked
-// (null: none).
-void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files, FILE* masked);
+// Searches one record and writes its report block to out and its repeats to
+// files (null: no files for other tools); then masks its residues and hands
+// them to masked (null: no masked copy).
+void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files,
+                   MaskedRecords* masked);
 
 #endif

@@ -3,7 +3,7 @@
 #include "config/parameters.h"
 
 SequenceOutput::SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatListener* files,
-                               FILE* masked)
+                               MaskedRecords* masked)
     : seq_(seq), files_(files), masked_(masked), report_(out, seq), hidden_repeats_(*this, sat_alloc) {
   if (files_) files_->begin_record(seq, record_number);
 }
@@ -19,5 +19,8 @@ void SequenceOutput::finish() {
   hidden_repeats_.finish();
   report_.finish();
   if (files_) files_->end_record();
-  if (masked_) stretches_.write_masked_record(masked_, seq_, global_mask_with);
+  if (masked_) {
+    stretches_.mask(seq_, global_mask_with);
+    masked_->take(seq_);
+  }
 }

@@ -13,12 +13,13 @@
 // Everything written for one sequence: the records taken pass the overlap
 // removal and go, one by one as they are settled, into the report block and
 // the files for other tools (files null: none asked for), and then back to
-// the pool; the masked copy (masked null: none) is written once the report
-// is done. Records are taken in the order of lessThan_sat, so that a search
+// the pool; once the report is done, the residues are masked and handed to
+// masked (null: no masked copy). Records are taken in the order of lessThan_sat, so that a search
 // may hand them on as it makes them instead of holding them all.
 class SequenceOutput : private RecordSink {
  public:
-  SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatListener* files, FILE* masked);
+  SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatListener* files,
+                 MaskedRecords* masked);
   RecordSink& records() { return hidden_repeats_; }
   void finish();
 
@@ -27,7 +28,7 @@ class SequenceOutput : private RecordSink {
 
   CSequence_Mol& seq_;
   RepeatListener* files_;
-  FILE* masked_;
+  MaskedRecords* masked_;
   ReportBlock report_;
   MaskedStretches stretches_;
   HiddenRepeatFilter hidden_repeats_;

@@ -88,6 +88,7 @@ compare "many records, longer units" "$work/many" "-U 12 --outputFormat 2 --prin
 compare "many records, quiet, to standard output" "$work/many" "-q -M exact --maskFile - many.fa report.txt"
 compare "report to a full disk" "$work/many" "many.fa /dev/full"
 compare "BED file to a full disk" "$work/many" "many.fa report.txt --bedFile /dev/full"
+compare "masked file to a full disk" "$work/many" "many.fa report.txt --maskFile /dev/full"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures comparisons differ"

@@ -26,7 +26,8 @@ std::string masked(std::string residues, const std::vector<Extent>& extents, int
     sat.reset(seq.residues + e.begin, seq.residues + e.end);
     stretches.add(sat, seq.residues);
   }
-  return captured([&](FILE* out) { stretches.write_masked_record(out, seq, mask_with); });
+  stretches.mask(seq, mask_with);
+  return captured([&](FILE* out) { write_masked_record(out, seq); });
 }
 
 // Every mode against the extents, overlapping and touching ones included:
