@@ -5,9 +5,12 @@
 # out of the input exactly the residues the report prints for each repeat,
 # the motif of a perfect repeat must read in the input where it starts, and
 # the summary's counts must agree with the BED file merged by bedtools.
-# Compressed input must give the same files.
+# Compressed input must give the same files. The BED file must be taken by
+# bedtools sort and merge without a complaint, and its columns must be those
+# that the autoSql description (the second argument) names, for bedToBigBed.
 set -euo pipefail
 velkor=$1
+autosql=$(realpath "$2")
 
 support=$(cd "$(dirname "$0")/../support" && pwd)
 work=$(mktemp -d)
@@ -24,6 +27,9 @@ gzip -c input.fa >input.fa.gz
 printf 'chr1\t0\t1\n' | bedtools getfasta -fi input.fa -bed stdin >/dev/null 2>&1
 
 fail() { echo "$mode: $*"; exit 1; }
+# The description names BED9's itemRgb "reserved", as the standard one does.
+described=$(awk '$1 ~ /^(string|uint|int|float|char\[1\])$/ { sub(";", "", $2); print $2 }' "$autosql" |
+  sed 's/^reserved$/itemRgb/' | paste -sd '\t')
 outputs=(--bedFile repeats.bed --gffFile repeats.gff3 --catalog trgt:trgt.bed --catalog hipstr:hipstr.txt
          --catalog expansionhunter:loci.json --summaryFile summary.tsv)
 for mode in exact extendExact imperfect; do
@@ -41,6 +47,16 @@ for mode in exact extendExact imperfect; do
   # GFF3: valid for GenomeTools, one feature per repeat.
   gt gff3validator repeats.gff3 >gt.txt 2>&1 || fail "gt gff3validator: $(cat gt.txt)"
   [ "$(grep -vc '^#' repeats.gff3)" -eq "$repeats" ] || fail "GFF3 features are not the repeats"
+
+  # BED: as written, header included, for bedtools and bedToBigBed.
+  if ! bedtools sort -i repeats.bed >tool_sorted.bed 2>tool.txt ||
+    ! bedtools merge -i tool_sorted.bed >/dev/null 2>>tool.txt || [ -s tool.txt ]; then
+    fail "bedtools complained: $(cat tool.txt)"
+  fi
+  [ "$(wc -l <tool_sorted.bed)" -eq "$repeats" ] || fail "bedtools sort lost repeats"
+  [ "#$described" = "$(head -1 repeats.bed)" ] || fail "the BED header is not what $autosql describes"
+  widths=$(grep -v '^#' repeats.bed | awk -F '\t' '{ print NF }' | sort -u)
+  [ "$widths" = "$(awk -F '\t' '{ print NF }' <<<"$described")" ] || fail "BED lines of $widths columns"
 
   # Every catalogue and the BED file, as 0-based half-open intervals in
   # report order, must cut out the report's residues.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,14 +15,22 @@ struct Parsed {
   std::string messages;
 };
 
-int parse_uncaptured(std::vector<std::string> args) {
+// Calls call(argc, argv) on "velkor" followed by args.
+template <typename Call>
+auto with_argv(std::vector<std::string> args, Call call) {
   args.insert(args.begin(), "velkor");
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(&a[0]);
+  return call(static_cast<int>(argv.size()), argv.data());
+}
+
+int parse_uncaptured(std::vector<std::string> args) {
   global_input_filename.clear();
   global_output_filename.clear();
-  return read_and_init_parameters(static_cast<int>(argv.size()), argv.data());
+  return with_argv(std::move(args), read_and_init_parameters);
 }
+
+bool quiet_requested(std::vector<std::string> args) { return with_argv(std::move(args), ::quiet_requested); }
 
 Parsed parse(std::vector<std::string> args) {
   ::testing::internal::CaptureStderr();
@@ -40,6 +47,9 @@ TEST(CommandLine, ValueChecks) {
       "(options -s, --minScore: 1 with --minScore_a: 0 and --minScore_b: 1;\n"
       " -l, --minLength: 1 with --minLength_a: 0 and --minLength_b: 0)\n";
   const std::string unit_length = "Sorry, a unit length must be a whole number from 0 to 4294967295.\n";
+  const std::string threads =
+      "Sorry, the number of threads must be a whole number from 0 to 1024; 0 uses every core of the machine.\n";
+  const std::string catalog = "\" is not FORMAT:PATH with FORMAT one of trgt, hipstr and expansionhunter.\n";
   struct Case {
     std::vector<std::string> args;
     int code;
@@ -85,6 +95,15 @@ TEST(CommandLine, ValueChecks) {
        "Sorry, the report and the masked sequences cannot both be written to standard output.\n"
        "Name a file for one of them: the report as the second file name, the masked sequences with --maskFile.\n"},
       {{"--maskFile", "-", "x", "report.txt"}, 0, ""},
+      {{"-t", "-1", "x"}, -1, threads + "(option -t, --threads: -1)\n"},
+      {{"--threads", "1025", "x"}, -1, threads + "(option -t, --threads: 1025)\n"},
+      {{"--catalog", "trgt:", "x"}, -1, "Sorry, the catalogue \"trgt:" + catalog},
+      {{"--catalog", "trgt", "x"}, -1, "Sorry, the catalogue \"trgt" + catalog},
+      {{"--catalog", ":x.bed", "x"}, -1, "Sorry, the catalogue \":x.bed" + catalog},
+      {{"--catalog", "TRGT:x.bed", "x"}, -1, "Sorry, the catalogue \"TRGT:x.bed" + catalog},
+      {{"--catalog", "trgtx:x.bed", "x"}, -1, "Sorry, the catalogue \"trgtx:x.bed" + catalog},
+      {{"--catalog", "trgt:a.bed", "--catalog", "trgt:b.bed", "x"}, -1,
+       "Sorry, the trgt catalogue is asked for twice.\n"},
   };
   for (const Case& c : cases) {
     Parsed p = parse(c.args);
@@ -93,84 +112,64 @@ TEST(CommandLine, ValueChecks) {
   }
 }
 
-// The record range keeps its two old conventions: 0 as the first record
-// searches from the first, -1 as the last up to the last.
-TEST(CommandLine, RecordRangeEnds) {
-  ASSERT_EQ(parse({"--firstSeq", "0", "--lastSeq", "-1", "x"}).code, 0);
-  EXPECT_EQ(global_sequence_from, 0u);
-  EXPECT_EQ(global_sequence_to, 4294967295u);
-  ASSERT_EQ(parse({"--firstSeq", "2", "--lastSeq", "7", "x"}).code, 0);
-  EXPECT_EQ(global_sequence_from, 2u);
-  EXPECT_EQ(global_sequence_to, 7u);
-}
-
-TEST(CommandLine, StandardStreamsAsFileNames) {
-  ASSERT_EQ(parse({"-"}).code, 0);
-  EXPECT_EQ(global_input_filename, "-");
-  EXPECT_EQ(global_output_filename, "");
-  // A report named "-" is standard output, exactly as when none is named.
-  ASSERT_EQ(parse({"-", "-"}).code, 0);
-  EXPECT_EQ(global_input_filename, "-");
-  EXPECT_EQ(global_output_filename, "");
-  ASSERT_EQ(parse({"in.fa", "out.txt"}).code, 0);
-  EXPECT_EQ(global_output_filename, "out.txt");
-}
-
-TEST(CommandLine, MaskingOptions) {
-  ASSERT_EQ(parse({"x"}).code, 0);
-  EXPECT_FALSE(global_mask_repeats);
-  EXPECT_EQ(global_mask_with, MASK_X);
-  EXPECT_EQ(global_mask_filename, "");
-
-  // Naming the masked file or its masking character asks for masking.
-  ASSERT_EQ(parse({"--maskFile", "m.fa", "x"}).code, 0);
-  EXPECT_TRUE(global_mask_repeats);
-  EXPECT_EQ(global_mask_filename, "m.fa");
-  ASSERT_EQ(parse({"--maskWith", "lower", "x"}).code, 0);
-  EXPECT_TRUE(global_mask_repeats);
-  EXPECT_EQ(global_mask_with, MASK_LOWER);
-  ASSERT_EQ(parse({"--maskX", "--maskWith", "N", "x"}).code, 0);
-  EXPECT_EQ(global_mask_with, MASK_N);
-  ASSERT_EQ(parse({"--maskX", "--maskWith", "X", "x"}).code, 0);
-  EXPECT_EQ(global_mask_with, MASK_X);
-}
-
-TEST(CommandLine, Quiet) {
-  ASSERT_EQ(parse({"x"}).code, 0);
-  EXPECT_FALSE(global_quiet);
-  ASSERT_EQ(parse({"-q", "x"}).code, 0);
-  EXPECT_TRUE(global_quiet);
-  ASSERT_EQ(parse({"x", "--quiet"}).code, 0);
-  EXPECT_TRUE(global_quiet);
-  ASSERT_EQ(parse({"-Dq", "x"}).code, 0);
-  EXPECT_TRUE(global_quiet);
-  EXPECT_FALSE(global_remove_mostly_hidden);
-
-  auto requested = [](std::vector<std::string> args) {
-    args.insert(args.begin(), "velkor");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
-    return quiet_requested(static_cast<int>(argv.size()), argv.data());
+// What an accepted command line sets, as "input|report range quiet D mask
+// threads"; for each, the check made before parsing must find -q exactly
+// where the parser does.
+TEST(CommandLine, AcceptedLinesSetTheGlobals) {
+  auto settings = [] {
+    return global_input_filename + "|" + global_output_filename + " " + std::to_string(global_sequence_from) + "-" +
+           std::to_string(global_sequence_to) + " q" + std::to_string(global_quiet) + " D" +
+           std::to_string(!global_remove_mostly_hidden) + " mask" + std::to_string(global_mask_repeats) + "/" +
+           "XNl"[global_mask_with] + "/" + global_mask_filename + " t" + std::to_string(global_threads);
   };
-  EXPECT_TRUE(requested({"-q", "x"}));
-  EXPECT_TRUE(requested({"x", "--quiet"}));
-  EXPECT_TRUE(requested({"-Dq", "x"}));
-  EXPECT_FALSE(requested({"x"}));
-  EXPECT_FALSE(requested({"-", "-"}));
-  EXPECT_FALSE(requested({"--bedFile", "quiet.bed", "x"}));
-  EXPECT_FALSE(requested({"--", "-q"}));  // a file named -q
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1"},
+      // 0 as the first record searches from the first, -1 as the last up to the last.
+      {{"--firstSeq", "0", "--lastSeq", "-1", "x"}, "x| 0-4294967295 q0 D0 mask0/X/ t1"},
+      {{"--firstSeq", "2", "--lastSeq", "7", "x"}, "x| 2-7 q0 D0 mask0/X/ t1"},
+      // A report named "-" is standard output, exactly as when none is named.
+      {{"-"}, "-| 1-4294967295 q0 D0 mask0/X/ t1"},
+      {{"-", "-"}, "-| 1-4294967295 q0 D0 mask0/X/ t1"},
+      {{"in.fa", "out.txt"}, "in.fa|out.txt 1-4294967295 q0 D0 mask0/X/ t1"},
+      // Naming the masked file or its masking character asks for masking.
+      {{"--maskFile", "m.fa", "x"}, "x| 1-4294967295 q0 D0 mask1/X/m.fa t1"},
+      {{"--maskWith", "lower", "x"}, "x| 1-4294967295 q0 D0 mask1/l/ t1"},
+      {{"--maskX", "--maskWith", "N", "x"}, "x| 1-4294967295 q0 D0 mask1/N/ t1"},
+      {{"--maskX", "--maskWith", "X", "x"}, "x| 1-4294967295 q0 D0 mask1/X/ t1"},
+      {{"-q", "x"}, "x| 1-4294967295 q1 D0 mask0/X/ t1"},
+      {{"x", "--quiet"}, "x| 1-4294967295 q1 D0 mask0/X/ t1"},
+      {{"-Dq", "x"}, "x| 1-4294967295 q1 D1 mask0/X/ t1"},
+      {{"--bedFile", "quiet.bed", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1"},
+      {{"-t", "3", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t3"},
+      {{"--threads", "0", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t0"},
+      {{"-t", "1024", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1024"},
+  };
+  for (const auto& c : cases) {
+    Parsed p = parse(c.first);
+    ASSERT_EQ(p.code, 0) << p.messages;
+    EXPECT_EQ(settings(), c.second);
+    EXPECT_EQ(quiet_requested(c.first), global_quiet) << ::testing::PrintToString(c.first);
+  }
+  EXPECT_FALSE(quiet_requested({"--", "-q"}));  // a file named -q
 }
 
 // The summary shows the new settings only when they differ from the
-// defaults, so that a default run's report stays as it always was.
-TEST(CommandLine, SummaryShowsMaskingChoicesOnlyWhenMade) {
-  auto summary = [] { return captured([](FILE* out) { print_search_parameters(out, "# "); }); };
+// defaults, so that a default run's report stays as it always was. The
+// thread count changes no result, so the report never shows it; standard
+// error does, when it is not the default.
+TEST(CommandLine, SummaryShowsNewSettingsOnlyWhenChosen) {
+  auto in_report = [] { return captured([](FILE* out) { print_search_parameters(out, "# "); }); };
+  auto on_stderr = [] {
+    ::testing::internal::CaptureStderr();
+    print_search_parameters(stderr, "");
+    return ::testing::internal::GetCapturedStderr();
+  };
   ASSERT_EQ(parse({"--maskX", "x"}).code, 0);
-  const std::string plain = summary();
-  EXPECT_EQ(plain.find("Mask"), std::string::npos);
+  EXPECT_EQ(in_report().find("Mask"), std::string::npos);
+  EXPECT_EQ(on_stderr().find("Threads"), std::string::npos);
 
   ASSERT_EQ(parse({"--maskFile", "m.fa", "--maskWith", "N", "x"}).code, 0);
-  const std::string chosen = summary();
+  const std::string chosen = in_report();
   EXPECT_NE(chosen.find("# Input file name:                    x\n"
                         "# Masked file name:                   m.fa\n"),
             std::string::npos);
@@ -178,68 +177,23 @@ TEST(CommandLine, SummaryShowsMaskingChoicesOnlyWhenMade) {
                         "#    Masked repeats written as:       N\n"),
             std::string::npos);
   ASSERT_EQ(parse({"--maskWith", "lower", "x"}).code, 0);
-  EXPECT_NE(summary().find("#    Masked repeats written as:       lower case (soft-masked)\n"), std::string::npos);
-}
-
-// The thread count changes no result, so the report's summary never shows it;
-// standard error does, when it is not the default.
-TEST(CommandLine, ThreadsShownOnStandardErrorOnlyWhenNotOne) {
-  auto on_stderr = [] {
-    ::testing::internal::CaptureStderr();
-    print_search_parameters(stderr, "");
-    return ::testing::internal::GetCapturedStderr();
-  };
-  auto in_report = [] { return captured([](FILE* out) { print_search_parameters(out, "# "); }); };
-  ASSERT_EQ(parse({"x"}).code, 0);
-  EXPECT_EQ(global_threads, 1u);
-  EXPECT_EQ(on_stderr().find("Threads"), std::string::npos);
+  EXPECT_NE(in_report().find("#    Masked repeats written as:       lower case (soft-masked)\n"), std::string::npos);
 
   ASSERT_EQ(parse({"-t", "3", "x"}).code, 0);
-  EXPECT_EQ(global_threads, 3u);
   EXPECT_NE(on_stderr().find("\n   Threads:                         3\n"), std::string::npos);
   EXPECT_EQ(in_report().find("Threads"), std::string::npos);
   ASSERT_EQ(parse({"--threads", "0", "x"}).code, 0);
   EXPECT_NE(on_stderr().find("   Threads:                         one per core\n"), std::string::npos);
-
-  const std::string range = "Sorry, the number of threads must be a whole number from 0 to 1024; 0 uses every core "
-                            "of the machine.\n";
-  EXPECT_EQ(parse({"-t", "1024", "x"}).code, 0);
-  Parsed negative = parse({"-t", "-1", "x"});
-  EXPECT_EQ(negative.code, -1);
-  EXPECT_EQ(negative.messages, range + "(option -t, --threads: -1)\n");
-  Parsed too_many = parse({"--threads", "1025", "x"});
-  EXPECT_EQ(too_many.code, -1);
-  EXPECT_EQ(too_many.messages, range + "(option -t, --threads: 1025)\n");
 }
 
-// Parse failures, help and version end the process inside the parser.
-TEST(CommandLineDeathTest, UnknownOptionsAreTheParsersFailure) {
-  const char* failure = "PARSE ERROR: Argument: --maxUnitlen\n +Couldn't find match for argument";
-  EXPECT_EXIT(parse_uncaptured({"--maxUnitlen", "10", "x"}), ::testing::ExitedWithCode(1), failure);
-  // Wherever it stands: an unknown option is no file name.
-  EXPECT_EXIT(parse_uncaptured({"x", "--bogus"}), ::testing::ExitedWithCode(1), "Argument: --bogus\n");
+// Parse failures and the version end the process inside the parser (whole
+// runs show the long options and -v).
+TEST(CommandLineDeathTest, TheParserEndsTheProcess) {
   EXPECT_EXIT(parse_uncaptured({"-Z", "x"}), ::testing::ExitedWithCode(1), "Argument: -Z\n");
   // A value that is no number is the parser's too, and names its option.
   EXPECT_EXIT(parse_uncaptured({"-U", "many", "x"}), ::testing::ExitedWithCode(1),
               "Argument: -U \\(--maxUnitLen\\)");
-}
-
-TEST(CommandLineDeathTest, VersionAnswersToBothNames) {
-  EXPECT_EXIT(parse_uncaptured({"-v"}), ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(parse_uncaptured({"--version", "x"}), ::testing::ExitedWithCode(0), "");
-}
-
-// After "--" every argument is a file name, whatever it starts with. The
-// parser remembers "--" for the rest of the process, hence the child.
-TEST(CommandLineDeathTest, FileNamesAfterDoubleDash) {
-  EXPECT_EXIT(
-      {
-        int code = parse_uncaptured({"-q", "--", "-in.fa", "--out"});
-        bool taken = code == 0 && global_quiet && global_input_filename == "-in.fa" &&
-                     global_output_filename == "--out";
-        std::exit(taken ? 0 : 3);
-      },
-      ::testing::ExitedWithCode(0), "");
 }
 
 // --catalog takes FORMAT:PATH once per format; the path may hold colons.
@@ -251,16 +205,6 @@ TEST(CommandLine, CatalogRequests) {
   EXPECT_EQ(global_catalogs[0].filename, "a:b.txt");
   EXPECT_EQ(global_catalogs[1].format, CatalogFormat::EXPANSIONHUNTER);
   EXPECT_EQ(global_catalogs[1].filename, "loci.json");
-
-  const char* not_format_path = "\" is not FORMAT:PATH with FORMAT one of trgt, hipstr and expansionhunter.\n";
-  for (const char* value : {"trgt:", "trgt", ":x.bed", "TRGT:x.bed", "trgtx:x.bed"}) {
-    p = parse({"--catalog", value, "x"});
-    EXPECT_EQ(p.code, -1) << value;
-    EXPECT_EQ(p.messages, std::string("Sorry, the catalogue \"") + value + not_format_path);
-  }
-  p = parse({"--catalog", "trgt:a.bed", "--catalog", "trgt:b.bed", "x"});
-  EXPECT_EQ(p.code, -1);
-  EXPECT_EQ(p.messages, "Sorry, the trgt catalogue is asked for twice.\n");
   parse({"x"});
   EXPECT_TRUE(global_catalogs.empty());
 }

@@ -8,6 +8,8 @@
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
+#include "search/N_locator.h"
+#include "search/exact_group_scan.h"
 #include "search_test_support.h"
 
 namespace {
@@ -208,6 +210,74 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
       std::vector<Found> actual;
       for (const Csat* r : controller.exact_sats.sats) actual.push_back(found(*r, seq.mol.residues));
       ASSERT_EQ(actual, expected) << "sequence " << s << " unit lengths " << st.min_k << ".." << st.max_k;
+    }
+  }
+}
+
+// The exact search asks for the next group to judge, and for a group's end,
+// from every group start it reaches; the scans that take many positions at
+// once must give what the position-by-position ones give, for thresholds
+// below, within and beyond what one step of the scan can see.
+TEST(ExactGroupScanTest, AgreesWithThePlainScan) {
+  std::mt19937 rng(2024);
+  unsigned passed_over = 0, found = 0;
+  for (int round = 0; round < 400; ++round) {
+    const std::string residues = random_genome(rng, 1 + rng() % 600);
+    TestSequence seq(residues);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    const NLocator Ns(first, end);
+    for (unsigned k = 1; k <= 8 && k < seq.mol.length; ++k) {
+      // Mostly the usual few, now and then about one step of the scan or more.
+      const unsigned pick = rng() % 8;
+      const std::ptrdiff_t needed = pick == 0   ? static_cast<std::ptrdiff_t>(rng() % 140) - 2
+                                    : pick == 1 ? 60 + rng() % 8
+                                                : 1 + rng() % 12;
+      ExactGroupScan scan(k, needed, rng() % 2 == 0, Ns, first, end);
+      for (const char* g = first; g + k < end; ++g) {
+        if (g != first && g[-1] == g[k - 1] && g[-1] != 'N') continue;  // not a group start
+        ASSERT_EQ(scan.last_start(g), scan.last_start_plainly(g)) << "k " << k << " from " << seq.at(g);
+        const char* plain = scan.next_group_to_judge_plainly(g);
+        ASSERT_EQ(scan.next_group_to_judge(g), plain)
+            << "k " << k << " needed " << needed << " from " << seq.at(g) << " in " << residues;
+        // Its end may be known from the scan that found it.
+        ASSERT_EQ(scan.last_start(plain), scan.last_start_plainly(plain)) << "k " << k << " at " << seq.at(plain);
+        passed_over += plain > g;
+        found += plain + k < end;
+      }
+    }
+  }
+  EXPECT_GT(passed_over, 100000u);
+  EXPECT_GT(found, 100000u);
+}
+
+// The next N from every position must be the first that reading on meets,
+// wherever the N's lie with respect to the blocks that the locator passes
+// over: none at all, many blocks without any, runs across block edges, N's at
+// the very start and end, and sequences of N only.
+TEST(NLocatorTest, FindsTheNextNAsReadingOnDoes) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 24; ++round) {
+    std::string residues(round == 0 ? 0 : 1 + rng() % 60000, 'A');
+    for (char& residue : residues) residue = "ACGT"[rng() % 4];
+    const unsigned runs = round % 4 == 0 ? 0 : rng() % 12;
+    for (unsigned r = 0; r < runs && !residues.empty(); ++r) {
+      // Near a block edge half of the time.
+      std::size_t at = rng() % 2 == 0 ? rng() % residues.size()
+                                      : (rng() % 16 * 4096 + residues.size() - 3 + rng() % 6) % residues.size();
+      for (unsigned n = 1 + rng() % 8; n > 0 && at < residues.size(); --n) residues[at++] = 'N';
+    }
+    if (round % 5 == 1) residues.front() = residues.back() = 'N';
+    if (round == 23) residues.assign(9000, 'N');
+    TestSequence seq(residues);  // nothing beyond the last residue to read by mistake
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    const NLocator Ns(first, end);
+    const char* next = end;  // the first N at or after p, found reading backwards
+    for (const char* p = end; p >= first; --p) {
+      if (p < end && *p == 'N') next = p;
+      ASSERT_EQ(Ns.first_N_from(p), next) << "round " << round << " from " << seq.at(p);
+      if (p == first) break;
     }
   }
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <climits>
 #include <random>
 
@@ -96,11 +95,12 @@ TEST_F(Extension, ExtremeOptionValuesAreSafe) {
   }
 }
 
-// A depth beyond what the walk can afford acts as the deepest it affords,
-// and ends quickly: a long repeat with a mismatch every eighth residue could
-// lead look-ahead paths as deep as the repeat is long, and a perfect repeat
-// running into unrelated sequence meets it with a score where the threshold
-// prunes nothing and every level triples the work.
+// A depth beyond what the walk can afford acts as the deepest it affords
+// (the hostile-input suite bounds how long it takes): a long repeat with a
+// mismatch every eighth residue could lead look-ahead paths as deep as the
+// repeat is long, and a perfect repeat running into unrelated sequence
+// meets it with a score where the threshold prunes nothing and every level
+// triples the work.
 TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
   std::string mismatch_every_eighth;
   for (int i = 0; i < 4000; ++i) mismatch_every_eighth += "ACACACAG";
@@ -112,10 +112,8 @@ TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
     global_maximum_recursion_depth = depth;
     return extend(residues, 0, 2);
   };
-  const auto started = std::chrono::steady_clock::now();
   const std::string deepest = at_depth(into_junk, 300);
   EXPECT_EQ(at_depth(into_junk, 9), deepest);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
   EXPECT_EQ(deepest.rfind("[0,", 0), 0u) << deepest;
 
   global_maximum_scorereduction = 7;

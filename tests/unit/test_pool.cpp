@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -36,20 +35,6 @@ TEST(Pool, ContainerHandsItsRecordsBack) {
     while (container.sats.size() < free_before + 2) container.sats.push_back(sat_alloc.get_new(residues, residues + 1));
   }
   EXPECT_EQ(sat_alloc.free_list.size(), free_before + 2);
-}
-
-// Records by start, then end, stably.
-TEST(Orderings, RecordsByStartThenEnd) {
-  Csat a, b, c, d;
-  a.reset(residues + 2, residues + 6);
-  b.reset(residues + 2, residues + 4);
-  c.reset(residues, residues + 9);
-  d.reset(residues + 2, residues + 4);  // equivalent to b
-  SatList sats{&a, &b, &c, &d};
-  std::stable_sort(sats.begin(), sats.end(), lessThan_sat);
-  EXPECT_EQ(sats, (SatList{&c, &b, &d, &a}));
-  EXPECT_FALSE(lessThan_sat(&b, &d));
-  EXPECT_FALSE(lessThan_sat(&d, &b));
 }
 
 TEST(Perfection, EachWayOfCountingNs) {

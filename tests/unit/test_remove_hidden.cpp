@@ -16,6 +16,19 @@ struct Planned {
   int score;
 };
 
+// Replaces the records of the list by the planned ones, numbered in order.
+void plant(SatList& sats, const TestSequence& seq, const std::vector<Planned>& records) {
+  for (Csat* s : sats) sat_alloc.give_back(s);
+  sats.clear();
+  for (const Planned& p : records) {
+    Csat* s = sat_alloc.get_new(seq.mol.residues + p.begin, seq.mol.residues + p.begin + p.unit);
+    s->sat_end = seq.mol.residues + p.end;
+    s->score = p.score;
+    s->seed_number = static_cast<unsigned>(sats.size());
+    sats.push_back(s);
+  }
+}
+
 // Records as the searches hand them over, sorted by start, then end; what
 // is left of them, as "begin/unit/score", in list order; and every removed
 // record back in the pool.
@@ -43,14 +56,7 @@ TEST(RemoveHidden, WhichRecordsSurvive) {
   };
   for (const Case& c : cases) {
     SatList& sats = controller.exact_sats.sats;
-    for (Csat* s : sats) sat_alloc.give_back(s);
-    sats.clear();
-    for (const Planned& p : c.records) {
-      Csat* s = sat_alloc.get_new(seq.mol.residues + p.begin, seq.mol.residues + p.begin + p.unit);
-      s->sat_end = seq.mol.residues + p.end;
-      s->score = p.score;
-      sats.push_back(s);
-    }
+    plant(sats, seq, c.records);
     const std::size_t pool_before = sat_alloc.free_list.size();
     controller.remove_hidden(controller.exact_sats);
     std::vector<std::string> left;
@@ -62,7 +68,6 @@ TEST(RemoveHidden, WhichRecordsSurvive) {
     EXPECT_EQ(sat_alloc.free_list.size(), pool_before + c.records.size() - left.size());
   }
 }
-
 
 // The removal as a walk over the whole list, one record against each later
 // one it overlaps; the filter weighs them as they come.
@@ -114,20 +119,10 @@ TEST(RemoveHidden, FilterAgreesWithThePairwiseRule) {
     std::stable_sort(records.begin(), records.end(), [](const Planned& a, const Planned& b) {
       return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
     });
-    SatList& sats = controller.imperfect_sats.sats;
-    for (Csat* s : sats) sat_alloc.give_back(s);
-    sats.clear();
-    for (unsigned i = 0; i < records.size(); ++i) {
-      const Planned& p = records[i];
-      Csat* s = sat_alloc.get_new(seq.mol.residues + p.begin, seq.mol.residues + p.begin + p.unit);
-      s->sat_end = seq.mol.residues + p.end;
-      s->score = p.score;
-      s->seed_number = i;
-      sats.push_back(s);
-    }
+    plant(controller.imperfect_sats.sats, seq, records);
     controller.remove_hidden(controller.imperfect_sats);
     std::vector<unsigned> left;
-    for (const Csat* s : sats) left.push_back(s->seed_number);
+    for (const Csat* s : controller.imperfect_sats.sats) left.push_back(s->seed_number);
     ASSERT_EQ(left, survivors_by_pairwise_rule(records)) << "round " << round;
   }
 }
