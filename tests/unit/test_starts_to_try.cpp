@@ -111,6 +111,33 @@ TEST_F(Marking, MarksExactlyTheStartsThatBothRulesConcern) {
   EXPECT_GT(left_out, 100000);
 }
 
+// A start's error-free run is read sixteen residues at a comparison, from
+// either end of its copy: it must be the run counted residue by residue,
+// also where it reaches either end of the sequence or goes on for many
+// comparisons.
+TEST_F(Marking, ErrorFreeRunsAsCountedResidueByResidue) {
+  long long long_runs = 0;
+  for (int round = 0; round < 300; ++round) {
+    const std::string s = random_sequence();
+    const long long n = static_cast<long long>(s.size());
+    const char* first = s.data();
+    for (long long k = 1; k <= 40 && k < n; k += 1 + below(3)) {
+      StartsToTry starts(first, first + n);
+      starts.mark(static_cast<unsigned>(k), ConcernedStarts::all(), ConcernedStarts::all());
+      for (long long p = 0; p + k < n; ++p) {
+        long long end = p + k, begin = p + k - 1;
+        while (end < n && s[end] == s[end - k]) ++end;
+        while (begin >= k && s[begin] == s[begin - k]) --begin;
+        begin += 1 - k;
+        ASSERT_EQ(starts.run_end(first + p) - first, end) << "start " << p << " k " << k << " in " << s;
+        ASSERT_EQ(starts.run_begin(first + p) - first, begin) << "start " << p << " k " << k << " in " << s;
+        long_runs += end - begin > k + 40;
+      }
+    }
+  }
+  EXPECT_GT(long_runs, 100000);
+}
+
 // Starts left out under covered marks must come back wherever opening a
 // mark again lets their copy be tried: every start marked by its rules whose
 // copy the anchor map lets be tried now must be marked still, after any
