@@ -86,14 +86,14 @@ class PaddedBits {
 // What the marks are made from (the residues equal to those some way
 // before them, the ends of long stretches of such residues) is worked out
 // for one chunk of starts after the other, with the margin the rules reach
-// beyond it: made for the whole sequence, those bits took as much memory
-// again as the marks and the anchor map together, seven bits per residue,
-// and streamed it through the cache for every unit length.
+// beyond it: made for the whole sequence, those bits took up to seven bits
+// per residue, more than three times the marks and the anchor map
+// together, and were streamed through the cache for every unit length.
 class StartsToTry {
  public:
   // 2^18 starts: the bits of a chunk stay in the cache between the steps
   // that make them and those that read them, and a chunk far from every N
-  // skips the rules' N's (a chunk of 2^20 starts held one more often).
+  // skips the rules' N's (a chunk of 2^20 starts held an N more often).
   static constexpr std::size_t default_chunk_words = std::size_t{1} << 12;
 
   StartsToTry(const char* first, const char* end, std::size_t chunk_words = default_chunk_words);
@@ -142,8 +142,8 @@ class StartsToTry {
     return x;
   }
   const char* run_begin(const char* p) const {
-    // The last residue of the run before its copy's first, whose residue k
-    // before lies in the sequence.
+    // Back from the copy's last residue; a residue with none k before it
+    // ends the run.
     const char* x = p + k_ - 1;
     const char* lowest = first_ + k_;
 #ifdef __SSE2__
