@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef __x86_64__
 #include <immintrin.h>
 #define VELKOR_X86 1
 #endif
