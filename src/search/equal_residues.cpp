@@ -63,13 +63,8 @@ __attribute__((target("avx2"))) void equal_words_32(const char* residues, std::s
 // Bit j: residue p + j equals the one `back` before it (64 residues).
 std::uint64_t equal_64(const char* p, std::size_t back) {
   std::uint64_t word = 0;
-  for (int part = 0; part < 4; ++part) {
-    const char* x = p + 16 * part;
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
-    const __m128i there = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x - back));
-    word |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, there))))
-            << (16 * part);
-  }
+  for (int part = 0; part < 4; ++part)
+    word |= static_cast<std::uint64_t>(equal_16(p + 16 * part, p + 16 * part - back)) << (16 * part);
   return word;
 }
 #endif

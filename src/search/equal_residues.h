@@ -4,6 +4,17 @@
 #include <cstddef>
 #include <cstdint>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+
+// Bit j: x[j] equals y[j] (16 residues).
+inline unsigned equal_16(const char* x, const char* y) {
+  const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
+  const __m128i there = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, there)));
+}
+#endif
+
 // Bit j of word w: residue 64 w + j equals the residue `back` before it.
 // Residues fewer than `back` from the first have no such bit, nor do
 // positions from `size` on.

@@ -6,10 +6,6 @@
 #include <iterator>
 #include <type_traits>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 constexpr std::uint64_t all_set = ~std::uint64_t{0};
@@ -58,34 +54,21 @@ void with_width(std::size_t width, F f) {
   }
 }
 
-// Bit j: residue 64 w + j equals c(j), from residue `from` on and up to size.
-template <class Other>
-std::uint64_t matches_in_word(const char* residues, std::size_t size, std::size_t w, std::size_t from, Other c) {
-  const std::size_t begin = 64 * w;
-  std::uint64_t word = 0;
-  for (std::size_t i = std::max(begin, from); i < std::min(begin + 64, size); ++i)
-    if (residues[i] == c(i)) word |= std::uint64_t{1} << (i - begin);
-  return word;
-}
-
-#ifdef __SSE2__
-// Bit j: x[j] equals y[j] (16 residues).
-std::uint64_t equal_16(const char* x, __m128i y) {
-  const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
-  return static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, y)));
-}
-#endif
-
 // Bit j: residue 64 w + j is an N.
 std::uint64_t N_word(const char* residues, std::size_t size, std::size_t w) {
-  const char* x = residues + 64 * w;
+  const std::size_t begin = 64 * w;
+  std::uint64_t word = 0;
 #ifdef __SSE2__
-  if (64 * w + 64 <= size) {
-    const __m128i N = _mm_set1_epi8('N');
-    return equal_16(x, N) | equal_16(x + 16, N) << 16 | equal_16(x + 32, N) << 32 | equal_16(x + 48, N) << 48;
+  if (begin + 64 <= size) {
+    static const char sixteen_Ns[] = "NNNNNNNNNNNNNNNN";
+    for (int part = 0; part < 4; ++part)
+      word |= std::uint64_t{equal_16(residues + begin + 16 * part, sixteen_Ns)} << (16 * part);
+    return word;
   }
 #endif
-  return matches_in_word(residues, size, w, 0, [](std::size_t) { return 'N'; });
+  for (std::size_t i = begin; i < std::min(begin + 64, size); ++i)
+    word |= std::uint64_t{residues[i] == 'N'} << (i - begin);
+  return word;
 }
 
 // Bit j of word after word: the window of bits ending at j is all set. A

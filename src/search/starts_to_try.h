@@ -7,10 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include "search/CAnchorSeq.h"
 #include "search/equal_residues.h"
 #include "search/score_bound.h"
@@ -157,14 +153,6 @@ class StartsToTry {
   }
 
  private:
-#ifdef __SSE2__
-  // Bit j: x[j] equals y[j] (16 residues).
-  static unsigned equal_16(const char* x, const char* y) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
-    const __m128i there = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, there)));
-  }
-#endif
   // Marks the starts of the words [from, to) for the rules, with the bits
   // they are made from worked out for the words [from - behind, to + ahead).
   void mark_chunk(std::size_t from, std::size_t to, const ConcernedStarts* const rules[2], std::size_t behind,
