@@ -35,16 +35,24 @@
  * it never gets beyond it, and every state, the one kept included, scores
  * at most G = H(x0 + R) + g - 1 (H grows with x).
  *
+ * Longer words. Count instead the hits of words of h = g + 1 letters,
+ * H_h: a run of r residues holds at least r - g of them, so r <= hits + g,
+ * and every state scores at most
+ *     H_h(x) + (s + 1) g - s g = H_h(x) + g,
+ * whatever the number of errors. Such words are shared by chance about a
+ * quarter as often, but they bound no reach, which stays that of the words
+ * of g letters: the walk that cannot be at x0 + R scores at most
+ * G = min(H(x0 + R) + g - 1, H_h(x0 + R) + g).
+ *
  * Backward walk: the mirror image, from p leftwards. Its runs read left to
  * right are words of u at some phase too. It starts from the forward walk's
  * score, between 0 and G, and its states score more than -k as well, so
  * its gain stays above -k - G: with C' = g (g + k + G - 1) - 1 and H' the
  * hits of words lying wholly left of p, a walk that cannot be at p - R'
- * gains at most H'(p - R') + g - 1.
+ * gains at most G' = min(H'(p - R') + g - 1, H'_h(p - R') + g).
  *
  * The record scores the forward gain plus the backward gain (the trimming of
- * flanking N's changes no score), so a candidate with
- *     G + H'(p - R') + g - 1 < minScores[k]
+ * flanking N's changes no score), so a candidate with G + G' < minScores[k]
  * and both reach conditions holding is rejected, whatever its length.
  * Nothing here depends on the depth of the look-ahead or on the choices it
  * makes, on how many N's are tolerated (an N is a hit in every word), on
@@ -54,14 +62,16 @@
  * so the sweep is not made; nor where minScores[k] leaves no room for the
  * 2 (g - 1) that the bound concedes.
  *
- * Counting. For a window of starts sliding by one, the sweep keeps how many
- * copies of each word lie inside the unit copy, in the window ahead of it
- * (R residues) and in the window behind it (R'), and the number of hits
- * ahead and behind among the words that the copy holds: each slide moves
- * six words in or out, each in a few operations. The g - 1 words that wrap
- * round the copy's end are added per start. R and R' are fixed per unit
- * length, sized so that the reach conditions hold whenever the hits are few
- * enough for the bound to settle.
+ * Counting. For a window of starts sliding by one, the sweep keeps, for
+ * both word lengths, how many copies of each word lie inside the unit copy,
+ * in the window ahead of it (R residues) and in the window behind it (R'),
+ * and the number of hits ahead and behind among the words that the copy
+ * holds: each slide moves six words of each length in or out, each in a
+ * few operations. The words that wrap round the copy's end are added per
+ * start. R and R' are fixed per unit length, long enough for the reach
+ * conditions to hold with about k + k^2 / 400 hits of g letters (their
+ * chance hits grow with k), which windows of complex sequence seldom hold;
+ * the longer words then bound the gain within them.
  */
 #include "search/score_bound.h"
 
@@ -70,10 +80,54 @@
 
 #include "config/parameters.h"
 
-namespace {
+void ScoreBound::SharedWords::start(long long length) {
+  length_ = length;
+  in_unit_.assign(std::size_t{1} << (2 * length), 0);
+  ahead_.assign(in_unit_.size(), 0);
+  behind_.assign(in_unit_.size(), 0);
+  hits_ahead_ = hits_behind_ = wild_ahead_ = wild_behind_ = 0;
+}
 
+void ScoreBound::SharedWords::into_unit(const WordCursor& at) {
+  const std::uint32_t w = at.word();
+  if (w != WordCursor::wild && in_unit_[w]++ == 0) hits_ahead_ += ahead_[w], hits_behind_ += behind_[w];
+}
 
-}  // namespace
+void ScoreBound::SharedWords::out_of_unit(const WordCursor& at) {
+  const std::uint32_t w = at.word();
+  if (w != WordCursor::wild && --in_unit_[w] == 0) hits_ahead_ -= ahead_[w], hits_behind_ -= behind_[w];
+}
+
+void ScoreBound::SharedWords::into_window(Side side, const WordCursor& at) {
+  if (!at.inside()) return;
+  const std::uint32_t w = at.word();
+  if (w == WordCursor::wild) return void(++(side == Side::ahead ? wild_ahead_ : wild_behind_));
+  ++(side == Side::ahead ? ahead_ : behind_)[w];
+  if (in_unit_[w] != 0) ++(side == Side::ahead ? hits_ahead_ : hits_behind_);
+}
+
+void ScoreBound::SharedWords::out_of_window(Side side, const WordCursor& at) {
+  if (!at.inside()) return;
+  const std::uint32_t w = at.word();
+  if (w == WordCursor::wild) return void(--(side == Side::ahead ? wild_ahead_ : wild_behind_));
+  --(side == Side::ahead ? ahead_ : behind_)[w];
+  if (in_unit_[w] != 0) --(side == Side::ahead ? hits_ahead_ : hits_behind_);
+}
+
+// The words wrapping round the copy's end, from its last s residues and its
+// first length - s, are added for a moment, so that a word wrapping twice
+// counts once.
+ScoreBound::SharedWords::Hits ScoreBound::SharedWords::hits(std::uint32_t last, std::uint32_t head,
+                                                           std::uint32_t* wrapped) {
+  Hits hits{hits_ahead_ + wild_ahead_, hits_behind_ + wild_behind_};
+  for (long long s = 1; s < length_; ++s) {
+    const std::uint32_t w = (last & ((std::uint32_t{1} << (2 * s)) - 1)) << (2 * (length_ - s)) | head >> (2 * s);
+    wrapped[s] = w;
+    if (in_unit_[w]++ == 0) hits.ahead += ahead_[w], hits.behind += behind_[w];
+  }
+  for (long long s = 1; s < length_; ++s) --in_unit_[wrapped[s]];
+  return hits;
+}
 
 ScoreBound::ScoreBound(const char* first, const char* end)
     : first_(first), size_(static_cast<std::size_t>(end - first)) {}
@@ -89,99 +143,81 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
   const long long g = word_length(), k = unit_length, n = static_cast<long long>(size_), m = min_score;
   // How many hits each window may hold for the bound to settle.
   const long long room = m - 2 * (g - 1) - 1;
-  if (g == 0 || k < static_cast<long long>(shortest_unit) || k <= g || n <= k || room < 0) return 0;
-  const long long per_window = room / 2;
+  if (g == 0 || k < static_cast<long long>(shortest_unit) || k <= g + 1 || n <= k || room < 0) return 0;
+  const long long per_window = std::max(room / 2, k + k * k / 400);
   const long long ahead_reach = g * (g + k - 1) + (g + 1) * per_window;
-  const long long highest_forward_gain = per_window + g - 1;
+  // A start that settles gains at least g - 1 backward, so less than this forward.
+  const long long highest_forward_gain = m - g;
   const long long behind_reach = g * (g + k + highest_forward_gain - 1) + (g + 1) * per_window;
+  const long long h = g + 1;  // the longer words' length
 
-  in_unit_.assign(std::size_t{1} << (2 * g), 0);
-  ahead_.assign(in_unit_.size(), 0);
-  behind_.assign(in_unit_.size(), 0);
-
-  // Hits among the words of the copy that lie inside it, and the words with N.
-  long long hits_ahead = 0, hits_behind = 0, wild_ahead = 0, wild_behind = 0;
-  const auto into_unit = [&](const WordCursor& at) {
-    const std::uint32_t w = at.word();
-    if (w != WordCursor::wild && in_unit_[w]++ == 0) hits_ahead += ahead_[w], hits_behind += behind_[w];
-  };
-  const auto out_of_unit = [&](const WordCursor& at) {
-    const std::uint32_t w = at.word();
-    if (w != WordCursor::wild && --in_unit_[w] == 0) hits_ahead -= ahead_[w], hits_behind -= behind_[w];
-  };
-  const auto into_window = [&](const WordCursor& at, std::vector<std::uint32_t>& copies, long long& hits,
-                               long long& wilds) {
-    if (!at.inside()) return;
-    const std::uint32_t w = at.word();
-    if (w == WordCursor::wild) return void(++wilds);
-    ++copies[w];
-    if (in_unit_[w] != 0) ++hits;
-  };
-  const auto out_of_window = [&](const WordCursor& at, std::vector<std::uint32_t>& copies, long long& hits,
-                                 long long& wilds) {
-    if (!at.inside()) return;
-    const std::uint32_t w = at.word();
-    if (w == WordCursor::wild) return void(--wilds);
-    --copies[w];
-    if (in_unit_[w] != 0) --hits;
-  };
-
+  words_.start(g);
+  longer_words_.start(h);
   // Start 0: the copy's words, those ahead (from k on); none lie behind.
-  for (WordCursor i(first_, n, g, k); i.inside() && i.at() < k + ahead_reach; i.advance())
-    into_window(i, ahead_, hits_ahead, wild_ahead);
-  for (WordCursor j(first_, n, g, 0); j.at() <= k - g; j.advance()) into_unit(j);
-  diagonals_.start_sweep(first_, n, g, k, m, in_unit_.data());
+  for (SharedWords* words : {&words_, &longer_words_}) {
+    const long long length = words->length();
+    for (WordCursor i(first_, n, length, k); i.inside() && i.at() < k + ahead_reach; i.advance())
+      words->into_window(SharedWords::Side::ahead, i);
+    for (WordCursor j(first_, n, length, 0); j.at() <= k - length; j.advance()) words->into_unit(j);
+  }
+  diagonals_.start_sweep(first_, n, g, k, m, words_.in_unit());
 
-  // The edges of the windows, as the start moves on.
-  WordCursor copy_first(first_, n, g, 0), copy_last(first_, n, g, k - g);
-  WordCursor ahead_first(first_, n, g, k), ahead_next(first_, n, g, k + ahead_reach);
-  WordCursor behind_first(first_, n, g, -behind_reach), behind_next(first_, n, g, 1 - g);
+  // The edges of the windows, as the start moves on: for each word length,
+  // the copy's first and last word, the first word ahead and the one to
+  // enter, the first word behind and the one to enter.
+  struct Edges {
+    WordCursor copy_first, copy_last, ahead_first, ahead_next, behind_first, behind_next;
+    Edges(const char* first, long long n, long long length, long long k, long long ahead, long long behind)
+        : copy_first(first, n, length, 0), copy_last(first, n, length, k - length),
+          ahead_first(first, n, length, k), ahead_next(first, n, length, k + ahead),
+          behind_first(first, n, length, -behind), behind_next(first, n, length, 1 - length) {}
+    void advance(SharedWords& words) {
+      words.out_of_unit(copy_first);
+      copy_first.advance();
+      copy_last.advance();
+      words.into_unit(copy_last);
+      words.out_of_window(SharedWords::Side::ahead, ahead_first);
+      ahead_first.advance();
+      words.into_window(SharedWords::Side::ahead, ahead_next);
+      ahead_next.advance();
+      words.out_of_window(SharedWords::Side::behind, behind_first);
+      behind_first.advance();
+      words.into_window(SharedWords::Side::behind, behind_next);
+      behind_next.advance();
+    }
+  };
+  Edges edges(first_, n, g, k, ahead_reach, behind_reach);
+  Edges longer_edges(first_, n, h, k, ahead_reach, behind_reach);
   long long settled = 0;
   for (long long p = 0;; ++p) {
     std::uint64_t& bits = starts[static_cast<std::size_t>(p / 64)];
     const std::uint64_t bit = std::uint64_t{1} << (p % 64);
-    if (bits & bit) {
-      // The words wrapping round the copy's end: its last s residues, then
-      // its first g - s.
-      const std::uint32_t last = copy_last.word(), head = copy_first.word();
-      const bool has_N = last == WordCursor::wild || head == WordCursor::wild;  // such a copy is never tried
-      std::uint32_t wrapped[8] = {};
-      long long wrapped_ahead = 0, wrapped_behind = 0;
-      for (long long s = 1; s < g && !has_N; ++s) {
-        const std::uint32_t w = (last & ((std::uint32_t{1} << (2 * s)) - 1)) << (2 * (g - s)) | head >> (2 * s);
-        wrapped[s] = w;
-        // Counted in for a moment, so that a word wrapping twice counts once.
-        if (in_unit_[w]++ == 0) wrapped_ahead += ahead_[w], wrapped_behind += behind_[w];
-      }
-      for (long long s = 1; s < g && !has_N; ++s) --in_unit_[wrapped[s]];
-      const long long ahead = hits_ahead + wild_ahead + wrapped_ahead;
-      const long long behind = hits_behind + wild_behind + wrapped_behind;
-      const long long forward_gain = ahead + g - 1;
-      const bool ahead_reached = p + k + ahead_reach > n || ahead_reach > (g + 1) * ahead + g * (g + k - 1) - 1;
+    const std::uint32_t last = edges.copy_last.word(), head = edges.copy_first.word();
+    // A copy with an N is never tried.
+    if ((bits & bit) && last != WordCursor::wild && head != WordCursor::wild) {
+      std::uint32_t wrapped[16] = {}, longer_wrapped[16] = {};
+      const SharedWords::Hits hits = words_.hits(last, head, wrapped);
+      const SharedWords::Hits longer =
+          longer_words_.hits(longer_edges.copy_last.word(), longer_edges.copy_first.word(), longer_wrapped);
+      const long long forward_gain = std::min(hits.ahead + g - 1, longer.ahead + g);
+      const bool ahead_reached =
+          p + k + ahead_reach > n || ahead_reach > (g + 1) * hits.ahead + g * (g + k - 1) - 1;
       const bool behind_reached =
-          p - behind_reach < 0 || behind_reach > (g + 1) * behind + g * (g + k + forward_gain - 1) - 1;
+          p - behind_reach < 0 || behind_reach > (g + 1) * hits.behind + g * (g + k + forward_gain - 1) - 1;
+      const long long backward_gain = std::min(hits.behind + g - 1, longer.behind + g);
       // Where the words shared are many, as on a satellite array, chaining
       // them costs more than the walks.
-      if (!has_N && ((ahead_reached && behind_reached && forward_gain + behind + g - 1 < m) ||
-                     (ahead + behind <= DiagonalBound::hits_worth_chaining_per_unit_residue * k && diagonals_.settles(p, wrapped)))) {
+      if ((ahead_reached && behind_reached && forward_gain + backward_gain < m) ||
+          (hits.ahead + hits.behind <= DiagonalBound::hits_worth_chaining_per_unit_residue * k &&
+           diagonals_.settles(p, wrapped))) {
         bits &= ~bit;
         ++settled;
       }
     }
     if (p + 1 + k >= n) break;  // the next start's copy would end at the last residue
-    out_of_unit(copy_first);
-    copy_first.advance();
-    copy_last.advance();
-    into_unit(copy_last);
+    edges.advance(words_);
+    longer_edges.advance(longer_words_);
     diagonals_.copy_moved_to(p + 1);
-    out_of_window(ahead_first, ahead_, hits_ahead, wild_ahead);
-    ahead_first.advance();
-    into_window(ahead_next, ahead_, hits_ahead, wild_ahead);
-    ahead_next.advance();
-    out_of_window(behind_first, behind_, hits_behind, wild_behind);
-    behind_first.advance();
-    into_window(behind_next, behind_, hits_behind, wild_behind);
-    behind_next.advance();
   }
   return settled;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "search/diagonal_bound.h"
+#include "search/word_cursor.h"
 
 // An upper bound on the score that a candidate copy of a long unit can grow
 // to, from the short words that the residues around it share with the unit,
@@ -30,10 +31,37 @@ class ScoreBound {
   static unsigned word_length();
 
  private:
+  // Words of one length: the copies of each inside the unit copy, in the
+  // window ahead of it and in the window behind it, and the hits (copies in
+  // a window of words the unit copy holds, and words with an N).
+  class SharedWords {
+   public:
+    enum class Side { ahead, behind };
+    struct Hits {
+      long long ahead, behind;
+    };
+    void start(long long length);
+    long long length() const { return length_; }
+    const std::uint32_t* in_unit() const { return in_unit_.data(); }
+    void into_unit(const WordCursor& at);
+    void out_of_unit(const WordCursor& at);
+    void into_window(Side side, const WordCursor& at);
+    void out_of_window(Side side, const WordCursor& at);
+    // The hits of the unit written out endlessly, given the words of the
+    // copy's last and first residues; wrapped[s] becomes the word of its
+    // last s residues and its first length - s.
+    Hits hits(std::uint32_t last, std::uint32_t head, std::uint32_t* wrapped);
+
+   private:
+    long long length_ = 0;
+    std::vector<std::uint32_t> in_unit_, ahead_, behind_;
+    long long hits_ahead_ = 0, hits_behind_ = 0, wild_ahead_ = 0, wild_behind_ = 0;
+  };
+
   const char* first_;
   std::size_t size_;
-  // Per word: its copies inside the unit copy, ahead of it and behind it.
-  std::vector<std::uint32_t> in_unit_, ahead_, behind_;
+  // Words as long as the cheapest error costs, and one letter longer.
+  SharedWords words_, longer_words_;
   // For the starts the counts leave.
   DiagonalBound diagonals_;
 };

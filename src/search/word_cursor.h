@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // The word starting at one residue, two bits a letter or wild, moved along
-// the sequence one residue at a time (words of up to seven letters). Each
+// the sequence one residue at a time (words of up to fifteen letters). Each
 // window edge of the score bound's sweep has one: a word for every residue
 // would take two bytes per residue of memory.
 class WordCursor {
@@ -21,7 +21,7 @@ class WordCursor {
       default: return -1;
     }
   }
-  static constexpr std::uint32_t wild = UINT16_MAX;  // the word of g letters with any other residue
+  static constexpr std::uint32_t wild = UINT32_MAX;  // a word with any other residue
 
   WordCursor(const char* first, long long size, long long g, long long at)
       : first_(first), size_(size), g_(g), mask_((std::uint32_t{1} << (2 * g)) - 1), at_(at) {

@@ -87,80 +87,116 @@ class ScoreBoundTest : public SearchTest {
   }
 
   static bool set(const std::vector<std::uint64_t>& bits, std::size_t s) { return (bits[s / 64] >> (s % 64)) & 1; }
+
+  struct Counts {
+    long long settled = 0, by_diagonals = 0, by_longer_words = 0, kept = 0;
+  };
+  // Sweeps the starts of unit length k and grows each start it settles.
+  void check_sweep(const std::string& residues, unsigned k, Counts& counts);
 };
 
 // The bound worked out for one start from its argument alone, word by word:
-// the hits in the windows ahead of and behind the copy, the reach conditions
-// and the final sum.
-bool plainly_settled(const std::string& t, long long p, long long k, long long m) {
+// the hits of words of g and of g + 1 letters in the windows ahead of and
+// behind the copy, the reach conditions and the final sum. Also tells
+// whether the words of g letters alone settle it.
+struct Settled {
+  bool by_both_lengths = false, by_shorter_words = false;
+};
+Settled plainly_settled(const std::string& t, long long p, long long k, long long m) {
   const long long g = ScoreBound::word_length(), n = static_cast<long long>(t.size());
   const long long room = m - 2 * (g - 1) - 1;
-  if (g == 0 || k < ScoreBound::shortest_unit || k <= g || room < 0) return false;
-  const long long per_window = room / 2;
+  if (g == 0 || k < ScoreBound::shortest_unit || k <= g + 1 || room < 0) return {};
+  const long long per_window = std::max(room / 2, k + k * k / 400);
   const long long ahead_reach = g * (g + k - 1) + (g + 1) * per_window;
-  const long long behind_reach = g * (g + k + per_window + g - 1 - 1) + (g + 1) * per_window;
+  const long long behind_reach = g * (g + k + m - g - 1) + (g + 1) * per_window;
   const std::string unit = t.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(k));
   const std::string endless = unit + unit;
-  auto hit = [&](long long i) {
-    if (i < 0 || i + g > n) return false;
-    const std::string word = t.substr(static_cast<std::size_t>(i), static_cast<std::size_t>(g));
+  auto hit = [&](long long i, long long length) {
+    if (i < 0 || i + length > n) return false;
+    const std::string word = t.substr(static_cast<std::size_t>(i), static_cast<std::size_t>(length));
     return word.find('N') != std::string::npos || endless.find(word) != std::string::npos;
   };
-  long long ahead = 0, behind = 0;
-  for (long long i = p + k; i < p + k + ahead_reach; ++i) ahead += hit(i);
-  for (long long i = p - behind_reach; i <= p - g; ++i) behind += hit(i);
-  const long long gain = ahead + g - 1;
+  long long ahead = 0, behind = 0, longer_ahead = 0, longer_behind = 0;
+  for (long long i = p + k; i < p + k + ahead_reach; ++i) ahead += hit(i, g), longer_ahead += hit(i, g + 1);
+  for (long long i = p - behind_reach; i <= p - g; ++i) behind += hit(i, g);
+  for (long long i = p - behind_reach; i <= p - g - 1; ++i) longer_behind += hit(i, g + 1);
+  const long long gain = std::min(ahead + g - 1, longer_ahead + g);
   const bool ahead_reached = p + k + ahead_reach > n || ahead_reach > (g + 1) * ahead + g * (g + k - 1) - 1;
   const bool behind_reached = p - behind_reach < 0 || behind_reach > (g + 1) * behind + g * (g + k + gain - 1) - 1;
-  return ahead_reached && behind_reached && gain + behind + g - 1 < m;
+  if (!ahead_reached || !behind_reached) return {};
+  return {gain + std::min(behind + g - 1, longer_behind + g) < m, ahead + behind + 2 * (g - 1) < m};
+}
+
+void ScoreBoundTest::check_sweep(const std::string& residues, unsigned k, Counts& counts) {
+  SCOPED_TRACE("k " + std::to_string(k) + " in " + residues);
+  TestSequence seq(residues);
+  CSearchController search(1, seq.mol);
+  const char* first = seq.mol.residues;
+  const char* end = first + seq.mol.length;
+  ScoreBound bound(first, end);
+  std::vector<std::uint64_t> starts = all_starts(residues, k);
+  const std::vector<std::uint64_t> before = starts;
+  const int min_score = CSearchController::minScores[k];
+  bound.leave_out_settled(k, min_score, starts);
+  for (std::size_t s = 0; s + k < residues.size(); ++s) {
+    if (!set(before, s)) {
+      ASSERT_FALSE(set(starts, s));
+      continue;
+    }
+    const bool settled_here = !set(starts, s);
+    const Settled plainly = plainly_settled(residues, static_cast<long long>(s), k, min_score);
+    ASSERT_TRUE(settled_here || !plainly.by_both_lengths) << "at " << s;
+    if (!settled_here) {
+      ++counts.kept;
+      continue;
+    }
+    ++counts.settled;
+    counts.by_diagonals += !plainly.by_both_lengths;
+    counts.by_longer_words += plainly.by_both_lengths && !plainly.by_shorter_words;
+    Csat* sat = sat_alloc.get_new(first + s, first + s + k);
+    search.extend_imperfect_forward(*sat, end);
+    search.extend_imperfect_backward(*sat, first - 1);
+    sat->trim_flanking_Ns();
+    ASSERT_LT(sat->score, min_score) << "settled at " << s << ", grows to " << describe(*sat, first);
+    sat_alloc.give_back(sat);
+  }
 }
 
 // Every start the sweep settles grows, in full, into a record below the
 // minimum score; the sweep settles every start that working the plain bound
 // out afresh settles, and more where the diagonals tell.
 TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
-  long long settled = 0, by_diagonals = 0, kept = 0;
+  Counts counts;
   for (int round = 0; round < 16; ++round) {
     const unsigned longest = 12 + below(70);
     random_options(longest);
     const std::string residues = random_sequence(longest);
-    TestSequence seq(residues);
-    CSearchController search(1, seq.mol);
-    const char* first = seq.mol.residues;
-    const char* end = first + seq.mol.length;
-    ScoreBound bound(first, end);
-    for (unsigned k = ScoreBound::shortest_unit; k <= longest && k < residues.size(); k += 1 + below(4)) {
-      SCOPED_TRACE("k " + std::to_string(k) + " in " + residues);
-      std::vector<std::uint64_t> starts = all_starts(residues, k);
-      const std::vector<std::uint64_t> before = starts;
-      const int min_score = CSearchController::minScores[k];
-      bound.leave_out_settled(k, min_score, starts);
-      for (std::size_t s = 0; s + k < residues.size(); ++s) {
-        if (!set(before, s)) {
-          ASSERT_FALSE(set(starts, s));
-          continue;
-        }
-        const bool settled_here = !set(starts, s);
-        const bool plainly = plainly_settled(residues, static_cast<long long>(s), k, min_score);
-        ASSERT_TRUE(settled_here || !plainly) << "at " << s;
-        if (!settled_here) {
-          ++kept;
-          continue;
-        }
-        ++settled;
-        by_diagonals += !plainly;
-        Csat* sat = sat_alloc.get_new(first + s, first + s + k);
-        search.extend_imperfect_forward(*sat, end);
-        search.extend_imperfect_backward(*sat, first - 1);
-        sat->trim_flanking_Ns();
-        ASSERT_LT(sat->score, min_score) << "settled at " << s << ", grows to " << describe(*sat, first);
-        sat_alloc.give_back(sat);
-      }
+    for (unsigned k = ScoreBound::shortest_unit; k <= longest && k < residues.size(); k += 1 + below(4))
+      check_sweep(residues, k, counts);
+  }
+  EXPECT_GT(counts.settled, 3000);
+  EXPECT_GT(counts.by_diagonals, 50);
+  EXPECT_GT(counts.by_longer_words, 1000);
+  EXPECT_GT(counts.kept, 3000);
+}
+
+// An exact array of two units and a few residues more or less, between
+// noise: a start inside it grows to a record that the bound meets with no
+// point to spare on either side, so a bound one point too low settles it.
+TEST_F(ScoreBoundTest, NoPointToSpareInsideExactArrays) {
+  Counts counts;
+  for (const unsigned k : {12u, 20u, 33u, 50u}) {
+    for (int more = -3; more <= 3; ++more) {
+      fresh_defaults();
+      global_max_unit_length = k;
+      std::string residues = random.letters(150);
+      random.append_array(residues, random.letters(k), 2 * k + static_cast<unsigned>(more + 3) - 3, 1u << 30, false);
+      residues += random.letters(150);
+      check_sweep(residues, k, counts);
     }
   }
-  EXPECT_GT(settled, 3000);
-  EXPECT_GT(by_diagonals, 1000);
-  EXPECT_GT(kept, 3000);
+  EXPECT_GT(counts.settled, 5000);
+  EXPECT_GT(counts.kept, 20);
 }
 
 }  // namespace
