@@ -128,7 +128,7 @@ void DiagonalBound::start_sweep(const char* first, long long n, long long g, lon
 // A word with another letter goes in no list: the starts that would see it
 // give the bound up.
 void DiagonalBound::enter_window(long long i) {
-  const std::uint32_t code = entering_.word();
+  const std::uint32_t code = entering_.word(g_);
   entering_.advance();
   const std::size_t slot = static_cast<std::size_t>(i) & window_mask_;
   const bool wild = code == WordCursor::wild;

@@ -88,27 +88,21 @@ void ScoreBound::SharedWords::start(long long length) {
   hits_ahead_ = hits_behind_ = wild_ahead_ = wild_behind_ = 0;
 }
 
-void ScoreBound::SharedWords::into_unit(const WordCursor& at) {
-  const std::uint32_t w = at.word();
+void ScoreBound::SharedWords::into_unit(std::uint32_t w) {
   if (w != WordCursor::wild && in_unit_[w]++ == 0) hits_ahead_ += ahead_[w], hits_behind_ += behind_[w];
 }
 
-void ScoreBound::SharedWords::out_of_unit(const WordCursor& at) {
-  const std::uint32_t w = at.word();
+void ScoreBound::SharedWords::out_of_unit(std::uint32_t w) {
   if (w != WordCursor::wild && --in_unit_[w] == 0) hits_ahead_ -= ahead_[w], hits_behind_ -= behind_[w];
 }
 
-void ScoreBound::SharedWords::into_window(Side side, const WordCursor& at) {
-  if (!at.inside()) return;
-  const std::uint32_t w = at.word();
+void ScoreBound::SharedWords::into_window(Side side, std::uint32_t w) {
   if (w == WordCursor::wild) return void(++(side == Side::ahead ? wild_ahead_ : wild_behind_));
   ++(side == Side::ahead ? ahead_ : behind_)[w];
   if (in_unit_[w] != 0) ++(side == Side::ahead ? hits_ahead_ : hits_behind_);
 }
 
-void ScoreBound::SharedWords::out_of_window(Side side, const WordCursor& at) {
-  if (!at.inside()) return;
-  const std::uint32_t w = at.word();
+void ScoreBound::SharedWords::out_of_window(Side side, std::uint32_t w) {
   if (w == WordCursor::wild) return void(--(side == Side::ahead ? wild_ahead_ : wild_behind_));
   --(side == Side::ahead ? ahead_ : behind_)[w];
   if (in_unit_[w] != 0) --(side == Side::ahead ? hits_ahead_ : hits_behind_);
@@ -120,8 +114,10 @@ void ScoreBound::SharedWords::out_of_window(Side side, const WordCursor& at) {
 ScoreBound::SharedWords::Hits ScoreBound::SharedWords::hits(std::uint32_t last, std::uint32_t head,
                                                            std::uint32_t* wrapped) {
   Hits hits{hits_ahead_ + wild_ahead_, hits_behind_ + wild_behind_};
+  const std::uint64_t both = static_cast<std::uint64_t>(last) << (2 * length_) | head;
+  const std::uint64_t mask = (std::uint64_t{1} << (2 * length_)) - 1;
   for (long long s = 1; s < length_; ++s) {
-    const std::uint32_t w = (last & ((std::uint32_t{1} << (2 * s)) - 1)) << (2 * (length_ - s)) | head >> (2 * s);
+    const auto w = static_cast<std::uint32_t>((both >> (2 * s)) & mask);
     wrapped[s] = w;
     if (in_unit_[w]++ == 0) hits.ahead += ahead_[w], hits.behind += behind_[w];
   }
@@ -154,60 +150,82 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
   words_.start(g);
   longer_words_.start(h);
   // Start 0: the copy's words, those ahead (from k on); none lie behind.
-  for (SharedWords* words : {&words_, &longer_words_}) {
-    const long long length = words->length();
-    for (WordCursor i(first_, n, length, k); i.inside() && i.at() < k + ahead_reach; i.advance())
-      words->into_window(SharedWords::Side::ahead, i);
-    for (WordCursor j(first_, n, length, 0); j.at() <= k - length; j.advance()) words->into_unit(j);
+  for (WordCursor i(first_, n, h, k); i.inside(g) && i.at() < k + ahead_reach; i.advance()) {
+    words_.into_window(SharedWords::Side::ahead, i.word(g));
+    if (i.inside(h)) longer_words_.into_window(SharedWords::Side::ahead, i.word(h));
+  }
+  for (WordCursor j(first_, n, h, 0); j.at() <= k - g; j.advance()) {
+    words_.into_unit(j.word(g));
+    if (j.at() <= k - h) longer_words_.into_unit(j.word(h));
   }
   diagonals_.start_sweep(first_, n, g, k, m, words_.in_unit());
 
-  // The edges of the windows, as the start moves on: for each word length,
-  // the copy's first and last word, the first word ahead and the one to
-  // enter, the first word behind and the one to enter.
+  // The edges of the windows, as the start moves on: the copy's first and
+  // last word, the first word ahead and the one to enter, the first word
+  // behind and the one to enter. Each cursor reads the words of both
+  // lengths; a longer word ending where a shorter one does starts a residue
+  // before it.
   struct Edges {
     WordCursor copy_first, copy_last, ahead_first, ahead_next, behind_first, behind_next;
+    long long g, h;
     Edges(const char* first, long long n, long long length, long long k, long long ahead, long long behind)
-        : copy_first(first, n, length, 0), copy_last(first, n, length, k - length),
-          ahead_first(first, n, length, k), ahead_next(first, n, length, k + ahead),
-          behind_first(first, n, length, -behind), behind_next(first, n, length, 1 - length) {}
-    void advance(SharedWords& words) {
-      words.out_of_unit(copy_first);
+        : copy_first(first, n, length + 1, 0), copy_last(first, n, length + 1, k - length),
+          ahead_first(first, n, length + 1, k), ahead_next(first, n, length + 1, k + ahead),
+          behind_first(first, n, length + 1, -behind), behind_next(first, n, length + 1, 1 - length), g(length),
+          h(length + 1) {}
+    // Words of both lengths in or out of a window at one of its edges.
+    void window_edge(SharedWords& words, SharedWords& longer, SharedWords::Side side, const WordCursor& at, bool in,
+                     bool longer_before) {
+      if (at.inside(g)) (words.*(in ? &SharedWords::into_window : &SharedWords::out_of_window))(side, at.word(g));
+      if (longer_before ? at.inside_before(h) : at.inside(h))
+        (longer.*(in ? &SharedWords::into_window : &SharedWords::out_of_window))(
+            side, longer_before ? at.word_before(h) : at.word(h));
+    }
+    void advance(SharedWords& words, SharedWords& longer) {
+      words.out_of_unit(copy_first.word(g));
+      longer.out_of_unit(copy_first.word(h));
       copy_first.advance();
       copy_last.advance();
-      words.into_unit(copy_last);
-      words.out_of_window(SharedWords::Side::ahead, ahead_first);
+      words.into_unit(copy_last.word(g));
+      longer.into_unit(copy_last.word_before(h));
+      window_edge(words, longer, SharedWords::Side::ahead, ahead_first, false, false);
       ahead_first.advance();
-      words.into_window(SharedWords::Side::ahead, ahead_next);
+      window_edge(words, longer, SharedWords::Side::ahead, ahead_next, true, false);
       ahead_next.advance();
-      words.out_of_window(SharedWords::Side::behind, behind_first);
+      window_edge(words, longer, SharedWords::Side::behind, behind_first, false, false);
       behind_first.advance();
-      words.into_window(SharedWords::Side::behind, behind_next);
+      window_edge(words, longer, SharedWords::Side::behind, behind_next, true, true);
       behind_next.advance();
     }
   };
   Edges edges(first_, n, g, k, ahead_reach, behind_reach);
-  Edges longer_edges(first_, n, h, k, ahead_reach, behind_reach);
   long long settled = 0;
   for (long long p = 0;; ++p) {
     std::uint64_t& bits = starts[static_cast<std::size_t>(p / 64)];
     const std::uint64_t bit = std::uint64_t{1} << (p % 64);
-    const std::uint32_t last = edges.copy_last.word(), head = edges.copy_first.word();
+    const std::uint32_t last = edges.copy_last.word(g), head = edges.copy_first.word(g);
     // A copy with an N is never tried.
     if ((bits & bit) && last != WordCursor::wild && head != WordCursor::wild) {
-      std::uint32_t wrapped[16] = {}, longer_wrapped[16] = {};
+      std::uint32_t wrapped[16] = {};
       const SharedWords::Hits hits = words_.hits(last, head, wrapped);
-      const SharedWords::Hits longer =
-          longer_words_.hits(longer_edges.copy_last.word(), longer_edges.copy_first.word(), longer_wrapped);
-      const long long forward_gain = std::min(hits.ahead + g - 1, longer.ahead + g);
       const bool ahead_reached =
           p + k + ahead_reach > n || ahead_reach > (g + 1) * hits.ahead + g * (g + k - 1) - 1;
-      const bool behind_reached =
-          p - behind_reach < 0 || behind_reach > (g + 1) * hits.behind + g * (g + k + forward_gain - 1) - 1;
-      const long long backward_gain = std::min(hits.behind + g - 1, longer.behind + g);
+      // Whether the walks gain less than the minimum score: by the shorter
+      // words alone, or else with the longer ones, which cost more to count.
+      auto gains_too_little = [&](SharedWords::Hits longer) {
+        const long long forward_gain = std::min(hits.ahead + g - 1, longer.ahead + g);
+        const bool behind_reached =
+            p - behind_reach < 0 || behind_reach > (g + 1) * hits.behind + g * (g + k + forward_gain - 1) - 1;
+        return behind_reached && forward_gain + std::min(hits.behind + g - 1, longer.behind + g) < m;
+      };
+      constexpr long long uncounted = LLONG_MAX / 4;
+      auto by_longer_words = [&]() {
+        std::uint32_t longer_wrapped[16] = {};
+        return longer_words_.hits(edges.copy_last.word_before(h), edges.copy_first.word(h), longer_wrapped);
+      };
       // Where the words shared are many, as on a satellite array, chaining
       // them costs more than the walks.
-      if ((ahead_reached && behind_reached && forward_gain + backward_gain < m) ||
+      if ((ahead_reached && (gains_too_little({uncounted, uncounted}) || gains_too_little(by_longer_words()))) ||
           (hits.ahead + hits.behind <= DiagonalBound::hits_worth_chaining_per_unit_residue * k &&
            diagonals_.settles(p, wrapped))) {
         bits &= ~bit;
@@ -215,8 +233,7 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       }
     }
     if (p + 1 + k >= n) break;  // the next start's copy would end at the last residue
-    edges.advance(words_);
-    longer_edges.advance(longer_words_);
+    edges.advance(words_, longer_words_);
     diagonals_.copy_moved_to(p + 1);
   }
   return settled;

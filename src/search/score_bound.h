@@ -43,10 +43,11 @@ class ScoreBound {
     void start(long long length);
     long long length() const { return length_; }
     const std::uint32_t* in_unit() const { return in_unit_.data(); }
-    void into_unit(const WordCursor& at);
-    void out_of_unit(const WordCursor& at);
-    void into_window(Side side, const WordCursor& at);
-    void out_of_window(Side side, const WordCursor& at);
+    // A word (or WordCursor::wild) in or out of the copy or a window.
+    void into_unit(std::uint32_t w);
+    void out_of_unit(std::uint32_t w);
+    void into_window(Side side, std::uint32_t w);
+    void out_of_window(Side side, std::uint32_t w);
     // The hits of the unit written out endlessly, given the words of the
     // copy's last and first residues; wrapped[s] becomes the word of its
     // last s residues and its first length - s.

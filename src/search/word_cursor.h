@@ -2,51 +2,69 @@
 #define VELKOR_SEARCH_WORD_CURSOR_H
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cstdint>
 
-// The word starting at one residue, two bits a letter or wild, moved along
-// the sequence one residue at a time (words of up to fifteen letters). Each
-// window edge of the score bound's sweep has one: a word for every residue
-// would take two bytes per residue of memory.
+// The residues from one before a position to `length` letters from it, two
+// bits a letter, moved along the sequence one residue at a time: the words
+// of up to length letters (at most fifteen) that start at the position or
+// one residue before it. Each window edge of the score bound's sweep has
+// one: a word for every residue would take two bytes per residue of memory.
 class WordCursor {
  public:
   // Two bits a letter; -1 for any other residue, which a word holding it
   // shares with every unit.
-  static int letter_code(char c) {
-    switch (c) {
-      case 'A': return 0;
-      case 'C': return 1;
-      case 'G': return 2;
-      case 'T': return 3;
-      default: return -1;
-    }
-  }
+  static int letter_code(char c) { return letter_codes[static_cast<unsigned char>(c)]; }
   static constexpr std::uint32_t wild = UINT32_MAX;  // a word with any other residue
 
-  WordCursor(const char* first, long long size, long long g, long long at)
-      : first_(first), size_(size), g_(g), mask_((std::uint32_t{1} << (2 * g)) - 1), at_(at) {
-    for (long long i = std::max(0LL, at); i < std::min(at + g, size); ++i) take(i);
+  WordCursor(const char* first, long long size, long long length, long long at)
+      : first_(first), size_(size), length_(length), at_(at) {
+    for (long long i = std::max(0LL, at - 1); i < std::min(at + length, size); ++i) take(i, at + length - 1 - i);
   }
-  // The word at the cursor; only asked where the word lies in the sequence.
-  std::uint32_t word() const { return last_N_ >= at_ ? wild : code_; }
-  bool inside() const { return at_ >= 0 && at_ <= size_ - g_; }
+  // The word of `letters` letters from the cursor, or from one residue
+  // before it; only asked where the word lies in the sequence.
+  std::uint32_t word(long long letters) const { return word_ending(length_ - letters, letters); }
+  std::uint32_t word_before(long long letters) const { return word_ending(length_ + 1 - letters, letters); }
+  bool inside(long long letters) const { return at_ >= 0 && at_ <= size_ - letters; }
+  bool inside_before(long long letters) const { return at_ >= 1 && at_ - 1 <= size_ - letters; }
   long long at() const { return at_; }
   void advance() {
     ++at_;
-    if (at_ + g_ - 1 >= 0 && at_ + g_ - 1 < size_) take(at_ + g_ - 1);
+    code_ <<= 2;
+    others_ <<= 1;
+    if (at_ + length_ - 1 >= 0 && at_ + length_ - 1 < size_) take(at_ + length_ - 1, 0);
   }
 
  private:
-  void take(long long i) {
+  static constexpr std::array<signed char, 256> letter_codes = [] {
+    std::array<signed char, 256> codes{};
+    for (signed char& code : codes) code = -1;
+    codes['A'] = 0, codes['C'] = 1, codes['G'] = 2, codes['T'] = 3;
+    return codes;
+  }();
+
+  // The residue at i, which lies `newer` letters before the newest one kept.
+  void take(long long i, long long newer) {
     const int c = letter_code(first_[i]);
-    if (c < 0) last_N_ = i;
-    code_ = (code_ << 2 | static_cast<std::uint32_t>(c < 0 ? 0 : c)) & mask_;
+    if (c < 0)
+      others_ |= std::uint64_t{1} << newer;
+    else
+      code_ |= static_cast<std::uint64_t>(c) << (2 * newer);
+  }
+  // The word of `letters` letters whose last one lies `newer` letters
+  // before the newest one kept.
+  std::uint32_t word_ending(long long newer, long long letters) const {
+    if ((others_ >> newer) & ((std::uint64_t{1} << letters) - 1)) return wild;
+    return static_cast<std::uint32_t>((code_ >> (2 * newer)) & ((std::uint64_t{1} << (2 * letters)) - 1));
   }
 
   const char* first_;
-  long long size_, g_;
-  std::uint32_t mask_, code_ = 0;
-  long long at_, last_N_ = -1;
+  long long size_, length_;
+  long long at_;
+  // Two bits a letter, and a bit for each other residue, the newest lowest;
+  // older letters are shifted out past the top.
+  std::uint64_t code_ = 0, others_ = 0;
 };
 
 #endif
