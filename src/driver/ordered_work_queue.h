@@ -14,10 +14,10 @@
 
 // Jobs done by a fixed number of worker threads in any order, and handed
 // back to the one thread that pushes them in the order they were pushed.
-// The queue holds at most as many jobs as there are workers, done or not:
-// the pushing thread takes the oldest back before it pushes another, so a
-// producer that runs ahead waits instead of holding everything it has made.
-// Only that one thread may push, pop and ask whether the queue is full.
+// The pushing thread bounds the jobs held, done or not: once they are as
+// many as it allows, it takes the oldest back before it pushes another, so a producer that runs ahead waits
+// instead of holding everything it has made. Only that one thread may push,
+// pop and ask how many jobs are held.
 template <typename Job>
 class OrderedWorkQueue {
  public:
@@ -43,10 +43,9 @@ class OrderedWorkQueue {
   // Jobs not yet started are dropped; the workers finish the ones in hand.
   ~OrderedWorkQueue() { stop(); }
 
-  bool full() const { return slots_.size() >= threads_.size(); }
+  std::size_t size() const { return slots_.size(); }
   bool empty() const { return slots_.empty(); }
 
-  // Only when not full.
   void push(std::unique_ptr<Job> job) {
     {
       std::lock_guard<std::mutex> lock(mutex_);

@@ -38,6 +38,7 @@ class RecordBatch {
   void seal();
 
   std::size_t size() const { return used_; }
+  std::size_t residues() const { return residues_.length; }
   HeldRecord& record(std::size_t i) { return records_[i]; }
   HeldText& report() { return report_; }
   KeptRepeats& repeats() { return repeats_; }

@@ -241,8 +241,10 @@ int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out
 
 // The loop above with the records searched by several threads at once: this
 // thread reads them into batches, the workers search the batches, and this
-// thread writes each record in its turn. At most one batch per worker is
-// searched or waits to be written, besides the one being filled.
+// thread writes each record in its turn. Besides the batch being filled, at
+// most one batch per worker is searched or waits, and as many again of
+// short records: so that a worker done with its batch finds the next one
+// while this thread writes, without holding more than a few long records.
 int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
                            RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked) {
   const bool keep_repeats = files != nullptr;
@@ -289,7 +291,9 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
   std::unique_ptr<RecordBatch> filling = std::make_unique<RecordBatch>(held_blocks);
   // Hands the batch being filled to the workers and starts another.
   auto hand_over = [&]() -> int {
-    if (queue.full()) {
+    const bool short_records = filling->residues() <= 2 * RecordBatch::residue_budget;
+    const std::size_t most_held = short_records ? 2 * threads : threads;
+    while (queue.size() >= most_held) {
       int code = write_oldest();
       if (code != EXIT_OK) return code;
     }

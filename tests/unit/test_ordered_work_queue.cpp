@@ -20,13 +20,13 @@ std::unique_ptr<Job> job(unsigned number) {
   return made;
 }
 
-// Pushes jobs 0 to count-1, taking the oldest back whenever the queue is
-// full, as the run does with records; returns the numbers in the order they
-// came back.
-std::vector<unsigned> run_all(OrderedWorkQueue<Job>& queue, unsigned count) {
+// Pushes jobs 0 to count-1, taking the oldest back whenever the queue holds
+// a job per worker, as the run does with long records; returns the numbers
+// in the order they came back.
+std::vector<unsigned> run_all(OrderedWorkQueue<Job>& queue, unsigned workers, unsigned count) {
   std::vector<unsigned> back;
   for (unsigned i = 0; i < count; ++i) {
-    if (queue.full()) back.push_back(queue.pop_oldest()->number);
+    if (queue.size() >= workers) back.push_back(queue.pop_oldest()->number);
     queue.push(job(i));
   }
   while (!queue.empty()) back.push_back(queue.pop_oldest()->number);
@@ -45,7 +45,7 @@ TEST(OrderedWorkQueue, JobsFinishedInReverseComeBackInOrder) {
     j.result = finished.fetch_add(1);
   });
   for (unsigned i = 0; i < workers; ++i) queue.push(job(i));
-  EXPECT_TRUE(queue.full());
+  EXPECT_EQ(queue.size(), workers);
   for (unsigned i = 0; i < workers; ++i) {
     std::unique_ptr<Job> done = queue.pop_oldest();
     EXPECT_EQ(done->number, i);
@@ -71,7 +71,7 @@ TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
     ++runs[j.number];
     --in_hand;
   });
-  std::vector<unsigned> back = run_all(queue, count);
+  std::vector<unsigned> back = run_all(queue, workers, count);
   ASSERT_EQ(back.size(), count);
   for (unsigned i = 0; i < count; ++i) {
     EXPECT_EQ(back[i], i);
@@ -84,9 +84,9 @@ TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
 TEST(OrderedWorkQueue, OneWorkerIsFullWithOneJob) {
   OrderedWorkQueue<Job> queue(1, [](Job& j) { j.result = j.number * 2; });
   queue.push(job(7));
-  EXPECT_TRUE(queue.full());
+  EXPECT_EQ(queue.size(), 1u);
   EXPECT_EQ(queue.pop_oldest()->result, 14u);
-  EXPECT_EQ(run_all(queue, 5), (std::vector<unsigned>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(run_all(queue, 1, 5), (std::vector<unsigned>{0, 1, 2, 3, 4}));
 }
 
 // A run that stops early (a write error) drops the jobs not yet started and
