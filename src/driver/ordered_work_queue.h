@@ -15,9 +15,9 @@
 // Jobs done by a fixed number of worker threads in any order, and handed
 // back to the one thread that pushes them in the order they were pushed.
 // The pushing thread bounds the jobs held, done or not: once they are as
-// many as it allows, it takes the oldest back before it pushes another, so a producer that runs ahead waits
-// instead of holding everything it has made. Only that one thread may push,
-// pop and ask how many jobs are held.
+// many as it allows, it takes the oldest back before it pushes another, so
+// a producer that runs ahead waits instead of holding everything it has
+// made. Only that one thread may push, pop and ask how many jobs are held.
 template <typename Job>
 class OrderedWorkQueue {
  public:

@@ -41,7 +41,6 @@ class ScoreBound {
       long long ahead, behind;
     };
     void start(long long length);
-    long long length() const { return length_; }
     const std::uint32_t* in_unit() const { return in_unit_.data(); }
     // A word (or WordCursor::wild) in or out of the copy or a window.
     void into_unit(std::uint32_t w);
