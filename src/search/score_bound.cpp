@@ -109,19 +109,18 @@ void ScoreBound::SharedWords::out_of_window(Side side, std::uint32_t w) {
 }
 
 // The words wrapping round the copy's end, from its last s residues and its
-// first length - s, are added for a moment, so that a word wrapping twice
-// counts once.
+// first length - s, add their copies, even where the copy holds such a word
+// too or it wraps twice: counted twice, it only loosens the bound.
 ScoreBound::SharedWords::Hits ScoreBound::SharedWords::hits(std::uint32_t last, std::uint32_t head,
-                                                           std::uint32_t* wrapped) {
+                                                           std::uint32_t* wrapped) const {
   Hits hits{hits_ahead_ + wild_ahead_, hits_behind_ + wild_behind_};
   const std::uint64_t both = static_cast<std::uint64_t>(last) << (2 * length_) | head;
   const std::uint64_t mask = (std::uint64_t{1} << (2 * length_)) - 1;
   for (long long s = 1; s < length_; ++s) {
     const auto w = static_cast<std::uint32_t>((both >> (2 * s)) & mask);
     wrapped[s] = w;
-    if (in_unit_[w]++ == 0) hits.ahead += ahead_[w], hits.behind += behind_[w];
+    hits.ahead += ahead_[w], hits.behind += behind_[w];
   }
-  for (long long s = 1; s < length_; ++s) --in_unit_[wrapped[s]];
   return hits;
 }
 

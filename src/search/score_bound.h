@@ -50,7 +50,7 @@ class ScoreBound {
     // The hits of the unit written out endlessly, given the words of the
     // copy's last and first residues; wrapped[s] becomes the word of its
     // last s residues and its first length - s.
-    Hits hits(std::uint32_t last, std::uint32_t head, std::uint32_t* wrapped);
+    Hits hits(std::uint32_t last, std::uint32_t head, std::uint32_t* wrapped) const;
 
    private:
     long long length_ = 0;

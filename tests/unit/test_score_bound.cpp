@@ -110,11 +110,15 @@ Settled plainly_settled(const std::string& t, long long p, long long k, long lon
   const long long ahead_reach = g * (g + k - 1) + (g + 1) * per_window;
   const long long behind_reach = g * (g + k + m - g - 1) + (g + 1) * per_window;
   const std::string unit = t.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(k));
-  const std::string endless = unit + unit;
+  // A word counts once if the copy holds it, and once more for every word
+  // wrapping round the copy's end that it equals.
   auto hit = [&](long long i, long long length) {
-    if (i < 0 || i + length > n) return false;
+    if (i < 0 || i + length > n) return 0;
     const std::string word = t.substr(static_cast<std::size_t>(i), static_cast<std::size_t>(length));
-    return word.find('N') != std::string::npos || endless.find(word) != std::string::npos;
+    if (word.find('N') != std::string::npos) return 1;
+    int hits = unit.find(word) != std::string::npos;
+    for (long long s = 1; s < length; ++s) hits += word == unit.substr(unit.size() - s) + unit.substr(0, length - s);
+    return hits;
   };
   long long ahead = 0, behind = 0, longer_ahead = 0, longer_behind = 0;
   for (long long i = p + k; i < p + k + ahead_reach; ++i) ahead += hit(i, g), longer_ahead += hit(i, g + 1);
@@ -180,19 +184,25 @@ TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
   EXPECT_GT(counts.kept, 3000);
 }
 
-// An exact array of two units and a few residues more or less, between
-// noise: a start inside it grows to a record that the bound meets with no
-// point to spare on either side, so a bound one point too low settles it.
+// An exact array of two units, `extra` residues and a few more or less,
+// between noise, with a minimum score of k + extra: a start inside it grows
+// to a record that the bound meets with no point to spare on either side,
+// so a bound one point too low settles it. Arrays longer than two units by
+// a word or more reach the words wrapping round the copy's end.
 TEST_F(ScoreBoundTest, NoPointToSpareInsideExactArrays) {
   Counts counts;
   for (const unsigned k : {12u, 20u, 33u, 50u}) {
-    for (int more = -3; more <= 3; ++more) {
-      fresh_defaults();
-      global_max_unit_length = k;
-      std::string residues = random.letters(150);
-      random.append_array(residues, random.letters(k), 2 * k + static_cast<unsigned>(more + 3) - 3, 1u << 30, false);
-      residues += random.letters(150);
-      check_sweep(residues, k, counts);
+    for (const unsigned extra : {0u, 9u}) {
+      for (int more = -3; more <= 3; ++more) {
+        fresh_defaults();
+        global_max_unit_length = k;
+        global_min_score_a = static_cast<int>(extra);
+        std::string residues = random.letters(150);
+        random.append_array(residues, random.letters(k), 2 * k + extra + static_cast<unsigned>(more + 3) - 3,
+                            1u << 30, false);
+        residues += random.letters(150);
+        check_sweep(residues, k, counts);
+      }
     }
   }
   EXPECT_GT(counts.settled, 5000);
