@@ -175,10 +175,14 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
     // Words of both lengths in or out of a window at one of its edges.
     void window_edge(SharedWords& words, SharedWords& longer, SharedWords::Side side, const WordCursor& at, bool in,
                      bool longer_before) {
-      if (at.inside(g)) (words.*(in ? &SharedWords::into_window : &SharedWords::out_of_window))(side, at.word(g));
-      if (longer_before ? at.inside_before(h) : at.inside(h))
-        (longer.*(in ? &SharedWords::into_window : &SharedWords::out_of_window))(
-            side, longer_before ? at.word_before(h) : at.word(h));
+      auto move = [side, in](SharedWords& of, std::uint32_t w) {
+        if (in)
+          of.into_window(side, w);
+        else
+          of.out_of_window(side, w);
+      };
+      if (at.inside(g)) move(words, at.word(g));
+      if (longer_before ? at.inside_before(h) : at.inside(h)) move(longer, longer_before ? at.word_before(h) : at.word(h));
     }
     void advance(SharedWords& words, SharedWords& longer) {
       words.out_of_unit(copy_first.word(g));
