@@ -206,9 +206,10 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
   for (long long p = 0;; ++p) {
     std::uint64_t& bits = starts[static_cast<std::size_t>(p / 64)];
     const std::uint64_t bit = std::uint64_t{1} << (p % 64);
-    const std::uint32_t last = edges.copy_last.word(g), head = edges.copy_first.word(g);
-    // A copy with an N is never tried.
-    if ((bits & bit) && last != WordCursor::wild && head != WordCursor::wild) {
+    const std::uint32_t last = bits & bit ? edges.copy_last.word(g) : WordCursor::wild;
+    const std::uint32_t head = bits & bit ? edges.copy_first.word(g) : WordCursor::wild;
+    // Only starts to try; a copy with an N is never tried.
+    if (last != WordCursor::wild && head != WordCursor::wild) {
       std::uint32_t wrapped[16] = {};
       const SharedWords::Hits hits = words_.hits(last, head, wrapped);
       const bool ahead_reached =
