@@ -1,6 +1,7 @@
 #ifndef VELKOR_DRIVER_ORDERED_WORK_QUEUE_H
 #define VELKOR_DRIVER_ORDERED_WORK_QUEUE_H
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -70,14 +71,30 @@ class OrderedWorkQueue {
     return job;
   }
 
+  // From within work: runs the tasks, the workers that have no job in hand
+  // helping, and returns once all are done. The tasks must not throw. Tasks
+  // run this way may not run tasks of their own.
+  static void run_together(std::vector<std::function<void()>>& tasks) {
+    OrderedWorkQueue* queue = queue_of_this_thread;
+    SharedTasks shared(tasks);
+    std::unique_lock<std::mutex> lock(queue->mutex_);
+    queue->shared_.push_back(&shared);
+    queue->job_waiting_.notify_all();
+    while (queue->run_shared_task(lock, &shared)) {
+    }
+    queue->task_done_.wait(lock, [&shared] { return shared.unfinished == 0; });
+  }
+
   // For work that can neither go on nor unwind (memory ran out inside a
-  // destructor): its job counts as done as it stands, and the worker thread
-  // sleeps until the process ends. Call only from within work.
+  // destructor): its job, or the task it runs for another job, counts as
+  // done as it stands, and the worker thread sleeps until the process ends.
+  // Call only from within work or a task.
   [[noreturn]] static void abandon_job_in_hand() {
     OrderedWorkQueue* queue = queue_of_this_thread;
     {
       std::lock_guard<std::mutex> lock(queue->mutex_);
-      slot_in_hand->done = true;
+      if (task_in_hand != nullptr && --task_in_hand->unfinished == 0) queue->task_done_.notify_all();
+      if (slot_in_hand != nullptr) slot_in_hand->done = true;
       queue->abandoned_.insert(std::this_thread::get_id());
       --queue->running_;
       // Under the lock: once it is released, the queue may be gone.
@@ -87,6 +104,33 @@ class OrderedWorkQueue {
   }
 
  private:
+  // The tasks of one call of run_together; shared_ lists those with tasks
+  // not yet started.
+  struct SharedTasks {
+    explicit SharedTasks(std::vector<std::function<void()>>& all) : tasks(all), unfinished(all.size()) {}
+    std::vector<std::function<void()>>& tasks;
+    std::size_t next = 0;
+    std::size_t unfinished;
+  };
+
+  // Runs the next task not yet started of `of`, or of the oldest tasks
+  // shared for null; false when there is none. Called, and returns, with
+  // the lock held.
+  bool run_shared_task(std::unique_lock<std::mutex>& lock, SharedTasks* of) {
+    SharedTasks* shared = of != nullptr ? of : shared_.empty() ? nullptr : shared_.front();
+    if (shared == nullptr || shared->next == shared->tasks.size()) return false;
+    std::function<void()>& task = shared->tasks[shared->next++];
+    if (shared->next == shared->tasks.size()) shared_.erase(std::find(shared_.begin(), shared_.end(), shared));
+    SharedTasks* const outer = task_in_hand;
+    task_in_hand = shared;
+    lock.unlock();
+    task();
+    lock.lock();
+    task_in_hand = outer;
+    if (--shared->unfinished == 0) task_done_.notify_all();
+    return true;
+  }
+
   struct Slot {
     explicit Slot(std::unique_ptr<Job> j) : job(std::move(j)) {}
     std::unique_ptr<Job> job;
@@ -101,18 +145,21 @@ class OrderedWorkQueue {
       Slot* slot = nullptr;
       job_waiting_.wait(lock, [this, &slot] {
         slot = first_not_started();
-        return stopping_ || slot != nullptr;
+        return stopping_ || !shared_.empty() || slot != nullptr;
       });
       if (stopping_) {
         --running_;
         job_done_.notify_all();
         return;
       }
+      // The tasks of a job in hand first: the oldest job is the one waited for.
+      if (run_shared_task(lock, nullptr)) continue;
       slot->started = true;
       slot_in_hand = slot;
       lock.unlock();
       work_(*slot->job);
       lock.lock();
+      slot_in_hand = nullptr;
       slot->done = true;
       job_done_.notify_all();
     }
@@ -143,6 +190,7 @@ class OrderedWorkQueue {
 
   static thread_local OrderedWorkQueue* queue_of_this_thread;
   static thread_local Slot* slot_in_hand;
+  static thread_local SharedTasks* task_in_hand;
 
   Work work_;
   std::mutex mutex_;
@@ -151,6 +199,8 @@ class OrderedWorkQueue {
   // Slots are held through pointers: a worker keeps its own while the
   // pushing thread adds and removes others.
   std::deque<std::unique_ptr<Slot>> slots_;
+  std::deque<SharedTasks*> shared_;
+  std::condition_variable task_done_;
   bool stopping_ = false;
   unsigned running_ = 0;  // workers neither returned nor given up
   std::set<std::thread::id> abandoned_;
@@ -161,5 +211,7 @@ template <typename Job>
 thread_local OrderedWorkQueue<Job>* OrderedWorkQueue<Job>::queue_of_this_thread = nullptr;
 template <typename Job>
 thread_local typename OrderedWorkQueue<Job>::Slot* OrderedWorkQueue<Job>::slot_in_hand = nullptr;
+template <typename Job>
+thread_local typename OrderedWorkQueue<Job>::SharedTasks* OrderedWorkQueue<Job>::task_in_hand = nullptr;
 
 #endif

@@ -1,7 +1,12 @@
 #include "driver/record_batch.h"
 
 #include <cstdlib>
+#include <exception>
+#include <functional>
+#include <mutex>
 #include <new>
+#include <thread>
+#include <vector>
 
 #include "driver/messages.h"
 #include "driver/ordered_work_queue.h"
@@ -62,6 +67,51 @@ thread_local HeldRecord* record_in_hand = nullptr;
   OrderedWorkQueue<RecordBatch>::abandon_job_in_hand();
 }
 
+// What the parts of the record in hand came to, on whichever thread.
+struct PartsOutcome {
+  std::mutex mutex;
+  std::exception_ptr failure;                // the first a part threw
+  const char* allocation_failure = nullptr;  // the message of an allocation that failed where nothing can throw
+};
+thread_local PartsOutcome* parts_outcome_in_hand = nullptr;
+
+// A worker helping with another's record leaves the message for the
+// record's own worker, which ends its record as it would its own failure.
+[[noreturn]] void give_up_part(const char* message) {
+  {
+    std::lock_guard<std::mutex> lock(parts_outcome_in_hand->mutex);
+    if (parts_outcome_in_hand->allocation_failure == nullptr) parts_outcome_in_hand->allocation_failure = message;
+  }
+  OrderedWorkQueue<RecordBatch>::abandon_job_in_hand();
+}
+
+// Searches the parts of the record in hand, the workers without a record
+// of their own helping.
+void run_parts_beside_others(std::vector<std::function<void()>>& parts) {
+  PartsOutcome outcome;
+  const std::thread::id owner = std::this_thread::get_id();
+  std::vector<std::function<void()>> tasks;
+  for (std::function<void()>& part : parts) {
+    tasks.emplace_back([&outcome, &part, owner] {
+      const bool helping = std::this_thread::get_id() != owner;
+      if (helping) {
+        parts_outcome_in_hand = &outcome;
+        set_failed_allocation_handler(give_up_part);
+      }
+      try {
+        part();
+      } catch (...) {
+        std::lock_guard<std::mutex> lock(outcome.mutex);
+        if (!outcome.failure) outcome.failure = std::current_exception();
+      }
+      if (helping) set_failed_allocation_handler(nullptr);
+    });
+  }
+  OrderedWorkQueue<RecordBatch>::run_together(tasks);
+  if (outcome.allocation_failure) abort_on_failed_allocation(outcome.allocation_failure);
+  if (outcome.failure) std::rethrow_exception(outcome.failure);
+}
+
 // Notes that the record in hand is masked: its residues are its masked copy.
 class MarkMasked : public MaskedRecords {
  public:
@@ -87,7 +137,8 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask) {
     hold_progress_messages(&record.progress_messages);
     record.first_repeat = batch.repeats().size();
     try {
-      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked);
+      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked,
+                    run_parts_beside_others);
     } catch (...) {
       record.failure = std::current_exception();
     }

@@ -17,9 +17,10 @@ void progress_line_if_due(unsigned record_number, const char* record_name, unsig
 }  // namespace
 
 void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files,
-                   MaskedRecords* masked) {
+                   MaskedRecords* masked, RunTasks run_parts) {
   CSearchController controller(record_number, seq);
   controller.search_progress = {progress_message, progress_line_if_due};
+  if (run_parts) controller.run_parts = run_parts;
   SequenceOutput output(seq, record_number, out, files, masked);
   if (global_search_mode == SEARCH_EXACT) {
     // The exact search hands its records on as it makes them: a long array's

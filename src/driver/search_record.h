@@ -2,15 +2,22 @@
 #define VELKOR_DRIVER_SEARCH_RECORD_H
 
 #include <cstdio>
+#include <functional>
+#include <vector>
 
 #include "driver/CSequence_Mol.h"
 #include "driver/masking.h"
 #include "repeats/repeat_files.h"
 
+// Runs every task given, perhaps several at once, and returns once all are
+// done, rethrowing what one of them threw.
+using RunTasks = void (*)(std::vector<std::function<void()>>& tasks);
+
 // Searches one record and writes its report block to out and its repeats to
 // files (null: no files for other tools); then masks its residues and hands
-// them to masked (null: no masked copy).
+// them to masked (null: no masked copy). With run_parts, a long record may be
+// searched in parts that it runs.
 void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files,
-                   MaskedRecords* masked);
+                   MaskedRecords* masked, RunTasks run_parts = nullptr);
 
 #endif

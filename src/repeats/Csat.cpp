@@ -1,7 +1,9 @@
 #include "repeats/Csat.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "config/parameters.h"
 #include "repeats/allocation.h"
@@ -71,20 +73,50 @@ void Csat::trim_flanking_Ns() {
   }
 }
 
+namespace {
+
+// The blocks of every pool, freed when the program ends: a record can pass
+// from the pool of the thread that made it to another thread's (the parts
+// of one record are searched on several threads) and outlive its maker.
+class AllBlocks {
+ public:
+  AllBlocks() = default;
+  AllBlocks(const AllBlocks&) = delete;
+  AllBlocks& operator=(const AllBlocks&) = delete;
+  ~AllBlocks() {
+    for (Csat* block : blocks_) delete[] block;
+  }
+  void keep(Csat* block) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    try {
+      blocks_.push_back(block);
+    } catch (const std::bad_alloc&) {
+      abort_out_of_memory();
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<Csat*> blocks_;
+};
+
+AllBlocks& all_blocks() {
+  static AllBlocks blocks;
+  return blocks;
+}
+
+}  // namespace
+
 Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   Csat* sat;
   if (free_list.empty()) {
     if (unused_in_last_block_ == 0) {
-      Csat* block = new (std::nothrow) Csat[records_per_block];
-      if (!block) abort_out_of_memory();
-      try {
-        blocks_.push_back(block);
-      } catch (const std::bad_alloc&) {
-        abort_out_of_memory();
-      }
+      last_block_ = new (std::nothrow) Csat[records_per_block];
+      if (!last_block_) abort_out_of_memory();
+      all_blocks().keep(last_block_);
       unused_in_last_block_ = records_per_block;
     }
-    sat = blocks_.back() + (records_per_block - unused_in_last_block_--);
+    sat = last_block_ + (records_per_block - unused_in_last_block_--);
   } else {
     sat = free_list.back();
     free_list.pop_back();
@@ -94,7 +126,7 @@ Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   if (!free_list.empty())
     __builtin_prefetch(free_list.back(), 1);
   else if (unused_in_last_block_ != 0)
-    __builtin_prefetch(blocks_.back() + (records_per_block - unused_in_last_block_), 1);
+    __builtin_prefetch(last_block_ + (records_per_block - unused_in_last_block_), 1);
   sat->reset(begin, end);
   return sat;
 }
@@ -115,6 +147,3 @@ void Csat_garbagecollector::give_back_all(const SatList& sats) {
   }
 }
 
-Csat_garbagecollector::~Csat_garbagecollector() {
-  for (Csat* block : blocks_) delete[] block;
-}

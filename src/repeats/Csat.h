@@ -110,6 +110,7 @@ inline bool lessThan_sat(const Csat* a, const Csat* b) {
 
 // A pool of repeat records: records are recycled, never freed before
 // the end of the program. The record given back last is handed out first.
+// A record may be given back to another thread's pool than its maker's.
 class Csat_garbagecollector {
  public:
   SatList free_list;
@@ -117,7 +118,6 @@ class Csat_garbagecollector {
   Csat_garbagecollector() = default;
   Csat_garbagecollector(const Csat_garbagecollector&) = delete;
   Csat_garbagecollector& operator=(const Csat_garbagecollector&) = delete;
-  ~Csat_garbagecollector();
 
   Csat* get_new(const char* begin, const char* end);
   void give_back(Csat* sat);
@@ -129,7 +129,7 @@ class Csat_garbagecollector {
   // Records are made a block at a time: hundreds of thousands of them may be
   // alive at once, and one allocation each would add a heap header to each.
   static constexpr unsigned records_per_block = 512;
-  std::vector<Csat*> blocks_;
+  Csat* last_block_ = nullptr;
   unsigned unused_in_last_block_ = 0;
 };
 

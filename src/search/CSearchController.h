@@ -3,6 +3,8 @@
 
 #include <climits>
 #include <cstdio>
+#include <functional>
+#include <vector>
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
@@ -99,7 +101,21 @@ class CSearchController {
   static unsigned longest_error_list_kept;
   // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
   void complete_imperfect_search(FILE* out);
-  std::vector<std::size_t> search_unit_lengths_in_turn();
+  // Runs every task given, perhaps several at once, and returns once all
+  // are done, rethrowing what one of them threw. When set, the imperfect
+  // search of a long record runs in parts, its records those of the whole
+  // search (the argument is stated in search_in_parts.cpp).
+  std::function<void(std::vector<std::function<void()>>&)> run_parts;
+  // A record is cut into parts of at least this many starts; tests make it small.
+  static std::size_t starts_per_part;
+  // Of the records searched in parts by this thread: those whose parts
+  // could not be glued, which were searched whole instead.
+  static thread_local long long records_in_parts, parts_not_glued;
+  std::size_t parts_of(std::size_t residues) const;
+  std::vector<std::size_t> search_in_parts();
+  // Searches the starts from `from` to before `to` for every unit length in
+  // turn; returns where each pass's records end in imperfect_sats.
+  std::vector<std::size_t> search_unit_lengths_in_turn(const char* from, const char* to);
   void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts, SatList& result);
   void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, StartsToTry& starts,
                                               ScoreBound& score_bound, SatList& result);

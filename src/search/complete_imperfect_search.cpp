@@ -209,17 +209,21 @@ bool CSearchController::settle_by_score_bound = true;
 thread_local long long CSearchController::starts_settled_by_score_bound = 0;
 
 void CSearchController::complete_imperfect_search(FILE*) {
-  sort_passes(imperfect_sats.sats, search_unit_lengths_in_turn());
+  const char* first = sequence.residues;
+  sort_passes(imperfect_sats.sats, run_parts && parts_of(sequence.length) > 1
+                                       ? search_in_parts()
+                                       : search_unit_lengths_in_turn(first, first + sequence.length));
   grow_error_lists_again();
 }
 
 // The anchor map and the marks of the starts are let go before the records
 // are sorted and their lists grown again. Returns where each pass's records
 // end in the list.
-std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn() {
+std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const char* from, const char* to) {
   std::vector<std::size_t> pass_ends;
   CAnchorSeq anchors(sequence.residues, sequence.length);
   StartsToTry starts(sequence.residues, sequence.residues + sequence.length);
+  starts.limit_to(from, to);
   ScoreBound score_bound(sequence.residues, sequence.residues + sequence.length);
   // A unit needs at least one residue after its first copy, so the longest
   // unit worth trying is one shorter than the sequence; the threshold tables

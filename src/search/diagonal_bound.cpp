@@ -67,7 +67,7 @@ constexpr long long most_hits_read_per_unit_residue = 2;
 }  // namespace
 
 void DiagonalBound::start_sweep(const char* first, long long n, long long g, long long k, long long min_score,
-                                const std::uint32_t* in_copy) {
+                                const std::uint32_t* in_copy, long long p) {
   if (first != first_ || n != n_) {
     first_ = first;
     n_ = n;
@@ -114,9 +114,12 @@ void DiagonalBound::start_sweep(const char* first, long long n, long long g, lon
   window_mask_ = before_in_window_.size() - 1;
   code_in_window_.assign(before_in_window_.size(), 0);
   wild_in_window_.assign(before_in_window_.size(), 0);
-  entering_ = WordCursor(first, n, g, 0);
-  for (long long i = 0; i <= k + ahead_ && i <= n - g; ++i) enter_window(i);
-  for (long long y = 0; y <= k - g; ++y) {
+  // The window of the first start, from the word behind it that the bound
+  // looks at first to its last word ahead.
+  const long long lowest = std::max(0LL, p - g - behind_);
+  entering_ = WordCursor(first, n, g, lowest);
+  for (long long i = lowest; i <= p + k + ahead_ && i <= n - g; ++i) enter_window(i);
+  for (long long y = p; y <= p + k - g; ++y) {
     if (wild_in_window_[static_cast<std::size_t>(y) & window_mask_]) continue;
     const std::uint32_t code = code_in_window_[static_cast<std::size_t>(y) & window_mask_];
     before_in_copy_[static_cast<std::size_t>(y) & copy_mask_] = last_in_copy_[code];

@@ -25,9 +25,9 @@ class DiagonalBound {
   // A sweep over the starts of unit length k on the n residues from first,
   // with words of g letters, for the minimum score min_score; in_copy
   // counts, for each word, its copies lying inside the copy. The copy
-  // starts at residue 0, and its words are counted already.
+  // starts at residue p, and its words are counted already.
   void start_sweep(const char* first, long long n, long long g, long long k, long long min_score,
-                   const std::uint32_t* in_copy);
+                   const std::uint32_t* in_copy, long long p);
   // The copy has moved on to start at p: its word at p - 1 has left, its
   // word at p + k - g entered, and the counts are updated.
   void copy_moved_to(long long p);

@@ -134,7 +134,8 @@ unsigned ScoreBound::word_length() {
   return g < 4 ? 0 : static_cast<unsigned>(g);
 }
 
-long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std::vector<std::uint64_t>& starts) {
+long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std::vector<std::uint64_t>& starts,
+                                        long long from, long long to) {
   const long long g = word_length(), k = unit_length, n = static_cast<long long>(size_), m = min_score;
   // How many hits each window may hold for the bound to settle.
   const long long room = m - 2 * (g - 1) - 1;
@@ -145,19 +146,25 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
   const long long highest_forward_gain = m - g;
   const long long behind_reach = g * (g + k + highest_forward_gain - 1) + (g + 1) * per_window;
   const long long h = g + 1;  // the longer words' length
+  if (from + k >= n || from >= to) return 0;
 
   words_.start(g);
   longer_words_.start(h);
-  // Start 0: the copy's words, those ahead (from k on); none lie behind.
-  for (WordCursor i(first_, n, h, k); i.inside(g) && i.at() < k + ahead_reach; i.advance()) {
+  // The first start's copy, the words ahead of it (from its end on) and those
+  // behind it (ending before it), as the edges below leave them.
+  for (WordCursor i(first_, n, h, from + k); i.inside(g) && i.at() < from + k + ahead_reach; i.advance()) {
     words_.into_window(SharedWords::Side::ahead, i.word(g));
     if (i.inside(h)) longer_words_.into_window(SharedWords::Side::ahead, i.word(h));
   }
-  for (WordCursor j(first_, n, h, 0); j.at() <= k - g; j.advance()) {
+  for (WordCursor j(first_, n, h, from); j.at() <= from + k - g; j.advance()) {
     words_.into_unit(j.word(g));
-    if (j.at() <= k - h) longer_words_.into_unit(j.word(h));
+    if (j.at() <= from + k - h) longer_words_.into_unit(j.word(h));
   }
-  diagonals_.start_sweep(first_, n, g, k, m, words_.in_unit());
+  for (WordCursor b(first_, n, h, std::max(0LL, from - behind_reach)); b.at() <= from - g; b.advance()) {
+    words_.into_window(SharedWords::Side::behind, b.word(g));
+    if (b.at() <= from - h) longer_words_.into_window(SharedWords::Side::behind, b.word(h));
+  }
+  diagonals_.start_sweep(first_, n, g, k, m, words_.in_unit(), from);
 
   // The edges of the windows, as the start moves on: the copy's first and
   // last word, the first word ahead and the one to enter, the first word
@@ -167,11 +174,12 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
   struct Edges {
     WordCursor copy_first, copy_last, ahead_first, ahead_next, behind_first, behind_next;
     long long g, h;
-    Edges(const char* first, long long n, long long length, long long k, long long ahead, long long behind)
-        : copy_first(first, n, length + 1, 0), copy_last(first, n, length + 1, k - length),
-          ahead_first(first, n, length + 1, k), ahead_next(first, n, length + 1, k + ahead),
-          behind_first(first, n, length + 1, -behind), behind_next(first, n, length + 1, 1 - length), g(length),
-          h(length + 1) {}
+    Edges(const char* first, long long n, long long length, long long k, long long ahead, long long behind,
+          long long p)
+        : copy_first(first, n, length + 1, p), copy_last(first, n, length + 1, p + k - length),
+          ahead_first(first, n, length + 1, p + k), ahead_next(first, n, length + 1, p + k + ahead),
+          behind_first(first, n, length + 1, p - behind), behind_next(first, n, length + 1, p + 1 - length),
+          g(length), h(length + 1) {}
     // Words of both lengths in or out of a window at one of its edges.
     void window_edge(SharedWords& words, SharedWords& longer, SharedWords::Side side, const WordCursor& at, bool in,
                      bool longer_before) {
@@ -201,9 +209,9 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       behind_next.advance();
     }
   };
-  Edges edges(first_, n, g, k, ahead_reach, behind_reach);
+  Edges edges(first_, n, g, k, ahead_reach, behind_reach, from);
   long long settled = 0;
-  for (long long p = 0;; ++p) {
+  for (long long p = from;; ++p) {
     std::uint64_t& bits = starts[static_cast<std::size_t>(p / 64)];
     const std::uint64_t bit = std::uint64_t{1} << (p % 64);
     const std::uint32_t last = bits & bit ? edges.copy_last.word(g) : WordCursor::wild;
@@ -236,7 +244,8 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
         ++settled;
       }
     }
-    if (p + 1 + k >= n) break;  // the next start's copy would end at the last residue
+    // The next start's copy would end at the last residue, or lies beyond the starts asked about.
+    if (p + 1 + k >= n || p + 1 >= to) break;
     edges.advance(words_, longer_words_);
     diagonals_.copy_moved_to(p + 1);
   }

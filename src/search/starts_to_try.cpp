@@ -180,7 +180,18 @@ StartsToTry::StartsToTry(const char* first, const char* end, std::size_t chunk_w
       size_(static_cast<std::size_t>(end - first)),
       chunk_words_(chunk_words),
       has_N_(size_ != 0 && std::memchr(first, 'N', size_) != nullptr),
-      starts_(size_ / 64 + 1) {}
+      starts_(size_ / 64 + 1),
+      begin_(0),
+      end_(size_),
+      begin_word_(0),
+      end_word_(starts_.size()) {}
+
+void StartsToTry::limit_to(const char* from, const char* to) {
+  begin_ = static_cast<std::size_t>(from - first_);
+  end_ = static_cast<std::size_t>(to - first_);
+  begin_word_ = begin_ / 64;
+  end_word_ = std::min(starts_.size(), (end_ + 63) / 64);
+}
 
 void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const ConcernedStarts& one_error) {
   const std::size_t words = starts_.size();
@@ -204,19 +215,27 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   }
   const std::size_t padding = static_cast<std::size_t>(std::max(farthest, -nearest) + 127) / 64;
   if (has_N_ && padding > N_padding_) {
-    Ns_.reset(0, words, padding);
+    // Only the words of N's that the starts marked can reach: beyond them,
+    // the padding reads as no N, as it does beyond the record's ends.
+    const std::size_t lowest = begin_word_ > padding ? begin_word_ - padding : 0;
+    const std::size_t highest = std::min(words, end_word_ + padding);
+    Ns_.reset(static_cast<long long>(lowest), highest - lowest, padding);
     N_padding_ = padding;
-    for (std::size_t w = 0; w < words; ++w) Ns_[static_cast<long long>(w)] = N_word(first_, size_, w);
-    N_words_.reset(0, (words + 63) / 64, padding / 64 + 1);
-    for (std::size_t w = 0; w < words; ++w)
+    for (std::size_t w = lowest; w < highest; ++w) Ns_[static_cast<long long>(w)] = N_word(first_, size_, w);
+    N_words_.reset(static_cast<long long>(lowest / 64), (highest + 63) / 64 - lowest / 64, padding / 64 + 1);
+    for (std::size_t w = lowest; w < highest; ++w)
       N_words_[static_cast<long long>(w / 64)] |= std::uint64_t{Ns_[static_cast<long long>(w)] != 0} << (w % 64);
   }
   // Long reaches (extreme penalties) make the margins long: the chunks grow
   // with them, so that each word is worked out three times at most.
   const std::size_t chunk = std::max(chunk_words_, behind + ahead);
-  for (std::size_t from = 0; from < words; from += chunk)
-    mark_chunk(from, std::min(words, from + chunk), rules, behind, ahead, padding);
+  for (std::size_t from = begin_word_; from < end_word_; from += chunk)
+    mark_chunk(from, std::min(end_word_, from + chunk), rules, behind, ahead, padding);
   starts_.back() &= low_bits(size_ % 64);
+  if (begin_word_ < end_word_) {
+    starts_[begin_word_] &= ~low_bits(begin_ % 64);
+    if (end_ % 64 != 0 && end_ / 64 < end_word_) starts_[end_ / 64] &= low_bits(end_ % 64);
+  }
 }
 
 void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedStarts* const rules[2],
@@ -302,7 +321,7 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
 // under the repeats of shorter units, each a pass over the loop's tests.
 void StartsToTry::leave_out_covered(const CAnchorSeq& anchors) {
   with_width(k_, [&](auto k) {
-    for (std::size_t w = 0; w < starts_.size(); ++w) starts_[w] &= anchors.candidate_starts(w, k);
+    for (std::size_t w = begin_word_; w < end_word_; ++w) starts_[w] &= anchors.candidate_starts(w, k);
   });
   covered_left_out_ = true;
 }
@@ -315,7 +334,8 @@ void StartsToTry::reconsider_around(const char* opened) {
   if (!covered_left_out_) return;
   const long long x = opened - first_, k = static_cast<long long>(k_);
   for (const long long s : {x - k, x - k + 1, x, x + 1}) {
-    if (s < 0 || s + k >= static_cast<long long>(size_)) continue;
+    if (s < static_cast<long long>(begin_) || s >= static_cast<long long>(end_) || s + k >= static_cast<long long>(size_))
+      continue;
     const char* copy = first_ + s;
     if (std::count(copy, copy + k, *copy) == k || std::memchr(copy, 'N', k_) != nullptr) continue;
     starts_[static_cast<std::size_t>(s) / 64] |= std::uint64_t{1} << (s % 64);

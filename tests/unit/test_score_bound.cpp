@@ -23,6 +23,7 @@ namespace {
 class ScoreBoundTest : public SearchTest {
  protected:
   RandomSequence random{24};
+  RandomSequence cuts{25};  // of the parts swept, apart so as not to change the sequences
 
   void TearDown() override {
     CSearchController::settle_by_score_bound = true;
@@ -141,7 +142,25 @@ void ScoreBoundTest::check_sweep(const std::string& residues, unsigned k, Counts
   std::vector<std::uint64_t> starts = all_starts(residues, k);
   const std::vector<std::uint64_t> before = starts;
   const int min_score = CSearchController::minScores[k];
-  bound.leave_out_settled(k, min_score, starts);
+  bound.leave_out_settled(k, min_score, starts, 0, static_cast<long long>(residues.size()));
+  // A sweep over some of the starts only (a part of a record searched on its
+  // own) settles those of them that the whole sweep settles, and no other:
+  // over random stretches, and over short ones, whose starts all see the
+  // windows as the sweep's first start sets them up.
+  const auto n = static_cast<unsigned>(residues.size());
+  auto sweep_part = [&](unsigned from, unsigned to) {
+    std::vector<std::uint64_t> some = before;
+    ScoreBound(first, end).leave_out_settled(k, min_score, some, from, to);
+    for (std::size_t s = 0; s < n; ++s)
+      ASSERT_EQ(set(some, s), s >= from && s < to ? set(starts, s) : set(before, s))
+          << "at " << s << " of [" << from << ", " << to << ")";
+  };
+  for (int part = 0; part < 4; ++part) {
+    const unsigned from = cuts.below(n);
+    ASSERT_NO_FATAL_FAILURE(sweep_part(from, from + cuts.below(n - from + 1)));
+  }
+  for (unsigned from = cuts.below(8); from < n; from += 1 + cuts.below(8))
+    ASSERT_NO_FATAL_FAILURE(sweep_part(from, std::min(n, from + 2)));
   for (std::size_t s = 0; s + k < residues.size(); ++s) {
     if (!set(before, s)) {
       ASSERT_FALSE(set(starts, s));

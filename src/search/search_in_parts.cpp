@@ -1,0 +1,162 @@
+/*
+ * The imperfect search of a long record cut into parts that can be searched
+ * at once, gluing their records into exactly those of the whole search.
+ *
+ * A part searches the starts of one stretch of the record, for every unit
+ * length in turn, as the whole search does, but with an anchor map of its
+ * own: its walks read the whole record, yet only the repeats it accepts
+ * cover residues. Whether a start is tried depends only on the marks of the
+ * residue before its copy, of the copy's first and last residues and of the
+ * residue after it, and more open marks never let fewer starts be tried;
+ * how a candidate grows depends on the residues alone, and a rejected one
+ * changes nothing.
+ *
+ * Quiet point. Let Y be a residue such that neither the search of the
+ * starts [a, Y) nor that of [Y, b) accepts a repeat covering a residue of
+ * the band from Y - 3 to Y + 2. Then the search of [a, b) accepts exactly
+ * the repeats of both, in the same order (unit length by unit length, and
+ * within one, by start). By induction over the trials in that order, with
+ * the marks of [a, b) those of [a, Y) left of the band, open in it, and
+ * those of [Y, b) right of it. A repeat covers its own copy, so one that
+ * [a, Y) accepts lies wholly left of the band, one that [Y, b) accepts
+ * wholly right of it, and the error positions each opens again lie within
+ * it or at its end, in the band at worst, where they change nothing. A
+ * start from Y on reads marks from Y - 1 on, the same in [a, b) as in
+ * [Y, b). A start before Y reads marks that are the same as in [a, Y),
+ * except right of the band, where [a, b) may have covered some: there it
+ * may be tried in [a, Y) and not in [a, b), but never the other way round,
+ * and were [a, Y) to accept it, its copy would reach into the band. So it
+ * is rejected, or not tried, in both. The same induction, run on one part
+ * with a quiet point inside, splits its records at the point.
+ *
+ * So the parts overlap: part i searches from its cut c_i to `overlap`
+ * starts past the next cut. Where neither of two neighbouring parts covers
+ * the band around some Y between the cut and the end of the overlap, the
+ * part before gives its repeats from starts before Y, the part after those
+ * from Y on; glued, they are the whole search's. A record whose overlap
+ * holds no such Y (an array longer than the overlap) is searched whole.
+ */
+#include <algorithm>
+#include <cstddef>
+#include <exception>
+#include <utility>
+#include <vector>
+
+#include "search/CSearchController.h"
+
+std::size_t CSearchController::starts_per_part = std::size_t{1} << 19;
+thread_local long long CSearchController::records_in_parts = 0;
+thread_local long long CSearchController::parts_not_glued = 0;
+
+namespace {
+
+// What one part's search leaves: its records in the order accepted, where
+// each pass's end, and those of its records whose error lists were let go.
+struct PartRecords {
+  const char* from = nullptr;
+  const char* to = nullptr;
+  SatList sats;
+  std::vector<std::size_t> pass_ends;
+  std::vector<Csat*> lists_let_go;
+};
+
+// The parts' records go back to the pool unless they are glued.
+struct HeldParts {
+  std::vector<PartRecords> parts;
+  ~HeldParts() {
+    for (PartRecords& part : parts) sat_alloc.give_back_all(part.sats);
+  }
+};
+
+// The first residue from `lowest` to `highest` (offsets from first) whose
+// band neither part covers, or -1.
+long long quiet_point(const PartRecords& before, const PartRecords& after, const char* first, long long lowest,
+                      long long highest) {
+  // Each repeat near the overlap rules out the points whose band it covers.
+  std::vector<std::pair<long long, long long>> ruled_out;
+  for (const PartRecords* part : {&before, &after}) {
+    for (const Csat* sat : part->sats) {
+      const long long from = (sat->sat_begin - first) - 2, to = (sat->sat_end - first) + 2;
+      if (to >= lowest && from <= highest) ruled_out.emplace_back(from, to);
+    }
+  }
+  std::sort(ruled_out.begin(), ruled_out.end());
+  long long y = lowest;
+  for (const auto& [from, to] : ruled_out) {
+    if (from > y) break;
+    y = std::max(y, to + 1);
+  }
+  return y <= highest ? y : -1;
+}
+
+}  // namespace
+
+std::size_t CSearchController::parts_of(std::size_t residues) const {
+  return std::max<std::size_t>(1, residues / starts_per_part);
+}
+
+std::vector<std::size_t> CSearchController::search_in_parts() {
+  const char* first = sequence.residues;
+  const std::size_t n = sequence.length;
+  const std::size_t count = parts_of(n);
+  // Long enough for a quiet point beside all but long arrays; never longer
+  // than a part, so that the points chosen stay in order.
+  const std::size_t overlap = std::min<std::size_t>(n / count, 8192);
+  ++records_in_parts;
+
+  HeldParts held;
+  held.parts.resize(count);
+  std::vector<std::function<void()>> tasks;
+  for (std::size_t i = 0; i < count; ++i) {
+    PartRecords& part = held.parts[i];
+    part.from = first + i * (n / count);
+    part.to = i + 1 == count ? first + n : first + std::min(n, (i + 1) * (n / count) + overlap);
+    tasks.emplace_back([this, &part] {
+      CSearchController search(sequence_number, sequence);
+      search.search_progress = search_progress;
+      part.pass_ends = search.search_unit_lengths_in_turn(part.from, part.to);
+      part.sats.swap(search.imperfect_sats.sats);
+      part.lists_let_go.swap(search.error_lists_let_go);
+    });
+  }
+  run_parts(tasks);
+
+  // The glue points: the record's first residue, a quiet point in each
+  // overlap, the record's end.
+  std::vector<const char*> glue{first};
+  for (std::size_t i = 1; i < count; ++i) {
+    const long long cut = held.parts[i].from - first;
+    const long long y =
+        quiet_point(held.parts[i - 1], held.parts[i], first, cut, cut + static_cast<long long>(overlap));
+    if (y < 0) {
+      ++parts_not_glued;
+      return search_unit_lengths_in_turn(first, first + n);
+    }
+    glue.push_back(first + y);
+  }
+  glue.push_back(first + n);
+
+  std::vector<std::size_t> pass_ends;
+  SatList& glued = imperfect_sats.sats;
+  std::vector<std::size_t> read(count, 0);  // of each part's records
+  for (std::size_t pass = 0; pass < held.parts[0].pass_ends.size(); ++pass) {
+    for (std::size_t i = 0; i < count; ++i) {
+      PartRecords& part = held.parts[i];
+      for (; read[i] < part.pass_ends[pass]; ++read[i]) {
+        Csat*& sat = part.sats[read[i]];
+        if (sat->unit_begin < glue[i] || sat->unit_begin >= glue[i + 1]) continue;
+        glued.push_back(sat);
+        sat = nullptr;
+      }
+    }
+    pass_ends.push_back(glued.size());
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    PartRecords& part = held.parts[i];
+    for (Csat* sat : part.lists_let_go) {
+      if (sat->unit_begin >= glue[i] && sat->unit_begin < glue[i + 1]) error_lists_let_go.push_back(sat);
+    }
+    part.sats.erase(std::remove(part.sats.begin(), part.sats.end(), nullptr), part.sats.end());
+  }
+  return pass_ends;
+}

@@ -1,0 +1,92 @@
+// The imperfect search of a record cut into parts against the search of the
+// whole record: the same records, glued from the parts, on long random
+// sequences cut into short parts, the parts searched in turn or each on a
+// thread of its own. Both the glued records and the records searched whole
+// where no quiet point was found must come up.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "random_search.h"
+
+namespace {
+
+using Tasks = std::vector<std::function<void()>>;
+
+class SearchInParts : public RandomSearch {
+ protected:
+  void TearDown() override {
+    CSearchController::starts_per_part = starts_per_part_;
+    CSearchController::longest_error_list_kept = longest_error_list_kept_;
+    RandomSearch::TearDown();
+  }
+
+  // The records, in order, after the overlap removal and the lists let go
+  // grown again.
+  static std::vector<std::string> searched(const std::string& residues, std::function<void(Tasks&)> run_parts) {
+    TestSequence seq(residues);
+    CSearchController::discard_tables();
+    CSearchController search(1, seq.mol);
+    search.run_parts = std::move(run_parts);
+    search.complete_imperfect_search(nullptr);
+    std::vector<std::string> records;
+    for (const Csat* sat : search.imperfect_sats.sats)
+      records.push_back(describe(*sat, seq.mol.residues) + " @" + std::to_string(sat->unit_begin - seq.mol.residues));
+    return records;
+  }
+
+  static void in_turn(Tasks& tasks) {
+    for (std::function<void()>& task : tasks) task();
+  }
+
+  static void on_threads(Tasks& tasks) {
+    std::vector<std::thread> threads;
+    for (std::function<void()>& task : tasks) threads.emplace_back(task);
+    for (std::thread& thread : threads) thread.join();
+  }
+
+  // Pieces of the kinds the other random searches use, run together into a
+  // record long enough for several parts.
+  std::string long_sequence(bool long_units) {
+    std::string residues;
+    for (unsigned piece = 4 + below(20); piece > 0; --piece) residues += random_sequence(long_units);
+    return residues;
+  }
+
+  void expect_as_whole(bool long_units, void (*run_parts)(Tasks&)) {
+    random_options(long_units);
+    if (below(2) == 0) CSearchController::longest_error_list_kept = UINT_MAX;
+    const std::string residues = long_sequence(long_units);
+    const std::vector<std::string> whole = searched(residues, nullptr);
+    CSearchController::starts_per_part = 20 + below(static_cast<unsigned>(residues.size()) / 2 + 1);
+    ASSERT_EQ(searched(residues, run_parts), whole)
+        << residues << options() << " starts per part " << CSearchController::starts_per_part;
+    CSearchController::starts_per_part = starts_per_part_;
+    CSearchController::longest_error_list_kept = longest_error_list_kept_;
+  }
+
+  void expect_glued_and_not(int rounds, bool long_units, void (*run_parts)(Tasks&)) {
+    const long long in_parts = CSearchController::records_in_parts;
+    const long long not_glued = CSearchController::parts_not_glued;
+    for (int round = 0; round < rounds; ++round) ASSERT_NO_FATAL_FAILURE(expect_as_whole(long_units, run_parts));
+    const long long split = CSearchController::records_in_parts - in_parts;
+    const long long given_up = CSearchController::parts_not_glued - not_glued;
+    EXPECT_GT(split - given_up, rounds / 4);
+    EXPECT_GT(given_up, 0);
+  }
+
+ private:
+  const std::size_t starts_per_part_ = CSearchController::starts_per_part;
+  const unsigned longest_error_list_kept_ = CSearchController::longest_error_list_kept;
+};
+
+TEST_F(SearchInParts, ShortUnitsInTurn) { expect_glued_and_not(300, false, in_turn); }
+
+TEST_F(SearchInParts, LongUnitsInTurn) { expect_glued_and_not(40, true, in_turn); }
+
+TEST_F(SearchInParts, OnThreads) { expect_glued_and_not(100, false, on_threads); }
+
+}  // namespace
