@@ -50,14 +50,32 @@ thread_local long long CSearchController::parts_not_glued = 0;
 
 namespace {
 
+// Points of the record, as offsets from its first residue, from `from` to
+// `to` (both included).
+struct Stretch {
+  long long from, to;
+  bool operator<(const Stretch& other) const { return from < other.from; }
+};
+
 // What one part's search leaves: its records in the order accepted, where
-// each pass's end, and those of its records whose error lists were let go.
+// each pass's end, and those of its records whose error lists were let go;
+// and the points of its overlaps with the parts before and after it whose
+// band one of its repeats covers.
 struct PartRecords {
   const char* from = nullptr;
   const char* to = nullptr;
   SatList sats;
   std::vector<std::size_t> pass_ends;
   std::vector<Csat*> lists_let_go;
+  std::vector<Stretch> ruled_out_before, ruled_out_after;
+
+  void rule_out(const char* first, Stretch before, Stretch after) {
+    for (const Csat* sat : sats) {
+      const Stretch covered{(sat->sat_begin - first) - 2, (sat->sat_end - first) + 2};
+      if (covered.to >= before.from && covered.from <= before.to) ruled_out_before.push_back(covered);
+      if (covered.to >= after.from && covered.from <= after.to) ruled_out_after.push_back(covered);
+    }
+  }
 };
 
 // The parts' records go back to the pool unless they are glued.
@@ -68,25 +86,17 @@ struct HeldParts {
   }
 };
 
-// The first residue from `lowest` to `highest` (offsets from first) whose
-// band neither part covers, or -1.
-long long quiet_point(const PartRecords& before, const PartRecords& after, const char* first, long long lowest,
-                      long long highest) {
-  // Each repeat near the overlap rules out the points whose band it covers.
-  std::vector<std::pair<long long, long long>> ruled_out;
-  for (const PartRecords* part : {&before, &after}) {
-    for (const Csat* sat : part->sats) {
-      const long long from = (sat->sat_begin - first) - 2, to = (sat->sat_end - first) + 2;
-      if (to >= lowest && from <= highest) ruled_out.emplace_back(from, to);
-    }
-  }
+// The first point of the overlap of two parts that neither rules out, or -1.
+long long quiet_point(const PartRecords& before, const PartRecords& after, Stretch overlap) {
+  std::vector<Stretch> ruled_out = before.ruled_out_after;
+  ruled_out.insert(ruled_out.end(), after.ruled_out_before.begin(), after.ruled_out_before.end());
   std::sort(ruled_out.begin(), ruled_out.end());
-  long long y = lowest;
-  for (const auto& [from, to] : ruled_out) {
-    if (from > y) break;
-    y = std::max(y, to + 1);
+  long long y = overlap.from;
+  for (const Stretch& stretch : ruled_out) {
+    if (stretch.from > y) break;
+    y = std::max(y, stretch.to + 1);
   }
-  return y <= highest ? y : -1;
+  return y <= overlap.to ? y : -1;
 }
 
 }  // namespace
@@ -104,19 +114,23 @@ std::vector<std::size_t> CSearchController::search_in_parts() {
   const std::size_t overlap = std::min<std::size_t>(n / count, 8192);
   ++records_in_parts;
 
+  // Part i searches from cut i to the end of the overlap past cut i + 1.
+  auto cut = [n, count](std::size_t i) { return static_cast<long long>(i == count ? n : i * (n / count)); };
+  auto overlap_at = [&](std::size_t i) { return Stretch{cut(i), cut(i) + static_cast<long long>(overlap)}; };
   HeldParts held;
   held.parts.resize(count);
   std::vector<std::function<void()>> tasks;
   for (std::size_t i = 0; i < count; ++i) {
     PartRecords& part = held.parts[i];
-    part.from = first + i * (n / count);
-    part.to = i + 1 == count ? first + n : first + std::min(n, (i + 1) * (n / count) + overlap);
-    tasks.emplace_back([this, &part] {
+    part.from = first + cut(i);
+    part.to = i + 1 == count ? first + n : first + std::min<long long>(static_cast<long long>(n), overlap_at(i + 1).to);
+    tasks.emplace_back([this, &part, first, before = overlap_at(i), after = overlap_at(i + 1)] {
       CSearchController search(sequence_number, sequence);
       search.search_progress = search_progress;
       part.pass_ends = search.search_unit_lengths_in_turn(part.from, part.to);
       part.sats.swap(search.imperfect_sats.sats);
       part.lists_let_go.swap(search.error_lists_let_go);
+      part.rule_out(first, before, after);
     });
   }
   run_parts(tasks);
@@ -125,9 +139,7 @@ std::vector<std::size_t> CSearchController::search_in_parts() {
   // overlap, the record's end.
   std::vector<const char*> glue{first};
   for (std::size_t i = 1; i < count; ++i) {
-    const long long cut = held.parts[i].from - first;
-    const long long y =
-        quiet_point(held.parts[i - 1], held.parts[i], first, cut, cut + static_cast<long long>(overlap));
+    const long long y = quiet_point(held.parts[i - 1], held.parts[i], overlap_at(i));
     if (y < 0) {
       ++parts_not_glued;
       return search_unit_lengths_in_turn(first, first + n);

@@ -4,8 +4,9 @@
 # tools, the exit status and standard error (clock times aside; the thread
 # count appears in the parameter summary there). Compared over every
 # end-to-end case and over a many-record file in every search mode, with
-# record ranges, every output, and a format error part-way through; and over
-# thousands of short records, which the workers take in batches.
+# record ranges, every output, and a format error part-way through; over
+# thousands of short records, which the workers take in batches; and over
+# long records, which the workers search in parts.
 set -uo pipefail
 velkor=$(realpath "$1")
 cases=$(realpath "$2")
@@ -72,6 +73,11 @@ open(sys.argv[1] + '/many.fa', 'w').write(text)
 # The same records, then one that is not FASTA, then more records.
 cut = text.index('>r15 ')
 open(sys.argv[1] + '/broken.fa', 'w').write(text[:cut] + 'not a record\n' + text[cut:])
+# Records long enough to be searched in parts by several threads: one with
+# an array longer than the parts overlap where the parts meet.
+array = ''.join(random.choice('ACGT') for _ in range(3)) * 10000
+long_records = ['>long1\n' + residues(590000) + array + residues(590000), '>long2\n' + residues(1300000)]
+open(sys.argv[1] + '/long.fa', 'w').write('\n'.join(long_records) + '\n')
 # More short records than one batch of the workers holds, some empty.
 short = ['>s%d\n%s' % (i + 1, residues(random.choice([0, 20, 60, 150]))) for i in range(5000)]
 open(sys.argv[1] + '/short.fa', 'w').write('\n'.join(short) + '\n')
@@ -82,6 +88,8 @@ for mode in exact extendExact imperfect; do
   compare "many records, $mode, range" "$work/many" "-M $mode --firstSeq 3 --lastSeq 17 --maskWith lower many.fa report.txt"
   compare "format error part-way, $mode" "$work/many" "-M $mode --maskX broken.fa report.txt $outputs"
 done
+compare "long records, in parts" "$work/many" "--maskX long.fa report.txt $outputs"
+compare "long records, in parts, longer units" "$work/many" "-U 9 -f 5 -m -3 -g -4 long.fa report.txt"
 compare "thousands of short records" "$work/many" "-M exact --maskX short.fa report.txt --bedFile r.bed"
 compare "thousands of short records, a range" "$work/many" "--firstSeq 10 --lastSeq 4500 short.fa report.txt"
 compare "many records, longer units" "$work/many" "-U 12 --outputFormat 2 --printRepeatSeqMode 1 many.fa"

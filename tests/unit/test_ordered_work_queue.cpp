@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -125,4 +127,34 @@ TEST(OrderedWorkQueue, AbandonedJobComesBackInItsTurn) {
   // The other worker still serves.
   queue.push(job(2));
   EXPECT_EQ(queue.pop_oldest()->result, 1u);
+}
+
+// A job's tasks are run by the workers without a job of their own as well:
+// the first task waits until another task has started on another thread.
+// Each task runs once, and run_together returns only once all are done.
+TEST(OrderedWorkQueue, TasksOfAJobAreSharedWithIdleWorkers) {
+  constexpr unsigned workers = 3, task_count = 12;
+  std::atomic<unsigned> done{0};
+  std::atomic<bool> helped{false};
+  std::vector<unsigned> runs(task_count, 0);
+  OrderedWorkQueue<Job> queue(workers, [&](Job& j) {
+    const std::thread::id owner = std::this_thread::get_id();
+    std::vector<std::function<void()>> tasks;
+    for (unsigned t = 0; t < task_count; ++t) {
+      tasks.emplace_back([&, t, owner] {
+        if (std::this_thread::get_id() != owner) helped = true;
+        // Long enough for a helper to come, short of a hang if none does.
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (t == 0 && !helped && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
+        ++runs[t];
+        ++done;
+      });
+    }
+    OrderedWorkQueue<Job>::run_together(tasks);
+    j.result = done.load();
+  });
+  queue.push(job(0));
+  EXPECT_EQ(queue.pop_oldest()->result, task_count);
+  EXPECT_TRUE(helped);
+  EXPECT_EQ(runs, std::vector<unsigned>(task_count, 1));
 }
