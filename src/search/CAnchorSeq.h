@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 // The candidate test for each of the sixteen ways the four marks around a
 // unit copy can be covered: bit 0 the residue before the copy, 1 its first,
@@ -28,25 +28,41 @@ constexpr std::uint16_t candidate_test_table() {
 class CAnchorSeq {
  public:
   // A clear word past the marks lets any start's word be read with the next.
-  CAnchorSeq(const char* seq_begin, unsigned length)
-      : seq_begin_(seq_begin), covered_((static_cast<std::size_t>(length) + 2) / 64 + 2, 0) {}
+  CAnchorSeq(const char* seq_begin, unsigned length) : CAnchorSeq(seq_begin, length, 0, length) {}
+  // Only the marks of the residues from `from` to before `to` are kept (for
+  // a part of a record searched on its own): the others read open, and stay
+  // so. Each start asked about must read its marks in there.
+  // (The words of the others are not even set: a long record's parts would
+  // each take and clear memory for all of them.)
+  CAnchorSeq(const char* seq_begin, unsigned length, std::size_t from, std::size_t to)
+      : seq_begin_(seq_begin),
+        lowest_bit_(from + 1),
+        end_bit_(std::min<std::size_t>(to, length) + 1),
+        first_word_(lowest_bit_ / 64),
+        end_word_((end_bit_ + 1) / 64 + 3),
+        covered_(new std::uint64_t[end_word_]) {
+    open_all();
+  }
 
-  void open_all() { std::fill(covered_.begin(), covered_.end(), 0); }
+  void open_all() { std::fill(&covered_[first_word_], &covered_[0] + end_word_, 0); }
   bool open(const char* p) const { return !covered(bit_of(p)); }
+  // Whether p's mark is kept (and may be covered).
+  bool kept(const char* p) const { return bit_of(p) >= lowest_bit_ && bit_of(p) < end_bit_; }
   void open_at(const char* p) {
+    if (!kept(p)) return;
     const std::size_t bit = bit_of(p);
-    covered_[bit / 64] &= ~(std::uint64_t{1} << (bit % 64));
+    word(bit / 64) &= ~(std::uint64_t{1} << (bit % 64));
   }
   void cover(const char* begin, const char* end) {
-    if (end <= begin) return;
+    const std::size_t from = std::max(bit_of(begin), lowest_bit_);
+    const std::size_t to = std::min(bit_of(end), end_bit_);
+    if (to <= from) return;
     const std::uint64_t all = ~std::uint64_t{0};
-    const std::size_t from = bit_of(begin);
-    const std::size_t to = bit_of(end);
-    std::size_t word = from / 64;
+    std::size_t w = from / 64;
     const std::size_t last_word = (to - 1) / 64;
     std::uint64_t mask = all << (from % 64);
-    for (; word < last_word; ++word, mask = all) covered_[word] |= mask;
-    covered_[word] |= mask & (all >> (63 - (to - 1) % 64));
+    for (; w < last_word; ++w, mask = all) word(w) |= mask;
+    word(w) |= mask & (all >> (63 - (to - 1) % 64));
   }
 
   // May a unit copy [p, q) be tried? Yes when its first residue is open and
@@ -62,13 +78,13 @@ class CAnchorSeq {
   // candidate_marks_open tells? For 64 starts at once (w up to the last
   // residue's word).
   std::uint64_t candidate_starts(std::size_t w, std::size_t k) const {
-    const std::uint64_t before = ~covered_[w];
+    const std::uint64_t before = ~word(w);
     if (k + 1 >= 64) {
       return (open_from(64 * w + 1) & (open_from(64 * w + k) | open_from(64 * w + k + 1))) |
              (before & open_from(64 * w + k));
     }
     // Within the word and the next, which is always there.
-    const std::uint64_t low = covered_[w], high = covered_[w + 1];
+    const std::uint64_t low = word(w), high = word(w + 1);
     auto open_at = [&](std::size_t j) { return ~(low >> j | high << (64 - j)); };  // 0 < j < 64
     return (open_at(1) & (open_at(k) | open_at(k + 1))) | (before & open_at(k));
   }
@@ -76,11 +92,11 @@ class CAnchorSeq {
   // The first position from p on whose mark is open, or the end of the
   // sequence.
   const char* first_open(const char* p) const {
-    std::size_t word = bit_of(p) / 64;
-    // The bit after the last residue is never set, so the search ends there.
-    std::uint64_t open_bits = ~covered_[word] & (~std::uint64_t{0} << (bit_of(p) % 64));
-    while (open_bits == 0) open_bits = ~covered_[++word];
-    const std::size_t bit = word * 64 + static_cast<std::size_t>(__builtin_ctzll(open_bits));
+    std::size_t w = bit_of(p) / 64;
+    // The bit after the last mark kept is never set, so the search ends there.
+    std::uint64_t open_bits = ~word(w) & (~std::uint64_t{0} << (bit_of(p) % 64));
+    while (open_bits == 0) open_bits = ~word(++w);
+    const std::size_t bit = w * 64 + static_cast<std::size_t>(__builtin_ctzll(open_bits));
     return seq_begin_ + (bit - 1);
   }
 
@@ -88,25 +104,31 @@ class CAnchorSeq {
   // Bit x + 1 stands for residue x: bit 0 and the bit after the last residue
   // are the never covered residues just outside the sequence.
   std::size_t bit_of(const char* p) const { return static_cast<std::size_t>(p - seq_begin_) + 1; }
-  bool covered(std::size_t bit) const { return (covered_[bit / 64] >> (bit % 64)) & 1; }
+  // Word w of the map's bits; only words of marks kept, or next to them, are asked for.
+  std::uint64_t& word(std::size_t w) { return covered_[w]; }
+  std::uint64_t word(std::size_t w) const { return covered_[w]; }
+  bool covered(std::size_t bit) const { return (word(bit / 64) >> (bit % 64)) & 1; }
   // The 64 marks from bit b on, set where open; bits past the map read open.
   std::uint64_t open_from(std::size_t b) const {
-    const std::size_t word = b / 64, shift = b % 64;
-    const std::uint64_t low = word < covered_.size() ? covered_[word] : 0;
-    const std::uint64_t high = word + 1 < covered_.size() ? covered_[word + 1] : 0;
+    const std::size_t w = b / 64, shift = b % 64;
+    const std::uint64_t low = w < end_word_ ? covered_[w] : 0;
+    const std::uint64_t high = w + 1 < end_word_ ? covered_[w + 1] : 0;
     return ~(shift == 0 ? low : low >> shift | high << (64 - shift));
   }
   // Bits bit and bit + 1, in bits 0 and 1.
   unsigned covered_pair(std::size_t bit) const {
-    std::uint64_t pair = covered_[bit / 64] >> (bit % 64);
-    if (bit % 64 == 63) pair |= covered_[bit / 64 + 1] << 1;
+    std::uint64_t pair = word(bit / 64) >> (bit % 64);
+    if (bit % 64 == 63) pair |= word(bit / 64 + 1) << 1;
     return static_cast<unsigned>(pair & 3);
   }
 
   static constexpr std::uint16_t candidate_table = candidate_test_table();
 
   const char* seq_begin_;
-  std::vector<std::uint64_t> covered_;
+  // The bits of the marks kept; bit x + 1 stands for residue x.
+  std::size_t lowest_bit_, end_bit_;
+  std::size_t first_word_, end_word_;  // those set, clear words past the marks kept among them
+  std::unique_ptr<std::uint64_t[]> covered_;
 };
 
 #endif

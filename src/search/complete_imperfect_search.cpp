@@ -155,8 +155,10 @@ void CandidateTrials::accept(const char* p, const char* q) {
   // position covered before the repeat is open after it. Those open before
   // are open after too, and in a long array, where each repeat's list is as
   // long as the array, the repeats mostly take their errors there.
+  // (A part of a record keeps the marks its starts read; the starts around
+  // any other residue are not its.)
   for (const missense_entry& error : spare_->missense)
-    if (!anchors_.open(error.position)) starts_.reconsider_around(error.position);
+    if (anchors_.kept(error.position) && !anchors_.open(error.position)) starts_.reconsider_around(error.position);
   anchors_.cover(spare_->sat_begin, spare_->sat_end);
   for (const missense_entry& error : spare_->missense) anchors_.open_at(error.position);
   Csat* accepted = sat_alloc.get_new(p, q);
@@ -221,14 +223,18 @@ void CSearchController::complete_imperfect_search(FILE*) {
 // end in the list.
 std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const char* from, const char* to) {
   std::vector<std::size_t> pass_ends;
-  CAnchorSeq anchors(sequence.residues, sequence.length);
-  StartsToTry starts(sequence.residues, sequence.residues + sequence.length);
-  starts.limit_to(from, to);
-  ScoreBound score_bound(sequence.residues, sequence.residues + sequence.length);
+  const char* first = sequence.residues;
   // A unit needs at least one residue after its first copy, so the longest
   // unit worth trying is one shorter than the sequence; the threshold tables
   // reach that far, and the loop below cannot wrap.
   const unsigned longest = std::min(global_max_unit_length, sequence.length == 0 ? 0 : sequence.length - 1);
+  // The marks the starts read: from the residue before the first to the one
+  // after the last copy.
+  const auto from_residue = static_cast<std::size_t>(from - first);
+  CAnchorSeq anchors(first, sequence.length, from_residue == 0 ? 0 : from_residue - 1,
+                     static_cast<std::size_t>(to - first) + longest + 1);
+  StartsToTry starts(first, first + sequence.length, from, to);
+  ScoreBound score_bound(first, first + sequence.length);
   // An empty unit cannot be extended: unit length 0 is searched as 1.
   unsigned k = std::max(global_min_unit_length, 1u);
   if (k == 1) {
@@ -278,7 +284,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   const char* unsettled_run_begin = nullptr;  // as in the search for longer units
   const char* unsettled_run_end = nullptr;
   // The last residue is never a candidate: nothing could follow its copy.
-  for (const char* p = starts.first_from(first); end - p > 1; p = starts.first_from(p + 1)) {
+  for (const char* p = starts.first_start(); end - p > 1; p = starts.first_from(p + 1)) {
     if (progress.due(p)) search_progress.at(sequence_number, sequence.name.c_str(), 1);
     // Every start up to the end of this run of letters shares the run.
     const char* run_end = starts.run_end(p);
@@ -316,7 +322,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   // be judged again, and their runs need not be read again.
   const char* unsettled_run_begin = nullptr;
   const char* unsettled_run_end = nullptr;
-  for (const char* p = starts.first_from(first); static_cast<std::size_t>(end - p) > unit_length;
+  for (const char* p = starts.first_start(); static_cast<std::size_t>(end - p) > unit_length;
        p = starts.first_from(p + 1)) {
     if (progress.due(p)) search_progress.at(sequence_number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;

@@ -134,8 +134,8 @@ unsigned ScoreBound::word_length() {
   return g < 4 ? 0 : static_cast<unsigned>(g);
 }
 
-long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std::vector<std::uint64_t>& starts,
-                                        long long from, long long to) {
+long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std::uint64_t* starts, long long from,
+                                        long long to) {
   const long long g = word_length(), k = unit_length, n = static_cast<long long>(size_), m = min_score;
   // How many hits each window may hold for the bound to settle.
   const long long room = m - 2 * (g - 1) - 1;

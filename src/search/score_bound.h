@@ -23,9 +23,9 @@ class ScoreBound {
 
   // Clears in `starts` (bit s for the copy at residue s) the starts of unit
   // length k whose growth provably scores below min_score; only starts set
-  // are looked at, from residue `from` to before `to`. Returns how many it cleared.
-  long long leave_out_settled(unsigned k, int min_score, std::vector<std::uint64_t>& starts, long long from,
-                              long long to);
+  // are looked at, from residue `from` to before `to`, and only their words
+  // are read. Returns how many it cleared.
+  long long leave_out_settled(unsigned k, int min_score, std::uint64_t* starts, long long from, long long to);
 
   // The word length the penalties in force allow: 0 where the bound cannot
   // settle anything.

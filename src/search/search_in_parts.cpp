@@ -101,9 +101,9 @@ long long quiet_point(const PartRecords& before, const PartRecords& after, Stret
 
 }  // namespace
 
-// Each part makes an anchor map and marks for the whole record (an eighth
-// of a byte per residue each), which for more than a few parts of a long
-// record would cost as much as searching them.
+// Each part looks through the whole record once for N's (and, with long
+// units, for other letters), which for hundreds of parts of a long record
+// would cost as much as searching them.
 std::size_t CSearchController::parts_of(std::size_t residues) const {
   constexpr std::size_t most_parts = 16;
   return std::clamp<std::size_t>(residues / starts_per_part, 1, most_parts);

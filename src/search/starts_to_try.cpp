@@ -175,26 +175,21 @@ ConcernedStarts within(const ConcernedStarts& rule, long long length) {
 
 }  // namespace
 
-StartsToTry::StartsToTry(const char* first, const char* end, std::size_t chunk_words)
+StartsToTry::StartsToTry(const char* first, const char* end, const char* from, const char* to,
+                         std::size_t chunk_words)
     : first_(first),
       size_(static_cast<std::size_t>(end - first)),
       chunk_words_(chunk_words),
       has_N_(size_ != 0 && std::memchr(first, 'N', size_) != nullptr),
-      starts_(size_ / 64 + 1),
-      begin_(0),
-      end_(size_),
-      begin_word_(0),
-      end_word_(starts_.size()) {}
-
-void StartsToTry::limit_to(const char* from, const char* to) {
-  begin_ = static_cast<std::size_t>(from - first_);
-  end_ = static_cast<std::size_t>(to - first_);
-  begin_word_ = begin_ / 64;
-  end_word_ = std::min(starts_.size(), (end_ + 63) / 64);
-}
+      words_(size_ / 64 + 1),
+      begin_(static_cast<std::size_t>(from - first)),
+      end_(static_cast<std::size_t>(to - first)),
+      begin_word_(std::min(begin_ / 64, words_)),
+      end_word_(std::max(begin_word_, std::min(words_, (end_ + 63) / 64))),
+      starts_(new std::uint64_t[words_]) {}
 
 void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const ConcernedStarts& one_error) {
-  const std::size_t words = starts_.size();
+  const std::size_t words = words_;
   k_ = k;
   covered_left_out_ = false;
   const ConcernedStarts cut_rules[2] = {within(error_free, static_cast<long long>(size_)),
@@ -231,16 +226,16 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   const std::size_t chunk = std::max(chunk_words_, behind + ahead);
   for (std::size_t from = begin_word_; from < end_word_; from += chunk)
     mark_chunk(from, std::min(end_word_, from + chunk), rules, behind, ahead, padding);
-  starts_.back() &= low_bits(size_ % 64);
   if (begin_word_ < end_word_) {
-    starts_[begin_word_] &= ~low_bits(begin_ % 64);
-    if (end_ % 64 != 0 && end_ / 64 < end_word_) starts_[end_ / 64] &= low_bits(end_ % 64);
+    if (end_word_ == words) starts_word(words - 1) &= low_bits(size_ % 64);
+    starts_word(begin_word_) &= ~low_bits(begin_ % 64);
+    if (end_ % 64 != 0 && end_ / 64 < end_word_) starts_word(end_ / 64) &= low_bits(end_ % 64);
   }
 }
 
 void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedStarts* const rules[2],
                              std::size_t behind, std::size_t ahead, std::size_t padding) {
-  const std::size_t words = starts_.size();
+  const std::size_t words = words_;
   const std::size_t first_made = from > behind ? from - behind : 0, end_made = std::min(words, to + ahead);
   const auto first_word = static_cast<long long>(first_made);
   make_equal_bits(rules, first_word, end_made - first_made);
@@ -255,8 +250,7 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
       if (N_words_.word_from(first) != 0) return true;
     return N_in_few_words(first, last);
   };
-  std::fill(starts_.begin() + static_cast<std::ptrdiff_t>(from), starts_.begin() + static_cast<std::ptrdiff_t>(to),
-            all_set);
+  std::fill(&starts_word(from), &starts_word(from) + (to - from), all_set);
   for (int r = 0; r < 2; ++r) {
     const ConcernedStarts& rule = *rules[r];
     if (rule.all_below >= static_cast<long long>(size_)) continue;
@@ -283,7 +277,7 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
         if (Ns_concern && (ask_always || N_in_few_words(word + first_N_word, word + last_N_word)))
           concerned |= near_Ns.at(Ns_, w);
         if (64 * w < all_below) concerned |= low_bits(all_below - 64 * w);
-        starts_[w] &= concerned;
+        starts_word(w) &= concerned;
       }
     });
   }
@@ -300,7 +294,7 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
       }
     });
     for (std::size_t w = from; w < to; ++w)
-      starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k_ - 1));
+      starts_word(w) &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k_ - 1));
   }
   // Nor is a copy that holds an N.
   const long long last_N_word = (static_cast<long long>(k_) + 63) / 64 + 1;
@@ -311,7 +305,7 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
       const bool ask_always = k_ > 64;
       for (std::size_t w = from; w < to; ++w) {
         const auto word = static_cast<long long>(w);
-        if (ask_always || N_in_few_words(word - 1, word + last_N_word)) starts_[w] &= ~holds_N.at(Ns_, w);
+        if (ask_always || N_in_few_words(word - 1, word + last_N_word)) starts_word(w) &= ~holds_N.at(Ns_, w);
       }
     });
   }
@@ -321,7 +315,10 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
 // under the repeats of shorter units, each a pass over the loop's tests.
 void StartsToTry::leave_out_covered(const CAnchorSeq& anchors) {
   with_width(k_, [&](auto k) {
-    for (std::size_t w = begin_word_; w < end_word_; ++w) starts_[w] &= anchors.candidate_starts(w, k);
+    // In locals: the stores could otherwise change them, as far as the compiler knows.
+    std::uint64_t* const starts = starts_.get();
+    const std::size_t end_word = end_word_;
+    for (std::size_t w = begin_word_; w < end_word; ++w) starts[w] &= anchors.candidate_starts(w, k);
   });
   covered_left_out_ = true;
 }
@@ -338,7 +335,7 @@ void StartsToTry::reconsider_around(const char* opened) {
       continue;
     const char* copy = first_ + s;
     if (std::count(copy, copy + k, *copy) == k || std::memchr(copy, 'N', k_) != nullptr) continue;
-    starts_[static_cast<std::size_t>(s) / 64] |= std::uint64_t{1} << (s % 64);
+    starts_word(static_cast<std::size_t>(s) / 64) |= std::uint64_t{1} << (s % 64);
   }
 }
 

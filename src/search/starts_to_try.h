@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "search/CAnchorSeq.h"
@@ -92,10 +93,12 @@ class StartsToTry {
   // skips the rules' N's (a chunk of 2^20 starts held an N more often).
   static constexpr std::size_t default_chunk_words = std::size_t{1} << 12;
 
-  StartsToTry(const char* first, const char* end, std::size_t chunk_words = default_chunk_words);
+  StartsToTry(const char* first, const char* end, std::size_t chunk_words = default_chunk_words)
+      : StartsToTry(first, end, first, end, chunk_words) {}
   // Marks only the starts from `from` to before `to` (a part of the record
-  // searched on its own), and works out only what they need.
-  void limit_to(const char* from, const char* to);
+  // searched on its own), and works out and holds only what they need.
+  StartsToTry(const char* first, const char* end, const char* from, const char* to,
+              std::size_t chunk_words = default_chunk_words);
 
   // Marks the starts of unit length k that both tests leave unsettled.
   void mark(unsigned k, const ConcernedStarts& error_free, const ConcernedStarts& one_error);
@@ -108,15 +111,18 @@ class StartsToTry {
   void reconsider_around(const char* opened);
   // Leaves out the starts marked that the score bound settles; returns how many.
   long long leave_out_settled(ScoreBound& bound, int min_score) {
-    return bound.leave_out_settled(static_cast<unsigned>(k_), min_score, starts_, static_cast<long long>(begin_),
+    return bound.leave_out_settled(static_cast<unsigned>(k_), min_score, starts_.get(), static_cast<long long>(begin_),
                                    static_cast<long long>(end_));
   }
 
-  // The first start from p on, or the sequence's end.
+  // The first start marked, or the sequence's end.
+  const char* first_start() const { return first_from(first_ + begin_); }
+  // The first start from p on (not before the first marked), or the sequence's end.
   const char* first_from(const char* p) const {
-    const std::size_t i = std::max(begin_, static_cast<std::size_t>(p - first_));
+    const auto i = static_cast<std::size_t>(p - first_);
     if (i >= size_) return first_ + size_;
     std::size_t w = i / 64;
+    if (w >= end_word_) return first_ + size_;
     std::uint64_t bits = starts_[w] & (~std::uint64_t{0} << (i % 64));
     while (bits == 0) {
       if (++w >= end_word_) return first_ + size_;
@@ -170,10 +176,13 @@ class StartsToTry {
   std::size_t size_;
   std::size_t chunk_words_;
   bool has_N_;
-  std::vector<std::uint64_t> starts_;
+  std::size_t words_;  // of the whole sequence's starts
   // The starts marked: from begin_ to before end_, in the words from
-  // begin_word_ to before end_word_.
+  // begin_word_ to before end_word_, the only words of starts_ that are set
+  // (a long record's parts would each take and clear memory for all).
   std::size_t begin_, end_, begin_word_, end_word_;
+  std::unique_ptr<std::uint64_t[]> starts_;
+  std::uint64_t& starts_word(std::size_t w) { return starts_[w]; }
   std::size_t k_ = 0;
   bool covered_left_out_ = false;  // by leave_out_covered, for unit length k_
   // Those of the chunk being marked, for the backs its rules ask for: k - 1

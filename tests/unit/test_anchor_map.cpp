@@ -28,7 +28,8 @@ struct ByteMarks {
 // residue does, for the candidate test (start by start and for 64 starts at
 // once) and for the next open position alike.
 // The first round covers whole words and ends on the last residue, which
-// leaves only the end of the sequence open.
+// leaves only the end of the sequence open. A map keeping some marks only
+// must answer the same wherever it reads only those.
 TEST(AnchorMap, AnswersAsOneBytePerResidue) {
   std::mt19937 random(20261207);
   auto below = [&random](unsigned n) { return static_cast<unsigned>(random() % n); };
@@ -38,15 +39,41 @@ TEST(AnchorMap, AnswersAsOneBytePerResidue) {
     const char* first = residues.data();
     ByteMarks plain(length);
     CAnchorSeq bits(first, length);
+    // A map that keeps the marks of some residues only, as a part of a
+    // record does: it answers as one byte per residue whose other marks
+    // are never covered, wherever it reads only marks it keeps.
+    const unsigned kept_from = below(length), kept_to = kept_from + below(length - kept_from + 1);
+    ByteMarks plain_kept(length);
+    CAnchorSeq kept(first, length, kept_from, kept_to);
     for (unsigned change = 1 + below(10); change > 0; --change) {
       const unsigned begin = round == 0 ? 0 : below(length);
       if (below(3) == 0) {
         plain.open[begin + 1] = 1;
+        plain_kept.open[begin + 1] = 1;
         bits.open_at(first + begin);
+        kept.open_at(first + begin);
       } else {
         const unsigned end = round == 0 ? length : std::min(length, begin + below(below(3) == 0 ? 200 : 12));
         std::fill(plain.open.begin() + begin + 1, plain.open.begin() + end + 1, 0);
+        const unsigned kept_begin = std::max(begin, kept_from), kept_end = std::min(end, kept_to);
+        if (kept_begin < kept_end)
+          std::fill(plain_kept.open.begin() + kept_begin + 1, plain_kept.open.begin() + kept_end + 1, 0);
         bits.cover(first + begin, first + end);
+        kept.cover(first + begin, first + end);
+      }
+      for (unsigned i = kept_from; i < kept_to; ++i) {
+        ASSERT_EQ(kept.open(first + i), plain_kept.at(i)) << "round " << round << " at " << i;
+        ASSERT_EQ(kept.first_open(first + i) - first, plain_kept.first_open(i)) << "round " << round << " from " << i;
+      }
+      for (unsigned k = 1; k <= 70 && k < length; ++k) {
+        for (unsigned i = kept_from + 1; i + k + 1 <= kept_to && i + k < length; ++i)
+          ASSERT_EQ(kept.candidate_marks_open(first + i, first + i + k), plain_kept.candidate(i, i + k))
+              << "round " << round << " kept [" << kept_from << "," << kept_to << "), copy at " << i;
+        for (unsigned w = (kept_from + 1) / 64; 64 * w < kept_to && 64 * w + k < length; ++w) {
+          for (unsigned i = 64 * w; i < 64 * w + 64 && i + k < length; ++i)
+            ASSERT_EQ((kept.candidate_starts(w, k) >> (i % 64)) & 1, plain_kept.candidate(i, i + k) ? 1u : 0u)
+                << "round " << round << " kept [" << kept_from << "," << kept_to << "), word of copy at " << i;
+        }
       }
       for (unsigned i = 0; i <= length; ++i) {
         if (i < length) {

@@ -142,7 +142,7 @@ void ScoreBoundTest::check_sweep(const std::string& residues, unsigned k, Counts
   std::vector<std::uint64_t> starts = all_starts(residues, k);
   const std::vector<std::uint64_t> before = starts;
   const int min_score = CSearchController::minScores[k];
-  bound.leave_out_settled(k, min_score, starts, 0, static_cast<long long>(residues.size()));
+  bound.leave_out_settled(k, min_score, starts.data(), 0, static_cast<long long>(residues.size()));
   // A sweep over some of the starts only (a part of a record searched on its
   // own) settles those of them that the whole sweep settles, and no other:
   // over random stretches, and over short ones, whose starts all see the
@@ -150,7 +150,7 @@ void ScoreBoundTest::check_sweep(const std::string& residues, unsigned k, Counts
   const auto n = static_cast<unsigned>(residues.size());
   auto sweep_part = [&](unsigned from, unsigned to) {
     std::vector<std::uint64_t> some = before;
-    ScoreBound(first, end).leave_out_settled(k, min_score, some, from, to);
+    ScoreBound(first, end).leave_out_settled(k, min_score, some.data(), from, to);
     for (std::size_t s = 0; s < n; ++s)
       ASSERT_EQ(set(some, s), s >= from && s < to ? set(starts, s) : set(before, s))
           << "at " << s << " of [" << from << ", " << to << ")";
