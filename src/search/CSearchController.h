@@ -106,8 +106,10 @@ class CSearchController {
   // search of a long record runs in parts, its records those of the whole
   // search (the argument is stated in search_in_parts.cpp).
   std::function<void(std::vector<std::function<void()>>&)> run_parts;
-  // A record is cut into parts of at least this many starts; tests make it small.
+  // A record is cut into parts of at least this many starts with the
+  // default unit lengths, fewer with longer ones; tests make it small.
   static std::size_t starts_per_part;
+  static std::size_t starts_in_a_part();
   // Of the records searched in parts by this thread: those whose parts
   // could not be glued, which were searched whole instead.
   static thread_local long long records_in_parts, parts_not_glued;

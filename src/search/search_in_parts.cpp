@@ -42,6 +42,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/parameters.h"
 #include "search/CSearchController.h"
 
 std::size_t CSearchController::starts_per_part = std::size_t{1} << 19;
@@ -106,16 +107,24 @@ long long quiet_point(const PartRecords& before, const PartRecords& after, Stret
 // would cost as much as searching them.
 std::size_t CSearchController::parts_of(std::size_t residues) const {
   constexpr std::size_t most_parts = 16;
-  return std::clamp<std::size_t>(residues / starts_per_part, 1, most_parts);
+  return std::clamp<std::size_t>(residues / starts_in_a_part(), 1, most_parts);
+}
+
+// A start costs about as much as the unit lengths tried there: with long
+// units, shorter records are worth searching in parts.
+std::size_t CSearchController::starts_in_a_part() {
+  const std::size_t shortest = std::min<std::size_t>(starts_per_part, 1 << 15);
+  return std::max(shortest, starts_per_part * 6 / std::max(6u, global_max_unit_length));
 }
 
 std::vector<std::size_t> CSearchController::search_in_parts() {
   const char* first = sequence.residues;
   const std::size_t n = sequence.length;
   const std::size_t count = parts_of(n);
-  // Long enough for a quiet point beside all but long arrays; never longer
-  // than a part, so that the points chosen stay in order.
-  const std::size_t overlap = std::min<std::size_t>(n / count, 8192);
+  // Long enough for a quiet point beside all but long arrays; an eighth of a
+  // part at most, which it adds to the part's cost (and never longer than a
+  // part, so that the points chosen stay in order).
+  const std::size_t overlap = std::min<std::size_t>(n / count / 8 + 1, 8192);
   ++records_in_parts;
 
   // Part i searches from cut i to the end of the overlap past cut i + 1.
