@@ -38,7 +38,6 @@
  */
 #include <algorithm>
 #include <cstddef>
-#include <exception>
 #include <utility>
 #include <vector>
 
