@@ -110,9 +110,9 @@ class CSearchController {
   // default unit lengths, fewer with longer ones; tests make it small.
   static std::size_t starts_per_part;
   static std::size_t starts_in_a_part();
-  // Of the records searched in parts by this thread: those whose parts
-  // could not be glued, which were searched whole instead.
-  static thread_local long long records_in_parts, parts_not_glued;
+  // Records searched in parts by this thread, and the parts searched again
+  // together with a neighbour, where the two could not be glued.
+  static thread_local long long records_in_parts, parts_searched_again;
   std::size_t parts_of(std::size_t residues) const;
   std::vector<std::size_t> search_in_parts();
   // Searches the starts from `from` to before `to` for every unit length in

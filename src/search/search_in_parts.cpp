@@ -33,8 +33,9 @@
  * starts past the next cut. Where neither of two neighbouring parts covers
  * the band around some Y between the cut and the end of the overlap, the
  * part before gives its repeats from starts before Y, the part after those
- * from Y on; glued, they are the whole search's. A record whose overlap
- * holds no such Y (an array longer than the overlap) is searched whole.
+ * from Y on; glued, they are the whole search's. Two parts whose overlap
+ * holds no such Y (an array longer than the overlap) are searched again as
+ * one part; at worst, all of them make the whole search.
  */
 #include <algorithm>
 #include <cstddef>
@@ -46,7 +47,7 @@
 
 std::size_t CSearchController::starts_per_part = std::size_t{1} << 19;
 thread_local long long CSearchController::records_in_parts = 0;
-thread_local long long CSearchController::parts_not_glued = 0;
+thread_local long long CSearchController::parts_searched_again = 0;
 
 namespace {
 
@@ -64,12 +65,13 @@ struct Stretch {
 struct PartRecords {
   const char* from = nullptr;
   const char* to = nullptr;
+  Stretch before{}, after{};  // its overlaps with the parts before and after it
   SatList sats;
   std::vector<std::size_t> pass_ends;
   std::vector<Csat*> lists_let_go;
   std::vector<Stretch> ruled_out_before, ruled_out_after;
 
-  void rule_out(const char* first, Stretch before, Stretch after) {
+  void rule_out(const char* first) {
     for (const Csat* sat : sats) {
       const Stretch covered{(sat->sat_begin - first) - 2, (sat->sat_end - first) + 2};
       if (covered.to >= before.from && covered.from <= before.to) ruled_out_before.push_back(covered);
@@ -87,7 +89,8 @@ struct HeldParts {
 };
 
 // The first point of the overlap of two parts that neither rules out, or -1.
-long long quiet_point(const PartRecords& before, const PartRecords& after, Stretch overlap) {
+long long quiet_point(const PartRecords& before, const PartRecords& after) {
+  const Stretch overlap = after.before;
   std::vector<Stretch> ruled_out = before.ruled_out_after;
   ruled_out.insert(ruled_out.end(), after.ruled_out_before.begin(), after.ruled_out_before.end());
   std::sort(ruled_out.begin(), ruled_out.end());
@@ -129,6 +132,14 @@ std::vector<std::size_t> CSearchController::search_in_parts() {
   // Part i searches from cut i to the end of the overlap past cut i + 1.
   auto cut = [n, count](std::size_t i) { return static_cast<long long>(i == count ? n : i * (n / count)); };
   auto overlap_at = [&](std::size_t i) { return Stretch{cut(i), cut(i) + static_cast<long long>(overlap)}; };
+  auto search_part = [this, first](PartRecords& part) {
+    CSearchController search(sequence_number, sequence);
+    search.search_progress = search_progress;
+    part.pass_ends = search.search_unit_lengths_in_turn(part.from, part.to);
+    part.sats.swap(search.imperfect_sats.sats);
+    part.lists_let_go.swap(search.error_lists_let_go);
+    part.rule_out(first);
+  };
   HeldParts held;
   held.parts.resize(count);
   std::vector<std::function<void()>> tasks;
@@ -136,35 +147,47 @@ std::vector<std::size_t> CSearchController::search_in_parts() {
     PartRecords& part = held.parts[i];
     part.from = first + cut(i);
     part.to = i + 1 == count ? first + n : first + std::min<long long>(static_cast<long long>(n), overlap_at(i + 1).to);
-    tasks.emplace_back([this, &part, first, before = overlap_at(i), after = overlap_at(i + 1)] {
-      CSearchController search(sequence_number, sequence);
-      search.search_progress = search_progress;
-      part.pass_ends = search.search_unit_lengths_in_turn(part.from, part.to);
-      part.sats.swap(search.imperfect_sats.sats);
-      part.lists_let_go.swap(search.error_lists_let_go);
-      part.rule_out(first, before, after);
-    });
+    part.before = overlap_at(i);
+    part.after = overlap_at(i + 1);
+    tasks.emplace_back([&search_part, &part] { search_part(part); });
   }
   run_parts(tasks);
 
   // The glue points: the record's first residue, a quiet point in each
-  // overlap, the record's end.
+  // overlap, the record's end. Two parts with none between them (an array
+  // longer than the overlap lies across the cut) are searched again as one
+  // part, whose overlap with the part before is then looked at again.
   std::vector<const char*> glue{first};
-  for (std::size_t i = 1; i < count; ++i) {
-    const long long y = quiet_point(held.parts[i - 1], held.parts[i], overlap_at(i));
-    if (y < 0) {
-      ++parts_not_glued;
-      return search_unit_lengths_in_turn(first, first + n);
+  for (std::size_t i = 1; i < held.parts.size();) {
+    const long long y = quiet_point(held.parts[i - 1], held.parts[i]);
+    if (y >= 0) {
+      glue.push_back(first + y);
+      ++i;
+      continue;
     }
-    glue.push_back(first + y);
+    ++parts_searched_again;
+    PartRecords merged;
+    merged.from = held.parts[i - 1].from;
+    merged.before = held.parts[i - 1].before;
+    merged.to = held.parts[i].to;
+    merged.after = held.parts[i].after;
+    sat_alloc.give_back_all(held.parts[i - 1].sats);
+    sat_alloc.give_back_all(held.parts[i].sats);
+    held.parts[i - 1] = std::move(merged);
+    held.parts.erase(held.parts.begin() + static_cast<std::ptrdiff_t>(i));
+    search_part(held.parts[i - 1]);
+    if (i > 1) {
+      glue.pop_back();
+      --i;
+    }
   }
   glue.push_back(first + n);
 
   std::vector<std::size_t> pass_ends;
   SatList& glued = imperfect_sats.sats;
-  std::vector<std::size_t> read(count, 0);  // of each part's records
+  std::vector<std::size_t> read(held.parts.size(), 0);  // of each part's records
   for (std::size_t pass = 0; pass < held.parts[0].pass_ends.size(); ++pass) {
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < held.parts.size(); ++i) {
       PartRecords& part = held.parts[i];
       for (; read[i] < part.pass_ends[pass]; ++read[i]) {
         Csat*& sat = part.sats[read[i]];
@@ -175,7 +198,7 @@ std::vector<std::size_t> CSearchController::search_in_parts() {
     }
     pass_ends.push_back(glued.size());
   }
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < held.parts.size(); ++i) {
     PartRecords& part = held.parts[i];
     for (Csat* sat : part.lists_let_go) {
       if (sat->unit_begin >= glue[i] && sat->unit_begin < glue[i + 1]) error_lists_let_go.push_back(sat);
