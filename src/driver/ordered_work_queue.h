@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -27,6 +26,9 @@ class OrderedWorkQueue {
   // work runs on the workers and must not throw. Throws std::system_error
   // when the system starts no more threads.
   OrderedWorkQueue(unsigned workers, Work work) : work_(std::move(work)) {
+    // Room for every worker: a worker giving up for want of memory must not
+    // need more.
+    abandoned_.reserve(workers);
     try {
       for (unsigned i = 0; i < workers; ++i) {
         threads_.emplace_back([this] { serve(); });
@@ -95,7 +97,7 @@ class OrderedWorkQueue {
       std::lock_guard<std::mutex> lock(queue->mutex_);
       if (task_in_hand != nullptr && --task_in_hand->unfinished == 0) queue->task_done_.notify_all();
       if (slot_in_hand != nullptr) slot_in_hand->done = true;
-      queue->abandoned_.insert(std::this_thread::get_id());
+      queue->abandoned_.push_back(std::this_thread::get_id());
       --queue->running_;
       // Under the lock: once it is released, the queue may be gone.
       queue->job_done_.notify_all();
@@ -180,7 +182,7 @@ class OrderedWorkQueue {
     job_done_.wait(lock, [this] { return running_ == 0; });
     lock.unlock();
     for (std::thread& thread : threads_) {
-      if (abandoned_.count(thread.get_id()) != 0) {
+      if (std::find(abandoned_.begin(), abandoned_.end(), thread.get_id()) != abandoned_.end()) {
         thread.detach();
       } else {
         thread.join();
@@ -203,7 +205,7 @@ class OrderedWorkQueue {
   std::condition_variable task_done_;
   bool stopping_ = false;
   unsigned running_ = 0;  // workers neither returned nor given up
-  std::set<std::thread::id> abandoned_;
+  std::vector<std::thread::id> abandoned_;
   std::vector<std::thread> threads_;
 };
 

@@ -158,3 +158,32 @@ TEST(OrderedWorkQueue, TasksOfAJobAreSharedWithIdleWorkers) {
   EXPECT_TRUE(helped);
   EXPECT_EQ(runs, std::vector<unsigned>(task_count, 1));
 }
+
+// A worker that gives up a task it runs for another job (memory ran out
+// where nothing can unwind) counts the task as done once: the job's
+// run_together returns when the others are, and the queue still stops.
+TEST(OrderedWorkQueue, TaskGivenUpByAHelperCountsAsDoneOnce) {
+  constexpr unsigned task_count = 4;
+  std::atomic<bool> given_up{false};
+  std::atomic<unsigned> done{0};
+  {
+    OrderedWorkQueue<Job> queue(2, [&](Job& j) {
+      const std::thread::id owner = std::this_thread::get_id();
+      std::vector<std::function<void()>> tasks;
+      for (unsigned t = 0; t < task_count; ++t) {
+        tasks.emplace_back([&, owner] {
+          if (std::this_thread::get_id() != owner && !given_up.exchange(true))
+            OrderedWorkQueue<Job>::abandon_job_in_hand();
+          const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+          while (!given_up && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
+          ++done;
+        });
+      }
+      OrderedWorkQueue<Job>::run_together(tasks);
+      j.result = done.load();
+    });
+    queue.push(job(0));
+    EXPECT_EQ(queue.pop_oldest()->result, task_count - 1);
+  }
+  EXPECT_TRUE(given_up);
+}
