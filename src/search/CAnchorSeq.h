@@ -51,7 +51,7 @@ class CAnchorSeq {
   void open_at(const char* p) {
     if (!kept(p)) return;
     const std::size_t bit = bit_of(p);
-    word(bit / 64) &= ~(std::uint64_t{1} << (bit % 64));
+    covered_[bit / 64] &= ~(std::uint64_t{1} << (bit % 64));
   }
   void cover(const char* begin, const char* end) {
     const std::size_t from = std::max(bit_of(begin), lowest_bit_);
@@ -61,8 +61,8 @@ class CAnchorSeq {
     std::size_t w = from / 64;
     const std::size_t last_word = (to - 1) / 64;
     std::uint64_t mask = all << (from % 64);
-    for (; w < last_word; ++w, mask = all) word(w) |= mask;
-    word(w) |= mask & (all >> (63 - (to - 1) % 64));
+    for (; w < last_word; ++w, mask = all) covered_[w] |= mask;
+    covered_[w] |= mask & (all >> (63 - (to - 1) % 64));
   }
 
   // May a unit copy [p, q) be tried? Yes when its first residue is open and
@@ -78,13 +78,13 @@ class CAnchorSeq {
   // candidate_marks_open tells? For 64 starts at once (w up to the last
   // residue's word).
   std::uint64_t candidate_starts(std::size_t w, std::size_t k) const {
-    const std::uint64_t before = ~word(w);
+    const std::uint64_t before = ~covered_[w];
     if (k + 1 >= 64) {
       return (open_from(64 * w + 1) & (open_from(64 * w + k) | open_from(64 * w + k + 1))) |
              (before & open_from(64 * w + k));
     }
     // Within the word and the next, which is always there.
-    const std::uint64_t low = word(w), high = word(w + 1);
+    const std::uint64_t low = covered_[w], high = covered_[w + 1];
     auto open_at = [&](std::size_t j) { return ~(low >> j | high << (64 - j)); };  // 0 < j < 64
     return (open_at(1) & (open_at(k) | open_at(k + 1))) | (before & open_at(k));
   }
@@ -94,8 +94,8 @@ class CAnchorSeq {
   const char* first_open(const char* p) const {
     std::size_t w = bit_of(p) / 64;
     // The bit after the last mark kept is never set, so the search ends there.
-    std::uint64_t open_bits = ~word(w) & (~std::uint64_t{0} << (bit_of(p) % 64));
-    while (open_bits == 0) open_bits = ~word(++w);
+    std::uint64_t open_bits = ~covered_[w] & (~std::uint64_t{0} << (bit_of(p) % 64));
+    while (open_bits == 0) open_bits = ~covered_[++w];
     const std::size_t bit = w * 64 + static_cast<std::size_t>(__builtin_ctzll(open_bits));
     return seq_begin_ + (bit - 1);
   }
@@ -104,10 +104,7 @@ class CAnchorSeq {
   // Bit x + 1 stands for residue x: bit 0 and the bit after the last residue
   // are the never covered residues just outside the sequence.
   std::size_t bit_of(const char* p) const { return static_cast<std::size_t>(p - seq_begin_) + 1; }
-  // Word w of the map's bits; only words of marks kept, or next to them, are asked for.
-  std::uint64_t& word(std::size_t w) { return covered_[w]; }
-  std::uint64_t word(std::size_t w) const { return covered_[w]; }
-  bool covered(std::size_t bit) const { return (word(bit / 64) >> (bit % 64)) & 1; }
+  bool covered(std::size_t bit) const { return (covered_[bit / 64] >> (bit % 64)) & 1; }
   // The 64 marks from bit b on, set where open; bits past the map read open.
   std::uint64_t open_from(std::size_t b) const {
     const std::size_t w = b / 64, shift = b % 64;
@@ -117,8 +114,8 @@ class CAnchorSeq {
   }
   // Bits bit and bit + 1, in bits 0 and 1.
   unsigned covered_pair(std::size_t bit) const {
-    std::uint64_t pair = word(bit / 64) >> (bit % 64);
-    if (bit % 64 == 63) pair |= word(bit / 64 + 1) << 1;
+    std::uint64_t pair = covered_[bit / 64] >> (bit % 64);
+    if (bit % 64 == 63) pair |= covered_[bit / 64 + 1] << 1;
     return static_cast<unsigned>(pair & 3);
   }
 

@@ -227,9 +227,9 @@ void StartsToTry::mark(unsigned k, const ConcernedStarts& error_free, const Conc
   for (std::size_t from = begin_word_; from < end_word_; from += chunk)
     mark_chunk(from, std::min(end_word_, from + chunk), rules, behind, ahead, padding);
   if (begin_word_ < end_word_) {
-    if (end_word_ == words) starts_word(words - 1) &= low_bits(size_ % 64);
-    starts_word(begin_word_) &= ~low_bits(begin_ % 64);
-    if (end_ % 64 != 0 && end_ / 64 < end_word_) starts_word(end_ / 64) &= low_bits(end_ % 64);
+    if (end_word_ == words) starts_[words - 1] &= low_bits(size_ % 64);
+    starts_[begin_word_] &= ~low_bits(begin_ % 64);
+    if (end_ % 64 != 0 && end_ / 64 < end_word_) starts_[end_ / 64] &= low_bits(end_ % 64);
   }
 }
 
@@ -250,7 +250,7 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
       if (N_words_.word_from(first) != 0) return true;
     return N_in_few_words(first, last);
   };
-  std::fill(&starts_word(from), &starts_word(from) + (to - from), all_set);
+  std::fill(&starts_[from], &starts_[0] + to, all_set);
   for (int r = 0; r < 2; ++r) {
     const ConcernedStarts& rule = *rules[r];
     if (rule.all_below >= static_cast<long long>(size_)) continue;
@@ -277,7 +277,7 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
         if (Ns_concern && (ask_always || N_in_few_words(word + first_N_word, word + last_N_word)))
           concerned |= near_Ns.at(Ns_, w);
         if (64 * w < all_below) concerned |= low_bits(all_below - 64 * w);
-        starts_word(w) &= concerned;
+        starts_[w] &= concerned;
       }
     });
   }
@@ -294,7 +294,7 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
       }
     });
     for (std::size_t w = from; w < to; ++w)
-      starts_word(w) &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k_ - 1));
+      starts_[w] &= ~stretch_ends_.word_from(static_cast<long long>(64 * w + k_ - 1));
   }
   // Nor is a copy that holds an N.
   const long long last_N_word = (static_cast<long long>(k_) + 63) / 64 + 1;
@@ -305,7 +305,7 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
       const bool ask_always = k_ > 64;
       for (std::size_t w = from; w < to; ++w) {
         const auto word = static_cast<long long>(w);
-        if (ask_always || N_in_few_words(word - 1, word + last_N_word)) starts_word(w) &= ~holds_N.at(Ns_, w);
+        if (ask_always || N_in_few_words(word - 1, word + last_N_word)) starts_[w] &= ~holds_N.at(Ns_, w);
       }
     });
   }
@@ -335,7 +335,7 @@ void StartsToTry::reconsider_around(const char* opened) {
       continue;
     const char* copy = first_ + s;
     if (std::count(copy, copy + k, *copy) == k || std::memchr(copy, 'N', k_) != nullptr) continue;
-    starts_word(static_cast<std::size_t>(s) / 64) |= std::uint64_t{1} << (s % 64);
+    starts_[static_cast<std::size_t>(s) / 64] |= std::uint64_t{1} << (s % 64);
   }
 }
 

@@ -182,7 +182,6 @@ class StartsToTry {
   // (a long record's parts would each take and clear memory for all).
   std::size_t begin_, end_, begin_word_, end_word_;
   std::unique_ptr<std::uint64_t[]> starts_;
-  std::uint64_t& starts_word(std::size_t w) { return starts_[w]; }
   std::size_t k_ = 0;
   bool covered_left_out_ = false;  // by leave_out_covered, for unit length k_
   // Those of the chunk being marked, for the backs its rules ask for: k - 1
