@@ -14,6 +14,7 @@
 class CAnchorSeq;
 class StartsToTry;
 class ScoreBound;
+class AlignmentBound;
 
 // The search engine for one sequence: made per record, runs one search mode,
 // and hands its records back to the pool when destroyed.
@@ -120,7 +121,8 @@ class CSearchController {
   std::vector<std::size_t> search_unit_lengths_in_turn(const char* from, const char* to);
   void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts, SatList& result);
   void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, StartsToTry& starts,
-                                              ScoreBound& score_bound, SatList& result);
+                                              ScoreBound& score_bound, AlignmentBound& alignment_bound,
+                                              SatList& result);
 
   // Of two mostly overlapping repeats keeps the higher-scoring one.
   void remove_hidden(CsatContainer& container);
@@ -152,6 +154,9 @@ class CSearchController {
   // that reads it.
   static bool settle_by_score_bound;
   static thread_local long long starts_settled_by_score_bound;
+  // The starts of units of 20 and more that the score bound leaves and the
+  // best alignment on either side settles (alignment_bound.cpp).
+  static thread_local long long starts_settled_by_alignment_bound;
   // Puts the errors of a grown record in order (Csat::lessThan_missense).
   static void sort_errors(Csat& sat);
   void extend_imperfect_forward(Csat& sat, const char* seq_end);

@@ -10,6 +10,7 @@
 
 #include "config/parameters.h"
 #include "search/CAnchorSeq.h"
+#include "search/alignment_bound.h"
 #include "search/CSearchController.h"
 #include "search/error_free_run.h"
 #include "search/starts_to_try.h"
@@ -209,6 +210,7 @@ void sort_passes(SatList& sats, std::vector<std::size_t> pass_ends) {
 bool CSearchController::pass_over_starts_sharing_a_walk = true;
 bool CSearchController::settle_by_score_bound = true;
 thread_local long long CSearchController::starts_settled_by_score_bound = 0;
+thread_local long long CSearchController::starts_settled_by_alignment_bound = 0;
 
 void CSearchController::complete_imperfect_search(FILE*) {
   const char* first = sequence.residues;
@@ -235,6 +237,7 @@ std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const ch
                      static_cast<std::size_t>(to - first) + longest + 1);
   StartsToTry starts(first, first + sequence.length, from, to);
   ScoreBound score_bound(first, first + sequence.length);
+  AlignmentBound alignment_bound(first, first + sequence.length);
   // An empty unit cannot be extended: unit length 0 is searched as 1.
   unsigned k = std::max(global_min_unit_length, 1u);
   if (k == 1) {
@@ -247,7 +250,7 @@ std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const ch
   for (; k <= longest; ++k) {
     // Only walks with units of the same length can meet.
     forget_earlier_walks();
-    one_unit_len_complete_imperfect_search(k, anchors, starts, score_bound, imperfect_sats.sats);
+    one_unit_len_complete_imperfect_search(k, anchors, starts, score_bound, alignment_bound, imperfect_sats.sats);
     pass_ends.push_back(imperfect_sats.sats.size());
   }
   return pass_ends;
@@ -306,7 +309,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
 
 void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
                                                                StartsToTry& starts, ScoreBound& score_bound,
-                                                               SatList& result) {
+                                                               AlignmentBound& alignment_bound, SatList& result) {
   if (sequence.length <= unit_length) return;
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
@@ -317,6 +320,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   starts.leave_out_covered(anchors);
   if (settle_by_score_bound && unit_length >= ScoreBound::shortest_unit)
     starts_settled_by_score_bound += starts.leave_out_settled(score_bound, minScores[unit_length]);
+  const bool by_alignment = unit_length >= AlignmentBound::shortest_unit;
   ProgressCheck progress(first);
   // The last run judged and not settled: the starts that share it need not
   // be judged again, and their runs need not be read again.
@@ -344,6 +348,10 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       }
       unsettled_run_begin = run_begin;
       unsettled_run_end = run_end;
+    }
+    if (by_alignment && alignment_bound.settles(p, unit_length, minScores[unit_length])) {
+      ++starts_settled_by_alignment_bound;
+      continue;
     }
     p += candidates.try_copy(p, q, unsettled_run_begin, run_end);
   }

@@ -37,6 +37,7 @@
  *   starts_sharing_a_walk.h  neighbouring starts that grow alike
  *   regain_best.h            walks that cannot regain their best
  *   score_bound.cpp          starts whose growth provably scores too low
+ *   alignment_bound.cpp      the same, from the best alignment on each side
  * Each has a switch or a plain function beside it, and the tests compare
  * the search with a plain reference written from the rule alone.
  */

@@ -111,14 +111,12 @@ void ScoreBound::SharedWords::out_of_window(Side side, std::uint32_t w) {
 // The words wrapping round the copy's end, from its last s residues and its
 // first length - s, add their copies, even where the copy holds such a word
 // too or it wraps twice: counted twice, it only loosens the bound.
-ScoreBound::SharedWords::Hits ScoreBound::SharedWords::hits(std::uint32_t last, std::uint32_t head,
-                                                           std::uint32_t* wrapped) const {
+ScoreBound::SharedWords::Hits ScoreBound::SharedWords::hits(std::uint32_t last, std::uint32_t head) const {
   Hits hits{hits_ahead_ + wild_ahead_, hits_behind_ + wild_behind_};
   const std::uint64_t both = static_cast<std::uint64_t>(last) << (2 * length_) | head;
   const std::uint64_t mask = (std::uint64_t{1} << (2 * length_)) - 1;
   for (long long s = 1; s < length_; ++s) {
     const auto w = static_cast<std::uint32_t>((both >> (2 * s)) & mask);
-    wrapped[s] = w;
     hits.ahead += ahead_[w], hits.behind += behind_[w];
   }
   return hits;
@@ -164,7 +162,6 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
     words_.into_window(SharedWords::Side::behind, b.word(g));
     if (b.at() <= from - h) longer_words_.into_window(SharedWords::Side::behind, b.word(h));
   }
-  diagonals_.start_sweep(first_, n, g, k, m, words_.in_unit(), from);
 
   // The edges of the windows, as the start moves on: the copy's first and
   // last word, the first word ahead and the one to enter, the first word
@@ -218,8 +215,7 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
     const std::uint32_t head = bits & bit ? edges.copy_first.word(g) : WordCursor::wild;
     // Only starts to try; a copy with an N is never tried.
     if (last != WordCursor::wild && head != WordCursor::wild) {
-      std::uint32_t wrapped[16] = {};
-      const SharedWords::Hits hits = words_.hits(last, head, wrapped);
+      const SharedWords::Hits hits = words_.hits(last, head);
       const bool ahead_reached =
           p + k + ahead_reach > n || ahead_reach > (g + 1) * hits.ahead + g * (g + k - 1) - 1;
       // Whether the walks gain less than the minimum score: by the shorter
@@ -232,14 +228,9 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       };
       constexpr long long uncounted = LLONG_MAX / 4;
       auto by_longer_words = [&]() {
-        std::uint32_t longer_wrapped[16] = {};
-        return longer_words_.hits(edges.copy_last.word_before(h), edges.copy_first.word(h), longer_wrapped);
+        return longer_words_.hits(edges.copy_last.word_before(h), edges.copy_first.word(h));
       };
-      // Where the words shared are many, as on a satellite array, chaining
-      // them costs more than the walks.
-      if ((ahead_reached && (gains_too_little({uncounted, uncounted}) || gains_too_little(by_longer_words()))) ||
-          (hits.ahead + hits.behind <= DiagonalBound::hits_worth_chaining_per_unit_residue * k &&
-           diagonals_.settles(p, wrapped))) {
+      if (ahead_reached && (gains_too_little({uncounted, uncounted}) || gains_too_little(by_longer_words()))) {
         bits &= ~bit;
         ++settled;
       }
@@ -247,7 +238,6 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
     // The next start's copy would end at the last residue, or lies beyond the starts asked about.
     if (p + 1 + k >= n || p + 1 >= to) break;
     edges.advance(words_, longer_words_);
-    diagonals_.copy_moved_to(p + 1);
   }
   return settled;
 }

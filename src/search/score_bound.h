@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "search/diagonal_bound.h"
 #include "search/word_cursor.h"
 
 // An upper bound on the score that a candidate copy of a long unit can grow
@@ -42,16 +41,14 @@ class ScoreBound {
       long long ahead, behind;
     };
     void start(long long length);
-    const std::uint32_t* in_unit() const { return in_unit_.data(); }
     // A word (or WordCursor::wild) in or out of the copy or a window.
     void into_unit(std::uint32_t w);
     void out_of_unit(std::uint32_t w);
     void into_window(Side side, std::uint32_t w);
     void out_of_window(Side side, std::uint32_t w);
     // The hits of the unit written out endlessly, given the words of the
-    // copy's last and first residues; wrapped[s] becomes the word of its
-    // last s residues and its first length - s.
-    Hits hits(std::uint32_t last, std::uint32_t head, std::uint32_t* wrapped) const;
+    // copy's last and first residues.
+    Hits hits(std::uint32_t last, std::uint32_t head) const;
 
    private:
     long long length_ = 0;
@@ -63,8 +60,6 @@ class ScoreBound {
   std::size_t size_;
   // Words as long as the cheapest error costs, and one letter longer.
   SharedWords words_, longer_words_;
-  // For the starts the counts leave.
-  DiagonalBound diagonals_;
 };
 
 #endif

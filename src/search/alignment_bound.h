@@ -1,0 +1,55 @@
+#ifndef VELKOR_SEARCH_ALIGNMENT_BOUND_H
+#define VELKOR_SEARCH_ALIGNMENT_BOUND_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// An upper bound on the score a candidate copy can grow to: the best score
+// of any alignment of the residues on either side against the unit written
+// out endlessly, among those whose scores stay where a walk's must (the
+// argument is stated with the code). Settles starts whose growth provably
+// scores below the minimum without their walks, where the words that the
+// residues share with the unit cannot: inside an array of another period,
+// every word of the unit lies just ahead of the copy, off its diagonal.
+class AlignmentBound {
+ public:
+  // Without a limit on the work, every alignment is worked out to its end.
+  AlignmentBound(const char* first, const char* end, bool limit_work = true);
+
+  // Below this unit length the walks cost less than the bound.
+  static constexpr unsigned shortest_unit = 20;
+
+  // Whether the copy [p, p + k) provably grows into a record scoring below
+  // min_score. False where the bound is not worked out: penalties that are
+  // not negative, scores too large for its rows, or an alignment that takes
+  // more work than the walks it would spare.
+  bool settles(const char* p, unsigned k, int min_score);
+
+  enum class Side { ahead, behind };
+  // The highest score of the alignments on one side of the copy [p, p + k)
+  // whose scores all stay above floor, or enough wherever that is reached or
+  // the work runs out.
+  int highest_gain(Side side, const char* p, int k, int floor, int enough);
+
+ private:
+  template <class Dir>
+  int highest_gain(const char* p, int k, int floor, int enough);
+  // The unit written out outward from the copy's edge, after one spare
+  // character, to length characters.
+  template <class Dir>
+  void write_unit(const char* p, int k, std::size_t length);
+
+  // Wider rows are left to the walks (penalties of -2 with long units).
+  static constexpr std::size_t widest_row = 2048;
+
+  const char* first_;
+  const char* end_;
+  bool limit_work_;
+  // Two rows of the alignment, with room for dead cells on both sides; kept
+  // from one start to the next so that a start allocates nothing.
+  std::vector<std::int16_t> row_, next_row_;
+  std::vector<char> unit_text_;
+};
+
+#endif

@@ -1,0 +1,207 @@
+// The alignment bound of long units against the walks it stands in for:
+// each walk gains no more than the bound of its side, every start it
+// settles grows into a record below the minimum score, and its banded rows
+// give what the whole table of the alignment gives, worked out plainly. (The
+// search with it is compared with a plain one elsewhere.)
+// Random sequences hold noise, N runs and mutated arrays; options are drawn
+// at random, extremes included.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "config/parameters.h"
+#include "random_search.h"
+#include "search/alignment_bound.h"
+
+namespace {
+
+// Above this the bound gives up: its scores are 16-bit.
+constexpr int far_target = 10000;
+
+// The highest score of the alignment paths from the edge of the copy
+// [p, p + k) against the unit written out endlessly, to the right (ahead)
+// or the left, whose states all score above floor; worked out over every
+// (residues taken, unit characters taken), as many of the latter as a path
+// above the floor can take.
+long long plainly_highest_gain(const std::string& t, long p, long k, bool ahead, long long floor) {
+  const long n = static_cast<long>(t.size());
+  const long residues = ahead ? n - p - k : p;
+  auto residue = [&](long i) { return ahead ? t[static_cast<std::size_t>(p + k + i)] : t[static_cast<std::size_t>(p - 1 - i)]; };
+  auto unit = [&](long m) {
+    return ahead ? t[static_cast<std::size_t>(p + m % k)] : t[static_cast<std::size_t>(p + k - 1 - m % k)];
+  };
+  const long long mismatch = global_mismatch_score, indel = global_indel_score;
+  // Each unit character beyond the residues taken is a deletion, at -2 or less.
+  const long most_units = residues + (residues - floor) / 2 + 1;
+  constexpr long long none = LLONG_MIN / 4;
+  std::vector<std::vector<long long>> score(static_cast<std::size_t>(residues + 1),
+                                            std::vector<long long>(static_cast<std::size_t>(most_units + 1), none));
+  long long best = 0;
+  for (long i = 0; i <= residues; ++i) {
+    for (long m = 0; m <= most_units; ++m) {
+      long long here = i == 0 && m == 0 ? 0 : none;
+      auto from = [&](long ii, long mm, long long step) {
+        const long long before = score[static_cast<std::size_t>(ii)][static_cast<std::size_t>(mm)];
+        if (before != none) here = std::max(here, before + step);
+      };
+      if (i > 0 && m > 0) {
+        const char r = residue(i - 1);
+        from(i - 1, m - 1, r == unit(m - 1) ? 1 : r == 'N' ? 0 : mismatch);
+      }
+      if (i > 0) from(i - 1, m, indel);
+      if (m > 0) from(i, m - 1, indel);
+      if (here <= floor) continue;
+      score[static_cast<std::size_t>(i)][static_cast<std::size_t>(m)] = here;
+      best = std::max(best, here);
+    }
+  }
+  return best;
+}
+
+class AlignmentBoundTest : public RandomSearch {};
+
+// Each start's walks, as the search grows them, against the bounds of their
+// sides; the starts the bound settles against the minimum score.
+TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
+  long long bounded_ahead = 0, bounded_behind = 0, settled = 0, kept = 0;
+  for (int round = 0; round < 60; ++round) {
+    random_options(true);
+    if (round % 4 == 0) global_min_unit_length = 20 + below(40), global_max_unit_length = global_min_unit_length;
+    const std::string residues = random_sequence(true);
+    TestSequence seq(residues);
+    CSearchController search(1, seq.mol);
+    const char* first = seq.mol.residues;
+    const char* end = first + seq.mol.length;
+    AlignmentBound bound(first, end);
+    const long n = static_cast<long>(residues.size());
+    const long longest = std::min<long>(global_max_unit_length + 2, 80);
+    CSearchController::cover_unit_lengths(static_cast<unsigned>(longest));
+    for (long k = std::max<long>(AlignmentBound::shortest_unit, global_min_unit_length - 2); k <= longest; ++k) {
+      for (long p = 0; p + k < n; ++p) {
+        if (residues.find('N', static_cast<std::size_t>(p)) < static_cast<std::size_t>(p + k)) continue;
+        const int unit = static_cast<int>(k);
+        Csat* sat = sat_alloc.get_new(first + p, first + p + k);
+        search.extend_imperfect_forward(*sat, end);
+        const int forward_gain = sat->score;
+        search.extend_imperfect_backward(*sat, first - 1);
+        sat->trim_flanking_Ns();
+        const int backward_gain = sat->score - forward_gain;
+        const int ahead = bound.highest_gain(AlignmentBound::Side::ahead, first + p, unit, -unit, far_target);
+        if (ahead < far_target) {
+          ++bounded_ahead;
+          ASSERT_LE(forward_gain, ahead) << "at " << p << " k " << k << " " << residues << options();
+          const int behind =
+              bound.highest_gain(AlignmentBound::Side::behind, first + p, unit, -unit - ahead, far_target);
+          if (behind < far_target) {
+            ++bounded_behind;
+            ASSERT_LE(backward_gain, behind) << "at " << p << " k " << k << " " << residues << options();
+          }
+        }
+        const int min_score = CSearchController::minScores_user[static_cast<std::size_t>(k)];
+        if (bound.settles(first + p, static_cast<unsigned>(k), min_score)) {
+          ++settled;
+          ASSERT_LT(sat->score, min_score) << "settled at " << p << " k " << k << " " << residues << options();
+        } else {
+          ++kept;
+        }
+        sat_alloc.give_back(sat);
+      }
+    }
+  }
+  EXPECT_GT(bounded_ahead, 20000);
+  EXPECT_GT(bounded_behind, 10000);
+  EXPECT_GT(settled, 5000);
+  EXPECT_GT(kept, 1000);
+}
+
+// The rows kept as bands of live diagonals, eight to a comparison, give
+// the highest score of the whole table, wherever they do not give up.
+TEST_F(AlignmentBoundTest, BandsGiveWhatTheWholeTableGives) {
+  long long compared = 0;
+  for (int round = 0; round < 40; ++round) {
+    random_options(true);
+    const std::string residues = random_sequence(true);
+    TestSequence seq(residues);
+    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, round % 2 == 0);
+    const long n = static_cast<long>(residues.size());
+    for (int probe = 0; probe < 60; ++probe) {
+      const long k = 20 + static_cast<long>(below(60));
+      if (k >= n) break;
+      const long p = static_cast<long>(below(static_cast<unsigned>(n - k)));
+      const bool ahead = below(2) == 0;
+      const int floor = -static_cast<int>(k) - static_cast<int>(below(20));
+      const int target = below(4) == 0 ? 1 + static_cast<int>(below(30)) : far_target;
+      const int fast = bound.highest_gain(ahead ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind,
+                                          seq.mol.residues + p, static_cast<int>(k), floor, target);
+      const long long plain = plainly_highest_gain(residues, p, k, ahead, floor);
+      // Reached, or given up: no claim but that the walks may get there.
+      if (fast >= target) continue;
+      ++compared;
+      ASSERT_EQ(fast, plain) << "at " << p << " k " << k << (ahead ? " ahead" : " behind") << " floor " << floor
+                             << " " << residues << options();
+    }
+  }
+  EXPECT_GT(compared, 1000);
+}
+
+// Runs of unit characters left out, one to a dozen in a row, anywhere in a
+// row of the alignment: the deletions along a row cross its comparisons of
+// eight. Cheap deletions keep long runs of them alive.
+TEST_F(AlignmentBoundTest, DeletionsInARowAsTheWholeTable) {
+  long long compared = 0;
+  for (int round = 0; round < 300; ++round) {
+    global_indel_score = -2 - static_cast<int>(below(3));
+    global_mismatch_score = -6;
+    const long k = 20 + static_cast<long>(below(40));
+    const std::string unit = random.letters(static_cast<unsigned>(k));
+    std::string written;
+    while (written.size() < 4 * unit.size()) written += unit;
+    const long matched = static_cast<long>(below(static_cast<unsigned>(2 * k)));
+    const long left_out = 1 + static_cast<long>(below(12));
+    const std::string residues = random.letters(10) + unit +
+                                 written.substr(0, static_cast<std::size_t>(matched)) +
+                                 written.substr(static_cast<std::size_t>(matched + left_out)) + random.letters(10);
+    TestSequence seq(residues);
+    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, false);
+    const int floor = -static_cast<int>(k);
+    const int fast = bound.highest_gain(AlignmentBound::Side::ahead, seq.mol.residues + 10, static_cast<int>(k),
+                                        floor, far_target);
+    if (fast >= far_target) continue;
+    ++compared;
+    ASSERT_EQ(fast, plainly_highest_gain(residues, 10, k, true, floor)) << residues << " g " << global_indel_score;
+  }
+  EXPECT_GT(compared, 200);
+}
+
+// A backward walk may sink below -L from where it starts, by as much as the
+// forward walk gained: eight mismatches in a row behind a copy of 20 whose
+// forward walk gains 50, then four copies more. The record passes a minimum
+// of 60 that neither walk reaches alone.
+TEST_F(AlignmentBoundTest, BackwardWalkSinksByTheForwardGain) {
+  global_min_score = 60;
+  global_min_score_a = 0;
+  global_min_score_bx = 0;
+  const std::string unit = "ACGTTGCAAGCTTCGAACGT";
+  std::string residues = "GGGGGGGGGG";
+  for (int copy = 0; copy < 5; ++copy) residues += unit;
+  for (std::size_t i = residues.size() - 8; i < residues.size(); ++i) residues[i] = residues[i] == 'A' ? 'C' : 'A';
+  residues += unit + unit + unit + unit.substr(0, 10) + "GGGGGGGGGG";
+  TestSequence seq(residues);
+  CSearchController search(1, seq.mol);
+  CSearchController::cover_unit_lengths(20);
+  ASSERT_EQ(CSearchController::minScores_user[20], 60);
+  const char* copy = seq.mol.residues + 10 + 5 * unit.size();
+  Csat* sat = sat_alloc.get_new(copy, copy + unit.size());
+  search.extend_imperfect_forward(*sat, seq.mol.residues + seq.mol.length);
+  EXPECT_EQ(sat->score, 50);
+  search.extend_imperfect_backward(*sat, seq.mol.residues - 1);
+  EXPECT_GE(sat->score, 60) << describe(*sat, seq.mol.residues);
+  sat_alloc.give_back(sat);
+  AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, false);
+  EXPECT_FALSE(bound.settles(copy, static_cast<unsigned>(unit.size()), 60));
+}
+
+}  // namespace
