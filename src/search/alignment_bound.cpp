@@ -111,7 +111,7 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
   // A start the bound does not settle is walked after all, so the alignment
   // gets about the work of a walk: the rows a walk to -L crosses grow with
   // L, and so do their cells.
-  long long cells_left = limit_work_ ? std::max(16LL * k, 1LL * k * k / 3) : LLONG_MAX;
+  long long cells_left = limit_work_ ? std::max(32LL * k, 1LL * k * k / 3) : LLONG_MAX;
   unit_text_.clear();
   // Row i holds the alignments that have taken i residues: cell j the
   // diagonal lo + j, whose next match takes the unit character at phase + j
