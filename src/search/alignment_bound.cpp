@@ -45,18 +45,6 @@
 
 namespace {
 
-// Scores are 16-bit, eight to a comparison: penalties are taken no lower
-// than this (a higher penalty only loosens the bound), so that a deletion
-// eight cells long stays in range; a dead cell stays dead, at or below any
-// floor, whatever is added to it (the sums saturate).
-constexpr int lowest_penalty = -2000;
-constexpr std::int16_t dead = -30000;
-// Floors and targets further from zero than this are left to the walks.
-constexpr int largest_score = 12000;
-constexpr std::size_t lanes = 8;
-// Rows carry this many dead cells before their first and after their last.
-constexpr std::size_t margin = 2 * lanes;
-
 struct Forward {
   // The residue taken i-th, and how many there are.
   static char residue(const char* p, int k, long long i) { return p[k + i]; }
@@ -71,27 +59,96 @@ struct Backward {
   static char unit(const char* p, int k, int phase) { return p[k - 1 - phase]; }
 };
 
+#ifdef __SSE2__
+// A cell holds its score less the floor, as an unsigned number that the
+// sums saturate: a cell at or below the floor is 0, dead, and stays so
+// under any penalty. Sixteen cells to a comparison where every score from
+// the floor to the target fits a byte (units up to 127 with the default
+// minimum score), eight otherwise.
+struct Bytes {
+  using Cell = std::uint8_t;
+  static constexpr std::size_t lanes = 16;
+  static constexpr int highest = 255;
+  static __m128i all(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
+  static __m128i add(__m128i a, __m128i b) { return _mm_adds_epu8(a, b); }
+  static __m128i sub(__m128i a, __m128i b) { return _mm_subs_epu8(a, b); }
+  static __m128i max(__m128i a, __m128i b) { return _mm_max_epu8(a, b); }
+  static __m128i min(__m128i a, __m128i b) { return _mm_min_epu8(a, b); }
+  // All ones in the lanes whose unit character is the residue.
+  static __m128i equal(const char* unit, __m128i residue) {
+    return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(unit)), residue);
+  }
+  static int last(__m128i v) { return _mm_extract_epi16(v, 7) >> 8; }
+  // A bit for each byte of a dead cell.
+  static int dead(__m128i v) { return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())); }
+  static int highest_of(__m128i v) {
+    v = max(v, _mm_srli_si128(v, 8));
+    v = max(v, _mm_srli_si128(v, 4));
+    v = max(v, _mm_srli_si128(v, 2));
+    v = max(v, _mm_srli_si128(v, 1));
+    return _mm_cvtsi128_si32(v) & 0xFF;
+  }
+};
+
+struct Words {
+  using Cell = std::uint16_t;
+  static constexpr std::size_t lanes = 8;
+  static constexpr int highest = 65535;
+  static __m128i all(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
+  static __m128i add(__m128i a, __m128i b) { return _mm_adds_epu16(a, b); }
+  static __m128i sub(__m128i a, __m128i b) { return _mm_subs_epu16(a, b); }
+  // Without SSE4.1: a - b saturated, plus b; a less a - b saturated.
+  static __m128i max(__m128i a, __m128i b) { return _mm_add_epi16(_mm_subs_epu16(a, b), b); }
+  static __m128i min(__m128i a, __m128i b) { return _mm_sub_epi16(a, _mm_subs_epu16(a, b)); }
+  static __m128i equal(const char* unit, __m128i residue) {
+    const __m128i bytes = _mm_cmpeq_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(unit)), residue);
+    return _mm_unpacklo_epi8(bytes, bytes);
+  }
+  static int last(__m128i v) { return _mm_extract_epi16(v, 7); }
+  static int dead(__m128i v) { return _mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())); }
+  static int highest_of(__m128i v) {
+    v = max(v, _mm_srli_si128(v, 8));
+    v = max(v, _mm_srli_si128(v, 4));
+    v = max(v, _mm_srli_si128(v, 2));
+    return _mm_extract_epi16(v, 0);
+  }
+};
+#endif
+
 }  // namespace
 
 AlignmentBound::AlignmentBound(const char* first, const char* end, bool limit_work)
     : first_(first),
       end_(end),
       limit_work_(limit_work),
-      row_(widest_row + 3 * margin, dead),
-      next_row_(widest_row + 3 * margin, dead) {}
+      row_(widest_row + 3 * margin),
+      next_row_(widest_row + 3 * margin) {}
 
 bool AlignmentBound::settles(const char* p, unsigned k, int min_score) {
-  if (global_mismatch_score >= 0 || global_indel_score >= 0 || k > largest_score ||
-      min_score > largest_score - static_cast<int>(k))
-    return false;
+  if (global_mismatch_score >= 0 || global_indel_score >= 0 || k >= largest_unit) return false;
   const int unit = static_cast<int>(k);
-  const int ahead = highest_gain<Forward>(p, unit, -unit, min_score);
+  const int ahead = highest_gain(Side::ahead, p, unit, -unit, min_score);
   if (ahead >= min_score) return false;
-  return highest_gain<Backward>(p, unit, -unit - ahead, min_score - ahead) < min_score - ahead;
+  return highest_gain(Side::behind, p, unit, -unit - ahead, min_score - ahead) < min_score - ahead;
 }
 
 int AlignmentBound::highest_gain(Side side, const char* p, int k, int floor, int enough) {
-  return side == Side::ahead ? highest_gain<Forward>(p, k, floor, enough) : highest_gain<Backward>(p, k, floor, enough);
+  if (enough <= 0) return enough;
+  const long long range = static_cast<long long>(enough) - floor;
+#ifdef __SSE2__
+  if (range < Bytes::highest)
+    return side == Side::ahead ? highest_gain<Forward, Bytes>(p, k, floor, enough)
+                               : highest_gain<Backward, Bytes>(p, k, floor, enough);
+  if (range < Words::highest)
+    return side == Side::ahead ? highest_gain<Forward, Words>(p, k, floor, enough)
+                               : highest_gain<Backward, Words>(p, k, floor, enough);
+#else
+  static_cast<void>(side);
+  static_cast<void>(p);
+  static_cast<void>(k);
+  static_cast<void>(range);
+#endif
+  return enough;
 }
 
 template <class Dir>
@@ -101,12 +158,13 @@ void AlignmentBound::write_unit(const char* p, int k, std::size_t length) {
     for (int phase = 0; phase < k; ++phase) unit_text_.push_back(Dir::unit(p, k, phase));
 }
 
-template <class Dir>
-int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
 #ifdef __SSE2__
-  if (enough <= 0) return enough;
-  const int mismatch = std::max(global_mismatch_score, lowest_penalty);
-  const int indel = std::max(global_indel_score, lowest_penalty);
+template <class Dir, class Lanes>
+int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
+  using Cell = typename Lanes::Cell;
+  constexpr std::size_t lanes = Lanes::lanes;
+  const int mismatch = std::min(-global_mismatch_score, Lanes::highest);
+  const int indel = std::min(-global_indel_score, Lanes::highest);
   const long long residues = Dir::residues(p, k, first_, end_);
   // A start the bound does not settle is walked after all, so the alignment
   // gets about the work of a walk: the rows a walk to -L crosses grow with
@@ -116,32 +174,36 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
   // Row i holds the alignments that have taken i residues: cell j the
   // diagonal lo + j, whose next match takes the unit character at phase + j
   // (lo itself is never needed). Row 0: the start and the deletions from it.
-  std::int16_t* row = row_.data() + margin;
-  std::int16_t* next = next_row_.data() + margin;
+  Cell* row = reinterpret_cast<Cell*>(row_.data()) + margin;
+  Cell* next = reinterpret_cast<Cell*>(next_row_.data()) + margin;
+  // Cells before a row's first are read as dead; a call with the other
+  // type of cell may have left anything there.
+  std::fill(row - margin, row + margin, Cell{0});
+  std::fill(next - margin, next, Cell{0});
   std::size_t width = 1;
-  row[0] = 0;
-  while (row[width - 1] + indel > floor) {
+  row[0] = static_cast<Cell>(-floor);
+  while (row[width - 1] > indel) {
     if (width == widest_row) return enough;
-    row[width] = static_cast<std::int16_t>(row[width - 1] + indel);
+    row[width] = static_cast<Cell>(row[width - 1] - indel);
     ++width;
   }
-  for (std::size_t j = width; j < width + margin; ++j) row[j] = dead;
+  std::fill(row + width, row + width + margin, Cell{0});
+  const __m128i one = Lanes::all(1), one_indel = Lanes::all(indel);
+  // Shifted by s lanes, s deletions; from the vector before, lane l takes
+  // l + 1.
+  __m128i indels[5], deletions_carried;
+  for (int s = 0; s < 5; ++s) indels[s] = Lanes::all(std::min(indel << s, Lanes::highest));
+  {
+    Cell steps[lanes];
+    for (std::size_t l = 0; l < lanes; ++l)
+      steps[l] = static_cast<Cell>(std::min(static_cast<long long>(indel) * static_cast<long long>(l + 1),
+                                            static_cast<long long>(Lanes::highest)));
+    deletions_carried = _mm_loadu_si128(reinterpret_cast<const __m128i*>(steps));
+  }
+  auto load = [](const Cell* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+  const int start = -floor;  // the start's cell: score 0
+  int best = start;
   std::size_t phase = 0;
-  const __m128i all_dead = _mm_set1_epi16(dead), floors = _mm_set1_epi16(static_cast<std::int16_t>(floor));
-  const __m128i one_indel = _mm_set1_epi16(static_cast<std::int16_t>(indel));
-  const __m128i two_indels = _mm_set1_epi16(static_cast<std::int16_t>(2 * indel));
-  const __m128i four_indels = _mm_set1_epi16(static_cast<std::int16_t>(4 * indel));
-  // Lane l: l + 1 deletions.
-  const __m128i deletions = _mm_setr_epi16(static_cast<std::int16_t>(indel), static_cast<std::int16_t>(2 * indel),
-                                           static_cast<std::int16_t>(3 * indel), static_cast<std::int16_t>(4 * indel),
-                                           static_cast<std::int16_t>(5 * indel), static_cast<std::int16_t>(6 * indel),
-                                           static_cast<std::int16_t>(7 * indel), static_cast<std::int16_t>(8 * indel));
-  // The lanes a shift by one, two or four lanes leaves empty, dead.
-  const __m128i dead_first_1 = _mm_setr_epi16(dead, 0, 0, 0, 0, 0, 0, 0);
-  const __m128i dead_first_2 = _mm_setr_epi16(dead, dead, 0, 0, 0, 0, 0, 0);
-  const __m128i dead_first_4 = _mm_setr_epi16(dead, dead, dead, dead, 0, 0, 0, 0);
-  const __m128i matched = _mm_set1_epi16(1);
-  int best = 0;
   for (long long i = 0; i < residues; ++i) {
     cells_left -= static_cast<long long>(width);
     if (cells_left < 0 || width + lanes > widest_row) return enough;
@@ -151,62 +213,70 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
     if (phase + vectors * lanes + 1 > unit_text_.size()) write_unit<Dir>(p, k, phase + vectors * lanes + 1);
     const char residue = Dir::residue(p, k, i);
     const __m128i residues_here = _mm_set1_epi8(residue);
-    const __m128i unmatched = _mm_set1_epi16(static_cast<std::int16_t>(residue == 'N' ? 0 : mismatch));
+    const __m128i unmatched = Lanes::all(residue == 'N' ? 0 : mismatch);
     const char* unit = unit_text_.data() + phase;  // unit[j]: the character cell j - 1 takes
-    auto load = [](const std::int16_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
-    __m128i highest = all_dead;
-    std::int16_t carried = dead;  // the last cell of the vector before
+    __m128i highest = _mm_setzero_si128();
+    int carried = 0;  // the last cell of the vector before
     for (std::size_t v = 0; v < vectors; ++v) {
       const std::size_t j = v * lanes;
-      const __m128i equal_bytes = _mm_cmpeq_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(unit + j)),
-                                                 residues_here);
-      const __m128i equal = _mm_unpacklo_epi8(equal_bytes, equal_bytes);
-      const __m128i step = _mm_or_si128(_mm_and_si128(equal, matched), _mm_andnot_si128(equal, unmatched));
-      __m128i cell = _mm_max_epi16(_mm_adds_epi16(load(row + j - 1), step), _mm_adds_epi16(load(row + j), one_indel));
+      const __m128i before = load(row + j - 1);
+      // A match adds one to a live cell only.
+      const __m128i matched = Lanes::add(before, Lanes::min(before, one));
+      const __m128i equal = Lanes::equal(unit + j, residues_here);
+      const __m128i diagonal =
+          _mm_or_si128(_mm_and_si128(equal, matched), _mm_andnot_si128(equal, Lanes::sub(before, unmatched)));
+      __m128i cell = Lanes::max(diagonal, Lanes::sub(load(row + j), one_indel));
       // Deletions along the row: within the vector, then from the vector
       // before (the latter alone waits for the vector before).
-      cell = _mm_max_epi16(cell, _mm_adds_epi16(_mm_or_si128(_mm_slli_si128(cell, 2), dead_first_1), one_indel));
-      cell = _mm_max_epi16(cell, _mm_adds_epi16(_mm_or_si128(_mm_slli_si128(cell, 4), dead_first_2), two_indels));
-      cell = _mm_max_epi16(cell, _mm_adds_epi16(_mm_or_si128(_mm_slli_si128(cell, 8), dead_first_4), four_indels));
-      cell = _mm_max_epi16(cell, _mm_adds_epi16(_mm_set1_epi16(carried), deletions));
-      // A cell at or below the floor is dead: nothing it leads to is above it.
-      const __m128i alive = _mm_cmpgt_epi16(cell, floors);
-      cell = _mm_or_si128(_mm_and_si128(alive, cell), _mm_andnot_si128(alive, all_dead));
-      highest = _mm_max_epi16(highest, cell);
+      cell = Lanes::max(cell, Lanes::sub(_mm_slli_si128(cell, sizeof(Cell)), indels[0]));
+      cell = Lanes::max(cell, Lanes::sub(_mm_slli_si128(cell, 2 * sizeof(Cell)), indels[1]));
+      cell = Lanes::max(cell, Lanes::sub(_mm_slli_si128(cell, 4 * sizeof(Cell)), indels[2]));
+      if (lanes == 16) cell = Lanes::max(cell, Lanes::sub(_mm_slli_si128(cell, 8 * sizeof(Cell)), indels[3]));
+      cell = Lanes::max(cell, Lanes::sub(Lanes::all(carried), deletions_carried));
+      highest = Lanes::max(highest, cell);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(next + j), cell);
-      carried = static_cast<std::int16_t>(_mm_extract_epi16(cell, 7));
+      carried = Lanes::last(cell);
     }
+    best = std::max(best, Lanes::highest_of(highest));
+    if (best - start >= enough) return best - start;
     // Deletions past the last vector while they stay alive.
     std::size_t next_width = vectors * lanes;
-    while (next[next_width - 1] + indel > floor) {
+    while (next[next_width - 1] > indel) {
       if (next_width == widest_row) return enough;
-      next[next_width] = static_cast<std::int16_t>(next[next_width - 1] + indel);
+      next[next_width] = static_cast<Cell>(next[next_width - 1] - indel);
       ++next_width;
     }
-    highest = _mm_max_epi16(highest, _mm_srli_si128(highest, 8));
-    highest = _mm_max_epi16(highest, _mm_srli_si128(highest, 4));
-    highest = _mm_max_epi16(highest, _mm_srli_si128(highest, 2));
-    best = std::max(best, static_cast<int>(static_cast<std::int16_t>(_mm_extract_epi16(highest, 0))));
-    if (best >= enough) return best;
-    std::size_t first_alive = 0;
-    while (first_alive < next_width && next[first_alive] == dead) ++first_alive;
-    while (next_width > first_alive && next[next_width - 1] == dead) --next_width;
-    if (first_alive == next_width) break;
-    // The cells after the last alive one are read as dead.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(next + next_width), all_dead);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(next + next_width + lanes), all_dead);
+    // The live cells: from the first vector with one, to the last.
+    auto alive_in = [&](std::size_t v) { return ~Lanes::dead(load(next + v * lanes)) & 0xFFFF; };
+    std::size_t first_alive = 0, end_alive = 0;
+    for (std::size_t v = 0; v < vectors; ++v) {
+      if (const int alive = alive_in(v)) {
+        first_alive = v * lanes + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(alive))) / sizeof(Cell);
+        break;
+      }
+    }
+    if (next_width > vectors * lanes) {
+      end_alive = next_width;  // the deletions past the vectors are alive
+    } else {
+      for (std::size_t v = vectors; v-- > 0;) {
+        if (const int alive = alive_in(v)) {
+          end_alive = v * lanes + (31 - static_cast<std::size_t>(__builtin_clz(static_cast<unsigned>(alive)))) /
+                                      sizeof(Cell) + 1;
+          break;
+        }
+      }
+    }
+    if (end_alive == 0) break;
+    // The cells after the last live one are read as dead.
+    for (std::size_t j = 0; j < margin; j += lanes)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(next + end_alive + j), _mm_setzero_si128());
     phase += first_alive;
     while (phase >= static_cast<std::size_t>(k)) phase -= static_cast<std::size_t>(k);
-    width = next_width - first_alive;
+    width = end_alive - first_alive;
     std::swap(row_, next_row_);
-    row = row_.data() + margin + first_alive;
-    next = next_row_.data() + margin;
+    row = reinterpret_cast<Cell*>(row_.data()) + margin + first_alive;
+    next = reinterpret_cast<Cell*>(next_row_.data()) + margin;
   }
-  return best;
-#else
-  static_cast<void>(p);
-  static_cast<void>(k);
-  static_cast<void>(floor);
-  return enough;
-#endif
+  return best - start;
 }
+#endif

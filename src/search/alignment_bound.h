@@ -28,27 +28,32 @@ class AlignmentBound {
 
   enum class Side { ahead, behind };
   // The highest score of the alignments on one side of the copy [p, p + k)
-  // whose scores all stay above floor, or enough wherever that is reached or
-  // the work runs out.
+  // whose scores all stay above floor (below 0), or enough wherever that is
+  // reached or the work runs out.
   int highest_gain(Side side, const char* p, int k, int floor, int enough);
 
  private:
-  template <class Dir>
+  // Cells of the type Lanes says, as many to a comparison.
+  template <class Dir, class Lanes>
   int highest_gain(const char* p, int k, int floor, int enough);
   // The unit written out outward from the copy's edge, after one spare
   // character, to length characters.
   template <class Dir>
   void write_unit(const char* p, int k, std::size_t length);
 
-  // Wider rows are left to the walks (penalties of -2 with long units).
+  // Wider rows are left to the walks (penalties of -2 with long units);
+  // rows carry dead cells before their first and after their last.
   static constexpr std::size_t widest_row = 2048;
+  static constexpr std::size_t margin = 32;
+  // Longer units are left to the walks: scores must fit 16 bits.
+  static constexpr unsigned largest_unit = 30000;
 
   const char* first_;
   const char* end_;
   bool limit_work_;
   // Two rows of the alignment, with room for dead cells on both sides; kept
   // from one start to the next so that a start allocates nothing.
-  std::vector<std::int16_t> row_, next_row_;
+  std::vector<std::uint16_t> row_, next_row_;
   std::vector<char> unit_text_;
 };
 
