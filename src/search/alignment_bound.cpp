@@ -120,9 +120,7 @@ struct Words {
 AlignmentBound::AlignmentBound(const char* first, const char* end, bool limit_work)
     : first_(first),
       end_(end),
-      limit_work_(limit_work),
-      row_(widest_row + 3 * margin),
-      next_row_(widest_row + 3 * margin) {}
+      limit_work_(limit_work) {}
 
 bool AlignmentBound::settles(const char* p, unsigned k, int min_score) {
   if (global_mismatch_score >= 0 || global_indel_score >= 0 || k >= largest_unit) return false;
@@ -134,6 +132,12 @@ bool AlignmentBound::settles(const char* p, unsigned k, int min_score) {
 
 int AlignmentBound::highest_gain(Side side, const char* p, int k, int floor, int enough) {
   if (enough <= 0) return enough;
+  // Made at the first start asked about: most records are searched for no
+  // unit long enough.
+  if (row_.empty()) {
+    row_.resize(widest_row + 3 * margin);
+    next_row_.resize(widest_row + 3 * margin);
+  }
   const long long range = static_cast<long long>(enough) - floor;
 #ifdef __SSE2__
   if (range < Bytes::highest)
