@@ -17,20 +17,25 @@
  * the copy's edge whose states all score above floor. Every walk path is
  * one of them, whatever the look-ahead chose, so B_f <= A_f(-L) and the
  * backward gain B_b <= A_b(-L - A_f(-L)) (a lower floor admits more paths).
- * A record scores B_f + B_b; if A_f + A_b < minScores[k], it is rejected,
- * and a rejected candidate leaves nothing behind.
+ * A record scores B_f + B_b (the trimming of flanking N's changes no
+ * score); if A_f + A_b < minScores[k], it is rejected, and a rejected
+ * candidate leaves nothing behind. Nothing here depends on the depth of the
+ * look-ahead or its budget, on how many N's are tolerated (a long run only
+ * ends a walk), on N's being errors instead (a lower score than 0), on the
+ * score reduction limit (it only raises T) or on where the sequence ends
+ * (the alignments end there too). Penalties too large for the cells are
+ * taken smaller, which only raises A.
  *
  * A(floor) is an ordinary dynamic program over (residues taken, unit
  * characters taken): the best path to a state under the floor extends the
  * best path to one of its three predecessors, since the floor asks only
  * that each state of a path stay above it. Rows are residues taken, cells
  * diagonals (unit characters minus residues); a cell at or below the floor
- * is dead. Penalties are negative, so the diagonals alive stay within
- * (score + L) / |penalty| of the start's, and the rows die out a few dozen
- * residues past the last stretch that matches the unit: the work of a start
- * whose walks would run until -L, choosing each error with a tree of
- * look-aheads, without the trees. It stops as soon as it shows that the
- * start must be walked.
+ * is dead. Penalties are negative, so few diagonals stay alive, and the
+ * rows die out a few dozen residues past the last stretch that matches the
+ * unit: the work of a start whose walks would run until -L, choosing each
+ * error with a tree of look-aheads, without the trees. It stops as soon as
+ * it shows that the start must be walked.
  */
 #include "search/alignment_bound.h"
 

@@ -10,8 +10,8 @@
 
 #include "config/parameters.h"
 #include "search/CAnchorSeq.h"
-#include "search/alignment_bound.h"
 #include "search/CSearchController.h"
+#include "search/alignment_bound.h"
 #include "search/error_free_run.h"
 #include "search/starts_to_try.h"
 

@@ -29,7 +29,9 @@ constexpr int far_target = 10000;
 long long plainly_highest_gain(const std::string& t, long p, long k, bool ahead, long long floor) {
   const long n = static_cast<long>(t.size());
   const long residues = ahead ? n - p - k : p;
-  auto residue = [&](long i) { return ahead ? t[static_cast<std::size_t>(p + k + i)] : t[static_cast<std::size_t>(p - 1 - i)]; };
+  auto residue = [&](long i) {
+    return ahead ? t[static_cast<std::size_t>(p + k + i)] : t[static_cast<std::size_t>(p - 1 - i)];
+  };
   auto unit = [&](long m) {
     return ahead ? t[static_cast<std::size_t>(p + m % k)] : t[static_cast<std::size_t>(p + k - 1 - m % k)];
   };
