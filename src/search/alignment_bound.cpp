@@ -172,8 +172,11 @@ template <class Dir, class Lanes>
 int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
   using Cell = typename Lanes::Cell;
   constexpr std::size_t lanes = Lanes::lanes;
-  const int mismatch = std::min(-global_mismatch_score, Lanes::highest);
-  const int indel = std::min(-global_indel_score, Lanes::highest);
+  // A penalty beyond the cells' range kills a cell as surely.
+  auto cost = [](int penalty) {
+    return static_cast<int>(std::min(-static_cast<long long>(penalty), static_cast<long long>(Lanes::highest)));
+  };
+  const int mismatch = cost(global_mismatch_score), indel = cost(global_indel_score);
   const long long residues = Dir::residues(p, k, first_, end_);
   // A start the bound does not settle is walked after all, so the alignment
   // gets about the work of a walk: the rows a walk to -L crosses grow with
