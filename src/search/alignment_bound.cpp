@@ -127,8 +127,12 @@ AlignmentBound::AlignmentBound(const char* first, const char* end, bool limit_wo
       end_(end),
       limit_work_(limit_work) {}
 
+bool AlignmentBound::applies(unsigned k) {
+  constexpr unsigned too_long = 30000;
+  return k >= shortest_unit && k < too_long && global_mismatch_score < 0 && global_indel_score < 0;
+}
+
 bool AlignmentBound::settles(const char* p, unsigned k, int min_score) {
-  if (global_mismatch_score >= 0 || global_indel_score >= 0 || k >= largest_unit) return false;
   const int unit = static_cast<int>(k);
   const int ahead = highest_gain(Side::ahead, p, unit, -unit, min_score);
   if (ahead >= min_score) return false;

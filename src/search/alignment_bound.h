@@ -19,11 +19,15 @@ class AlignmentBound {
 
   // Below this unit length the walks cost less than the bound.
   static constexpr unsigned shortest_unit = 20;
+  // Whether the bound is worth asking about starts of unit length k under
+  // the penalties in force (both negative); scores of longer units would not
+  // fit its rows.
+  static bool applies(unsigned k);
 
-  // Whether the copy [p, p + k) provably grows into a record scoring below
-  // min_score. False where the bound is not worked out: penalties that are
-  // not negative, scores too large for its rows, or an alignment that takes
-  // more work than the walks it would spare.
+  // Whether the copy [p, p + k), of a unit length the bound applies to,
+  // provably grows into a record scoring below min_score. False where the
+  // bound is not worked out: scores too large for its rows, or an alignment
+  // that takes more work than the walks it would spare.
   bool settles(const char* p, unsigned k, int min_score);
 
   enum class Side { ahead, behind };
@@ -45,8 +49,6 @@ class AlignmentBound {
   // rows carry dead cells before their first and after their last.
   static constexpr std::size_t widest_row = 2048;
   static constexpr std::size_t margin = 32;
-  // Longer units are left to the walks: scores must fit 16 bits.
-  static constexpr unsigned largest_unit = 30000;
 
   const char* first_;
   const char* end_;

@@ -320,7 +320,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   starts.leave_out_covered(anchors);
   if (settle_by_score_bound && unit_length >= ScoreBound::shortest_unit)
     starts_settled_by_score_bound += starts.leave_out_settled(score_bound, minScores[unit_length]);
-  const bool by_alignment = unit_length >= AlignmentBound::shortest_unit;
+  const bool by_alignment = AlignmentBound::applies(unit_length);
   ProgressCheck progress(first);
   // The last run judged and not settled: the starts that share it need not
   // be judged again, and their runs need not be read again.
