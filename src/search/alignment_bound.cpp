@@ -67,9 +67,9 @@ struct Backward {
 #ifdef __SSE2__
 // A cell holds its score less the floor, as an unsigned number that the
 // sums saturate: a cell at or below the floor is 0, dead, and stays so
-// under any penalty. Sixteen cells to a comparison where every score from
-// the floor to the target fits a byte (units up to 127 with the default
-// minimum score), eight otherwise.
+// under any penalty. Sixteen cells to a comparison where the start's score
+// fits a byte (units up to 254), eight otherwise or where a cell outgrows
+// the byte.
 struct Bytes {
   using Cell = std::uint8_t;
   static constexpr std::size_t lanes = 16;
@@ -149,9 +149,15 @@ int AlignmentBound::highest_gain(Side side, const char* p, int k, int floor, int
   }
   const long long range = static_cast<long long>(enough) - floor;
 #ifdef __SSE2__
-  if (range < Bytes::highest)
-    return side == Side::ahead ? highest_gain<Forward, Bytes>(p, k, floor, enough)
-                               : highest_gain<Backward, Bytes>(p, k, floor, enough);
+  // Alignments beside copies that grow into no record seldom rise far above
+  // their start, so bytes are tried wherever the start fits one, even if the
+  // target does not.
+  if (-floor < Bytes::highest) {
+    const int gain = side == Side::ahead ? highest_gain<Forward, Bytes>(p, k, floor, enough)
+                                         : highest_gain<Backward, Bytes>(p, k, floor, enough);
+    if (gain != out_of_range) return gain;
+    ++redone_in_wider_cells_;
+  }
   if (range < Words::highest)
     return side == Side::ahead ? highest_gain<Forward, Words>(p, k, floor, enough)
                                : highest_gain<Backward, Words>(p, k, floor, enough);
@@ -218,7 +224,10 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
   }
   auto load = [](const Cell* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
   const int start = -floor;  // the start's cell: score 0
-  int best = start;
+  // A cell this high has reached the target, or the top of its type.
+  const int top = static_cast<int>(std::min(static_cast<long long>(start) + enough, static_cast<long long>(Lanes::highest)));
+  const __m128i at_top = Lanes::all(top);
+  __m128i highest_yet = Lanes::all(start);
   std::size_t phase = 0;
   for (long long i = 0; i < residues; ++i) {
     cells_left -= static_cast<long long>(width);
@@ -253,8 +262,8 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(next + j), cell);
       carried = Lanes::last(cell);
     }
-    best = std::max(best, Lanes::highest_of(highest));
-    if (best - start >= enough) return best - start;
+    if (Lanes::dead(Lanes::sub(at_top, highest)) != 0) return top - start >= enough ? enough : out_of_range;
+    highest_yet = Lanes::max(highest_yet, highest);
     // Deletions past the last vector while they stay alive.
     std::size_t next_width = vectors * lanes;
     while (next[next_width - 1] > indel) {
@@ -293,6 +302,6 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
     row = reinterpret_cast<Cell*>(row_.data()) + margin + first_alive;
     next = reinterpret_cast<Cell*>(next_row_.data()) + margin;
   }
-  return best - start;
+  return Lanes::highest_of(highest_yet) - start;
 }
 #endif

@@ -36,8 +36,14 @@ class AlignmentBound {
   // reached or the work runs out.
   int highest_gain(Side side, const char* p, int k, int floor, int enough);
 
+  // How many alignments begun in bytes outgrew them and were worked out
+  // again in wider cells.
+  long long redone_in_wider_cells() const { return redone_in_wider_cells_; }
+
  private:
-  // Cells of the type Lanes says, as many to a comparison.
+  // Cells of the type Lanes says, as many to a comparison; out_of_range
+  // where a cell reaches the top of that type short of enough.
+  static constexpr int out_of_range = -1;
   template <class Dir, class Lanes>
   int highest_gain(const char* p, int k, int floor, int enough);
   // The unit written out outward from the copy's edge, after one spare
@@ -53,6 +59,7 @@ class AlignmentBound {
   const char* first_;
   const char* end_;
   bool limit_work_;
+  long long redone_in_wider_cells_ = 0;
   // Two rows of the alignment, with room for dead cells on both sides; kept
   // from one start to the next so that a start allocates nothing.
   std::vector<std::uint16_t> row_, next_row_;

@@ -119,23 +119,33 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
   EXPECT_GT(kept, 1000);
 }
 
-// The rows kept as bands of live diagonals, eight to a comparison, give
-// the highest score of the whole table, wherever they do not give up.
+// The rows kept as bands of live diagonals, in bytes or in 16-bit cells,
+// give the highest score of the whole table, wherever they do not give up;
+// also where an alignment begun in bytes outgrows them.
 TEST_F(AlignmentBoundTest, BandsGiveWhatTheWholeTableGives) {
-  long long compared = 0;
+  long long compared = 0, redone = 0;
   for (int round = 0; round < 40; ++round) {
     random_options(true);
     if (round % 10 == 3) global_mismatch_score = INT_MIN;  // any mismatch ends a path
-    const std::string residues = random_sequence(true);
+    std::string residues = random_sequence(true);
+    // Half the probes of some rounds in an array whose score outgrows a
+    // byte, at its unit length.
+    const long array_start = static_cast<long>(residues.size());
+    const std::string array_unit = random.letters(20 + below(40));
+    if (round % 4 == 2) random.append_array(residues, array_unit, 8 * array_unit.size(), 40 + below(100), below(2) == 0);
     TestSequence seq(residues);
-    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, round % 2 == 0);
+    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, round % 4 == 0);
     const long n = static_cast<long>(residues.size());
     for (int probe = 0; probe < 60; ++probe) {
-      const long k = 20 + static_cast<long>(below(60));
+      const bool in_array = round % 4 == 2 && probe % 2 == 0;
+      const long k = in_array ? static_cast<long>(array_unit.size()) : 20 + static_cast<long>(below(60));
       if (k >= n) break;
-      const long p = static_cast<long>(below(static_cast<unsigned>(n - k)));
+      const long p = in_array ? array_start + static_cast<long>(below(static_cast<unsigned>(3 * k)))
+                              : static_cast<long>(below(static_cast<unsigned>(n - k)));
       const bool ahead = below(2) == 0;
-      const int floor = -static_cast<int>(k) - static_cast<int>(below(20));
+      // Floors this deep leave only 16-bit cells.
+      const int deeper = probe % 4 == 1 ? 250 : 0;
+      const int floor = -static_cast<int>(k) - static_cast<int>(below(20)) - deeper;
       const int target = below(2) == 0 ? 1 + static_cast<int>(below(150)) : far_target;
       const int fast = bound.highest_gain(ahead ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind,
                                           seq.mol.residues + p, static_cast<int>(k), floor, target);
@@ -146,8 +156,10 @@ TEST_F(AlignmentBoundTest, BandsGiveWhatTheWholeTableGives) {
       ASSERT_EQ(fast, plain) << "at " << p << " k " << k << (ahead ? " ahead" : " behind") << " floor " << floor
                              << " " << residues << options();
     }
+    redone += bound.redone_in_wider_cells();
   }
   EXPECT_GT(compared, 1000);
+  EXPECT_GT(redone, 10);
 }
 
 // Runs of unit characters left out, one to a dozen in a row, anywhere in a
