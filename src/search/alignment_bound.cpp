@@ -36,6 +36,21 @@
  * unit: the work of a start whose walks would run until -L, choosing each
  * error with a tree of look-aheads, without the trees. It stops as soon as
  * it shows that the start must be walked.
+ *
+ * A stretch of G starts at once. Ahead of the copy at p + g (g < G) lie
+ * the residues ahead of p's copy from the g-th on, and the unit character
+ * that p + g takes c-th (counted from its copy's edge) is the one that p
+ * takes (g + c)-th, unless g + (c mod L) >= L: there p's is the character
+ * at a phase below g of its own unit. Let the characters at phases below
+ * G - 1 match any residue (+1, an N included). Then every path of p + g,
+ * moved to p's table from the cell (g residues, g unit characters), scores
+ * as high at every state; and p's table reaches that cell with score g
+ * through g such characters. So p's table bounds the forward gain of every
+ * start of the stretch at once; behind, the table of the stretch's last
+ * start does. A start whose own forward bound is a scores at most
+ * a + A_b(-L - a), which grows with a (a point more ahead lowers the floor
+ * behind, which lowers no bound); so with A_f no lower than every start's
+ * own, A_f + A_b(-L - A_f) below the minimum settles the whole stretch.
  */
 #include "search/alignment_bound.h"
 
@@ -79,9 +94,11 @@ struct Bytes {
   static __m128i sub(__m128i a, __m128i b) { return _mm_subs_epu8(a, b); }
   static __m128i max(__m128i a, __m128i b) { return _mm_max_epu8(a, b); }
   static __m128i min(__m128i a, __m128i b) { return _mm_min_epu8(a, b); }
-  // All ones in the lanes whose unit character is the residue.
-  static __m128i equal(const char* unit, __m128i residue) {
-    return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(unit)), residue);
+  // All ones in the lanes whose unit character is the residue or matches
+  // any.
+  static __m128i equal(const char* unit, const char* wildcards, __m128i residue) {
+    return _mm_or_si128(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(unit)), residue),
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(wildcards)));
   }
   static int last(__m128i v) { return _mm_extract_epi16(v, 7) >> 8; }
   // A bit for each byte of a dead cell.
@@ -105,8 +122,9 @@ struct Words {
   // Without SSE4.1: a - b saturated, plus b; a less a - b saturated.
   static __m128i max(__m128i a, __m128i b) { return _mm_add_epi16(_mm_subs_epu16(a, b), b); }
   static __m128i min(__m128i a, __m128i b) { return _mm_sub_epi16(a, _mm_subs_epu16(a, b)); }
-  static __m128i equal(const char* unit, __m128i residue) {
-    const __m128i bytes = _mm_cmpeq_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(unit)), residue);
+  static __m128i equal(const char* unit, const char* wildcards, __m128i residue) {
+    const __m128i bytes = _mm_or_si128(_mm_cmpeq_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(unit)), residue),
+                                       _mm_loadl_epi64(reinterpret_cast<const __m128i*>(wildcards)));
     return _mm_unpacklo_epi8(bytes, bytes);
   }
   static int last(__m128i v) { return _mm_extract_epi16(v, 7); }
@@ -133,13 +151,27 @@ bool AlignmentBound::applies(unsigned k) {
 }
 
 bool AlignmentBound::settles(const char* p, unsigned k, int min_score) {
-  const int unit = static_cast<int>(k);
-  const int ahead = highest_gain(Side::ahead, p, unit, -unit, min_score);
-  if (ahead >= min_score) return false;
-  return highest_gain(Side::behind, p, unit, -unit - ahead, min_score - ahead) < min_score - ahead;
+  if (k == stretch_.unit_length && min_score == stretch_.min_score && p >= stretch_.first && p < stretch_.end)
+    return stretch_.settled || stretch_below(p, k, min_score, 1);
+  // Starts to try come in runs, and a stretch is bounded at little more
+  // than one start's cost, while a quarter of each unit matching anything
+  // loosens the bound little.
+  const int starts = static_cast<int>(std::max(1LL, std::min(static_cast<long long>(k / 4), static_cast<long long>(end_ - (p + k)))));
+  stretch_ = {k, min_score, p, p + starts, stretch_below(p, k, min_score, starts)};
+  if (starts == 1) return stretch_.settled;
+  if (stretch_.settled) ++stretches_settled_;
+  return stretch_.settled || stretch_below(p, k, min_score, 1);
 }
 
-int AlignmentBound::highest_gain(Side side, const char* p, int k, int floor, int enough) {
+bool AlignmentBound::stretch_below(const char* p, unsigned k, int min_score, int starts) {
+  const int unit = static_cast<int>(k);
+  const int ahead = highest_gain(Side::ahead, p, unit, -unit, min_score, starts);
+  if (ahead >= min_score) return false;
+  return highest_gain(Side::behind, p + starts - 1, unit, -unit - ahead, min_score - ahead, starts) <
+         min_score - ahead;
+}
+
+int AlignmentBound::highest_gain(Side side, const char* p, int k, int floor, int enough, int starts) {
   if (enough <= 0) return enough;
   // Made at the first start asked about: most records are searched for no
   // unit long enough.
@@ -153,33 +185,41 @@ int AlignmentBound::highest_gain(Side side, const char* p, int k, int floor, int
   // their start, so bytes are tried wherever the start fits one, even if the
   // target does not.
   if (-floor < Bytes::highest) {
-    const int gain = side == Side::ahead ? highest_gain<Forward, Bytes>(p, k, floor, enough)
-                                         : highest_gain<Backward, Bytes>(p, k, floor, enough);
+    const int gain = side == Side::ahead ? highest_gain<Forward, Bytes>(p, k, floor, enough, starts)
+                                         : highest_gain<Backward, Bytes>(p, k, floor, enough, starts);
     if (gain != out_of_range) return gain;
     ++redone_in_wider_cells_;
   }
   if (range < Words::highest)
-    return side == Side::ahead ? highest_gain<Forward, Words>(p, k, floor, enough)
-                               : highest_gain<Backward, Words>(p, k, floor, enough);
+    return side == Side::ahead ? highest_gain<Forward, Words>(p, k, floor, enough, starts)
+                               : highest_gain<Backward, Words>(p, k, floor, enough, starts);
 #else
   static_cast<void>(side);
   static_cast<void>(p);
   static_cast<void>(k);
   static_cast<void>(range);
+  static_cast<void>(starts);
 #endif
   return enough;
 }
 
 template <class Dir>
-void AlignmentBound::write_unit(const char* p, int k, std::size_t length) {
-  if (unit_text_.empty()) unit_text_.push_back('\0');
-  while (unit_text_.size() < length)
-    for (int phase = 0; phase < k; ++phase) unit_text_.push_back(Dir::unit(p, k, phase));
+void AlignmentBound::write_unit(const char* p, int k, int starts, std::size_t length) {
+  if (unit_text_.empty()) {
+    unit_text_.push_back('\0');
+    wildcards_.push_back('\0');
+  }
+  while (unit_text_.size() < length) {
+    for (int phase = 0; phase < k; ++phase) {
+      unit_text_.push_back(Dir::unit(p, k, phase));
+      wildcards_.push_back(phase < starts - 1 ? '\xFF' : '\0');
+    }
+  }
 }
 
 #ifdef __SSE2__
 template <class Dir, class Lanes>
-int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
+int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough, int starts) {
   using Cell = typename Lanes::Cell;
   constexpr std::size_t lanes = Lanes::lanes;
   // A penalty beyond the cells' range kills a cell as surely.
@@ -191,8 +231,9 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
   // A start the bound does not settle is walked after all, so the alignment
   // gets about the work of a walk: the rows a walk to -L crosses grow with
   // L, and so do their cells.
-  long long cells_left = limit_work_ ? std::max(32LL * k, 1LL * k * k / 3) : LLONG_MAX;
+  long long cells_left = limit_work_ ? std::max(32LL * k, 1LL * k * k / 3) * starts : LLONG_MAX;
   unit_text_.clear();
+  wildcards_.clear();
   // Row i holds the alignments that have taken i residues: cell j the
   // diagonal lo + j, whose next match takes the unit character at phase + j
   // (lo itself is never needed). Row 0: the start and the deletions from it.
@@ -235,11 +276,12 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
     // Cells 0 to width of the next row: cell j is diagonal lo - 1 + j, the
     // match or mismatch from cell j - 1, the insertion from cell j.
     const std::size_t vectors = width / lanes + 1;
-    if (phase + vectors * lanes + 1 > unit_text_.size()) write_unit<Dir>(p, k, phase + vectors * lanes + 1);
+    if (phase + vectors * lanes + 1 > unit_text_.size()) write_unit<Dir>(p, k, starts, phase + vectors * lanes + 1);
     const char residue = Dir::residue(p, k, i);
     const __m128i residues_here = _mm_set1_epi8(residue);
     const __m128i unmatched = Lanes::all(residue == 'N' ? 0 : mismatch);
     const char* unit = unit_text_.data() + phase;  // unit[j]: the character cell j - 1 takes
+    const char* wildcards = wildcards_.data() + phase;
     __m128i highest = _mm_setzero_si128();
     int carried = 0;  // the last cell of the vector before
     for (std::size_t v = 0; v < vectors; ++v) {
@@ -247,7 +289,7 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough) {
       const __m128i before = load(row + j - 1);
       // A match adds one to a live cell only.
       const __m128i matched = Lanes::add(before, Lanes::min(before, one));
-      const __m128i equal = Lanes::equal(unit + j, residues_here);
+      const __m128i equal = Lanes::equal(unit + j, wildcards + j, residues_here);
       const __m128i diagonal =
           _mm_or_si128(_mm_and_si128(equal, matched), _mm_andnot_si128(equal, Lanes::sub(before, unmatched)));
       __m128i cell = Lanes::max(diagonal, Lanes::sub(load(row + j), one_indel));

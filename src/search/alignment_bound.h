@@ -27,15 +27,22 @@ class AlignmentBound {
   // Whether the copy [p, p + k), of a unit length the bound applies to,
   // provably grows into a record scoring below min_score. False where the
   // bound is not worked out: scores too large for its rows, or an alignment
-  // that takes more work than the walks it would spare.
+  // that takes more work than the walks it would spare. Asked about starts
+  // in increasing order within a unit length, it bounds a stretch of them
+  // at once where it can.
   bool settles(const char* p, unsigned k, int min_score);
 
   enum class Side { ahead, behind };
   // The highest score of the alignments on one side of the copy [p, p + k)
   // whose scores all stay above floor (below 0), or enough wherever that is
-  // reached or the work runs out.
-  int highest_gain(Side side, const char* p, int k, int floor, int enough);
+  // reached or the work runs out. With starts > 1, no lower than the same
+  // for each copy of a stretch of as many starts that p's side of p's copy
+  // faces: ahead, the copies at p to p + starts - 1; behind, at p to
+  // p - starts + 1.
+  int highest_gain(Side side, const char* p, int k, int floor, int enough, int starts = 1);
 
+  // How many stretches of more than one start were settled whole.
+  long long stretches_settled() const { return stretches_settled_; }
   // How many alignments begun in bytes outgrew them and were worked out
   // again in wider cells.
   long long redone_in_wider_cells() const { return redone_in_wider_cells_; }
@@ -45,11 +52,15 @@ class AlignmentBound {
   // where a cell reaches the top of that type short of enough.
   static constexpr int out_of_range = -1;
   template <class Dir, class Lanes>
-  int highest_gain(const char* p, int k, int floor, int enough);
+  int highest_gain(const char* p, int k, int floor, int enough, int starts);
   // The unit written out outward from the copy's edge, after one spare
-  // character, to length characters.
+  // character, to length characters; the first starts - 1 characters of
+  // each copy of the unit match any residue.
   template <class Dir>
-  void write_unit(const char* p, int k, std::size_t length);
+  void write_unit(const char* p, int k, int starts, std::size_t length);
+  // Whether every start of the stretch from p, starts long, provably grows
+  // into a record scoring below min_score.
+  bool stretch_below(const char* p, unsigned k, int min_score, int starts);
 
   // Wider rows are left to the walks (penalties of -2 with long units);
   // rows carry dead cells before their first and after their last.
@@ -59,11 +70,22 @@ class AlignmentBound {
   const char* first_;
   const char* end_;
   bool limit_work_;
+  // The stretch of starts last bounded at once.
+  struct Stretch {
+    unsigned unit_length = 0;
+    int min_score = 0;
+    const char* first = nullptr;
+    const char* end = nullptr;
+    bool settled = false;
+  } stretch_;
+  long long stretches_settled_ = 0;
   long long redone_in_wider_cells_ = 0;
   // Two rows of the alignment, with room for dead cells on both sides; kept
   // from one start to the next so that a start allocates nothing.
   std::vector<std::uint16_t> row_, next_row_;
-  std::vector<char> unit_text_;
+  // The unit written out, and all ones where its character matches any
+  // residue.
+  std::vector<char> unit_text_, wildcards_;
 };
 
 #endif

@@ -66,9 +66,10 @@ long long plainly_highest_gain(const std::string& t, long p, long k, bool ahead,
 class AlignmentBoundTest : public RandomSearch {};
 
 // Each start's walks, as the search grows them, against the bounds of their
-// sides; the starts the bound settles against the minimum score.
+// sides; the starts the bound settles, alone or in stretches, against the
+// minimum score.
 TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
-  long long bounded_ahead = 0, bounded_behind = 0, settled = 0, kept = 0;
+  long long bounded_ahead = 0, bounded_behind = 0, settled = 0, kept = 0, stretches = 0;
   for (int round = 0; round < 60; ++round) {
     random_options(true);
     if (round % 4 == 0) global_min_unit_length = 20 + below(40), global_max_unit_length = global_min_unit_length;
@@ -112,11 +113,13 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
         sat_alloc.give_back(sat);
       }
     }
+    stretches += bound.stretches_settled();
   }
   EXPECT_GT(bounded_ahead, 20000);
   EXPECT_GT(bounded_behind, 10000);
   EXPECT_GT(settled, 5000);
   EXPECT_GT(kept, 1000);
+  EXPECT_GT(stretches, 1500);
 }
 
 // The rows kept as bands of live diagonals, in bytes or in 16-bit cells,
@@ -160,6 +163,39 @@ TEST_F(AlignmentBoundTest, BandsGiveWhatTheWholeTableGives) {
   }
   EXPECT_GT(compared, 1000);
   EXPECT_GT(redone, 10);
+}
+
+// A stretch's bound on one side against each of its starts' whole tables:
+// ahead, the starts from p on; behind, those up to p.
+TEST_F(AlignmentBoundTest, StretchBoundsEachOfItsStarts) {
+  long long compared = 0;
+  for (int round = 0; round < 20; ++round) {
+    random_options(true);
+    const std::string residues = random_sequence(true);
+    TestSequence seq(residues);
+    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, false);
+    const long n = static_cast<long>(residues.size());
+    for (int probe = 0; probe < 30; ++probe) {
+      const long k = 20 + static_cast<long>(below(60));
+      const long starts = 2 + static_cast<long>(below(static_cast<unsigned>(k / 4)));
+      if (k + starts >= n) break;
+      const bool ahead = below(2) == 0;
+      const long p = static_cast<long>(below(static_cast<unsigned>(n - k - starts))) + (ahead ? 0 : starts - 1);
+      const int floor = -static_cast<int>(k) - static_cast<int>(below(20)) - (probe % 4 == 1 ? 250 : 0);
+      const int target = below(2) == 0 ? 1 + static_cast<int>(below(150)) : far_target;
+      const int fast = bound.highest_gain(ahead ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind,
+                                          seq.mol.residues + p, static_cast<int>(k), floor, target,
+                                          static_cast<int>(starts));
+      if (fast >= target) continue;
+      for (long g = 0; g < starts; ++g) {
+        ++compared;
+        ASSERT_LE(plainly_highest_gain(residues, ahead ? p + g : p - g, k, ahead, floor), fast)
+            << "start " << g << " of " << starts << " at " << p << " k " << k << (ahead ? " ahead" : " behind")
+            << " floor " << floor << " " << residues << options();
+      }
+    }
+  }
+  EXPECT_GT(compared, 2000);
 }
 
 // Runs of unit characters left out, one to a dozen in a row, anywhere in a
