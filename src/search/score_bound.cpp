@@ -82,30 +82,34 @@
 
 void ScoreBound::SharedWords::start(long long length) {
   length_ = length;
-  in_unit_.assign(std::size_t{1} << (2 * length), 0);
-  ahead_.assign(in_unit_.size(), 0);
-  behind_.assign(in_unit_.size(), 0);
+  counts_.assign(std::size_t{1} << (2 * length), Counts{0, 0, 0});
   hits_ahead_ = hits_behind_ = wild_ahead_ = wild_behind_ = 0;
 }
 
 void ScoreBound::SharedWords::into_unit(std::uint32_t w) {
-  if (w != WordCursor::wild && in_unit_[w]++ == 0) hits_ahead_ += ahead_[w], hits_behind_ += behind_[w];
+  if (w == WordCursor::wild) return;
+  Counts& c = counts_[w];
+  if (c.in_unit++ == 0) hits_ahead_ += c.ahead, hits_behind_ += c.behind;
 }
 
 void ScoreBound::SharedWords::out_of_unit(std::uint32_t w) {
-  if (w != WordCursor::wild && --in_unit_[w] == 0) hits_ahead_ -= ahead_[w], hits_behind_ -= behind_[w];
+  if (w == WordCursor::wild) return;
+  Counts& c = counts_[w];
+  if (--c.in_unit == 0) hits_ahead_ -= c.ahead, hits_behind_ -= c.behind;
 }
 
 void ScoreBound::SharedWords::into_window(Side side, std::uint32_t w) {
   if (w == WordCursor::wild) return void(++(side == Side::ahead ? wild_ahead_ : wild_behind_));
-  ++(side == Side::ahead ? ahead_ : behind_)[w];
-  if (in_unit_[w] != 0) ++(side == Side::ahead ? hits_ahead_ : hits_behind_);
+  Counts& c = counts_[w];
+  ++(side == Side::ahead ? c.ahead : c.behind);
+  if (c.in_unit != 0) ++(side == Side::ahead ? hits_ahead_ : hits_behind_);
 }
 
 void ScoreBound::SharedWords::out_of_window(Side side, std::uint32_t w) {
   if (w == WordCursor::wild) return void(--(side == Side::ahead ? wild_ahead_ : wild_behind_));
-  --(side == Side::ahead ? ahead_ : behind_)[w];
-  if (in_unit_[w] != 0) --(side == Side::ahead ? hits_ahead_ : hits_behind_);
+  Counts& c = counts_[w];
+  --(side == Side::ahead ? c.ahead : c.behind);
+  if (c.in_unit != 0) --(side == Side::ahead ? hits_ahead_ : hits_behind_);
 }
 
 // The words wrapping round the copy's end, from its last s residues and its
@@ -117,7 +121,7 @@ ScoreBound::SharedWords::Hits ScoreBound::SharedWords::hits(std::uint32_t last, 
   const std::uint64_t mask = (std::uint64_t{1} << (2 * length_)) - 1;
   for (long long s = 1; s < length_; ++s) {
     const auto w = static_cast<std::uint32_t>((both >> (2 * s)) & mask);
-    hits.ahead += ahead_[w], hits.behind += behind_[w];
+    hits.ahead += counts_[w].ahead, hits.behind += counts_[w].behind;
   }
   return hits;
 }

@@ -52,7 +52,11 @@ class ScoreBound {
 
    private:
     long long length_ = 0;
-    std::vector<std::uint32_t> in_unit_, ahead_, behind_;
+    // Per word, kept together: a slide reads two of them for the same word.
+    struct Counts {
+      std::uint32_t in_unit, ahead, behind;
+    };
+    std::vector<Counts> counts_;
     long long hits_ahead_ = 0, hits_behind_ = 0, wild_ahead_ = 0, wild_behind_ = 0;
   };
 
