@@ -152,15 +152,16 @@ bool AlignmentBound::applies(unsigned k) {
 
 bool AlignmentBound::settles(const char* p, unsigned k, int min_score) {
   if (k == stretch_.unit_length && min_score == stretch_.min_score && p >= stretch_.first && p < stretch_.end)
-    return stretch_.settled || stretch_below(p, k, min_score, 1);
+    return stretch_.settled;
   // Starts to try come in runs, and a stretch is bounded at little more
   // than one start's cost, while a quarter of each unit matching anything
-  // loosens the bound little.
+  // loosens the bound little. Where a stretch is not settled its starts are
+  // walked: bounded one by one they were seldom settled either, and near a
+  // satellite's period never, at the cost of a walk each.
   const int starts = static_cast<int>(std::max(1LL, std::min(static_cast<long long>(k / 4), static_cast<long long>(end_ - (p + k)))));
   stretch_ = {k, min_score, p, p + starts, stretch_below(p, k, min_score, starts)};
-  if (starts == 1) return stretch_.settled;
-  if (stretch_.settled) ++stretches_settled_;
-  return stretch_.settled || stretch_below(p, k, min_score, 1);
+  if (stretch_.settled && starts > 1) ++stretches_settled_;
+  return stretch_.settled;
 }
 
 bool AlignmentBound::stretch_below(const char* p, unsigned k, int min_score, int starts) {

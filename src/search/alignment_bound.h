@@ -28,8 +28,8 @@ class AlignmentBound {
   // provably grows into a record scoring below min_score. False where the
   // bound is not worked out: scores too large for its rows, or an alignment
   // that takes more work than the walks it would spare. Asked about starts
-  // in increasing order within a unit length, it bounds a stretch of them
-  // at once where it can.
+  // in increasing order within a unit length, it answers for a stretch of
+  // them at a time, every start of the stretch alike.
   bool settles(const char* p, unsigned k, int min_score);
 
   enum class Side { ahead, behind };
