@@ -158,7 +158,8 @@ bool AlignmentBound::settles(const char* p, unsigned k, int min_score) {
   // loosens the bound little. Where a stretch is not settled its starts are
   // walked: bounded one by one they were seldom settled either, and near a
   // satellite's period never, at the cost of a walk each.
-  const int starts = static_cast<int>(std::max(1LL, std::min(static_cast<long long>(k / 4), static_cast<long long>(end_ - (p + k)))));
+  const long long room = end_ - (p + k);  // the last start's copy must end before the sequence
+  const int starts = static_cast<int>(std::max(1LL, std::min(static_cast<long long>(k / 4), room)));
   stretch_ = {k, min_score, p, p + starts, stretch_below(p, k, min_score, starts)};
   if (stretch_.settled && starts > 1) ++stretches_settled_;
   return stretch_.settled;
@@ -267,7 +268,8 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough, in
   auto load = [](const Cell* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
   const int start = -floor;  // the start's cell: score 0
   // A cell this high has reached the target, or the top of its type.
-  const int top = static_cast<int>(std::min(static_cast<long long>(start) + enough, static_cast<long long>(Lanes::highest)));
+  const int top =
+      static_cast<int>(std::min(static_cast<long long>(start) + enough, static_cast<long long>(Lanes::highest)));
   const __m128i at_top = Lanes::all(top);
   __m128i highest_yet = Lanes::all(start);
   std::size_t phase = 0;

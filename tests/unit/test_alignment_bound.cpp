@@ -135,7 +135,8 @@ TEST_F(AlignmentBoundTest, BandsGiveWhatTheWholeTableGives) {
     // byte, at its unit length.
     const long array_start = static_cast<long>(residues.size());
     const std::string array_unit = random.letters(20 + below(40));
-    if (round % 4 == 2) random.append_array(residues, array_unit, 8 * array_unit.size(), 40 + below(100), below(2) == 0);
+    if (round % 4 == 2)
+      random.append_array(residues, array_unit, 8 * array_unit.size(), 40 + below(100), below(2) == 0);
     TestSequence seq(residues);
     AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, round % 4 == 0);
     const long n = static_cast<long>(residues.size());
