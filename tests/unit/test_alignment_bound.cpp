@@ -1,7 +1,8 @@
 // The alignment bound of long units against the walks it stands in for:
 // each walk gains no more than the bound of its side, every start it
-// settles grows into a record below the minimum score, and its banded rows
-// give what the whole table of the alignment gives, worked out plainly. (The
+// settles grows into a record below the minimum score, its banded rows
+// give what the whole table of the alignment gives, worked out plainly, and
+// a stretch's rows give no less than each of its starts' tables. (The
 // search with it is compared with a plain one elsewhere.)
 // Random sequences hold noise, N runs and mutated arrays; options are drawn
 // at random, extremes included.
