@@ -81,32 +81,31 @@
 #include "config/parameters.h"
 
 void ScoreBound::SharedWords::start(long long length) {
-  length_ = length;
   counts_.assign(std::size_t{1} << (2 * length), Counts{0, 0, 0});
   hits_ahead_ = hits_behind_ = wild_ahead_ = wild_behind_ = 0;
 }
 
 void ScoreBound::SharedWords::into_unit(std::uint32_t w) {
-  if (w == WordCursor::wild) return;
+  if (w == wild_word) return;
   Counts& c = counts_[w];
   if (c.in_unit++ == 0) hits_ahead_ += c.ahead, hits_behind_ += c.behind;
 }
 
 void ScoreBound::SharedWords::out_of_unit(std::uint32_t w) {
-  if (w == WordCursor::wild) return;
+  if (w == wild_word) return;
   Counts& c = counts_[w];
   if (--c.in_unit == 0) hits_ahead_ -= c.ahead, hits_behind_ -= c.behind;
 }
 
 void ScoreBound::SharedWords::into_window(Side side, std::uint32_t w) {
-  if (w == WordCursor::wild) return void(++(side == Side::ahead ? wild_ahead_ : wild_behind_));
+  if (w == wild_word) return void(++(side == Side::ahead ? wild_ahead_ : wild_behind_));
   Counts& c = counts_[w];
   ++(side == Side::ahead ? c.ahead : c.behind);
   if (c.in_unit != 0) ++(side == Side::ahead ? hits_ahead_ : hits_behind_);
 }
 
 void ScoreBound::SharedWords::out_of_window(Side side, std::uint32_t w) {
-  if (w == WordCursor::wild) return void(--(side == Side::ahead ? wild_ahead_ : wild_behind_));
+  if (w == wild_word) return void(--(side == Side::ahead ? wild_ahead_ : wild_behind_));
   Counts& c = counts_[w];
   --(side == Side::ahead ? c.ahead : c.behind);
   if (c.in_unit != 0) --(side == Side::ahead ? hits_ahead_ : hits_behind_);
@@ -115,11 +114,12 @@ void ScoreBound::SharedWords::out_of_window(Side side, std::uint32_t w) {
 // The words wrapping round the copy's end, from its last s residues and its
 // first length - s, add their copies, even where the copy holds such a word
 // too or it wraps twice: counted twice, it only loosens the bound.
+template <long long length>
 ScoreBound::SharedWords::Hits ScoreBound::SharedWords::hits(std::uint32_t last, std::uint32_t head) const {
   Hits hits{hits_ahead_ + wild_ahead_, hits_behind_ + wild_behind_};
-  const std::uint64_t both = static_cast<std::uint64_t>(last) << (2 * length_) | head;
-  const std::uint64_t mask = (std::uint64_t{1} << (2 * length_)) - 1;
-  for (long long s = 1; s < length_; ++s) {
+  const std::uint64_t both = static_cast<std::uint64_t>(last) << (2 * length) | head;
+  constexpr std::uint64_t mask = (std::uint64_t{1} << (2 * length)) - 1;
+  for (long long s = 1; s < length; ++s) {
     const auto w = static_cast<std::uint32_t>((both >> (2 * s)) & mask);
     hits.ahead += counts_[w].ahead, hits.behind += counts_[w].behind;
   }
@@ -138,31 +138,42 @@ unsigned ScoreBound::word_length() {
 
 long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std::uint64_t* starts, long long from,
                                         long long to) {
-  const long long g = word_length(), k = unit_length, n = static_cast<long long>(size_), m = min_score;
+  switch (word_length()) {
+    case 4: return sweep<4>(unit_length, min_score, starts, from, to);
+    case 5: return sweep<5>(unit_length, min_score, starts, from, to);
+    case 6: return sweep<6>(unit_length, min_score, starts, from, to);
+    case 7: return sweep<7>(unit_length, min_score, starts, from, to);
+    default: return 0;
+  }
+}
+
+template <long long g>
+long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* starts, long long from, long long to) {
+  const long long k = unit_length, n = static_cast<long long>(size_), m = min_score;
   // How many hits each window may hold for the bound to settle.
   const long long room = m - 2 * (g - 1) - 1;
-  if (g == 0 || k < static_cast<long long>(shortest_unit) || k <= g + 1 || n <= k || room < 0) return 0;
+  if (k < static_cast<long long>(shortest_unit) || k <= g + 1 || n <= k || room < 0) return 0;
   const long long per_window = std::max(room / 2, k + k * k / 400);
   const long long ahead_reach = g * (g + k - 1) + (g + 1) * per_window;
   // A start that settles gains at least g - 1 backward, so less than this forward.
   const long long highest_forward_gain = m - g;
   const long long behind_reach = g * (g + k + highest_forward_gain - 1) + (g + 1) * per_window;
-  const long long h = g + 1;  // the longer words' length
+  constexpr long long h = g + 1;  // the longer words' length
   if (from + k >= n || from >= to) return 0;
 
   words_.start(g);
   longer_words_.start(h);
   // The first start's copy, the words ahead of it (from its end on) and those
   // behind it (ending before it), as the edges below leave them.
-  for (WordCursor i(first_, n, h, from + k); i.inside(g) && i.at() < from + k + ahead_reach; i.advance()) {
+  for (WordCursor<h> i(first_, n, from + k); i.inside(g) && i.at() < from + k + ahead_reach; i.advance()) {
     words_.into_window(SharedWords::Side::ahead, i.word(g));
     if (i.inside(h)) longer_words_.into_window(SharedWords::Side::ahead, i.word(h));
   }
-  for (WordCursor j(first_, n, h, from); j.at() <= from + k - g; j.advance()) {
+  for (WordCursor<h> j(first_, n, from); j.at() <= from + k - g; j.advance()) {
     words_.into_unit(j.word(g));
     if (j.at() <= from + k - h) longer_words_.into_unit(j.word(h));
   }
-  for (WordCursor b(first_, n, h, std::max(0LL, from - behind_reach)); b.at() <= from - g; b.advance()) {
+  for (WordCursor<h> b(first_, n, std::max(0LL, from - behind_reach)); b.at() <= from - g; b.advance()) {
     words_.into_window(SharedWords::Side::behind, b.word(g));
     if (b.at() <= from - h) longer_words_.into_window(SharedWords::Side::behind, b.word(h));
   }
@@ -173,17 +184,15 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
   // lengths; a longer word ending where a shorter one does starts a residue
   // before it.
   struct Edges {
-    WordCursor copy_first, copy_last, ahead_first, ahead_next, behind_first, behind_next;
-    long long g, h;
-    Edges(const char* first, long long n, long long length, long long k, long long ahead, long long behind,
-          long long p)
-        : copy_first(first, n, length + 1, p), copy_last(first, n, length + 1, p + k - length),
-          ahead_first(first, n, length + 1, p + k), ahead_next(first, n, length + 1, p + k + ahead),
-          behind_first(first, n, length + 1, p - behind), behind_next(first, n, length + 1, p + 1 - length),
-          g(length), h(length + 1) {}
+    using Cursor = WordCursor<g + 1>;
+    Cursor copy_first, copy_last, ahead_first, ahead_next, behind_first, behind_next;
+    Edges(const char* first, long long n, long long k, long long ahead, long long behind, long long p)
+        : copy_first(first, n, p), copy_last(first, n, p + k - g), ahead_first(first, n, p + k),
+          ahead_next(first, n, p + k + ahead), behind_first(first, n, p - behind), behind_next(first, n, p + 1 - g) {}
     // Words of both lengths in or out of a window at one of its edges.
-    void window_edge(SharedWords& words, SharedWords& longer, SharedWords::Side side, const WordCursor& at, bool in,
+    void window_edge(SharedWords& words, SharedWords& longer, SharedWords::Side side, const Cursor& at, bool in,
                      bool longer_before) {
+      constexpr long long h = g + 1;
       auto move = [side, in](SharedWords& of, std::uint32_t w) {
         if (in)
           of.into_window(side, w);
@@ -194,6 +203,7 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       if (longer_before ? at.inside_before(h) : at.inside(h)) move(longer, longer_before ? at.word_before(h) : at.word(h));
     }
     void advance(SharedWords& words, SharedWords& longer) {
+      constexpr long long h = g + 1;
       words.out_of_unit(copy_first.word(g));
       longer.out_of_unit(copy_first.word(h));
       copy_first.advance();
@@ -210,16 +220,16 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       behind_next.advance();
     }
   };
-  Edges edges(first_, n, g, k, ahead_reach, behind_reach, from);
+  Edges edges(first_, n, k, ahead_reach, behind_reach, from);
   long long settled = 0;
   for (long long p = from;; ++p) {
     std::uint64_t& bits = starts[static_cast<std::size_t>(p / 64)];
     const std::uint64_t bit = std::uint64_t{1} << (p % 64);
-    const std::uint32_t last = bits & bit ? edges.copy_last.word(g) : WordCursor::wild;
-    const std::uint32_t head = bits & bit ? edges.copy_first.word(g) : WordCursor::wild;
+    const std::uint32_t last = bits & bit ? edges.copy_last.word(g) : wild_word;
+    const std::uint32_t head = bits & bit ? edges.copy_first.word(g) : wild_word;
     // Only starts to try; a copy with an N is never tried.
-    if (last != WordCursor::wild && head != WordCursor::wild) {
-      const SharedWords::Hits hits = words_.hits(last, head);
+    if (last != wild_word && head != wild_word) {
+      const SharedWords::Hits hits = words_.hits<g>(last, head);
       const bool ahead_reached =
           p + k + ahead_reach > n || ahead_reach > (g + 1) * hits.ahead + g * (g + k - 1) - 1;
       // Whether the walks gain less than the minimum score: by the shorter
@@ -232,7 +242,7 @@ long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std
       };
       constexpr long long uncounted = LLONG_MAX / 4;
       auto by_longer_words = [&]() {
-        return longer_words_.hits(edges.copy_last.word_before(h), edges.copy_first.word(h));
+        return longer_words_.hits<h>(edges.copy_last.word_before(h), edges.copy_first.word(h));
       };
       if (ahead_reached && (gains_too_little({uncounted, uncounted}) || gains_too_little(by_longer_words()))) {
         bits &= ~bit;

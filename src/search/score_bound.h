@@ -41,17 +41,17 @@ class ScoreBound {
       long long ahead, behind;
     };
     void start(long long length);
-    // A word (or WordCursor::wild) in or out of the copy or a window.
+    // A word (or wild_word) in or out of the copy or a window.
     void into_unit(std::uint32_t w);
     void out_of_unit(std::uint32_t w);
     void into_window(Side side, std::uint32_t w);
     void out_of_window(Side side, std::uint32_t w);
     // The hits of the unit written out endlessly, given the words of the
-    // copy's last and first residues.
+    // copy's last and first residues; the words are `length` letters long.
+    template <long long length>
     Hits hits(std::uint32_t last, std::uint32_t head) const;
 
    private:
-    long long length_ = 0;
     // Per word, kept together: a slide reads two of them for the same word.
     struct Counts {
       std::uint32_t in_unit, ahead, behind;
@@ -59,6 +59,10 @@ class ScoreBound {
     std::vector<Counts> counts_;
     long long hits_ahead_ = 0, hits_behind_ = 0, wild_ahead_ = 0, wild_behind_ = 0;
   };
+
+  // leave_out_settled with words of g letters and one more.
+  template <long long g>
+  long long sweep(unsigned k, int min_score, std::uint64_t* starts, long long from, long long to);
 
   const char* first_;
   std::size_t size_;
