@@ -38,6 +38,7 @@ class WordCursor {
   }
 
  private:
+  // Two bits a letter; -1 for any other residue.
   static constexpr std::array<signed char, 256> letter_codes = [] {
     std::array<signed char, 256> codes{};
     for (signed char& code : codes) code = -1;
