@@ -138,16 +138,30 @@ unsigned ScoreBound::word_length() {
 
 long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std::uint64_t* starts, long long from,
                                         long long to) {
+  const bool others = holds_others();
   switch (word_length()) {
-    case 4: return sweep<4>(unit_length, min_score, starts, from, to);
-    case 5: return sweep<5>(unit_length, min_score, starts, from, to);
-    case 6: return sweep<6>(unit_length, min_score, starts, from, to);
-    case 7: return sweep<7>(unit_length, min_score, starts, from, to);
+    case 4: return others ? sweep<4, true>(unit_length, min_score, starts, from, to)
+                          : sweep<4, false>(unit_length, min_score, starts, from, to);
+    case 5: return others ? sweep<5, true>(unit_length, min_score, starts, from, to)
+                          : sweep<5, false>(unit_length, min_score, starts, from, to);
+    case 6: return others ? sweep<6, true>(unit_length, min_score, starts, from, to)
+                          : sweep<6, false>(unit_length, min_score, starts, from, to);
+    case 7: return others ? sweep<7, true>(unit_length, min_score, starts, from, to)
+                          : sweep<7, false>(unit_length, min_score, starts, from, to);
     default: return 0;
   }
 }
 
-template <long long g>
+bool ScoreBound::holds_others() {
+  if (others_ == Others::unknown) {
+    const bool some =
+        std::any_of(first_, first_ + size_, [](char c) { return c != 'A' && c != 'C' && c != 'G' && c != 'T'; });
+    others_ = some ? Others::some : Others::none;
+  }
+  return others_ == Others::some;
+}
+
+template <long long g, bool with_others>
 long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* starts, long long from, long long to) {
   const long long k = unit_length, n = static_cast<long long>(size_), m = min_score;
   // How many hits each window may hold for the bound to settle.
@@ -165,15 +179,16 @@ long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* 
   longer_words_.start(h);
   // The first start's copy, the words ahead of it (from its end on) and those
   // behind it (ending before it), as the edges below leave them.
-  for (WordCursor<h> i(first_, n, from + k); i.inside(g) && i.at() < from + k + ahead_reach; i.advance()) {
+  using Cursor = WordCursor<h, with_others>;
+  for (Cursor i(first_, n, from + k); i.inside(g) && i.at() < from + k + ahead_reach; i.advance()) {
     words_.into_window(SharedWords::Side::ahead, i.word(g));
     if (i.inside(h)) longer_words_.into_window(SharedWords::Side::ahead, i.word(h));
   }
-  for (WordCursor<h> j(first_, n, from); j.at() <= from + k - g; j.advance()) {
+  for (Cursor j(first_, n, from); j.at() <= from + k - g; j.advance()) {
     words_.into_unit(j.word(g));
     if (j.at() <= from + k - h) longer_words_.into_unit(j.word(h));
   }
-  for (WordCursor<h> b(first_, n, std::max(0LL, from - behind_reach)); b.at() <= from - g; b.advance()) {
+  for (Cursor b(first_, n, std::max(0LL, from - behind_reach)); b.at() <= from - g; b.advance()) {
     words_.into_window(SharedWords::Side::behind, b.word(g));
     if (b.at() <= from - h) longer_words_.into_window(SharedWords::Side::behind, b.word(h));
   }
@@ -184,7 +199,6 @@ long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* 
   // lengths; a longer word ending where a shorter one does starts a residue
   // before it.
   struct Edges {
-    using Cursor = WordCursor<g + 1>;
     Cursor copy_first, copy_last, ahead_first, ahead_next, behind_first, behind_next;
     Edges(const char* first, long long n, long long k, long long ahead, long long behind, long long p)
         : copy_first(first, n, p), copy_last(first, n, p + k - g), ahead_first(first, n, p + k),

@@ -60,12 +60,18 @@ class ScoreBound {
     long long hits_ahead_ = 0, hits_behind_ = 0, wild_ahead_ = 0, wild_behind_ = 0;
   };
 
-  // leave_out_settled with words of g letters and one more.
-  template <long long g>
+  // leave_out_settled with words of g letters and one more, in a sequence
+  // that holds residues other than A, C, G and T or not.
+  template <long long g, bool with_others>
   long long sweep(unsigned k, int min_score, std::uint64_t* starts, long long from, long long to);
+  // Whether the sequence holds a residue other than A, C, G and T (an N);
+  // found out at the first sweep, since most records are searched for no
+  // unit long enough.
+  bool holds_others();
 
   const char* first_;
   std::size_t size_;
+  enum class Others { unknown, none, some } others_ = Others::unknown;
   // Words as long as the cheapest error costs, and one letter longer.
   SharedWords words_, longer_words_;
 };

@@ -16,8 +16,10 @@ constexpr std::uint32_t wild_word = UINT32_MAX;
 // one residue before it. Each window edge of the score bound's sweep has
 // one: a word for every residue would take two bytes per residue of memory.
 // The length is fixed at compiling, since the cursors' shifts and masks are
-// most of the sweep's work.
-template <long long length>
+// most of the sweep's work, and so is whether the sequence holds residues
+// other than A, C, G and T: most records hold none, and then no word is
+// wild.
+template <long long length, bool with_others>
 class WordCursor {
  public:
   WordCursor(const char* first, long long size, long long at) : first_(first), size_(size), at_(at) {
@@ -33,7 +35,7 @@ class WordCursor {
   void advance() {
     ++at_;
     code_ <<= 2;
-    others_ <<= 1;
+    if (with_others) others_ <<= 1;
     if (at_ + length - 1 >= 0 && at_ + length - 1 < size_) take(at_ + length - 1, 0);
   }
 
@@ -49,7 +51,7 @@ class WordCursor {
   // The residue at i, which lies `newer` letters before the newest one kept.
   void take(long long i, long long newer) {
     const int c = letter_codes[static_cast<unsigned char>(first_[i])];
-    if (c < 0)
+    if (with_others && c < 0)
       others_ |= std::uint64_t{1} << newer;
     else
       code_ |= static_cast<std::uint64_t>(c) << (2 * newer);
@@ -57,7 +59,7 @@ class WordCursor {
   // The word of `letters` letters whose last one lies `newer` letters
   // before the newest one kept.
   std::uint32_t word_ending(long long newer, long long letters) const {
-    if ((others_ >> newer) & ((std::uint64_t{1} << letters) - 1)) return wild_word;
+    if (with_others && (others_ >> newer) & ((std::uint64_t{1} << letters) - 1)) return wild_word;
     return static_cast<std::uint32_t>((code_ >> (2 * newer)) & ((std::uint64_t{1} << (2 * letters)) - 1));
   }
 

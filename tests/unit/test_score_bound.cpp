@@ -191,7 +191,9 @@ TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
   for (int round = 0; round < 16; ++round) {
     const unsigned longest = 12 + below(70);
     random_options(longest);
-    const std::string residues = random_sequence(longest);
+    std::string residues = random_sequence(longest);
+    // Half the rounds without N's, which the sweep reads without looking for them.
+    if (round % 2 == 0) residues.erase(std::remove(residues.begin(), residues.end(), 'N'), residues.end());
     for (unsigned k = ScoreBound::shortest_unit; k <= longest && k < residues.size(); k += 1 + below(4))
       check_sweep(residues, k, counts);
   }
