@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -265,7 +266,9 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
   std::unique_ptr<RecordBatch> spare;
   // Writes the records of the oldest batch, the report of each as its search
   // makes it, and keeps the batch (with its grown buffers) for the next.
-  auto write_oldest = [&]() -> int {
+  // Once the whole batch is searched, calls `searched`, if given, before the
+  // rest of its last record is written.
+  auto write_oldest = [&](const std::function<void()>& searched) -> int {
     RecordBatch& turn = queue.oldest();
     // A batch's last record may be long: its report is copied as it grows.
     // The short ones before it are written together once searched, since
@@ -276,6 +279,7 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
       report_status(record.number, record.seq.name.c_str(), global_min_unit_length);
       update_report_time();
       turn.report().copy_part_to(out.file());
+      if (searched && i + 1 == turn.size()) searched();
       int code = finish_held_record(record, turn, out, files, extras, masked);
       if (code != EXIT_OK) return code;
     }
@@ -285,20 +289,30 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
   };
   auto write_all = [&]() {
     int code = EXIT_OK;
-    while (code == EXIT_OK && !queue.empty()) code = write_oldest();
+    while (code == EXIT_OK && !queue.empty()) code = write_oldest(nullptr);
     return code;
   };
   std::unique_ptr<RecordBatch> filling = std::make_unique<RecordBatch>(held_blocks);
-  // Hands the batch being filled to the workers and starts another.
+  // Hands the batch being filled to the workers and starts another. Where
+  // the batches held are as many as allowed, the batch goes to the workers
+  // as soon as the oldest is searched, while this thread still writes it:
+  // the worker done with the oldest would otherwise wait for that writing.
+  // The batches then held are as many as before: the one being filled was
+  // among them.
   auto hand_over = [&]() -> int {
     const bool short_records = filling->residues() <= 2 * RecordBatch::residue_budget;
     const std::size_t most_held = short_records ? 2 * threads : threads;
-    while (queue.size() >= most_held) {
-      int code = write_oldest();
+    bool handed = false;
+    const std::function<void()> hand = [&]() {
+      filling->seal();
+      queue.push(std::move(filling));
+      handed = true;
+    };
+    while (!handed && queue.size() >= most_held) {
+      int code = write_oldest(queue.size() == most_held ? hand : nullptr);
       if (code != EXIT_OK) return code;
     }
-    filling->seal();
-    queue.push(std::move(filling));
+    if (!handed) hand();
     filling = spare ? std::move(spare) : std::make_unique<RecordBatch>(held_blocks);
     return EXIT_OK;
   };
