@@ -1,6 +1,5 @@
 #include "driver/record_batch.h"
 
-#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -12,8 +11,6 @@
 #include "driver/ordered_work_queue.h"
 #include "driver/search_record.h"
 #include "repeats/allocation.h"
-
-RecordBatch::~RecordBatch() { std::free(residues_.residues); }
 
 FastaResult RecordBatch::read(CFile& input, unsigned number) {
   const unsigned offset = residues_.length;
