@@ -138,18 +138,19 @@ unsigned ScoreBound::word_length() {
 
 long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std::uint64_t* starts, long long from,
                                         long long to) {
-  const bool others = holds_others();
   switch (word_length()) {
-    case 4: return others ? sweep<4, true>(unit_length, min_score, starts, from, to)
-                          : sweep<4, false>(unit_length, min_score, starts, from, to);
-    case 5: return others ? sweep<5, true>(unit_length, min_score, starts, from, to)
-                          : sweep<5, false>(unit_length, min_score, starts, from, to);
-    case 6: return others ? sweep<6, true>(unit_length, min_score, starts, from, to)
-                          : sweep<6, false>(unit_length, min_score, starts, from, to);
-    case 7: return others ? sweep<7, true>(unit_length, min_score, starts, from, to)
-                          : sweep<7, false>(unit_length, min_score, starts, from, to);
+    case 4: return sweep<4>(unit_length, min_score, starts, from, to);
+    case 5: return sweep<5>(unit_length, min_score, starts, from, to);
+    case 6: return sweep<6>(unit_length, min_score, starts, from, to);
+    case 7: return sweep<7>(unit_length, min_score, starts, from, to);
     default: return 0;
   }
+}
+
+template <long long g>
+long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* starts, long long from, long long to) {
+  return holds_others() ? sweep<g, true>(unit_length, min_score, starts, from, to)
+                        : sweep<g, false>(unit_length, min_score, starts, from, to);
 }
 
 bool ScoreBound::holds_others() {
@@ -206,7 +207,6 @@ long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* 
     // Words of both lengths in or out of a window at one of its edges.
     void window_edge(SharedWords& words, SharedWords& longer, SharedWords::Side side, const Cursor& at, bool in,
                      bool longer_before) {
-      constexpr long long h = g + 1;
       auto move = [side, in](SharedWords& of, std::uint32_t w) {
         if (in)
           of.into_window(side, w);
@@ -217,7 +217,6 @@ long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* 
       if (longer_before ? at.inside_before(h) : at.inside(h)) move(longer, longer_before ? at.word_before(h) : at.word(h));
     }
     void advance(SharedWords& words, SharedWords& longer) {
-      constexpr long long h = g + 1;
       words.out_of_unit(copy_first.word(g));
       longer.out_of_unit(copy_first.word(h));
       copy_first.advance();

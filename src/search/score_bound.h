@@ -61,7 +61,9 @@ class ScoreBound {
   };
 
   // leave_out_settled with words of g letters and one more, in a sequence
-  // that holds residues other than A, C, G and T or not.
+  // that holds residues other than A, C, G and T or not (the first picks).
+  template <long long g>
+  long long sweep(unsigned k, int min_score, std::uint64_t* starts, long long from, long long to);
   template <long long g, bool with_others>
   long long sweep(unsigned k, int min_score, std::uint64_t* starts, long long from, long long to);
   // Whether the sequence holds a residue other than A, C, G and T (an N);
