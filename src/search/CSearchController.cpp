@@ -62,7 +62,8 @@ void CSearchController::discard_tables() {
   table_entries = 0;
 }
 
-CSearchController::CSearchController(unsigned number, CSequence_Mol& seq) : sequence_number(number), sequence(seq) {
+CSearchController::CSearchController(unsigned number, CSequence_Mol& seq)
+    : sequence_number(number), sequence(seq), walk_alignment(seq.residues, seq.residues + seq.length) {
   cover_unit_lengths(std::min(global_max_unit_length, seq.length));
   minScores = minScores_user;
   minLengths = minLengths_user;

@@ -8,13 +8,13 @@
 
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
+#include "search/alignment_bound.h"
 #include "search/search_progress.h"
 #include "search/walk_memo.h"
 
 class CAnchorSeq;
 class StartsToTry;
 class ScoreBound;
-class AlignmentBound;
 
 // The search engine for one sequence: made per record, runs one search mode,
 // and hands its records back to the pool when destroyed.
@@ -171,7 +171,8 @@ class CSearchController {
   static bool follow_earlier_walks;
   // A walk fallen below its best ends once no path from it can come back,
   // or once no second error can follow any first one (the rules are stated
-  // in regain_best.h and one_error_at_most.h); false walks on to the end, the plain path.
+  // in regain_best.h, regain_by_alignment.h and one_error_at_most.h); false
+  // walks on to the end, the plain path.
   static bool end_walks_that_cannot_regain_their_best;
   // Greedy runs of short units compare sixteen residues with the unit at
   // once; false compares them one by one, the plain path.
@@ -184,6 +185,8 @@ class CSearchController {
   // these are forgotten whenever they fill it: the trails the memo above
   // keeps, such as those of long arrays, stay.
   WalkMemo recent_forward_walks, recent_backward_walks;
+  // Asked by the walks of long units whether they can regain their best.
+  AlignmentBound walk_alignment;
   bool walks_memorised = false;
   long long lowest_memorable_plus_L = 0;
   void forget_earlier_walks();

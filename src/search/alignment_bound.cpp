@@ -66,17 +66,17 @@
 namespace {
 
 struct Forward {
-  // The residue taken i-th, and how many there are.
-  static char residue(const char* p, int k, long long i) { return p[k + i]; }
-  static long long residues(const char* p, int k, const char*, const char* end) { return end - (p + k); }
-  // The unit character at phase, counted outward from the copy's edge.
-  static char unit(const char* p, int, int phase) { return p[phase]; }
+  // The residue taken i-th; where in the unit the character taken c-th
+  // lies, and the one taken after the character at i.
+  static char residue(const AlignmentBound::Origin& o, long long i) { return o.edge[i]; }
+  static int unit_index(const AlignmentBound::Origin& o, int c) { return (o.phase + c) % o.k; }
+  static int next_index(int i, int k) { return i + 1 == k ? 0 : i + 1; }
 };
 
 struct Backward {
-  static char residue(const char* p, int, long long i) { return p[-1 - i]; }
-  static long long residues(const char* p, int, const char* first, const char*) { return p - first; }
-  static char unit(const char* p, int k, int phase) { return p[k - 1 - phase]; }
+  static char residue(const AlignmentBound::Origin& o, long long i) { return o.edge[-1 - i]; }
+  static int unit_index(const AlignmentBound::Origin& o, int c) { return ((o.phase - c) % o.k + o.k) % o.k; }
+  static int next_index(int i, int k) { return i == 0 ? k - 1 : i - 1; }
 };
 
 #ifdef __SSE2__
@@ -174,6 +174,18 @@ bool AlignmentBound::stretch_below(const char* p, unsigned k, int min_score, int
 }
 
 int AlignmentBound::highest_gain(Side side, const char* p, int k, int floor, int enough, int starts) {
+  // From the copy's edge, its first or last character next.
+  const Origin from_copy = side == Side::ahead ? Origin{p + k, p, k, 0, end_ - (p + k), starts}
+                                               : Origin{p, p, k, k - 1, p - first_, starts};
+  return highest_gain(side, from_copy, floor, enough);
+}
+
+int AlignmentBound::highest_gain_on(Side side, const char* edge, const char* unit, int k, int phase,
+                                    long long residues, int floor, int enough) {
+  return highest_gain(side, Origin{edge, unit, k, phase, residues, 1}, floor, enough);
+}
+
+int AlignmentBound::highest_gain(Side side, const Origin& origin, int floor, int enough) {
   if (enough <= 0) return enough;
   // Made at the first start asked about: most records are searched for no
   // unit long enough.
@@ -187,41 +199,52 @@ int AlignmentBound::highest_gain(Side side, const char* p, int k, int floor, int
   // their start, so bytes are tried wherever the start fits one, even if the
   // target does not.
   if (-floor < Bytes::highest) {
-    const int gain = side == Side::ahead ? highest_gain<Forward, Bytes>(p, k, floor, enough, starts)
-                                         : highest_gain<Backward, Bytes>(p, k, floor, enough, starts);
+    const int gain = side == Side::ahead ? highest_gain<Forward, Bytes>(origin, floor, enough)
+                                         : highest_gain<Backward, Bytes>(origin, floor, enough);
     if (gain != out_of_range) return gain;
     ++redone_in_wider_cells_;
   }
   if (range < Words::highest)
-    return side == Side::ahead ? highest_gain<Forward, Words>(p, k, floor, enough, starts)
-                               : highest_gain<Backward, Words>(p, k, floor, enough, starts);
+    return side == Side::ahead ? highest_gain<Forward, Words>(origin, floor, enough)
+                               : highest_gain<Backward, Words>(origin, floor, enough);
 #else
   static_cast<void>(side);
-  static_cast<void>(p);
-  static_cast<void>(k);
+  static_cast<void>(origin);
   static_cast<void>(range);
-  static_cast<void>(starts);
 #endif
   return enough;
 }
 
 template <class Dir>
-void AlignmentBound::write_unit(const char* p, int k, int starts, std::size_t length) {
+void AlignmentBound::write_unit(const Origin& origin, std::size_t length) {
   if (unit_text_.empty()) {
     unit_text_.push_back('\0');
     wildcards_.push_back('\0');
   }
-  while (unit_text_.size() < length) {
-    for (int phase = 0; phase < k; ++phase) {
-      unit_text_.push_back(Dir::unit(p, k, phase));
-      wildcards_.push_back(phase < starts - 1 ? '\xFF' : '\0');
-    }
+  // On from the characters written before: most alignments beside a walk
+  // die within a few residues, long before a whole unit.
+  const std::size_t from = unit_text_.size();
+  if (from >= length) return;
+  // The rows ask for a few characters more each: written some at a time.
+  constexpr std::size_t at_a_time = 64;
+  length = std::max(length, from + at_a_time);
+  unit_text_.resize(length);
+  wildcards_.resize(length);
+  char* const text = unit_text_.data();
+  char* const wildcards = wildcards_.data();
+  const int k = origin.k, wild = origin.starts - 1;
+  int c = static_cast<int>((from - 1) % static_cast<std::size_t>(k));
+  for (std::size_t j = from, i = static_cast<std::size_t>(Dir::unit_index(origin, c)); j < length;
+       ++j, i = static_cast<std::size_t>(Dir::next_index(static_cast<int>(i), k))) {
+    text[j] = origin.unit[i];
+    wildcards[j] = c < wild ? '\xFF' : '\0';
+    if (++c == k) c = 0;
   }
 }
 
 #ifdef __SSE2__
 template <class Dir, class Lanes>
-int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough, int starts) {
+int AlignmentBound::highest_gain(const Origin& origin, int floor, int enough) {
   using Cell = typename Lanes::Cell;
   constexpr std::size_t lanes = Lanes::lanes;
   // A penalty beyond the cells' range kills a cell as surely.
@@ -229,11 +252,12 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough, in
     return static_cast<int>(std::min(-static_cast<long long>(penalty), static_cast<long long>(Lanes::highest)));
   };
   const int mismatch = cost(global_mismatch_score), indel = cost(global_indel_score);
-  const long long residues = Dir::residues(p, k, first_, end_);
+  const long long residues = origin.residues;
+  const int k = origin.k;
   // A start the bound does not settle is walked after all, so the alignment
   // gets about the work of a walk: the rows a walk to -L crosses grow with
   // L, and so do their cells.
-  long long cells_left = limit_work_ ? std::max(32LL * k, 1LL * k * k / 3) * starts : LLONG_MAX;
+  long long cells_left = limit_work_ ? std::max(32LL * k, 1LL * k * k / 3) * origin.starts : LLONG_MAX;
   unit_text_.clear();
   wildcards_.clear();
   // Row i holds the alignments that have taken i residues: cell j the
@@ -279,8 +303,8 @@ int AlignmentBound::highest_gain(const char* p, int k, int floor, int enough, in
     // Cells 0 to width of the next row: cell j is diagonal lo - 1 + j, the
     // match or mismatch from cell j - 1, the insertion from cell j.
     const std::size_t vectors = width / lanes + 1;
-    if (phase + vectors * lanes + 1 > unit_text_.size()) write_unit<Dir>(p, k, starts, phase + vectors * lanes + 1);
-    const char residue = Dir::residue(p, k, i);
+    if (phase + vectors * lanes + 1 > unit_text_.size()) write_unit<Dir>(origin, phase + vectors * lanes + 1);
+    const char residue = Dir::residue(origin, i);
     const __m128i residues_here = _mm_set1_epi8(residue);
     const __m128i unmatched = Lanes::all(residue == 'N' ? 0 : mismatch);
     const char* unit = unit_text_.data() + phase;  // unit[j]: the character cell j - 1 takes

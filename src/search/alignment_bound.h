@@ -40,6 +40,23 @@ class AlignmentBound {
   // faces: ahead, the copies at p to p + starts - 1; behind, at p to
   // p - starts + 1.
   int highest_gain(Side side, const char* p, int k, int floor, int enough, int starts = 1);
+  // The same for the alignments that go on from a walk's state on its side:
+  // the residue it takes next is edge[0] ahead, edge[-1] behind, the unit
+  // character unit[phase] of the unit [unit, unit + k), and `residues` more
+  // may be taken.
+  int highest_gain_on(Side side, const char* edge, const char* unit, int k, int phase, long long residues, int floor,
+                      int enough);
+
+  // Where an alignment starts: the residues outward from edge, the unit
+  // characters outward from phase; the first starts - 1 characters of each
+  // copy of the unit, counted from there, match any residue.
+  struct Origin {
+    const char* edge;
+    const char* unit;
+    int k, phase;
+    long long residues;
+    int starts;
+  };
 
   // How many stretches of more than one start were settled whole.
   long long stretches_settled() const { return stretches_settled_; }
@@ -51,13 +68,13 @@ class AlignmentBound {
   // Cells of the type Lanes says, as many to a comparison; out_of_range
   // where a cell reaches the top of that type short of enough.
   static constexpr int out_of_range = -1;
+  int highest_gain(Side side, const Origin& origin, int floor, int enough);
   template <class Dir, class Lanes>
-  int highest_gain(const char* p, int k, int floor, int enough, int starts);
-  // The unit written out outward from the copy's edge, after one spare
-  // character, to length characters; the first starts - 1 characters of
-  // each copy of the unit match any residue.
+  int highest_gain(const Origin& origin, int floor, int enough);
+  // The unit written out from the origin, after one spare character, to
+  // length characters at least.
   template <class Dir>
-  void write_unit(const char* p, int k, int starts, std::size_t length);
+  void write_unit(const Origin& origin, std::size_t length);
   // Whether every start of the stretch from p, starts long, provably grows
   // into a record scoring below min_score.
   bool stretch_below(const char* p, unsigned k, int min_score, int starts);

@@ -36,6 +36,7 @@
  *   follow_trail.h           walks that meet the trail of an earlier walk
  *   starts_sharing_a_walk.h  neighbouring starts that grow alike
  *   regain_best.h            walks that cannot regain their best
+ *   regain_by_alignment.h    the same for long units, from the best alignment
  *   score_bound.cpp          starts whose growth provably scores too low
  *   alignment_bound.cpp      the same, from the best alignment on each side
  * Each has a switch or a plain function beside it, and the tests compare
@@ -54,6 +55,7 @@
 #include "search/look_ahead.h"
 #include "search/one_error_at_most.h"
 #include "search/regain_best.h"
+#include "search/regain_by_alignment.h"
 #include "search/shortcut_counts.h"
 #include "search/walk_memo.h"
 
@@ -63,9 +65,11 @@ namespace {
 // taken (starts_sharing_a_walk.h).
 // Walks of units read in part may find trails in a memo of recent ones too,
 // and keep theirs there once memo is full.
+// Walks of long units given an alignment bound ask it whether they can still
+// regain their best (regain_by_alignment.h).
 template <class Dir>
 long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable,
-                 unsigned errors_listed = UINT_MAX, WalkMemo* recent = nullptr) {
+                 AlignmentBound* alignment = nullptr, unsigned errors_listed = UINT_MAX, WalkMemo* recent = nullptr) {
   SavedState best;
   best.take<Dir>(sat);
   const unsigned k = sat.unit_length();
@@ -86,6 +90,12 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   // walk go on.)
   constexpr long long errors_worth_asking = 3;
   const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
+  const bool ask_alignment = alignment && CSearchController::end_walks_that_cannot_regain_their_best &&
+                             walk_may_ask_alignment(k);
+  // Within as many of the costlier errors of T as the look-ahead is deep.
+  const long long alignment_asked_within =
+      -static_cast<long long>(configured_depth()) * std::min(global_mismatch_score, global_indel_score);
+  long long ask_alignment_below = LLONG_MAX;
   if (recent && memo->full()) {
     if (recent->full()) recent->forget();
     kept_in = recent;
@@ -138,6 +148,17 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         stop_recording(WalkMemo::Step::walk_went_on);
         best.restore<Dir>(sat);
         return shifts_survived;
+      }
+    }
+    if (ask_alignment && sat.score < best.score && sat.score < ask_alignment_below &&
+        sat.score - threshold <= alignment_asked_within) {
+      ask_alignment_below = sat.score;
+      if (best_out_of_alignment_reach<Dir>(*alignment, sat, Dir::edge(sat), Dir::unit_pos(sat), best.score,
+                                           threshold, limit)) {
+        ++shortcut_counts.walks_ended_out_of_alignment_reach;
+        stop_recording(WalkMemo::Step::walk_went_on);
+        best.restore<Dir>(sat);
+        return 0;
       }
     }
     // Where one error passes T but two do not, the walk often cannot try a
@@ -211,9 +232,11 @@ namespace {
 // keep no recent ones.
 template <class Dir>
 long long extend_noting_reach_if_useful(Csat& sat, const char* limit, WalkMemo* memo, WalkMemo* recent,
-                                       long long lowest_memorable, unsigned errors_listed) {
-  if (!unit_read_in_part(sat.unit_length())) return extend<Dir>(sat, limit, memo, lowest_memorable, errors_listed);
-  return extend<TellingReach<Dir>>(sat, limit, memo, lowest_memorable, errors_listed,
+                                       long long lowest_memorable, AlignmentBound& alignment,
+                                       unsigned errors_listed) {
+  if (!unit_read_in_part(sat.unit_length()))
+    return extend<Dir>(sat, limit, memo, lowest_memorable, &alignment, errors_listed);
+  return extend<TellingReach<Dir>>(sat, limit, memo, lowest_memorable, &alignment, errors_listed,
                                    errors_listed == UINT_MAX ? recent : nullptr);
 }
 
@@ -222,7 +245,8 @@ long long extend_noting_reach_if_useful(Csat& sat, const char* limit, WalkMemo* 
 long long CSearchController::grow_forward(Csat& sat) {
   const long long shifts_survived =
       extend_noting_reach_if_useful<Forward>(sat, sequence.residues + sequence.length, &forward_walks,
-                                             &recent_forward_walks, lowest_memorable(sat), errors_listed);
+                                             &recent_forward_walks, lowest_memorable(sat), walk_alignment,
+                                             errors_listed);
   // Counted where the walk chose errors: a walk without any shares only its run.
   if (shifts_survived > 0 && shifts_survived < LLONG_MAX) ++shortcut_counts.forward_walks_starts_may_share;
   return shifts_survived;
@@ -230,7 +254,7 @@ long long CSearchController::grow_forward(Csat& sat) {
 
 void CSearchController::grow_backward(Csat& sat) {
   extend_noting_reach_if_useful<Backward>(sat, sequence.residues - 1, &backward_walks, &recent_backward_walks,
-                                          lowest_memorable(sat), errors_listed);
+                                          lowest_memorable(sat), walk_alignment, errors_listed);
   sat.trim_flanking_Ns();
 }
 

@@ -10,6 +10,7 @@ struct ShortcutCounts {
   long long runs_too_weak_with_one_error = 0;    // one_error_test.cpp
   long long walks_ended_after_one_error = 0;     // one_error_at_most.h
   long long walks_ended_unable_to_regain = 0;    // regain_best.h
+  long long walks_ended_out_of_alignment_reach = 0;  // regain_by_alignment.h
   long long unit_texts_written = 0;              // greedy_run.h
   long long look_ahead_nodes_left_out = 0;       // repeated_nodes.h
   long long look_ahead_nodes_dominated = 0;      // completed_nodes.h

@@ -1,8 +1,9 @@
 // The alignment bound of long units against the walks it stands in for:
 // each walk gains no more than the bound of its side, every start it
 // settles grows into a record below the minimum score, its banded rows
-// give what the whole table of the alignment gives, worked out plainly, and
-// a stretch's rows give no less than each of its starts' tables. (The
+// give what the whole table of the alignment gives, worked out plainly,
+// from a copy's edge or from any walk's state, and a stretch's rows give no
+// less than each of its starts' tables. (The
 // search with it is compared with a plain one elsewhere.)
 // Random sequences hold noise, N runs and mutated arrays; options are drawn
 // at random, extremes included.
@@ -27,14 +28,18 @@ constexpr int far_target = 10000;
 // or the left, whose states all score above floor; worked out over every
 // (residues taken, unit characters taken), as many of the latter as a path
 // above the floor can take.
-long long plainly_highest_gain(const std::string& t, long p, long k, bool ahead, long long floor) {
+// From a walk's state: the residues outward from edge (edge[0] ahead,
+// edge[-1] behind), the unit [p, p + k) outward from phase.
+long long plainly_highest_gain_on(const std::string& t, long edge, long p, long k, long phase, bool ahead,
+                                  long long floor) {
   const long n = static_cast<long>(t.size());
-  const long residues = ahead ? n - p - k : p;
+  const long residues = ahead ? n - edge : edge;
   auto residue = [&](long i) {
-    return ahead ? t[static_cast<std::size_t>(p + k + i)] : t[static_cast<std::size_t>(p - 1 - i)];
+    return ahead ? t[static_cast<std::size_t>(edge + i)] : t[static_cast<std::size_t>(edge - 1 - i)];
   };
   auto unit = [&](long m) {
-    return ahead ? t[static_cast<std::size_t>(p + m % k)] : t[static_cast<std::size_t>(p + k - 1 - m % k)];
+    const long at = ahead ? (phase + m) % k : ((phase - m) % k + k) % k;
+    return t[static_cast<std::size_t>(p + at)];
   };
   const long long mismatch = global_mismatch_score, indel = global_indel_score;
   // Each unit character beyond the residues taken is a deletion, at -2 or less.
@@ -62,6 +67,11 @@ long long plainly_highest_gain(const std::string& t, long p, long k, bool ahead,
     }
   }
   return best;
+}
+
+long long plainly_highest_gain(const std::string& t, long p, long k, bool ahead, long long floor) {
+  return ahead ? plainly_highest_gain_on(t, p + k, p, k, 0, true, floor)
+               : plainly_highest_gain_on(t, p, p, k, k - 1, false, floor);
 }
 
 class AlignmentBoundTest : public RandomSearch {};
@@ -165,6 +175,39 @@ TEST_F(AlignmentBoundTest, BandsGiveWhatTheWholeTableGives) {
   }
   EXPECT_GT(compared, 1000);
   EXPECT_GT(redone, 10);
+}
+
+// From a walk's state anywhere, at any unit phase, with the little room
+// above T that the walks ask with, and more.
+TEST_F(AlignmentBoundTest, FromAWalksStateAsTheWholeTable) {
+  long long compared = 0;
+  for (int round = 0; round < 40; ++round) {
+    random_options(true);
+    const std::string residues = random_sequence(true);
+    TestSequence seq(residues);
+    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, round % 2 == 0);
+    const long n = static_cast<long>(residues.size());
+    for (int probe = 0; probe < 60; ++probe) {
+      const long k = 20 + static_cast<long>(below(60));
+      if (k >= n) break;
+      const long p = static_cast<long>(below(static_cast<unsigned>(n - k)));
+      const long edge = static_cast<long>(below(static_cast<unsigned>(n + 1)));
+      const long phase = static_cast<long>(below(static_cast<unsigned>(k)));
+      const bool ahead = below(2) == 0;
+      const int floor = -1 - static_cast<int>(below(probe % 3 == 0 ? 300 : 40));
+      const int target = below(2) == 0 ? 1 + static_cast<int>(below(150)) : far_target;
+      const char* at = seq.mol.residues + edge;
+      const int fast = bound.highest_gain_on(ahead ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind, at,
+                                             seq.mol.residues + p, static_cast<int>(k), static_cast<int>(phase),
+                                             ahead ? n - edge : edge, floor, target);
+      if (fast >= target) continue;
+      ++compared;
+      ASSERT_EQ(fast, plainly_highest_gain_on(residues, edge, p, k, phase, ahead, floor))
+          << "edge " << edge << " unit at " << p << " k " << k << " phase " << phase << (ahead ? " ahead" : " behind")
+          << " floor " << floor << " " << residues << options();
+    }
+  }
+  EXPECT_GT(compared, 1500);
 }
 
 // A stretch's bound on one side against each of its starts' whole tables:

@@ -74,6 +74,7 @@ TEST_F(AgainstReference, LongUnits) {
   EXPECT_GT(CSearchController::starts_settled_by_alignment_bound - aligned_before, 1000);
   EXPECT_GT(shortcut_counts.trails_followed - before.trails_followed, 10000);
   EXPECT_GT(shortcut_counts.look_ahead_nodes_left_out - before.look_ahead_nodes_left_out, 100000);
+  EXPECT_GT(shortcut_counts.walks_ended_out_of_alignment_reach - before.walks_ended_out_of_alignment_reach, 1000);
 }
 
 // The reference must give the worked examples of the rules.

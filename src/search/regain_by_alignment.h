@@ -1,0 +1,60 @@
+/*
+ * Walks of long units that cannot regain their best, shown by the best
+ * alignment from where they stand. At an error point a walk's score s lies
+ * below its best B, and its result is its saved best state unless a later
+ * state scores B or more (a walk that stops keeps a state that equals B, one
+ * that finishes only one that beats it). Until one does, B and so T stay as
+ * they are, and every later state of the walk lies on a path from here
+ * whose states all score above T: errors are taken only to such scores, and
+ * greedy runs only add. Such a path is an alignment of the residues ahead
+ * against the unit written out from the walk's unit position, with a
+ * tolerated N at 0 or less; so if the best of those alignments
+ * (alignment_bound.cpp) gains less than B - s, the walk ends in its best
+ * state, whatever the look-ahead would choose on the way down.
+ *
+ * Near T the walks of long units choose each error themselves (no trail
+ * holds such choices) and sink slowly, a penalty at a time; there, with
+ * little room above T, the alignment dies within a few residues, unless the
+ * residues ahead match the unit at some phase the walk could still reach.
+ * It is asked once the walk is within as many errors of T as the
+ * look-ahead is deep, and again only lower down. A walk ended so shares no
+ * choices with the start after it (starts_sharing_a_walk.h): with every
+ * score lower, the room above T grows, and the alignment may reach B.
+ */
+// Included only by the extension's own source files. What it defines keeps
+// internal linkage, so that the compiler inlines it into the walks just as
+// it would within one file.
+#ifndef VELKOR_SEARCH_REGAIN_BY_ALIGNMENT_H
+#define VELKOR_SEARCH_REGAIN_BY_ALIGNMENT_H
+
+#include <algorithm>
+#include <climits>
+
+#include "config/parameters.h"
+#include "repeats/Csat.h"
+#include "search/alignment_bound.h"
+#include "search/extension_walk.h"
+
+namespace {
+
+// Whether the walk may ask: units the alignment serves, where the walks of
+// shorter ones follow their paths instead (regain_best.h).
+inline bool walk_may_ask_alignment(unsigned k) { return AlignmentBound::applies(k); }
+
+// Whether no alignment from the walk's state at an error point, all its
+// states above threshold, comes back to best.
+template <class Dir>
+bool best_out_of_alignment_reach(AlignmentBound& bound, const Csat& sat, const char* pos, const char* unit_pos,
+                                 long long best, long long threshold, const char* limit) {
+  const long long room = threshold - sat.score, wanted = best - sat.score;
+  if (room <= INT_MIN || wanted >= INT_MAX) return false;
+  const AlignmentBound::Side side = Dir::forward ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind;
+  const int gain = bound.highest_gain_on(side, pos, sat.unit_begin, static_cast<int>(sat.unit_length()),
+                                         static_cast<int>(unit_pos - sat.unit_begin), Dir::residues_left(pos, limit),
+                                         static_cast<int>(room), static_cast<int>(wanted));
+  return gain < wanted;
+}
+
+}  // namespace
+
+#endif
