@@ -65,8 +65,8 @@ namespace {
 // taken (starts_sharing_a_walk.h).
 // Walks of units read in part may find trails in a memo of recent ones too,
 // and keep theirs there once memo is full.
-// Walks of long units given an alignment bound ask it whether they can still
-// regain their best (regain_by_alignment.h).
+// Walks of units read in part, given an alignment bound, ask it whether they
+// can still regain their best (regain_by_alignment.h).
 template <class Dir>
 long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable,
                  AlignmentBound* alignment = nullptr, unsigned errors_listed = UINT_MAX, WalkMemo* recent = nullptr) {
@@ -90,11 +90,16 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   // walk go on.)
   constexpr long long errors_worth_asking = 3;
   const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
-  const bool ask_alignment = alignment && CSearchController::end_walks_that_cannot_regain_their_best &&
-                             walk_may_ask_alignment(k);
-  // Within as many of the costlier errors of T as the look-ahead is deep.
-  const long long alignment_asked_within =
-      -static_cast<long long>(configured_depth()) * std::min(global_mismatch_score, global_indel_score);
+  // Only the walks of units read in part ask: those of short units, most of
+  // all, carry nothing for it.
+  bool ask_alignment = false;
+  long long alignment_asked_within = 0;  // of T: as many of the costlier errors as the look-ahead is deep
+  if constexpr (Dir::tells_reach) {
+    ask_alignment =
+        alignment && walk_may_ask_alignment(k) && CSearchController::end_walks_that_cannot_regain_their_best;
+    alignment_asked_within =
+        -static_cast<long long>(configured_depth()) * std::min(global_mismatch_score, global_indel_score);
+  }
   long long ask_alignment_below = LLONG_MAX;
   if (recent && memo->full()) {
     if (recent->full()) recent->forget();
@@ -150,15 +155,17 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         return shifts_survived;
       }
     }
-    if (ask_alignment && sat.score < best.score && sat.score < ask_alignment_below &&
-        sat.score - threshold <= alignment_asked_within) {
-      ask_alignment_below = sat.score;
-      if (best_out_of_alignment_reach<Dir>(*alignment, sat, Dir::edge(sat), Dir::unit_pos(sat), best.score,
-                                           threshold, limit)) {
-        ++shortcut_counts.walks_ended_out_of_alignment_reach;
-        stop_recording(WalkMemo::Step::walk_went_on);
-        best.restore<Dir>(sat);
-        return 0;
+    if constexpr (Dir::tells_reach) {
+      if (ask_alignment && sat.score < best.score && sat.score < ask_alignment_below &&
+          sat.score - threshold <= alignment_asked_within) {
+        ask_alignment_below = sat.score;
+        if (best_out_of_alignment_reach<Dir>(*alignment, sat, Dir::edge(sat), Dir::unit_pos(sat), best.score,
+                                             threshold, limit)) {
+          ++shortcut_counts.walks_ended_out_of_alignment_reach;
+          stop_recording(WalkMemo::Step::walk_went_on);
+          best.restore<Dir>(sat);
+          return 0;
+        }
       }
     }
     // Where one error passes T but two do not, the walk often cannot try a

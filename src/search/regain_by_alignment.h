@@ -17,7 +17,9 @@
  * little room above T, the alignment dies within a few residues, unless the
  * residues ahead match the unit at some phase the walk could still reach.
  * It is asked once the walk is within as many errors of T as the
- * look-ahead is deep, and again only lower down. A walk ended so shares no
+ * look-ahead is deep, and again only lower down; by the walks of units of
+ * 20 and more that are read in part (follow_trail.h), so that the walks of
+ * short units carry nothing for it. A walk ended so shares no
  * choices with the start after it (starts_sharing_a_walk.h): with every
  * score lower, the room above T grows, and the alignment may reach B.
  */
@@ -39,7 +41,10 @@ namespace {
 
 // Whether the walk may ask: units the alignment serves, where the walks of
 // shorter ones follow their paths instead (regain_best.h).
-inline bool walk_may_ask_alignment(unsigned k) { return AlignmentBound::applies(k); }
+// (The length first: the walks of short units, most of all, need no call.)
+inline bool walk_may_ask_alignment(unsigned k) {
+  return k >= AlignmentBound::shortest_unit && AlignmentBound::applies(k);
+}
 
 // Whether no alignment from the walk's state at an error point, all its
 // states above threshold, comes back to best.
