@@ -164,7 +164,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
           ++shortcut_counts.walks_ended_out_of_alignment_reach;
           stop_recording(WalkMemo::Step::walk_went_on);
           best.restore<Dir>(sat);
-          return 0;
+          return shifts_survived;
         }
       }
     }

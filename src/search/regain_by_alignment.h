@@ -19,9 +19,12 @@
  * It is asked once the walk is within as many errors of T as the
  * look-ahead is deep, and again only lower down; by the walks of units of
  * 20 and more that are read in part (follow_trail.h), so that the walks of
- * short units carry nothing for it. A walk ended so shares no
- * choices with the start after it (starts_sharing_a_walk.h): with every
- * score lower, the room above T grows, and the alignment may reach B.
+ * short units carry nothing for it. A walk ended so keeps the shifts its
+ * choices survive (starts_sharing_a_walk.h): with every score lower by such
+ * a shift, it takes the same path to here, with less room above T, so no
+ * alignment from here reaches its best either; and where it asks before the
+ * unshifted walk would, an alignment from there that reached its best would
+ * be the unshifted walk's own path, whose states the shift keeps above T.
  */
 // Included only by the extension's own source files. What it defines keeps
 // internal linkage, so that the compiler inlines it into the walks just as
