@@ -90,17 +90,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   // walk go on.)
   constexpr long long errors_worth_asking = 3;
   const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
-  // Only the walks of units read in part ask: those of short units, most of
-  // all, carry nothing for it.
-  bool ask_alignment = false;
-  long long alignment_asked_within = 0;  // of T: as many of the costlier errors as the look-ahead is deep
-  if constexpr (Dir::tells_reach) {
-    ask_alignment =
-        alignment && walk_may_ask_alignment(k) && CSearchController::end_walks_that_cannot_regain_their_best;
-    alignment_asked_within =
-        -static_cast<long long>(configured_depth()) * std::min(global_mismatch_score, global_indel_score);
-  }
-  long long ask_alignment_below = LLONG_MAX;
+  AlignmentQuestion<Dir> alignment_question(alignment, k);
   if (recent && memo->full()) {
     if (recent->full()) recent->forget();
     kept_in = recent;
@@ -155,18 +145,11 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         return shifts_survived;
       }
     }
-    if constexpr (Dir::tells_reach) {
-      if (ask_alignment && sat.score < best.score && sat.score < ask_alignment_below &&
-          sat.score - threshold <= alignment_asked_within) {
-        ask_alignment_below = sat.score;
-        if (best_out_of_alignment_reach<Dir>(*alignment, sat, Dir::edge(sat), Dir::unit_pos(sat), best.score,
-                                             threshold, limit)) {
-          ++shortcut_counts.walks_ended_out_of_alignment_reach;
-          stop_recording(WalkMemo::Step::walk_went_on);
-          best.restore<Dir>(sat);
-          return shifts_survived;
-        }
-      }
+    if (alignment_question.best_out_of_reach(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, threshold, limit)) {
+      ++shortcut_counts.walks_ended_out_of_alignment_reach;
+      stop_recording(WalkMemo::Step::walk_went_on);
+      best.restore<Dir>(sat);
+      return shifts_survived;
     }
     // Where one error passes T but two do not, the walk often cannot try a
     // second after any first: it ends in its best state, without a decision.
@@ -242,7 +225,7 @@ long long extend_noting_reach_if_useful(Csat& sat, const char* limit, WalkMemo* 
                                        long long lowest_memorable, AlignmentBound& alignment,
                                        unsigned errors_listed) {
   if (!unit_read_in_part(sat.unit_length()))
-    return extend<Dir>(sat, limit, memo, lowest_memorable, &alignment, errors_listed);
+    return extend<Dir>(sat, limit, memo, lowest_memorable, nullptr, errors_listed);
   return extend<TellingReach<Dir>>(sat, limit, memo, lowest_memorable, &alignment, errors_listed,
                                    errors_listed == UINT_MAX ? recent : nullptr);
 }

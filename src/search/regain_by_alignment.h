@@ -37,31 +37,55 @@
 
 #include "config/parameters.h"
 #include "repeats/Csat.h"
+#include "search/CSearchController.h"
 #include "search/alignment_bound.h"
 #include "search/extension_walk.h"
+#include "search/look_ahead.h"
 
 namespace {
 
-// Whether the walk may ask: units the alignment serves, where the walks of
-// shorter ones follow their paths instead (regain_best.h).
-// (The length first: the walks of short units, most of all, need no call.)
-inline bool walk_may_ask_alignment(unsigned k) {
-  return k >= AlignmentBound::shortest_unit && AlignmentBound::applies(k);
-}
-
-// Whether no alignment from the walk's state at an error point, all its
-// states above threshold, comes back to best.
+// What a walk asks the alignment, and when. Only the walks of units read in
+// part ask (Dir::tells_reach): those of short units, most of all, carry
+// nothing for it.
 template <class Dir>
-bool best_out_of_alignment_reach(AlignmentBound& bound, const Csat& sat, const char* pos, const char* unit_pos,
-                                 long long best, long long threshold, const char* limit) {
-  const long long room = threshold - sat.score, wanted = best - sat.score;
-  if (room <= INT_MIN || wanted >= INT_MAX) return false;
-  const AlignmentBound::Side side = Dir::forward ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind;
-  const int gain = bound.highest_gain_on(side, pos, sat.unit_begin, static_cast<int>(sat.unit_length()),
-                                         static_cast<int>(unit_pos - sat.unit_begin), Dir::residues_left(pos, limit),
-                                         static_cast<int>(room), static_cast<int>(wanted));
-  return gain < wanted;
-}
+class AlignmentQuestion {
+ public:
+  AlignmentQuestion(AlignmentBound* bound, unsigned k) {
+    if constexpr (Dir::tells_reach) {
+      // Units the alignment serves; the length first, which needs no call.
+      if (bound && CSearchController::end_walks_that_cannot_regain_their_best &&
+          k >= AlignmentBound::shortest_unit && AlignmentBound::applies(k))
+        bound_ = bound;
+      asked_within_ = -static_cast<long long>(configured_depth()) *
+                      std::min(global_mismatch_score, global_indel_score);
+    }
+  }
+
+  // Whether no alignment from the walk's state at an error point, all its
+  // states above threshold, comes back to best; false where not asked.
+  bool best_out_of_reach(const Csat& sat, const char* pos, const char* unit_pos, long long best,
+                         long long threshold, const char* limit) {
+    if constexpr (Dir::tells_reach) {
+      if (!bound_ || sat.score >= best || sat.score >= asked_below_ || sat.score - threshold > asked_within_)
+        return false;
+      asked_below_ = sat.score;
+      const long long room = threshold - sat.score, wanted = best - sat.score;
+      if (room <= INT_MIN || wanted >= INT_MAX) return false;
+      const AlignmentBound::Side side = Dir::forward ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind;
+      const int gain = bound_->highest_gain_on(side, pos, sat.unit_begin, static_cast<int>(sat.unit_length()),
+                                               static_cast<int>(unit_pos - sat.unit_begin),
+                                               Dir::residues_left(pos, limit), static_cast<int>(room),
+                                               static_cast<int>(wanted));
+      return gain < wanted;
+    }
+    return false;
+  }
+
+ private:
+  AlignmentBound* bound_ = nullptr;  // null: the walk does not ask
+  long long asked_within_ = 0;       // of T: as many of the costlier errors as the look-ahead is deep
+  long long asked_below_ = LLONG_MAX;
+};
 
 }  // namespace
 
