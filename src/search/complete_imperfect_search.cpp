@@ -318,8 +318,12 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const OneErrorTest too_weak_with_one_error(unit_length, first, end);
   starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   starts.leave_out_covered(anchors);
-  if (settle_by_score_bound && unit_length >= ScoreBound::shortest_unit)
-    starts_settled_by_score_bound += starts.leave_out_settled(score_bound, minScores[unit_length]);
+  if (settle_by_score_bound && unit_length >= ScoreBound::shortest_unit) {
+    // The next unit length's starts are settled in the same sweep, when it is searched.
+    const bool next_searched = unit_length < std::min(global_max_unit_length, sequence.length - 1);
+    starts_settled_by_score_bound += starts.leave_out_settled(
+        score_bound, minScores[unit_length], next_searched ? minScores[unit_length + 1] : ScoreBound::no_next_length);
+  }
   const bool by_alignment = AlignmentBound::applies(unit_length);
   ProgressCheck progress(first);
   // The last run judged and not settled: the starts that share it need not

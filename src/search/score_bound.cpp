@@ -72,6 +72,17 @@
  * conditions to hold with about k + k^2 / 400 hits of g letters (their
  * chance hits grow with k), which windows of complex sequence seldom hold;
  * the longer words then bound the gain within them.
+ *
+ * Two unit lengths at once. Every count above may be replaced by a larger
+ * one: more hits only loosen the bound and lengthen the reach each window
+ * allows. So the unit lengths k and k + 1 are swept together, with one copy,
+ * that of k + 1 (its words include those of k's copy), one window ahead,
+ * from k's copy's end to the farthest either reaches, and one window behind,
+ * as far back as either reaches. Each keeps its own words wrapping round
+ * its own copy's end, its own reaches and its own minimum score. The windows
+ * then share the few words at the copies' ends with the copy and count them
+ * as hits, which settles about one start in two hundred fewer; but the
+ * count, which is most of the sweep's work, is made once for both.
  */
 #include "search/score_bound.h"
 
@@ -136,21 +147,52 @@ unsigned ScoreBound::word_length() {
   return g < 4 ? 0 : static_cast<unsigned>(g);
 }
 
-long long ScoreBound::leave_out_settled(unsigned unit_length, int min_score, std::uint64_t* starts, long long from,
-                                        long long to) {
-  switch (word_length()) {
-    case 4: return sweep<4>(unit_length, min_score, starts, from, to);
-    case 5: return sweep<5>(unit_length, min_score, starts, from, to);
-    case 6: return sweep<6>(unit_length, min_score, starts, from, to);
-    case 7: return sweep<7>(unit_length, min_score, starts, from, to);
-    default: return 0;
+bool ScoreBound::plan(unsigned unit_length, int min_score, long long g, Length& length) const {
+  const long long k = unit_length, m = min_score;
+  // How many hits each window may hold for the bound to settle.
+  const long long room = m - 2 * (g - 1) - 1;
+  if (k < static_cast<long long>(shortest_unit) || k <= g + 1 || static_cast<long long>(size_) <= k || room < 0)
+    return false;
+  const long long per_window = std::max(room / 2, k + k * k / 400);
+  // A start that settles gains at least g - 1 backward, so less than m - g forward.
+  length = {k, m, g * (g + k - 1) + (g + 1) * per_window, g * (g + k + m - g - 1) + (g + 1) * per_window};
+  return true;
+}
+
+long long ScoreBound::leave_out_settled(unsigned k, int min_score, int next_min_score, std::uint64_t* starts,
+                                        long long from, long long to) {
+  if (settled_next_for_ == Asked{k, min_score, from, to}) {
+    settled_next_for_ = {0, 0, 0, 0};
+    return leave_out_settled_next(starts, from, to);
+  }
+  settled_next_for_ = {0, 0, 0, 0};
+  const long long g = word_length();
+  Length lengths[2];
+  if (g == 0 || !plan(k, min_score, g, lengths[0])) return 0;
+  const int count = next_min_score != no_next_length && plan(k + 1, next_min_score, g, lengths[1]) ? 2 : 1;
+  if (count == 2) settled_next_for_ = {k + 1, next_min_score, from, to};
+  switch (g) {
+    case 4: return sweep<4>(lengths, count, starts, from, to);
+    case 5: return sweep<5>(lengths, count, starts, from, to);
+    case 6: return sweep<6>(lengths, count, starts, from, to);
+    default: return sweep<7>(lengths, count, starts, from, to);
   }
 }
 
+long long ScoreBound::leave_out_settled_next(std::uint64_t* starts, long long from, long long to) {
+  long long cleared = 0;
+  if (from >= to) return 0;
+  for (auto w = static_cast<std::size_t>(from / 64); w <= static_cast<std::size_t>((to - 1) / 64); ++w) {
+    cleared += __builtin_popcountll(starts[w] & settled_next_[w]);
+    starts[w] &= ~settled_next_[w];
+  }
+  return cleared;
+}
+
 template <long long g>
-long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* starts, long long from, long long to) {
-  return holds_others() ? sweep<g, true>(unit_length, min_score, starts, from, to)
-                        : sweep<g, false>(unit_length, min_score, starts, from, to);
+long long ScoreBound::sweep(const Length* lengths, int count, std::uint64_t* starts, long long from, long long to) {
+  return holds_others() ? sweep<g, true>(lengths, count, starts, from, to)
+                        : sweep<g, false>(lengths, count, starts, from, to);
 }
 
 bool ScoreBound::holds_others() {
@@ -163,31 +205,38 @@ bool ScoreBound::holds_others() {
 }
 
 template <long long g, bool with_others>
-long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* starts, long long from, long long to) {
-  const long long k = unit_length, n = static_cast<long long>(size_), m = min_score;
-  // How many hits each window may hold for the bound to settle.
-  const long long room = m - 2 * (g - 1) - 1;
-  if (k < static_cast<long long>(shortest_unit) || k <= g + 1 || n <= k || room < 0) return 0;
-  const long long per_window = std::max(room / 2, k + k * k / 400);
-  const long long ahead_reach = g * (g + k - 1) + (g + 1) * per_window;
-  // A start that settles gains at least g - 1 backward, so less than this forward.
-  const long long highest_forward_gain = m - g;
-  const long long behind_reach = g * (g + k + highest_forward_gain - 1) + (g + 1) * per_window;
+long long ScoreBound::sweep(const Length* lengths, int count, std::uint64_t* starts, long long from, long long to) {
+  const long long n = static_cast<long long>(size_);
+  const Length& shorter = lengths[0];
+  const Length& longer = lengths[count - 1];
   constexpr long long h = g + 1;  // the longer words' length
-  if (from + k >= n || from >= to) return 0;
+  // The copy and windows of all the lengths swept, from a start.
+  long long ahead_end = 0, behind_reach = 0;
+  for (int i = 0; i < count; ++i) {
+    ahead_end = std::max(ahead_end, lengths[i].k + lengths[i].ahead_reach);
+    behind_reach = std::max(behind_reach, lengths[i].behind_reach);
+  }
+  const long long copy = longer.k, ahead_begin = shorter.k;
+  std::uint64_t* settled_next = nullptr;
+  if (count == 2) {
+    settled_next_.resize(size_ / 64 + 1);
+    if (from < to) std::fill(settled_next_.begin() + from / 64, settled_next_.begin() + (to - 1) / 64 + 1, 0);
+    settled_next = settled_next_.data();
+  }
+  if (from + shorter.k >= n || from >= to) return 0;
 
   words_.start(g);
   longer_words_.start(h);
   // The first start's copy, the words ahead of it (from its end on) and those
   // behind it (ending before it), as the edges below leave them.
   using Cursor = WordCursor<h, with_others>;
-  for (Cursor i(first_, n, from + k); i.inside(g) && i.at() < from + k + ahead_reach; i.advance()) {
+  for (Cursor i(first_, n, from + ahead_begin); i.inside(g) && i.at() < from + ahead_end; i.advance()) {
     words_.into_window(SharedWords::Side::ahead, i.word(g));
     if (i.inside(h)) longer_words_.into_window(SharedWords::Side::ahead, i.word(h));
   }
-  for (Cursor j(first_, n, from); j.at() <= from + k - g; j.advance()) {
+  for (Cursor j(first_, n, from); j.at() <= from + copy - g; j.advance()) {
     words_.into_unit(j.word(g));
-    if (j.at() <= from + k - h) longer_words_.into_unit(j.word(h));
+    if (j.at() <= from + copy - h) longer_words_.into_unit(j.word(h));
   }
   for (Cursor b(first_, n, std::max(0LL, from - behind_reach)); b.at() <= from - g; b.advance()) {
     words_.into_window(SharedWords::Side::behind, b.word(g));
@@ -196,14 +245,17 @@ long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* 
 
   // The edges of the windows, as the start moves on: the copy's first and
   // last word, the first word ahead and the one to enter, the first word
-  // behind and the one to enter. Each cursor reads the words of both
-  // lengths; a longer word ending where a shorter one does starts a residue
-  // before it.
+  // behind and the one to enter; and the last words of each length's own
+  // copy. Each cursor reads the words of both lengths; a longer word ending
+  // where a shorter one does starts a residue before it.
   struct Edges {
     Cursor copy_first, copy_last, ahead_first, ahead_next, behind_first, behind_next;
-    Edges(const char* first, long long n, long long k, long long ahead, long long behind, long long p)
-        : copy_first(first, n, p), copy_last(first, n, p + k - g), ahead_first(first, n, p + k),
-          ahead_next(first, n, p + k + ahead), behind_first(first, n, p - behind), behind_next(first, n, p + 1 - g) {}
+    Cursor shorter_last;  // moved only when two lengths are swept
+    Edges(const char* first, long long n, const Length* lengths, long long copy, long long ahead_begin,
+          long long ahead_end, long long behind, long long p)
+        : copy_first(first, n, p), copy_last(first, n, p + copy - g), ahead_first(first, n, p + ahead_begin),
+          ahead_next(first, n, p + ahead_end), behind_first(first, n, p - behind), behind_next(first, n, p + 1 - g),
+          shorter_last(first, n, p + lengths[0].k - g) {}
     // Words of both lengths in or out of a window at one of its edges.
     void window_edge(SharedWords& words, SharedWords& longer, SharedWords::Side side, const Cursor& at, bool in,
                      bool longer_before) {
@@ -216,7 +268,7 @@ long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* 
       if (at.inside(g)) move(words, at.word(g));
       if (longer_before ? at.inside_before(h) : at.inside(h)) move(longer, longer_before ? at.word_before(h) : at.word(h));
     }
-    void advance(SharedWords& words, SharedWords& longer) {
+    void advance(SharedWords& words, SharedWords& longer, int count) {
       words.out_of_unit(copy_first.word(g));
       longer.out_of_unit(copy_first.word(h));
       copy_first.advance();
@@ -231,40 +283,52 @@ long long ScoreBound::sweep(unsigned unit_length, int min_score, std::uint64_t* 
       behind_first.advance();
       window_edge(words, longer, SharedWords::Side::behind, behind_next, true, true);
       behind_next.advance();
+      if (count == 2) shorter_last.advance();
     }
   };
-  Edges edges(first_, n, k, ahead_reach, behind_reach, from);
+  Edges edges(first_, n, lengths, copy, ahead_begin, ahead_end, behind_reach, from);
+  // The last copy's words of each length: the longest's are the shared copy's.
+  const Cursor* last_words[2] = {count == 2 ? &edges.shorter_last : &edges.copy_last, &edges.copy_last};
   long long settled = 0;
   for (long long p = from;; ++p) {
-    std::uint64_t& bits = starts[static_cast<std::size_t>(p / 64)];
-    const std::uint64_t bit = std::uint64_t{1} << (p % 64);
-    const std::uint32_t last = bits & bit ? edges.copy_last.word(g) : wild_word;
-    const std::uint32_t head = bits & bit ? edges.copy_first.word(g) : wild_word;
-    // Only starts to try; a copy with an N is never tried.
-    if (last != wild_word && head != wild_word) {
+    const std::uint32_t head = edges.copy_first.word(g);
+    for (int i = 0; i < count; ++i) {
+      const long long k = lengths[i].k, m = lengths[i].min_score;
+      const long long ahead_reach = lengths[i].ahead_reach, reach_behind = lengths[i].behind_reach;
+      std::uint64_t& bits = (i == 0 ? starts : settled_next)[static_cast<std::size_t>(p / 64)];
+      const std::uint64_t bit = std::uint64_t{1} << (p % 64);
+      // The first length's starts to try only; the next length's starts are
+      // not marked yet, so all of them. A copy with an N is never tried.
+      if ((i == 0 && (bits & bit) == 0) || p + k >= n) continue;
+      const std::uint32_t last = last_words[i]->word(g);
+      if (last == wild_word || head == wild_word) continue;
       const SharedWords::Hits hits = words_.hits<g>(last, head);
       const bool ahead_reached =
           p + k + ahead_reach > n || ahead_reach > (g + 1) * hits.ahead + g * (g + k - 1) - 1;
       // Whether the walks gain less than the minimum score: by the shorter
       // words alone, or else with the longer ones, which cost more to count.
-      auto gains_too_little = [&](SharedWords::Hits longer) {
-        const long long forward_gain = std::min(hits.ahead + g - 1, longer.ahead + g);
+      auto gains_too_little = [&](SharedWords::Hits longer_hits) {
+        const long long forward_gain = std::min(hits.ahead + g - 1, longer_hits.ahead + g);
         const bool behind_reached =
-            p - behind_reach < 0 || behind_reach > (g + 1) * hits.behind + g * (g + k + forward_gain - 1) - 1;
-        return behind_reached && forward_gain + std::min(hits.behind + g - 1, longer.behind + g) < m;
+            p - reach_behind < 0 || reach_behind > (g + 1) * hits.behind + g * (g + k + forward_gain - 1) - 1;
+        return behind_reached && forward_gain + std::min(hits.behind + g - 1, longer_hits.behind + g) < m;
       };
       constexpr long long uncounted = LLONG_MAX / 4;
       auto by_longer_words = [&]() {
-        return longer_words_.hits<h>(edges.copy_last.word_before(h), edges.copy_first.word(h));
+        return longer_words_.hits<h>(last_words[i]->word_before(h), edges.copy_first.word(h));
       };
       if (ahead_reached && (gains_too_little({uncounted, uncounted}) || gains_too_little(by_longer_words()))) {
-        bits &= ~bit;
-        ++settled;
+        if (i == 0) {
+          bits &= ~bit;
+          ++settled;
+        } else {
+          bits |= bit;
+        }
       }
     }
     // The next start's copy would end at the last residue, or lies beyond the starts asked about.
-    if (p + 1 + k >= n || p + 1 >= to) break;
-    edges.advance(words_, longer_words_);
+    if (p + 1 + shorter.k >= n || p + 1 >= to) break;
+    edges.advance(words_, longer_words_, count);
   }
   return settled;
 }

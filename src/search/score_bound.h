@@ -1,6 +1,7 @@
 #ifndef VELKOR_SEARCH_SCORE_BOUND_H
 #define VELKOR_SEARCH_SCORE_BOUND_H
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -9,7 +10,7 @@
 
 // An upper bound on the score that a candidate copy of a long unit can grow
 // to, from the short words that the residues around it share with the unit,
-// counted for all starts of one unit length in one sweep (the argument is
+// counted for all starts of two unit lengths in one sweep (the argument is
 // stated with the code). Starts that cannot reach the minimum score are
 // settled without their walks.
 class ScoreBound {
@@ -22,9 +23,13 @@ class ScoreBound {
 
   // Clears in `starts` (bit s for the copy at residue s) the starts of unit
   // length k whose growth provably scores below min_score; only starts set
-  // are looked at, from residue `from` to before `to`, and only their words
-  // are read. Returns how many it cleared.
-  long long leave_out_settled(unsigned k, int min_score, std::uint64_t* starts, long long from, long long to);
+  // are looked at, from residue `from` to before `to`. Returns how many it
+  // cleared. Where unit length k + 1 is searched next (with the minimum
+  // score next_min_score, else no_next_length), the same sweep settles its
+  // starts too, which the call for k + 1 over the same starts then clears.
+  long long leave_out_settled(unsigned k, int min_score, int next_min_score, std::uint64_t* starts, long long from,
+                              long long to);
+  static constexpr int no_next_length = INT_MIN;
 
   // The word length the penalties in force allow: 0 where the bound cannot
   // settle anything.
@@ -60,12 +65,26 @@ class ScoreBound {
     long long hits_ahead_ = 0, hits_behind_ = 0, wild_ahead_ = 0, wild_behind_ = 0;
   };
 
-  // leave_out_settled with words of g letters and one more, in a sequence
-  // that holds residues other than A, C, G and T or not (the first picks).
+  // A unit length swept: its minimum score and how far its windows reach.
+  struct Length {
+    long long k, min_score, ahead_reach, behind_reach;
+  };
+  // Whether the bound can settle starts of unit length k with words of g
+  // letters, and if so, its reaches.
+  bool plan(unsigned k, int min_score, long long g, Length& length) const;
+
+  // Settles the starts of one or two unit lengths (k and k + 1) with words
+  // of g letters and one more, in a sequence that holds residues other than
+  // A, C, G and T or not (the first picks): those of the first in `starts`,
+  // those of the second in settled_next_. Returns how many it cleared in
+  // `starts`.
   template <long long g>
-  long long sweep(unsigned k, int min_score, std::uint64_t* starts, long long from, long long to);
+  long long sweep(const Length* lengths, int count, std::uint64_t* starts, long long from, long long to);
   template <long long g, bool with_others>
-  long long sweep(unsigned k, int min_score, std::uint64_t* starts, long long from, long long to);
+  long long sweep(const Length* lengths, int count, std::uint64_t* starts, long long from, long long to);
+  // Clears in `starts` those that the last sweep settled for unit length
+  // k + 1; returns how many.
+  long long leave_out_settled_next(std::uint64_t* starts, long long from, long long to);
   // Whether the sequence holds a residue other than A, C, G and T (an N);
   // found out at the first sweep, since most records are searched for no
   // unit long enough.
@@ -76,6 +95,19 @@ class ScoreBound {
   enum class Others { unknown, none, some } others_ = Others::unknown;
   // Words as long as the cheapest error costs, and one letter longer.
   SharedWords words_, longer_words_;
+  // The starts of the second unit length that the last sweep of two
+  // settled (bit s for the copy at residue s), for the call that asks for
+  // them: its unit length, minimum score and stretch of starts.
+  std::vector<std::uint64_t> settled_next_;
+  struct Asked {
+    unsigned k;
+    int min_score;
+    long long from, to;
+    bool operator==(const Asked& other) const {
+      return k == other.k && min_score == other.min_score && from == other.from && to == other.to;
+    }
+  };
+  Asked settled_next_for_{0, 0, 0, 0};
 };
 
 #endif

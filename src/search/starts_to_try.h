@@ -109,10 +109,11 @@ class StartsToTry {
   // are taken back with reconsider_around.
   void leave_out_covered(const CAnchorSeq& anchors);
   void reconsider_around(const char* opened);
-  // Leaves out the starts marked that the score bound settles; returns how many.
-  long long leave_out_settled(ScoreBound& bound, int min_score) {
-    return bound.leave_out_settled(static_cast<unsigned>(k_), min_score, starts_.get(), static_cast<long long>(begin_),
-                                   static_cast<long long>(end_));
+  // Leaves out the starts marked that the score bound settles; returns how
+  // many. next_min_score as the bound takes it.
+  long long leave_out_settled(ScoreBound& bound, int min_score, int next_min_score) {
+    return bound.leave_out_settled(static_cast<unsigned>(k_), min_score, next_min_score, starts_.get(),
+                                   static_cast<long long>(begin_), static_cast<long long>(end_));
   }
 
   // The first start marked, or the sequence's end.

@@ -89,70 +89,132 @@ class ScoreBoundTest : public SearchTest {
   static bool set(const std::vector<std::uint64_t>& bits, std::size_t s) { return (bits[s / 64] >> (s % 64)) & 1; }
 
   struct Counts {
-    long long settled = 0, by_longer_words = 0, kept = 0;
+    long long settled = 0, by_longer_words = 0, kept = 0, swept_with_the_next = 0;
   };
-  // Sweeps the starts of unit length k and grows each start it settles.
-  void check_sweep(const std::string& residues, unsigned k, Counts& counts);
+  // Sweeps the starts of unit length k, and of k + 1 after it if with_next,
+  // as the search asks for them, and grows each start settled.
+  struct Asked {
+    unsigned k;
+    bool with_next;
+  };
+  void check_sweeps(const std::string& residues, const std::vector<Asked>& asks, Counts& counts);
+  void check_sweep(CSearchController& search, ScoreBound& whole_bound, ScoreBound& part_bound,
+                   const std::string& residues, unsigned k, bool with_next, Counts& counts);
 };
 
-// The bound worked out for one start from its argument alone, word by word:
-// the hits of words of g and of g + 1 letters in the windows ahead of and
-// behind the copy, the reach conditions and the final sum. Also tells
-// whether the words of g letters alone settle it.
+// A unit length swept: its minimum score, and the windows the bound reads
+// for it.
+struct Swept {
+  long long k, m, ahead_reach, behind_reach;
+};
+// Whether the bound settles anything for unit length k, and its windows.
+bool plainly_swept(long long k, long long m, long long n, Swept& swept) {
+  const long long g = ScoreBound::word_length();
+  const long long room = m - 2 * (g - 1) - 1;
+  if (g == 0 || k < ScoreBound::shortest_unit || k <= g + 1 || room < 0 || n <= k) return false;
+  const long long per_window = std::max(room / 2, k + k * k / 400);
+  swept = {k, m, g * (g + k - 1) + (g + 1) * per_window, g * (g + k + m - g - 1) + (g + 1) * per_window};
+  return true;
+}
+
+// The bound worked out for one start of unit length lengths[i] from its
+// argument alone, word by word, with the unit lengths swept together: the
+// hits of words of g and of g + 1 letters in the windows ahead of and
+// behind the copy of the longest, the reach conditions and the final sum.
+// Also tells whether the words of g letters alone settle it.
 struct Settled {
   bool by_both_lengths = false, by_shorter_words = false;
 };
-Settled plainly_settled(const std::string& t, long long p, long long k, long long m) {
+Settled plainly_settled(const std::string& t, long long p, const std::vector<Swept>& lengths, std::size_t i) {
   const long long g = ScoreBound::word_length(), n = static_cast<long long>(t.size());
-  const long long room = m - 2 * (g - 1) - 1;
-  if (g == 0 || k < ScoreBound::shortest_unit || k <= g + 1 || room < 0) return {};
-  const long long per_window = std::max(room / 2, k + k * k / 400);
-  const long long ahead_reach = g * (g + k - 1) + (g + 1) * per_window;
-  const long long behind_reach = g * (g + k + m - g - 1) + (g + 1) * per_window;
+  const long long k = lengths[i].k, m = lengths[i].m;
+  const long long ahead_reach = lengths[i].ahead_reach, behind_reach = lengths[i].behind_reach;
+  // The copy and windows shared by the lengths swept together.
+  long long copy = 0, ahead_begin = LLONG_MAX, ahead_end = 0, behind = 0;
+  for (const Swept& swept : lengths) {
+    copy = std::max(copy, swept.k);
+    ahead_begin = std::min(ahead_begin, swept.k);
+    ahead_end = std::max(ahead_end, swept.k + swept.ahead_reach);
+    behind = std::max(behind, swept.behind_reach);
+  }
+  const std::string shared_copy = t.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(copy));
   const std::string unit = t.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(k));
-  // A word counts once if the copy holds it, and once more for every word
-  // wrapping round the copy's end that it equals.
-  auto hit = [&](long long i, long long length) {
-    if (i < 0 || i + length > n) return 0;
-    const std::string word = t.substr(static_cast<std::size_t>(i), static_cast<std::size_t>(length));
+  // A word counts once if the shared copy holds it, and once more for every
+  // word wrapping round the unit's own copy's end that it equals.
+  auto hit = [&](long long at, long long length) {
+    if (at < 0 || at + length > n) return 0;
+    const std::string word = t.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(length));
     if (word.find('N') != std::string::npos) return 1;
-    int hits = unit.find(word) != std::string::npos;
+    int hits = shared_copy.find(word) != std::string::npos;
     for (long long s = 1; s < length; ++s) hits += word == unit.substr(unit.size() - s) + unit.substr(0, length - s);
     return hits;
   };
-  long long ahead = 0, behind = 0, longer_ahead = 0, longer_behind = 0;
-  for (long long i = p + k; i < p + k + ahead_reach; ++i) ahead += hit(i, g), longer_ahead += hit(i, g + 1);
-  for (long long i = p - behind_reach; i <= p - g; ++i) behind += hit(i, g);
-  for (long long i = p - behind_reach; i <= p - g - 1; ++i) longer_behind += hit(i, g + 1);
+  long long ahead = 0, behind_hits = 0, longer_ahead = 0, longer_behind = 0;
+  for (long long at = p + ahead_begin; at < p + ahead_end; ++at) ahead += hit(at, g), longer_ahead += hit(at, g + 1);
+  for (long long at = p - behind; at <= p - g; ++at) behind_hits += hit(at, g);
+  for (long long at = p - behind; at <= p - g - 1; ++at) longer_behind += hit(at, g + 1);
   const long long gain = std::min(ahead + g - 1, longer_ahead + g);
   const bool ahead_reached = p + k + ahead_reach > n || ahead_reach > (g + 1) * ahead + g * (g + k - 1) - 1;
-  const bool behind_reached = p - behind_reach < 0 || behind_reach > (g + 1) * behind + g * (g + k + gain - 1) - 1;
+  const bool behind_reached =
+      p - behind_reach < 0 || behind_reach > (g + 1) * behind_hits + g * (g + k + gain - 1) - 1;
   if (!ahead_reached || !behind_reached) return {};
-  return {gain + std::min(behind + g - 1, longer_behind + g) < m, ahead + behind + 2 * (g - 1) < m};
+  return {gain + std::min(behind_hits + g - 1, longer_behind + g) < m, ahead + behind_hits + 2 * (g - 1) < m};
 }
 
-void ScoreBoundTest::check_sweep(const std::string& residues, unsigned k, Counts& counts) {
-  SCOPED_TRACE("k " + std::to_string(k) + " in " + residues);
+void ScoreBoundTest::check_sweeps(const std::string& residues, const std::vector<Asked>& asks, Counts& counts) {
   TestSequence seq(residues);
   CSearchController search(1, seq.mol);
-  const char* first = seq.mol.residues;
-  const char* end = first + seq.mol.length;
-  ScoreBound bound(first, end);
-  std::vector<std::uint64_t> starts = all_starts(residues, k);
-  const std::vector<std::uint64_t> before = starts;
-  const int min_score = CSearchController::minScores[k];
-  bound.leave_out_settled(k, min_score, starts.data(), 0, static_cast<long long>(residues.size()));
+  // One bound for all the sweeps over all the starts, and one for all those
+  // over some, as the search keeps one: what a sweep leaves in it must not
+  // change the next.
+  ScoreBound whole_bound(seq.mol.residues, seq.mol.residues + seq.mol.length), part_bound = whole_bound;
+  for (const Asked& ask : asks) check_sweep(search, whole_bound, part_bound, residues, ask.k, ask.with_next, counts);
+}
+
+void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bound, ScoreBound& part_bound,
+                                 const std::string& residues, unsigned k, bool with_next, Counts& counts) {
+  SCOPED_TRACE("k " + std::to_string(k) + (with_next ? " and the next" : "") + " in " + residues);
+  const char* first = search.sequence.residues;
+  const char* end = first + search.sequence.length;
+  const auto n = static_cast<unsigned>(residues.size());
+  // The unit lengths asked for, their minimum scores and the lengths swept
+  // with each: k with k + 1 where the next is asked for and both can settle.
+  const std::vector<unsigned> asked = with_next ? std::vector<unsigned>{k, k + 1} : std::vector<unsigned>{k};
+  std::vector<int> min_scores;
+  std::vector<std::vector<Swept>> swept_with(asked.size());
+  for (std::size_t a = 0; a < asked.size(); ++a) {
+    min_scores.push_back(CSearchController::minScores[asked[a]]);
+    Swept swept{};
+    if (plainly_swept(asked[a], min_scores[a], n, swept)) swept_with[a].push_back(swept);
+  }
+  if (with_next && !swept_with[0].empty() && !swept_with[1].empty()) {
+    swept_with[0].push_back(swept_with[1][0]);
+    swept_with[1] = swept_with[0];
+  }
+  // Sweeps the starts [from, to) of the lengths asked for, in turn, with
+  // one bound, as the search does.
+  auto sweep = [&](ScoreBound& bound, unsigned from, unsigned to) {
+    std::vector<std::vector<std::uint64_t>> starts;
+    for (std::size_t a = 0; a < asked.size(); ++a) {
+      starts.push_back(all_starts(residues, asked[a]));
+      const int next = a + 1 < asked.size() ? min_scores[a + 1] : ScoreBound::no_next_length;
+      bound.leave_out_settled(asked[a], min_scores[a], next, starts.back().data(), from, to);
+    }
+    return starts;
+  };
+  const std::vector<std::vector<std::uint64_t>> settled = sweep(whole_bound, 0, n);
   // A sweep over some of the starts only (a part of a record searched on its
   // own) settles those of them that the whole sweep settles, and no other:
   // over random stretches, and over short ones, whose starts all see the
   // windows as the sweep's first start sets them up.
-  const auto n = static_cast<unsigned>(residues.size());
   auto sweep_part = [&](unsigned from, unsigned to) {
-    std::vector<std::uint64_t> some = before;
-    ScoreBound(first, end).leave_out_settled(k, min_score, some.data(), from, to);
-    for (std::size_t s = 0; s < n; ++s)
-      ASSERT_EQ(set(some, s), s >= from && s < to ? set(starts, s) : set(before, s))
-          << "at " << s << " of [" << from << ", " << to << ")";
+    const std::vector<std::vector<std::uint64_t>> some = sweep(part_bound, from, to);
+    for (std::size_t a = 0; a < asked.size(); ++a) {
+      const std::vector<std::uint64_t> before = all_starts(residues, asked[a]);
+      for (std::size_t s = 0; s < n; ++s)
+        ASSERT_EQ(set(some[a], s), s >= from && s < to ? set(settled[a], s) : set(before, s))
+            << "unit length " << asked[a] << " at " << s << " of [" << from << ", " << to << ")";
+    }
   };
   for (int part = 0; part < 4; ++part) {
     const unsigned from = cuts.below(n);
@@ -160,26 +222,36 @@ void ScoreBoundTest::check_sweep(const std::string& residues, unsigned k, Counts
   }
   for (unsigned from = cuts.below(8); from < n; from += 1 + cuts.below(8))
     ASSERT_NO_FATAL_FAILURE(sweep_part(from, std::min(n, from + 2)));
-  for (std::size_t s = 0; s + k < residues.size(); ++s) {
-    if (!set(before, s)) {
-      ASSERT_FALSE(set(starts, s));
-      continue;
+  for (std::size_t a = 0; a < asked.size(); ++a) {
+    const unsigned length = asked[a];
+    const std::vector<std::uint64_t> before = all_starts(residues, length);
+    const std::vector<Swept>& together = swept_with[a];
+    const auto own = static_cast<std::size_t>(
+        std::find_if(together.begin(), together.end(), [&](const Swept& w) { return w.k == length; }) -
+        together.begin());
+    for (std::size_t s = 0; s + length < residues.size(); ++s) {
+      if (!set(before, s)) {
+        ASSERT_FALSE(set(settled[a], s));
+        continue;
+      }
+      const bool settled_here = !set(settled[a], s);
+      const Settled plainly =
+          own < together.size() ? plainly_settled(residues, static_cast<long long>(s), together, own) : Settled{};
+      ASSERT_EQ(settled_here, plainly.by_both_lengths) << "unit length " << length << " at " << s;
+      if (!settled_here) {
+        ++counts.kept;
+        continue;
+      }
+      ++counts.settled;
+      counts.by_longer_words += plainly.by_both_lengths && !plainly.by_shorter_words;
+      counts.swept_with_the_next += together.size() == 2;
+      Csat* sat = sat_alloc.get_new(first + s, first + s + length);
+      search.extend_imperfect_forward(*sat, end);
+      search.extend_imperfect_backward(*sat, first - 1);
+      sat->trim_flanking_Ns();
+      ASSERT_LT(sat->score, min_scores[a]) << "settled at " << s << ", grows to " << describe(*sat, first);
+      sat_alloc.give_back(sat);
     }
-    const bool settled_here = !set(starts, s);
-    const Settled plainly = plainly_settled(residues, static_cast<long long>(s), k, min_score);
-    ASSERT_EQ(settled_here, plainly.by_both_lengths) << "at " << s;
-    if (!settled_here) {
-      ++counts.kept;
-      continue;
-    }
-    ++counts.settled;
-    counts.by_longer_words += plainly.by_both_lengths && !plainly.by_shorter_words;
-    Csat* sat = sat_alloc.get_new(first + s, first + s + k);
-    search.extend_imperfect_forward(*sat, end);
-    search.extend_imperfect_backward(*sat, first - 1);
-    sat->trim_flanking_Ns();
-    ASSERT_LT(sat->score, min_score) << "settled at " << s << ", grows to " << describe(*sat, first);
-    sat_alloc.give_back(sat);
   }
 }
 
@@ -194,12 +266,15 @@ TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
     std::string residues = random_sequence(longest);
     // Half the rounds without N's, which the sweep reads without looking for them.
     if (round % 2 == 0) residues.erase(std::remove(residues.begin(), residues.end(), 'N'), residues.end());
+    std::vector<Asked> asks;
     for (unsigned k = ScoreBound::shortest_unit; k <= longest && k < residues.size(); k += 1 + below(4))
-      check_sweep(residues, k, counts);
+      asks.push_back({k, k < longest && below(2) == 0});
+    check_sweeps(residues, asks, counts);
   }
   EXPECT_GT(counts.settled, 3000);
   EXPECT_GT(counts.by_longer_words, 1000);
   EXPECT_GT(counts.kept, 3000);
+  EXPECT_GT(counts.swept_with_the_next, 1000);
 }
 
 // An exact array of two units, `extra` residues and a few more or less,
@@ -219,7 +294,7 @@ TEST_F(ScoreBoundTest, NoPointToSpareInsideExactArrays) {
         random.append_array(residues, random.letters(k), 2 * k + extra + static_cast<unsigned>(more + 3) - 3,
                             1u << 30, false);
         residues += random.letters(150);
-        check_sweep(residues, k, counts);
+        check_sweeps(residues, {{k, false}}, counts);
       }
     }
   }
