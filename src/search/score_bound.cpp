@@ -79,10 +79,11 @@
  * that of k + 1 (its words include those of k's copy), one window ahead,
  * from k's copy's end to the farthest either reaches, and one window behind,
  * as far back as either reaches. Each keeps its own words wrapping round
- * its own copy's end, its own reaches and its own minimum score. The windows
- * then share the few words at the copies' ends with the copy and count them
- * as hits, which settles about one start in two hundred fewer; but the
- * count, which is most of the sweep's work, is made once for both.
+ * its own copy's end, its own reaches and its own minimum score. The
+ * shorter length's counts then take in a word more of the copy and a few
+ * more words beside it, which on human sequence settles about one start in
+ * four hundred fewer; but the count, which is most of the sweep's work, is
+ * made once for both.
  */
 #include "search/score_bound.h"
 
