@@ -139,6 +139,11 @@ Settled plainly_settled(const std::string& t, long long p, const std::vector<Swe
   }
   const std::string shared_copy = t.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(copy));
   const std::string unit = t.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(k));
+  // The words wrapping round the unit's own copy's end, of g and g + 1 letters.
+  std::vector<std::string> wrapping[2];
+  for (long long length = g; length <= g + 1; ++length)
+    for (long long s = 1; s < length; ++s)
+      wrapping[length - g].push_back(unit.substr(unit.size() - s) + unit.substr(0, length - s));
   // A word counts once if the shared copy holds it, and once more for every
   // word wrapping round the unit's own copy's end that it equals.
   auto hit = [&](long long at, long long length) {
@@ -146,7 +151,7 @@ Settled plainly_settled(const std::string& t, long long p, const std::vector<Swe
     const std::string word = t.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(length));
     if (word.find('N') != std::string::npos) return 1;
     int hits = shared_copy.find(word) != std::string::npos;
-    for (long long s = 1; s < length; ++s) hits += word == unit.substr(unit.size() - s) + unit.substr(0, length - s);
+    for (const std::string& wraps : wrapping[length - g]) hits += word == wraps;
     return hits;
   };
   long long ahead = 0, behind_hits = 0, longer_ahead = 0, longer_behind = 0;
