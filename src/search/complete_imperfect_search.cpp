@@ -226,10 +226,8 @@ void CSearchController::complete_imperfect_search(FILE*) {
 std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const char* from, const char* to) {
   std::vector<std::size_t> pass_ends;
   const char* first = sequence.residues;
-  // A unit needs at least one residue after its first copy, so the longest
-  // unit worth trying is one shorter than the sequence; the threshold tables
-  // reach that far, and the loop below cannot wrap.
-  const unsigned longest = std::min(global_max_unit_length, sequence.length == 0 ? 0 : sequence.length - 1);
+  // (The loop below cannot wrap.)
+  const unsigned longest = longest_unit_searched();
   // The marks the starts read: from the residue before the first to the one
   // after the last copy.
   const auto from_residue = static_cast<std::size_t>(from - first);
@@ -320,7 +318,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   starts.leave_out_covered(anchors);
   if (settle_by_score_bound && unit_length >= ScoreBound::shortest_unit) {
     // The next unit length's starts are settled in the same sweep, when it is searched.
-    const bool next_searched = unit_length < std::min(global_max_unit_length, sequence.length - 1);
+    const bool next_searched = unit_length < longest_unit_searched();
     starts_settled_by_score_bound += starts.leave_out_settled(
         score_bound, minScores[unit_length], next_searched ? minScores[unit_length + 1] : ScoreBound::no_next_length);
   }
