@@ -56,6 +56,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -67,16 +68,19 @@ namespace {
 
 struct Forward {
   // The residue taken i-th; where in the unit the character taken c-th
-  // lies, and the one taken after the character at i.
+  // lies; how many characters are taken one after the other in the unit
+  // from the one at i on, before it wraps round; and a copy of n of them.
   static char residue(const AlignmentBound::Origin& o, long long i) { return o.edge[i]; }
   static int unit_index(const AlignmentBound::Origin& o, int c) { return (o.phase + c) % o.k; }
-  static int next_index(int i, int k) { return i + 1 == k ? 0 : i + 1; }
+  static std::size_t in_a_row(std::size_t i, std::size_t k) { return k - i; }
+  static void copy_unit(const char* from, std::size_t n, char* to) { std::memcpy(to, from, n); }
 };
 
 struct Backward {
   static char residue(const AlignmentBound::Origin& o, long long i) { return o.edge[-1 - i]; }
   static int unit_index(const AlignmentBound::Origin& o, int c) { return ((o.phase - c) % o.k + o.k) % o.k; }
-  static int next_index(int i, int k) { return i == 0 ? k - 1 : i - 1; }
+  static std::size_t in_a_row(std::size_t i, std::size_t) { return i + 1; }
+  static void copy_unit(const char* from, std::size_t n, char* to) { std::reverse_copy(from + 1 - n, from + 1, to); }
 };
 
 #ifdef __SSE2__
@@ -232,13 +236,20 @@ void AlignmentBound::write_unit(const Origin& origin, std::size_t length) {
   wildcards_.resize(length);
   char* const text = unit_text_.data();
   char* const wildcards = wildcards_.data();
-  const int k = origin.k, wild = origin.starts - 1;
-  int c = static_cast<int>((from - 1) % static_cast<std::size_t>(k));
-  for (std::size_t j = from, i = static_cast<std::size_t>(Dir::unit_index(origin, c)); j < length;
-       ++j, i = static_cast<std::size_t>(Dir::next_index(static_cast<int>(i), k))) {
-    text[j] = origin.unit[i];
-    wildcards[j] = c < wild ? '\xFF' : '\0';
-    if (++c == k) c = 0;
+  // The character taken c-th, and whether it matches any, a run at a time:
+  // up to the end of the unit's period or where the copy wraps round.
+  const auto k = static_cast<std::size_t>(origin.k), wild = static_cast<std::size_t>(origin.starts - 1);
+  std::size_t c = (from - 1) % k;
+  for (std::size_t j = from; j < length;) {
+    const auto i = static_cast<std::size_t>(Dir::unit_index(origin, static_cast<int>(c)));
+    const std::size_t run = std::min({length - j, k - c, Dir::in_a_row(i, k)});
+    Dir::copy_unit(origin.unit + i, run, text + j);
+    const std::size_t matching_any = c < wild ? std::min(run, wild - c) : 0;
+    std::memset(wildcards + j, '\xFF', matching_any);
+    std::memset(wildcards + j + matching_any, '\0', run - matching_any);
+    j += run;
+    c += run;
+    if (c == k) c = 0;
   }
 }
 
