@@ -1,13 +1,11 @@
 #ifndef VELKOR_SEARCH_CSEARCHCONTROLLER_H
 #define VELKOR_SEARCH_CSEARCHCONTROLLER_H
 
-#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
-#include "config/parameters.h"
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "search/alignment_bound.h"
@@ -124,9 +122,7 @@ class CSearchController {
   // A unit needs at least one residue after its first copy, so the longest
   // unit worth trying is one shorter than the sequence; the threshold tables
   // reach that far.
-  unsigned longest_unit_searched() const {
-    return std::min(global_max_unit_length, sequence.length == 0 ? 0 : sequence.length - 1);
-  }
+  unsigned longest_unit_searched() const;
   void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts, SatList& result);
   void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, StartsToTry& starts,
                                               ScoreBound& score_bound, AlignmentBound& alignment_bound,
