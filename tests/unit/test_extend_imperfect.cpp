@@ -30,61 +30,6 @@ class Extension : public SearchTest {
   }
 };
 
-TEST_F(Extension, WorkedExamples) {
-  struct Case {
-    const char* residues;
-    unsigned b, e;
-    bool right_only;
-    int mismatch_score, Ns_in_a_row;
-    bool Ns_as_missense;
-    const char* expected;
-  } cases[] = {
-      {"ACACACACTACACACAC", 0, 2, false, -6, 4, false, "[0,17) AC 8 0/1/0/0 (8,I)"},
-      {"ACACACGACACACACACAC", 0, 2, false, -6, 4, false, "[0,6) AC 4 0/0/0/0"},
-      {"CACACACGACACACACG", 9, 11, false, -6, 4, false, "[0,16) CA 7 0/1/0/0 (7,I)"},
-      {"ACACACACNACACAC", 0, 2, false, -6, 4, false, "[0,8) AC 6 0/0/0/0"},
-      // Equal look-ahead values: skipping the G or mismatching it continue
-      // alike; an insertion then a deletion or the other way round cost the
-      // same, and the insertion is applied first.
-      {"AAAAAAAAGAAAAAAA", 0, 1, false, -6, 4, false, "[0,16) A 8 1/0/0/0 (8,M)"},
-      {"ACACACACACACACGCACACACACACACACACAC", 0, 2, false, -100, 4, false, "[0,34) AC 19 0/1/1/0 (14,I) (15,D)"},
-      // Back to the best after a mismatch, then the sequence ends: the
-      // earlier, shorter state is kept.
-      {"ACACACACGCACACA", 0, 2, false, -6, 4, false, "[0,8) AC 6 0/0/0/0"},
-      // N's taken before an error point that admits no error: the walk stops
-      // with an equal score and keeps them; at the sequence end it does not.
-      {"ACNNG", 0, 2, true, -6, 4, false, "[0,4) AC 0 0/0/0/2"},
-      {"ACNN", 0, 2, true, -6, 4, false, "[0,2) AC 0 0/0/0/0"},
-      {"ACACACNNNNACACAC", 0, 2, false, -6, 4, false, "[0,16) AC 10 0/0/0/4"},
-      {"ACACACNNNNACACAC", 0, 2, false, -6, 3, false, "[0,6) AC 4 0/0/0/0"},
-      {"CACACANNNNCACACA", 10, 12, false, -6, 3, false, "[10,16) CA 4 0/0/0/0"},
-      {"ACACACNACACAC", 0, 2, false, -6, 0, false, "[0,6) AC 4 0/0/0/0"},
-      {"ACACACACACACNCACACAC", 0, 2, false, -6, 4, true, "[0,20) AC 11 1/0/0/0 (12,M)"},
-      // Two unit characters (A, C) missing before the G.
-      {"ACGTACGTACGTACGTGTACGTACGTACGTACGT", 0, 4, false, -6, 4, false, "[0,34) ACGT 18 0/0/2/0 (16,D) (16,D)"},
-  };
-  for (const Case& c : cases) {
-    global_mismatch_score = c.mismatch_score;
-    global_Ns_allowed_in_a_row = c.Ns_in_a_row;
-    global_treat_Ns_as_missense = c.Ns_as_missense;
-    EXPECT_EQ(extend(c.residues, c.b, c.e, c.right_only), c.expected) << c.residues;
-  }
-}
-
-// The look-ahead entry points value a node from its greedy run, which takes
-// a run of N's only up to the tolerated length.
-TEST_F(Extension, LookAheadStopsAtTooLongNRuns) {
-  TestSequence seq("ACACNNNNACACACAC");
-  global_Ns_allowed_in_a_row = 3;
-  CSearchController search(1, seq.mol);
-  const char* s = seq.mol.residues;
-  const char* end = s + seq.mol.length;
-  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 4);
-  EXPECT_EQ(search.extend_imperfect_backward_leap_ahead(end, end - 1, end - 2, end, 0, 2, 1, s - 1, 0), 8);
-  global_Ns_allowed_in_a_row = 4;
-  EXPECT_EQ(search.extend_imperfect_forward_leap_ahead(s, s, s, s + 2, 0, 2, 1, end, 0), 12);
-}
-
 // A walk of a long unit that has sunk to a few points above T may still come
 // back to its best: three mismatches after a copy of 20 leave it 2 points
 // above -20, and the unit goes on after them. Asked whether it can come
