@@ -195,32 +195,6 @@ TEST_F(Report, SummaryCountsSharedResiduesOnce) {
   EXPECT_EQ(std::count(summary.begin(), summary.end(), '\n'), 1 + 2 * 7);
 }
 
-// The alignment lines below the repeat line for errors of each kind, N's
-// counted as mismatches, and flanks that the sequence ends cut short or not.
-TEST_F(Report, WorkedAlignments) {
-  struct Case {
-    const char* residues;
-    unsigned start, end, unit_length;
-    const char* errors;
-    int flanking;
-    const char* expected;
-  } cases[] = {
-      {"GGACACTCACTT", 3, 10, 2, "5M", 2, "GG:ACACTCAC:TT\n   |||| |||   \n   ACACACAC   \n"},
-      {"ACACGACAC", 1, 9, 2, "5I", 0, "ACACGACAC\n|||| ||||\nACAC-ACAC\n"},
-      // Two unit characters missing before the same residue.
-      {"ACGGACG", 1, 7, 3, "4D4D", 0, "ACG--GACG\n|||  ||||\nACGACGACG\n"},
-      // A deletion and a mismatch at the same residue.
-      {"ACGTCGACG", 1, 9, 3, "4D4M", 0, "ACG-TCGACG\n|||  |||||\nACGACGACGA\n"},
-      {"ACANACAC", 1, 8, 2, "4M", 0, "ACANACAC\n||| ||||\nACACACAC\n"},
-  };
-  global_print_sat_mode = 0;
-  for (const Case& c : cases) {
-    global_flanking = c.flanking;
-    use_sequence("s", c.residues);
-    EXPECT_EQ(lines_below(repeat(c.start, c.end, c.unit_length, c.errors)), c.expected) << c.residues;
-  }
-}
-
 // The alignment walked one column at a time, straight from its rules, to
 // hold the run-by-run construction of the report against.
 std::string alignment_by_columns(const Csat& sat, const CSequence_Mol& seq) {
