@@ -30,33 +30,6 @@ class Extension : public SearchTest {
   }
 };
 
-// A walk of a long unit that has sunk to a few points above T may still come
-// back to its best: three mismatches after a copy of 20 leave it 2 points
-// above -20, and the unit goes on after them. Asked whether it can come
-// back, the alignment from each error point says it can, and the walk grows
-// to the end of the run; without the run, the alignment says it cannot, and
-// the walk ends at its copy.
-TEST_F(Extension, LongUnitWalkComesBackFromNearT) {
-  const std::string unit = "ACGTTGCAAGCTTCGAACGT";
-  std::string written;
-  while (written.size() < 80) written += unit;
-  auto grown = [&unit](const std::string& after) {
-    const std::string residues = "GGGGGGGGGG" + unit + "TTA" + after + "GGGGGGGGGG";
-    TestSequence seq(residues);
-    CSearchController search(1, seq.mol);
-    Csat* sat = sat_alloc.get_new(seq.mol.residues + 10, seq.mol.residues + 30);
-    search.grow_forward(*sat);
-    std::string text = describe(*sat, seq.mol.residues);
-    sat_alloc.give_back(sat);
-    return text;
-  };
-  const long long ended_before = shortcut_counts.walks_ended_out_of_alignment_reach;
-  // The run after the mismatches takes 57 residues: 39 points.
-  EXPECT_EQ(grown(written.substr(3, 57)), "[10,90) ACGTTGCAAGCTTCGAACGT 39 3/0/0/0 (30,M) (31,M) (32,M)");
-  EXPECT_EQ(grown(""), "[10,30) ACGTTGCAAGCTTCGAACGT 0 0/0/0/0");
-  EXPECT_GT(shortcut_counts.walks_ended_out_of_alignment_reach, ended_before);
-}
-
 // No error fits within a reduction of 6 or less, nor costs less than
 // INT_MIN allows: the walk stops at the mismatch instead of overflowing.
 TEST_F(Extension, ExtremeOptionValuesAreSafe) {
