@@ -119,17 +119,11 @@ TEST(CommandLine, AcceptedLinesSetTheGlobals) {
       {{"x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1"},
       // 0 as the first record searches from the first, -1 as the last up to the last.
       {{"--firstSeq", "0", "--lastSeq", "-1", "x"}, "x| 0-4294967295 q0 D0 mask0/X/ t1"},
-      {{"--firstSeq", "2", "--lastSeq", "7", "x"}, "x| 2-7 q0 D0 mask0/X/ t1"},
       // A report named "-" is standard output, exactly as when none is named.
       {{"-"}, "-| 1-4294967295 q0 D0 mask0/X/ t1"},
-      {{"-", "-"}, "-| 1-4294967295 q0 D0 mask0/X/ t1"},
-      {{"in.fa", "out.txt"}, "in.fa|out.txt 1-4294967295 q0 D0 mask0/X/ t1"},
-      // Naming the masked file or its masking character asks for masking.
+      // Naming the masked file asks for masking.
       {{"--maskFile", "m.fa", "x"}, "x| 1-4294967295 q0 D0 mask1/X/m.fa t1"},
-      {{"--maskWith", "lower", "x"}, "x| 1-4294967295 q0 D0 mask1/l/ t1"},
-      {{"--maskX", "--maskWith", "N", "x"}, "x| 1-4294967295 q0 D0 mask1/N/ t1"},
       {{"--maskX", "--maskWith", "X", "x"}, "x| 1-4294967295 q0 D0 mask1/X/ t1"},
-      {{"-q", "x"}, "x| 1-4294967295 q1 D0 mask0/X/ t1"},
       {{"x", "--quiet"}, "x| 1-4294967295 q1 D0 mask0/X/ t1"},
       {{"-Dq", "x"}, "x| 1-4294967295 q1 D1 mask0/X/ t1"},
       {{"--bedFile", "quiet.bed", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1"},
