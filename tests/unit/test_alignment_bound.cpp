@@ -1,12 +1,6 @@
-// The alignment bound of long units against the walks it stands in for:
-// each walk gains no more than the bound of its side, every start it
-// settles grows into a record below the minimum score, its banded rows
-// give what the whole table of the alignment gives, worked out plainly,
-// from a copy's edge or from any walk's state, and a stretch's rows give no
-// less than each of its starts' tables. (The
-// search with it is compared with a plain one elsewhere.)
-// Random sequences hold noise, N runs and mutated arrays; options are drawn
-// at random, extremes included.
+// The alignment bound of long units against the walks it stands in for and
+// against the whole table of the alignment, worked out plainly. (The search
+// with it is compared with a plain one elsewhere.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
