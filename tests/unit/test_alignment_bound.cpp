@@ -1,12 +1,6 @@
-// The alignment bound of long units against the walks it stands in for:
-// each walk gains no more than the bound of its side, every start it
-// settles grows into a record below the minimum score, its banded rows
-// give what the whole table of the alignment gives, worked out plainly,
-// from a copy's edge or from any walk's state, and a stretch's rows give no
-// less than each of its starts' tables. (The
-// search with it is compared with a plain one elsewhere.)
-// Random sequences hold noise, N runs and mutated arrays; options are drawn
-// at random, extremes included.
+// The alignment bound of long units against the walks it stands in for and
+// against the whole table of the alignment, worked out plainly. (The search
+// with it is compared with a plain one elsewhere.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -134,113 +128,76 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
 }
 
 // The rows kept as bands of live diagonals, in bytes or in 16-bit cells,
-// give the highest score of the whole table, wherever they do not give up;
-// also where an alignment begun in bytes outgrows them.
-TEST_F(AlignmentBoundTest, BandsGiveWhatTheWholeTableGives) {
-  long long compared = 0, redone = 0;
-  for (int round = 0; round < 40; ++round) {
+// against the whole table, wherever they neither give up nor reach the
+// target: from a copy's edge (also where an alignment begun in bytes
+// outgrows them) and from a walk's state anywhere, at any unit phase, they
+// give what the table gives; for a stretch of starts, no less than each of
+// its starts' tables (ahead, the starts from p on; behind, those up to p).
+TEST_F(AlignmentBoundTest, RowsGiveWhatTheWholeTableGives) {
+  long long from_copy = 0, from_state = 0, stretch_starts = 0, redone = 0;
+  for (int round = 0; round < 60; ++round) {
     random_options(true);
     if (round % 10 == 3) global_mismatch_score = INT_MIN;  // any mismatch ends a path
     std::string residues = random_sequence(true);
-    // Half the probes of some rounds in an array whose score outgrows a
-    // byte, at its unit length.
+    // In some rounds the probes from a copy lie in an array whose score
+    // outgrows a byte, at its unit length.
     const long array_start = static_cast<long>(residues.size());
     const std::string array_unit = random.letters(20 + below(40));
-    if (round % 4 == 2)
-      random.append_array(residues, array_unit, 8 * array_unit.size(), 40 + below(100), below(2) == 0);
+    const bool with_array = round % 4 == 2;
+    if (with_array) random.append_array(residues, array_unit, 8 * array_unit.size(), 40 + below(100), below(2) == 0);
     TestSequence seq(residues);
-    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, round % 4 == 0);
+    const char* first = seq.mol.residues;
+    AlignmentBound bound(first, first + seq.mol.length, round % 4 == 0);
     const long n = static_cast<long>(residues.size());
-    for (int probe = 0; probe < 60; ++probe) {
-      const bool in_array = round % 4 == 2 && probe % 2 == 0;
+    for (int probe = 0; probe < 90; ++probe) {
+      const int kind = probe % 10 == 9 ? 2 : probe % 2;  // from a copy, from a walk's state, a stretch
+      const bool in_array = with_array && kind == 0;
       const long k = in_array ? static_cast<long>(array_unit.size()) : 20 + static_cast<long>(below(60));
-      if (k >= n) break;
-      const long p = in_array ? array_start + static_cast<long>(below(static_cast<unsigned>(3 * k)))
-                              : static_cast<long>(below(static_cast<unsigned>(n - k)));
+      const long starts = kind == 2 ? 2 + static_cast<long>(below(static_cast<unsigned>(k / 4))) : 1;
+      if (k + starts - 1 >= n) break;
       const bool ahead = below(2) == 0;
+      const auto side = ahead ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind;
       // Floors this deep leave only 16-bit cells.
-      const int deeper = probe % 4 == 1 ? 250 : 0;
-      const int floor = -static_cast<int>(k) - static_cast<int>(below(20)) - deeper;
+      const int floor = kind == 1 ? -1 - static_cast<int>(below(probe % 4 == 1 ? 300 : 40))
+                                  : -static_cast<int>(k) - static_cast<int>(below(20)) - (probe % 4 == 1 ? 250 : 0);
       const int target = below(2) == 0 ? 1 + static_cast<int>(below(150)) : far_target;
-      const int fast = bound.highest_gain(ahead ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind,
-                                          seq.mol.residues + p, static_cast<int>(k), floor, target);
-      const long long plain = plainly_highest_gain(residues, p, k, ahead, floor);
+      const std::string probed = " k " + std::to_string(k) + (ahead ? " ahead" : " behind") + " floor " +
+                                 std::to_string(floor) + " " + residues + options();
+      if (kind == 1) {
+        const long p = static_cast<long>(below(static_cast<unsigned>(n - k)));
+        const long edge = static_cast<long>(below(static_cast<unsigned>(n + 1)));
+        const long phase = static_cast<long>(below(static_cast<unsigned>(k)));
+        const int fast = bound.highest_gain_on(side, first + edge, first + p, static_cast<int>(k),
+                                               static_cast<int>(phase), ahead ? n - edge : edge, floor, target);
+        if (fast >= target) continue;
+        ++from_state;
+        ASSERT_EQ(fast, plainly_highest_gain_on(residues, edge, p, k, phase, ahead, floor))
+            << "edge " << edge << " unit at " << p << " phase " << phase << probed;
+        continue;
+      }
+      const long p = in_array ? array_start + static_cast<long>(below(static_cast<unsigned>(3 * k)))
+                              : static_cast<long>(below(static_cast<unsigned>(n - k - starts + 1))) +
+                                    (ahead ? 0 : starts - 1);
+      const int fast = bound.highest_gain(side, first + p, static_cast<int>(k), floor, target,
+                                          static_cast<int>(starts));
       // Reached, or given up: no claim but that the walks may get there.
       if (fast >= target) continue;
-      ++compared;
-      ASSERT_EQ(fast, plain) << "at " << p << " k " << k << (ahead ? " ahead" : " behind") << " floor " << floor
-                             << " " << residues << options();
+      if (kind == 0) {
+        ++from_copy;
+        ASSERT_EQ(fast, plainly_highest_gain(residues, p, k, ahead, floor)) << "at " << p << probed;
+      }
+      for (long g = 0; kind == 2 && g < starts; ++g) {
+        ++stretch_starts;
+        ASSERT_LE(plainly_highest_gain(residues, ahead ? p + g : p - g, k, ahead, floor), fast)
+            << "start " << g << " of " << starts << " at " << p << probed;
+      }
     }
     redone += bound.redone_in_wider_cells();
   }
-  EXPECT_GT(compared, 1000);
+  EXPECT_GT(from_copy, 1000);
+  EXPECT_GT(from_state, 1500);
+  EXPECT_GT(stretch_starts, 2000);
   EXPECT_GT(redone, 10);
-}
-
-// From a walk's state anywhere, at any unit phase, with the little room
-// above T that the walks ask with, and more.
-TEST_F(AlignmentBoundTest, FromAWalksStateAsTheWholeTable) {
-  long long compared = 0;
-  for (int round = 0; round < 40; ++round) {
-    random_options(true);
-    const std::string residues = random_sequence(true);
-    TestSequence seq(residues);
-    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, round % 2 == 0);
-    const long n = static_cast<long>(residues.size());
-    for (int probe = 0; probe < 60; ++probe) {
-      const long k = 20 + static_cast<long>(below(60));
-      if (k >= n) break;
-      const long p = static_cast<long>(below(static_cast<unsigned>(n - k)));
-      const long edge = static_cast<long>(below(static_cast<unsigned>(n + 1)));
-      const long phase = static_cast<long>(below(static_cast<unsigned>(k)));
-      const bool ahead = below(2) == 0;
-      const int floor = -1 - static_cast<int>(below(probe % 3 == 0 ? 300 : 40));
-      const int target = below(2) == 0 ? 1 + static_cast<int>(below(150)) : far_target;
-      const char* at = seq.mol.residues + edge;
-      const int fast = bound.highest_gain_on(ahead ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind, at,
-                                             seq.mol.residues + p, static_cast<int>(k), static_cast<int>(phase),
-                                             ahead ? n - edge : edge, floor, target);
-      if (fast >= target) continue;
-      ++compared;
-      ASSERT_EQ(fast, plainly_highest_gain_on(residues, edge, p, k, phase, ahead, floor))
-          << "edge " << edge << " unit at " << p << " k " << k << " phase " << phase << (ahead ? " ahead" : " behind")
-          << " floor " << floor << " " << residues << options();
-    }
-  }
-  EXPECT_GT(compared, 1500);
-}
-
-// A stretch's bound on one side against each of its starts' whole tables:
-// ahead, the starts from p on; behind, those up to p.
-TEST_F(AlignmentBoundTest, StretchBoundsEachOfItsStarts) {
-  long long compared = 0;
-  for (int round = 0; round < 20; ++round) {
-    random_options(true);
-    const std::string residues = random_sequence(true);
-    TestSequence seq(residues);
-    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, false);
-    const long n = static_cast<long>(residues.size());
-    for (int probe = 0; probe < 30; ++probe) {
-      const long k = 20 + static_cast<long>(below(60));
-      const long starts = 2 + static_cast<long>(below(static_cast<unsigned>(k / 4)));
-      if (k + starts >= n) break;
-      const bool ahead = below(2) == 0;
-      const long p = static_cast<long>(below(static_cast<unsigned>(n - k - starts))) + (ahead ? 0 : starts - 1);
-      const int floor = -static_cast<int>(k) - static_cast<int>(below(20)) - (probe % 4 == 1 ? 250 : 0);
-      const int target = below(2) == 0 ? 1 + static_cast<int>(below(150)) : far_target;
-      const int fast = bound.highest_gain(ahead ? AlignmentBound::Side::ahead : AlignmentBound::Side::behind,
-                                          seq.mol.residues + p, static_cast<int>(k), floor, target,
-                                          static_cast<int>(starts));
-      if (fast >= target) continue;
-      for (long g = 0; g < starts; ++g) {
-        ++compared;
-        ASSERT_LE(plainly_highest_gain(residues, ahead ? p + g : p - g, k, ahead, floor), fast)
-            << "start " << g << " of " << starts << " at " << p << " k " << k << (ahead ? " ahead" : " behind")
-            << " floor " << floor << " " << residues << options();
-      }
-    }
-  }
-  EXPECT_GT(compared, 2000);
 }
 
 // Runs of unit characters left out, one to a dozen in a row, anywhere in a

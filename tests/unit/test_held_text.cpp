@@ -31,30 +31,6 @@ std::string random_text(std::size_t length, unsigned seed) {
 
 }  // namespace
 
-// A writer on another thread writes pieces of every size, across many
-// blocks and ending inside one, at the edge of one or at nothing; the copy
-// is the text, also when the blocks are those of the text before.
-TEST(HeldText, CopyWhileWrittenIsTheText) {
-  BlockPool pool;
-  HeldText text(pool);
-  const std::size_t mebibyte = std::size_t{1} << 20;
-  for (std::size_t length : {3 * mebibyte + 12345, 2 * mebibyte, std::size_t{0}, std::size_t{10}}) {
-    const std::string expected = random_text(length, static_cast<unsigned>(length));
-    text.restart();
-    std::thread writer([&text, &expected] {
-      FILE* stream = text.open();
-      std::mt19937 random(7);
-      for (std::size_t done = 0; done < expected.size();) {
-        std::size_t piece = std::min<std::size_t>(expected.size() - done, random() % 200000);
-        std::fwrite(expected.data() + done, 1, piece, stream);
-        done += piece;
-      }
-      EXPECT_TRUE(text.close());
-    });
-    EXPECT_EQ(copied(text, writer), expected) << length;
-  }
-}
-
 // A writer that gives up ends the text where it stands: the copy does not
 // wait for more.
 TEST(HeldText, EndedTextIsCopiedAsItStands) {

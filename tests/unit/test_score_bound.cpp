@@ -1,9 +1,6 @@
-// The score bound of long units: every start it settles must grow into a
-// record below the minimum score, and its sweep must settle just what
-// counting the shared words of each start afresh settles. (The search with every shortcut is
-// compared with a plain one elsewhere.) Random sequences hold noise, N runs
-// and mutated arrays of long units and satellites; options are drawn at
-// random, extremes included.
+// The score bound of long units against its plain form and against the
+// records its settled starts grow into. (The search with every shortcut is
+// compared with a plain one elsewhere.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
