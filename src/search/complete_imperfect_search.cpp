@@ -220,13 +220,13 @@ void CSearchController::complete_imperfect_search(FILE*) {
   grow_error_lists_again();
 }
 
-// The anchor map and the marks of the starts are let go before the records
-// are sorted and their lists grown again. Returns where each pass's records
-// end in the list.
 unsigned CSearchController::longest_unit_searched() const {
   return std::min(global_max_unit_length, sequence.length == 0 ? 0 : sequence.length - 1);
 }
 
+// The anchor map and the marks of the starts are let go before the records
+// are sorted and their lists grown again. Returns where each pass's records
+// end in the list.
 std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const char* from, const char* to) {
   std::vector<std::size_t> pass_ends;
   const char* first = sequence.residues;
