@@ -12,14 +12,15 @@
 namespace {
 
 struct Job {
-  unsigned number = 0;
-  unsigned result = 0;
+  unsigned number = 0, result = 0;
 };
 
-std::unique_ptr<Job> job(unsigned number) {
-  auto made = std::make_unique<Job>();
-  made->number = number;
-  return made;
+std::unique_ptr<Job> job(unsigned number) { return std::make_unique<Job>(Job{number}); }
+
+// Long enough for another thread to come, short of a hang if none does.
+void wait_for(const std::atomic<bool>& flag) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!flag && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
 }
 
 // Pushes jobs 0 to count-1, taking the oldest back whenever the queue holds
@@ -59,10 +60,8 @@ TEST(OrderedWorkQueue, JobsFinishedInReverseComeBackInOrder) {
 // Many jobs of uneven length: each is done once, they come back in order,
 // and no more are ever in hand at once than there are workers.
 TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
-  constexpr unsigned workers = 3;
-  constexpr unsigned count = 200;
-  std::atomic<unsigned> in_hand{0};
-  std::atomic<unsigned> most_in_hand{0};
+  constexpr unsigned workers = 3, count = 200;
+  std::atomic<unsigned> in_hand{0}, most_in_hand{0};
   std::vector<std::atomic<unsigned>> runs(count);
   OrderedWorkQueue<Job> queue(workers, [&](Job& j) {
     unsigned now = ++in_hand;
@@ -143,9 +142,7 @@ TEST(OrderedWorkQueue, TasksOfAJobAreSharedWithIdleWorkers) {
     for (unsigned t = 0; t < task_count; ++t) {
       tasks.emplace_back([&, t, owner] {
         if (std::this_thread::get_id() != owner) helped = true;
-        // Long enough for a helper to come, short of a hang if none does.
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (t == 0 && !helped && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
+        if (t == 0) wait_for(helped);
         ++runs[t];
         ++done;
       });
@@ -174,8 +171,7 @@ TEST(OrderedWorkQueue, TaskGivenUpByAHelperCountsAsDoneOnce) {
         tasks.emplace_back([&, owner] {
           if (std::this_thread::get_id() != owner && !given_up.exchange(true))
             OrderedWorkQueue<Job>::abandon_job_in_hand();
-          const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-          while (!given_up && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
+          wait_for(given_up);
           ++done;
         });
       }
