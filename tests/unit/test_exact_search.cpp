@@ -44,17 +44,10 @@ class ReferenceExactSearch {
     std::vector<Found> result;
     long first_k = std::max<long>(1, global_min_unit_length);
     long last_k = std::min<long>(global_max_unit_length, n_);
-    if (first_k == 1 && last_k >= 1) {
-      long p = skip_N(0);
-      while (p + 1 < n_) {
-        Found f = grow(p, 1);
-        long q = p + 1;
-        if (accepted(f, 1)) {
-          result.push_back(f);
-          q = f.end;
-        }
-        p = skip_N(q);
-      }
+    for (long p = skip_N(0); first_k == 1 && last_k >= 1 && p + 1 < n_;) {
+      Found f = grow(p, 1);
+      if (accepted(f, 1)) result.push_back(f);
+      p = skip_N(accepted(f, 1) ? f.end : p + 1);
     }
     std::vector<bool> covered(static_cast<std::size_t>(n_), false);
     auto open = [&](long x) { return x < 0 || x >= n_ || !covered[static_cast<std::size_t>(x)]; };
@@ -97,8 +90,7 @@ class ReferenceExactSearch {
   Found grow(long p, long k) const {
     long b = p, e = p + k, fwd = 0, bwd = k - 1;  // unit positions as offsets into the unit
     int score = 0, Ns = 0;
-    for (;;) {
-      if (e == n_) break;
+    while (e != n_) {
       if (at(e) == at(p + fwd)) {
         ++e, ++score, fwd = (fwd + 1) % k;
       } else if (at(e) == 'N' && bridging()) {
@@ -110,8 +102,7 @@ class ReferenceExactSearch {
         break;
       }
     }
-    for (;;) {
-      if (b == 0) break;
+    while (b != 0) {
       if (at(b - 1) == at(p + bwd)) {
         --b, ++score, bwd = (bwd + k - 1) % k;
       } else if (at(b - 1) == 'N' && bridging()) {
@@ -139,8 +130,8 @@ std::string random_genome(std::mt19937& rng, std::size_t length) {
     return unit;
   };
   auto repeat = [](const std::string& unit, std::size_t len) {
-    std::string s;
-    for (std::size_t j = 0; j < len; ++j) s += unit[j % unit.size()];
+    std::string s(len, ' ');
+    for (std::size_t j = 0; j < len; ++j) s[j] = unit[j % unit.size()];
     return s;
   };
   std::string s;
@@ -173,8 +164,7 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
     int min_score;
     float score_per_unit_residue;
     int Ns_in_a_row;
-    bool Ns_as_missense;
-    bool intern_thresholds;  // as the seed search of the extending mode runs it
+    bool Ns_as_missense, intern_thresholds;  // the latter as the seed search of the extending mode runs it
     int min_length;
   };
   const Setting settings[] = {
