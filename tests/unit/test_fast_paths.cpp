@@ -39,11 +39,8 @@ class FastPath : public RandomSearch {
   }
 };
 
-// The one-error test reads the matches behind each error sixteen residues at
-// a time; it must settle exactly the runs that counting them one by one
-// settles, for units shorter and longer than sixteen, next to N's and near
-// the sequence's ends. Penalties of up to -24 let an error need up to 24
-// matches behind it: beyond sixteen, and the masks' last bits.
+// The one-error test reads sixteen residues at a time; penalties of up to
+// -24 let an error need up to 24 matches behind it, beyond the masks' last bits.
 TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
   unsigned settled = 0, left = 0;
   for (int round = 0; round < 400; ++round) {
@@ -81,18 +78,11 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
   EXPECT_GT(left, 100000u);
 }
 
-// extendExact grows exact repeats with the extension compared with the
-// reference, and both searches let long error lists go and grow the
-// survivors of the overlap removal again. With short lists kept and, in
-// extendExact, every shortcut of the extension on, their records, after the
-// removal or not, must be those of the plain path: every list kept and every
-// switch off.
-// Long arrays (some next to each other or broken by a few residues) and
-// shallow look-aheads raise scores high enough for trails and for paths
-// taken at once; a small memo fills up; seeds are grown in batches, the
-// backward walks in reverse; units longer than a decision reads meet trails
-// where they differ only beyond that; depth 10 looks ahead without leaving
-// nodes out.
+// With short error lists kept and, in extendExact, every shortcut on, the
+// records, after the overlap removal or not, must be those of the plain path.
+// Long arrays and shallow look-aheads score high enough for trails and paths
+// taken at once; units longer than a decision reads meet trails that differ
+// only beyond it; depth 10 looks ahead without leaving nodes out.
 TEST_F(FastPath, ShortcutsAndListsLetGoChangeNoRecord) {
   const ShortcutCounts before = shortcut_counts;
   unsigned rebuilt = 0;

@@ -114,11 +114,8 @@ bool plainly_swept(long long k, long long m, long long n, Swept& swept) {
   return true;
 }
 
-// The bound worked out for one start of unit length lengths[i] from its
-// argument alone, word by word, with the unit lengths swept together: the
-// hits of words of g and of g + 1 letters in the windows ahead of and
-// behind the copy of the longest, the reach conditions and the final sum.
-// Also tells whether the words of g letters alone settle it.
+// The bound for one start of unit length lengths[i], word by word, with the
+// unit lengths swept together; also whether words of g letters alone settle it.
 struct Settled {
   bool by_both_lengths = false, by_shorter_words = false;
 };
@@ -166,9 +163,8 @@ Settled plainly_settled(const std::string& t, long long p, const std::vector<Swe
 void ScoreBoundTest::check_sweeps(const std::string& residues, const std::vector<Asked>& asks, Counts& counts) {
   TestSequence seq(residues);
   CSearchController search(1, seq.mol);
-  // One bound for all the sweeps over all the starts, and one for all those
-  // over some, as the search keeps one: what a sweep leaves in it must not
-  // change the next.
+  // One bound for all sweeps, as the search keeps one: what a sweep leaves
+  // in it must not change the next.
   ScoreBound whole_bound(seq.mol.residues, seq.mol.residues + seq.mol.length), part_bound = whole_bound;
   for (const Asked& ask : asks) check_sweep(search, whole_bound, part_bound, residues, ask.k, ask.with_next, counts);
 }
@@ -205,10 +201,8 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
     return starts;
   };
   const std::vector<std::vector<std::uint64_t>> settled = sweep(whole_bound, 0, n);
-  // A sweep over some of the starts only (a part of a record searched on its
-  // own) settles those of them that the whole sweep settles, and no other:
-  // over random stretches, and over short ones, whose starts all see the
-  // windows as the sweep's first start sets them up.
+  // A sweep over a part of a record settles just what the whole sweep
+  // settles there; short parts see the windows as their first start sets them up.
   auto sweep_part = [&](unsigned from, unsigned to) {
     const std::vector<std::vector<std::uint64_t>> some = sweep(part_bound, from, to);
     for (std::size_t a = 0; a < asked.size(); ++a) {
@@ -279,11 +273,9 @@ TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
   EXPECT_GT(counts.swept_with_the_next, 1000);
 }
 
-// An exact array of two units, `extra` residues and a few more or less,
-// between noise, with a minimum score of k + extra: a start inside it grows
-// to a record that the bound meets with no point to spare on either side,
-// so a bound one point too low settles it. Arrays longer than two units by
-// a word or more reach the words wrapping round the copy's end.
+// Two units and `extra` residues, give or take a few, with a minimum score
+// of k + extra: no point to spare, so a bound one point too low settles it.
+// Arrays longer by a word or more reach the words wrapping round the copy's end.
 TEST_F(ScoreBoundTest, NoPointToSpareInsideExactArrays) {
   Counts counts;
   for (const unsigned k : {12u, 20u, 33u, 50u}) {
