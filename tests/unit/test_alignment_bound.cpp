@@ -17,13 +17,9 @@ namespace {
 // A target this far is worked out in 16-bit cells; near ones in bytes.
 constexpr int far_target = 10000;
 
-// The highest score of the alignment paths from the edge of the copy
-// [p, p + k) against the unit written out endlessly, to the right (ahead)
-// or the left, whose states all score above floor; worked out over every
-// (residues taken, unit characters taken), as many of the latter as a path
-// above the floor can take.
-// From a walk's state: the residues outward from edge (edge[0] ahead,
-// edge[-1] behind), the unit [p, p + k) outward from phase.
+// The highest score of the paths that stay above floor, from a walk's state:
+// the residues outward from edge (edge[0] ahead, edge[-1] behind) against the
+// unit [p, p + k) written out endlessly from phase, over the whole table.
 long long plainly_highest_gain_on(const std::string& t, long edge, long p, long k, long phase, bool ahead,
                                   long long floor) {
   const long n = static_cast<long>(t.size());
@@ -127,20 +123,16 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
   EXPECT_GT(stretches, 1500);
 }
 
-// The rows kept as bands of live diagonals, in bytes or in 16-bit cells,
-// against the whole table, wherever they neither give up nor reach the
-// target: from a copy's edge (also where an alignment begun in bytes
-// outgrows them) and from a walk's state anywhere, at any unit phase, they
-// give what the table gives; for a stretch of starts, no less than each of
-// its starts' tables (ahead, the starts from p on; behind, those up to p).
+// The banded rows, in bytes or 16-bit cells, wherever they neither give up
+// nor reach the target: from a copy's edge (also where bytes are outgrown) or
+// a walk's state, what the table gives; for a stretch, no less than each start's.
 TEST_F(AlignmentBoundTest, RowsGiveWhatTheWholeTableGives) {
   long long from_copy = 0, from_state = 0, stretch_starts = 0, redone = 0;
   for (int round = 0; round < 60; ++round) {
     random_options(true);
     if (round % 10 == 3) global_mismatch_score = INT_MIN;  // any mismatch ends a path
     std::string residues = random_sequence(true);
-    // In some rounds the probes from a copy lie in an array whose score
-    // outgrows a byte, at its unit length.
+    // Now and then an array whose score outgrows a byte.
     const long array_start = static_cast<long>(residues.size());
     const std::string array_unit = random.letters(20 + below(40));
     const bool with_array = round % 4 == 2;
@@ -200,9 +192,8 @@ TEST_F(AlignmentBoundTest, RowsGiveWhatTheWholeTableGives) {
   EXPECT_GT(redone, 10);
 }
 
-// Runs of unit characters left out, one to a dozen in a row, anywhere in a
-// row of the alignment: the deletions along a row cross its comparisons of
-// eight. Cheap deletions keep long runs of them alive.
+// Up to a dozen unit characters left out in a row cross a row's comparisons
+// of eight; cheap deletions keep long runs of them alive.
 TEST_F(AlignmentBoundTest, DeletionsInARowAsTheWholeTable) {
   long long compared = 0;
   for (int round = 0; round < 300; ++round) {
