@@ -1,8 +1,5 @@
-// The marking of starts works on words of bits, chunk by chunk: it must mark
-// exactly the starts that its rules describe, start by start, but for copies
-// of one letter and those that hold an N, also where windows and reaches are
-// longer than a word, reach past either end of the sequence or of a chunk,
-// or meet N's.
+// The marking works on words of bits, chunk by chunk; windows and reaches
+// longer than a word, or past either end of a chunk, are where it could slip.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -111,10 +108,7 @@ TEST_F(Marking, MarksExactlyTheStartsThatBothRulesConcern) {
   EXPECT_GT(left_out, 100000);
 }
 
-// A start's error-free run is read sixteen residues at a comparison, from
-// either end of its copy: it must be the run counted residue by residue,
-// also where it reaches either end of the sequence or goes on for many
-// comparisons.
+// Error-free runs are read sixteen residues at a comparison.
 TEST_F(Marking, ErrorFreeRunsAsCountedResidueByResidue) {
   long long long_runs = 0;
   for (int round = 0; round < 300; ++round) {
@@ -138,10 +132,8 @@ TEST_F(Marking, ErrorFreeRunsAsCountedResidueByResidue) {
   EXPECT_GT(long_runs, 100000);
 }
 
-// Starts left out under covered marks must come back wherever opening a
-// mark again lets their copy be tried: every start marked by its rules whose
-// copy the anchor map lets be tried now must be marked still, after any
-// covering and opening, short and long, near either end.
+// Starts left out under covered marks must come back wherever a mark
+// opens again and lets their copy be tried.
 TEST_F(Marking, StartsUnderCoveredMarksComeBackWhereAMarkOpens) {
   long long taken_back = 0;
   for (int round = 0; round < 600; ++round) {
