@@ -40,10 +40,8 @@ class Report : public ::testing::Test {
     seq.length = static_cast<unsigned>(text.size());
   }
 
-  // The repeat from start to end (1-based, inclusive) whose unit is the unit
-  // length residues at unit_start, as a search would leave it after growing
-  // from that unit copy in both directions; errors are 1-based positions
-  // inside it with their kinds, e.g. "20M41I".
+  // The repeat [start, end] (1-based) grown both ways from the unit copy at
+  // unit_start; errors are 1-based positions with their kinds, e.g. "20M41I".
   Csat& repeat(unsigned start, unsigned end, unsigned unit_length, const char* errors = "", unsigned unit_start = 0) {
     if (unit_start == 0) unit_start = start;
     const char* unit = seq.residues + unit_start - 1;
@@ -155,10 +153,8 @@ std::string files_of(CSequence_Mol& seq, const SatList& sats, FILE* RepeatFileSt
   });
 }
 
-// The BED score column is clamped to what BED allows while the repeat's own
-// score follows in full; columns 7 to 9 are what browsers draw; the unit is
-// shown in its normal form and as it reads where the repeat starts; units
-// that repeat a shorter one are left out as in the report.
+// The BED score is clamped to what BED allows, the repeat's own follows in
+// full; the unit shows in normal form and as read where the repeat starts.
 TEST_F(Report, BedLinePerReportedRepeat) {
   use_sequence("chr7 some description", "GGCACACACACATCACACACGGATATATATATAT");
   // Grown from the AC at 4 back over the C at 3.
@@ -227,10 +223,8 @@ std::string alignment_by_columns(const Csat& sat, const CSequence_Mol& seq) {
 
 }  // namespace
 
-// A repeat of 20 to 20 + spread residues with a unit of up to 12 letters
-// entered at any of its characters, N's, errors of every kind in and out of
-// order, entries outside the repeat, and flanks cut short by the sequence
-// ends.
+// N's, errors of every kind in and out of order, entries outside the repeat,
+// and flanks cut short by the sequence ends.
 Csat& Report::random_repeat(std::mt19937& random, unsigned spread, unsigned most_entries) {
   const char letters[] = "ACGTN";
   std::string residues(20 + random() % spread, 'A');
@@ -260,10 +254,8 @@ Csat& Report::random_repeat(std::mt19937& random, unsigned spread, unsigned most
   return sat;
 }
 
-// Now and then an alignment far longer than the window, whose lines are
-// passed on to the stream piece by piece, down to one character at a time:
-// the same text as the alignment built whole, and never more than about a
-// window held.
+// Alignments far longer than the window are passed on piece by piece, down
+// to one character: the same text, never more than about a window held.
 TEST_F(Report, AlignmentAgreesWithColumnByColumnWalk) {
   global_print_sat_mode = 0;
   std::mt19937 random(3);
@@ -293,9 +285,7 @@ TEST_F(Report, AlignmentAgreesWithColumnByColumnWalk) {
   }
 }
 
-// Numbers of every width, up to and beyond their columns: negative or huge
-// scores and error counts, lengths past a million, long unit names, and
-// perfections that need more than their seven columns.
+// Numbers of every width, up to and beyond their columns.
 TEST_F(Report, ColumnsLaidOutInAdvanceEqualColumnsWrittenFieldByField) {
   std::mt19937 random(11);
   use_sequence("s", std::string(1200000, 'A'));
