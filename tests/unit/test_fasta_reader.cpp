@@ -67,8 +67,7 @@ std::string gzip(const std::string& text) {
 
 class FastaReaderTest : public ::testing::Test {
  protected:
-  // One file per test and process: the tests may run in parallel, and so
-  // may the suites of several builds.
+  // One file per test and process: suites of several builds may run at once.
   std::string path_ = ::testing::TempDir() + "velkor_reader_" +
                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
                       std::to_string(getpid()) + ".fa";
@@ -152,11 +151,8 @@ TEST_F(FastaReaderTest, LineEndsAcrossBlocksAreCountedOnce) {
   EXPECT_EQ(outcome.records, (std::vector<Record>{{"a", second}, {"b", "TT"}}));
 }
 
-// The reader takes residue letters a block at a time; the lines are judged
-// here one character at a time: the records, or the line of the first
-// invalid character, must come out the same, and now and then compressed
-// alike. Line ends are of one kind or mixed; the first text, without errors,
-// is compressed into more than two chunks of the compressed reading.
+// The reader takes residue letters a block at a time; here they are judged
+// one by one. The first text, without errors, spans several compressed chunks.
 TEST_F(FastaReaderTest, BlockwiseReadingEqualsReadingCharacterByCharacter) {
   std::mt19937 random(2024);
   auto below = [&random](unsigned n) { return static_cast<unsigned>(random() % n); };
