@@ -42,8 +42,7 @@ std::string normal_forms(const std::string& unit_text) {
   const CDnaString unit = dna(unit_text);
   // Reused from call to call, as the report reuses its unit text: nothing
   // of an earlier unit may show through.
-  static CDnaString rotation;
-  static CDnaString both;
+  static CDnaString rotation, both;
   const bool rotation_periodic = rotation.setToMinCyclicPermOf(unit);
   const bool both_periodic = both.setToMinAlphaRepModRevCompAndCyclicPermOf(unit);
   EXPECT_EQ(text_of(unit), unit_text) << "the unit itself must not change";
@@ -134,21 +133,17 @@ TEST(PrimeFactors, EqualPieces) {
   for (const auto& u : long_units) EXPECT_EQ(splits(u.first), u.second) << u.first.size();
 }
 
-// Remembered texts must be the texts worked out afresh, in every unit mode,
-// for units met for the first time, met again, and met after another unit
-// took their slot. Every unit of up to 6 letters over A, C, G, T and N, and
-// a few longer ones that are never remembered.
+// Remembered texts must be those worked out afresh: units met first, again,
+// and after another took their slot; a few longer ones are never remembered.
 TEST(UnitTextCache, AgreesWithMakingEveryTextAfresh) {
   std::vector<std::string> units = all_units("ACGTN", 1, 6);
   for (const char* unit : {"ACGTACGTA", "ACACACACAC", "AACCGGTTA", "AAAAAAAA", "ACGTTGCA"}) units.push_back(unit);
 
-  // One cache for all modes: what it remembers in one mode must not show in
-  // the next.
+  // One cache for all modes: nothing remembered in one may show in the next.
   UnitTextCache cache;
   for (int mode : {0, 1, 2, 0}) {
     global_report_unit_mode = mode;
-    CDnaString afresh;
-    CDnaString remembered;
+    CDnaString afresh, remembered;
     for (int pass = 0; pass < 3; ++pass) {
       for (std::size_t n = 0; n < units.size(); ++n) {
         // Forwards, backwards, then strides that mix long and short units.
