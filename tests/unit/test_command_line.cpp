@@ -42,10 +42,11 @@ Parsed parse(std::vector<std::string> args) {
 // enumerated options (-2) and the other checks (-1).
 TEST(CommandLine, ValueChecks) {
   const std::string intro = "Sorry, a problem occured when parsing the command line options. ";
-  const std::string score_or_length =
-      "Sorry, either the minimum score or the minimum length must be larger.\n"
-      "(options -s, --minScore: 1 with --minScore_a: 0 and --minScore_b: 1;\n"
-      " -l, --minLength: 1 with --minLength_a: 0 and --minLength_b: 0)\n";
+  auto score_or_length = [](const char* a, const char* b) {
+    return std::string("Sorry, either the minimum score or the minimum length must be larger.\n"
+                       "(options -s, --minScore: 1 with --minScore_a: ") + a + " and --minScore_b: " + b +
+           ";\n -l, --minLength: 1 with --minLength_a: 0 and --minLength_b: 0)\n";
+  };
   const std::string unit_length = "Sorry, a unit length must be a whole number from 0 to 4294967295.\n";
   const std::string threads =
       "Sorry, the number of threads must be a whole number from 0 to 1024; 0 uses every core of the machine.\n";
@@ -65,13 +66,10 @@ TEST(CommandLine, ValueChecks) {
       {{"--reportUnit", "9", "--outputFormat", "9", "x"}, -2, intro + "An outputFormat with a value of 9 is unknown.\n\n"},
       {{"-P", "50", "x"}, -1,
        "Sorry, using a perfection minimum is not implemented in this version.\n(option -P, --minPerfection: 50)\n"},
-      {{"-s", "1", "-l", "1", "x"}, -1, score_or_length},
+      {{"-s", "1", "-l", "1", "x"}, -1, score_or_length("0", "1")},
       {{"-s", "1", "-l", "1", "--minLength_a", "1", "--minLength_b", "1", "x"}, 0, ""},
       // a + b is formed in double precision: in float this sum would round up to 2.
-      {{"-s", "1", "-l", "1", "--minScore_a", "1", "--minScore_b", "0.99999994", "x"}, -1,
-       "Sorry, either the minimum score or the minimum length must be larger.\n"
-       "(options -s, --minScore: 1 with --minScore_a: 1 and --minScore_b: 1;\n"
-       " -l, --minLength: 1 with --minLength_a: 0 and --minLength_b: 0)\n"},
+      {{"-s", "1", "-l", "1", "--minScore_a", "1", "--minScore_b", "0.99999994", "x"}, -1, score_or_length("1", "1")},
       {{"-g", "-1", "x"}, -1,
        "Sorry, the indel score must be smaller or equal to -2.\n(option -g, --indelScore: -1)\n"},
       {{"-r", "0", "x"}, -1,
@@ -92,13 +90,11 @@ TEST(CommandLine, ValueChecks) {
       {{"--maskFile", "-", "x", "report.txt"}, 0, ""},
       {{"-t", "-1", "x"}, -1, threads + "(option -t, --threads: -1)\n"},
       {{"--threads", "1025", "x"}, -1, threads + "(option -t, --threads: 1025)\n"},
-      {{"--catalog", "trgt:", "x"}, -1, "Sorry, the catalogue \"trgt:" + catalog},
-      {{"--catalog", "trgt", "x"}, -1, "Sorry, the catalogue \"trgt" + catalog},
-      {{"--catalog", ":x.bed", "x"}, -1, "Sorry, the catalogue \":x.bed" + catalog},
-      {{"--catalog", "TRGT:x.bed", "x"}, -1, "Sorry, the catalogue \"TRGT:x.bed" + catalog},
-      {{"--catalog", "trgtx:x.bed", "x"}, -1, "Sorry, the catalogue \"trgtx:x.bed" + catalog},
   };
-  for (const Case& c : cases) {
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  for (const char* request : {"trgt:", "trgt", ":x.bed", "TRGT:x.bed", "trgtx:x.bed"})
+    all.push_back({{"--catalog", request, "x"}, -1, "Sorry, the catalogue \"" + std::string(request) + catalog});
+  for (const Case& c : all) {
     Parsed p = parse(c.args);
     EXPECT_EQ(p.code, c.code) << ::testing::PrintToString(c.args);
     EXPECT_EQ(p.messages, c.message) << ::testing::PrintToString(c.args);
