@@ -42,12 +42,9 @@ TEST_F(Extension, ExtremeOptionValuesAreSafe) {
   }
 }
 
-// A depth beyond what the walk can afford acts as the deepest it affords
-// (the hostile-input suite bounds how long it takes): a long repeat with a
-// mismatch every eighth residue could lead look-ahead paths as deep as the
-// repeat is long, and a perfect repeat running into unrelated sequence
-// meets it with a score where the threshold prunes nothing and every level
-// triples the work.
+// A depth beyond what the walk can afford acts as the deepest it affords:
+// a perfect repeat running into unrelated sequence meets it with a score
+// where the threshold prunes nothing and every level triples the work.
 TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
   std::string mismatch_every_eighth;
   for (int i = 0; i < 4000; ++i) mismatch_every_eighth += "ACACACAG";
@@ -73,9 +70,7 @@ TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
 
 // A forward walk's choices survive the shift of its scores it claims (the
 // starts after a rejected copy are passed over on that claim): grown again
-// from a score lower by that much, a copy takes the same errors to the same
-// end. Most walks end sinking towards -L, where their last choices survive
-// a shift of a few points only.
+// from a score lower by that much, a copy takes the same errors to the same end.
 class ClaimedShifts : public RandomSearch {};
 
 TEST_F(ClaimedShifts, WalksGrowAlikeWithEveryScoreLower) {
