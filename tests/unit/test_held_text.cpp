@@ -6,21 +6,10 @@
 #include <thread>
 #include <vector>
 
+#include "captured_output.h"
 #include "driver/held_text.h"
 
 namespace {
-
-// What copy_to wrote to a temporary file.
-std::string copied(HeldText& text, std::thread& writer) {
-  FILE* out = std::tmpfile();
-  text.copy_to(out);
-  writer.join();
-  std::string result(static_cast<std::size_t>(std::ftell(out)), '\0');
-  std::rewind(out);
-  EXPECT_EQ(std::fread(&result[0], 1, result.size(), out), result.size());
-  std::fclose(out);
-  return result;
-}
 
 std::string random_text(std::size_t length, unsigned seed) {
   std::mt19937 random(seed);
@@ -43,14 +32,16 @@ TEST(HeldText, EndedTextIsCopiedAsItStands) {
     std::fflush(stream);
     text.end();
   });
-  EXPECT_EQ(copied(text, writer), "partial");
+  EXPECT_EQ(captured([&](FILE* out) {
+              text.copy_to(out);
+              writer.join();
+            }),
+            "partial");
   EXPECT_TRUE(text.close());
 }
 
-// The reports of a batch of records are parts of one text: each part is
-// copied whole and alone, also where parts are empty, end at the edge of a
-// block or reach across several, and when the copier starts on a part
-// before the writer has got to it, or after waiting for all but the last.
+// Each part of a batch's text is copied whole and alone, whether the copier
+// starts before the writer gets to it or after waiting for all but the last.
 TEST(HeldText, PartsAreCopiedOneAtATime) {
   BlockPool pool;
   HeldText text(pool);
@@ -69,15 +60,8 @@ TEST(HeldText, PartsAreCopiedOneAtATime) {
       EXPECT_TRUE(text.close());
     });
     if (round == 1) text.wait_for_parts(parts.size() - 1);
-    for (const std::string& part : parts) {
-      FILE* out = std::tmpfile();
-      text.copy_part_to(out);
-      std::string copy(static_cast<std::size_t>(std::ftell(out)), '\0');
-      std::rewind(out);
-      EXPECT_EQ(std::fread(&copy[0], 1, copy.size(), out), copy.size());
-      std::fclose(out);
-      EXPECT_EQ(copy, part) << part.size();
-    }
+    for (const std::string& part : parts)
+      EXPECT_EQ(captured([&](FILE* out) { text.copy_part_to(out); }), part) << part.size();
     writer.join();
   }
 }
