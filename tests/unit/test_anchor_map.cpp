@@ -23,13 +23,8 @@ struct ByteMarks {
 
 }  // namespace
 
-// The marks are bits; after any covering and reopening, short and long,
-// across word edges and at both ends, they must answer as one byte per
-// residue does, for the candidate test (start by start and for 64 starts at
-// once) and for the next open position alike.
-// The first round covers whole words and ends on the last residue, which
-// leaves only the end of the sequence open. A map keeping some marks only
-// must answer the same wherever it reads only those.
+// The marks are bits, read start by start and 64 starts at once. The first
+// round covers whole words up to the last residue, leaving only the end open.
 TEST(AnchorMap, AnswersAsOneBytePerResidue) {
   std::mt19937 random(20261207);
   auto below = [&random](unsigned n) { return static_cast<unsigned>(random() % n); };
@@ -39,9 +34,7 @@ TEST(AnchorMap, AnswersAsOneBytePerResidue) {
     const char* first = residues.data();
     ByteMarks plain(length);
     CAnchorSeq bits(first, length);
-    // A map that keeps the marks of some residues only, as a part of a
-    // record does: it answers as one byte per residue whose other marks
-    // are never covered, wherever it reads only marks it keeps.
+    // A map keeping the marks of a part of a record only, wherever it reads them.
     const unsigned kept_from = below(length), kept_to = kept_from + below(length - kept_from + 1);
     ByteMarks plain_kept(length);
     CAnchorSeq kept(first, length, kept_from, kept_to);
