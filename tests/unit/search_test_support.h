@@ -1,6 +1,7 @@
 #ifndef VELKOR_TESTS_SEARCH_TEST_SUPPORT_H
 #define VELKOR_TESTS_SEARCH_TEST_SUPPORT_H
 
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -43,6 +44,21 @@ inline std::vector<std::string> imperfect_records(const std::string& residues, b
   EXPECT_EQ(CSearchController::minLengths, CSearchController::minLengths_user);
   if (remove_hidden) search.remove_hidden(search.imperfect_sats);
   return describe_all(search.imperfect_sats.sats, seq.mol.residues);
+}
+
+// The records of mode imperfect in order, each with its unit's place;
+// run_parts, if given, searches the record in parts.
+inline std::vector<std::string> records_with_unit_place(
+    const std::string& residues, std::function<void(std::vector<std::function<void()>>&)> run_parts = nullptr) {
+  TestSequence seq(residues);
+  CSearchController::discard_tables();
+  CSearchController search(1, seq.mol);
+  search.run_parts = std::move(run_parts);
+  search.complete_imperfect_search(nullptr);
+  std::vector<std::string> records;
+  for (const Csat* sat : search.imperfect_sats.sats)
+    records.push_back(describe(*sat, seq.mol.residues) + " @" + std::to_string(sat->unit_begin - seq.mol.residues));
+  return records;
 }
 
 // Every test starts from the default parameters, and the threshold tables

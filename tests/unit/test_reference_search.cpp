@@ -20,18 +20,6 @@ class AgainstReference : public RandomSearch {
     RandomSearch::TearDown();
   }
 
-  // The search's records before the overlap removal, with the unit's place.
-  static std::vector<std::string> searched(const std::string& residues) {
-    TestSequence seq(residues);
-    CSearchController::discard_tables();
-    CSearchController search(1, seq.mol);
-    search.complete_imperfect_search(nullptr);
-    std::vector<std::string> records;
-    for (const Csat* sat : search.imperfect_sats.sats)
-      records.push_back(describe(*sat, seq.mol.residues) + " @" + std::to_string(sat->unit_begin - seq.mol.residues));
-    return records;
-  }
-
   static std::vector<std::string> by_reference(const std::string& residues) {
     std::vector<std::string> records;
     for (const reference::Record& record : reference::imperfect_search(residues))
@@ -44,7 +32,7 @@ class AgainstReference : public RandomSearch {
     // Every list kept: the lists let go are grown again after an overlap removal.
     CSearchController::longest_error_list_kept = UINT_MAX;
     const std::string residues = random_sequence(long_units);
-    ASSERT_EQ(searched(residues), by_reference(residues)) << residues << options();
+    ASSERT_EQ(records_with_unit_place(residues), by_reference(residues)) << residues << options();
   }
 };
 

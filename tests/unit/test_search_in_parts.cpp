@@ -24,20 +24,6 @@ class SearchInParts : public RandomSearch {
     RandomSearch::TearDown();
   }
 
-  // The records, in order, after the overlap removal and the lists let go
-  // grown again.
-  static std::vector<std::string> searched(const std::string& residues, std::function<void(Tasks&)> run_parts) {
-    TestSequence seq(residues);
-    CSearchController::discard_tables();
-    CSearchController search(1, seq.mol);
-    search.run_parts = std::move(run_parts);
-    search.complete_imperfect_search(nullptr);
-    std::vector<std::string> records;
-    for (const Csat* sat : search.imperfect_sats.sats)
-      records.push_back(describe(*sat, seq.mol.residues) + " @" + std::to_string(sat->unit_begin - seq.mol.residues));
-    return records;
-  }
-
   static void in_turn(Tasks& tasks) {
     for (std::function<void()>& task : tasks) task();
   }
@@ -60,9 +46,9 @@ class SearchInParts : public RandomSearch {
     random_options(long_units);
     if (below(2) == 0) CSearchController::longest_error_list_kept = UINT_MAX;
     const std::string residues = long_sequence(long_units);
-    const std::vector<std::string> whole = searched(residues, nullptr);
+    const std::vector<std::string> whole = records_with_unit_place(residues);
     CSearchController::starts_per_part = 20 + below(static_cast<unsigned>(residues.size()) / 2 + 1);
-    ASSERT_EQ(searched(residues, run_parts), whole)
+    ASSERT_EQ(records_with_unit_place(residues, run_parts), whole)
         << residues << options() << " starts per part " << CSearchController::starts_per_part;
     CSearchController::starts_per_part = starts_per_part_;
     CSearchController::longest_error_list_kept = longest_error_list_kept_;
