@@ -1,8 +1,5 @@
-// The imperfect search of a record cut into parts against the search of the
-// whole record: the same records, glued from the parts, on long random
-// sequences cut into short parts, the parts searched in turn or each on a
-// thread of its own. Parts that could not be glued to a neighbour, and were
-// searched again together with it, must come up too.
+// A record searched in parts, in turn or on threads, must give the records
+// of the whole; parts searched again with a neighbour must come up too.
 #include <gtest/gtest.h>
 
 #include <functional>

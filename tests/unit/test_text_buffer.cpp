@@ -63,8 +63,7 @@ TEST(TextBuffer, IntegersAsPrintfWritesThem) {
 }
 
 TEST(TextBuffer, FixedPointAsPrintfWritesIt) {
-  // Every perfection is a ratio of two counts times 100, computed as the
-  // record computes it; all of those with small counts must print as before.
+  // Every perfection of small counts, computed as the record computes it.
   for (int judged = 1; judged <= 2000; ++judged) {
     for (int matched = -judged / 8; matched <= judged; ++matched) {
       expect_fixed3_as_printf(static_cast<double>(matched) / judged * 100.0);
@@ -107,10 +106,8 @@ TEST(TextBuffer, FixedPointAsPrintfWritesIt) {
 
 namespace {
 
-// The copy number written by hand must be what "%.2f" writes, wherever the
-// fast way takes it; half-way quotients, the only ones it leaves to printf,
-// are met both where the double is exact (unit lengths of powers of two) and
-// where it is not (40, 200).
+// Half-way quotients, the only ones the fast way leaves to printf, are met
+// where the double is exact (powers of two) and where it is not (40, 200).
 TEST(CopyNumber, FastWayAgreesWithPrintf) {
   std::mt19937 random(5);
   std::uniform_int_distribution<int> short_length(0, 5000), any_length(0, INT_MAX);
