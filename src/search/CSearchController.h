@@ -13,6 +13,7 @@
 #include "search/walk_memo.h"
 
 class CAnchorSeq;
+struct FoundRepeats;
 class StartsToTry;
 class ScoreBound;
 
@@ -85,6 +86,12 @@ class CSearchController {
   // moment it is found. Repeats that also pass the user's thresholds cover
   // their residues for longer units, whatever thresholds are in force.
   void exact_search_2(const Thresholds& thresholds, ExactRepeatTaker& taker);
+  // The same for the starts from `from` to before `to` only.
+  void exact_search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from, const char* to);
+  // The exact search of a long record in parts, its repeats handed to taker
+  // in the order of the whole search (the argument is stated in
+  // exact_search_in_parts.cpp).
+  void exact_search_in_parts(const Thresholds& thresholds, FoundRepeats& taker);
   // Search mode extendExact: the repeats handed to result in order, or
   // (without a result) kept in imperfect_sats.
   void search_exact_and_extend_to_imperfect_repeats(RecordSink& result);
@@ -104,8 +111,8 @@ class CSearchController {
   void complete_imperfect_search(FILE* out);
   // Runs every task given, perhaps several at once, and returns once all
   // are done, rethrowing what one of them threw. When set, the imperfect
-  // search of a long record runs in parts, its records those of the whole
-  // search (the argument is stated in search_in_parts.cpp).
+  // and exact searches of a long record run in parts, their records those
+  // of the whole search.
   std::function<void(std::vector<std::function<void()>>&)> run_parts;
   // A record is cut into parts of at least this many starts with the
   // default unit lengths, fewer with longer ones; tests make it small.

@@ -17,14 +17,13 @@
 // group of neighbouring starts.
 #include <algorithm>
 #include <cstdint>
-#include <deque>
-#include <vector>
 
 #include "config/parameters.h"
 #include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
 #include "search/exact_group_scan.h"
 #include "search/N_locator.h"
+#include "search/found_repeats.h"
 
 namespace {
 
@@ -133,115 +132,17 @@ void take_periodic_stretch(Csat& sat, const char* begin, const char* end) {
   sat.score = static_cast<int>((end - begin) - k);
 }
 
+// The first start of the group that holds start x: a search of the starts
+// from x on grows a unit copy at x over the whole group's stretch.
+const char* group_start(const char* x, std::ptrdiff_t k, const char* seq_begin) {
+  while (x != seq_begin && x[-1] == x[k - 1] && x[-1] != 'N') --x;
+  return x;
+}
+
 const char* skip_Ns(const char* p, const char* seq_end) {
   while (p != seq_end && *p == 'N') ++p;
   return p;
 }
-
-// An exact repeat kept by the search of mode exact, in offsets from the first
-// residue. Its record is made only once all of them are sorted: filling a
-// record scattered in memory the moment a repeat is found, and reading it
-// again to sort it, cost more than finding the repeat.
-struct FoundRepeat {
-  std::uint32_t begin;
-  std::uint32_t end;
-  std::uint32_t unit_begin;
-  std::uint32_t unit_length;
-  // Where the unit stands at each edge, kept as the search left it: worked
-  // out again from the extent, it took two divisions per record.
-  std::uint32_t forward_phase;
-  std::uint32_t backward_phase;
-  int score;
-  int Ns;
-
-  // Sequences are shorter than 2^32 residues.
-  FoundRepeat(const Csat& sat, const char* seq_begin)
-      : begin(static_cast<std::uint32_t>(sat.sat_begin - seq_begin)),
-        end(static_cast<std::uint32_t>(sat.sat_end - seq_begin)),
-        unit_begin(static_cast<std::uint32_t>(sat.unit_begin - seq_begin)),
-        unit_length(sat.unit_length()),
-        forward_phase(static_cast<std::uint32_t>(sat.unit_pos_forward - sat.unit_begin)),
-        backward_phase(static_cast<std::uint32_t>(sat.unit_pos_backward - sat.unit_begin)),
-        score(sat.score),
-        Ns(sat.Ns) {}
-
-  // Hands the record on to sink.
-  void make_record(RecordSink& sink, const char* seq_begin) const {
-    const char* unit = seq_begin + unit_begin;
-    Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
-    sat->sat_begin = seq_begin + begin;
-    sat->sat_end = seq_begin + end;
-    sat->unit_pos_forward = unit + forward_phase;
-    sat->unit_pos_backward = unit + backward_phase;
-    sat->score = score;
-    sat->Ns = Ns;
-    sink.take(sat);
-  }
-};
-
-// The repeats found, in one deque per unit length: a deque never copies
-// itself to grow, and hands back its memory from the front while the records
-// are made, so that the repeats and their records are not all held at once.
-struct FoundRepeats : CSearchController::ExactRepeatTaker {
-  explicit FoundRepeats(const char* first) : seq_begin(first) {}
-
-  const char* seq_begin;
-  // Only passes that found something have a deque: an empty one costs two
-  // allocations, and most passes over short records find nothing. A pass
-  // begins with each unit length, and the repeats of one come in a row.
-  std::vector<std::deque<FoundRepeat>> passes;
-  unsigned unit_length_of_pass = 0;
-
-  bool take(Csat& sat) override {
-    if (passes.empty() || sat.unit_length() != unit_length_of_pass) passes.emplace_back();
-    unit_length_of_pass = sat.unit_length();
-    passes.back().emplace_back(sat, seq_begin);
-    return false;
-  }
-  // The exact search alone passes 64 Ki residues in well under a millisecond.
-  long progress_stride() const override { return 1 << 16; }
-
-  // Makes the records of the repeats in the order of lessThan_sat, with
-  // repeats of equal extent in the order found: what a stable sort of all of
-  // them gives. A pass finds its repeats in order, or nearly so, so each pass
-  // is put in order on its own and the passes are then merged.
-  void make_records_in_order(RecordSink& sink) {
-    // The order of lessThan_sat in one number.
-    auto extent = [](const FoundRepeat& r) { return std::uint64_t{r.begin} << 32 | r.end; };
-    auto by_extent = [&extent](const FoundRepeat& a, const FoundRepeat& b) { return extent(a) < extent(b); };
-    // The unmerged rest of each pass, with the extent of its next repeat.
-    struct Rest {
-      std::uint64_t next_extent;
-      std::size_t pass;
-    };
-    std::vector<Rest> rests;
-    for (std::size_t pass = 0; pass < passes.size(); ++pass) {
-      std::deque<FoundRepeat>& repeats = passes[pass];
-      if (!std::is_sorted(repeats.begin(), repeats.end(), by_extent))
-        std::stable_sort(repeats.begin(), repeats.end(), by_extent);
-      rests.push_back({extent(repeats.front()), pass});
-    }
-    // A heap whose top is the rest holding the next repeat in order; of equal
-    // extents, the one found in the earlier pass.
-    auto comes_later = [](const Rest& a, const Rest& b) {
-      return a.next_extent != b.next_extent ? a.next_extent > b.next_extent : a.pass > b.pass;
-    };
-    std::make_heap(rests.begin(), rests.end(), comes_later);
-    while (!rests.empty()) {
-      std::pop_heap(rests.begin(), rests.end(), comes_later);
-      Rest& rest = rests.back();
-      std::deque<FoundRepeat>& repeats = passes[rest.pass];
-      repeats.front().make_record(sink, seq_begin);
-      repeats.pop_front();
-      if (repeats.empty()) {
-        rests.pop_back();
-      } else {
-        rest.next_extent = extent(repeats.front());
-        std::push_heap(rests.begin(), rests.end(), comes_later);
-      }
-    }
-  }
-};
 
 // How many times in a row a group of unit length k must repeat itself not to
 // be too weak without N's at its edges.
@@ -262,11 +163,20 @@ void CSearchController::exact_search_2(RecordSink& sink) { exact_search_2(user_t
 
 void CSearchController::exact_search_2(const Thresholds& thresholds, RecordSink& sink) {
   FoundRepeats found(sequence.residues);
-  exact_search_2(thresholds, found);
+  if (run_parts && parts_of(sequence.length) > 1) {
+    exact_search_in_parts(thresholds, found);
+  } else {
+    exact_search_2(thresholds, found);
+  }
   found.make_records_in_order(sink);
 }
 
 void CSearchController::exact_search_2(const Thresholds& thresholds, ExactRepeatTaker& taker) {
+  exact_search_starts(thresholds, taker, sequence.residues, sequence.residues + sequence.length);
+}
+
+void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from,
+                                            const char* to) {
   const char* const seq_begin = sequence.residues;
   const char* const seq_end = seq_begin + sequence.length;
   const NBridging Ns;
@@ -319,17 +229,19 @@ void CSearchController::exact_search_2(const Thresholds& thresholds, ExactRepeat
   // Unit length 1: the group of a start is its run of equal letters, and every
   // start of the stretch grown from it would grow into that same stretch, so
   // the walk goes on at the stretch's end whether it was kept or not.
-  if (first_k == 1 && last_k >= 1) {
+  const char* const first_start = skip_Ns(from, seq_end);
+  if (first_k == 1 && last_k >= 1 && seq_end - first_start >= 2) {
     ExactGroupScan groups(1, equal_residues_needed(1, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
-    const char* p = skip_Ns(seq_begin, seq_end);
+    const char* p = group_start(first_start, 1, seq_begin);
     while (seq_end - p >= 2) {
       p = groups.next_group_to_judge(p);
-      if (seq_end - p < 2) break;
-      progress(p, 1);
+      const char* start = std::max(p, first_start);
+      if (seq_end - start < 2 || start >= to) break;
+      progress(start, 1);
       PeriodicStretch stretch(p, 1, groups, seq_begin, seq_end, Ns);
       const char* stretch_end = stretch.end;
       if (!too_weak(p, 1, stretch)) {
-        Csat& sat = candidate(p, p, 1, stretch);
+        Csat& sat = candidate(p, start, 1, stretch);
         stretch_end = sat.sat_end;
         if (thresholds.passed_by(sat, 1)) keep_candidate();
       }
@@ -340,7 +252,11 @@ void CSearchController::exact_search_2(const Thresholds& thresholds, ExactRepeat
   // In a block of its own, so that the anchor map is freed before the
   // records are made: the search holds most then.
   {
-    CAnchorSeq anchors(seq_begin, sequence.length);
+    // The marks the starts read: from the residue before the first to the
+    // one after the last copy.
+    const auto from_residue = static_cast<std::size_t>(from - seq_begin);
+    CAnchorSeq anchors(seq_begin, sequence.length, from_residue == 0 ? 0 : from_residue - 1,
+                       static_cast<std::size_t>(to - seq_begin) + last_k + 1);
     // The run of equal letters from an N-free position ends just after its
     // group of unit length 1, which this scan finds sixteen residues at a time.
     const ExactGroupScan letter_runs(1, 0, false, N_positions, seq_begin, seq_end);
@@ -355,9 +271,9 @@ void CSearchController::exact_search_2(const Thresholds& thresholds, ExactRepeat
       next_progress_check = 0;
       ExactGroupScan groups(k, equal_residues_needed(k, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
 
-      for (const char* group = seq_begin; group < starts_end;) {
+      for (const char* group = group_start(std::min(from, starts_end), k, seq_begin); group < starts_end;) {
         group = groups.next_group_to_judge(group);
-        if (group >= starts_end) break;
+        if (group >= starts_end || group >= to) break;
         progress(group, k);
         PeriodicStretch stretch(group, k, groups, seq_begin, seq_end, Ns);
         const char* group_end = stretch.last_start < starts_end ? stretch.last_start + 1 : starts_end;
@@ -370,7 +286,7 @@ void CSearchController::exact_search_2(const Thresholds& thresholds, ExactRepeat
         // letter, or lying in a stretch found too weak, reaches to the group's
         // last start, which breaks the period: every later start of the group
         // fails the same way.
-        for (const char* i = group; i < group_end; ++i) {
+        for (const char* i = std::max(group, from); i < std::min(group_end, to); ++i) {
           progress(i, k);
           if (!anchors.candidate_marks_open(i, i + k)) {
             i = std::max(i, anchors.first_open(i) - 1);

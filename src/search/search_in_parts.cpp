@@ -44,6 +44,7 @@
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
+#include "search/record_parts.h"
 
 std::size_t CSearchController::starts_per_part = std::size_t{1} << 19;
 thread_local long long CSearchController::records_in_parts = 0;
@@ -51,33 +52,12 @@ thread_local long long CSearchController::parts_searched_again = 0;
 
 namespace {
 
-// Points of the record, as offsets from its first residue, from `from` to
-// `to` (both included).
-struct Stretch {
-  long long from, to;
-  bool operator<(const Stretch& other) const { return from < other.from; }
-};
-
 // What one part's search leaves: its records in the order accepted, where
-// each pass's end, and those of its records whose error lists were let go;
-// and the points of its overlaps with the parts before and after it whose
-// band one of its repeats covers.
-struct PartRecords {
-  const char* from = nullptr;
-  const char* to = nullptr;
-  Stretch before{}, after{};  // its overlaps with the parts before and after it
+// each pass's end, and those of its records whose error lists were let go.
+struct PartRecords : PartOfRecord {
   SatList sats;
   std::vector<std::size_t> pass_ends;
   std::vector<Csat*> lists_let_go;
-  std::vector<Stretch> ruled_out_before, ruled_out_after;
-
-  void rule_out(const char* first) {
-    for (const Csat* sat : sats) {
-      const Stretch covered{(sat->sat_begin - first) - 2, (sat->sat_end - first) + 2};
-      if (covered.to >= before.from && covered.from <= before.to) ruled_out_before.push_back(covered);
-      if (covered.to >= after.from && covered.from <= after.to) ruled_out_after.push_back(covered);
-    }
-  }
 };
 
 // The parts' records go back to the pool unless they are glued.
@@ -87,20 +67,6 @@ struct HeldParts {
     for (PartRecords& part : parts) sat_alloc.give_back_all(part.sats);
   }
 };
-
-// The first point of the overlap of two parts that neither rules out, or -1.
-long long quiet_point(const PartRecords& before, const PartRecords& after) {
-  const Stretch overlap = after.before;
-  std::vector<Stretch> ruled_out = before.ruled_out_after;
-  ruled_out.insert(ruled_out.end(), after.ruled_out_before.begin(), after.ruled_out_before.end());
-  std::sort(ruled_out.begin(), ruled_out.end());
-  long long y = overlap.from;
-  for (const Stretch& stretch : ruled_out) {
-    if (stretch.from > y) break;
-    y = std::max(y, stretch.to + 1);
-  }
-  return y <= overlap.to ? y : -1;
-}
 
 }  // namespace
 
@@ -121,67 +87,19 @@ std::size_t CSearchController::starts_in_a_part() {
 
 std::vector<std::size_t> CSearchController::search_in_parts() {
   const char* first = sequence.residues;
-  const std::size_t n = sequence.length;
-  const std::size_t count = parts_of(n);
-  // Long enough for a quiet point beside all but long arrays; an eighth of a
-  // part at most, which it adds to the part's cost (and never longer than a
-  // part, so that the points chosen stay in order).
-  const std::size_t overlap = std::min<std::size_t>(n / count / 8 + 1, 8192);
   ++records_in_parts;
-
-  // Part i searches from cut i to the end of the overlap past cut i + 1.
-  auto cut = [n, count](std::size_t i) { return static_cast<long long>(i == count ? n : i * (n / count)); };
-  auto overlap_at = [&](std::size_t i) { return Stretch{cut(i), cut(i) + static_cast<long long>(overlap)}; };
-  auto search_part = [this, first](PartRecords& part) {
+  const std::function<void(PartRecords&)> search_part = [this, first](PartRecords& part) {
     CSearchController search(sequence_number, sequence);
     search.search_progress = search_progress;
     part.pass_ends = search.search_unit_lengths_in_turn(part.from, part.to);
     part.sats.swap(search.imperfect_sats.sats);
     part.lists_let_go.swap(search.error_lists_let_go);
-    part.rule_out(first);
+    for (const Csat* sat : part.sats) part.rule_out(sat->sat_begin - first, sat->sat_end - first);
   };
+  const std::function<void(PartRecords&)> let_go = [](PartRecords& part) { sat_alloc.give_back_all(part.sats); };
   HeldParts held;
-  held.parts.resize(count);
-  std::vector<std::function<void()>> tasks;
-  for (std::size_t i = 0; i < count; ++i) {
-    PartRecords& part = held.parts[i];
-    part.from = first + cut(i);
-    part.to = i + 1 == count ? first + n : first + std::min<long long>(static_cast<long long>(n), overlap_at(i + 1).to);
-    part.before = overlap_at(i);
-    part.after = overlap_at(i + 1);
-    tasks.emplace_back([&search_part, &part] { search_part(part); });
-  }
-  run_parts(tasks);
-
-  // The glue points: the record's first residue, a quiet point in each
-  // overlap, the record's end. Two parts with none between them (an array
-  // longer than the overlap lies across the cut) are searched again as one
-  // part, whose overlap with the part before is then looked at again.
-  std::vector<const char*> glue{first};
-  for (std::size_t i = 1; i < held.parts.size();) {
-    const long long y = quiet_point(held.parts[i - 1], held.parts[i]);
-    if (y >= 0) {
-      glue.push_back(first + y);
-      ++i;
-      continue;
-    }
-    ++parts_searched_again;
-    PartRecords merged;
-    merged.from = held.parts[i - 1].from;
-    merged.before = held.parts[i - 1].before;
-    merged.to = held.parts[i].to;
-    merged.after = held.parts[i].after;
-    sat_alloc.give_back_all(held.parts[i - 1].sats);
-    sat_alloc.give_back_all(held.parts[i].sats);
-    held.parts[i - 1] = std::move(merged);
-    held.parts.erase(held.parts.begin() + static_cast<std::ptrdiff_t>(i));
-    search_part(held.parts[i - 1]);
-    if (i > 1) {
-      glue.pop_back();
-      --i;
-    }
-  }
-  glue.push_back(first + n);
+  const std::vector<const char*> glue = search_and_glue(held.parts, first, sequence.length, parts_of(sequence.length),
+                                                        run_parts, search_part, let_go, parts_searched_again);
 
   std::vector<std::size_t> pass_ends;
   SatList& glued = imperfect_sats.sats;

@@ -100,6 +100,7 @@ for mode in exact extendExact imperfect; do
 done
 compare "long records, in parts" "$work/many" "--maskX long.fa report.txt $outputs"
 compare "long records, in parts, longer units" "$work/many" "-U 9 -f 5 -m -3 -g -4 long.fa report.txt"
+compare "long records, in parts, exact" "$work/many" "-M exact --maskX long.fa report.txt $outputs"
 compare "thousands of short records" "$work/many" "-M exact --maskX short.fa report.txt --bedFile r.bed"
 compare "thousands of short records, a range" "$work/many" "--firstSeq 10 --lastSeq 4500 short.fa report.txt"
 compare "many records, longer units" "$work/many" "-U 12 --outputFormat 2 --printRepeatSeqMode 1 many.fa"

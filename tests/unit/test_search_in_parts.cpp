@@ -1,5 +1,6 @@
-// A record searched in parts, in turn or on threads, must give the records
-// of the whole; parts searched again with a neighbour must come up too.
+// A record searched in parts, in turn or on threads, in mode imperfect or
+// exact, must give the records of the whole; parts searched again with a
+// neighbour must come up too.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -39,22 +40,40 @@ class SearchInParts : public RandomSearch {
     return residues;
   }
 
-  void expect_as_whole(bool long_units, void (*run_parts)(Tasks&)) {
+  // The records of mode exact in order, each with its unit's place.
+  static std::vector<std::string> exact_records(const std::string& residues, std::function<void(Tasks&)> run_parts) {
+    TestSequence seq(residues);
+    CSearchController::discard_tables();
+    CSearchController search(1, seq.mol);
+    search.run_parts = std::move(run_parts);
+    SatList sats;
+    AppendRecords into(sats);
+    search.exact_search_2(into);
+    std::vector<std::string> records;
+    for (const Csat* sat : sats)
+      records.push_back(describe(*sat, seq.mol.residues) + " @" + std::to_string(sat->unit_begin - seq.mol.residues));
+    sat_alloc.give_back_all(sats);
+    return records;
+  }
+
+  void expect_as_whole(bool long_units, void (*run_parts)(Tasks&), bool exact = false) {
     random_options(long_units);
     if (below(2) == 0) CSearchController::longest_error_list_kept = UINT_MAX;
     const std::string residues = long_sequence(long_units);
-    const std::vector<std::string> whole = records_with_unit_place(residues);
+    auto records = exact ? exact_records : records_with_unit_place;
+    const std::vector<std::string> whole = records(residues, nullptr);
     CSearchController::starts_per_part = 20 + below(static_cast<unsigned>(residues.size()) / 2 + 1);
-    ASSERT_EQ(records_with_unit_place(residues, run_parts), whole)
+    ASSERT_EQ(records(residues, run_parts), whole)
         << residues << options() << " starts per part " << CSearchController::starts_per_part;
     CSearchController::starts_per_part = starts_per_part_;
     CSearchController::longest_error_list_kept = longest_error_list_kept_;
   }
 
-  void expect_glued_and_not(int rounds, bool long_units, void (*run_parts)(Tasks&)) {
+  void expect_glued_and_not(int rounds, bool long_units, void (*run_parts)(Tasks&), bool exact = false) {
     const long long in_parts = CSearchController::records_in_parts;
     const long long searched_again = CSearchController::parts_searched_again;
-    for (int round = 0; round < rounds; ++round) ASSERT_NO_FATAL_FAILURE(expect_as_whole(long_units, run_parts));
+    for (int round = 0; round < rounds; ++round)
+      ASSERT_NO_FATAL_FAILURE(expect_as_whole(long_units, run_parts, exact));
     EXPECT_GT(CSearchController::records_in_parts - in_parts, rounds / 2);
     EXPECT_GT(CSearchController::parts_searched_again - searched_again, rounds / 10);
   }
@@ -69,5 +88,9 @@ TEST_F(SearchInParts, ShortUnitsInTurn) { expect_glued_and_not(300, false, in_tu
 TEST_F(SearchInParts, LongUnitsInTurn) { expect_glued_and_not(40, true, in_turn); }
 
 TEST_F(SearchInParts, OnThreads) { expect_glued_and_not(100, false, on_threads); }
+
+TEST_F(SearchInParts, ExactInTurn) { expect_glued_and_not(400, false, in_turn, true); }
+
+TEST_F(SearchInParts, ExactLongUnitsOnThreads) { expect_glued_and_not(100, true, on_threads, true); }
 
 }  // namespace

@@ -1,0 +1,113 @@
+#ifndef VELKOR_SEARCH_RECORD_PARTS_H
+#define VELKOR_SEARCH_RECORD_PARTS_H
+
+#include <algorithm>
+#include <cstddef>
+#include <functional>
+#include <utility>
+#include <vector>
+
+// A long record cut into overlapping parts that are searched at once, and
+// the points at which their repeats are glued into those of the whole
+// search. Why a quiet point is a sound place to glue is argued with each
+// search that is cut (search_in_parts.cpp, exact_search_in_parts.cpp).
+
+// Points of the record, as offsets from its first residue, from `from` to
+// `to` (both included).
+struct Stretch {
+  long long from, to;
+  bool operator<(const Stretch& other) const { return from < other.from; }
+};
+
+// The starts one part searches, its overlaps with the parts before and
+// after it, and the points of those overlaps that its repeats rule out.
+struct PartOfRecord {
+  const char* from = nullptr;
+  const char* to = nullptr;
+  Stretch before{}, after{};
+  std::vector<Stretch> ruled_out_before, ruled_out_after;
+
+  // A repeat over [begin, end) (offsets) covers the band of every point
+  // within two residues of it.
+  void rule_out(long long begin, long long end) {
+    const Stretch covered{begin - 2, end + 2};
+    if (covered.to >= before.from && covered.from <= before.to) ruled_out_before.push_back(covered);
+    if (covered.to >= after.from && covered.from <= after.to) ruled_out_after.push_back(covered);
+  }
+};
+
+// The first point of the overlap of two parts that neither rules out, or -1.
+inline long long quiet_point(const PartOfRecord& before, const PartOfRecord& after) {
+  const Stretch overlap = after.before;
+  std::vector<Stretch> ruled_out = before.ruled_out_after;
+  ruled_out.insert(ruled_out.end(), after.ruled_out_before.begin(), after.ruled_out_before.end());
+  std::sort(ruled_out.begin(), ruled_out.end());
+  long long y = overlap.from;
+  for (const Stretch& stretch : ruled_out) {
+    if (stretch.from > y) break;
+    y = std::max(y, stretch.to + 1);
+  }
+  return y <= overlap.to ? y : -1;
+}
+
+// Cuts the n residues from first into count parts, each searching from its
+// cut to an overlap past the next one, and searches them (search, handed to
+// run_parts as one task per part). Returns the glue points: first, a quiet
+// point in each overlap, first + n. Two parts with no quiet point between
+// them (an array longer than the overlap lies across the cut) are searched
+// again as one part, after let_go has given up what they found; its overlap
+// with the part before is then looked at again. Counts those in
+// searched_again.
+template <class Part>
+std::vector<const char*> search_and_glue(std::vector<Part>& parts, const char* first, std::size_t n,
+                                         std::size_t count,
+                                         const std::function<void(std::vector<std::function<void()>>&)>& run_parts,
+                                         const std::function<void(Part&)>& search,
+                                         const std::function<void(Part&)>& let_go, long long& searched_again) {
+  // Long enough for a quiet point beside all but long arrays; an eighth of a
+  // part at most, which it adds to the part's cost (and never longer than a
+  // part, so that the points chosen stay in order).
+  const std::size_t overlap = std::min<std::size_t>(n / count / 8 + 1, 8192);
+  auto cut = [n, count](std::size_t i) { return static_cast<long long>(i == count ? n : i * (n / count)); };
+  auto overlap_at = [&](std::size_t i) { return Stretch{cut(i), cut(i) + static_cast<long long>(overlap)}; };
+  parts.resize(count);
+  std::vector<std::function<void()>> tasks;
+  for (std::size_t i = 0; i < count; ++i) {
+    Part& part = parts[i];
+    part.from = first + cut(i);
+    part.to = i + 1 == count ? first + n : first + std::min<long long>(static_cast<long long>(n), overlap_at(i + 1).to);
+    part.before = overlap_at(i);
+    part.after = overlap_at(i + 1);
+    tasks.emplace_back([&search, &part] { search(part); });
+  }
+  run_parts(tasks);
+
+  std::vector<const char*> glue{first};
+  for (std::size_t i = 1; i < parts.size();) {
+    const long long y = quiet_point(parts[i - 1], parts[i]);
+    if (y >= 0) {
+      glue.push_back(first + y);
+      ++i;
+      continue;
+    }
+    ++searched_again;
+    Part merged;
+    merged.from = parts[i - 1].from;
+    merged.before = parts[i - 1].before;
+    merged.to = parts[i].to;
+    merged.after = parts[i].after;
+    let_go(parts[i - 1]);
+    let_go(parts[i]);
+    parts[i - 1] = std::move(merged);
+    parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i));
+    search(parts[i - 1]);
+    if (i > 1) {
+      glue.pop_back();
+      --i;
+    }
+  }
+  glue.push_back(first + n);
+  return glue;
+}
+
+#endif
