@@ -31,6 +31,7 @@ ExactGroupScan::ExactGroupScan(unsigned k, std::ptrdiff_t equal_needed, bool Ns_
       seq_begin_(seq_begin),
       seq_end_(seq_end),
       starts_end_(seq_end - k),
+      judged_end_(starts_end_),
       N_looked_from_(seq_end),
       next_N_(seq_end) {
   // A window of w positions, all periodic, is found by and-ing the mask with
@@ -58,10 +59,19 @@ const char* ExactGroupScan::judge(const char* x, std::ptrdiff_t& run) const {
 const char* ExactGroupScan::next_group_to_judge_plainly(const char* g) const {
   if (equal_needed_ <= 0) return g;
   std::ptrdiff_t run = 0;
-  for (const char* x = g; x < starts_end_; ++x) {
+  for (const char* x = g; x < judged_end_; ++x) {
     if (const char* group = judge(x, run)) return group;
   }
-  return std::max(g, starts_end_);
+  return std::max(g, judged_end_);
+}
+
+// A group that needs judging is found at its first position (an N run
+// before it), at its break (an N run k after that), or at the end of its
+// first window: the last two lie at most equal_needed - 1 positions after
+// its start (a group long enough is found at its window before its break).
+void ExactGroupScan::judge_groups_starting_before(const char* to) {
+  const std::ptrdiff_t window_past_to = std::max<std::ptrdiff_t>(equal_needed_ - 1, 0);
+  if (starts_end_ - to > window_past_to) judged_end_ = to + window_past_to;
 }
 
 bool ExactGroupScan::N_within(const char* from, const char* to) {
@@ -81,7 +91,7 @@ bool ExactGroupScan::N_within(const char* from, const char* to) {
 const char* ExactGroupScan::probe_windows(const char* g, bool& found) {
   found = false;
   const char* known_periodic_end = g;  // [g, known_periodic_end) is periodic
-  while (starts_end_ - g >= equal_needed_) {
+  while (judged_end_ - g >= equal_needed_) {
     const char* last = g + (equal_needed_ - 1);
     if (Ns_bridged_ && N_within(g == seq_begin_ ? g : g - 1, last + k_)) break;
     const char* x = last;
@@ -107,7 +117,7 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
   std::ptrdiff_t run = 0;
   const char* x = g;
   // A step reads the residue before each position.
-  if (x == seq_begin_ && x < starts_end_) {
+  if (x == seq_begin_ && x < judged_end_) {
     if (const char* group = judge(x, run)) return group;
     ++x;
   }
@@ -190,16 +200,16 @@ const char* ExactGroupScan::next_group_to_judge(const char* g) {
     return nullptr;
   };
   // Steps of 64 positions, then of 16, then the last few one by one.
-  while (starts_end_ - x >= 64) {
+  while (judged_end_ - x >= 64) {
     if (const char* group = step(4)) return group;
   }
-  while (starts_end_ - x >= 16) {
+  while (judged_end_ - x >= 16) {
     if (const char* group = step(1)) return group;
   }
-  for (run = x - group_start; x < starts_end_; ++x) {
+  for (run = x - group_start; x < judged_end_; ++x) {
     if (const char* group = judge(x, run)) return group;
   }
-  return std::max(g, starts_end_);
+  return std::max(g, judged_end_);
 #else
   return next_group_to_judge_plainly(g);
 #endif

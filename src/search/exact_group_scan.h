@@ -30,6 +30,10 @@ class ExactGroupScan {
   // has an N next to it; seq_end - k, one past the last start, when there
   // is none. g must be a group start.
   const char* next_group_to_judge(const char* g);
+  // Only the groups that start before `to` are asked for (a part of a
+  // record): the scan then stops where any of them would have been found,
+  // and gives a position from `to` on when none is left.
+  void judge_groups_starting_before(const char* to);
   // The same, one position at a time: what the fast scan must agree with.
   const char* next_group_to_judge_plainly(const char* g) const;
 
@@ -57,6 +61,7 @@ class ExactGroupScan {
   const char* seq_begin_;
   const char* seq_end_;
   const char* starts_end_;  // one residue must follow a unit copy
+  const char* judged_end_;  // the scans for groups to judge look at positions before it
   unsigned char window_shifts_[6] = {};
   unsigned window_shift_count_;  // the steps that a window takes: the rest would change nothing
   // The first N from N_looked_from_ on, kept from call to call of the fast

@@ -232,6 +232,7 @@ void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
   const char* const first_start = skip_Ns(from, seq_end);
   if (first_k == 1 && last_k >= 1 && seq_end - first_start >= 2) {
     ExactGroupScan groups(1, equal_residues_needed(1, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
+    groups.judge_groups_starting_before(to);
     const char* p = group_start(first_start, 1, seq_begin);
     while (seq_end - p >= 2) {
       p = groups.next_group_to_judge(p);
@@ -270,6 +271,7 @@ void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
       const char* weak_stretch_end = seq_begin;
       next_progress_check = 0;
       ExactGroupScan groups(k, equal_residues_needed(k, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
+      groups.judge_groups_starting_before(to);
 
       for (const char* group = group_start(std::min(from, starts_end), k, seq_begin); group < starts_end;) {
         group = groups.next_group_to_judge(group);

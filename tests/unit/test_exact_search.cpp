@@ -223,13 +223,24 @@ TEST(ExactGroupScanTest, AgreesWithThePlainScan) {
       const std::ptrdiff_t needed = pick == 0   ? static_cast<std::ptrdiff_t>(rng() % 140) - 2
                                     : pick == 1 ? 60 + rng() % 8
                                                 : 1 + rng() % 12;
-      ExactGroupScan scan(k, needed, rng() % 2 == 0, Ns, first, end);
+      const bool Ns_bridged = rng() % 2 == 0;
+      ExactGroupScan scan(k, needed, Ns_bridged, Ns, first, end);
+      // A part's scan, which must find the same groups that start before its end.
+      ExactGroupScan part_scan(k, needed, Ns_bridged, Ns, first, end);
+      const char* part_end = first + rng() % seq.mol.length;
+      part_scan.judge_groups_starting_before(part_end);
       for (const char* g = first; g + k < end; ++g) {
         if (g != first && g[-1] == g[k - 1] && g[-1] != 'N') continue;  // not a group start
         ASSERT_EQ(scan.last_start(g), scan.last_start_plainly(g)) << "k " << k << " from " << seq.at(g);
         const char* plain = scan.next_group_to_judge_plainly(g);
         ASSERT_EQ(scan.next_group_to_judge(g), plain)
             << "k " << k << " needed " << needed << " from " << seq.at(g) << " in " << residues;
+        if (g < part_end) {
+          const char* in_part = part_scan.next_group_to_judge(g);
+          ASSERT_EQ(part_scan.next_group_to_judge_plainly(g), in_part);
+          if (plain < part_end) ASSERT_EQ(in_part, plain) << "k " << k << " part end " << seq.at(part_end);
+          else ASSERT_GE(in_part, part_end);
+        }
         // Its end may be known from the scan that found it.
         ASSERT_EQ(scan.last_start(plain), scan.last_start_plainly(plain)) << "k " << k << " at " << seq.at(plain);
         passed_over += plain > g;
