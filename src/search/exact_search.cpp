@@ -264,6 +264,7 @@ void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
     for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
       const unsigned k = static_cast<unsigned>(k64);
       const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
+      const char* const tried_end = std::min(starts_end, to);
       const char* next_N = N_positions.first_N_from(seq_begin);
       const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
       // The last stretch found too weak: every unit copy inside it would grow
@@ -275,7 +276,7 @@ void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
 
       for (const char* group = group_start(std::min(from, starts_end), k, seq_begin); group < starts_end;) {
         group = groups.next_group_to_judge(group);
-        if (group >= starts_end || group >= to) break;
+        if (group >= tried_end) break;
         progress(group, k);
         PeriodicStretch stretch(group, k, groups, seq_begin, seq_end, Ns);
         const char* group_end = stretch.last_start < starts_end ? stretch.last_start + 1 : starts_end;
@@ -288,7 +289,8 @@ void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
         // letter, or lying in a stretch found too weak, reaches to the group's
         // last start, which breaks the period: every later start of the group
         // fails the same way.
-        for (const char* i = std::max(group, from); i < std::min(group_end, to); ++i) {
+        const char* const group_tried_end = std::min(group_end, tried_end);
+        for (const char* i = std::max(group, from); i < group_tried_end; ++i) {
           progress(i, k);
           if (!anchors.candidate_marks_open(i, i + k)) {
             i = std::max(i, anchors.first_open(i) - 1);

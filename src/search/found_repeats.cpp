@@ -2,35 +2,6 @@
 
 #include <algorithm>
 
-FoundRepeat::FoundRepeat(const Csat& sat, const char* seq_begin)
-    : begin(static_cast<std::uint32_t>(sat.sat_begin - seq_begin)),
-      end(static_cast<std::uint32_t>(sat.sat_end - seq_begin)),
-      unit_begin(static_cast<std::uint32_t>(sat.unit_begin - seq_begin)),
-      unit_length(sat.unit_length()),
-      forward_phase(static_cast<std::uint32_t>(sat.unit_pos_forward - sat.unit_begin)),
-      backward_phase(static_cast<std::uint32_t>(sat.unit_pos_backward - sat.unit_begin)),
-      score(sat.score),
-      Ns(sat.Ns) {}
-
-void FoundRepeat::make_record(RecordSink& sink, const char* seq_begin) const {
-  const char* unit = seq_begin + unit_begin;
-  Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
-  sat->sat_begin = seq_begin + begin;
-  sat->sat_end = seq_begin + end;
-  sat->unit_pos_forward = unit + forward_phase;
-  sat->unit_pos_backward = unit + backward_phase;
-  sat->score = score;
-  sat->Ns = Ns;
-  sink.take(sat);
-}
-
-bool FoundRepeats::take(Csat& sat) {
-  if (passes.empty() || sat.unit_length() != unit_length_of_pass) passes.emplace_back();
-  unit_length_of_pass = sat.unit_length();
-  passes.back().emplace_back(sat, seq_begin);
-  return false;
-}
-
 // A pass finds its repeats in order, or nearly so, so each pass is put in
 // order on its own and the passes are then merged.
 void FoundRepeats::make_records_in_order(RecordSink& sink) {

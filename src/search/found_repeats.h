@@ -25,15 +25,33 @@ struct FoundRepeat {
   int Ns;
 
   // Sequences are shorter than 2^32 residues.
-  FoundRepeat(const Csat& sat, const char* seq_begin);
+  FoundRepeat(const Csat& sat, const char* seq_begin)
+      : begin(static_cast<std::uint32_t>(sat.sat_begin - seq_begin)),
+        end(static_cast<std::uint32_t>(sat.sat_end - seq_begin)),
+        unit_begin(static_cast<std::uint32_t>(sat.unit_begin - seq_begin)),
+        unit_length(sat.unit_length()),
+        forward_phase(static_cast<std::uint32_t>(sat.unit_pos_forward - sat.unit_begin)),
+        backward_phase(static_cast<std::uint32_t>(sat.unit_pos_backward - sat.unit_begin)),
+        score(sat.score),
+        Ns(sat.Ns) {}
   // Hands the record on to sink.
-  void make_record(RecordSink& sink, const char* seq_begin) const;
+  void make_record(RecordSink& sink, const char* seq_begin) const {
+    const char* unit = seq_begin + unit_begin;
+    Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
+    sat->sat_begin = seq_begin + begin;
+    sat->sat_end = seq_begin + end;
+    sat->unit_pos_forward = unit + forward_phase;
+    sat->unit_pos_backward = unit + backward_phase;
+    sat->score = score;
+    sat->Ns = Ns;
+    sink.take(sat);
+  }
 };
 
 // The repeats found, in one deque per unit length: a deque never copies
 // itself to grow, and hands back its memory from the front while the records
 // are made, so that the repeats and their records are not all held at once.
-struct FoundRepeats : CSearchController::ExactRepeatTaker {
+struct FoundRepeats final : CSearchController::ExactRepeatTaker {
   explicit FoundRepeats(const char* first) : seq_begin(first) {}
 
   const char* seq_begin;
@@ -43,7 +61,12 @@ struct FoundRepeats : CSearchController::ExactRepeatTaker {
   std::vector<std::deque<FoundRepeat>> passes;
   unsigned unit_length_of_pass = 0;
 
-  bool take(Csat& sat) override;
+  bool take(Csat& sat) override {
+    if (passes.empty() || sat.unit_length() != unit_length_of_pass) passes.emplace_back();
+    unit_length_of_pass = sat.unit_length();
+    passes.back().emplace_back(sat, seq_begin);
+    return false;
+  }
   // The exact search alone passes 64 Ki residues in well under a millisecond.
   long progress_stride() const override { return 1 << 16; }
 
