@@ -75,7 +75,9 @@ list_cases() {
     printf '%s\t%s\t%s\n' "long_tri5.imperfect.${v//[^a-z0-9]/_}" "$long_array/tri5.fa" "$v"
   done
   for v in "" "--threads 2" "--threads 3 -U 10 -f 5" "--threads 2 --maskX --bedFile out.bed" \
-    "--threads 2 -m -4 -g -5 -r 3" "--threads 2 --NsAsMissense -s 10" "--threads 2 -u 12 -U 14"; do
+    "--threads 2 -m -4 -g -5 -r 3" "--threads 2 --NsAsMissense -s 10" "--threads 2 -u 12 -U 14" \
+    "-M exact --threads 2 --maskX --bedFile out.bed" "-M exact --threads 3 -U 40 -N 0" \
+    "-M exact --threads 2 -u 1 -s 3 --minScore_b 0"; do
     printf '%s\t%s\t%s\n' "one_record.${v//[^a-z0-9]/_}" "$one_record" "$v"
   done
   # Long units on a satellite array: the imperfect search's walks follow the
