@@ -86,8 +86,12 @@ class CSearchController {
   // moment it is found. Repeats that also pass the user's thresholds cover
   // their residues for longer units, whatever thresholds are in force.
   void exact_search_2(const Thresholds& thresholds, ExactRepeatTaker& taker);
-  // The same for the starts from `from` to before `to` only.
-  void exact_search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from, const char* to);
+  // The same for the starts from `from` to before `to` only. Gives up, and
+  // returns false, where a stretch that repeats itself holds `from` and
+  // begins more than reach_back residues before it (the residues before
+  // the sequence count as none).
+  bool exact_search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from, const char* to,
+                           std::size_t reach_back);
   // The exact search of a long record in parts, its repeats handed to taker
   // in the order of the whole search (the argument is stated in
   // exact_search_in_parts.cpp).

@@ -16,6 +16,7 @@
 // themselves k positions later, and that stretch is the same for a whole
 // group of neighbouring starts.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "config/parameters.h"
@@ -132,11 +133,13 @@ void take_periodic_stretch(Csat& sat, const char* begin, const char* end) {
   sat.score = static_cast<int>((end - begin) - k);
 }
 
-// The first start of the group that holds start x: a search of the starts
-// from x on grows a unit copy at x over the whole group's stretch.
-const char* group_start(const char* x, std::ptrdiff_t k, const char* seq_begin) {
-  while (x != seq_begin && x[-1] == x[k - 1] && x[-1] != 'N') --x;
-  return x;
+// The first start of the group that holds start x (a search of the starts
+// from x on grows a unit copy at x over the whole group's stretch), or
+// nullptr when it lies more than reach_back before x.
+const char* group_start(const char* x, std::ptrdiff_t k, const char* seq_begin, std::size_t reach_back) {
+  const char* const lowest = static_cast<std::size_t>(x - seq_begin) > reach_back ? x - reach_back : seq_begin;
+  while (x != lowest && x[-1] == x[k - 1] && x[-1] != 'N') --x;
+  return x == lowest && x != seq_begin && x[-1] == x[k - 1] && x[-1] != 'N' ? nullptr : x;
 }
 
 const char* skip_Ns(const char* p, const char* seq_end) {
@@ -172,11 +175,11 @@ void CSearchController::exact_search_2(const Thresholds& thresholds, RecordSink&
 }
 
 void CSearchController::exact_search_2(const Thresholds& thresholds, ExactRepeatTaker& taker) {
-  exact_search_starts(thresholds, taker, sequence.residues, sequence.residues + sequence.length);
+  exact_search_starts(thresholds, taker, sequence.residues, sequence.residues + sequence.length, SIZE_MAX);
 }
 
-void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from,
-                                            const char* to) {
+bool CSearchController::exact_search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from,
+                                            const char* to, std::size_t reach_back) {
   const char* const seq_begin = sequence.residues;
   const char* const seq_end = seq_begin + sequence.length;
   const NBridging Ns;
@@ -233,7 +236,8 @@ void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
   if (first_k == 1 && last_k >= 1 && seq_end - first_start >= 2) {
     ExactGroupScan groups(1, equal_residues_needed(1, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
     groups.judge_groups_starting_before(to);
-    const char* p = group_start(first_start, 1, seq_begin);
+    const char* p = group_start(first_start, 1, seq_begin, reach_back);
+    if (!p) return false;
     while (seq_end - p >= 2) {
       p = groups.next_group_to_judge(p);
       const char* start = std::max(p, first_start);
@@ -274,7 +278,12 @@ void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
       ExactGroupScan groups(k, equal_residues_needed(k, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
       groups.judge_groups_starting_before(to);
 
-      for (const char* group = group_start(std::min(from, starts_end), k, seq_begin); group < starts_end;) {
+      const char* group = group_start(std::min(from, starts_end), k, seq_begin, reach_back);
+      if (!group) {
+        if (spare) sat_alloc.give_back(spare);
+        return false;
+      }
+      for (; group < starts_end;) {
         group = groups.next_group_to_judge(group);
         if (group >= tried_end) break;
         progress(group, k);
@@ -320,4 +329,5 @@ void CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
   }
 
   if (spare) sat_alloc.give_back(spare);
+  return true;
 }

@@ -21,6 +21,7 @@
  * that of [a, b) up to there.
  */
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -45,7 +46,16 @@ void CSearchController::exact_search_in_parts(const Thresholds& thresholds, Foun
     CSearchController search(sequence_number, sequence);
     search.search_progress = search_progress;
     part.found.seq_begin = first;
-    search.exact_search_starts(thresholds, part.found, part.from, part.to);
+    // A stretch that repeats itself from further back than the overlap
+    // would have each part that it reaches into scan it for every unit
+    // length: such a part gives up, and is searched again with the part
+    // before it.
+    if (!search.exact_search_starts(thresholds, part.found, part.from, part.to,
+                                    static_cast<std::size_t>(part.before.to - part.before.from))) {
+      part.found.passes.clear();
+      part.ruled_out_before.push_back(part.before);
+      return;
+    }
     for (const auto& pass : part.found.passes) {
       for (const FoundRepeat& repeat : pass) part.rule_out(repeat.begin, repeat.end);
     }

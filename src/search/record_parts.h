@@ -36,11 +36,8 @@ struct PartOfRecord {
   }
 };
 
-// The first point of the overlap of two parts that neither rules out, or -1.
-inline long long quiet_point(const PartOfRecord& before, const PartOfRecord& after) {
-  const Stretch overlap = after.before;
-  std::vector<Stretch> ruled_out = before.ruled_out_after;
-  ruled_out.insert(ruled_out.end(), after.ruled_out_before.begin(), after.ruled_out_before.end());
+// The first point of overlap that no stretch of ruled_out covers, or -1.
+inline long long first_point_left(const Stretch& overlap, std::vector<Stretch> ruled_out) {
   std::sort(ruled_out.begin(), ruled_out.end());
   long long y = overlap.from;
   for (const Stretch& stretch : ruled_out) {
@@ -50,14 +47,22 @@ inline long long quiet_point(const PartOfRecord& before, const PartOfRecord& aft
   return y <= overlap.to ? y : -1;
 }
 
+// The first point of the overlap of two parts that neither rules out, or -1.
+inline long long quiet_point(const PartOfRecord& before, const PartOfRecord& after) {
+  std::vector<Stretch> ruled_out = before.ruled_out_after;
+  ruled_out.insert(ruled_out.end(), after.ruled_out_before.begin(), after.ruled_out_before.end());
+  return first_point_left(after.before, std::move(ruled_out));
+}
+
 // Cuts the n residues from first into count parts, each searching from its
 // cut to an overlap past the next one, and searches them (search, handed to
 // run_parts as one task per part). Returns the glue points: first, a quiet
 // point in each overlap, first + n. Two parts with no quiet point between
 // them (an array longer than the overlap lies across the cut) are searched
-// again as one part, after let_go has given up what they found; its overlap
-// with the part before is then looked at again. Counts those in
-// searched_again.
+// again as one part, after let_go has given up what they found, together
+// with the parts after them that rule out their whole overlap with the part
+// before on their own; the overlap of that part with the part before is then
+// looked at again. Counts the searches again in searched_again.
 template <class Part>
 std::vector<const char*> search_and_glue(std::vector<Part>& parts, const char* first, std::size_t n,
                                          std::size_t count,
@@ -91,15 +96,17 @@ std::vector<const char*> search_and_glue(std::vector<Part>& parts, const char* f
       continue;
     }
     ++searched_again;
+    std::size_t last = i;  // parts i - 1 to last become one
+    while (last + 1 < parts.size() && first_point_left(parts[last + 1].before, parts[last + 1].ruled_out_before) < 0)
+      ++last;
     Part merged;
     merged.from = parts[i - 1].from;
     merged.before = parts[i - 1].before;
-    merged.to = parts[i].to;
-    merged.after = parts[i].after;
-    let_go(parts[i - 1]);
-    let_go(parts[i]);
+    merged.to = parts[last].to;
+    merged.after = parts[last].after;
+    for (std::size_t j = i - 1; j <= last; ++j) let_go(parts[j]);
     parts[i - 1] = std::move(merged);
-    parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i));
+    parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i), parts.begin() + static_cast<std::ptrdiff_t>(last + 1));
     search(parts[i - 1]);
     if (i > 1) {
       glue.pop_back();
