@@ -12,19 +12,12 @@ namespace {
 
 class Extension : public SearchTest {
  protected:
-  // Grows a one-unit seed [b, e) to the right, then (unless right_only) to
-  // the left and trims flanking N's, as both imperfect searches do.
-  static std::string extend(const std::string& residues, unsigned b, unsigned e, bool right_only = false) {
+  // The record that the copy of the first two residues grows into.
+  static std::string grown_from_the_start(const std::string& residues) {
     TestSequence seq(residues);
     CSearchController search(1, seq.mol);
-    const char* first = seq.mol.residues;
-    Csat* sat = sat_alloc.get_new(first + b, first + e);
-    search.extend_imperfect_forward(*sat, first + seq.mol.length);
-    if (!right_only) {
-      search.extend_imperfect_backward(*sat, first - 1);
-      sat->trim_flanking_Ns();
-    }
-    std::string text = describe(*sat, first);
+    Csat* sat = grown_copy(search, 0, 2);
+    std::string text = describe(*sat, seq.mol.residues);
     sat_alloc.give_back(sat);
     return text;
   }
@@ -38,7 +31,7 @@ TEST_F(Extension, ExtremeOptionValuesAreSafe) {
     global_maximum_scorereduction = setting[0];
     global_mismatch_score = setting[1];
     global_indel_score = setting[2];
-    EXPECT_EQ(extend("ACACACACGCACACACAC", 0, 2), "[0,8) AC 6 0/0/0/0") << setting[0] << " " << setting[1];
+    EXPECT_EQ(grown_from_the_start("ACACACACGCACACACAC"), "[0,8) AC 6 0/0/0/0") << setting[0] << " " << setting[1];
   }
 }
 
@@ -54,7 +47,7 @@ TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
   for (int i = 0; i < 2000; ++i) into_junk += "ACGT"[rng() % 4];
   auto at_depth = [](const std::string& residues, int depth) {
     global_maximum_recursion_depth = depth;
-    return extend(residues, 0, 2);
+    return grown_from_the_start(residues);
   };
   const std::string deepest = at_depth(into_junk, 300);
   EXPECT_EQ(at_depth(into_junk, 9), deepest);

@@ -25,9 +25,6 @@ class FastPath : public RandomSearch {
 
   void TearDown() override {
     set_shortcuts(true);
-    CSearchController::walk_points_kept_at_least = 65536;
-    CSearchController::seeds_grown_at_once = 256;
-    CSearchController::longest_error_list_kept = 16;
     RandomSearch::TearDown();
   }
 

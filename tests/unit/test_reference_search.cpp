@@ -15,11 +15,6 @@ namespace {
 
 class AgainstReference : public RandomSearch {
  protected:
-  void TearDown() override {
-    CSearchController::longest_error_list_kept = 16;
-    RandomSearch::TearDown();
-  }
-
   static std::vector<std::string> by_reference(const std::string& residues) {
     std::vector<std::string> records;
     for (const reference::Record& record : reference::imperfect_search(residues))
@@ -86,10 +81,7 @@ TEST_F(AgainstReference, GrowingEachCopy) {
     for (long k = global_min_unit_length; k <= static_cast<long>(global_max_unit_length); ++k) {
       for (long p = 0; p + k < n; p += stride) {
         if (residues.find('N', static_cast<std::size_t>(p)) < static_cast<std::size_t>(p + k)) continue;
-        Csat* sat = sat_alloc.get_new(first + p, first + p + k);
-        search.extend_imperfect_forward(*sat, end);
-        search.extend_imperfect_backward(*sat, first - 1);
-        sat->trim_flanking_Ns();
+        Csat* sat = grown_copy(search, p, k);
         reference::Record record = reference::copy_at(p, k);
         reference::grow(residues, record);
         with_errors += !record.missense.empty();

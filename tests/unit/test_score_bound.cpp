@@ -21,11 +21,6 @@ class ScoreBoundTest : public SearchTest {
   RandomSequence random{24};
   RandomSequence cuts{25};  // of the parts swept, apart so as not to change the sequences
 
-  void TearDown() override {
-    CSearchController::settle_by_score_bound = true;
-    SearchTest::TearDown();
-  }
-
   unsigned below(unsigned n) { return random.below(n); }
 
   int penalty() {
@@ -173,7 +168,6 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
                                  const std::string& residues, unsigned k, bool with_next, Counts& counts) {
   SCOPED_TRACE("k " + std::to_string(k) + (with_next ? " and the next" : "") + " in " + residues);
   const char* first = search.sequence.residues;
-  const char* end = first + search.sequence.length;
   const auto n = static_cast<unsigned>(residues.size());
   // The unit lengths asked for, their minimum scores and the lengths swept
   // with each: k with k + 1 where the next is asked for and both can settle.
@@ -241,10 +235,7 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
       ++counts.settled;
       counts.by_longer_words += plainly.by_both_lengths && !plainly.by_shorter_words;
       counts.swept_with_the_next += together.size() == 2;
-      Csat* sat = sat_alloc.get_new(first + s, first + s + length);
-      search.extend_imperfect_forward(*sat, end);
-      search.extend_imperfect_backward(*sat, first - 1);
-      sat->trim_flanking_Ns();
+      Csat* sat = grown_copy(search, static_cast<long>(s), length);
       ASSERT_LT(sat->score, min_scores[a]) << "settled at " << s << ", grows to " << describe(*sat, first);
       sat_alloc.give_back(sat);
     }

@@ -15,12 +15,6 @@ using Tasks = std::vector<std::function<void()>>;
 
 class SearchInParts : public RandomSearch {
  protected:
-  void TearDown() override {
-    CSearchController::starts_per_part = starts_per_part_;
-    CSearchController::longest_error_list_kept = longest_error_list_kept_;
-    RandomSearch::TearDown();
-  }
-
   static void in_turn(Tasks& tasks) {
     for (std::function<void()>& task : tasks) task();
   }
@@ -47,8 +41,7 @@ class SearchInParts : public RandomSearch {
     CSearchController::starts_per_part = 20 + below(static_cast<unsigned>(residues.size()) / 2 + 1);
     ASSERT_EQ(records_with_unit_place(residues, run_parts), whole)
         << residues << options() << " starts per part " << CSearchController::starts_per_part;
-    CSearchController::starts_per_part = starts_per_part_;
-    CSearchController::longest_error_list_kept = longest_error_list_kept_;
+    restore_limits();
   }
 
   void expect_glued_and_not(int rounds, bool long_units, void (*run_parts)(Tasks&)) {
@@ -58,10 +51,6 @@ class SearchInParts : public RandomSearch {
     EXPECT_GT(CSearchController::records_in_parts - in_parts, rounds / 2);
     EXPECT_GT(CSearchController::parts_searched_again - searched_again, rounds / 10);
   }
-
- private:
-  const std::size_t starts_per_part_ = CSearchController::starts_per_part;
-  const unsigned longest_error_list_kept_ = CSearchController::longest_error_list_kept;
 };
 
 TEST_F(SearchInParts, ShortUnitsInTurn) { expect_glued_and_not(300, false, in_turn); }
