@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "search/CSearchController.h"
 #include "search/N_locator.h"
 #include "search/exact_group_scan.h"
+#include "random_sequence.h"
 #include "search_test_support.h"
 
 namespace {
@@ -123,33 +123,21 @@ class ReferenceExactSearch {
 // Random DNA with planted perfect repeats, runs of equal letters and N runs:
 // the material on which the shortcuts of the search could go wrong. Now and
 // then a repeat or an N run reaches over many steps of the group scan.
-std::string random_genome(std::mt19937& rng, std::size_t length) {
-  auto unit_of = [&](unsigned max_k) {
-    std::string unit;
-    for (unsigned j = 1 + rng() % max_k; j > 0; --j) unit += "ACGT"[rng() % 4];
-    return unit;
-  };
-  auto repeat = [](const std::string& unit, std::size_t len) {
-    std::string s(len, ' ');
-    for (std::size_t j = 0; j < len; ++j) s[j] = unit[j % unit.size()];
-    return s;
-  };
+std::string random_genome(RandomSequence& random, std::size_t length) {
   std::string s;
   while (s.size() < length) {
-    const unsigned kind = rng() % 6;
+    const unsigned kind = random.below(6), long_one = kind == 5 ? 1 + random.below(4) : 0;  // 1: an N run
     if (kind < 2) {
-      s += unit_of(8);
-    } else if (kind == 2) {
-      const std::string unit = unit_of(7);
-      s += repeat(unit, unit.size() * (1 + rng() % 6) + rng() % unit.size());
+      s += random.letters(1 + random.below(8));
     } else if (kind == 3) {
-      s += std::string(1 + rng() % 12, "ACGT"[rng() % 4]);
-    } else if (kind == 4) {
-      s += std::string(1 + rng() % 4, 'N');
-    } else if (rng() % 4 == 0) {
-      s += std::string(20 + rng() % 100, 'N');
+      s.append(1 + random.below(12), "ACGT"[random.below(4)]);
+    } else if (kind == 4 || long_one == 1) {
+      s.append(kind == 4 ? 1 + random.below(4) : 20 + random.below(100), 'N');
     } else {
-      s += repeat(unit_of(12), 64 + rng() % 300);
+      const std::string unit = random.letters(1 + random.below(long_one ? 12 : 7));
+      const std::size_t length_of_array =
+          long_one ? 64 + random.below(300) : unit.size() * (1 + random.below(6)) + random.below(unit.size());
+      random.append_array(s, unit, length_of_array, 1u << 30, false);
     }
   }
   s.resize(length);
@@ -176,7 +164,7 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
       // Long units, and groups that must hold more than one step of the scan.
       {1, 20, 70, 1, 4, false, false, 1}, {4, 14, 16, 0, 2, false, false, 40},
   };
-  std::mt19937 rng(20240611);
+  RandomSequence random(20240611);
   for (const Setting& st : settings) {
     fresh_defaults();
     global_search_mode = SEARCH_EXACT;
@@ -189,7 +177,7 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
     global_treat_Ns_as_missense = st.Ns_as_missense;
     global_min_length = st.min_length;
     for (int round = 0; round < 40; ++round) {
-      std::string s = random_genome(rng, round % 4 == 3 ? 1000 + rng() % 3000 : rng() % 400);
+      std::string s = random_genome(random, round % 4 == 3 ? 1000 + random.below(3000) : random.below(400));
       TestSequence seq(s);
       CSearchController controller(1, seq.mol);
       const CSearchController::Thresholds thresholds =
@@ -209,21 +197,21 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
 // once must give what the position-by-position ones give, for thresholds
 // below, within and beyond what one step of the scan can see.
 TEST(ExactGroupScanTest, AgreesWithThePlainScan) {
-  std::mt19937 rng(2024);
+  RandomSequence random(2024);
   unsigned passed_over = 0, found = 0;
   for (int round = 0; round < 400; ++round) {
-    const std::string residues = random_genome(rng, 1 + rng() % 600);
+    const std::string residues = random_genome(random, 1 + random.below(600));
     TestSequence seq(residues);
     const char* first = seq.mol.residues;
     const char* end = first + seq.mol.length;
     const NLocator Ns(first, end);
     for (unsigned k = 1; k <= 8 && k < seq.mol.length; ++k) {
       // Mostly the usual few, now and then about one step of the scan or more.
-      const unsigned pick = rng() % 8;
-      const std::ptrdiff_t needed = pick == 0   ? static_cast<std::ptrdiff_t>(rng() % 140) - 2
-                                    : pick == 1 ? 60 + rng() % 8
-                                                : 1 + rng() % 12;
-      ExactGroupScan scan(k, needed, rng() % 2 == 0, Ns, first, end);
+      const unsigned pick = random.below(8);
+      const std::ptrdiff_t needed = pick == 0   ? static_cast<std::ptrdiff_t>(random.below(140)) - 2
+                                    : pick == 1 ? 60 + random.below(8)
+                                                : 1 + random.below(12);
+      ExactGroupScan scan(k, needed, random.below(2) == 0, Ns, first, end);
       for (const char* g = first; g + k < end; ++g) {
         if (g != first && g[-1] == g[k - 1] && g[-1] != 'N') continue;  // not a group start
         ASSERT_EQ(scan.last_start(g), scan.last_start_plainly(g)) << "k " << k << " from " << seq.at(g);
@@ -246,16 +234,16 @@ TEST(ExactGroupScanTest, AgreesWithThePlainScan) {
 // over: none at all, many blocks without any, runs across block edges, N's at
 // the very start and end, and sequences of N only.
 TEST(NLocatorTest, FindsTheNextNAsReadingOnDoes) {
-  std::mt19937 rng(7);
+  RandomSequence random(7);
   for (int round = 0; round < 24; ++round) {
-    std::string residues(round == 0 ? 0 : 1 + rng() % 60000, 'A');
-    for (char& residue : residues) residue = "ACGT"[rng() % 4];
-    const unsigned runs = round % 4 == 0 ? 0 : rng() % 12;
+    std::string residues = round == 0 ? "" : random.letters(1 + random.below(60000));
+    const unsigned runs = round % 4 == 0 ? 0 : random.below(12);
     for (unsigned r = 0; r < runs && !residues.empty(); ++r) {
       // Near a block edge half of the time.
-      std::size_t at = rng() % 2 == 0 ? rng() % residues.size()
-                                      : (rng() % 16 * 4096 + residues.size() - 3 + rng() % 6) % residues.size();
-      for (unsigned n = 1 + rng() % 8; n > 0 && at < residues.size(); --n) residues[at++] = 'N';
+      const auto size = static_cast<unsigned>(residues.size());
+      unsigned at = random.below(2) == 0 ? random.below(size)
+                                         : (random.below(16) * 4096 + size - 3 + random.below(6)) % size;
+      for (unsigned n = 1 + random.below(8); n > 0 && at < size; --n) residues[at++] = 'N';
     }
     if (round % 5 == 1) residues.front() = residues.back() = 'N';
     if (round == 23) residues.assign(9000, 'N');
