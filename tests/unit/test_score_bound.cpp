@@ -11,63 +11,13 @@
 
 #include "config/parameters.h"
 #include "search/score_bound.h"
-#include "random_sequence.h"
-#include "search_test_support.h"
+#include "random_search.h"
 
 namespace {
 
-class ScoreBoundTest : public SearchTest {
+class ScoreBoundTest : public RandomSearch {
  protected:
-  RandomSequence random{24};
   RandomSequence cuts{25};  // of the parts swept, apart so as not to change the sequences
-
-  unsigned below(unsigned n) { return random.below(n); }
-
-  int penalty() {
-    const unsigned pick = below(10);
-    if (pick == 0) return -2;
-    if (pick == 1) return INT_MIN / 2;  // far beyond any score
-    return -3 - static_cast<int>(below(8));
-  }
-
-  void random_options(unsigned longest_unit) {
-    fresh_defaults();
-    global_mismatch_score = penalty();
-    global_indel_score = below(3) == 0 ? global_mismatch_score : penalty();
-    global_maximum_recursion_depth = 1 + static_cast<int>(below(6));
-    const unsigned reduction = below(4);
-    global_maximum_scorereduction = reduction == 0 ? static_cast<int>(below(40)) - 5 : INT_MAX;
-    global_Ns_allowed_in_a_row = static_cast<int>(below(6));
-    global_treat_Ns_as_missense = below(5) == 0;
-    const unsigned thresholds = below(5);
-    global_min_score = thresholds == 0 ? static_cast<int>(below(300)) - 20 : 6;
-    global_min_score_a = static_cast<int>(below(10)) - 5;
-    global_min_score_bx = thresholds == 1 ? 0.0f : static_cast<float>(below(5)) * 0.5f;
-    global_min_length = static_cast<int>(below(30));
-    global_max_unit_length = longest_unit;
-  }
-
-  // Noise (some of it AT-rich, where chance words are common), N runs and
-  // arrays of units from 12 to longest_unit residues.
-  std::string random_sequence(unsigned longest_unit) {
-    std::string residues;
-    for (unsigned piece = 1 + below(5); piece > 0; --piece) {
-      const unsigned kind = below(8);
-      if (kind < 2) {
-        residues += random.letters(20 + below(300));
-      } else if (kind < 3) {
-        residues += random.letters(20 + below(200), "AATTACGT", 8);
-      } else if (kind < 4) {
-        residues.append(1 + below(7), 'N');
-      } else {
-        // Units of two letters hold each word many times: many hits at one position.
-        const unsigned length = 12 + below(longest_unit - 11);
-        const std::string unit = below(3) == 0 ? random.letters(length, "AT", 2) : random.letters(length);
-        random.append_array(residues, unit, unit.size() * (2 + below(5)), 4 + below(40), true);
-      }
-    }
-    return residues;
-  }
 
   // Bit s for every start of unit length k whose copy holds no N.
   static std::vector<std::uint64_t> all_starts(const std::string& residues, unsigned k) {
@@ -248,9 +198,10 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
 TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
   Counts counts;
   for (int round = 0; round < 16; ++round) {
-    const unsigned longest = 12 + below(70);
-    random_options(longest);
-    std::string residues = random_sequence(longest);
+    random_options(true);
+    if (below(10) == 0) global_mismatch_score = INT_MIN / 2;  // far beyond any score
+    const unsigned longest = global_max_unit_length;
+    std::string residues = random_sequence(true) + random_sequence(true);
     // Half the rounds without N's, which the sweep reads without looking for them.
     if (round % 2 == 0) residues.erase(std::remove(residues.begin(), residues.end(), 'N'), residues.end());
     std::vector<Asked> asks;

@@ -25,14 +25,6 @@ class SearchInParts : public RandomSearch {
     for (std::thread& thread : threads) thread.join();
   }
 
-  // Pieces of the kinds the other random searches use, run together into a
-  // record long enough for several parts.
-  std::string long_sequence(bool long_units) {
-    std::string residues;
-    for (unsigned piece = 4 + below(20); piece > 0; --piece) residues += random_sequence(long_units);
-    return residues;
-  }
-
   void expect_as_whole(bool long_units, void (*run_parts)(Tasks&)) {
     random_options(long_units);
     if (below(2) == 0) CSearchController::longest_error_list_kept = UINT_MAX;
