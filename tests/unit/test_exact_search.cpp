@@ -10,6 +10,7 @@
 #include "search/N_locator.h"
 #include "search/exact_group_scan.h"
 #include "random_sequence.h"
+#include "reference_search.h"
 #include "search_test_support.h"
 
 namespace {
@@ -82,41 +83,14 @@ class ReferenceExactSearch {
     while (p < n_ && at(p) == 'N') ++p;
     return p;
   }
-  bool bridging() const { return global_Ns_allowed_in_a_row > 0 && !global_treat_Ns_as_missense; }
   bool accepted(const Found& f, long k) const {
     return f.score >= thresholds_.min_scores[k] && f.end - f.begin >= thresholds_.min_lengths[k];
   }
 
   Found grow(long p, long k) const {
-    long b = p, e = p + k, fwd = 0, bwd = k - 1;  // unit positions as offsets into the unit
-    int score = 0, Ns = 0;
-    while (e != n_) {
-      if (at(e) == at(p + fwd)) {
-        ++e, ++score, fwd = (fwd + 1) % k;
-      } else if (at(e) == 'N' && bridging()) {
-        long m = 0;
-        while (e + m < n_ && at(e + m) == 'N') ++m;
-        if (m > global_Ns_allowed_in_a_row) break;
-        e += m, Ns += static_cast<int>(m), fwd = (fwd + m) % k;
-      } else {
-        break;
-      }
-    }
-    while (b != 0) {
-      if (at(b - 1) == at(p + bwd)) {
-        --b, ++score, bwd = (bwd + k - 1) % k;
-      } else if (at(b - 1) == 'N' && bridging()) {
-        long m = 0;
-        while (b - m > 0 && at(b - m - 1) == 'N') ++m;
-        if (m > global_Ns_allowed_in_a_row) break;
-        b -= m, Ns += static_cast<int>(m), bwd = ((bwd - m) % k + k) % k;
-      } else {
-        break;
-      }
-    }
-    while (at(e - 1) == 'N') --e, fwd = (fwd + k - 1) % k, --Ns;
-    while (at(b) == 'N') ++b, bwd = (bwd + 1) % k, --Ns;
-    return {b, e, p, p + k, p + fwd, p + bwd, score, Ns};
+    reference::Record r = reference::copy_at(p, k);
+    reference::grow_without_errors(s_, r);
+    return {r.begin, r.end, p, p + k, p + r.phase_forward, p + r.phase_backward, static_cast<int>(r.score), r.Ns};
   }
 };
 
