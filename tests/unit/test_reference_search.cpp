@@ -1,9 +1,12 @@
 // The search with every shortcut on against the plain reference, before the
-// overlap removal. Each shortcut must fire, or the comparison proves nothing about it.
+// overlap removal, and searched in parts, in turn or on threads, against the
+// whole. Each shortcut must fire, or the comparison proves nothing about it.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/parameters.h"
@@ -22,18 +25,48 @@ class AgainstReference : public RandomSearch {
     return records;
   }
 
+  using Tasks = std::vector<std::function<void()>>;
+  static void in_turn(Tasks& tasks) {
+    for (std::function<void()>& task : tasks) task();
+  }
+  static void on_threads(Tasks& tasks) {
+    std::vector<std::thread> threads;
+    for (std::function<void()>& task : tasks) threads.emplace_back(task);
+    for (std::thread& thread : threads) thread.join();
+  }
+
+  // Parts as short as 20 starts put their ends inside most arrays; lists let
+  // go are grown again across them.
   void expect_as_reference(bool long_units) {
     random_options(long_units);
     // Every list kept: the lists let go are grown again after an overlap removal.
     CSearchController::longest_error_list_kept = UINT_MAX;
     const std::string residues = random_sequence(long_units);
-    ASSERT_EQ(records_with_unit_place(residues), by_reference(residues)) << residues << options();
+    std::vector<std::string> whole = records_with_unit_place(residues);
+    ASSERT_EQ(whole, by_reference(residues)) << residues << options();
+    if (below(2) == 0) {
+      restore_limits();
+      whole = records_with_unit_place(residues);
+    }
+    CSearchController::starts_per_part = 20 + below(static_cast<unsigned>(residues.size()) / 2 + 1);
+    ASSERT_EQ(records_with_unit_place(residues, below(4) == 0 ? on_threads : in_turn), whole)
+        << residues << options() << " starts per part " << CSearchController::starts_per_part
+        << " lists kept up to " << CSearchController::longest_error_list_kept;
+    restore_limits();
+  }
+
+  void expect_parts_searched(long long in_parts, long long searched_again, int rounds) {
+    EXPECT_GT(CSearchController::records_in_parts - in_parts, rounds / 2);
+    EXPECT_GT(CSearchController::parts_searched_again - searched_again, rounds / 10);
   }
 };
 
 TEST_F(AgainstReference, ShortUnits) {
   const ShortcutCounts before = shortcut_counts;
+  const long long in_parts = CSearchController::records_in_parts;
+  const long long searched_again = CSearchController::parts_searched_again;
   for (int round = 0; round < 2000; ++round) ASSERT_NO_FATAL_FAILURE(expect_as_reference(false));
+  expect_parts_searched(in_parts, searched_again, 2000);
   const ShortcutCounts& after = shortcut_counts;
   EXPECT_GT(after.runs_too_weak_without_error - before.runs_too_weak_without_error, 2000);
   EXPECT_GT(after.runs_too_weak_with_one_error - before.runs_too_weak_with_one_error, 5000);
@@ -50,9 +83,12 @@ TEST_F(AgainstReference, LongUnits) {
   const long long settled_before = CSearchController::starts_settled_by_score_bound;
   const long long aligned_before = CSearchController::starts_settled_by_alignment_bound;
   const ShortcutCounts before = shortcut_counts;
+  const long long in_parts = CSearchController::records_in_parts;
+  const long long searched_again = CSearchController::parts_searched_again;
   // Rounds enough for the backward walks to follow trails whose units differ
   // at a step that a later point's choice read.
   for (int round = 0; round < 400; ++round) ASSERT_NO_FATAL_FAILURE(expect_as_reference(true));
+  expect_parts_searched(in_parts, searched_again, 400);
   EXPECT_GT(CSearchController::starts_settled_by_score_bound - settled_before, 2000);
   EXPECT_GT(CSearchController::starts_settled_by_alignment_bound - aligned_before, 1000);
   EXPECT_GT(shortcut_counts.trails_followed - before.trails_followed, 10000);
