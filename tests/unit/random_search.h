@@ -67,14 +67,6 @@ class RandomSearch : public SearchTest {
     return residues;
   }
 
-  // Pieces of those kinds run together, for a record of several parts or
-  // starts enough for a bound to settle.
-  std::string long_sequence(bool long_units) {
-    std::string residues;
-    for (unsigned piece = 4 + below(20); piece > 0; --piece) residues += random_sequence(long_units);
-    return residues;
-  }
-
   static std::string options() {
     return " units " + std::to_string(global_min_unit_length) + "-" + std::to_string(global_max_unit_length) +
            " depth " + std::to_string(global_maximum_recursion_depth) + " m " +
