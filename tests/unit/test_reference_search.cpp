@@ -99,9 +99,13 @@ TEST_F(AgainstReference, LongUnits) {
 // Every unit copy grown both ways through the extension's entry points, and
 // look-aheads from every error point of a walk, as the reference grows and
 // values them; look-aheads up to the deepest whose nodes are left out.
+// A forward walk's choices must also survive the shift of its scores it
+// claims (the starts after a rejected copy are passed over on that claim):
+// grown again from a score lower by that much, a copy takes the same errors
+// to the same end.
 TEST_F(AgainstReference, GrowingEachCopy) {
   const ShortcutCounts before = shortcut_counts;
-  long long with_errors = 0;
+  long long with_errors = 0, shifted = 0;
   for (int round = 0; round < 200; ++round) {
     const bool long_units = round % 8 == 0;
     random_options(long_units);
@@ -124,8 +128,28 @@ TEST_F(AgainstReference, GrowingEachCopy) {
         ASSERT_EQ(describe(*sat, first) + " @" + std::to_string(p), reference::describe(record, residues))
             << residues << options();
         sat_alloc.give_back(sat);
-        // A look-ahead from the copy's end at a random score and depth.
         if (p % 5 != 0) continue;
+        // Each walk with a search of its own: no trail of one is met by the other.
+        auto forward_from = [&](int start_score, long long* shifts) {
+          CSearchController alone(1, seq.mol);
+          Csat* walked = sat_alloc.get_new(first + p, first + p + k);
+          walked->score = start_score;
+          const long long survived = alone.grow_forward(*walked);
+          if (shifts) *shifts = survived;
+          walked->score -= start_score;
+          std::string text = describe(*walked, first);
+          sat_alloc.give_back(walked);
+          return text;
+        };
+        long long shifts = 0;
+        const std::string walked = forward_from(0, &shifts);
+        if (shifts > 0 && shifts != LLONG_MAX) {
+          ++shifted;
+          const int shift = static_cast<int>(std::min<long long>(shifts, 1000));
+          ASSERT_EQ(forward_from(-shift, nullptr), walked)
+              << "copy at " << p << " k " << k << " shift " << shift << " " << residues << options();
+        }
+        // A look-ahead from the copy's end at a random score and depth.
         const int depth = 1 + static_cast<int>(below(static_cast<unsigned>(global_maximum_recursion_depth)));
         const int score = static_cast<int>(below(40)) - 10, best = score + static_cast<int>(below(10));
         const bool forward = below(2) == 0;
@@ -142,6 +166,7 @@ TEST_F(AgainstReference, GrowingEachCopy) {
       }
     }
   }
+  EXPECT_GT(shifted, 300);
   EXPECT_GT(with_errors, 10000);
   EXPECT_GT(shortcut_counts.look_ahead_nodes_left_out - before.look_ahead_nodes_left_out, 100000);
   EXPECT_GT(shortcut_counts.look_ahead_nodes_dominated - before.look_ahead_nodes_dominated, 100000);
