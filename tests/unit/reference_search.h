@@ -22,7 +22,6 @@ struct Record {
   std::vector<std::pair<long, char>> missense;  // (position, kind) as the walks list them
 };
 
-// The one-copy record [p, p + k).
 Record copy_at(long p, long k);
 
 // Grows the record to the right, then to the left, and trims flanking N's;

@@ -15,7 +15,6 @@
 
 namespace {
 
-// What a record says, in offsets, so that results compare as plain values.
 struct Found {
   long begin, end, unit_begin, unit_end, forward, backward;
   int score, Ns;
@@ -33,9 +32,7 @@ Found found(const Csat& s, const char* base) {
           s.unit_pos_forward - base, s.unit_pos_backward - base, s.score,             s.Ns};
 }
 
-// The search as the rules state it, one step at a time and with no shortcut:
-// every start is grown afresh, the N's and letters of every unit copy are
-// looked at anew. Slow, and there to be obviously right.
+// The search one step at a time, every start grown afresh: slow, and obviously right.
 class ReferenceExactSearch {
  public:
   ReferenceExactSearch(const std::string& s, const CSearchController::Thresholds& thresholds)

@@ -59,7 +59,6 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
     for (unsigned k = 1; k <= 20 && k < seq.mol.length; ++k) {
       OneErrorTest one_error(k, first, end);
       for (const char* p = first; p + k < end; ++p) {
-        // The error-free run around the copy [p, p + k).
         const char* run_end = p + k;
         while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
         const char* run_begin = p;

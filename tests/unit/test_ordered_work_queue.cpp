@@ -23,9 +23,7 @@ void wait_for(const std::atomic<bool>& flag) {
   while (!flag && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
 }
 
-// Pushes jobs 0 to count-1, taking the oldest back whenever the queue holds
-// a job per worker, as the run does with long records; returns the numbers
-// in the order they came back.
+// The oldest taken back whenever a job per worker is in hand, as the run does.
 std::vector<unsigned> run_all(OrderedWorkQueue<Job>& queue, unsigned workers, unsigned count) {
   std::vector<unsigned> back;
   for (unsigned i = 0; i < count; ++i) {

@@ -33,8 +33,6 @@ class ScoreBoundTest : public RandomSearch {
   struct Counts {
     long long settled = 0, by_longer_words = 0, kept = 0, swept_with_the_next = 0;
   };
-  // Sweeps the starts of unit length k, and of k + 1 after it if with_next,
-  // as the search asks for them, and grows each start settled.
   struct Asked {
     unsigned k;
     bool with_next;
@@ -44,8 +42,7 @@ class ScoreBoundTest : public RandomSearch {
                    const std::string& residues, unsigned k, bool with_next, Counts& counts);
 };
 
-// A unit length swept: its minimum score, and the windows the bound reads
-// for it.
+// A unit length swept: its minimum score and the windows the bound reads.
 struct Swept {
   long long k, m, ahead_reach, behind_reach;
 };
@@ -68,7 +65,6 @@ Settled plainly_settled(const std::string& t, long long p, const std::vector<Swe
   const long long g = ScoreBound::word_length(), n = static_cast<long long>(t.size());
   const long long k = lengths[i].k, m = lengths[i].m;
   const long long ahead_reach = lengths[i].ahead_reach, behind_reach = lengths[i].behind_reach;
-  // The copy and windows shared by the lengths swept together.
   long long copy = 0, ahead_begin = LLONG_MAX, ahead_end = 0, behind = 0;
   for (const Swept& swept : lengths) {
     copy = std::max(copy, swept.k);
@@ -133,8 +129,6 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
     swept_with[0].push_back(swept_with[1][0]);
     swept_with[1] = swept_with[0];
   }
-  // Sweeps the starts [from, to) of the lengths asked for, in turn, with
-  // one bound, as the search does.
   auto sweep = [&](ScoreBound& bound, unsigned from, unsigned to) {
     std::vector<std::vector<std::uint64_t>> starts;
     for (std::size_t a = 0; a < asked.size(); ++a) {
