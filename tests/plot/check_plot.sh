@@ -5,24 +5,14 @@
 set -euo pipefail
 velkor=$1
 plot=$2
+support=$(cd "$(dirname "$0")/../support" && pwd)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-python3 - <<'PY'
-import random
-random.seed(3)
-parts = []
-for _ in range(300):
-    parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(20, 200))))
-    parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(1, 6))) * random.randint(4, 30))
-text = ''.join(parts)
-with open('genome.fa', 'w') as f:
-    f.write('>chr1\n' + text[:len(text) // 2] + '\n>chr2\n' + text[len(text) // 2:] + '\n')
-with open('plain.fa', 'w') as f:
-    f.write('>plain\nACGTTGCA\n')
-PY
+python3 "$support/planted_repeats.py" 3 200 chr1:150 chr2:150 >genome.fa
+printf '>plain\nACGTTGCA\n' >plain.fa
 "$velkor" genome.fa report.txt --summaryFile summary.tsv 2>/dev/null
 "$velkor" plain.fa report.txt --summaryFile nothing.tsv 2>/dev/null
 

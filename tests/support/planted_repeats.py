@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes FASTA records of random residues with repeats of every unit length
-from 1 to 6 planted in them, some with errors or N's, for tests that check
-velkor's files against real tools.
+from 1 to 6 planted in them, some with errors or N's, for tests that need
+real repeats in their inputs.
 
     planted_repeats.py SEED LONGEST_GAP 'NAME:REPEATS' ... > input.fa
 

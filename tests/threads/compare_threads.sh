@@ -57,40 +57,29 @@ done
 # Twenty records of very different lengths, so that workers finish out of
 # order, with planted repeats, N's, lower case and empty records.
 mkdir -p "$work/many"
-python3 - "$work/many" <<'PY'
+python3 - "$work/many" "$(dirname "$0")/../support" <<'PY'
 import random, sys
-random.seed(25)
-def residues(n):
-    parts, total = [], 0
-    while total < n:
-        filler = ''.join(random.choice('ACGT') for _ in range(random.randint(10, 300)))
-        unit = ''.join(random.choice('ACGT') for _ in range(random.randint(1, 9)))
-        copies = list(unit * random.randint(3, 40))
-        for _ in range(random.randint(0, 3)):
-            copies[random.randrange(len(copies))] = random.choice('ACGTN')
-        parts += [filler, ''.join(copies)]
-        total += len(filler) + len(copies)
-    return ''.join(parts)[:n]
+sys.path.insert(0, sys.argv[2])
+from planted_repeats import record
+rng = random.Random(25)
 records = []
 for i in range(20):
-    n = random.choice([0, 50, 400, 3000, 30000, 120000])
-    seq = residues(n)
-    if i % 4 == 1:
-        seq = seq.lower()
-    records.append('>r%d some description\n' % (i + 1) + '\n'.join(seq[j:j + 70] for j in range(0, len(seq), 70)))
-text = '\n'.join(records) + '\n'
+    text = record(rng, rng.choice([0, 1, 4, 25, 250, 1000]), 150)
+    records.append('>r%d some description\n' % (i + 1) + (text.lower() if i % 4 == 1 else text))
+text = ''.join(records)
 open(sys.argv[1] + '/many.fa', 'w').write(text)
 # The same records, then one that is not FASTA, then more records.
 cut = text.index('>r15 ')
 open(sys.argv[1] + '/broken.fa', 'w').write(text[:cut] + 'not a record\n' + text[cut:])
 # Records long enough to be searched in parts by several threads: one with
 # an array longer than the parts overlap where the parts meet.
-array = ''.join(random.choice('ACGT') for _ in range(3)) * 10000
-long_records = ['>long1\n' + residues(590000) + array + residues(590000), '>long2\n' + residues(1300000)]
-open(sys.argv[1] + '/long.fa', 'w').write('\n'.join(long_records) + '\n')
+array = ''.join(rng.choice('ACGT') for _ in range(3)) * 10000
+long_records = ['>long1\n' + record(rng, 5000, 150) + array + '\n' + record(rng, 5000, 150),
+                '>long2\n' + record(rng, 11000, 150)]
+open(sys.argv[1] + '/long.fa', 'w').write(''.join(long_records))
 # More short records than one batch of the workers holds, some empty.
-short = ['>s%d\n%s' % (i + 1, residues(random.choice([0, 20, 60, 150]))) for i in range(5000)]
-open(sys.argv[1] + '/short.fa', 'w').write('\n'.join(short) + '\n')
+short = ['>s%d\n%s' % (i + 1, record(rng, rng.choice([0, 1, 1, 2]), 60)) for i in range(5000)]
+open(sys.argv[1] + '/short.fa', 'w').write(''.join(short))
 PY
 outputs="--bedFile r.bed --gffFile r.gff3 --catalog trgt:t.bed --catalog hipstr:h.txt --catalog expansionhunter:e.json --summaryFile s.tsv"
 for mode in exact extendExact imperfect; do

@@ -203,6 +203,14 @@ void grow(const std::string& residues, Record& record) {
   trim_flanking_Ns(residues, record);
 }
 
+void grow_without_errors(const std::string& residues, Record& record) {
+  for (const bool forward : {true, false}) {
+    const Walker walker{residues, record, forward};
+    walker.greedy_run(walker.edge_of(record), walker.phase_of(record), record.score, record.Ns);
+  }
+  trim_flanking_Ns(residues, record);
+}
+
 long long look_ahead(const std::string& residues, const Record& unit, bool forward, long pos, long phase,
                      long long score, int depth, long long best_score) {
   return Walker{residues, unit, forward}.look_ahead(pos, phase, score, depth, best_score);

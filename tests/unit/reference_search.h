@@ -22,12 +22,15 @@ struct Record {
   std::vector<std::pair<long, char>> missense;  // (position, kind) as the walks list them
 };
 
-// The one-copy record [p, p + k).
 Record copy_at(long p, long k);
 
 // Grows the record to the right, then to the left, and trims flanking N's;
 // reads the global parameters.
 void grow(const std::string& residues, Record& record);
+
+// Grows the record by matches and tolerated N runs alone, to the right and
+// to the left, and trims flanking N's, as the exact search grows its copies.
+void grow_without_errors(const std::string& residues, Record& record);
 
 // The look-ahead value of a node to the right (forward) or to the left, as
 // the extension's look-ahead entry points take it: pos the walk's edge, phase

@@ -4,6 +4,7 @@
 #include <functional>
 #include <list>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -46,6 +47,17 @@ inline std::vector<std::string> imperfect_records(const std::string& residues, b
   return describe_all(search.imperfect_sats.sats, seq.mol.residues);
 }
 
+// Ways to run the parts of a record searched in parts.
+using Tasks = std::vector<std::function<void()>>;
+inline void run_in_turn(Tasks& tasks) {
+  for (std::function<void()>& task : tasks) task();
+}
+inline void run_on_threads(Tasks& tasks) {
+  std::vector<std::thread> threads;
+  for (std::function<void()>& task : tasks) threads.emplace_back(task);
+  for (std::thread& thread : threads) thread.join();
+}
+
 // The records of mode imperfect in order, each with its unit's place;
 // run_parts, if given, searches the record in parts.
 inline std::vector<std::string> records_with_unit_place(
@@ -61,16 +73,45 @@ inline std::vector<std::string> records_with_unit_place(
   return records;
 }
 
+// The copy [p, p + k) grown forward, then backward, its flanking N's
+// trimmed, as both imperfect searches grow a candidate; forward_gain, if
+// given, takes the score of the forward walk alone. The caller gives it back.
+inline Csat* grown_copy(CSearchController& search, long p, long k, int* forward_gain = nullptr) {
+  const char* first = search.sequence.residues;
+  Csat* sat = sat_alloc.get_new(first + p, first + p + k);
+  search.extend_imperfect_forward(*sat, first + search.sequence.length);
+  if (forward_gain) *forward_gain = sat->score;
+  search.extend_imperfect_backward(*sat, first - 1);
+  sat->trim_flanking_Ns();
+  return sat;
+}
+
 // Every test starts from the default parameters, and the threshold tables
-// are rebuilt by the test's first controller from the parameters it sets.
+// are rebuilt by the test's first controller from the parameters it sets;
+// the search's limits that a test turns go back as the program has them.
 class SearchTest : public ::testing::Test {
  protected:
   void SetUp() override { fresh_defaults(); }
-  void TearDown() override { fresh_defaults(); }
+  void TearDown() override {
+    fresh_defaults();
+    restore_limits();
+  }
   static void fresh_defaults() {
     init_param();
     CSearchController::discard_tables();
   }
+  void restore_limits() const {
+    CSearchController::longest_error_list_kept = longest_error_list_kept_;
+    CSearchController::walk_points_kept_at_least = walk_points_kept_at_least_;
+    CSearchController::seeds_grown_at_once = seeds_grown_at_once_;
+    CSearchController::starts_per_part = starts_per_part_;
+  }
+
+ private:
+  const unsigned longest_error_list_kept_ = CSearchController::longest_error_list_kept;
+  const std::size_t walk_points_kept_at_least_ = CSearchController::walk_points_kept_at_least;
+  const std::size_t seeds_grown_at_once_ = CSearchController::seeds_grown_at_once;
+  const std::size_t starts_per_part_ = CSearchController::starts_per_part;
 };
 
 #endif

@@ -78,8 +78,7 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
     TestSequence seq(residues);
     CSearchController search(1, seq.mol);
     const char* first = seq.mol.residues;
-    const char* end = first + seq.mol.length;
-    AlignmentBound bound(first, end);
+    AlignmentBound bound(first, first + seq.mol.length);
     const long n = static_cast<long>(residues.size());
     const long longest = std::min<long>(global_max_unit_length + 2, 80);
     CSearchController::cover_unit_lengths(static_cast<unsigned>(longest));
@@ -87,11 +86,8 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
       for (long p = 0; p + k < n; ++p) {
         if (residues.find('N', static_cast<std::size_t>(p)) < static_cast<std::size_t>(p + k)) continue;
         const int unit = static_cast<int>(k);
-        Csat* sat = sat_alloc.get_new(first + p, first + p + k);
-        search.extend_imperfect_forward(*sat, end);
-        const int forward_gain = sat->score;
-        search.extend_imperfect_backward(*sat, first - 1);
-        sat->trim_flanking_Ns();
+        int forward_gain = 0;
+        Csat* sat = grown_copy(search, p, k, &forward_gain);
         const int backward_gain = sat->score - forward_gain;
         const int ahead = bound.highest_gain(AlignmentBound::Side::ahead, first + p, unit, -unit, far_target);
         if (ahead < far_target) {

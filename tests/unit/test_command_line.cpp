@@ -15,7 +15,6 @@ struct Parsed {
   std::string messages;
 };
 
-// Calls call(argc, argv) on "velkor" followed by args.
 template <typename Call>
 auto with_argv(std::vector<std::string> args, Call call) {
   args.insert(args.begin(), "velkor");

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -10,11 +9,12 @@
 #include "search/CSearchController.h"
 #include "search/N_locator.h"
 #include "search/exact_group_scan.h"
+#include "random_sequence.h"
+#include "reference_search.h"
 #include "search_test_support.h"
 
 namespace {
 
-// What a record says, in offsets, so that results compare as plain values.
 struct Found {
   long begin, end, unit_begin, unit_end, forward, backward;
   int score, Ns;
@@ -32,9 +32,7 @@ Found found(const Csat& s, const char* base) {
           s.unit_pos_forward - base, s.unit_pos_backward - base, s.score,             s.Ns};
 }
 
-// The search as the rules state it, one step at a time and with no shortcut:
-// every start is grown afresh, the N's and letters of every unit copy are
-// looked at anew. Slow, and there to be obviously right.
+// The search one step at a time, every start grown afresh: slow, and obviously right.
 class ReferenceExactSearch {
  public:
   ReferenceExactSearch(const std::string& s, const CSearchController::Thresholds& thresholds)
@@ -82,74 +80,35 @@ class ReferenceExactSearch {
     while (p < n_ && at(p) == 'N') ++p;
     return p;
   }
-  bool bridging() const { return global_Ns_allowed_in_a_row > 0 && !global_treat_Ns_as_missense; }
   bool accepted(const Found& f, long k) const {
     return f.score >= thresholds_.min_scores[k] && f.end - f.begin >= thresholds_.min_lengths[k];
   }
 
   Found grow(long p, long k) const {
-    long b = p, e = p + k, fwd = 0, bwd = k - 1;  // unit positions as offsets into the unit
-    int score = 0, Ns = 0;
-    while (e != n_) {
-      if (at(e) == at(p + fwd)) {
-        ++e, ++score, fwd = (fwd + 1) % k;
-      } else if (at(e) == 'N' && bridging()) {
-        long m = 0;
-        while (e + m < n_ && at(e + m) == 'N') ++m;
-        if (m > global_Ns_allowed_in_a_row) break;
-        e += m, Ns += static_cast<int>(m), fwd = (fwd + m) % k;
-      } else {
-        break;
-      }
-    }
-    while (b != 0) {
-      if (at(b - 1) == at(p + bwd)) {
-        --b, ++score, bwd = (bwd + k - 1) % k;
-      } else if (at(b - 1) == 'N' && bridging()) {
-        long m = 0;
-        while (b - m > 0 && at(b - m - 1) == 'N') ++m;
-        if (m > global_Ns_allowed_in_a_row) break;
-        b -= m, Ns += static_cast<int>(m), bwd = ((bwd - m) % k + k) % k;
-      } else {
-        break;
-      }
-    }
-    while (at(e - 1) == 'N') --e, fwd = (fwd + k - 1) % k, --Ns;
-    while (at(b) == 'N') ++b, bwd = (bwd + 1) % k, --Ns;
-    return {b, e, p, p + k, p + fwd, p + bwd, score, Ns};
+    reference::Record r = reference::copy_at(p, k);
+    reference::grow_without_errors(s_, r);
+    return {r.begin, r.end, p, p + k, p + r.phase_forward, p + r.phase_backward, static_cast<int>(r.score), r.Ns};
   }
 };
 
 // Random DNA with planted perfect repeats, runs of equal letters and N runs:
 // the material on which the shortcuts of the search could go wrong. Now and
 // then a repeat or an N run reaches over many steps of the group scan.
-std::string random_genome(std::mt19937& rng, std::size_t length) {
-  auto unit_of = [&](unsigned max_k) {
-    std::string unit;
-    for (unsigned j = 1 + rng() % max_k; j > 0; --j) unit += "ACGT"[rng() % 4];
-    return unit;
-  };
-  auto repeat = [](const std::string& unit, std::size_t len) {
-    std::string s(len, ' ');
-    for (std::size_t j = 0; j < len; ++j) s[j] = unit[j % unit.size()];
-    return s;
-  };
+std::string random_genome(RandomSequence& random, std::size_t length) {
   std::string s;
   while (s.size() < length) {
-    const unsigned kind = rng() % 6;
+    const unsigned kind = random.below(6), long_one = kind == 5 ? 1 + random.below(4) : 0;  // 1: an N run
     if (kind < 2) {
-      s += unit_of(8);
-    } else if (kind == 2) {
-      const std::string unit = unit_of(7);
-      s += repeat(unit, unit.size() * (1 + rng() % 6) + rng() % unit.size());
+      s += random.letters(1 + random.below(8));
     } else if (kind == 3) {
-      s += std::string(1 + rng() % 12, "ACGT"[rng() % 4]);
-    } else if (kind == 4) {
-      s += std::string(1 + rng() % 4, 'N');
-    } else if (rng() % 4 == 0) {
-      s += std::string(20 + rng() % 100, 'N');
+      s.append(1 + random.below(12), "ACGT"[random.below(4)]);
+    } else if (kind == 4 || long_one == 1) {
+      s.append(kind == 4 ? 1 + random.below(4) : 20 + random.below(100), 'N');
     } else {
-      s += repeat(unit_of(12), 64 + rng() % 300);
+      const std::string unit = random.letters(1 + random.below(long_one ? 12 : 7));
+      const std::size_t length_of_array =
+          long_one ? 64 + random.below(300) : unit.size() * (1 + random.below(6)) + random.below(unit.size());
+      random.append_array(s, unit, length_of_array, 1u << 30, false);
     }
   }
   s.resize(length);
@@ -157,6 +116,8 @@ std::string random_genome(std::mt19937& rng, std::size_t length) {
 }
 
 using ExactSearch = SearchTest;
+
+// Against the step-by-step search, and searched in parts against the whole.
 
 TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
   struct Setting {
@@ -176,7 +137,9 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
       // Long units, and groups that must hold more than one step of the scan.
       {1, 20, 70, 1, 4, false, false, 1}, {4, 14, 16, 0, 2, false, false, 40},
   };
-  std::mt19937 rng(20240611);
+  RandomSequence random(20240611);
+  const long long in_parts = CSearchController::records_in_parts;
+  const long long searched_again = CSearchController::parts_searched_again;
   for (const Setting& st : settings) {
     fresh_defaults();
     global_search_mode = SEARCH_EXACT;
@@ -189,7 +152,7 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
     global_treat_Ns_as_missense = st.Ns_as_missense;
     global_min_length = st.min_length;
     for (int round = 0; round < 40; ++round) {
-      std::string s = random_genome(rng, round % 4 == 3 ? 1000 + rng() % 3000 : rng() % 400);
+      std::string s = random_genome(random, round % 4 == 3 ? 1000 + random.below(3000) : random.below(400));
       TestSequence seq(s);
       CSearchController controller(1, seq.mol);
       const CSearchController::Thresholds thresholds =
@@ -200,34 +163,48 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
       std::vector<Found> actual;
       for (const Csat* r : controller.exact_sats.sats) actual.push_back(found(*r, seq.mol.residues));
       ASSERT_EQ(actual, expected) << "sequence " << s << " unit lengths " << st.min_k << ".." << st.max_k;
+
+      // Searched in parts as short as 20 starts, in turn or on threads.
+      CSearchController::starts_per_part = 20 + random.below(static_cast<unsigned>(s.size()) / 2 + 1);
+      CSearchController in_parts_search(1, seq.mol);
+      in_parts_search.run_parts = random.below(4) == 0 ? run_on_threads : run_in_turn;
+      AppendRecords into_parts_result(in_parts_search.exact_sats.sats);
+      in_parts_search.exact_search_2(thresholds, into_parts_result);
+      std::vector<Found> glued;
+      for (const Csat* r : in_parts_search.exact_sats.sats) glued.push_back(found(*r, seq.mol.residues));
+      ASSERT_EQ(glued, actual) << "sequence " << s << " starts per part " << CSearchController::starts_per_part;
+      restore_limits();
     }
   }
+  EXPECT_GT(CSearchController::records_in_parts - in_parts, 300);
+  EXPECT_GT(CSearchController::parts_searched_again - searched_again, 150);
 }
 
 // The exact search asks for the next group to judge, and for a group's end,
 // from every group start it reaches; the scans that take many positions at
 // once must give what the position-by-position ones give, for thresholds
-// below, within and beyond what one step of the scan can see.
+// below, within and beyond what one step of the scan can see; a part's scan
+// must find the groups that start before its end.
 TEST(ExactGroupScanTest, AgreesWithThePlainScan) {
-  std::mt19937 rng(2024);
+  RandomSequence random(2024);
   unsigned passed_over = 0, found = 0;
   for (int round = 0; round < 400; ++round) {
-    const std::string residues = random_genome(rng, 1 + rng() % 600);
+    const std::string residues = random_genome(random, 1 + random.below(600));
     TestSequence seq(residues);
     const char* first = seq.mol.residues;
     const char* end = first + seq.mol.length;
     const NLocator Ns(first, end);
     for (unsigned k = 1; k <= 8 && k < seq.mol.length; ++k) {
       // Mostly the usual few, now and then about one step of the scan or more.
-      const unsigned pick = rng() % 8;
-      const std::ptrdiff_t needed = pick == 0   ? static_cast<std::ptrdiff_t>(rng() % 140) - 2
-                                    : pick == 1 ? 60 + rng() % 8
-                                                : 1 + rng() % 12;
-      const bool Ns_bridged = rng() % 2 == 0;
+      const unsigned pick = random.below(8);
+      const std::ptrdiff_t needed = pick == 0   ? static_cast<std::ptrdiff_t>(random.below(140)) - 2
+                                    : pick == 1 ? 60 + random.below(8)
+                                                : 1 + random.below(12);
+      const bool Ns_bridged = random.below(2) == 0;
       ExactGroupScan scan(k, needed, Ns_bridged, Ns, first, end);
       // A part's scan, which must find the same groups that start before its end.
       ExactGroupScan part_scan(k, needed, Ns_bridged, Ns, first, end);
-      const char* part_end = first + rng() % seq.mol.length;
+      const char* part_end = first + random.below(static_cast<unsigned>(seq.mol.length));
       part_scan.judge_groups_starting_before(part_end);
       for (const char* g = first; g + k < end; ++g) {
         if (g != first && g[-1] == g[k - 1] && g[-1] != 'N') continue;  // not a group start
@@ -257,16 +234,16 @@ TEST(ExactGroupScanTest, AgreesWithThePlainScan) {
 // over: none at all, many blocks without any, runs across block edges, N's at
 // the very start and end, and sequences of N only.
 TEST(NLocatorTest, FindsTheNextNAsReadingOnDoes) {
-  std::mt19937 rng(7);
+  RandomSequence random(7);
   for (int round = 0; round < 24; ++round) {
-    std::string residues(round == 0 ? 0 : 1 + rng() % 60000, 'A');
-    for (char& residue : residues) residue = "ACGT"[rng() % 4];
-    const unsigned runs = round % 4 == 0 ? 0 : rng() % 12;
+    std::string residues = round == 0 ? "" : random.letters(1 + random.below(60000));
+    const unsigned runs = round % 4 == 0 ? 0 : random.below(12);
     for (unsigned r = 0; r < runs && !residues.empty(); ++r) {
       // Near a block edge half of the time.
-      std::size_t at = rng() % 2 == 0 ? rng() % residues.size()
-                                      : (rng() % 16 * 4096 + residues.size() - 3 + rng() % 6) % residues.size();
-      for (unsigned n = 1 + rng() % 8; n > 0 && at < residues.size(); --n) residues[at++] = 'N';
+      const auto size = static_cast<unsigned>(residues.size());
+      unsigned at = random.below(2) == 0 ? random.below(size)
+                                         : (random.below(16) * 4096 + size - 3 + random.below(6)) % size;
+      for (unsigned n = 1 + random.below(8); n > 0 && at < size; --n) residues[at++] = 'N';
     }
     if (round % 5 == 1) residues.front() = residues.back() = 'N';
     if (round == 23) residues.assign(9000, 'N');

@@ -4,27 +4,18 @@
 #include <random>
 
 #include "config/parameters.h"
-#include "random_search.h"
-#include "search/shortcut_counts.h"
 #include "search_test_support.h"
 
 namespace {
 
 class Extension : public SearchTest {
  protected:
-  // Grows a one-unit seed [b, e) to the right, then (unless right_only) to
-  // the left and trims flanking N's, as both imperfect searches do.
-  static std::string extend(const std::string& residues, unsigned b, unsigned e, bool right_only = false) {
+  // The record that the copy of the first two residues grows into.
+  static std::string grown_from_the_start(const std::string& residues) {
     TestSequence seq(residues);
     CSearchController search(1, seq.mol);
-    const char* first = seq.mol.residues;
-    Csat* sat = sat_alloc.get_new(first + b, first + e);
-    search.extend_imperfect_forward(*sat, first + seq.mol.length);
-    if (!right_only) {
-      search.extend_imperfect_backward(*sat, first - 1);
-      sat->trim_flanking_Ns();
-    }
-    std::string text = describe(*sat, first);
+    Csat* sat = grown_copy(search, 0, 2);
+    std::string text = describe(*sat, seq.mol.residues);
     sat_alloc.give_back(sat);
     return text;
   }
@@ -38,7 +29,7 @@ TEST_F(Extension, ExtremeOptionValuesAreSafe) {
     global_maximum_scorereduction = setting[0];
     global_mismatch_score = setting[1];
     global_indel_score = setting[2];
-    EXPECT_EQ(extend("ACACACACGCACACACAC", 0, 2), "[0,8) AC 6 0/0/0/0") << setting[0] << " " << setting[1];
+    EXPECT_EQ(grown_from_the_start("ACACACACGCACACACAC"), "[0,8) AC 6 0/0/0/0") << setting[0] << " " << setting[1];
   }
 }
 
@@ -54,7 +45,7 @@ TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
   for (int i = 0; i < 2000; ++i) into_junk += "ACGT"[rng() % 4];
   auto at_depth = [](const std::string& residues, int depth) {
     global_maximum_recursion_depth = depth;
-    return extend(residues, 0, 2);
+    return grown_from_the_start(residues);
   };
   const std::string deepest = at_depth(into_junk, 300);
   EXPECT_EQ(at_depth(into_junk, 9), deepest);
@@ -66,49 +57,6 @@ TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
   // Each mismatch at a G costs 6 and the seven residues after it gain 7; the
   // last G has nothing after it.
   EXPECT_EQ(eight_bit.substr(0, 28), "[0,31999) AC 4004 3999/0/0/0");
-}
-
-// A forward walk's choices survive the shift of its scores it claims (the
-// starts after a rejected copy are passed over on that claim): grown again
-// from a score lower by that much, a copy takes the same errors to the same end.
-class ClaimedShifts : public RandomSearch {};
-
-TEST_F(ClaimedShifts, WalksGrowAlikeWithEveryScoreLower) {
-  long long compared = 0;
-  for (int round = 0; round < 300; ++round) {
-    const bool long_units = round % 2 == 0;
-    random_options(long_units);
-    const std::string residues = random_sequence(long_units);
-    TestSequence seq(residues);
-    const char* first = seq.mol.residues;
-    const unsigned n = seq.mol.length;
-    for (int probe = 0; probe < 20; ++probe) {
-      const unsigned k = global_min_unit_length + below(global_max_unit_length - global_min_unit_length + 1);
-      if (k >= n) break;
-      const unsigned p = below(n - k);
-      if (residues.find('N', p) < p + k) continue;
-      // Each walk with a search of its own: no trail of one is met by the other.
-      auto grown = [&](int start_score, long long* shifts) {
-        CSearchController search(1, seq.mol);
-        Csat* sat = sat_alloc.get_new(first + p, first + p + k);
-        sat->score = start_score;
-        const long long survived = search.grow_forward(*sat);
-        if (shifts) *shifts = survived;
-        sat->score -= start_score;
-        std::string text = describe(*sat, first);
-        sat_alloc.give_back(sat);
-        return text;
-      };
-      long long shifts = 0;
-      const std::string walked = grown(0, &shifts);
-      if (shifts <= 0 || shifts == LLONG_MAX) continue;
-      ++compared;
-      const int shift = static_cast<int>(std::min<long long>(shifts, 1000));
-      ASSERT_EQ(grown(-shift, nullptr), walked)
-          << "copy at " << p << " k " << k << " shift " << shift << " " << residues << options();
-    }
-  }
-  EXPECT_GT(compared, 300);
 }
 
 }  // namespace

@@ -25,9 +25,6 @@ class FastPath : public RandomSearch {
 
   void TearDown() override {
     set_shortcuts(true);
-    CSearchController::walk_points_kept_at_least = 65536;
-    CSearchController::seeds_grown_at_once = 256;
-    CSearchController::longest_error_list_kept = 16;
     RandomSearch::TearDown();
   }
 
@@ -62,7 +59,6 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
     for (unsigned k = 1; k <= 20 && k < seq.mol.length; ++k) {
       OneErrorTest one_error(k, first, end);
       for (const char* p = first; p + k < end; ++p) {
-        // The error-free run around the copy [p, p + k).
         const char* run_end = p + k;
         while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
         const char* run_begin = p;

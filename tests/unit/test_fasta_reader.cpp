@@ -16,7 +16,6 @@ namespace {
 
 using Record = std::pair<std::string, std::string>;  // name, residues
 
-// All a run learns from reading a whole input.
 struct ReadOutcome {
   std::vector<Record> records;
   FastaResult last = FastaResult::RECORD;
@@ -27,8 +26,7 @@ struct ReadOutcome {
   }
 };
 
-// Reads a whole input the way the run does: record after record until the
-// end of the file or the first failure.
+// Record after record until the end of the file or the first failure, as a run reads.
 ReadOutcome read_path(const std::string& path, unsigned start_capacity = 16, unsigned max_length = longest_record) {
   auto in = std::make_unique<CFile>();
   in->open(path.c_str());
@@ -88,7 +86,6 @@ class FastaReaderTest : public ::testing::Test {
     EXPECT_EQ(outcome.line, line) << content;
   }
 
-  // Compressed text must read exactly like the text itself.
   void expect_same_as_plain(const std::string& text) {
     ReadOutcome plain = read_all(text);
     ReadOutcome compressed = read_all(gzip(text));

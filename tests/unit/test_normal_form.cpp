@@ -21,7 +21,6 @@ CDnaString dna(const std::string& text) {
 
 std::string text_of(const CDnaString& s) { return std::string(s.data, s.length); }
 
-// Every unit of min_length to max_length letters.
 std::vector<std::string> all_units(const std::string& letters, unsigned min_length, unsigned max_length) {
   std::vector<std::string> units, shorter = {""};
   for (unsigned length = 1; length <= max_length; ++length) {
@@ -50,7 +49,6 @@ std::string normal_forms(const std::string& unit_text) {
          std::to_string(both_periodic);
 }
 
-// The definition itself: every rotation compared with every other.
 std::string by_definition(const std::string& unit) {
   auto smallest = [](const std::string& s, bool& periodic) {
     std::string best = s;

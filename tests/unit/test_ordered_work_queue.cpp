@@ -23,9 +23,7 @@ void wait_for(const std::atomic<bool>& flag) {
   while (!flag && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
 }
 
-// Pushes jobs 0 to count-1, taking the oldest back whenever the queue holds
-// a job per worker, as the run does with long records; returns the numbers
-// in the order they came back.
+// The oldest taken back whenever a job per worker is in hand, as the run does.
 std::vector<unsigned> run_all(OrderedWorkQueue<Job>& queue, unsigned workers, unsigned count) {
   std::vector<unsigned> back;
   for (unsigned i = 0; i < count; ++i) {
@@ -58,36 +56,30 @@ TEST(OrderedWorkQueue, JobsFinishedInReverseComeBackInOrder) {
 }
 
 // Many jobs of uneven length: each is done once, they come back in order,
-// and no more are ever in hand at once than there are workers.
+// and no more are ever in hand at once than there are workers; one worker
+// is the plain loop.
 TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
-  constexpr unsigned workers = 3, count = 200;
-  std::atomic<unsigned> in_hand{0}, most_in_hand{0};
-  std::vector<std::atomic<unsigned>> runs(count);
-  OrderedWorkQueue<Job> queue(workers, [&](Job& j) {
-    unsigned now = ++in_hand;
-    unsigned most = most_in_hand.load();
-    while (now > most && !most_in_hand.compare_exchange_weak(most, now)) {
+  constexpr unsigned count = 200;
+  for (const unsigned workers : {1u, 3u}) {
+    std::atomic<unsigned> in_hand{0}, most_in_hand{0};
+    std::vector<std::atomic<unsigned>> runs(count);
+    OrderedWorkQueue<Job> queue(workers, [&](Job& j) {
+      unsigned now = ++in_hand;
+      unsigned most = most_in_hand.load();
+      while (now > most && !most_in_hand.compare_exchange_weak(most, now)) {
+      }
+      for (unsigned spin = 0; spin < (j.number * 7919) % 100; ++spin) std::this_thread::yield();
+      ++runs[j.number];
+      --in_hand;
+    });
+    std::vector<unsigned> back = run_all(queue, workers, count);
+    ASSERT_EQ(back.size(), count);
+    for (unsigned i = 0; i < count; ++i) {
+      EXPECT_EQ(back[i], i);
+      EXPECT_EQ(runs[i].load(), 1u);
     }
-    for (unsigned spin = 0; spin < (j.number * 7919) % 100; ++spin) std::this_thread::yield();
-    ++runs[j.number];
-    --in_hand;
-  });
-  std::vector<unsigned> back = run_all(queue, workers, count);
-  ASSERT_EQ(back.size(), count);
-  for (unsigned i = 0; i < count; ++i) {
-    EXPECT_EQ(back[i], i);
-    EXPECT_EQ(runs[i].load(), 1u);
+    EXPECT_LE(most_in_hand.load(), workers);
   }
-  EXPECT_LE(most_in_hand.load(), workers);
-}
-
-// One worker is the plain loop: the same order, one job at a time.
-TEST(OrderedWorkQueue, OneWorkerIsFullWithOneJob) {
-  OrderedWorkQueue<Job> queue(1, [](Job& j) { j.result = j.number * 2; });
-  queue.push(job(7));
-  EXPECT_EQ(queue.size(), 1u);
-  EXPECT_EQ(queue.pop_oldest()->result, 14u);
-  EXPECT_EQ(run_all(queue, 1, 5), (std::vector<unsigned>{0, 1, 2, 3, 4}));
 }
 
 // A run that stops early (a write error) drops the jobs not yet started and

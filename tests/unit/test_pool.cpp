@@ -27,7 +27,6 @@ TEST(Pool, ReusedRecordKeepsItsMissenseBuffer) {
   sat_alloc.give_back(again);
 }
 
-// A container hands every record back to the pool when it goes.
 TEST(Pool, ContainerHandsItsRecordsBack) {
   const std::size_t free_before = sat_alloc.free_list.size();
   {

@@ -1,5 +1,6 @@
 // The search with every shortcut on against the plain reference, before the
-// overlap removal. Each shortcut must fire, or the comparison proves nothing about it.
+// overlap removal, and searched in parts, in turn or on threads, against the
+// whole. Each shortcut must fire, or the comparison proves nothing about it.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -15,11 +16,6 @@ namespace {
 
 class AgainstReference : public RandomSearch {
  protected:
-  void TearDown() override {
-    CSearchController::longest_error_list_kept = 16;
-    RandomSearch::TearDown();
-  }
-
   static std::vector<std::string> by_reference(const std::string& residues) {
     std::vector<std::string> records;
     for (const reference::Record& record : reference::imperfect_search(residues))
@@ -27,18 +23,38 @@ class AgainstReference : public RandomSearch {
     return records;
   }
 
+  // Parts as short as 20 starts put their ends inside most arrays; lists let
+  // go are grown again across them.
   void expect_as_reference(bool long_units) {
     random_options(long_units);
     // Every list kept: the lists let go are grown again after an overlap removal.
     CSearchController::longest_error_list_kept = UINT_MAX;
     const std::string residues = random_sequence(long_units);
-    ASSERT_EQ(records_with_unit_place(residues), by_reference(residues)) << residues << options();
+    std::vector<std::string> whole = records_with_unit_place(residues);
+    ASSERT_EQ(whole, by_reference(residues)) << residues << options();
+    if (below(2) == 0) {
+      restore_limits();
+      whole = records_with_unit_place(residues);
+    }
+    CSearchController::starts_per_part = 20 + below(static_cast<unsigned>(residues.size()) / 2 + 1);
+    ASSERT_EQ(records_with_unit_place(residues, below(4) == 0 ? run_on_threads : run_in_turn), whole)
+        << residues << options() << " starts per part " << CSearchController::starts_per_part
+        << " lists kept up to " << CSearchController::longest_error_list_kept;
+    restore_limits();
+  }
+
+  void expect_parts_searched(long long in_parts, long long searched_again, int rounds) {
+    EXPECT_GT(CSearchController::records_in_parts - in_parts, rounds / 2);
+    EXPECT_GT(CSearchController::parts_searched_again - searched_again, rounds / 10);
   }
 };
 
 TEST_F(AgainstReference, ShortUnits) {
   const ShortcutCounts before = shortcut_counts;
+  const long long in_parts = CSearchController::records_in_parts;
+  const long long searched_again = CSearchController::parts_searched_again;
   for (int round = 0; round < 2000; ++round) ASSERT_NO_FATAL_FAILURE(expect_as_reference(false));
+  expect_parts_searched(in_parts, searched_again, 2000);
   const ShortcutCounts& after = shortcut_counts;
   EXPECT_GT(after.runs_too_weak_without_error - before.runs_too_weak_without_error, 2000);
   EXPECT_GT(after.runs_too_weak_with_one_error - before.runs_too_weak_with_one_error, 5000);
@@ -55,9 +71,12 @@ TEST_F(AgainstReference, LongUnits) {
   const long long settled_before = CSearchController::starts_settled_by_score_bound;
   const long long aligned_before = CSearchController::starts_settled_by_alignment_bound;
   const ShortcutCounts before = shortcut_counts;
+  const long long in_parts = CSearchController::records_in_parts;
+  const long long searched_again = CSearchController::parts_searched_again;
   // Rounds enough for the backward walks to follow trails whose units differ
   // at a step that a later point's choice read.
   for (int round = 0; round < 400; ++round) ASSERT_NO_FATAL_FAILURE(expect_as_reference(true));
+  expect_parts_searched(in_parts, searched_again, 400);
   EXPECT_GT(CSearchController::starts_settled_by_score_bound - settled_before, 2000);
   EXPECT_GT(CSearchController::starts_settled_by_alignment_bound - aligned_before, 1000);
   EXPECT_GT(shortcut_counts.trails_followed - before.trails_followed, 10000);
@@ -68,9 +87,13 @@ TEST_F(AgainstReference, LongUnits) {
 // Every unit copy grown both ways through the extension's entry points, and
 // look-aheads from every error point of a walk, as the reference grows and
 // values them; look-aheads up to the deepest whose nodes are left out.
+// A forward walk's choices must also survive the shift of its scores it
+// claims (the starts after a rejected copy are passed over on that claim):
+// grown again from a score lower by that much, a copy takes the same errors
+// to the same end.
 TEST_F(AgainstReference, GrowingEachCopy) {
   const ShortcutCounts before = shortcut_counts;
-  long long with_errors = 0;
+  long long with_errors = 0, shifted = 0;
   for (int round = 0; round < 200; ++round) {
     const bool long_units = round % 8 == 0;
     random_options(long_units);
@@ -86,18 +109,35 @@ TEST_F(AgainstReference, GrowingEachCopy) {
     for (long k = global_min_unit_length; k <= static_cast<long>(global_max_unit_length); ++k) {
       for (long p = 0; p + k < n; p += stride) {
         if (residues.find('N', static_cast<std::size_t>(p)) < static_cast<std::size_t>(p + k)) continue;
-        Csat* sat = sat_alloc.get_new(first + p, first + p + k);
-        search.extend_imperfect_forward(*sat, end);
-        search.extend_imperfect_backward(*sat, first - 1);
-        sat->trim_flanking_Ns();
+        Csat* sat = grown_copy(search, p, k);
         reference::Record record = reference::copy_at(p, k);
         reference::grow(residues, record);
         with_errors += !record.missense.empty();
         ASSERT_EQ(describe(*sat, first) + " @" + std::to_string(p), reference::describe(record, residues))
             << residues << options();
         sat_alloc.give_back(sat);
-        // A look-ahead from the copy's end at a random score and depth.
         if (p % 5 != 0) continue;
+        // Each walk with a search of its own: no trail of one is met by the other.
+        auto forward_from = [&](int start_score, long long* shifts) {
+          CSearchController alone(1, seq.mol);
+          Csat* walked = sat_alloc.get_new(first + p, first + p + k);
+          walked->score = start_score;
+          const long long survived = alone.grow_forward(*walked);
+          if (shifts) *shifts = survived;
+          walked->score -= start_score;
+          std::string text = describe(*walked, first);
+          sat_alloc.give_back(walked);
+          return text;
+        };
+        long long shifts = 0;
+        const std::string walked = forward_from(0, &shifts);
+        if (shifts > 0 && shifts != LLONG_MAX) {
+          ++shifted;
+          const int shift = static_cast<int>(std::min<long long>(shifts, 1000));
+          ASSERT_EQ(forward_from(-shift, nullptr), walked)
+              << "copy at " << p << " k " << k << " shift " << shift << " " << residues << options();
+        }
+        // A look-ahead from the copy's end at a random score and depth.
         const int depth = 1 + static_cast<int>(below(static_cast<unsigned>(global_maximum_recursion_depth)));
         const int score = static_cast<int>(below(40)) - 10, best = score + static_cast<int>(below(10));
         const bool forward = below(2) == 0;
@@ -114,6 +154,7 @@ TEST_F(AgainstReference, GrowingEachCopy) {
       }
     }
   }
+  EXPECT_GT(shifted, 300);
   EXPECT_GT(with_errors, 10000);
   EXPECT_GT(shortcut_counts.look_ahead_nodes_left_out - before.look_ahead_nodes_left_out, 100000);
   EXPECT_GT(shortcut_counts.look_ahead_nodes_dominated - before.look_ahead_nodes_dominated, 100000);

@@ -63,7 +63,6 @@ class Report : public ::testing::Test {
     return captured([&](FILE* out) { sat.report_sat(out, seq); });
   }
 
-  // The entry without its repeat line: the residue or alignment lines.
   std::string lines_below(Csat& sat) {
     const std::string written = entry(sat);
     return written.substr(written.find('\n') + 1);
@@ -138,8 +137,6 @@ TEST_F(Report, UnitModesAndPeriodicUnitsLeftOut) {
   }
 }
 
-// Writes the files for other tools that streams names, for every repeat
-// made so far, as a run does for one record.
 std::string files_of(CSequence_Mol& seq, const SatList& sats, FILE* RepeatFileStreams::*slot) {
   return captured([&](FILE* out) {
     RepeatFileStreams streams;

@@ -11,68 +11,13 @@
 
 #include "config/parameters.h"
 #include "search/score_bound.h"
-#include "random_sequence.h"
-#include "search_test_support.h"
+#include "random_search.h"
 
 namespace {
 
-class ScoreBoundTest : public SearchTest {
+class ScoreBoundTest : public RandomSearch {
  protected:
-  RandomSequence random{24};
   RandomSequence cuts{25};  // of the parts swept, apart so as not to change the sequences
-
-  void TearDown() override {
-    CSearchController::settle_by_score_bound = true;
-    SearchTest::TearDown();
-  }
-
-  unsigned below(unsigned n) { return random.below(n); }
-
-  int penalty() {
-    const unsigned pick = below(10);
-    if (pick == 0) return -2;
-    if (pick == 1) return INT_MIN / 2;  // far beyond any score
-    return -3 - static_cast<int>(below(8));
-  }
-
-  void random_options(unsigned longest_unit) {
-    fresh_defaults();
-    global_mismatch_score = penalty();
-    global_indel_score = below(3) == 0 ? global_mismatch_score : penalty();
-    global_maximum_recursion_depth = 1 + static_cast<int>(below(6));
-    const unsigned reduction = below(4);
-    global_maximum_scorereduction = reduction == 0 ? static_cast<int>(below(40)) - 5 : INT_MAX;
-    global_Ns_allowed_in_a_row = static_cast<int>(below(6));
-    global_treat_Ns_as_missense = below(5) == 0;
-    const unsigned thresholds = below(5);
-    global_min_score = thresholds == 0 ? static_cast<int>(below(300)) - 20 : 6;
-    global_min_score_a = static_cast<int>(below(10)) - 5;
-    global_min_score_bx = thresholds == 1 ? 0.0f : static_cast<float>(below(5)) * 0.5f;
-    global_min_length = static_cast<int>(below(30));
-    global_max_unit_length = longest_unit;
-  }
-
-  // Noise (some of it AT-rich, where chance words are common), N runs and
-  // arrays of units from 12 to longest_unit residues.
-  std::string random_sequence(unsigned longest_unit) {
-    std::string residues;
-    for (unsigned piece = 1 + below(5); piece > 0; --piece) {
-      const unsigned kind = below(8);
-      if (kind < 2) {
-        residues += random.letters(20 + below(300));
-      } else if (kind < 3) {
-        residues += random.letters(20 + below(200), "AATTACGT", 8);
-      } else if (kind < 4) {
-        residues.append(1 + below(7), 'N');
-      } else {
-        // Units of two letters hold each word many times: many hits at one position.
-        const unsigned length = 12 + below(longest_unit - 11);
-        const std::string unit = below(3) == 0 ? random.letters(length, "AT", 2) : random.letters(length);
-        random.append_array(residues, unit, unit.size() * (2 + below(5)), 4 + below(40), true);
-      }
-    }
-    return residues;
-  }
 
   // Bit s for every start of unit length k whose copy holds no N.
   static std::vector<std::uint64_t> all_starts(const std::string& residues, unsigned k) {
@@ -88,8 +33,6 @@ class ScoreBoundTest : public SearchTest {
   struct Counts {
     long long settled = 0, by_longer_words = 0, kept = 0, swept_with_the_next = 0;
   };
-  // Sweeps the starts of unit length k, and of k + 1 after it if with_next,
-  // as the search asks for them, and grows each start settled.
   struct Asked {
     unsigned k;
     bool with_next;
@@ -99,8 +42,7 @@ class ScoreBoundTest : public SearchTest {
                    const std::string& residues, unsigned k, bool with_next, Counts& counts);
 };
 
-// A unit length swept: its minimum score, and the windows the bound reads
-// for it.
+// A unit length swept: its minimum score and the windows the bound reads.
 struct Swept {
   long long k, m, ahead_reach, behind_reach;
 };
@@ -123,7 +65,6 @@ Settled plainly_settled(const std::string& t, long long p, const std::vector<Swe
   const long long g = ScoreBound::word_length(), n = static_cast<long long>(t.size());
   const long long k = lengths[i].k, m = lengths[i].m;
   const long long ahead_reach = lengths[i].ahead_reach, behind_reach = lengths[i].behind_reach;
-  // The copy and windows shared by the lengths swept together.
   long long copy = 0, ahead_begin = LLONG_MAX, ahead_end = 0, behind = 0;
   for (const Swept& swept : lengths) {
     copy = std::max(copy, swept.k);
@@ -173,7 +114,6 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
                                  const std::string& residues, unsigned k, bool with_next, Counts& counts) {
   SCOPED_TRACE("k " + std::to_string(k) + (with_next ? " and the next" : "") + " in " + residues);
   const char* first = search.sequence.residues;
-  const char* end = first + search.sequence.length;
   const auto n = static_cast<unsigned>(residues.size());
   // The unit lengths asked for, their minimum scores and the lengths swept
   // with each: k with k + 1 where the next is asked for and both can settle.
@@ -189,8 +129,6 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
     swept_with[0].push_back(swept_with[1][0]);
     swept_with[1] = swept_with[0];
   }
-  // Sweeps the starts [from, to) of the lengths asked for, in turn, with
-  // one bound, as the search does.
   auto sweep = [&](ScoreBound& bound, unsigned from, unsigned to) {
     std::vector<std::vector<std::uint64_t>> starts;
     for (std::size_t a = 0; a < asked.size(); ++a) {
@@ -241,10 +179,7 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
       ++counts.settled;
       counts.by_longer_words += plainly.by_both_lengths && !plainly.by_shorter_words;
       counts.swept_with_the_next += together.size() == 2;
-      Csat* sat = sat_alloc.get_new(first + s, first + s + length);
-      search.extend_imperfect_forward(*sat, end);
-      search.extend_imperfect_backward(*sat, first - 1);
-      sat->trim_flanking_Ns();
+      Csat* sat = grown_copy(search, static_cast<long>(s), length);
       ASSERT_LT(sat->score, min_scores[a]) << "settled at " << s << ", grows to " << describe(*sat, first);
       sat_alloc.give_back(sat);
     }
@@ -257,9 +192,10 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
 TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
   Counts counts;
   for (int round = 0; round < 16; ++round) {
-    const unsigned longest = 12 + below(70);
-    random_options(longest);
-    std::string residues = random_sequence(longest);
+    random_options(true);
+    if (below(10) == 0) global_mismatch_score = INT_MIN / 2;  // far beyond any score
+    const unsigned longest = global_max_unit_length;
+    std::string residues = random_sequence(true) + random_sequence(true);
     // Half the rounds without N's, which the sweep reads without looking for them.
     if (round % 2 == 0) residues.erase(std::remove(residues.begin(), residues.end(), 'N'), residues.end());
     std::vector<Asked> asks;

@@ -11,7 +11,6 @@
 
 namespace {
 
-// A stretch of the rule's window, from its `from` on, ends at i.
 bool stretch_ends_at(const std::string& s, const ConcernedStarts& rule, long long i) {
   for (int b = 0; b < rule.back_count; ++b) {
     const long long back = rule.backs[b];
@@ -66,7 +65,6 @@ class Marking : public ::testing::Test {
   std::string random_sequence() {
     std::string s;
     const long long n = 1 + below(below(4) == 0 ? 2000 : 140);
-    // Periodic stretches, noise and the odd N run.
     while (static_cast<long long>(s.size()) < n) {
       const long long kind = below(6);
       if (kind == 0) {

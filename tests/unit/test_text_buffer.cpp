@@ -21,7 +21,6 @@ std::string appended(Append append) {
   return std::string(text.data(), text.size());
 }
 
-// Both fail the test with the value in full when the buffer and printf differ.
 void expect_int_as_printf(long long value, unsigned width) {
   char printed[64];
   std::snprintf(printed, sizeof printed, "%*lld", static_cast<int>(width), value);
@@ -80,7 +79,6 @@ TEST(TextBuffer, FixedPointAsPrintfWritesIt) {
   char text[16];
   EXPECT_NE(fixed3_fast(96.61016949152543, text), 0u);
 
-  // Extremes, then random values in and far beyond the usual range.
   const double inf = std::numeric_limits<double>::infinity();
   for (double value : {0.0, -0.0, 100.0, -100.0, -0.0001 /* rounds to zero but keeps its sign */, 0.0004999, 99.9995,
                        999.9996, 999999.9994, 999999.9996, 1e6, -1e6, 1e15, 1e300, -1e300,

@@ -7,38 +7,18 @@
 set -euo pipefail
 velkor=$1
 snakefile=$(cd "$(dirname "$0")/../../workflow" && pwd)/Snakefile
+plant=$(cd "$(dirname "$0")/../support" && pwd)/planted_repeats.py
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-python3 - <<'PY'
-import gzip
-import random
-random.seed(28)
-def record(length):
-    parts = []
-    while sum(map(len, parts)) < length:
-        parts.append(''.join(random.choice('ACGT') for _ in range(random.randint(10, 80))))
-        unit = ''.join(random.choice('ACGT') for _ in range(random.randint(1, 6)))
-        copies = list(unit * random.randint(3, 12))
-        if random.random() < 0.5:
-            copies[random.randrange(len(copies))] = random.choice('ACGTN')
-        parts.append(''.join(copies))
-    text = ''.join(parts)
-    return '\n'.join(text[i:i + 60] for i in range(0, len(text), 60)) + '\n'
-with open('plain.fa', 'w') as f:
-    for i, n in enumerate([3000, 200, 50, 1800, 900]):
-        f.write(f'>plain_{i} record {i}\n' + record(n))
-with gzip.open('packed.fa.gz', 'wt') as f:
-    for i, n in enumerate([700, 2500, 0, 1200]):
-        f.write(f'>packed_{i}\n' + (record(n) if n else ''))
-before_error = '>b1\n' + record(300) + '>b2\n' + record(300) + '>b3\n'
-with open('broken.fa', 'w') as f:
-    f.write(before_error + 'ACGT1ACGT\n' + record(300))
-with open('broken.line', 'w') as f:
-    f.write(str(before_error.count('\n') + 1))
-PY
+python3 "$plant" 28 80 'plain_0 record 0:36' 'plain_1 record 1:3' 'plain_2 record 2:1' 'plain_3 record 3:22' \
+  'plain_4 record 4:11' >plain.fa
+python3 "$plant" 29 80 packed_0:8 packed_1:30 packed_2:0 packed_3:14 | gzip -c >packed.fa.gz
+python3 "$plant" 30 80 b1:4 b2:4 b3:0 >broken.fa
+echo $(($(wc -l <broken.fa) + 1)) >broken.line
+echo ACGT1ACGT >>broken.fa
 
 cat >config.yaml <<EOF
 velkor: $velkor

@@ -1,19 +1,15 @@
-"""Merging shard outputs: byte for byte one run's outputs, and nothing at all when a shard is not whole.
+"""Merging shard outputs: one run's outputs, and nothing at all when a shard is not whole.
 
-The comparisons with real runs need the program: VELKOR=path/to/velkor.
+(The workflow test compares merged outputs of real runs with a single run's.)
 """
 
 import os
-import random
-import subprocess
 import sys
 import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "workflow", "scripts"))
 import merge_shards  # noqa: E402
-
-VELKOR = os.environ.get("VELKOR")
 
 
 def head(input_name, report, bed, first, last, mode="imperfect repeats"):
@@ -103,60 +99,6 @@ class MergeTest(unittest.TestCase):
                                     "--bed", f"{out}/repeats.bed", self.shards[0]])
         self.assertEqual(status, 1)
         self.assertEqual(os.listdir(out), ["repeats.bed.merging"])
-
-
-@unittest.skipUnless(VELKOR, "set VELKOR to the program to compare with real runs")
-class AgainstOneRunTest(unittest.TestCase):
-    """Random genomes cut at random places, empty shards and an open last range included."""
-
-    OPTION_SETS = [
-        [],
-        ["--searchMode", "exact", "--outputFormat", "0", "--printRepeatSeqMode", "1", "--flanking", "3"],
-        ["--searchMode", "extendExact", "--outputFormat", "2", "--NsAsMissense", "--reportUnit", "0"],
-    ]
-
-    def run_velkor(self, cwd, *args):
-        subprocess.run([VELKOR, *args], cwd=cwd, check=True, stderr=subprocess.DEVNULL)
-
-    def test_merged_outputs_equal_one_run(self):
-        rng = random.Random(11)
-        with tempfile.TemporaryDirectory() as root:
-            for case, options in enumerate(self.OPTION_SETS):
-                records = rng.randint(1, 7)
-                with open(os.path.join(root, "g.fa"), "w") as fasta:
-                    for r in range(records):
-                        name = "" if r == 1 else f"rec{r} note"
-                        units = "".join(rng.choice("ACGT") * rng.randint(1, 3) for _ in range(3))
-                        body = "".join(rng.choice([units * 5, "ACGTN"[rng.randint(0, 4)] * 3, "GATTACA"])
-                                       for _ in range(rng.randint(0, 40)))
-                        fasta.write(f">{name}\n{body}\n")
-                cuts = sorted(rng.randint(1, records + 1) for _ in range(rng.randint(0, 3)))
-                firsts = [1] + cuts
-                shard_dirs = []
-                for number, first in enumerate(firsts):
-                    last = firsts[number + 1] - 1 if number + 1 < len(firsts) else -1
-                    shard = os.path.join(root, f"case{case}", f"shard{number}")
-                    os.makedirs(shard)
-                    os.symlink(os.path.join(root, "g.fa"), os.path.join(shard, "g.fa"))
-                    self.run_velkor(shard, *options, "--maskX", "--firstSeq", str(first), "--lastSeq", str(last),
-                                    "--bedFile", "repeats.bed", "--summaryFile", "summary.tsv", "g.fa", "report.txt")
-                    shard_dirs.append(shard)
-                merged = os.path.join(root, f"case{case}", "merged")
-                os.mkdir(merged)
-                subprocess.run([sys.executable, merge_shards.__file__, "--input", "g.fa", "--report",
-                                "merged/report.txt", "--bed", "merged/repeats.bed", "--masked", "merged/g.fa.masked",
-                                "--summary", "merged/summary.tsv",
-                                *shard_dirs], cwd=os.path.dirname(merged), check=True)
-                whole = os.path.join(root, f"case{case}", "whole")
-                os.makedirs(os.path.join(whole, "merged"))
-                os.symlink(os.path.join(root, "g.fa"), os.path.join(whole, "g.fa"))
-                self.run_velkor(whole, *options, "--maskX", "--bedFile", "merged/repeats.bed",
-                                "--summaryFile", "merged/summary.tsv", "g.fa", "merged/report.txt")
-                os.rename(os.path.join(whole, "g.fa.masked"), os.path.join(whole, "merged", "g.fa.masked"))
-                for name in ("report.txt", "repeats.bed", "summary.tsv", "g.fa.masked"):
-                    with open(os.path.join(merged, name), "rb") as got, \
-                            open(os.path.join(whole, "merged", name), "rb") as expected:
-                        self.assertEqual(got.read(), expected.read(), (case, options, cuts, name))
 
 
 if __name__ == "__main__":
