@@ -42,7 +42,8 @@ struct ExactPart : PartOfRecord {
 void CSearchController::exact_search_in_parts(const Thresholds& thresholds, FoundRepeats& glued) {
   const char* first = sequence.residues;
   ++records_in_parts;
-  const std::function<void(ExactPart&)> search_part = [this, first, &thresholds](ExactPart& part) {
+  const std::function<void(ExactPart&)> let_go = [](ExactPart& part) { part.found.passes.clear(); };
+  const std::function<void(ExactPart&)> search_part = [this, first, &thresholds, &let_go](ExactPart& part) {
     CSearchController search(sequence_number, sequence);
     search.search_progress = search_progress;
     part.found.seq_begin = first;
@@ -52,7 +53,7 @@ void CSearchController::exact_search_in_parts(const Thresholds& thresholds, Foun
     // before it.
     if (!search.exact_search_starts(thresholds, part.found, part.from, part.to,
                                     static_cast<std::size_t>(part.before.to - part.before.from))) {
-      part.found.passes.clear();
+      let_go(part);
       part.ruled_out_before.push_back(part.before);
       return;
     }
@@ -60,7 +61,6 @@ void CSearchController::exact_search_in_parts(const Thresholds& thresholds, Foun
       for (const FoundRepeat& repeat : pass) part.rule_out(repeat.begin, repeat.end);
     }
   };
-  const std::function<void(ExactPart&)> let_go = [](ExactPart& part) { part.found.passes.clear(); };
   std::vector<ExactPart> parts;
   const std::vector<const char*> glue = search_and_glue(parts, first, sequence.length, parts_of(sequence.length),
                                                         run_parts, search_part, let_go, parts_searched_again);
