@@ -103,6 +103,9 @@ std::vector<std::size_t> CSearchController::search_in_parts() {
 
   std::vector<std::size_t> pass_ends;
   SatList& glued = imperfect_sats.sats;
+  std::size_t found = 0;
+  for (const PartRecords& part : held.parts) found += part.sats.size();
+  glued.reserve(glued.size() + found);
   std::vector<std::size_t> read(held.parts.size(), 0);  // of each part's records
   for (std::size_t pass = 0; pass < held.parts[0].pass_ends.size(); ++pass) {
     for (std::size_t i = 0; i < held.parts.size(); ++i) {
