@@ -8,6 +8,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "driver/huge_pages.h"
+
 #include "driver/gzip_source.h"
 
 CFile::CFile() = default;
@@ -116,6 +118,7 @@ FastaResult grow_residues(CSequence_Mol& seq, unsigned max_length) {
   if (!grown) return FastaResult::OUT_OF_MEMORY;
   seq.residues = static_cast<char*>(grown);
   seq.capacity = capacity;
+  ask_for_huge_pages(seq.residues, seq.capacity);
   return FastaResult::RECORD;
 }
 

@@ -5,6 +5,7 @@
 
 #include "driver/CFile.h"
 #include "driver/CSequence_Mol.h"
+#include "driver/huge_pages.h"
 
 // The residue buffer of a sequence, refilled by every record read into it.
 // Should the first allocation fail, the reader starts small and grows it as
@@ -14,6 +15,7 @@ class ResidueBuffer {
   explicit ResidueBuffer(CSequence_Mol& seq) : seq_(seq) {
     seq_.residues = static_cast<char*>(std::malloc(initial_residue_capacity));
     seq_.capacity = seq_.residues ? initial_residue_capacity : 0;
+    ask_for_huge_pages(seq_.residues, seq_.capacity);
     seq_.length = 0;
   }
   ResidueBuffer(const ResidueBuffer&) = delete;
