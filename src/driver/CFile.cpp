@@ -8,9 +8,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "driver/huge_pages.h"
-
 #include "driver/gzip_source.h"
+#include "driver/huge_pages.h"
 
 CFile::CFile() = default;
 CFile::~CFile() = default;
