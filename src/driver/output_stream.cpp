@@ -20,7 +20,7 @@ OutputStream::~OutputStream() {
 
 bool OutputStream::open(const std::string& name) {
   name_ = name;
-  file_ = std::fopen(name.c_str(), "w");
+  file_ = pending_.open(name);
   owned_ = file_ != nullptr;
   // A report of a whole genome runs to hundreds of megabytes: written in
   // blocks of the default few kilobytes, its system calls took a third of
@@ -32,6 +32,12 @@ bool OutputStream::open(const std::string& name) {
     write_from_one_thread(file_);
   }
   return owned_;
+}
+
+bool OutputStream::commit() {
+  errno = 0;
+  if (!pending_.commit()) return record_failure();
+  return true;
 }
 
 void OutputStream::use_standard_output() {

@@ -5,9 +5,14 @@
 #include <memory>
 #include <string>
 
-// A stream the run writes to: the report or the masked-sequence file. A
-// failed write (a full disk) is caught with its cause, so that the run never
-// declares success over output that did not reach the disk.
+#include "driver/pending_file.h"
+
+// A stream the run writes to: the report, the masked-sequence file or a file
+// for other tools. A failed write (a full disk) is caught with its cause, so
+// that the run never declares success over output that did not reach the
+// disk. A file opened by name takes the place of the file of that name only
+// when committed; until then, and for good if the run stops first, the file
+// that was there stays as it was.
 class OutputStream {
  public:
   explicit OutputStream(const char* description) : description_(description) {}
@@ -15,8 +20,11 @@ class OutputStream {
   OutputStream& operator=(const OutputStream&) = delete;
   ~OutputStream();
 
-  // Opens name for writing, truncating it; false if it cannot be opened.
+  // Opens a file that becomes name when committed; false if it cannot be
+  // opened.
   bool open(const std::string& name);
+  // Puts the file opened in place of its name; false if that failed.
+  bool commit();
   void use_standard_output();
   FILE* file() const { return file_; }
 
@@ -38,6 +46,7 @@ class OutputStream {
   FILE* file_ = nullptr;
   bool owned_ = false;
   int error_ = 0;
+  PendingFile pending_;  // removes what was written unless committed
   // Outlives file_: the destructor closes it first. Not zeroed, so that its
   // pages take memory only once output reaches them.
   std::unique_ptr<char[]> write_buffer_;

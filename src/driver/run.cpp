@@ -195,9 +195,23 @@ int check_written(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream
   return EXIT_OK;
 }
 
+// The outputs take the place of the files of their names once the run is
+// sure to search a record (or has ended well without one): a run stopped
+// before then, by an input that cannot be read, leaves those files as they
+// were.
+int commit_outputs(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream& masked) {
+  if (!out.commit()) return write_failed(out);
+  for (ExtraFile& file : extras) {
+    if (!file.stream.commit()) return write_failed(file.stream);
+  }
+  if (!masked.commit()) return write_failed(masked);
+  return EXIT_OK;
+}
+
 int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFiles* files,
                    std::deque<ExtraFile>& extras, OutputStream& masked) {
   unsigned record_number = 0;
+  bool committed = false;
   while (!input.at_end()) {
     ++record_number;
     seq.name.clear();
@@ -206,6 +220,11 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
     if (result != FastaResult::RECORD) return read_failed(result, input, record_number);
     // Records outside the range are still read, so that the whole file is validated.
     if (record_number < global_sequence_from || record_number > global_sequence_to) continue;
+    if (!committed) {
+      int code = commit_outputs(out, extras, masked);
+      if (code != EXIT_OK) return code;
+      committed = true;
+    }
 
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
@@ -318,6 +337,7 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
   };
 
   unsigned record_number = 0;
+  bool committed = false;
   while (!input.at_end()) {
     ++record_number;
     FastaResult result = filling->read(input, record_number);
@@ -329,7 +349,14 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
     // Records outside the range are still read, so that the whole file is validated.
     if (record_number < global_sequence_from || record_number > global_sequence_to) {
       filling->drop_last();
-    } else if (filling->full()) {
+      continue;
+    }
+    if (!committed) {
+      int code = commit_outputs(out, extras, masked);
+      if (code != EXIT_OK) return code;
+      committed = true;
+    }
+    if (filling->full()) {
       int code = hand_over();
       if (code != EXIT_OK) return code;
     }
@@ -417,6 +444,8 @@ int run_velkor(int argc, char** argv) {
   if (code != EXIT_OK) return code;
 
   input->close();
+  code = commit_outputs(out, extras, masked);
+  if (code != EXIT_OK) return code;
   if (!masked.close()) return write_failed(masked);
   if (files) files->write_ends(global_input_filename);
   for (ExtraFile& file : extras) {
