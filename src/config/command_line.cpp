@@ -114,6 +114,35 @@ std::string out_of_type_problem(long long first_record, long long last_record, l
   return "";
 }
 
+// Two outputs written to standard output would interleave into one stream
+// that no tool can read; returns the message naming the first two, or
+// nothing.
+std::string standard_output_problem() {
+  struct Output {
+    std::string what;
+    std::string how_to_name;
+  };
+  std::vector<Output> to_standard_output;
+  auto add_if_standard = [&](const std::string& name, std::string what, std::string how_to_name) {
+    if (name == standard_stream_name) to_standard_output.push_back({std::move(what), std::move(how_to_name)});
+  };
+  if (global_output_filename.empty()) to_standard_output.push_back({"report", "as the second file name"});
+  add_if_standard(global_mask_filename, "masked sequences", "with --maskFile");
+  add_if_standard(global_bed_filename, "BED file", "with --bedFile");
+  add_if_standard(global_gff_filename, "GFF3 file", "with --gffFile");
+  for (const CatalogRequest& catalog : global_catalogs) {
+    const std::string format = catalog_format_name(catalog.format);
+    add_if_standard(catalog.filename, format + " catalogue", "with --catalog " + format + ":PATH");
+  }
+  add_if_standard(global_summary_filename, "summary file", "with --summaryFile");
+  if (to_standard_output.size() < 2) return "";
+  const Output& first = to_standard_output[0];
+  const Output& second = to_standard_output[1];
+  return "Sorry, the " + first.what + " and the " + second.what +
+         " cannot both be written to standard output.\nName a file for one of them: the " + first.what + " " +
+         first.how_to_name + ", the " + second.what + " " + second.how_to_name + ".\n";
+}
+
 // The file names: every argument that no option takes. One that starts with
 // '-' (but "-" itself, standard input or output) is a mistyped or unknown
 // option, never a file name, unless it follows "--": left unmatched, it
@@ -188,19 +217,21 @@ int parse_into_globals(int argc, char** argv) {
                                  "--maskX. Default: X",
                                  false, "X", &mask_with_values, cmd);
   ValueArg<std::string> bedFile("", "bedFile",
-                                "Also writes the repeats of the report to this file in BED format, one line each, for "
-                                "genome browsers and interval tools.",
+                                "Also writes the repeats of the report to this file (- for standard output) in BED "
+                                "format, one line each, for genome browsers and interval tools.",
                                 false, "", "path", cmd);
-  ValueArg<std::string> gffFile("", "gffFile", "Also writes the repeats of the report to this file in GFF3 format.",
+  ValueArg<std::string> gffFile("", "gffFile", "Also writes the repeats of the report to this file (- for standard output) in GFF3 "
+                                "format.",
                                 false, "", "path", cmd);
   TCLAP::MultiArg<std::string> catalog("", "catalog",
                                        "Also writes the repeats of the report as a catalogue for a genotyper to "
-                                       "PATH; FORMAT is trgt, hipstr or expansionhunter. May be given once per "
-                                       "format.",
+                                       "PATH (- for standard output); FORMAT is trgt, hipstr or expansionhunter. "
+                                       "May be given once per format.",
                                        false, "FORMAT:PATH", cmd);
   ValueArg<std::string> summaryFile("", "summaryFile",
                                     "Also writes counts of the repeats of the report by unit length, motif and "
-                                    "length, per sequence and in all, to this tab-separated file.",
+                                    "length, per sequence and in all, to this tab-separated file (- for standard "
+                                    "output).",
                                     false, "", "path", cmd);
   ValueArg<int> flanking("f", "flanking",
                          "If the satellite sequence is printed, this is the number of flanking nucleotides to be "
@@ -359,11 +390,9 @@ int parse_into_globals(int argc, char** argv) {
     std::fputs(problem.c_str(), stderr);
     return EXIT_BAD_OPTION;
   }
-  if (global_mask_filename == standard_stream_name && global_output_filename.empty()) {
-    std::fputs(
-        "Sorry, the report and the masked sequences cannot both be written to standard output.\n"
-        "Name a file for one of them: the report as the second file name, the masked sequences with --maskFile.\n",
-        stderr);
+  const std::string shared = standard_output_problem();
+  if (!shared.empty()) {
+    std::fputs(shared.c_str(), stderr);
     return EXIT_BAD_OPTION;
   }
   return EXIT_OK;

@@ -117,7 +117,7 @@ bool output_files_are_safe(const std::string& masked_name, std::deque<ExtraFile>
   for (auto file = extras.begin(); file != extras.end(); ++file) {
     const char* what = file->description.c_str();
     const char* name = file->name.c_str();
-    file->identity = identify_file(file->name);
+    file->identity = identify_output(file->name);
     const std::string shares_report = "is the output file itself. The report and the " + file->description +
                                       " cannot share one file.";
     if (!distinct(file->identity, input, what, name, overwrites_input) ||
@@ -416,7 +416,9 @@ int run_velkor(int argc, char** argv) {
 
   RepeatFileStreams streams;
   for (ExtraFile& file : extras) {
-    if (!file.stream.open(file.name)) {
+    if (file.name == standard_stream_name) {
+      file.stream.use_standard_output();
+    } else if (!file.stream.open(file.name)) {
       std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nas %s.\n", file.name.c_str(),
                    file.description.c_str());
       return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
