@@ -12,6 +12,14 @@ struct CatalogRequest {
   std::string filename;
 };
 
+// Which repeats become loci of a catalogue. A genotyper needs reads that span
+// a locus with room to spare and a repeat long enough to vary: a catalogue of
+// every 6-bp run of A's is mostly noise to it.
+struct CatalogSettings {
+  unsigned min_length = 12;  // residues
+  float min_copies = 3.0f;   // normalised length / unit length
+};
+
 // The name the option takes, e.g. "trgt".
 const char* catalog_format_name(CatalogFormat format);
 

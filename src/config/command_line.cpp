@@ -228,6 +228,15 @@ int parse_into_globals(int argc, char** argv) {
                                        "PATH (- for standard output); FORMAT is trgt, hipstr or expansionhunter. "
                                        "May be given once per format.",
                                        false, "FORMAT:PATH", cmd);
+  const CatalogSettings catalog_defaults;
+  ValueArg<long long> catalogMinLength("", "catalogMinLength",
+                                       "Catalogues keep only loci of at least this many residues. Default: " +
+                                           std::to_string(catalog_defaults.min_length),
+                                       false, catalog_defaults.min_length, "int", cmd);
+  ValueArg<float> catalogMinCopies("", "catalogMinCopies",
+                                   "Catalogues keep only loci of at least this many copies of their unit. Default: " +
+                                       text_of(catalog_defaults.min_copies),
+                                   false, catalog_defaults.min_copies, "float", cmd);
   ValueArg<std::string> summaryFile("", "summaryFile",
                                     "Also writes counts of the repeats of the report by unit length, motif and "
                                     "length, per sequence and in all, to this tab-separated file (- for standard "
@@ -338,6 +347,15 @@ int parse_into_globals(int argc, char** argv) {
   global_gff_filename = gffFile.getValue();
   global_summary_filename = summaryFile.getValue();
   if (!read_catalog_requests(catalog.getValue(), global_catalogs)) return EXIT_BAD_OPTION;
+  if (catalogMinLength.getValue() < 0 || catalogMinLength.getValue() > 4294967295LL) {
+    std::fputs(("Sorry, the least length of a catalogue's locus must be a whole number from 0 to 4294967295.\n" +
+                option_line("--catalogMinLength", catalogMinLength.getValue()))
+                   .c_str(),
+               stderr);
+    return EXIT_BAD_OPTION;
+  }
+  global_catalog_settings.min_length = static_cast<unsigned>(catalogMinLength.getValue());
+  global_catalog_settings.min_copies = catalogMinCopies.getValue();
   global_flanking = flanking.getValue();
   // Negative counts mean none; no need to bother the user about it.
   if (global_Ns_allowed_in_a_row < 0) global_Ns_allowed_in_a_row = 0;

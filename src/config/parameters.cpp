@@ -6,6 +6,7 @@ std::string global_bed_filename;
 std::string global_mask_filename;
 std::string global_gff_filename;
 std::vector<CatalogRequest> global_catalogs;
+CatalogSettings global_catalog_settings;
 std::string global_summary_filename;
 unsigned global_sequence_from;
 unsigned global_sequence_to;
@@ -65,4 +66,5 @@ void init_param() {
   global_mask_with = MASK_X;
   global_quiet = false;
   global_threads = 1;
+  global_catalog_settings = CatalogSettings();
 }

@@ -14,6 +14,7 @@ extern std::string global_bed_filename;  // empty: no BED file
 extern std::string global_mask_filename;  // empty: the input's name with ".masked" appended; "-": standard output
 extern std::string global_gff_filename;  // empty: no GFF3 file
 extern std::vector<CatalogRequest> global_catalogs;  // in the order given
+extern CatalogSettings global_catalog_settings;
 extern std::string global_summary_filename;  // empty: no summary file
 extern unsigned global_sequence_from;
 extern unsigned global_sequence_to;

@@ -45,6 +45,11 @@ void print_search_parameters(FILE* out, const char* prefix) {
     PrintMessage(out, prefix, "Catalogue file name:                ", catalog.filename.c_str(), " (");
     PrintMessage(out, catalog_format_name(catalog.format), " format)\n");
   }
+  if (!global_catalogs.empty()) {
+    PrintMessage(out, prefix, "   Catalogue loci of at least:      ", number2str(global_catalog_settings.min_length),
+                 " residues and ");
+    PrintMessage(out, number2str(global_catalog_settings.min_copies), " copies\n");
+  }
   if (!global_summary_filename.empty()) {
     PrintMessage(out, prefix, "Summary file name:                  ", global_summary_filename.c_str(), "\n");
   }

@@ -1,8 +1,14 @@
 #include "repeats/catalog_writers.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace {
+
+bool kept_in_locus_id(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-' || c == ':' || c == '+' ||
+         c == '|';
+}
 
 void append_motif(TextBuffer& line, const RepeatFields& repeat) {
   line.append(repeat.forward_unit.data, repeat.forward_unit.length);
@@ -10,12 +16,34 @@ void append_motif(TextBuffer& line, const RepeatFields& repeat) {
 
 }  // namespace
 
+void make_locus_id(std::string& id, const std::string& chrom, unsigned start, unsigned end,
+                   const CDnaString& motif) {
+  static constexpr char hex[] = "0123456789ABCDEF";
+  id.clear();
+  for (char c : chrom) {
+    if (kept_in_locus_id(c)) {
+      id += c;
+    } else {
+      const unsigned char u = static_cast<unsigned char>(c);
+      id += '%';
+      id += hex[u >> 4];
+      id += hex[u & 15];
+    }
+  }
+  id += '_';
+  id += std::to_string(start);
+  id += '_';
+  id += std::to_string(end);
+  id += '_';
+  id.append(motif.data, motif.length);
+}
+
 void append_trgt_locus(TextBuffer& line, const RepeatFields& repeat) {
   append_column(line, *repeat.chrom);
   append_column(line, repeat.start);
   append_column(line, repeat.end);
   line.append("ID=");
-  repeat.id.append_to(line);
+  line.append(repeat.locus_id.data(), repeat.locus_id.size());
   line.append(";MOTIFS=");
   append_motif(line, repeat);
   line.append(";STRUC=(");
@@ -29,7 +57,7 @@ void append_hipstr_locus(TextBuffer& line, const RepeatFields& repeat) {
   append_column(line, repeat.end);
   append_column(line, repeat.sat->unit_length());
   append_column(line, repeat.copy_number);
-  repeat.id.append_to(line);
+  line.append(repeat.locus_id.data(), repeat.locus_id.size());
   line.append('\n');
 }
 
@@ -54,10 +82,9 @@ std::string json_escaped(const std::string& text) {
 
 void write_expansionhunter_head(FILE* out) { std::fputs("[", out); }
 
-void append_expansionhunter_locus(TextBuffer& line, const RepeatFields& repeat, bool first) {
-  if (!first) line.append(',');
+void append_expansionhunter_locus(TextBuffer& line, const RepeatFields& repeat) {
   line.append("\n  {\"LocusId\": \"");
-  repeat.id.append_to(line);
+  line.append(repeat.locus_id.data(), repeat.locus_id.size());
   line.append("\", \"LocusStructure\": \"(");
   append_motif(line, repeat);
   line.append(")*\", \"ReferenceRegion\": \"");
@@ -71,3 +98,7 @@ void append_expansionhunter_locus(TextBuffer& line, const RepeatFields& repeat, 
 }
 
 void write_expansionhunter_end(FILE* out) { std::fputs("\n]\n", out); }
+
+bool expansionhunter_reads_name(const std::string& chrom) {
+  return chrom.find_first_of(":-") == std::string::npos;
+}

@@ -36,6 +36,7 @@ struct RepeatFields {
   FieldText id;             // TR<n>: unique in the run, the same in every file
   FieldText copy_number;    // normalised length / unit length, two decimals
   FieldText perfection;     // percent, three decimals, as in the report
+  std::string locus_id;     // the name in the catalogues, made only when one is written
 
   // Fills in everything but the unit texts, for repeat number n of the run.
   void describe(const Csat& repeat, const CSequence_Mol& seq, const std::string& chromosome, unsigned long long n);

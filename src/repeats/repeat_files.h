@@ -2,11 +2,14 @@
 #define VELKOR_REPEATS_REPEAT_FILES_H
 
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <string>
 
+#include "config/catalog_option.h"
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
+#include "repeats/catalog_file.h"
 #include "repeats/repeat_fields.h"
 #include "repeats/summary_statistics.h"
 #include "repeats/text_buffer.h"
@@ -35,10 +38,11 @@ class RepeatListener {
 
 // Writes the repeats that the report shows into every file asked for, each
 // repeat's fields worked out once for all of them. Repeats are numbered over
-// the whole run, so that a repeat has one identifier in every file.
+// the whole run, so that a repeat has one identifier in the BED file, the
+// GFF3 file and the summary; the catalogues name loci by what identifies them.
 class RepeatFiles : public RepeatListener {
  public:
-  explicit RepeatFiles(const RepeatFileStreams& streams) : streams_(streams) {}
+  RepeatFiles(const RepeatFileStreams& streams, const CatalogSettings& catalog_settings);
   RepeatFiles(const RepeatFiles&) = delete;
   RepeatFiles& operator=(const RepeatFiles&) = delete;
 
@@ -47,6 +51,8 @@ class RepeatFiles : public RepeatListener {
   void add(const Csat& sat, const CSequence_Mol& seq) override;
   void end_record() override;
   void write_ends(const std::string& input_filename);
+  // The catalogue of that format, or null if none is written.
+  const CatalogFile* catalog(CatalogFormat format) const;
 
  private:
   // The line of the current repeat in one format, written to out if asked for.
@@ -57,7 +63,9 @@ class RepeatFiles : public RepeatListener {
   RepeatFields fields_;
   TextBuffer line_;
   std::string chrom_;
-  std::set<std::string> regions_written_;
+  std::unique_ptr<CatalogFile> catalogs_[3];  // by CatalogFormat
+  bool any_catalog_ = false;
+  std::set<std::string> names_seen_;  // of records, where GFF3 or a catalogue needs them
   unsigned long long repeats_ = 0;
   RepeatStatistics statistics_;
 };

@@ -141,7 +141,7 @@ std::string files_of(CSequence_Mol& seq, const SatList& sats, FILE* RepeatFileSt
   return captured([&](FILE* out) {
     RepeatFileStreams streams;
     streams.*slot = out;
-    auto files = std::make_unique<RepeatFiles>(streams);
+    auto files = std::make_unique<RepeatFiles>(streams, CatalogSettings());
     files->write_heads();
     files->begin_record(seq, 1);
     for (const Csat* sat : sats) files->add(*sat, seq);
