@@ -29,10 +29,6 @@ bool CatalogFile::long_enough(const RepeatFields& repeat) const {
 
 void CatalogFile::add(const RepeatFields& repeat) {
   if (!long_enough(repeat)) return;
-  if (record_left_out_) {
-    record_left_out_->count(*chrom_);
-    return;
-  }
   if (format_ == CatalogFormat::HIPSTR && repeat.sat->unit_length() > hipstr_longest_period) {
     ++long_periods_;
     return;
@@ -65,9 +61,14 @@ void CatalogFile::add(const RepeatFields& repeat) {
 
 void CatalogFile::write_held() {
   if (!holding_) return;
+  holding_ = false;
+  // Counted as they would have been written, overlaps resolved.
+  if (record_left_out_) {
+    record_left_out_->count(*chrom_);
+    return;
+  }
   if (format_ == CatalogFormat::EXPANSIONHUNTER && written_ != 0) std::fputc(',', out_);
   held_line_.write_to(out_);
-  holding_ = false;
   ++written_;
 }
 

@@ -58,8 +58,10 @@ for mode in exact extendExact imperfect; do
   widths=$(grep -v '^#' repeats.bed | awk -F '\t' '{ print NF }' | sort -u)
   [ "$widths" = "$(awk -F '\t' '{ print NF }' <<<"$described")" ] || fail "BED lines of $widths columns"
 
-  # Every catalogue and the BED file, as 0-based half-open intervals in
-  # report order, must cut out the report's residues.
+  # Every catalogue and the BED file as 0-based half-open intervals: the
+  # BED file's, in report order, must cut out the report's residues; each
+  # catalogue's must be repeats of the BED file, long enough, of at least
+  # three copies, never overlapping, named after what identifies them.
   python3 - <<'PY' >intervals.txt
 import json
 with open('loci.json') as f:
@@ -86,12 +88,42 @@ with open('repeats.bed') as f:
             chrom, start, end = line.split('\t')[:3]
             print(f'bed\t{chrom}\t{start}\t{end}')
 PY
-  for format in expansionhunter trgt hipstr bed; do
-    awk -v f="$format" -F '\t' -v OFS='\t' '$1 == f { print $2, $3, $4 }' intervals.txt >cut.bed
-    bedtools getfasta -fi input.fa -bed cut.bed -tab 2>getfasta.txt | cut -f 2 >cut.txt
-    [ ! -s getfasta.txt ] || fail "bedtools getfasta on the $format file: $(cat getfasta.txt)"
-    cmp -s cut.txt residues.txt || fail "the $format file's intervals do not cut out the report's residues"
-  done
+  python3 - <<'PY' || fail "a catalogue holds loci it should not"
+import collections, json
+bed = {}
+with open('repeats.bed') as f:
+    for line in f:
+        if not line.startswith('#'):
+            fields = line.rstrip('\n').split('\t')
+            bed[(fields[0], int(fields[1]), int(fields[2]))] = fields
+catalogues = collections.defaultdict(list)
+for line in open('intervals.txt'):
+    format, chrom, start, end = line.split()
+    if format != 'bed':
+        catalogues[format].append((chrom, int(start), int(end)))
+names = {'trgt': [], 'hipstr': []}
+for line in open('trgt.bed'):
+    names['trgt'].append(line.split('\t')[3].split(';')[0][3:])
+for line in open('hipstr.txt'):
+    fields = line.rstrip('\n').split('\t')
+    assert int(fields[3]) <= 9, line
+    names['hipstr'].append(fields[5])
+names['expansionhunter'] = [locus['LocusId'] for locus in json.load(open('loci.json'))]
+for format, intervals in catalogues.items():
+    assert intervals, format
+    for (chrom, start, end), name in zip(intervals, names[format]):
+        repeat = bed[(chrom, start, end)]
+        assert end - start >= 12 and int(repeat[11]) >= 3 * int(repeat[9]), repeat
+        assert name == f'{chrom}_{start}_{end}_{repeat[18]}', (name, repeat)
+    assert len(set(names[format])) == len(intervals), format
+    ordered = sorted(intervals)
+    for before, after in zip(ordered, ordered[1:]):
+        assert before[0] != after[0] or before[2] <= after[1], (format, before, after)
+PY
+  awk -F '\t' -v OFS='\t' '$1 == "bed" { print $2, $3, $4 }' intervals.txt >cut.bed
+  bedtools getfasta -fi input.fa -bed cut.bed -tab 2>getfasta.txt | cut -f 2 >cut.txt
+  [ ! -s getfasta.txt ] || fail "bedtools getfasta on the BED file: $(cat getfasta.txt)"
+  cmp -s cut.txt residues.txt || fail "the BED file's intervals do not cut out the report's residues"
 
   # A repeat without errors reads as its forward motif over and over from
   # its first residue; the copy number is its length by the motif's.

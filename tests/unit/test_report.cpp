@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -12,6 +13,7 @@
 #include "driver/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/alignment_lines.h"
+#include "repeats/catalog_writers.h"
 #include "repeats/repeat_files.h"
 #include "repeats/entry_columns.h"
 #include "repeats/text_buffer.h"
@@ -173,6 +175,155 @@ TEST_F(Report, SummaryRunNamedAfterTheInputFile) {
   repeat(1, 20, 2);
   const std::string summary = files_of(seq, owned.sats, &RepeatFileStreams::summary);
   EXPECT_NE(summary.find("\nrun\tinput.fa\t32\tall\t.\t.\t.\t1\t20\t"), std::string::npos) << summary;
+}
+
+// A catalogue of the records that add() makes, one begin_record to
+// end_record each, with every locus the settings let in.
+std::string catalog_of(FILE* RepeatFileStreams::*slot, const std::function<void(RepeatFiles&)>& add,
+                       CatalogSettings settings = CatalogSettings{0, 0.0f}) {
+  return captured([&](FILE* out) {
+    RepeatFileStreams streams;
+    streams.*slot = out;
+    RepeatFiles files(streams, settings);
+    files.write_heads();
+    add(files);
+    files.write_ends("input.fa");
+  });
+}
+
+// Every character that separates fields in one of the formats is encoded,
+// and so is '%' itself, so that two record names never give one name.
+TEST(LocusId, SafeInEveryFormatAndOnePerLocus) {
+  CDnaString motif;
+  motif.assign("CAG", 3);
+  std::string id;
+  make_locus_id(id, "chr1:100-200", 5, 20, motif);
+  EXPECT_EQ(id, "chr1:100-200_5_20_CAG");
+  make_locus_id(id, "a;b=c,d\"e%f\\g\x01\xe9", 0, 3, motif);
+  EXPECT_EQ(id, "a%3Bb%3Dc%2Cd%22e%25f%5Cg%01%E9_0_3_CAG");
+  std::string other;
+  make_locus_id(other, "a%25", 0, 3, motif);
+  make_locus_id(id, "a%", 0, 3, motif);
+  EXPECT_NE(id.substr(0, id.find('_')), other.substr(0, other.find('_')));
+  EXPECT_TRUE(expansionhunter_reads_name("chr1_random.2|x"));
+  EXPECT_FALSE(expansionhunter_reads_name("Hsap.22:17443629"));
+  EXPECT_FALSE(expansionhunter_reads_name("HLA-A"));
+}
+
+// HipSTR takes periods up to 9; the one line on standard error counts the rest.
+TEST_F(Report, HipstrLeavesOutPeriodsAboveNine) {
+  std::string residues;
+  for (unsigned period : {8u, 9u, 10u, 11u}) residues += repeated(std::string(period - 1, 'A') + "C", 3);
+  const std::string hipstr = catalog_of(&RepeatFileStreams::hipstr, [&](RepeatFiles& files) {
+    use_sequence("chr2", residues);
+    files.begin_record(seq, 1);
+    unsigned start = 1;
+    for (unsigned period : {8u, 9u, 10u, 11u}) {
+      files.add(repeat(start, start + 3 * period - 1, period), seq);
+      start += 3 * period;
+    }
+    files.end_record();
+    testing::internal::CaptureStderr();
+    files.catalog(CatalogFormat::HIPSTR)->report_left_out("h.txt");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Left out of the hipstr catalogue \"h.txt\": 2 loci with a period above 9.\n");
+  });
+  EXPECT_EQ(hipstr,
+            "chr2\t1\t24\t8\t3.00\tchr2_0_24_AAAAAAAC\n"
+            "chr2\t25\t51\t9\t3.00\tchr2_24_51_AAAAAAAAC\n");
+}
+
+// Records whose names hold ':' or '-' are left out, and the array stays
+// valid JSON whichever loci are left out: a comma before every locus but the
+// first written.
+TEST_F(Report, ExpansionhunterLeavesOutNamesItsRegionParserSplits) {
+  const std::string json = catalog_of(&RepeatFileStreams::expansionhunter, [&](RepeatFiles& files) {
+    const char* names[] = {"Hsap.22:17443629-17445000 part", "HLA-A", "chr\"3%", "chrM"};
+    for (unsigned i = 0; i < 4; ++i) {
+      use_sequence(names[i], "ACACACACAC");
+      files.begin_record(seq, i + 1);
+      files.add(repeat(1, 10, 2), seq);
+      files.end_record();
+    }
+    testing::internal::CaptureStderr();
+    files.catalog(CatalogFormat::EXPANSIONHUNTER)->report_left_out("e.json");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Left out of the expansionhunter catalogue \"e.json\": 2 loci of records whose names hold ':' or "
+              "'-', the first \"Hsap.22:17443629-17445000\".\n");
+  });
+  EXPECT_EQ(json,
+            "[\n  {\"LocusId\": \"chr%223%25_0_10_AC\", \"LocusStructure\": \"(AC)*\", \"ReferenceRegion\": "
+            "\"chr\\\"3%:0-10\", \"VariantType\": \"Repeat\"},"
+            "\n  {\"LocusId\": \"chrM_0_10_AC\", \"LocusStructure\": \"(AC)*\", \"ReferenceRegion\": "
+            "\"chrM:0-10\", \"VariantType\": \"Repeat\"}\n]\n");
+}
+
+// Of overlapping loci the higher score stays, on a tie the longer, then the
+// first; a locus dropped for a better one no longer blocks the next.
+TEST_F(Report, CatalogueLociNeverOverlap) {
+  const std::string trgt = catalog_of(&RepeatFileStreams::trgt, [&](RepeatFiles& files) {
+    use_sequence("chr1", std::string(100, 'A'));
+    files.begin_record(seq, 1);
+    repeat(1, 10, 1).score = 5;
+    repeat(8, 20, 1).score = 9;   // beats the first
+    repeat(15, 25, 1).score = 9;  // ties with the second and is shorter
+    repeat(21, 30, 1).score = 3;  // starts past the second's end
+    repeat(30, 40, 1).score = 3;  // ties with the fourth and is longer
+    repeat(41, 45, 1).score = 3;  // touches the last kept, without overlap
+    for (const Csat* sat : owned.sats) files.add(*sat, seq);
+    files.end_record();
+  });
+  EXPECT_EQ(trgt,
+            "chr1\t7\t20\tID=chr1_7_20_A;MOTIFS=A;STRUC=(A)n\n"
+            "chr1\t29\t40\tID=chr1_29_40_A;MOTIFS=A;STRUC=(A)n\n"
+            "chr1\t40\t45\tID=chr1_40_45_A;MOTIFS=A;STRUC=(A)n\n");
+}
+
+// A reference indexed by name knows only the first record of a name: the
+// loci of the next would be placed on it.
+TEST_F(Report, SecondRecordOfANameGivesNoLoci) {
+  const std::string trgt = catalog_of(&RepeatFileStreams::trgt, [&](RepeatFiles& files) {
+    for (unsigned i = 0; i < 3; ++i) {
+      use_sequence(i == 1 ? "chrB" : "chrA copy", "TTTTTTTTTTTTTT");
+      files.begin_record(seq, i + 1);
+      files.add(repeat(1, 14, 1), seq);
+      files.end_record();
+    }
+    testing::internal::CaptureStderr();
+    files.catalog(CatalogFormat::TRGT)->report_left_out("t.bed");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Left out of the trgt catalogue \"t.bed\": 1 locus of records named like an earlier record, the "
+              "first \"chrA\".\n");
+  });
+  EXPECT_EQ(trgt,
+            "chrA\t0\t14\tID=chrA_0_14_T;MOTIFS=T;STRUC=(T)n\n"
+            "chrB\t0\t14\tID=chrB_0_14_T;MOTIFS=T;STRUC=(T)n\n");
+}
+
+// Both limits are inclusive; the copies count the normalised length.
+TEST_F(Report, CatalogueKeepsLociOfTheLeastLengthAndCopies) {
+  auto kept = [&](unsigned length, unsigned unit_length, const char* errors, CatalogSettings settings) {
+    return !catalog_of(
+                &RepeatFileStreams::trgt,
+                [&](RepeatFiles& files) {
+                  use_sequence("c", repeated(std::string(unit_length - 1, 'A') + "C", 20));
+                  files.begin_record(seq, 1);
+                  files.add(repeat(1, length, unit_length, errors), seq);
+                  files.end_record();
+                },
+                settings)
+                .empty();
+  };
+  const CatalogSettings defaults;
+  EXPECT_TRUE(kept(12, 2, "", defaults));
+  EXPECT_FALSE(kept(11, 1, "", defaults));
+  EXPECT_TRUE(kept(12, 4, "", defaults));
+  EXPECT_FALSE(kept(12, 6, "", defaults));  // two copies
+  EXPECT_TRUE(kept(18, 6, "", defaults));
+  // 13 residues, one of them inserted: three copies of four, not more.
+  EXPECT_TRUE(kept(13, 4, "5I", defaults));
+  EXPECT_FALSE(kept(13, 4, "5I", CatalogSettings{0, 3.1f}));
+  EXPECT_TRUE(kept(3, 1, "", CatalogSettings{3, 3.0f}));
 }
 
 // The alignment walked one column at a time, straight from its rules, to
