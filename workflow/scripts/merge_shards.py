@@ -1,18 +1,24 @@
 #!/usr/bin/env python3
 """Merges the outputs of velkor runs over consecutive record ranges into those of one run.
 
-    merge_shards.py --input NAME --report PATH --bed PATH [--summary PATH] [--masked PATH] SHARD_DIR...
+    merge_shards.py --input NAME --report PATH [--bed PATH] [--gff PATH] [--trgt PATH] [--hipstr PATH]
+                    [--expansionhunter PATH] [--summary PATH] [--masked PATH] SHARD_DIR...
 
-Each SHARD_DIR holds one shard's report.txt and repeats.bed (with --summary,
-its summary.tsv; with --masked, its one file ending in .masked), the shards in
-record order. The
-report written to PATH is the one velkor writes for the whole file NAME with
-the report PATH and the BED file PATH: the head of the first shard with the
-lines that name the files and the range put right, every shard's record
-blocks in order, and one closing line. The BED file is the header and the
-shards' lines in order; the masked file is the shards' masked files in order.
-The summary is the header, the shards' record rows in order, and the run's
-rows made again from the shards' run rows, as velkor sums its records.
+Each SHARD_DIR holds one shard's report.txt and, for each other output asked
+for, the shard's file of that output (repeats.bed, repeats.gff3, trgt.bed,
+hipstr.txt, expansionhunter.json, summary.tsv, its one file ending in
+.masked), the shards in record order. The report written to PATH is the one
+velkor writes for the whole file NAME with the outputs at the paths given:
+the head of the first shard with the lines that name the files and the range
+put right, every shard's record blocks in order, and one closing line. The
+BED file is the header and the shards' lines in order; the masked file is the
+shards' masked files in order. The GFF3 file is the head line and the
+shards' lines in order, its repeats numbered on from the shards before and
+no sequence-region repeated for a name an earlier shard's record had. A
+catalogue is the shards' loci in order, without those of records named like
+a record of an earlier shard (one run keeps only the first record of a
+name). The summary is the header, the shards' record rows in order, and the
+run's rows made again from the shards' run rows, as velkor sums its records.
 
 Nothing is written unless every shard finished: a report without velkor's
 closing line, shards run with different settings, or a missing file stops the
@@ -21,7 +27,9 @@ next to their final names and renamed into place only once all are complete.
 """
 
 import argparse
+import json
 import os
+import re
 import sys
 
 CLOSING_LINE = b"## Finished successfully. ##\n"
@@ -31,11 +39,18 @@ INPUT_LABEL = b"# Input file name:                    "
 OUTPUT_LABEL = b"# Output file name:                   "
 BED_LABEL = b"# BED file name:                      "
 SUMMARY_LABEL = b"# Summary file name:                  "
+GFF_LABEL = b"# GFF3 file name:                     "
+CATALOGUE_LABEL = b"# Catalogue file name:                "
+CATALOGUE_FORMATS = ("trgt", "hipstr", "expansionhunter")
+RECORD_END = re.compile(rb'^# Analysis of sequence "(.*)" completed\.$')
+GFF_ID = re.compile(rb"^ID=TR(\d+);")
 RANGE_LABEL = b"#    Sequence range to process:       "
 WHOLE_RANGE = b"1 - last sequence"
 SHARD_REPORT = "report.txt"
 SHARD_BED = "repeats.bed"
 SHARD_SUMMARY = "summary.tsv"
+SHARD_GFF = "repeats.gff3"
+SHARD_CATALOGUES = {"trgt": "trgt.bed", "hipstr": "hipstr.txt", "expansionhunter": "expansionhunter.json"}
 MASKED_SUFFIX = ".masked"
 COPY_CHUNK = 1 << 20
 
@@ -73,23 +88,35 @@ class ShardReport:
             self.body_start = sum(len(line) for line in self.head)
             self.body_end = size - len(CLOSING_LINE)
 
+    def chromosomes(self):
+        """The names other tools know this shard's records by, as velkor makes them: the first word of each."""
+        names = []
+        with open_for_reading(self.path) as report:
+            report.seek(self.body_start)
+            for line in report:
+                found = RECORD_END.match(line.rstrip(b"\n"))
+                if found:
+                    words = found.group(1).split()
+                    names.append(words[0] if words else b"")
+        return names
 
-def whole_run_head(head, input_name, report_name, bed_name, summary_name=None):
-    """The shard's head with its file names and range replaced by those of one run over everything."""
-    replacements = [
-        (INPUT_LABEL, input_name),
-        (OUTPUT_LABEL, report_name),
-        (BED_LABEL, bed_name),
-        (RANGE_LABEL, WHOLE_RANGE),
-    ]
-    if summary_name is not None:
-        replacements.append((SUMMARY_LABEL, summary_name))
+
+def whole_run_head(head, input_name, report_name, files):
+    """The shard's head with its file names and range replaced by those of one run over everything.
+
+    files maps the label of each other output's line (for a catalogue, the label and its format) to its name."""
+    replacements = [(INPUT_LABEL, b"", input_name), (OUTPUT_LABEL, b"", report_name), (RANGE_LABEL, b"", WHOLE_RANGE)]
+    for label, name in files.items():
+        if isinstance(label, tuple):
+            replacements.append((label[0], b" (" + label[1].encode() + b" format)", name))
+        else:
+            replacements.append((label, b"", name))
     result = list(head)
-    for label, value in replacements:
-        found = [i for i, line in enumerate(result) if line.startswith(label)]
+    for label, suffix, value in replacements:
+        found = [i for i, line in enumerate(result) if line.startswith(label) and line.endswith(suffix + b"\n")]
         if len(found) != 1:
             raise MergeError(f"the shard report head has {len(found)} lines starting with {label.decode().strip()!r}")
-        result[found[0]] = label + value + b"\n"
+        result[found[0]] = label + value + suffix + b"\n"
     return b"".join(result)
 
 
@@ -176,32 +203,114 @@ def copy_part(source_path, start, end, target):
                 left -= len(chunk)
 
 
-def plan_merge(shard_dirs, input_name, report_path, bed_path, masked_path=None, summary_path=None):
+def gff_seqid(name):
+    """A record name as velkor writes it in GFF3's first column."""
+    plain = b".:^*$@!+_?-|"
+    return b"".join(bytes([c]) if chr(c).isalnum() and c < 128 or c in plain else b"%%%02X" % c for c in name)
+
+
+def read_lines(path):
+    with open_for_reading(path) as file:
+        return file.read().splitlines(keepends=True)
+
+
+def merged_gff(paths, shard_chromosomes):
+    """One run's GFF3 file: repeats numbered on, one sequence-region per name."""
+    head = None
+    pieces = []
+    numbered = 0
+    regions = set()
+    for path, chromosomes in zip(paths, shard_chromosomes):
+        lines = read_lines(path)
+        if not lines or (head is not None and lines[0] != head):
+            raise MergeError(f"{path} does not start with the GFF3 head line")
+        head = lines[0]
+        features = 0
+        for line in lines[1:]:
+            if line.startswith(b"##sequence-region "):
+                if line.split(b" ")[1] not in regions:
+                    pieces.append(line)
+                continue
+            columns = line.split(b"\t", 8)
+            number = GFF_ID.match(columns[-1]) if len(columns) == 9 else None
+            if not number:
+                raise MergeError(f"{path} holds a line that is not a repeat of velkor's")
+            features += 1
+            columns[-1] = b"ID=TR%d;" % (numbered + int(number.group(1))) + columns[-1][number.end():]
+            pieces.append(b"\t".join(columns))
+        numbered += features
+        regions.update(gff_seqid(name) for name in chromosomes)
+    return b"".join([head] + pieces)
+
+
+def catalogue_loci(path, format):
+    """A shard catalogue's loci, each as written without what joins it to others, with its record's name."""
+    lines = read_lines(path)
+    if format != "expansionhunter":
+        return [(line.split(b"\t", 1)[0], line) for line in lines]
+    if len(lines) < 2 or lines[0] != b"[\n" or lines[-1] != b"]\n":
+        raise MergeError(f"{path} is not an ExpansionHunter catalogue of velkor's")
+    loci = []
+    for line in lines[1:-1]:
+        text = line[:-2] if line.endswith(b",\n") else line[:-1]
+        try:
+            region = json.loads(text)["ReferenceRegion"]
+        except (ValueError, KeyError) as error:
+            raise MergeError(f"{path} holds a locus that cannot be read") from error
+        loci.append((region.rsplit(":", 1)[0].encode("utf-8", "surrogateescape"), text))
+    return loci
+
+
+def merged_catalogue(paths, format, shard_chromosomes):
+    """One run's catalogue: no loci of a record named like a record of an earlier shard."""
+    earlier = set()
+    kept = []
+    for path, chromosomes in zip(paths, shard_chromosomes):
+        kept += [text for name, text in catalogue_loci(path, format) if name not in earlier]
+        earlier.update(chromosomes)
+    if format != "expansionhunter":
+        return b"".join(kept)
+    return b"[" + b",".join(b"\n" + text for text in kept) + b"\n]\n"
+
+
+def plan_merge(shard_dirs, input_name, report_path, outputs):
     """Checks every shard and returns {output path: [pieces]}, a piece being bytes or
-    (file, start, end); raises MergeError before anything is written."""
+    (file, start, end); raises MergeError before anything is written.
+
+    outputs maps each output asked for besides the report (bed, gff, a catalogue format, summary, masked) to its
+    path."""
     if not shard_dirs:
         raise MergeError("no shards to merge")
-    names = [os.fsencode(name) for name in (input_name, report_path, bed_path)]
-    if summary_path is not None:
-        names.append(os.fsencode(summary_path))
+    labels = {"bed": BED_LABEL, "gff": GFF_LABEL, "summary": SUMMARY_LABEL}
+    labels.update((format, (CATALOGUE_LABEL, format)) for format in CATALOGUE_FORMATS)
+    named = {labels[output]: os.fsencode(path) for output, path in outputs.items() if output in labels}
+    names = (os.fsencode(input_name), os.fsencode(report_path), named)
     reports = [ShardReport(os.path.join(d, SHARD_REPORT)) for d in shard_dirs]
     head = whole_run_head(reports[0].head, *names)
     for shard_dir, report in zip(shard_dirs[1:], reports[1:]):
         if whole_run_head(report.head, *names) != head:
             raise MergeError(f"the shard in {shard_dir} was run with other settings than the one in {shard_dirs[0]}")
-    beds = [os.path.join(d, SHARD_BED) for d in shard_dirs]
-    bed_header = bed_header_of(beds[0])
-    for bed in beds[1:]:
-        if bed_header_of(bed) != bed_header:
-            raise MergeError(f"{bed} has another header line than {beds[0]}")
-    plan = {
-        report_path: [head] + [(r.path, r.body_start, r.body_end) for r in reports] + [CLOSING_LINE],
-        bed_path: [bed_header] + [(bed, len(bed_header), None) for bed in beds],
-    }
-    if masked_path is not None:
-        plan[masked_path] = [(masked_file_of(d), 0, None) for d in shard_dirs]
-    if summary_path is not None:
-        plan[summary_path] = [merged_summary([os.path.join(d, SHARD_SUMMARY) for d in shard_dirs], input_name)]
+    plan = {report_path: [head] + [(r.path, r.body_start, r.body_end) for r in reports] + [CLOSING_LINE]}
+    if "bed" in outputs:
+        beds = [os.path.join(d, SHARD_BED) for d in shard_dirs]
+        bed_header = bed_header_of(beds[0])
+        for bed in beds[1:]:
+            if bed_header_of(bed) != bed_header:
+                raise MergeError(f"{bed} has another header line than {beds[0]}")
+        plan[outputs["bed"]] = [bed_header] + [(bed, len(bed_header), None) for bed in beds]
+    if "gff" in outputs or any(format in outputs for format in CATALOGUE_FORMATS):
+        chromosomes = [report.chromosomes() for report in reports]
+        if "gff" in outputs:
+            plan[outputs["gff"]] = [merged_gff([os.path.join(d, SHARD_GFF) for d in shard_dirs], chromosomes)]
+        for format in CATALOGUE_FORMATS:
+            if format in outputs:
+                paths = [os.path.join(d, SHARD_CATALOGUES[format]) for d in shard_dirs]
+                plan[outputs[format]] = [merged_catalogue(paths, format, chromosomes)]
+    if "masked" in outputs:
+        plan[outputs["masked"]] = [(masked_file_of(d), 0, None) for d in shard_dirs]
+    if "summary" in outputs:
+        paths = [os.path.join(d, SHARD_SUMMARY) for d in shard_dirs]
+        plan[outputs["summary"]] = [merged_summary(paths, input_name)]
     return plan
 
 
@@ -234,13 +343,18 @@ def main(argv):
     parser = argparse.ArgumentParser(description="Merge velkor shard outputs into those of one run.")
     parser.add_argument("--input", required=True, help="the genome's name as the whole run would be given it")
     parser.add_argument("--report", required=True, help="the merged report")
-    parser.add_argument("--bed", required=True, help="the merged BED file")
-    parser.add_argument("--masked", help="the merged masked file (the shards were run with --maskX)")
+    parser.add_argument("--bed", help="the merged BED file (the shards were run with --bedFile)")
+    parser.add_argument("--gff", help="the merged GFF3 file (the shards were run with --gffFile)")
+    for format in CATALOGUE_FORMATS:
+        parser.add_argument(f"--{format}", help=f"the merged {format} catalogue (the shards were run with it)")
     parser.add_argument("--summary", help="the merged summary (the shards were run with --summaryFile)")
+    parser.add_argument("--masked", help="the merged masked file (the shards were run with --maskX)")
     parser.add_argument("shard_dirs", nargs="+", metavar="SHARD_DIR", help="shard directories in record order")
     args = parser.parse_args(argv[1:])
+    outputs = {name: getattr(args, name) for name in ("bed", "gff", *CATALOGUE_FORMATS, "summary", "masked")
+               if getattr(args, name) is not None}
     try:
-        write_all(plan_merge(args.shard_dirs, args.input, args.report, args.bed, args.masked, args.summary))
+        write_all(plan_merge(args.shard_dirs, args.input, args.report, outputs))
     except MergeError as error:
         sys.stderr.write(f"merge_shards.py: {error}; nothing was merged\n")
         return 1
