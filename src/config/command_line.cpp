@@ -220,7 +220,8 @@ int parse_into_globals(int argc, char** argv) {
                                 "Also writes the repeats of the report to this file (- for standard output) in BED "
                                 "format, one line each, for genome browsers and interval tools.",
                                 false, "", "path", cmd);
-  ValueArg<std::string> gffFile("", "gffFile", "Also writes the repeats of the report to this file (- for standard output) in GFF3 "
+  ValueArg<std::string> gffFile("", "gffFile",
+                                "Also writes the repeats of the report to this file (- for standard output) in GFF3 "
                                 "format.",
                                 false, "", "path", cmd);
   TCLAP::MultiArg<std::string> catalog("", "catalog",

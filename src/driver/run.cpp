@@ -426,7 +426,8 @@ int run_velkor(int argc, char** argv) {
     streams.*file.slot = file.stream.file();
   }
   // Large (the units of short repeats are remembered), so not on the stack.
-  std::unique_ptr<RepeatFiles> files = extras.empty() ? nullptr : std::make_unique<RepeatFiles>(streams, global_catalog_settings);
+  std::unique_ptr<RepeatFiles> files =
+      extras.empty() ? nullptr : std::make_unique<RepeatFiles>(streams, global_catalog_settings);
   if (files) files->write_heads();
 
   write_headers(out.file());
@@ -453,7 +454,9 @@ int run_velkor(int argc, char** argv) {
   for (ExtraFile& file : extras) {
     if (!file.stream.close()) return write_failed(file.stream);
   }
-  for (const CatalogRequest& request : global_catalogs) files->catalog(request.format)->report_left_out(request.filename);
+  for (const CatalogRequest& request : global_catalogs) {
+    files->catalog(request.format)->report_left_out(request.filename);
+  }
   report_finished(out.file());
   if (!out.close()) return write_failed(out);
   if (!global_quiet) good_bye();

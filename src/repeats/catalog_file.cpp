@@ -99,6 +99,7 @@ void CatalogFile::report_left_out(const std::string& name) const {
     std::fprintf(stderr,
                  "Left out of the %s catalogue \"%s\": %llu %s of records named like an earlier record, the "
                  "first \"%s\".\n",
-                 catalog_format_name(format_), file, repeated_names_.loci, loci(repeated_names_.loci), repeated_names_.first_name.c_str());
+                 catalog_format_name(format_), file, repeated_names_.loci, loci(repeated_names_.loci),
+                 repeated_names_.first_name.c_str());
   }
 }
