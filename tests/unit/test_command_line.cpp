@@ -87,6 +87,18 @@ TEST(CommandLine, ValueChecks) {
        "Sorry, the report and the masked sequences cannot both be written to standard output.\n"
        "Name a file for one of them: the report as the second file name, the masked sequences with --maskFile.\n"},
       {{"--maskFile", "-", "x", "report.txt"}, 0, ""},
+      // Any two outputs on standard output, the report among them unless it is named.
+      {{"--bedFile", "-", "x"}, -1,
+       "Sorry, the report and the BED file cannot both be written to standard output.\n"
+       "Name a file for one of them: the report as the second file name, the BED file with --bedFile.\n"},
+      {{"--gffFile", "-", "--catalog", "hipstr:-", "x", "report.txt"}, -1,
+       "Sorry, the GFF3 file and the hipstr catalogue cannot both be written to standard output.\n"
+       "Name a file for one of them: the GFF3 file with --gffFile, the hipstr catalogue with --catalog "
+       "hipstr:PATH.\n"},
+      {{"--summaryFile", "-", "--bedFile", "b.bed", "x", "report.txt"}, 0, ""},
+      {{"--catalogMinLength", "-1", "x"}, -1,
+       "Sorry, the least length of a catalogue's locus must be a whole number from 0 to 4294967295.\n"
+       "(option --catalogMinLength: -1)\n"},
       {{"-t", "-1", "x"}, -1, threads + "(option -t, --threads: -1)\n"},
       {{"--threads", "1025", "x"}, -1, threads + "(option -t, --threads: 1025)\n"},
   };
@@ -172,8 +184,12 @@ TEST(CommandLine, CatalogRequests) {
   EXPECT_EQ(global_catalogs[0].filename, "a:b.txt");
   EXPECT_EQ(global_catalogs[1].format, CatalogFormat::EXPANSIONHUNTER);
   EXPECT_EQ(global_catalogs[1].filename, "loci.json");
-  parse({"x"});
+  EXPECT_EQ(global_catalog_settings.min_length, 12u);
+  EXPECT_EQ(global_catalog_settings.min_copies, 3.0f);
+  parse({"--catalogMinLength", "0", "--catalogMinCopies", "2.5", "x"});
   EXPECT_TRUE(global_catalogs.empty());
+  EXPECT_EQ(global_catalog_settings.min_length, 0u);
+  EXPECT_EQ(global_catalog_settings.min_copies, 2.5f);
 }
 
 }  // namespace
