@@ -33,7 +33,7 @@ struct RepeatFields {
   unsigned end = 0;    // one past the last residue
   CDnaString unit;          // as the report shows it
   CDnaString forward_unit;  // as it reads on the forward strand at start
-  FieldText id;             // TR<n>: unique in the run, the same in every file
+  FieldText id;             // TR<n>: unique in the run, the GFF3 file's ID
   FieldText copy_number;    // normalised length / unit length, two decimals
   FieldText perfection;     // percent, three decimals, as in the report
   std::string locus_id;     // the name in the catalogues, made only when one is written
