@@ -19,6 +19,7 @@
 #include "driver/CFile.h"
 #include "driver/file_identity.h"
 #include "driver/held_record.h"
+#include "driver/input_problem.h"
 #include "driver/masking.h"
 #include "driver/record_batch.h"
 #include "driver/residue_buffer.h"
@@ -174,6 +175,7 @@ int read_failed(FastaResult result, const CFile& input, unsigned record_number) 
                    "\n\nAn error occurred while reading the input file. It might not be a valid fasta file.\n"
                    "File position: line %u\n",
                    input.line);
+      std::fputs(describe_input_problem(input, global_input_filename).c_str(), stderr);
       std::fflush(stderr);
       return EXIT_BAD_FASTA;
   }
