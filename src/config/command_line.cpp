@@ -284,7 +284,10 @@ int parse_into_globals(int argc, char** argv) {
     return EXIT_BAD_OPTION;
   }
   // Three or more names are taken as none: the run then stops at the input.
-  if (names.size() <= 2) {
+  if (names.size() > 2) {
+    PrintMessage(stderr, "Sorry! Too many file names: velkor takes the input file and, optionally, the report "
+                 "file.\n   \"", names[2].c_str(), "\"\nis one too many.\n");
+  } else {
     global_input_filename = names[0];
     // A report named "-" goes to standard output, as one without a name.
     if (names.size() == 2 && names[1] != standard_stream_name) global_output_filename = names[1];

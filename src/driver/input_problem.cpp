@@ -85,5 +85,8 @@ std::string describe_input_problem(const CFile& in, const std::string& name) {
                     ", which is not a residue: velkor reads DNA sequences (A, C, G, T, U,\n"
                     "N and the other IUPAC codes, upper or lower case, '-' and '*').\n";
   if (protein_only(rejection.character)) why += "The record may be a protein sequence.\n";
+  if (rejection.character == '#' && rejection.column == 1) {
+    why += "Comment lines may stand only before the first record.\n";
+  }
   return why;
 }

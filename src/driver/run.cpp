@@ -22,6 +22,7 @@
 #include "driver/input_problem.h"
 #include "driver/masking.h"
 #include "driver/record_batch.h"
+#include "driver/record_names.h"
 #include "driver/residue_buffer.h"
 #include "driver/search_record.h"
 #include "driver/messages.h"
@@ -198,8 +199,7 @@ int check_written(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream
 }
 
 int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFiles* files,
-                   std::deque<ExtraFile>& extras, OutputStream& masked) {
-  unsigned record_number = 0;
+                   std::deque<ExtraFile>& extras, OutputStream& masked, RecordNames& names, unsigned& record_number) {
   while (!input.at_end()) {
     ++record_number;
     seq.name.clear();
@@ -209,6 +209,7 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
     // Records outside the range are still read, so that the whole file is validated.
     if (record_number < global_sequence_from || record_number > global_sequence_to) continue;
 
+    if (!names.add(seq.name, record_number)) return abort_run(EXIT_BAD_FASTA);
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
     MaskedFile masked_file(masked.file());
@@ -248,8 +249,9 @@ int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out
 // most one batch per worker is searched or waits, and as many again of
 // short records: so that a worker done with its batch finds the next one
 // while this thread writes, without holding more than a few long records.
-int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
-                           RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked) {
+int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, RepeatFiles* files,
+                           std::deque<ExtraFile>& extras, OutputStream& masked, RecordNames& names,
+                           unsigned& record_number) {
   const bool keep_repeats = files != nullptr;
   const bool mask = masked.file() != nullptr;
   BlockPool held_blocks;  // outlives the batches and the workers
@@ -278,6 +280,7 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
     turn.report().wait_for_parts(turn.size() - 1);
     for (std::size_t i = 0; i < turn.size(); ++i) {
       HeldRecord& record = turn.record(i);
+      if (!names.add(record.seq.name, record.number)) return abort_run(EXIT_BAD_FASTA);
       report_status(record.number, record.seq.name.c_str(), global_min_unit_length);
       update_report_time();
       turn.report().copy_part_to(out.file());
@@ -319,7 +322,6 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
     return EXIT_OK;
   };
 
-  unsigned record_number = 0;
   while (!input.at_end()) {
     ++record_number;
     FastaResult result = filling->read(input, record_number);
@@ -338,6 +340,17 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
   }
   int code = filling->empty() ? EXIT_OK : hand_over();
   return code != EXIT_OK ? code : write_all();
+}
+
+// A range that selects no record gives a report without repeats, which is
+// easily taken for a file without any.
+void warn_nothing_searched(unsigned records) {
+  std::string last = global_sequence_to == 4294967295u ? "-1" : std::to_string(global_sequence_to);
+  std::fprintf(stderr,
+               "Warning: no record was searched: the input holds %u record%s, and --firstSeq %u --lastSeq %s\n"
+               "selects none of them.\n",
+               records, records == 1 ? "" : "s", global_sequence_from, last.c_str());
+  std::fflush(stderr);
 }
 
 unsigned threads_to_use() {
@@ -414,9 +427,12 @@ int run_velkor(int argc, char** argv) {
   }
 
   unsigned threads = threads_to_use();
-  code = threads == 1 ? search_records(*input, sequence, out, files.get(), extras, masked)
-                      : search_records_at_once(threads, *input, out, files.get(), extras, masked);
+  RecordNames names(!global_gff_filename.empty());
+  unsigned records = 0;
+  code = threads == 1 ? search_records(*input, sequence, out, files.get(), extras, masked, names, records)
+                      : search_records_at_once(threads, *input, out, files.get(), extras, masked, names, records);
   if (code != EXIT_OK) return code;
+  if (names.count() == 0) warn_nothing_searched(records);
 
   input->close();
   if (!masked.close()) return write_failed(masked);
