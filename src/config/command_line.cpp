@@ -244,7 +244,9 @@ int parse_into_globals(int argc, char** argv) {
                               global_min_length_bx, "float", cmd);
   ValueArg<int> minLength_a("", "minLength_a", length_rule + "Default value of minLength_a: 0", false,
                             global_min_length_a, "int", cmd);
-  ValueArg<int> minLength("l", "minLength", length_rule + "A value below 1 sets no floor of its own. Default value of minLength: 1", false, global_min_length,
+  ValueArg<int> minLength("l", "minLength",
+                          length_rule + "A value below 1 sets no floor of its own. Default value of minLength: 1",
+                          false, global_min_length,
                           "int", cmd);
   const std::string score_rule =
       "The minimum score of a repeat is determined with: maximum( minScore, minScore_a + minScore_b*(unit-length) ). ";
