@@ -188,6 +188,11 @@ int parse_into_globals(int argc, char** argv) {
                                  "in lower case and all other residues in upper case (soft-masking). Implies "
                                  "--maskX. Default: X",
                                  false, "X", &mask_with_values, cmd);
+  SwitchArg maskKeepInput("", "maskKeepInput",
+                           "Writes every residue outside the repeats to the masked file as the input has it, lower "
+                           "case and IUPAC codes included (the input is read a second time, so it must be a file); "
+                           "repeats are masked as --maskWith says, lower keeping their codes. Implies --maskX.",
+                           cmd, false);
   ValueArg<std::string> bedFile("", "bedFile",
                                 "Also writes the repeats of the report to this file in BED format, one line each, for "
                                 "genome browsers and interval tools.",
@@ -309,7 +314,8 @@ int parse_into_globals(int argc, char** argv) {
   global_threads = static_cast<unsigned>(threads.getValue());
   global_mask_filename = maskFile.getValue();
   global_mask_with = maskWith.getValue() == "N" ? MASK_N : maskWith.getValue() == "lower" ? MASK_LOWER : MASK_X;
-  global_mask_repeats = maskX.getValue() || maskFile.isSet() || maskWith.isSet();
+  global_mask_keep_input = maskKeepInput.getValue();
+  global_mask_repeats = maskX.getValue() || maskFile.isSet() || maskWith.isSet() || global_mask_keep_input;
   global_bed_filename = bedFile.getValue();
   global_gff_filename = gffFile.getValue();
   global_summary_filename = summaryFile.getValue();

@@ -244,6 +244,8 @@ void take_residue_letters(CFile& in, CSequence_Mol& seq) {
 
 }  // namespace
 
+bool is_residue_letter(int c) { return residue_table.code[static_cast<unsigned char>(c)] > 0; }
+
 FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length) {
   int c = skip_white_space(in);
   // Comment lines are allowed before the first header only: after a record,

@@ -110,4 +110,7 @@ enum class FastaResult { RECORD, FORMAT_ERROR, RECORD_TOO_LONG, OUT_OF_MEMORY };
 // file's at_end() tells whether it was the last one.
 FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length = longest_record);
 
+// True for a character that the reader takes as a residue (of either case).
+bool is_residue_letter(int c);
+
 #endif

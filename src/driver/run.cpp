@@ -19,6 +19,7 @@
 #include "driver/CFile.h"
 #include "driver/file_identity.h"
 #include "driver/held_record.h"
+#include "driver/input_letters.h"
 #include "driver/input_problem.h"
 #include "driver/masking.h"
 #include "driver/record_batch.h"
@@ -190,6 +191,32 @@ ExtraFile* failed_file(std::deque<ExtraFile>& extras) {
   return nullptr;
 }
 
+// Writes a searched record, its residues masked, to the masked file: from
+// the residues as stored, or with the input's own letters where letters is
+// given. False where those letters could not be had.
+bool write_masked(FILE* out, const CSequence_Mol& seq, unsigned record_number, InputLetters* letters) {
+  if (!letters) {
+    write_masked_record(out, seq);
+    return true;
+  }
+  return letters->write_record(out, seq, record_number, global_mask_with);
+}
+
+// Takes a record searched on the run's own thread into the masked file at once.
+class MaskedFile : public MaskedRecords {
+ public:
+  MaskedFile(FILE* out, unsigned record_number, InputLetters* letters)
+      : out_(out), record_number_(record_number), letters_(letters) {}
+  void take(const CSequence_Mol& seq) override { written_ = write_masked(out_, seq, record_number_, letters_); }
+  bool written() const { return written_; }
+
+ private:
+  FILE* out_;
+  unsigned record_number_;
+  InputLetters* letters_;
+  bool written_ = true;
+};
+
 // After each record: stop at once on a full disk rather than search on for nothing.
 int check_written(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream& masked) {
   if (!out.flush()) return write_failed(out);
@@ -199,7 +226,8 @@ int check_written(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream
 }
 
 int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFiles* files,
-                   std::deque<ExtraFile>& extras, OutputStream& masked, RecordNames& names, unsigned& record_number) {
+                   std::deque<ExtraFile>& extras, OutputStream& masked, InputLetters* letters, RecordNames& names,
+                   unsigned& record_number) {
   while (!input.at_end()) {
     ++record_number;
     seq.name.clear();
@@ -212,8 +240,9 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
     if (!names.add(seq.name, record_number)) return abort_run(EXIT_BAD_FASTA);
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
-    MaskedFile masked_file(masked.file());
+    MaskedFile masked_file(masked.file(), record_number, letters);
     search_record(record_number, seq, out.file(), files, masked.file() ? &masked_file : nullptr);
+    if (!masked_file.written()) return abort_run(EXIT_BAD_FASTA);
     int code = check_written(out, extras, masked);
     if (code != EXIT_OK) return code;
   }
@@ -232,11 +261,13 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
 // The part of a record searched beside others that is written once its
 // search is done, exactly as the loop above would have written it.
 int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out, RepeatFiles* files,
-                       std::deque<ExtraFile>& extras, OutputStream& masked) {
+                       std::deque<ExtraFile>& extras, OutputStream& masked, InputLetters* letters) {
   if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
   // Before a failure: a search that failed once the residues were masked (in
   // freeing its memory) has written its masked copy on one thread too.
-  if (record.masked) write_masked_record(masked.file(), record.seq);
+  if (record.masked && !write_masked(masked.file(), record.seq, record.number, letters)) {
+    return abort_run(EXIT_BAD_FASTA);
+  }
   if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
   if (record.failure) std::rethrow_exception(record.failure);
   if (files) batch.repeats().replay(record.first_repeat, record.end_of_repeats, *files, record.seq, record.number);
@@ -250,8 +281,8 @@ int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out
 // short records: so that a worker done with its batch finds the next one
 // while this thread writes, without holding more than a few long records.
 int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, RepeatFiles* files,
-                           std::deque<ExtraFile>& extras, OutputStream& masked, RecordNames& names,
-                           unsigned& record_number) {
+                           std::deque<ExtraFile>& extras, OutputStream& masked, InputLetters* letters,
+                           RecordNames& names, unsigned& record_number) {
   const bool keep_repeats = files != nullptr;
   const bool mask = masked.file() != nullptr;
   BlockPool held_blocks;  // outlives the batches and the workers
@@ -285,7 +316,7 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, Re
       update_report_time();
       turn.report().copy_part_to(out.file());
       if (searched && i + 1 == turn.size()) searched();
-      int code = finish_held_record(record, turn, out, files, extras, masked);
+      int code = finish_held_record(record, turn, out, files, extras, masked, letters);
       if (code != EXIT_OK) return code;
     }
     spare = queue.pop_oldest();
@@ -388,6 +419,11 @@ int run_velkor(int argc, char** argv) {
                  global_input_filename.c_str());
     return abort_run(EXIT_BAD_OPTION);
   }
+  std::unique_ptr<InputLetters> letters;
+  if (global_mask_keep_input) {
+    letters = std::make_unique<InputLetters>();
+    if (!letters->open(global_input_filename)) return abort_run(EXIT_BAD_OPTION);
+  }
   std::string masked_name =
       global_mask_filename.empty() ? global_input_filename + ".masked" : global_mask_filename;
   std::deque<ExtraFile> extras;
@@ -429,8 +465,9 @@ int run_velkor(int argc, char** argv) {
   unsigned threads = threads_to_use();
   RecordNames names(!global_gff_filename.empty());
   unsigned records = 0;
-  code = threads == 1 ? search_records(*input, sequence, out, files.get(), extras, masked, names, records)
-                      : search_records_at_once(threads, *input, out, files.get(), extras, masked, names, records);
+  code = threads == 1
+             ? search_records(*input, sequence, out, files.get(), extras, masked, letters.get(), names, records)
+             : search_records_at_once(threads, *input, out, files.get(), extras, masked, letters.get(), names, records);
   if (code != EXIT_OK) return code;
   if (names.count() == 0) warn_nothing_searched(records);
 
