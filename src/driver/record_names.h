@@ -4,21 +4,28 @@
 #include <string>
 #include <unordered_map>
 
+#include "driver/CSequence_Mol.h"
+
 // The names of the records searched. The files for other tools know a
-// record by its name alone, so two records of one name cannot be told
-// apart there: the first name taken twice gets a warning, and where a GFF3
-// file is written (whose sequence regions would then contradict each
-// other) it stops the run instead.
+// record by its name up to the first blank, so two records of one such name
+// cannot be told apart there: the first name met twice gets a warning. The
+// GFF3 file gives a name the region of its first record only; where a later
+// record of that name is longer, its repeats could lie outside that region
+// and make the file invalid, so a run that writes GFF3 stops there instead.
 class RecordNames {
  public:
-  explicit RecordNames(bool duplicates_refused) : duplicates_refused_(duplicates_refused) {}
+  explicit RecordNames(bool gff_written) : gff_written_(gff_written) {}
   // False when the run must stop; the message is written already.
-  bool add(const std::string& name, unsigned record_number);
+  bool add(const CSequence_Mol& seq, unsigned record_number);
   unsigned count() const { return count_; }
 
  private:
-  std::unordered_map<std::string, unsigned> first_numbers_;
-  bool duplicates_refused_;
+  struct First {
+    unsigned record_number;
+    unsigned length;
+  };
+  std::unordered_map<std::string, First> firsts_;
+  bool gff_written_;
   bool warned_ = false;
   unsigned count_ = 0;
 };

@@ -237,7 +237,7 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
     // Records outside the range are still read, so that the whole file is validated.
     if (record_number < global_sequence_from || record_number > global_sequence_to) continue;
 
-    if (!names.add(seq.name, record_number)) return abort_run(EXIT_BAD_FASTA);
+    if (!names.add(seq, record_number)) return abort_run(EXIT_BAD_FASTA);
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
     MaskedFile masked_file(masked.file(), record_number, letters);
@@ -311,7 +311,7 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, Re
     turn.report().wait_for_parts(turn.size() - 1);
     for (std::size_t i = 0; i < turn.size(); ++i) {
       HeldRecord& record = turn.record(i);
-      if (!names.add(record.seq.name, record.number)) return abort_run(EXIT_BAD_FASTA);
+      if (!names.add(record.seq, record.number)) return abort_run(EXIT_BAD_FASTA);
       report_status(record.number, record.seq.name.c_str(), global_min_unit_length);
       update_report_time();
       turn.report().copy_part_to(out.file());
