@@ -42,7 +42,8 @@ bool InputLetters::open(const std::string& name) {
 }
 
 // Leaves the input just after the header line of the record wanted. The
-// first reading found the file valid, so every header starts a line.
+// first reading found the file valid, so every header starts a line, but
+// for blanks that may stand before the first.
 bool InputLetters::skip_to_record(unsigned record_number) {
   bool line_start = true;
   while (records_begun_ < record_number) {
@@ -56,7 +57,7 @@ bool InputLetters::skip_to_record(unsigned record_number) {
         return true;
       }
     }
-    line_start = c == '\n';
+    line_start = c == '\n' || (line_start && std::isspace(c));
   }
   return true;
 }

@@ -36,7 +36,9 @@ def random_fasta(rng, records):
             if rng.random() < 0.1:
                 line += "-*"
             text.append(line + end)
-    return "".join(text), letters
+    # Blank lines, comments and blanks may stand before the first header.
+    lead = rng.choice(["", "\n# a comment > with a sign\n", "  \t"])
+    return lead + "".join(text), letters
 
 
 def masked_records(path):
