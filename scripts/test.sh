@@ -1,16 +1,13 @@
 #!/usr/bin/env bash
-# Builds velkor and runs the whole test suite three times: in a release
-# build, under AddressSanitizer and UndefinedBehaviorSanitizer, and under
-# ThreadSanitizer (optimised, so that the searches of the suite stay quick). Where clang is
-# installed, the fuzz targets are built too and each runs briefly.
+# The whole test suite, as CI runs it: the release suite (test_quick.sh),
+# then the suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and under ThreadSanitizer (optimised, so that the searches of the suite
+# stay quick). Where clang is installed, the fuzz targets are built too and
+# each runs briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/test_quick.sh
 jobs=$(nproc)
-
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELKOR_SANITIZE=ON
 cmake --build build-sanitize -j "$jobs"

@@ -181,7 +181,7 @@ int parse_into_globals(int argc, char** argv) {
                               "Number of records searched at once, each by its own thread; 0: one per core of the "
                               "machine. The outputs are the same for every number. Default: 1.",
                               false, global_threads, "int", cmd);
-  ValueArg<int> succN("N", "succN", "The maximum number of successive N's allowed in a satellite. Default: 2.", false,
+  ValueArg<int> succN("N", "succN", "The maximum number of successive N's allowed in a satellite; a negative value counts as 0. Default: 4.", false,
                       global_Ns_allowed_in_a_row, "int", cmd);
   SwitchArg nsAsMissense("", "NsAsMissense", "Treat N's as missense. Default: Treat N's as neutral with score 0.", cmd,
                          global_treat_Ns_as_missense);
@@ -195,11 +195,12 @@ int parse_into_globals(int argc, char** argv) {
                                 false, global_N_and_perfection_mode, "int", cmd);
   ValueArg<int> printRepeatSeqMode("", "printRepeatSeqMode",
                                    "Velkor provides different modes to print the repeat sequence along with its "
-                                   "information. 0: don't print sequence, 1: print sequence, 2: print alignment.",
+                                   "information. 0: don't print sequence, 1: print sequence, 2: print alignment. Default: 2",
                                    false, global_print_sat_seq_mode, "int", cmd);
   ValueArg<int> outputFormat("", "outputFormat",
                              "Velkor provides different output formats for printing the repeat information. 0: Velkor "
-                             "output format, 1: extended Velkor output format",
+                             "output format, 1: extended Velkor output format, 2: sputnik compatible format. "
+                             "Default: 1",
                              false, global_print_sat_mode, "int", cmd);
   SwitchArg maskX("", "maskX",
                   "Writes the sequences to a file with the extension \".masked\" in which repeats are masked.", cmd,
@@ -216,6 +217,11 @@ int parse_into_globals(int argc, char** argv) {
                                  "in lower case and all other residues in upper case (soft-masking). Implies "
                                  "--maskX. Default: X",
                                  false, "X", &mask_with_values, cmd);
+  SwitchArg maskKeepInput("", "maskKeepInput",
+                           "Writes every residue outside the repeats to the masked file as the input has it, lower "
+                           "case and IUPAC codes included (the input is read a second time, so it must be a file); "
+                           "repeats are masked as --maskWith says, lower keeping their codes. Implies --maskX.",
+                           cmd, false);
   ValueArg<std::string> bedFile("", "bedFile",
                                 "Also writes the repeats of the report to this file (- for standard output) in BED "
                                 "format, one line each, for genome browsers and interval tools.",
@@ -245,13 +251,12 @@ int parse_into_globals(int argc, char** argv) {
                                     false, "", "path", cmd);
   ValueArg<int> flanking("f", "flanking",
                          "If the satellite sequence is printed, this is the number of flanking nucleotides to be "
-                         "printed to the left and right of it. Default: 0",
+                         "printed to the left and right of it; a negative value counts as 0. Default: 0",
                          false, global_flanking, "int", cmd);
   ValueArg<float> minPerfection(
       "P", "minPerfection",
-      "Minimum perfection of satellites. Satellites below this value are broken up or reduced in length if this "
-      "yields a satellite above the minimum perfection. If N's are treated as mismatch when computing the "
-      "perfection, this value also has an influence when searching for exact repeats.",
+      "Minimum perfection of satellites, in percent. A minimum is not implemented in this version: only 0, no "
+      "minimum, is accepted. Default: 0",
       false, global_perfection_minimum, "float", cmd);
   SwitchArg dontRemoveMostlyOverlapping(
       "D", "dontRemoveMostlyOverlapping",
@@ -260,21 +265,23 @@ int parse_into_globals(int argc, char** argv) {
       "two mostly overlapping repeats in favour of that repeat with the highest score. With this option, Velkor "
       "reports also repeats that mostly overlap with higher scoring repeats.",
       cmd, global_remove_mostly_hidden);
-  ValueArg<int> firstSeq("", "firstSeq", "Number of first sequence to be processed in this run.", false,
+  ValueArg<int> firstSeq("", "firstSeq", "Number of first sequence to be processed in this run; records count from 1, and 0 also means the first. "
+                         "Default: 1", false,
                          static_cast<int>(global_sequence_from), "int", cmd);
-  ValueArg<int> lastSeq("", "lastSeq", "Number of last sequence to be processed in this run.", false,
+  ValueArg<int> lastSeq("", "lastSeq", "Number of last sequence to be processed in this run; -1: the last record of the file. Default: -1", false,
                         static_cast<int>(global_sequence_to), "int", cmd);
   ValueArg<int> maximumScoreReduction(
       "R", "maximum_score_reduction",
-      "The maximum amount the score can be reduced before search is aborded. Default: 6*mismatch-penalty.", false,
+      "The maximum amount the score can be reduced before search is aborded; with 1 or less the extension "
+      "takes no mismatch or indel. Default: no limit.", false,
       global_maximum_scorereduction, "int", cmd);
   ValueArg<int> recursion("r", "recursion",
-                          "The recursion depth used in the search. Values in the range 3 to 7 are recommended. A "
-                          "value of 0 implies a search for perfect repeats only.",
+                          "The recursion depth used in the search. Values in the range 3 to 7 are recommended; it "
+                          "must be at least 1 (for perfect repeats only, use --searchMode exact). Default: 5",
                           false, global_maximum_recursion_depth, "int", cmd);
-  ValueArg<long long> minUnitLen("u", "minUnitLen", "Minimum unit length. Default: 2", false, global_min_unit_length,
+  ValueArg<long long> minUnitLen("u", "minUnitLen", "Minimum unit length, at least 1. Default: 1", false, global_min_unit_length,
                                  "int", cmd);
-  ValueArg<long long> maxUnitLen("U", "maxUnitLen", "Maximum unit length. Default: 5", false, global_max_unit_length,
+  ValueArg<long long> maxUnitLen("U", "maxUnitLen", "Maximum unit length. Default: 6", false, global_max_unit_length,
                                  "int", cmd);
   const std::string length_rule =
       "The minimum length of a repeat is determined with: maximum( minLength, minLength_a + "
@@ -283,21 +290,23 @@ int parse_into_globals(int argc, char** argv) {
                               global_min_length_bx, "float", cmd);
   ValueArg<int> minLength_a("", "minLength_a", length_rule + "Default value of minLength_a: 0", false,
                             global_min_length_a, "int", cmd);
-  ValueArg<int> minLength("l", "minLength", length_rule + "Default value of minLength: 1", false, global_min_length,
+  ValueArg<int> minLength("l", "minLength",
+                          length_rule + "A value below 1 sets no floor of its own. Default value of minLength: 1",
+                          false, global_min_length,
                           "int", cmd);
   const std::string score_rule =
       "The minimum score of a repeat is determined with: maximum( minScore, minScore_a + minScore_b*(unit-length) ). ";
-  ValueArg<float> minScore_b("", "minScore_b", score_rule + "Default value of minScore_b: 0", false,
+  ValueArg<float> minScore_b("", "minScore_b", score_rule + "Default value of minScore_b: 1", false,
                              global_min_score_bx, "float", cmd);
   ValueArg<int> minScore_a("", "minScore_a", score_rule + "Default value of minScore_a: 0", false, global_min_score_a,
                            "int", cmd);
-  ValueArg<int> minScore("s", "minScore", score_rule + "Default value of minScore: 0", false, global_min_score, "int",
+  ValueArg<int> minScore("s", "minScore", score_rule + "Default value of minScore: 6", false, global_min_score, "int",
                          cmd);
   ValueArg<int> mismatchScore("m", "mismatchScore",
-                              "Score for mismatch - must be negative. Default: -6. Match score is fixed to one.", false,
+                              "Score for mismatch - must be -2 or lower. Default: -6. Match score is fixed to one.", false,
                               global_mismatch_score, "int", cmd);
   ValueArg<int> indelScore("g", "indelScore",
-                           "Score for indels - must be negative. Default: -6. Match score is fixed to one.", false,
+                           "Score for indels - must be -2 or lower. Default: -6. Match score is fixed to one.", false,
                            global_indel_score, "int", cmd);
   std::vector<std::string> search_modes{"exact", "extendExact", "imperfect"};
   TCLAP::ValuesConstraint<std::string> search_mode_values(search_modes);
@@ -305,13 +314,13 @@ int parse_into_globals(int argc, char** argv) {
       "M", "searchMode",
       "Velkor provides three different search modes. exact: Search for exact repeats, only. extendExact: Searches "
       "for exact repeats and extends them by inserting mismatches and indels. imperfect: Searches directly for "
-      "imperfect repeats.",
+      "imperfect repeats. Default: imperfect",
       false, "imperfect", &search_mode_values, cmd);
   FileNamesArg iofiles(
       "iofiles",
       "Velkor requires either one or two file names as parameters. The first must be the input file in FASTA "
-      "format. If a second file is specified, output is written to it. If no second file is given, output is "
-      "written to the console. ",
+      "format (- for standard input). If a second file is specified, output is written to it. If no second file "
+      "is given, or -, output is written to standard output. ",
       false, "Input and output filenames", cmd, true);
 
   cmd.parse(argc, argv);  // ends the process itself for help, version and parse errors
@@ -323,7 +332,10 @@ int parse_into_globals(int argc, char** argv) {
     return EXIT_BAD_OPTION;
   }
   // Three or more names are taken as none: the run then stops at the input.
-  if (names.size() <= 2) {
+  if (names.size() > 2) {
+    PrintMessage(stderr, "Sorry! Too many file names: velkor takes the input file and, optionally, the report "
+                 "file.\n   \"", names[2].c_str(), "\"\nis one too many.\n");
+  } else {
     global_input_filename = names[0];
     // A report named "-" goes to standard output, as one without a name.
     if (names.size() == 2 && names[1] != standard_stream_name) global_output_filename = names[1];
@@ -343,7 +355,8 @@ int parse_into_globals(int argc, char** argv) {
   global_threads = static_cast<unsigned>(threads.getValue());
   global_mask_filename = maskFile.getValue();
   global_mask_with = maskWith.getValue() == "N" ? MASK_N : maskWith.getValue() == "lower" ? MASK_LOWER : MASK_X;
-  global_mask_repeats = maskX.getValue() || maskFile.isSet() || maskWith.isSet();
+  global_mask_keep_input = maskKeepInput.getValue();
+  global_mask_repeats = maskX.getValue() || maskFile.isSet() || maskWith.isSet() || global_mask_keep_input;
   global_bed_filename = bedFile.getValue();
   global_gff_filename = gffFile.getValue();
   global_summary_filename = summaryFile.getValue();

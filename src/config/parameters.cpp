@@ -34,6 +34,7 @@ int global_flanking;
 bool global_remove_mostly_hidden;
 bool global_mask_repeats;
 int global_mask_with;
+bool global_mask_keep_input;
 bool global_quiet;
 unsigned global_threads;
 
@@ -64,6 +65,7 @@ void init_param() {
   global_remove_mostly_hidden = true;
   global_mask_repeats = false;
   global_mask_with = MASK_X;
+  global_mask_keep_input = false;
   global_quiet = false;
   global_threads = 1;
   global_catalog_settings = CatalogSettings();

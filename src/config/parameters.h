@@ -42,6 +42,7 @@ extern int global_flanking;
 extern bool global_remove_mostly_hidden;
 extern bool global_mask_repeats;
 extern int global_mask_with;  // how repeats look in the masked file (MaskWith)
+extern bool global_mask_keep_input;  // the masked file keeps the input's letters outside repeats
 extern bool global_quiet;     // only error messages on standard error
 extern unsigned global_threads;  // records searched at once; 0: one per core of the machine
 

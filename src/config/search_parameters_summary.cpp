@@ -88,6 +88,9 @@ void print_search_parameters(FILE* out, const char* prefix) {
     PrintMessage(out, prefix, "   Masked repeats written as:       ",
                  global_mask_with == MASK_N ? "N" : "lower case (soft-masked)", "\n");
   }
+  if (global_mask_keep_input) {
+    PrintMessage(out, prefix, "   Residues outside repeats:        as in the input\n");
+  }
   PrintMessage(out, prefix, "   Computing perfections treat N's: ",
                choice(global_N_and_perfection_mode, "asMismatch", "asNeutral", "asMatch"), "\n");
   PrintMessage(out, prefix, "   Report units as:                 ",

@@ -1,5 +1,6 @@
 #include "driver/CFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +23,10 @@ void CFile::open(const char* name) {
   line = 1;
   position = buffer_end = buffer;
   gzip_.reset();
+  head_length_ = 0;
+  buffer_offset_ = line_start_ = 0;
+  read_error_ = false;
+  rejection_ = Rejection();
   if (!is_open()) return;
   // The first two bytes tell the format. Plain text keeps them at the start
   // of its first block rather than seeking back, so that pipes can be read
@@ -29,10 +34,35 @@ void CFile::open(const char* name) {
   read(buffer, sizeof GzipSource::magic);
   std::size_t got = static_cast<std::size_t>(gcount());
   if (got == sizeof GzipSource::magic && std::memcmp(buffer, GzipSource::magic, got) == 0) {
+    std::memcpy(head_, buffer, got);
+    head_length_ = got;
     gzip_ = std::make_unique<GzipSource>(*this, buffer, got);
     return;
   }
   buffer_end = buffer + got + fetch(buffer + got, buffer_size - got);
+  head_length_ = std::min(head_size, static_cast<std::size_t>(buffer_end - buffer));
+  std::memcpy(head_, buffer, head_length_);
+  read_error_ = bad();
+}
+
+void CFile::reject(int character, bool header_expected) {
+  rejection_.set = true;
+  rejection_.header_expected = header_expected;
+  rejection_.at_end = at_end();
+  rejection_.character = character;
+  rejection_.line = line;
+  rejection_.column = 0;
+  if (!rejection_.at_end && position != buffer) {
+    // The character is the one before position; its line began after the
+    // last line end before it, in the buffer or before it.
+    const char* at = position - 1;
+    const char* p = at;
+    while (p != buffer && p[-1] != '\n') --p;
+    const std::uint64_t line_begin =
+        p != buffer || buffer_offset_ == 0 ? buffer_offset_ + static_cast<std::uint64_t>(p - buffer) : line_start_;
+    rejection_.column = buffer_offset_ + static_cast<std::uint64_t>(at - buffer) - line_begin + 1;
+  }
+  set_format_error();
 }
 
 const char* CFile::decompression_error() const {
@@ -46,15 +76,26 @@ std::size_t CFile::fetch(char* into, std::size_t size) {
 }
 
 bool CFile::refill() {
+  // Where the last line of the block began, for the column of a character
+  // that a later block may reject. Line ends read are all line feeds by now.
+  for (const char* p = buffer_end; p != buffer; --p) {
+    if (p[-1] == '\n') {
+      line_start_ = buffer_offset_ + static_cast<std::uint64_t>(p - buffer);
+      break;
+    }
+  }
+  const std::uint64_t end_offset = buffer_offset_ + static_cast<std::uint64_t>(buffer_end - buffer);
   char* start = buffer;
   if (position != buffer) {
     buffer[0] = position[-1];
     ++start;
   }
+  buffer_offset_ = end_offset - static_cast<std::uint64_t>(start - buffer);
   std::size_t delivered = fetch(start, static_cast<std::size_t>(buffer + buffer_size - start));
   position = start;
   buffer_end = start + delivered;
   if (delivered > 0) return true;
+  if (bad()) read_error_ = true;
   if (bad() || decompression_error()) {
     // A failing disk or damaged compressed data must not pass for the end
     // of the file: that would report a truncated input as a complete,
@@ -203,6 +244,8 @@ void take_residue_letters(CFile& in, CSequence_Mol& seq) {
 
 }  // namespace
 
+bool is_residue_letter(int c) { return residue_table.code[static_cast<unsigned char>(c)] > 0; }
+
 FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length) {
   int c = skip_white_space(in);
   // Comment lines are allowed before the first header only: after a record,
@@ -215,7 +258,7 @@ FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length
   }
   if (in.has_format_error()) return FastaResult::FORMAT_ERROR;
   if (c != '>') {
-    in.set_format_error();
+    in.reject(c, true);
     return FastaResult::FORMAT_ERROR;
   }
 
@@ -232,7 +275,7 @@ FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length
       signed char residue = residue_table.code[static_cast<unsigned char>(c)];
       if (residue == SKIP) continue;
       if (residue == INVALID) {
-        in.set_format_error();
+        in.reject(c, false);
         return FastaResult::FORMAT_ERROR;
       }
       if (seq.length == seq.capacity) {

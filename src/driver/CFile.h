@@ -2,6 +2,7 @@
 #define VELKOR_DRIVER_CFILE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <fstream>
 #include <memory>
 
@@ -60,6 +61,24 @@ class CFile : public std::ifstream {
   bool has_format_error() const { return failed() && !at_end(); }
   void set_format_error() { state = STATE_FAIL; }
 
+  // What stopped the reading, kept for a message that names the cause.
+  struct Rejection {
+    bool set = false;
+    bool header_expected = false;  // else a residue was
+    bool at_end = false;           // the input ended there
+    int character = 0;             // as getchar returned it
+    unsigned line = 0;
+    std::uint64_t column = 0;  // counted from 1 in bytes; 0 where unknown
+  };
+  // A format error at the character getchar returned last.
+  void reject(int character, bool header_expected);
+  const Rejection& rejection() const { return rejection_; }
+  // The first bytes of the file as stored (before any decompression).
+  const unsigned char* head() const { return head_; }
+  std::size_t head_length() const { return head_length_; }
+  // The system failed to read the file (as for a directory).
+  bool read_error() const { return read_error_; }
+
   // Why compressed input stopped short of its end (damaged or truncated
   // data); null for plain input and for intact compressed input.
   const char* decompression_error() const;
@@ -70,6 +89,14 @@ class CFile : public std::ifstream {
   int carriage_return();
 
   std::unique_ptr<GzipSource> gzip_;
+
+  static constexpr std::size_t head_size = 8;
+  unsigned char head_[head_size] = {};
+  std::size_t head_length_ = 0;
+  std::uint64_t buffer_offset_ = 0;  // of buffer[0] in the text
+  std::uint64_t line_start_ = 0;     // offset of the first character of the last line begun before the buffer
+  bool read_error_ = false;
+  Rejection rejection_;
 };
 
 // Records longer than this cannot be shown by the report's 32-bit positions.
@@ -82,5 +109,8 @@ enum class FastaResult { RECORD, FORMAT_ERROR, RECORD_TOO_LONG, OUT_OF_MEMORY };
 // line is the line holding the offending character. After a RECORD, the
 // file's at_end() tells whether it was the last one.
 FastaResult read_fasta_record(CFile& in, CSequence_Mol& seq, unsigned max_length = longest_record);
+
+// True for a character that the reader takes as a residue (of either case).
+bool is_residue_letter(int c);
 
 #endif

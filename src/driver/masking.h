@@ -37,14 +37,4 @@ class MaskedRecords {
   virtual void take(const CSequence_Mol& seq) = 0;
 };
 
-// Writes each record to the masked file at once.
-class MaskedFile : public MaskedRecords {
- public:
-  explicit MaskedFile(FILE* out) : out_(out) {}
-  void take(const CSequence_Mol& seq) override { write_masked_record(out_, seq); }
-
- private:
-  FILE* out_;
-};
-
 #endif

@@ -19,8 +19,11 @@
 #include "driver/CFile.h"
 #include "driver/file_identity.h"
 #include "driver/held_record.h"
+#include "driver/input_letters.h"
+#include "driver/input_problem.h"
 #include "driver/masking.h"
 #include "driver/record_batch.h"
+#include "driver/record_names.h"
 #include "driver/residue_buffer.h"
 #include "driver/search_record.h"
 #include "driver/messages.h"
@@ -174,6 +177,7 @@ int read_failed(FastaResult result, const CFile& input, unsigned record_number) 
                    "\n\nAn error occurred while reading the input file. It might not be a valid fasta file.\n"
                    "File position: line %u\n",
                    input.line);
+      std::fputs(describe_input_problem(input, global_input_filename).c_str(), stderr);
       std::fflush(stderr);
       return EXIT_BAD_FASTA;
   }
@@ -186,6 +190,32 @@ ExtraFile* failed_file(std::deque<ExtraFile>& extras) {
   }
   return nullptr;
 }
+
+// Writes a searched record, its residues masked, to the masked file: from
+// the residues as stored, or with the input's own letters where letters is
+// given. False where those letters could not be had.
+bool write_masked(FILE* out, const CSequence_Mol& seq, unsigned record_number, InputLetters* letters) {
+  if (!letters) {
+    write_masked_record(out, seq);
+    return true;
+  }
+  return letters->write_record(out, seq, record_number, global_mask_with);
+}
+
+// Takes a record searched on the run's own thread into the masked file at once.
+class MaskedFile : public MaskedRecords {
+ public:
+  MaskedFile(FILE* out, unsigned record_number, InputLetters* letters)
+      : out_(out), record_number_(record_number), letters_(letters) {}
+  void take(const CSequence_Mol& seq) override { written_ = write_masked(out_, seq, record_number_, letters_); }
+  bool written() const { return written_; }
+
+ private:
+  FILE* out_;
+  unsigned record_number_;
+  InputLetters* letters_;
+  bool written_ = true;
+};
 
 // After each record: stop at once on a full disk rather than search on for nothing.
 int check_written(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream& masked) {
@@ -209,8 +239,8 @@ int commit_outputs(OutputStream& out, std::deque<ExtraFile>& extras, OutputStrea
 }
 
 int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFiles* files,
-                   std::deque<ExtraFile>& extras, OutputStream& masked) {
-  unsigned record_number = 0;
+                   std::deque<ExtraFile>& extras, OutputStream& masked, InputLetters* letters, RecordNames& names,
+                   unsigned& record_number) {
   bool committed = false;
   while (!input.at_end()) {
     ++record_number;
@@ -226,10 +256,12 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
       committed = true;
     }
 
+    if (!names.add(seq, record_number)) return abort_run(EXIT_BAD_FASTA);
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
-    MaskedFile masked_file(masked.file());
+    MaskedFile masked_file(masked.file(), record_number, letters);
     search_record(record_number, seq, out.file(), files, masked.file() ? &masked_file : nullptr);
+    if (!masked_file.written()) return abort_run(EXIT_BAD_FASTA);
     int code = check_written(out, extras, masked);
     if (code != EXIT_OK) return code;
   }
@@ -248,11 +280,13 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
 // The part of a record searched beside others that is written once its
 // search is done, exactly as the loop above would have written it.
 int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out, RepeatFiles* files,
-                       std::deque<ExtraFile>& extras, OutputStream& masked) {
+                       std::deque<ExtraFile>& extras, OutputStream& masked, InputLetters* letters) {
   if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
   // Before a failure: a search that failed once the residues were masked (in
   // freeing its memory) has written its masked copy on one thread too.
-  if (record.masked) write_masked_record(masked.file(), record.seq);
+  if (record.masked && !write_masked(masked.file(), record.seq, record.number, letters)) {
+    return abort_run(EXIT_BAD_FASTA);
+  }
   if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
   if (record.failure) std::rethrow_exception(record.failure);
   if (files) batch.repeats().replay(record.first_repeat, record.end_of_repeats, *files, record.seq, record.number);
@@ -265,8 +299,9 @@ int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out
 // most one batch per worker is searched or waits, and as many again of
 // short records: so that a worker done with its batch finds the next one
 // while this thread writes, without holding more than a few long records.
-int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
-                           RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked) {
+int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, RepeatFiles* files,
+                           std::deque<ExtraFile>& extras, OutputStream& masked, InputLetters* letters,
+                           RecordNames& names, unsigned& record_number) {
   const bool keep_repeats = files != nullptr;
   const bool mask = masked.file() != nullptr;
   BlockPool held_blocks;  // outlives the batches and the workers
@@ -295,11 +330,12 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
     turn.report().wait_for_parts(turn.size() - 1);
     for (std::size_t i = 0; i < turn.size(); ++i) {
       HeldRecord& record = turn.record(i);
+      if (!names.add(record.seq, record.number)) return abort_run(EXIT_BAD_FASTA);
       report_status(record.number, record.seq.name.c_str(), global_min_unit_length);
       update_report_time();
       turn.report().copy_part_to(out.file());
       if (searched && i + 1 == turn.size()) searched();
-      int code = finish_held_record(record, turn, out, files, extras, masked);
+      int code = finish_held_record(record, turn, out, files, extras, masked, letters);
       if (code != EXIT_OK) return code;
     }
     spare = queue.pop_oldest();
@@ -336,7 +372,6 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
     return EXIT_OK;
   };
 
-  unsigned record_number = 0;
   bool committed = false;
   while (!input.at_end()) {
     ++record_number;
@@ -363,6 +398,17 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out,
   }
   int code = filling->empty() ? EXIT_OK : hand_over();
   return code != EXIT_OK ? code : write_all();
+}
+
+// A range that selects no record gives a report without repeats, which is
+// easily taken for a file without any.
+void warn_nothing_searched(unsigned records) {
+  std::string last = global_sequence_to == 4294967295u ? "-1" : std::to_string(global_sequence_to);
+  std::fprintf(stderr,
+               "Warning: no record was searched: the input holds %u record%s, and --firstSeq %u --lastSeq %s\n"
+               "selects none of them.\n",
+               records, records == 1 ? "" : "s", global_sequence_from, last.c_str());
+  std::fflush(stderr);
 }
 
 unsigned threads_to_use() {
@@ -399,6 +445,11 @@ int run_velkor(int argc, char** argv) {
                  "which is standard input or not a file. Name their file with --maskFile PATH.\n",
                  global_input_filename.c_str());
     return abort_run(EXIT_BAD_OPTION);
+  }
+  std::unique_ptr<InputLetters> letters;
+  if (global_mask_keep_input) {
+    letters = std::make_unique<InputLetters>();
+    if (!letters->open(global_input_filename)) return abort_run(EXIT_BAD_OPTION);
   }
   std::string masked_name =
       global_mask_filename.empty() ? global_input_filename + ".masked" : global_mask_filename;
@@ -442,9 +493,13 @@ int run_velkor(int argc, char** argv) {
   }
 
   unsigned threads = threads_to_use();
-  code = threads == 1 ? search_records(*input, sequence, out, files.get(), extras, masked)
-                      : search_records_at_once(threads, *input, out, files.get(), extras, masked);
+  RecordNames names(!global_gff_filename.empty());
+  unsigned records = 0;
+  code = threads == 1
+             ? search_records(*input, sequence, out, files.get(), extras, masked, letters.get(), names, records)
+             : search_records_at_once(threads, *input, out, files.get(), extras, masked, letters.get(), names, records);
   if (code != EXIT_OK) return code;
+  if (names.count() == 0) warn_nothing_searched(records);
 
   input->close();
   code = commit_outputs(out, extras, masked);

@@ -20,7 +20,8 @@ void SequenceOutput::finish() {
   report_.finish();
   if (files_) files_->end_record();
   if (masked_) {
-    stretches_.mask(seq_, global_mask_with);
+    // Lower case marks the repeats where the letters come from the input.
+    stretches_.mask(seq_, global_mask_keep_input ? MASK_LOWER : global_mask_with);
     masked_->take(seq_);
   }
 }

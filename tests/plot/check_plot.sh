@@ -54,4 +54,12 @@ expect_refusal 1 "is not a velkor summary" genome.fa refused.png
 grep -v '^run' summary.tsv >cut_short.tsv
 expect_refusal 1 "no rows for the whole run" cut_short.tsv refused.png
 expect_refusal 1 "cannot write" summary.tsv no/such/dir/figure.png
+# Without matplotlib (python3 -S leaves out the packages installed beside
+# the standard library): one line that says which package to install.
+got=0
+python3 -S "$plot" summary.tsv refused.png 2>message.txt || got=$?
+[ "$got" -eq 1 ] && [ "$(wc -l <message.txt)" -eq 1 ] && grep -qF "python3-matplotlib" message.txt ||
+  fail "velkor-plot without matplotlib: status $got, $(cat message.txt)"
+# The default units are in the normal form over both strands, and the legend says so.
+grep -qF "reverse complement" figure.svg || fail "the legend does not say what a motif stands for"
 echo "figures drawn, refusals given"

@@ -236,3 +236,67 @@ TEST_F(FastaReaderTest, GzipCutOrDamagedDataIsAnError) {
 }
 
 }  // namespace
+
+namespace {
+
+// The rejection read_fasta_record leaves behind, the whole file read.
+CFile::Rejection rejection_of(const std::string& path) {
+  auto in = std::make_unique<CFile>();
+  in->open(path.c_str());
+  CSequence_Mol seq;
+  seq.residues = static_cast<char*>(std::malloc(16));
+  seq.capacity = 16;
+  while (!in->at_end() && read_fasta_record(*in, seq) == FastaResult::RECORD) {
+    seq.name.clear();
+    seq.length = 0;
+  }
+  std::free(seq.residues);
+  return in->rejection();
+}
+
+}  // namespace
+
+// The column must be right wherever the line began: in the same block, at
+// the very end of the one before, or several blocks back in one long line.
+TEST_F(FastaReaderTest, TheRejectedCharacterIsPlacedByLineAndColumn) {
+  const std::size_t block = CFile::buffer_size;
+  struct Case {
+    std::string text;
+    unsigned line;
+    std::uint64_t column;
+  };
+  const std::string header = ">a\n";
+  std::string ends_at_boundary = header + std::string(block - header.size() - 1, 'A') + "\nACJ\n";
+  std::vector<Case> cases = {
+      {">a\nACGT\nACJT\n", 3, 3},
+      {header + std::string(2 * block + 5000, 'C') + "J\n", 2, 2 * block + 5001},
+      {ends_at_boundary, 3, 3},
+      {ends_at_boundary.substr(0, block - 1) + "\n\n\n" + ends_at_boundary.substr(block - 1), 6, 3},
+  };
+  for (const Case& c : cases) {
+    for (const char* line_end : {"\n", "\r\n"}) {
+      for (bool compressed : {false, true}) {
+        const std::string text = with_line_ends(c.text, line_end);
+        read_all(compressed ? gzip(text) : text);
+        CFile::Rejection rejection = rejection_of(path_);
+        EXPECT_TRUE(rejection.set);
+        EXPECT_FALSE(rejection.header_expected);
+        EXPECT_EQ(rejection.character, 'J');
+        EXPECT_EQ(rejection.line, c.line) << line_end << compressed;
+        EXPECT_EQ(rejection.column, c.column) << c.line << " " << compressed << " " << (line_end[1] != 0);
+      }
+    }
+  }
+}
+
+TEST_F(FastaReaderTest, AnInputWithoutRecordsIsToldFromOneWithoutAHeader) {
+  read_all("\n# only a comment\n\n");
+  CFile::Rejection no_record = rejection_of(path_);
+  EXPECT_TRUE(no_record.set && no_record.at_end && no_record.header_expected);
+  read_all("\n  ACGT\n");
+  CFile::Rejection no_header = rejection_of(path_);
+  EXPECT_TRUE(no_header.set && !no_header.at_end && no_header.header_expected);
+  EXPECT_EQ(no_header.character, 'A');
+  EXPECT_EQ(no_header.line, 2u);
+  EXPECT_EQ(no_header.column, 3u);
+}

@@ -56,6 +56,7 @@ REFUSED = {
     "--maskX": _OUTPUTS_KEY.format("masked"),
     "--maskFile": _OUTPUTS_KEY.format("masked"),
     "--maskWith": "use the config keys 'outputs', a list holding masked, and 'mask_with'",
+    "--maskKeepInput": "use the config keys 'outputs', a list holding masked, and 'mask_keep_input: true'",
     "--": _FILES,
     "--ignore_rest": _FILES,
     "-v": _NO_RUN,
@@ -80,7 +81,7 @@ DEFAULT_OUTPUTS = ["bed", "summary"]
 MASK_WITH = ("X", "N", "lower")
 
 
-def output_options(outputs, folder, mask_with="X"):
+def output_options(outputs, folder, mask_with="X", mask_keep_input=False):
     """The velkor options that write the chosen outputs into folder, in the order velkor's report head lists them."""
     options = []
     for name, option in (("bed", "--bedFile"), ("gff", "--gffFile")):
@@ -93,6 +94,7 @@ def output_options(outputs, folder, mask_with="X"):
         options += ["--summaryFile", f"{folder}/{OUTPUT_FILES['summary']}"]
     if "masked" in outputs:
         options += ["--maskX"] + ([] if mask_with == "X" else ["--maskWith", mask_with])
+        options += ["--maskKeepInput"] if mask_keep_input else []
     return options
 
 
