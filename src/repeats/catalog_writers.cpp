@@ -1,5 +1,7 @@
 #include "repeats/catalog_writers.h"
 
+#include "repeats/percent_escape.h"
+
 #include <cctype>
 #include <cstdio>
 
@@ -18,18 +20,8 @@ void append_motif(TextBuffer& line, const RepeatFields& repeat) {
 
 void make_locus_id(std::string& id, const std::string& chrom, unsigned start, unsigned end,
                    const CDnaString& motif) {
-  static constexpr char hex[] = "0123456789ABCDEF";
   id.clear();
-  for (char c : chrom) {
-    if (kept_in_locus_id(c)) {
-      id += c;
-    } else {
-      const unsigned char u = static_cast<unsigned char>(c);
-      id += '%';
-      id += hex[u >> 4];
-      id += hex[u & 15];
-    }
-  }
+  append_percent_escaped(id, chrom, kept_in_locus_id);
   id += '_';
   id += std::to_string(start);
   id += '_';

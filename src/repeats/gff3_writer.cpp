@@ -1,5 +1,7 @@
 #include "repeats/gff3_writer.h"
 
+#include "repeats/percent_escape.h"
+
 #include <cstring>
 
 namespace {
@@ -17,19 +19,9 @@ void write_seqid(FILE* out, const std::string& chrom) {
 }  // namespace
 
 std::string gff_seqid(const std::string& chrom) {
-  static const char hex[] = "0123456789ABCDEF";
   std::string seqid;
   seqid.reserve(chrom.size());
-  for (char c : chrom) {
-    if (plain_in_seqid(c)) {
-      seqid += c;
-    } else {
-      const unsigned char u = static_cast<unsigned char>(c);
-      seqid += '%';
-      seqid += hex[u >> 4];
-      seqid += hex[u & 15];
-    }
-  }
+  append_percent_escaped(seqid, chrom, plain_in_seqid);
   return seqid;
 }
 
