@@ -258,7 +258,7 @@ int parse_into_globals(int argc, char** argv) {
   ValueArg<int> indelScore("g", "indelScore",
                            "Score for indels - must be negative. Default: -6. Match score is fixed to one.", false,
                            global_indel_score, "int", cmd);
-  std::vector<std::string> search_modes{"exact", "extendExact", "imperfect"};
+  std::vector<std::string> search_modes{"exact", "extendExact", "imperfect", "arrays"};
   TCLAP::ValuesConstraint<std::string> search_mode_values(search_modes);
   ValueArg<std::string> searchMode(
       "M", "searchMode",
@@ -332,6 +332,16 @@ int parse_into_globals(int argc, char** argv) {
     global_search_mode = SEARCH_EXACT;
   } else if (searchMode.getValue() == "extendExact") {
     global_search_mode = SEARCH_EXTEND_EXACT;
+  } else if (searchMode.getValue() == "arrays") {
+    global_search_mode = SEARCH_ARRAYS;
+    // Arrays of long periods and diverged copies need scores that an
+    // identity of 75 % still keeps positive, and a minimum score that does
+    // not grow with the period.
+    if (!maxUnitLen.isSet()) global_max_unit_length = 2000;
+    if (!mismatchScore.isSet()) global_mismatch_score = -3;
+    if (!indelScore.isSet()) global_indel_score = -3;
+    if (!minScore.isSet()) global_min_score = 25;
+    if (!minScore_b.isSet()) global_min_score_bx = 0.0f;
   } else {
     global_search_mode = SEARCH_IMPERFECT;
   }

@@ -1,0 +1,20 @@
+#include "config/arrays_parameters.h"
+
+#include "config/parameters.h"
+
+ArraysOptions arrays_options_from_parameters() {
+  ArraysOptions options;
+  options.min_period = global_min_unit_length;
+  options.max_period = global_max_unit_length;
+  options.mismatch = global_mismatch_score;
+  options.indel = global_indel_score;
+  options.min_score = global_min_score;
+  options.min_score_a = global_min_score_a;
+  options.min_score_b = global_min_score_bx;
+  options.min_length = global_min_length;
+  options.min_length_a = global_min_length_a;
+  options.min_length_b = global_min_length_bx;
+  options.Ns_tolerated = !global_treat_Ns_as_missense && global_Ns_allowed_in_a_row > 0;
+  options.Ns_in_a_row = global_Ns_allowed_in_a_row > 0 ? static_cast<unsigned>(global_Ns_allowed_in_a_row) : 0;
+  return options;
+}

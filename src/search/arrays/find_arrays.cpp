@@ -1,0 +1,407 @@
+/*
+ * Tandem arrays of any period: the rule.
+ *
+ * Candidates. Every word of five residues (without N) is matched with its
+ * earlier starts up to max_period residues back, nearest first, at most 16 of
+ * them. A match at distance d is evidence for period d: it adds 40 to the
+ * evidence of d, which loses 1 per residue passed since it was last added to
+ * (never going below 0). Evidence reaching 320 (eight matches in quick
+ * succession, or more spread wider) makes d a candidate, anchored at the
+ * earlier start of the word. Random DNA seldom gives a period that much; an
+ * array whose neighbouring copies agree at 65 % gives it within about 150
+ * residues of its second copy.
+ *
+ * Consensus. The d residues from the anchor are the first unit. The residues
+ * around the anchor are aligned against that unit repeated endlessly with
+ * lenient scores (mismatch -2, indel -3) that follow copies differing from
+ * the first one by a quarter; the majority residue of each unit column becomes
+ * the consensus. Aligned again with the run's scores, the array gives the
+ * majority consensus once more (refined once), and its alignment against
+ * that consensus is the call: +1 per match, the mismatch and indel scores of
+ * the run, 0 per tolerated N; each side extended to its best score
+ * (wraparound_extension.cpp). The call starts with the unit column facing
+ * its first residue.
+ *
+ * Period. A candidate may be a multiple of the array's period: for each
+ * divisor p of d (ascending, at least min_period) by which a shift changes at
+ * most an eighth of the consensus, the array is built again from the
+ * consensus's first p residues, and the first p scoring at least 95 % of
+ * d's score is the period. So an array of period 6 is one call of period 6,
+ * and a higher-order repeat is called at its monomer when the monomers agree
+ * nearly as well as the higher-order copies, at the higher order when they
+ * have diverged further.
+ *
+ * Calls. An array is called when it spans at least 1.8 copies of its unit
+ * (its normalised length over its period) and reaches the minimum score and
+ * normalised length for its period.
+ *
+ * Overlaps. The scan resumes after a call's end, and no word before it counts
+ * as evidence. A later call may extend back over the call before it (no
+ * further than that call's start); where one of two overlapping calls has
+ * less than one unit outside the overlap, the lower-scoring one goes, the
+ * earlier one on equal scores, as in the overlap removal of the other modes.
+ */
+#include "search/arrays/find_arrays.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr unsigned word_length = 5;
+constexpr std::size_t word_count = std::size_t(1) << (2 * word_length);
+constexpr unsigned earlier_starts_followed = 16;
+constexpr int evidence_per_match = 40;
+constexpr int evidence_needed = 320;
+constexpr unsigned max_neighbours = 8;
+constexpr unsigned lenient_rounds = 3;
+constexpr std::size_t copies_needed_in_tenths = 18;
+
+int base_code(char c) {
+  switch (c) {
+    case 'A': return 0;
+    case 'C': return 1;
+    case 'G': return 2;
+    case 'T': return 3;
+    default: return -1;
+  }
+}
+
+// A word that repeats itself after one or two residues.
+bool low_complexity(std::size_t code) {
+  const std::size_t mask = word_count - 1;
+  return ((code >> 2) ^ code) & (mask >> 2) ? (((code >> 4) ^ code) & (mask >> 4)) == 0 : true;
+}
+
+ArraysOptions lenient_version_of(const ArraysOptions& options) {
+  ArraysOptions lenient = options;
+  lenient.mismatch = -2;
+  lenient.indel = -3;
+  return lenient;
+}
+
+class ArraySearch {
+ public:
+  ArraySearch(const char* residues, std::size_t length, const ArraysOptions& options, ArraysWorkspace& ws,
+              ConsensusUnits& units, Csat_garbagecollector& pool)
+      : residues_(residues),
+        length_(length),
+        options_(options),
+        lenient_(lenient_version_of(options)),
+        ws_(ws),
+        units_(units),
+        pool_(pool) {}
+
+  ArraysSearchCounts run(RecordSink& sink);
+
+ private:
+  int evidence_at(unsigned d, long long position) const;
+  bool add_evidence(unsigned d, long long start);
+  // Builds, chooses the period and calls an array from candidate d at
+  // anchor; returns where the scan resumes, or -1 when nothing is called.
+  long long try_candidate(unsigned d, std::size_t anchor);
+  // Builds the array around anchor from the unit in array: false when the
+  // first alignment spans too few copies to go on. unit_from_anchor: the
+  // unit is the residues from the anchor.
+  bool build(std::size_t anchor, AlignedArray& array, bool unit_from_anchor);
+  // Makes the unit the majority of the residues aligned to it; false when
+  // that changes nothing.
+  bool take_majority(AlignedArray& array);
+  void choose_period();
+  bool callable(const AlignedArray& array) const;
+  Csat* make_record(const AlignedArray& array);
+  void note_errors(Csat& sat, const AlignedArray& array, int direction) const;
+  void settle(Csat* call);
+
+  const char* residues_;
+  std::size_t length_;
+  const ArraysOptions& options_;
+  ArraysOptions lenient_;
+  ArraysWorkspace& ws_;
+  ConsensusUnits& units_;
+  Csat_garbagecollector& pool_;
+  ArraysSearchCounts counts_;
+  long long floor_ = 0;  // no word starting before it counts
+  SatList calls_;
+};
+
+int ArraySearch::evidence_at(unsigned d, long long position) const {
+  const long long last = ws_.last_evidence[d];
+  if (last < floor_) return 0;
+  return static_cast<int>(std::max(0LL, ws_.evidence[d] - (position - last)));
+}
+
+bool ArraySearch::add_evidence(unsigned d, long long start) {
+  ws_.evidence[d] = evidence_at(d, start) + evidence_per_match;
+  ws_.last_evidence[d] = start;
+  // Indels between copies move matches to neighbouring periods, the more so
+  // the longer the period: the evidence of a few neighbours counts too.
+  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  const unsigned from = std::max(options_.min_period, d > reach ? d - reach : 1u);
+  const unsigned to = std::min(options_.max_period, d + reach);
+  int evidence = 0;
+  for (unsigned x = from; x <= to; ++x) evidence += evidence_at(x, start);
+  return evidence >= evidence_needed;
+}
+
+ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
+  const unsigned max_period = options_.max_period;
+  std::size_t ring = 1;
+  while (ring <= max_period) ring <<= 1;
+  const std::size_t ring_mask = ring - 1;
+  ws_.last_start_of_word.assign(word_count, -1);
+  ws_.earlier_start.assign(ring, -1);
+  ws_.evidence.assign(static_cast<std::size_t>(max_period) + 1, 0);
+  ws_.last_evidence.assign(static_cast<std::size_t>(max_period) + 1, -1);
+
+  std::size_t code = 0;
+  unsigned valid = 0;
+  for (std::size_t i = 0; i < length_; ++i) {
+    const int c = base_code(residues_[i]);
+    if (c < 0) {
+      valid = 0;
+      continue;
+    }
+    code = ((code << 2) | static_cast<std::size_t>(c)) & (word_count - 1);
+    if (++valid < word_length) continue;
+    const long long start = static_cast<long long>(i + 1 - word_length);
+    long long earlier = ws_.last_start_of_word[code];
+    long long resume = -1;
+    // Words like AAAAA or ATATA recur by chance all over low-complexity
+    // DNA: they are evidence of short periods only.
+    const long long reach = low_complexity(code) ? static_cast<long long>(2 * word_length) : max_period;
+    for (unsigned k = 0; k < earlier_starts_followed && earlier >= floor_ && start - earlier <= reach; ++k) {
+      const unsigned d = static_cast<unsigned>(start - earlier);
+      if (d >= options_.min_period && add_evidence(d, start)) {
+        resume = try_candidate(d, static_cast<std::size_t>(earlier));
+        if (resume >= 0) break;
+      }
+      earlier = ws_.earlier_start[static_cast<std::size_t>(earlier) & ring_mask];
+    }
+    if (resume >= 0) {
+      floor_ = std::max(resume, start + 1);
+      i = static_cast<std::size_t>(floor_) - 1;
+      valid = 0;
+      continue;
+    }
+    ws_.earlier_start[static_cast<std::size_t>(start) & ring_mask] = ws_.last_start_of_word[code];
+    ws_.last_start_of_word[code] = start;
+  }
+  for (Csat* call : calls_) sink.take(call);
+  calls_.clear();
+  return counts_;
+}
+
+long long ArraySearch::try_candidate(unsigned d, std::size_t anchor) {
+  ++counts_.candidates;
+  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  for (unsigned x = d > reach ? d - reach : 1u; x <= std::min(options_.max_period, d + reach); ++x) {
+    ws_.evidence[x] = 0;
+  }
+  ws_.trial.unit.assign(residues_ + anchor, d);
+  if (!build(anchor, ws_.trial, true)) {
+    ++counts_.rejected_early;
+    return -1;
+  }
+  std::swap(ws_.best, ws_.trial);
+  choose_period();
+  if (!callable(ws_.best)) return -1;
+  settle(make_record(ws_.best));
+  return static_cast<long long>(ws_.best.end);
+}
+
+bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_anchor) {
+  const std::size_t left_limit = calls_.empty() ? 0 : static_cast<std::size_t>(calls_.back()->sat_begin - residues_);
+  align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array, unit_from_anchor);
+  if (array.unit_characters() * 10 < copies_needed_in_tenths * array.period()) return false;
+  // The lenient alignment follows copies far from the first unit; its
+  // consensus is taken until it settles (or a few times), then refined once
+  // under the run's scores.
+  for (unsigned round = 0; round < lenient_rounds && take_majority(array); ++round) {
+    align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array);
+  }
+  align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
+  take_majority(array);
+  align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
+  return true;
+}
+
+bool ArraySearch::take_majority(AlignedArray& array) {
+  const unsigned d = array.period();
+  ws_.votes.assign(d, ArraysWorkspace::ColumnVotes{});
+  for (int direction : {+1, -1}) {
+    const std::vector<unsigned char>& path = direction > 0 ? array.forward_path : array.backward_path;
+    std::size_t t = 0, j = 0;
+    for (unsigned char step : path) {
+      // The column faced, and for an insertion the column it follows.
+      const std::size_t column = direction > 0 ? j % d : d - 1 - j % d;
+      const std::size_t before = direction > 0 ? (j + d - 1) % d : column;
+      const char r = direction > 0 ? residues_[array.anchor + t] : residues_[array.anchor - 1 - t];
+      const int code = base_code(r);
+      if (step == STEP_DIAGONAL) {
+        if (code >= 0) ++ws_.votes[column].residues[code];
+      } else if (step == STEP_DELETION) {
+        ++ws_.votes[column].deletions;
+      } else if (code >= 0) {
+        ++ws_.votes[before].inserted[code];
+      }
+      if (step != STEP_DELETION) ++t;
+      if (step != STEP_INSERTION) ++j;
+    }
+  }
+  // A column most copies lack is left out; a residue most copies add after
+  // a column is put in: so the consensus takes the copies' length, not the
+  // first unit's.
+  static constexpr char letters[] = "ACGT";
+  std::string& unit = ws_.refined_unit;
+  unit.clear();
+  for (unsigned column = 0; column < d; ++column) {
+    const ArraysWorkspace::ColumnVotes& v = ws_.votes[column];
+    const unsigned aligned = v.residues[0] + v.residues[1] + v.residues[2] + v.residues[3];
+    if (v.deletions <= aligned) {
+      // Ties keep the letter in place, so that a consensus settles.
+      const int current = base_code(array.unit[column]);
+      int chosen = current >= 0 ? current : 0;
+      for (int b = 0; b < 4; ++b) {
+        if (v.residues[b] > v.residues[chosen]) chosen = b;
+      }
+      unit.push_back(letters[chosen]);
+    }
+    int added = 0;
+    for (int b = 1; b < 4; ++b) {
+      if (v.inserted[b] > v.inserted[added]) added = b;
+    }
+    if (2 * v.inserted[added] > aligned + v.deletions) unit.push_back(letters[added]);
+  }
+  if (unit.empty() || unit == array.unit) return false;
+  array.unit.swap(unit);
+  return true;
+}
+
+void ArraySearch::choose_period() {
+  AlignedArray& best = ws_.best;
+  const unsigned d = best.period();
+  for (unsigned p = std::max(1u, options_.min_period); p <= d / 2; ++p) {
+    if (d % p != 0) continue;
+    unsigned changed = 0;
+    for (unsigned i = 0; i + p < d; ++i) changed += best.unit[i] != best.unit[i + p];
+    if (changed * 8 > d) continue;
+    ws_.trial.unit.assign(best.unit, 0, p);
+    if (build(best.anchor, ws_.trial, false) && ws_.trial.score * 20 >= best.score * 19) {
+      std::swap(ws_.best, ws_.trial);
+      ++counts_.shorter_periods;
+      return;
+    }
+  }
+}
+
+bool ArraySearch::callable(const AlignedArray& array) const {
+  const unsigned d = array.period();
+  const std::size_t spanned = array.unit_characters();
+  return spanned * 10 >= copies_needed_in_tenths * d && array.score >= options_.min_score_for(d) &&
+         static_cast<long long>(spanned) >= options_.min_length_for(d);
+}
+
+Csat* ArraySearch::make_record(const AlignedArray& array) {
+  const unsigned d = array.period();
+  const char* unit = units_.keep(array.unit.data(), d);
+  Csat* sat = pool_.get_new(unit, unit + d);
+  sat->sat_begin = residues_ + array.begin;
+  sat->sat_end = residues_ + array.end;
+  const std::size_t first_column = (d - array.backward.unit_characters % d) % d;
+  sat->unit_pos_backward = unit + (first_column + d - 1) % d;
+  sat->unit_pos_forward = unit + array.forward.unit_characters % d;
+  sat->score = static_cast<int>(std::min<long long>(array.score, INT_MAX));
+  note_errors(*sat, array, -1);
+  std::reverse(sat->missense.items, sat->missense.items + sat->missense.count);
+  note_errors(*sat, array, +1);
+  std::sort(sat->missense.items, sat->missense.items + sat->missense.count, Csat::lessThan_missense());
+  return sat;
+}
+
+void ArraySearch::note_errors(Csat& sat, const AlignedArray& array, int direction) const {
+  const std::vector<unsigned char>& path = direction > 0 ? array.forward_path : array.backward_path;
+  const unsigned d = array.period();
+  std::size_t t = 0, j = 0;
+  for (unsigned char step : path) {
+    const char* residue = direction > 0 ? residues_ + array.anchor + t : residues_ + array.anchor - 1 - t;
+    if (step == STEP_DIAGONAL) {
+      const char u = array.unit[direction > 0 ? j % d : d - 1 - j % d];
+      if (*residue == 'N' && options_.Ns_tolerated) {
+        ++sat.Ns;
+      } else if (*residue != u) {
+        ++sat.mismatches;
+        sat.missense.push_back({residue, 'M'});
+      }
+      ++t;
+      ++j;
+    } else if (step == STEP_INSERTION) {
+      ++sat.insertions;
+      sat.missense.push_back({residue, 'I'});
+      ++t;
+    } else {
+      // The missing unit character lies before the next residue to the right.
+      ++sat.deletions;
+      sat.missense.push_back({direction > 0 ? residue : residue + 1, 'D'});
+      ++j;
+    }
+  }
+}
+
+void ArraySearch::settle(Csat* call) {
+  while (!calls_.empty()) {
+    Csat* last = calls_.back();
+    if (last->sat_end <= call->sat_begin) break;
+    const unsigned overlap = static_cast<unsigned>(std::min(last->sat_end, call->sat_end) - call->sat_begin);
+    const bool mostly_overlapping = last->length() < last->unit_length() + overlap ||
+                                    call->length() < call->unit_length() + overlap;
+    if (!mostly_overlapping) break;
+    if (last->score >= call->score) {
+      pool_.give_back(call);
+      return;
+    }
+    pool_.give_back(last);
+    calls_.pop_back();
+    ++counts_.calls_replaced;
+  }
+  calls_.push_back(call);
+}
+
+}  // namespace
+
+void align_around(const char* residues, std::size_t length, std::size_t anchor, std::size_t left_limit,
+                  const ArraysOptions& options, ExtensionWorkspace& workspace, AlignedArray& array,
+                  bool unit_from_anchor) {
+  const unsigned d = array.period();
+  array.anchor = anchor;
+  // A unit read from the anchor aligns with it residue for residue: the
+  // alignment to the right starts after it.
+  const std::size_t skipped = unit_from_anchor ? d : 0;
+  const EndlessUnit forward_unit{array.unit.data(), d, 0, +1};
+  array.forward = extend_along_unit(residues + anchor + skipped, length - anchor - skipped, +1, forward_unit,
+                                    options, workspace);
+  array.forward_path.assign(skipped, STEP_DIAGONAL);
+  array.forward_path.insert(array.forward_path.end(), workspace.path.begin(), workspace.path.end());
+  if (unit_from_anchor) {
+    for (unsigned k = 0; k < d; ++k) array.forward.score += residue_score(array.unit[k], array.unit[k], options);
+    array.forward.residues += d;
+    array.forward.unit_characters += d;
+  }
+  array.backward = Extension{};
+  array.backward_path.clear();
+  if (anchor > left_limit) {
+    const EndlessUnit backward_unit{array.unit.data(), d, d - 1, -1};
+    array.backward =
+        extend_along_unit(residues + anchor - 1, anchor - left_limit, -1, backward_unit, options, workspace);
+    array.backward_path.assign(workspace.path.begin(), workspace.path.end());
+  }
+  array.begin = anchor - array.backward.residues;
+  array.end = anchor + array.forward.residues;
+  array.score = array.forward.score + array.backward.score;
+}
+
+ArraysSearchCounts find_arrays(const char* residues, std::size_t length, const ArraysOptions& options,
+                               ArraysWorkspace& workspace, ConsensusUnits& units, Csat_garbagecollector& pool,
+                               RecordSink& sink) {
+  return ArraySearch(residues, length, options, workspace, units, pool).run(sink);
+}

@@ -1,0 +1,228 @@
+/*
+ * Banded extension against a unit repeated endlessly.
+ *
+ * Cell (t, j) holds the best score of the first t residues against the first
+ * j characters of the endless unit: +1 per match, `mismatch` per mismatch,
+ * `indel` per insertion or deletion, 0 (or a mismatch) per N. Each row keeps
+ * band_width cells starting where the previous row's best cell leads, so the
+ * cost per residue does not depend on the period. The walk stops at the end
+ * of the text, at an N run longer than allowed, or once every cell of a row
+ * lies more than x_drop below the best cell seen (cells that far below are
+ * dropped on the way). The result is the best cell seen and its path.
+ *
+ * Paths are traced one window of rows at a time: at a window's end the path
+ * to that row's best cell is settled and the next window starts from that
+ * cell alone. The end chosen is the best cell of the last window, or the best
+ * point of the settled path when that scores higher.
+ */
+#include "search/arrays/wraparound_extension.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr int dropped = INT_MIN / 4;
+
+class Extender {
+ public:
+  Extender(const char* text, std::size_t available, int direction, const EndlessUnit& unit,
+           const ArraysOptions& options, ExtensionWorkspace& ws, std::size_t window_rows)
+      : text_(text),
+        available_(available),
+        direction_(direction),
+        unit_(unit),
+        options_(options),
+        ws_(ws),
+        window_rows_(window_rows),
+        x_drop_(options.x_drop()) {
+    ws_.previous_row.assign(band_width, dropped);
+    ws_.current_row.assign(band_width, dropped);
+    ws_.trace.resize(window_rows_ + 1);
+    ws_.band_start.resize(window_rows_ + 1);
+    ws_.unrolled.resize(unit.length + band_width);
+    std::size_t column = unit.first_column;
+    for (char& c : ws_.unrolled) {
+      c = unit.unit[column];
+      if (unit.direction > 0) {
+        column = column + 1 == unit.length ? 0 : column + 1;
+      } else {
+        column = column == 0 ? unit.length - 1 : column - 1;
+      }
+    }
+    ws_.path.clear();
+  }
+
+  Extension run();
+
+ private:
+  char residue(std::size_t t) const { return text_[direction_ * static_cast<std::ptrdiff_t>(t)]; }
+  char unit_char(long long j) const { return ws_.unrolled[static_cast<std::size_t>(j) % unit_.length]; }
+  void start_window();
+  // Fills row r + 1 of the window from row r with residue c; returns the row's best cell.
+  int next_row(std::size_t r, char c, int& best_cell);
+  // Appends the path from row 0 of the window to cell (r, k).
+  void settle_path_to(std::size_t r, int k);
+
+  const char* text_;
+  std::size_t available_;
+  int direction_;
+  const EndlessUnit& unit_;
+  const ArraysOptions& options_;
+  ExtensionWorkspace& ws_;
+  std::size_t window_rows_;
+  long long x_drop_;
+
+  // The window: its row 0 is the cell (t0_, j0_) with score base_.
+  std::size_t t0_ = 0;
+  long long j0_ = 0;
+  long long base_ = 0;
+  long long best_ = 0;  // best score seen anywhere
+  // The settled path: its score so far and its best point.
+  long long settled_score_ = 0;
+  Extension settled_best_;
+  std::size_t settled_best_steps_ = 0;
+};
+
+void Extender::start_window() {
+  ws_.band_start[0] = j0_;
+  std::uint64_t trace = 0;
+  for (int k = 0; k < band_width; ++k) {
+    long long score = static_cast<long long>(k) * options_.indel;
+    ws_.previous_row[k] = base_ + score >= best_ - x_drop_ ? static_cast<int>(score) : dropped;
+    if (k > 0) trace |= std::uint64_t(STEP_DELETION) << (2 * k);
+  }
+  ws_.trace[0] = trace;
+}
+
+int Extender::next_row(std::size_t r, char c, int& best_cell) {
+  const long long previous_start = ws_.band_start[r];
+  const std::vector<int>& prev = ws_.previous_row;
+  std::vector<int>& cur = ws_.current_row;
+  // The band starts where the previous row's best cell leads, never further back.
+  long long start = std::max(previous_start, previous_start + best_cell + 1 - band_width / 2);
+  const int shift = static_cast<int>(start - previous_start);
+  ws_.band_start[r + 1] = start;
+  const std::size_t first_char = static_cast<std::size_t>((start + unit_.length - 1) % unit_.length);
+  const char* chars = ws_.unrolled.data() + first_char;  // chars[k]: the unit character of column start + k - 1
+  const int indel = options_.indel;
+  std::uint64_t trace = 0;
+  int row_best = dropped;
+  best_cell = 0;
+  for (int k = 0; k < band_width; ++k) {
+    int score = dropped;
+    unsigned step = STEP_DIAGONAL;
+    const int from_diagonal = k + shift - 1;
+    if (from_diagonal >= 0 && from_diagonal < band_width && prev[from_diagonal] > dropped) {
+      score = prev[from_diagonal] + residue_score(c, chars[k], options_);
+    }
+    const int from_above = k + shift;
+    if (from_above < band_width && prev[from_above] > dropped && prev[from_above] + indel > score) {
+      score = prev[from_above] + indel;
+      step = STEP_INSERTION;
+    }
+    if (k > 0 && cur[k - 1] > dropped && cur[k - 1] + indel > score) {
+      score = cur[k - 1] + indel;
+      step = STEP_DELETION;
+    }
+    cur[k] = score;
+    trace |= std::uint64_t(step) << (2 * k);
+    if (score > row_best) {
+      row_best = score;
+      best_cell = k;
+    }
+  }
+  ws_.trace[r + 1] = trace;
+  return row_best;
+}
+
+void Extender::settle_path_to(std::size_t r, int k) {
+  ws_.traced.clear();
+  long long j = ws_.band_start[r] + k;
+  while (r > 0 || j != j0_) {
+    const int cell = static_cast<int>(j - ws_.band_start[r]);
+    const unsigned step = (ws_.trace[r] >> (2 * cell)) & 3u;
+    ws_.traced.push_back(static_cast<unsigned char>(step));
+    if (step != STEP_INSERTION) --j;
+    if (step != STEP_DELETION) --r;
+  }
+  // Replayed forward, keeping the best point of the settled path.
+  std::size_t t = t0_;
+  long long column = j0_;
+  for (auto it = ws_.traced.rbegin(); it != ws_.traced.rend(); ++it) {
+    const unsigned char step = *it;
+    ws_.path.push_back(step);
+    if (step == STEP_DIAGONAL) {
+      settled_score_ += residue_score(residue(t), unit_char(column), options_);
+      ++t;
+      ++column;
+    } else {
+      settled_score_ += options_.indel;
+      if (step == STEP_INSERTION) ++t; else ++column;
+    }
+    if (settled_score_ > settled_best_.score) {
+      settled_best_ = {settled_score_, t, static_cast<std::size_t>(column)};
+      settled_best_steps_ = ws_.path.size();
+    }
+  }
+}
+
+Extension Extender::run() {
+  start_window();
+  int window_best = dropped;
+  std::size_t window_best_row = 0;
+  int window_best_cell = 0;
+  int last_best_cell = 0;
+  std::size_t r = 0;
+  std::size_t Ns_in_a_row = 0;
+  for (;;) {
+    const std::size_t t = t0_ + r;
+    if (t == available_) break;
+    const char c = residue(t);
+    Ns_in_a_row = c == 'N' ? Ns_in_a_row + 1 : 0;
+    if (options_.Ns_tolerated && Ns_in_a_row > options_.Ns_in_a_row) break;
+    if (r == window_rows_) {
+      // The window is full: settle the path to its last row's best cell and
+      // go on from that cell alone.
+      settle_path_to(r, last_best_cell);
+      j0_ = ws_.band_start[r] + last_best_cell;
+      base_ = settled_score_;
+      t0_ += r;
+      r = 0;
+      window_best = dropped;
+      start_window();
+      last_best_cell = 0;
+      continue;
+    }
+    int best_cell = last_best_cell;
+    const int row_best = next_row(r, c, best_cell);
+    if (row_best == dropped || base_ + row_best < best_ - x_drop_) break;
+    if (base_ + row_best > best_) best_ = base_ + row_best;
+    if (row_best > window_best) {
+      window_best = row_best;
+      window_best_row = r + 1;
+      window_best_cell = best_cell;
+    }
+    const long long floor = best_ - x_drop_ - base_;
+    for (int& cell : ws_.current_row) {
+      if (cell < floor) cell = dropped;
+    }
+    std::swap(ws_.previous_row, ws_.current_row);
+    last_best_cell = best_cell;
+    ++r;
+  }
+  if (window_best > dropped && base_ + window_best > settled_best_.score) {
+    settle_path_to(window_best_row, window_best_cell);
+    return {settled_score_, t0_ + window_best_row, static_cast<std::size_t>(ws_.band_start[window_best_row] +
+                                                                            window_best_cell)};
+  }
+  ws_.path.resize(settled_best_steps_);
+  return settled_best_;
+}
+
+}  // namespace
+
+Extension extend_along_unit(const char* text, std::size_t available, int direction, const EndlessUnit& unit,
+                            const ArraysOptions& options, ExtensionWorkspace& workspace, std::size_t window_rows) {
+  return Extender(text, available, direction, unit, options, workspace, window_rows).run();
+}
