@@ -56,6 +56,7 @@ constexpr int evidence_needed = 320;
 constexpr unsigned max_neighbours = 8;
 constexpr unsigned lenient_rounds = 3;
 constexpr std::size_t copies_needed_in_tenths = 18;
+constexpr std::size_t copies_to_go_on_in_tenths = 14;
 
 int base_code(char c) {
   switch (c) {
@@ -213,7 +214,7 @@ long long ArraySearch::try_candidate(unsigned d, std::size_t anchor) {
 bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_anchor) {
   const std::size_t left_limit = calls_.empty() ? 0 : static_cast<std::size_t>(calls_.back()->sat_begin - residues_);
   align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array, unit_from_anchor);
-  if (array.unit_characters() * 10 < copies_needed_in_tenths * array.period()) return false;
+  if (array.unit_characters() * 10 < copies_to_go_on_in_tenths * array.period()) return false;
   // The lenient alignment follows copies far from the first unit; its
   // consensus is taken until it settles (or a few times), then refined once
   // under the run's scores.
