@@ -39,8 +39,11 @@ struct ArraysWorkspace {
   };
   std::vector<ColumnVotes> votes;
   std::string refined_unit;
-  // The array being built and the best one so far among its periods.
-  AlignedArray trial, best;
+  // The array being built, the best one so far among its periods, and the
+  // best among the multiples of that period.
+  AlignedArray trial, best, multiple;
+  // An array as it was before its consensus was refined.
+  AlignedArray before_refining;
 };
 
 #endif

@@ -55,6 +55,11 @@ constexpr int evidence_per_match = 40;
 constexpr int evidence_needed = 320;
 constexpr unsigned max_neighbours = 8;
 constexpr unsigned lenient_rounds = 3;
+constexpr unsigned refining_rounds = 3;
+// An array scoring below this per unit character may be a higher-order
+// repeat: multiples of its period up to this one are tried.
+constexpr double agreeing_copies = 0.7;
+constexpr unsigned multiples_tried = 4;
 constexpr std::size_t copies_needed_in_tenths = 18;
 constexpr std::size_t copies_to_go_on_in_tenths = 14;
 
@@ -73,6 +78,9 @@ bool low_complexity(std::size_t code) {
   const std::size_t mask = word_count - 1;
   return ((code >> 2) ^ code) & (mask >> 2) ? (((code >> 4) ^ code) & (mask >> 4)) == 0 : true;
 }
+
+// The letter with the most votes, the first of equals.
+int most_votes(const unsigned* votes) { return static_cast<int>(std::max_element(votes, votes + 4) - votes); }
 
 ArraysOptions lenient_version_of(const ArraysOptions& options) {
   ArraysOptions lenient = options;
@@ -97,7 +105,8 @@ class ArraySearch {
 
  private:
   int evidence_at(unsigned d, long long position) const;
-  bool add_evidence(unsigned d, long long start);
+  // Adds a match at distance d; returns the period it makes a candidate, or 0.
+  unsigned add_evidence(unsigned d, long long start);
   // Builds, chooses the period and calls an array from candidate d at
   // anchor; returns where the scan resumes, or -1 when nothing is called.
   long long try_candidate(unsigned d, std::size_t anchor);
@@ -105,10 +114,13 @@ class ArraySearch {
   // first alignment spans too few copies to go on. unit_from_anchor: the
   // unit is the residues from the anchor.
   bool build(std::size_t anchor, AlignedArray& array, bool unit_from_anchor);
-  // Makes the unit the majority of the residues aligned to it; false when
-  // that changes nothing.
+  // Makes the unit the majority of the residues aligned to it, with the
+  // copies' length; false when that changes nothing.
   bool take_majority(AlignedArray& array);
+  // Puts into unit the residue most copies add after column, if they do.
+  void add_insertion(unsigned column, unsigned copies, std::string& unit);
   void choose_period();
+  void consider_multiples();
   bool callable(const AlignedArray& array) const;
   Csat* make_record(const AlignedArray& array);
   void note_errors(Csat& sat, const AlignedArray& array, int direction) const;
@@ -132,17 +144,26 @@ int ArraySearch::evidence_at(unsigned d, long long position) const {
   return static_cast<int>(std::max(0LL, ws_.evidence[d] - (position - last)));
 }
 
-bool ArraySearch::add_evidence(unsigned d, long long start) {
+unsigned ArraySearch::add_evidence(unsigned d, long long start) {
   ws_.evidence[d] = evidence_at(d, start) + evidence_per_match;
   ws_.last_evidence[d] = start;
   // Indels between copies move matches to neighbouring periods, the more so
-  // the longer the period: the evidence of a few neighbours counts too.
+  // the longer the period: the evidence of a few neighbours counts too, and
+  // the one of them with the most is the candidate.
   const unsigned reach = std::min(max_neighbours, 1 + d / 128);
   const unsigned from = std::max(options_.min_period, d > reach ? d - reach : 1u);
   const unsigned to = std::min(options_.max_period, d + reach);
-  int evidence = 0;
-  for (unsigned x = from; x <= to; ++x) evidence += evidence_at(x, start);
-  return evidence >= evidence_needed;
+  int evidence = 0, most = 0;
+  unsigned candidate = d;
+  for (unsigned x = from; x <= to; ++x) {
+    const int e = evidence_at(x, start);
+    evidence += e;
+    if (e > most) {
+      most = e;
+      candidate = x;
+    }
+  }
+  return evidence >= evidence_needed ? candidate : 0;
 }
 
 ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
@@ -173,8 +194,9 @@ ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
     const long long reach = low_complexity(code) ? static_cast<long long>(2 * word_length) : max_period;
     for (unsigned k = 0; k < earlier_starts_followed && earlier >= floor_ && start - earlier <= reach; ++k) {
       const unsigned d = static_cast<unsigned>(start - earlier);
-      if (d >= options_.min_period && add_evidence(d, start)) {
-        resume = try_candidate(d, static_cast<std::size_t>(earlier));
+      const unsigned candidate = d >= options_.min_period ? add_evidence(d, start) : 0;
+      if (candidate != 0 && static_cast<long long>(candidate) <= start) {
+        resume = try_candidate(candidate, static_cast<std::size_t>(start - candidate));
         if (resume >= 0) break;
       }
       earlier = ws_.earlier_start[static_cast<std::size_t>(earlier) & ring_mask];
@@ -206,6 +228,7 @@ long long ArraySearch::try_candidate(unsigned d, std::size_t anchor) {
   }
   std::swap(ws_.best, ws_.trial);
   choose_period();
+  consider_multiples();
   if (!callable(ws_.best)) return -1;
   settle(make_record(ws_.best));
   return static_cast<long long>(ws_.best.end);
@@ -216,14 +239,26 @@ bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_
   align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array, unit_from_anchor);
   if (array.unit_characters() * 10 < copies_to_go_on_in_tenths * array.period()) return false;
   // The lenient alignment follows copies far from the first unit; its
-  // consensus is taken until it settles (or a few times), then refined once
-  // under the run's scores.
+  // consensus is taken until it settles (or a few times). Under the run's
+  // scores it is refined while that scores better (a few times at most).
   for (unsigned round = 0; round < lenient_rounds && take_majority(array); ++round) {
     align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array);
   }
   align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
-  take_majority(array);
-  align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
+  AlignedArray& before = ws_.before_refining;
+  for (unsigned round = 0; round < refining_rounds; ++round) {
+    before = array;
+    if (!take_majority(array)) break;
+    align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
+    // A few copies may outvote the right length by chance, with a score
+    // that gains little: a unit of another length must gain more than a
+    // pair of indels.
+    const long long gain_needed = before.period() == array.period() ? 0 : -2LL * options_.indel;
+    if (array.score <= before.score + gain_needed) {
+      std::swap(before, array);
+      break;
+    }
+  }
   return true;
 }
 
@@ -268,15 +303,34 @@ bool ArraySearch::take_majority(AlignedArray& array) {
       }
       unit.push_back(letters[chosen]);
     }
-    int added = 0;
-    for (int b = 1; b < 4; ++b) {
-      if (v.inserted[b] > v.inserted[added]) added = b;
-    }
-    if (2 * v.inserted[added] > aligned + v.deletions) unit.push_back(letters[added]);
+    add_insertion(column, aligned + v.deletions, unit);
   }
   if (unit.empty() || unit == array.unit) return false;
   array.unit.swap(unit);
   return true;
+}
+
+void ArraySearch::add_insertion(unsigned column, unsigned copies, std::string& unit) {
+  static constexpr char letters[] = "ACGT";
+  unsigned* inserted = ws_.votes[column].inserted;
+  const int own = most_votes(inserted);
+  if (2 * inserted[own] > copies) {
+    unit.push_back(letters[own]);
+    return;
+  }
+  // The copies may put the same extra residue after neighbouring columns
+  // (in a run of one letter, after any of them): where neither column has
+  // a majority of its own, the next one's count here too.
+  if (column + 1 == ws_.votes.size()) return;
+  unsigned* next = ws_.votes[column + 1].inserted;
+  if (2 * next[most_votes(next)] > copies) return;
+  unsigned pooled[4];
+  for (int b = 0; b < 4; ++b) pooled[b] = inserted[b] + next[b];
+  const int chosen = most_votes(pooled);
+  if (2 * pooled[chosen] > copies) {
+    unit.push_back(letters[chosen]);
+    std::fill(next, next + 4, 0u);
+  }
 }
 
 void ArraySearch::choose_period() {
@@ -296,8 +350,39 @@ void ArraySearch::choose_period() {
   }
 }
 
+void ArraySearch::consider_multiples() {
+  AlignedArray& best = ws_.best;
+  const unsigned d = best.period();
+  const std::size_t spanned = best.unit_characters();
+  if (static_cast<double>(best.score) >= agreeing_copies * static_cast<double>(spanned)) return;
+  long long best_score = best.score;
+  for (unsigned k = 2; k <= multiples_tried && k * d <= options_.max_period; ++k) {
+    const std::size_t D = std::size_t(k) * d;
+    if (spanned * 10 < copies_needed_in_tenths * D || best.anchor + D > length_) break;
+    ws_.trial.unit.assign(residues_ + best.anchor, D);
+    if (build(best.anchor, ws_.trial, true) && ws_.trial.score * 4 > best_score * 5) {
+      best_score = ws_.trial.score;
+      std::swap(ws_.multiple, ws_.trial);
+    }
+  }
+  if (best_score > best.score) {
+    std::swap(ws_.best, ws_.multiple);
+    ++counts_.longer_periods;
+  }
+}
+
+// A unit that is a shorter one written out more than once.
+bool periodic(const std::string& unit) {
+  const std::size_t d = unit.size();
+  for (std::size_t p = 1; p <= d / 2; ++p) {
+    if (d % p == 0 && unit.compare(p, d - p, unit, 0, d - p) == 0) return true;
+  }
+  return false;
+}
+
 bool ArraySearch::callable(const AlignedArray& array) const {
   const unsigned d = array.period();
+  if (d < options_.min_period || d > options_.max_period || periodic(array.unit)) return false;
   const std::size_t spanned = array.unit_characters();
   return spanned * 10 >= copies_needed_in_tenths * d && array.score >= options_.min_score_for(d) &&
          static_cast<long long>(spanned) >= options_.min_length_for(d);

@@ -13,6 +13,7 @@ struct ArraysSearchCounts {
   long long candidates = 0;         // periods whose evidence called for an alignment
   long long rejected_early = 0;     // of those, given up after the first alignment
   long long shorter_periods = 0;    // arrays reported at a divisor of their candidate's period
+  long long longer_periods = 0;     // arrays reported at a multiple of it, as higher-order repeats
   long long calls_replaced = 0;     // earlier calls mostly hidden by a later, better one
 };
 

@@ -23,6 +23,8 @@
 namespace {
 
 constexpr int dropped = INT_MIN / 4;
+// Rows before a full window's end whose path is left to the next window.
+constexpr std::size_t settled_margin = 1024;
 
 class Extender {
  public:
@@ -61,8 +63,9 @@ class Extender {
   void start_window();
   // Fills row r + 1 of the window from row r with residue c; returns the row's best cell.
   int next_row(std::size_t r, char c, int& best_cell);
-  // Appends the path from row 0 of the window to cell (r, k).
-  void settle_path_to(std::size_t r, int k);
+  // Appends the path from row 0 of the window towards cell (r, k), as far
+  // as row `rows` of the window.
+  void settle_path_to(std::size_t r, int k, std::size_t rows);
 
   const char* text_;
   std::size_t available_;
@@ -136,7 +139,7 @@ int Extender::next_row(std::size_t r, char c, int& best_cell) {
   return row_best;
 }
 
-void Extender::settle_path_to(std::size_t r, int k) {
+void Extender::settle_path_to(std::size_t r, int k, std::size_t rows) {
   ws_.traced.clear();
   long long j = ws_.band_start[r] + k;
   while (r > 0 || j != j0_) {
@@ -149,7 +152,7 @@ void Extender::settle_path_to(std::size_t r, int k) {
   // Replayed forward, keeping the best point of the settled path.
   std::size_t t = t0_;
   long long column = j0_;
-  for (auto it = ws_.traced.rbegin(); it != ws_.traced.rend(); ++it) {
+  for (auto it = ws_.traced.rbegin(); it != ws_.traced.rend() && t < t0_ + rows; ++it) {
     const unsigned char step = *it;
     ws_.path.push_back(step);
     if (step == STEP_DIAGONAL) {
@@ -165,6 +168,8 @@ void Extender::settle_path_to(std::size_t r, int k) {
       settled_best_steps_ = ws_.path.size();
     }
   }
+  t0_ = t;
+  j0_ = column;
 }
 
 Extension Extender::run() {
@@ -178,22 +183,33 @@ Extension Extender::run() {
   for (;;) {
     const std::size_t t = t0_ + r;
     if (t == available_) break;
-    const char c = residue(t);
-    Ns_in_a_row = c == 'N' ? Ns_in_a_row + 1 : 0;
-    if (options_.Ns_tolerated && Ns_in_a_row > options_.Ns_in_a_row) break;
     if (r == window_rows_) {
-      // The window is full: settle the path to its last row's best cell and
-      // go on from that cell alone.
-      settle_path_to(r, last_best_cell);
-      j0_ = ws_.band_start[r] + last_best_cell;
+      // The window is full: the paths to its last row's cells have met long
+      // before it, so the path to the best of them is settled up to a margin
+      // before that row, and the walk goes on from there alone.
+      // Where the best cell seen lies before that margin, the walk goes on
+      // from it instead, so that the best cell stays on the settled path.
+      const std::size_t margin_row = window_rows_ - std::min(window_rows_ / 2, settled_margin);
+      if (base_ + window_best == best_ && window_best_row <= margin_row) {
+        settle_path_to(window_best_row, window_best_cell, window_best_row);
+      } else {
+        settle_path_to(r, last_best_cell, margin_row);
+      }
       base_ = settled_score_;
-      t0_ += r;
+      // The rows after the settled point are walked again: the best to
+      // fall from is the best before it.
+      best_ = settled_best_.score;
       r = 0;
       window_best = dropped;
       start_window();
       last_best_cell = 0;
+      Ns_in_a_row = 0;
+      while (Ns_in_a_row < t0_ && residue(t0_ - 1 - Ns_in_a_row) == 'N') ++Ns_in_a_row;
       continue;
     }
+    const char c = residue(t);
+    Ns_in_a_row = c == 'N' ? Ns_in_a_row + 1 : 0;
+    if (options_.Ns_tolerated && Ns_in_a_row > options_.Ns_in_a_row) break;
     int best_cell = last_best_cell;
     const int row_best = next_row(r, c, best_cell);
     if (row_best == dropped || base_ + row_best < best_ - x_drop_) break;
@@ -212,9 +228,8 @@ Extension Extender::run() {
     ++r;
   }
   if (window_best > dropped && base_ + window_best > settled_best_.score) {
-    settle_path_to(window_best_row, window_best_cell);
-    return {settled_score_, t0_ + window_best_row, static_cast<std::size_t>(ws_.band_start[window_best_row] +
-                                                                            window_best_cell)};
+    settle_path_to(window_best_row, window_best_cell, window_best_row);
+    return {settled_score_, t0_, static_cast<std::size_t>(j0_)};
   }
   ws_.path.resize(settled_best_steps_);
   return settled_best_;
