@@ -73,10 +73,10 @@ int base_code(char c) {
   }
 }
 
-// A word that repeats itself after one or two residues.
+// A word of one letter.
 bool low_complexity(std::size_t code) {
   const std::size_t mask = word_count - 1;
-  return ((code >> 2) ^ code) & (mask >> 2) ? (((code >> 4) ^ code) & (mask >> 4)) == 0 : true;
+  return (((code >> 2) ^ code) & (mask >> 2)) == 0;
 }
 
 // The letter with the most votes, the first of equals.
@@ -110,8 +110,8 @@ class ArraySearch {
   // Builds, chooses the period and calls an array from candidate d at
   // anchor; returns where the scan resumes, or -1 when nothing is called.
   long long try_candidate(unsigned d, std::size_t anchor);
-  // Builds the array around anchor from the unit in array: false when the
-  // first alignment spans too few copies to go on. unit_from_anchor: the
+  // Builds the array around anchor from the unit in array: false when an
+  // early alignment shows it far from being called. unit_from_anchor: the
   // unit is the residues from the anchor.
   bool build(std::size_t anchor, AlignedArray& array, bool unit_from_anchor);
   // Makes the unit the majority of the residues aligned to it, with the
@@ -189,8 +189,8 @@ ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
     const long long start = static_cast<long long>(i + 1 - word_length);
     long long earlier = ws_.last_start_of_word[code];
     long long resume = -1;
-    // Words like AAAAA or ATATA recur by chance all over low-complexity
-    // DNA: they are evidence of short periods only.
+    // Words like AAAAA recur by chance all over low-complexity DNA: they
+    // are evidence of short periods only.
     const long long reach = low_complexity(code) ? static_cast<long long>(2 * word_length) : max_period;
     for (unsigned k = 0; k < earlier_starts_followed && earlier >= floor_ && start - earlier <= reach; ++k) {
       const unsigned d = static_cast<unsigned>(start - earlier);
@@ -245,6 +245,11 @@ bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_
     align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array);
   }
   align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
+  // Refining seldom rescues an array this far from being called.
+  if (array.unit_characters() * 10 < copies_to_go_on_in_tenths * array.period() ||
+      2 * array.score < options_.min_score_for(array.period())) {
+    return false;
+  }
   AlignedArray& before = ws_.before_refining;
   for (unsigned round = 0; round < refining_rounds; ++round) {
     before = array;
