@@ -1,13 +1,16 @@
 #include "config/arrays_parameters.h"
 
+#include <algorithm>
+
 #include "config/parameters.h"
 
 ArraysOptions arrays_options_from_parameters() {
   ArraysOptions options;
   options.min_period = global_min_unit_length;
   options.max_period = global_max_unit_length;
-  options.mismatch = global_mismatch_score;
-  options.indel = global_indel_score;
+  // Any larger penalty ends an alignment as surely.
+  options.mismatch = std::max(global_mismatch_score, ArraysOptions::most_penalty);
+  options.indel = std::max(global_indel_score, ArraysOptions::most_penalty);
   options.min_score = global_min_score;
   options.min_score_a = global_min_score_a;
   options.min_score_b = global_min_score_bx;

@@ -2,7 +2,8 @@
 #define VELKOR_SEARCH_ARRAYS_ARRAYS_OPTIONS_H
 
 #include <algorithm>
-#include <cmath>
+
+#include "config/unit_length_floor.h"
 
 // The settings of the search for tandem arrays, made once from the command
 // line and handed to every search; nothing in the search reads them from
@@ -10,7 +11,10 @@
 struct ArraysOptions {
   unsigned min_period = 2;
   unsigned max_period = 2000;
-  int mismatch = -3;  // a match scores +1
+  // A match scores +1. Penalties stay above most_penalty, so that no sum
+  // of a few of them overflows.
+  static constexpr int most_penalty = -(1 << 20);
+  int mismatch = -3;
   int indel = -3;
   // Minimum score and normalised length of a period-d array:
   // max(floor, ceil(a + b * d)), as in the other modes.
@@ -25,16 +29,10 @@ struct ArraysOptions {
   bool Ns_tolerated = true;
   unsigned Ns_in_a_row = 4;
 
-  int min_score_for(unsigned d) const { return threshold(min_score, min_score_a, min_score_b, d); }
-  int min_length_for(unsigned d) const { return threshold(min_length, min_length_a, min_length_b, d); }
+  int min_score_for(unsigned d) const { return unit_length_floor(min_score, min_score_a, min_score_b, d); }
+  int min_length_for(unsigned d) const { return unit_length_floor(min_length, min_length_a, min_length_b, d); }
   // An alignment that has fallen this far below its best ends.
   int x_drop() const { return 10 * std::max(-mismatch, -indel); }
-
- private:
-  static int threshold(int floor, int a, float b, unsigned d) {
-    double v = std::ceil(static_cast<double>(a) + static_cast<double>(b) * static_cast<double>(d));
-    return std::max(floor, static_cast<int>(v));
-  }
 };
 
 #endif

@@ -99,7 +99,8 @@ class ArraySearch {
         lenient_(lenient_version_of(options)),
         ws_(ws),
         units_(units),
-        pool_(pool) {}
+        pool_(pool),
+        max_period_(static_cast<unsigned>(std::min<std::size_t>(options.max_period, length))) {}
 
   ArraysSearchCounts run(RecordSink& sink);
 
@@ -133,6 +134,9 @@ class ArraySearch {
   ArraysWorkspace& ws_;
   ConsensusUnits& units_;
   Csat_garbagecollector& pool_;
+  // No array of the record has a longer period than the record: the tables
+  // need not be longer either, whatever the longest period asked.
+  unsigned max_period_;
   ArraysSearchCounts counts_;
   long long floor_ = 0;  // no word starting before it counts
   SatList calls_;
@@ -152,7 +156,7 @@ unsigned ArraySearch::add_evidence(unsigned d, long long start) {
   // the one of them with the most is the candidate.
   const unsigned reach = std::min(max_neighbours, 1 + d / 128);
   const unsigned from = std::max(options_.min_period, d > reach ? d - reach : 1u);
-  const unsigned to = std::min(options_.max_period, d + reach);
+  const unsigned to = std::min(max_period_, d + reach);
   int evidence = 0, most = 0;
   unsigned candidate = d;
   for (unsigned x = from; x <= to; ++x) {
@@ -167,7 +171,7 @@ unsigned ArraySearch::add_evidence(unsigned d, long long start) {
 }
 
 ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
-  const unsigned max_period = options_.max_period;
+  const unsigned max_period = max_period_;
   std::size_t ring = 1;
   while (ring <= max_period) ring <<= 1;
   const std::size_t ring_mask = ring - 1;
@@ -218,7 +222,7 @@ ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
 long long ArraySearch::try_candidate(unsigned d, std::size_t anchor) {
   ++counts_.candidates;
   const unsigned reach = std::min(max_neighbours, 1 + d / 128);
-  for (unsigned x = d > reach ? d - reach : 1u; x <= std::min(options_.max_period, d + reach); ++x) {
+  for (unsigned x = d > reach ? d - reach : 1u; x <= std::min(max_period_, d + reach); ++x) {
     ws_.evidence[x] = 0;
   }
   ws_.trial.unit.assign(residues_ + anchor, d);
@@ -361,7 +365,7 @@ void ArraySearch::consider_multiples() {
   const std::size_t spanned = best.unit_characters();
   if (static_cast<double>(best.score) >= agreeing_copies * static_cast<double>(spanned)) return;
   long long best_score = best.score;
-  for (unsigned k = 2; k <= multiples_tried && k * d <= options_.max_period; ++k) {
+  for (unsigned k = 2; k <= multiples_tried && std::size_t(k) * d <= max_period_; ++k) {
     const std::size_t D = std::size_t(k) * d;
     if (spanned * 10 < copies_needed_in_tenths * D || best.anchor + D > length_) break;
     ws_.trial.unit.assign(residues_ + best.anchor, D);
