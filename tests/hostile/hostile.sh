@@ -111,7 +111,7 @@ run last_seq_zero 0 --lastSeq 0 small.fa
 run all_modes_extreme 0 -M extendExact -r 255 -R 2147483647 -m -2 -g -2 -N 2147483647 -f 2147483647 \
   --outputFormat 2 --printRepeatSeqMode 2 --reportUnit 0 --NPerfectionMode 1 -D --maskX small.fa
 run arrays_extreme 0 -M arrays -m -2147483648 -g -2147483648 --maxUnitLen 4294967295 -N 2147483647 \
-  --minScore_b -3.4e38 -s -2147483648 -f 2147483647 --printRepeatSeqMode 2 --maskX small.fa
+  --minScore_b -3.4e38 -s -2147483648 -l 2 -f 2147483647 --printRepeatSeqMode 2 --maskX small.fa
 run arrays_lenient 0 -M arrays -u 1 -m -2 -g -2 -s 1 -l 2 --outputFormat 2 satellite.fa
 run arrays_units_max 0 -M arrays --minUnitLen 4294967295 --maxUnitLen 4294967295 small.fa
 
