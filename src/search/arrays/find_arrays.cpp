@@ -3,37 +3,46 @@
  *
  * Candidates. Every word of five residues (without N) is matched with its
  * earlier starts up to max_period residues back, nearest first, at most 16 of
- * them. A match at distance d is evidence for period d: it adds 40 to the
- * evidence of d, which loses 1 per residue passed since it was last added to
- * (never going below 0). Evidence reaching 320 (eight matches in quick
- * succession, or more spread wider) makes d a candidate, anchored at the
- * earlier start of the word. Random DNA seldom gives a period that much; an
- * array whose neighbouring copies agree at 65 % gives it within about 150
- * residues of its second copy.
+ * them; a word of one letter only up to 10 back. A match at distance d is
+ * evidence for period d: it adds 40 to the evidence of d, which loses 1 per
+ * residue passed since it was last added to (never going below 0). Indels
+ * spread the matches of one array over neighbouring distances, so the
+ * evidence of d and of its neighbours within 1 + d / 128 (at most 8) is
+ * summed; a sum reaching 320 makes the neighbour with the most evidence a
+ * candidate period, anchored that far before the word. Random DNA seldom
+ * gives a period that much; an array whose neighbouring copies agree at
+ * 65 % gives it within about 150 residues of its second copy.
  *
  * Consensus. The d residues from the anchor are the first unit. The residues
  * around the anchor are aligned against that unit repeated endlessly with
  * lenient scores (mismatch -2, indel -3) that follow copies differing from
- * the first one by a quarter; the majority residue of each unit column becomes
- * the consensus. Aligned again with the run's scores, the array gives the
- * majority consensus once more (refined once), and its alignment against
- * that consensus is the call: +1 per match, the mismatch and indel scores of
- * the run, 0 per tolerated N; each side extended to its best score
- * (wraparound_extension.cpp). The call starts with the unit column facing
- * its first residue.
+ * the first one by a quarter; alignments spanning fewer than 1.4 copies end
+ * the candidate there. The consensus is the majority of the residues aligned
+ * to each unit column, without the columns most copies lack and with the
+ * residue most copies add after a column; it is taken again until it
+ * settles (three times at most). Under the run's scores it is then refined
+ * the same way while that raises the score (three times at most; a change
+ * of length must raise it by more than two indels), and the alignment
+ * against the final consensus is the call: +1 per match, the mismatch and
+ * indel scores of the run, 0 per tolerated N, each side extended to its best
+ * score (wraparound_extension.cpp). The call starts with the unit column
+ * facing its first residue.
  *
  * Period. A candidate may be a multiple of the array's period: for each
  * divisor p of d (ascending, at least min_period) by which a shift changes at
  * most an eighth of the consensus, the array is built again from the
  * consensus's first p residues, and the first p scoring at least 95 % of
- * d's score is the period. So an array of period 6 is one call of period 6,
- * and a higher-order repeat is called at its monomer when the monomers agree
- * nearly as well as the higher-order copies, at the higher order when they
- * have diverged further.
+ * d's score is the period. So an array of period 6 is one call of period 6.
+ * An array scoring less than 0.7 per unit character may be a higher-order
+ * repeat of diverged monomers: it is built again at 2, 3 and 4 times its
+ * period, and the best of those replaces it if it scores over 25 % more.
+ * So a higher-order repeat is called at its monomer when the monomers agree
+ * nearly as well as the higher-order copies, at the higher order otherwise.
  *
  * Calls. An array is called when it spans at least 1.8 copies of its unit
- * (its normalised length over its period) and reaches the minimum score and
- * normalised length for its period.
+ * (its normalised length over its period), reaches the minimum score and
+ * normalised length for its period, has a period in the range searched and
+ * a unit that is not a shorter one written out more than once.
  *
  * Overlaps. The scan resumes after a call's end, and no word before it counts
  * as evidence. A later call may extend back over the call before it (no
