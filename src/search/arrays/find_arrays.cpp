@@ -153,11 +153,12 @@ class ArraySearch {
 
 int ArraySearch::evidence_at(unsigned d, long long position) const {
   const long long last = ws_.last_evidence[d];
-  if (last < floor_) return 0;
+  if (last < floor_ || last > position) return 0;
   return static_cast<int>(std::max(0LL, ws_.evidence[d] - (position - last)));
 }
 
 unsigned ArraySearch::add_evidence(unsigned d, long long start) {
+  if (ws_.last_evidence[d] > start) return 0;  // quiet after a candidate
   ws_.evidence[d] = evidence_at(d, start) + evidence_per_match;
   ws_.last_evidence[d] = start;
   // Indels between copies move matches to neighbouring periods, the more so
@@ -230,12 +231,17 @@ ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
 
 long long ArraySearch::try_candidate(unsigned d, std::size_t anchor) {
   ++counts_.candidates;
+  ws_.trial.unit.assign(residues_ + anchor, d);
+  const bool built = build(anchor, ws_.trial, true);
+  // Whatever comes of it, the periods around d wait for evidence from
+  // beyond what was aligned: the same copies would only fail again.
+  const long long quiet_until = static_cast<long long>(ws_.trial.end);
   const unsigned reach = std::min(max_neighbours, 1 + d / 128);
   for (unsigned x = d > reach ? d - reach : 1u; x <= std::min(max_period_, d + reach); ++x) {
     ws_.evidence[x] = 0;
+    ws_.last_evidence[x] = quiet_until;
   }
-  ws_.trial.unit.assign(residues_ + anchor, d);
-  if (!build(anchor, ws_.trial, true)) {
+  if (!built) {
     ++counts_.rejected_early;
     return -1;
   }

@@ -38,8 +38,8 @@ class Extender {
         ws_(ws),
         window_rows_(window_rows),
         x_drop_(options.x_drop()) {
-    ws_.previous_row.assign(band_width, dropped);
-    ws_.current_row.assign(band_width, dropped);
+    ws_.previous_row.assign(2 * band_width + 2, dropped);
+    ws_.current_row.assign(2 * band_width + 2, dropped);
     ws_.trace.resize(window_rows_ + 1);
     ws_.band_start.resize(window_rows_ + 1);
     ws_.unrolled.resize(unit.length + band_width);
@@ -53,6 +53,7 @@ class Extender {
       }
     }
     ws_.path.clear();
+    unit_has_N_ = std::find(ws_.unrolled.begin(), ws_.unrolled.end(), 'N') != ws_.unrolled.end();
   }
 
   Extension run();
@@ -75,6 +76,7 @@ class Extender {
   ExtensionWorkspace& ws_;
   std::size_t window_rows_;
   long long x_drop_;
+  bool unit_has_N_ = false;
 
   // The window: its row 0 is the cell (t0_, j0_) with score base_.
   std::size_t t0_ = 0;
@@ -92,7 +94,7 @@ void Extender::start_window() {
   std::uint64_t trace = 0;
   for (int k = 0; k < band_width; ++k) {
     long long score = static_cast<long long>(k) * options_.indel;
-    ws_.previous_row[k] = base_ + score >= best_ - x_drop_ ? static_cast<int>(score) : dropped;
+    ws_.previous_row[1 + k] = base_ + score >= best_ - x_drop_ ? static_cast<int>(score) : dropped;
     if (k > 0) trace |= std::uint64_t(STEP_DELETION) << (2 * k);
   }
   ws_.trace[0] = trace;
@@ -100,38 +102,45 @@ void Extender::start_window() {
 
 int Extender::next_row(std::size_t r, char c, int& best_cell) {
   const long long previous_start = ws_.band_start[r];
-  const std::vector<int>& prev = ws_.previous_row;
-  std::vector<int>& cur = ws_.current_row;
+  // Cells -1 and band_width on of both rows are padding, always dropped.
+  const int* prev = ws_.previous_row.data() + 1;
+  int* cur = ws_.current_row.data() + 1;
   // The band starts where the previous row's best cell leads, never further back.
-  long long start = std::max(previous_start, previous_start + best_cell + 1 - band_width / 2);
+  const long long start = std::max(previous_start, previous_start + best_cell + 1 - band_width / 2);
   const int shift = static_cast<int>(start - previous_start);
   ws_.band_start[r + 1] = start;
   const std::size_t first_char = static_cast<std::size_t>((start + unit_.length - 1) % unit_.length);
   const char* chars = ws_.unrolled.data() + first_char;  // chars[k]: the unit character of column start + k - 1
+  int substitution[band_width];
+  if (c == 'N' || unit_has_N_) {
+    for (int k = 0; k < band_width; ++k) substitution[k] = residue_score(c, chars[k], options_);
+  } else {
+    for (int k = 0; k < band_width; ++k) substitution[k] = chars[k] == c ? 1 : options_.mismatch;
+  }
+  // Diagonal and insertion first, cell by cell independently; a dropped
+  // cell stays far below any live one, whatever is added to it.
   const int indel = options_.indel;
+  unsigned char step[band_width];
+  for (int k = 0; k < band_width; ++k) {
+    const int diagonal = prev[k + shift - 1] + substitution[k];
+    const int above = prev[k + shift] + indel;
+    step[k] = above > diagonal ? STEP_INSERTION : STEP_DIAGONAL;
+    cur[k] = above > diagonal ? above : diagonal;
+  }
+  // Then deletions, along the row.
+  for (int k = 1; k < band_width; ++k) {
+    if (cur[k - 1] + indel > cur[k]) {
+      cur[k] = cur[k - 1] + indel;
+      step[k] = STEP_DELETION;
+    }
+  }
   std::uint64_t trace = 0;
-  int row_best = dropped;
+  int row_best = cur[0];
   best_cell = 0;
   for (int k = 0; k < band_width; ++k) {
-    int score = dropped;
-    unsigned step = STEP_DIAGONAL;
-    const int from_diagonal = k + shift - 1;
-    if (from_diagonal >= 0 && from_diagonal < band_width && prev[from_diagonal] > dropped) {
-      score = prev[from_diagonal] + residue_score(c, chars[k], options_);
-    }
-    const int from_above = k + shift;
-    if (from_above < band_width && prev[from_above] > dropped && prev[from_above] + indel > score) {
-      score = prev[from_above] + indel;
-      step = STEP_INSERTION;
-    }
-    if (k > 0 && cur[k - 1] > dropped && cur[k - 1] + indel > score) {
-      score = cur[k - 1] + indel;
-      step = STEP_DELETION;
-    }
-    cur[k] = score;
-    trace |= std::uint64_t(step) << (2 * k);
-    if (score > row_best) {
-      row_best = score;
+    trace |= std::uint64_t(step[k]) << (2 * k);
+    if (cur[k] > row_best) {
+      row_best = cur[k];
       best_cell = k;
     }
   }
@@ -212,7 +221,7 @@ Extension Extender::run() {
     if (options_.Ns_tolerated && Ns_in_a_row > options_.Ns_in_a_row) break;
     int best_cell = last_best_cell;
     const int row_best = next_row(r, c, best_cell);
-    if (row_best == dropped || base_ + row_best < best_ - x_drop_) break;
+    if (row_best <= dropped || base_ + row_best < best_ - x_drop_) break;
     if (base_ + row_best > best_) best_ = base_ + row_best;
     if (row_best > window_best) {
       window_best = row_best;
@@ -220,8 +229,8 @@ Extension Extender::run() {
       window_best_cell = best_cell;
     }
     const long long floor = best_ - x_drop_ - base_;
-    for (int& cell : ws_.current_row) {
-      if (cell < floor) cell = dropped;
+    for (int k = 1; k <= band_width; ++k) {
+      if (ws_.current_row[k] < floor) ws_.current_row[k] = dropped;
     }
     std::swap(ws_.previous_row, ws_.current_row);
     last_best_cell = best_cell;

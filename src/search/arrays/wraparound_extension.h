@@ -39,7 +39,7 @@ struct Extension {
 
 // Scratch space of the extension, kept by the worker from one call to the next.
 struct ExtensionWorkspace {
-  std::vector<int> previous_row, current_row;
+  std::vector<int> previous_row, current_row;  // a band's cells between two padding cells on each side
   std::vector<std::uint64_t> trace;  // two bits per cell of a row of the band
   std::vector<long long> band_start;  // per row of the window
   std::vector<char> unrolled;        // the endless unit, one period and a band long
@@ -48,7 +48,7 @@ struct ExtensionWorkspace {
 };
 
 // Cells per row of the band that follows the best cell of each row.
-constexpr int band_width = 32;
+constexpr int band_width = 16;
 
 // Aligns text[0], text[direction], ... (at most `available` residues) against
 // the endless unit, both starting together, and returns the best-scoring
