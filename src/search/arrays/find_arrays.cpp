@@ -44,9 +44,11 @@
  * normalised length for its period, has a period in the range searched and
  * a unit that is not a shorter one written out more than once.
  *
- * Overlaps. The scan resumes after a call's end, and no word before it counts
- * as evidence. A later call may extend back over the call before it (no
- * further than that call's start); where one of two overlapping calls has
+ * Overlaps. After a call, a match whose earlier word lies before the call's
+ * end is evidence only of periods longer than the call: the array called
+ * is not found again, while a longer array holding it still can be. A new
+ * call may extend back over the calls shorter than its period and into the
+ * last one that is not, to its start. Where one of two overlapping calls has
  * less than one unit outside the overlap, the lower-scoring one goes, the
  * earlier one on equal scores, as in the overlap removal of the other modes.
  */
@@ -69,6 +71,8 @@ constexpr unsigned refining_rounds = 3;
 // repeat: multiples of its period up to this one are tried.
 constexpr double agreeing_copies = 0.7;
 constexpr unsigned multiples_tried = 4;
+// A new call reaches back over this many shorter ones at most.
+constexpr std::size_t calls_passed_over = 64;
 constexpr std::size_t copies_needed_in_tenths = 18;
 constexpr std::size_t copies_to_go_on_in_tenths = 14;
 
@@ -117,9 +121,11 @@ class ArraySearch {
   int evidence_at(unsigned d, long long position) const;
   // Adds a match at distance d; returns the period it makes a candidate, or 0.
   unsigned add_evidence(unsigned d, long long start);
-  // Builds, chooses the period and calls an array from candidate d at
-  // anchor; returns where the scan resumes, or -1 when nothing is called.
-  long long try_candidate(unsigned d, std::size_t anchor);
+  // Builds, chooses the period and calls an array from candidate period d,
+  // anchored d before the word at word_start; true when it calls one.
+  bool try_candidate(unsigned d, long long word_start);
+  // How far left an array of period d may reach.
+  std::size_t left_limit(unsigned d) const;
   // Builds the array around anchor from the unit in array: false when an
   // early alignment shows it far from being called. unit_from_anchor: the
   // unit is the residues from the anchor.
@@ -147,7 +153,8 @@ class ArraySearch {
   // need not be longer either, whatever the longest period asked.
   unsigned max_period_;
   ArraysSearchCounts counts_;
-  long long floor_ = 0;  // no word starting before it counts
+  long long floor_ = 0;  // the end of the last call
+  std::size_t floor_span_ = 0;  // its length
   SatList calls_;
 };
 
@@ -202,35 +209,31 @@ ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
     if (++valid < word_length) continue;
     const long long start = static_cast<long long>(i + 1 - word_length);
     long long earlier = ws_.last_start_of_word[code];
-    long long resume = -1;
     // Words like AAAAA recur by chance all over low-complexity DNA: they
     // are evidence of short periods only.
     const long long reach = low_complexity(code) ? static_cast<long long>(2 * word_length) : max_period;
-    for (unsigned k = 0; k < earlier_starts_followed && earlier >= floor_ && start - earlier <= reach; ++k) {
+    for (unsigned k = 0; k < earlier_starts_followed && earlier >= 0 && start - earlier <= reach; ++k) {
       const unsigned d = static_cast<unsigned>(start - earlier);
-      const unsigned candidate = d >= options_.min_period ? add_evidence(d, start) : 0;
-      if (candidate != 0 && static_cast<long long>(candidate) <= start) {
-        resume = try_candidate(candidate, static_cast<std::size_t>(start - candidate));
-        if (resume >= 0) break;
-      }
+      // A match reaching back before the last call's end is evidence only
+      // of periods longer than that call: it may lie within their copies.
+      const bool within_a_call = earlier < floor_ && d <= floor_span_;
+      const unsigned candidate = d >= options_.min_period && !within_a_call ? add_evidence(d, start) : 0;
+      if (candidate != 0 && static_cast<long long>(candidate) <= start && try_candidate(candidate, start)) break;
       earlier = ws_.earlier_start[static_cast<std::size_t>(earlier) & ring_mask];
-    }
-    if (resume >= 0) {
-      floor_ = std::max(resume, start + 1);
-      i = static_cast<std::size_t>(floor_) - 1;
-      valid = 0;
-      continue;
     }
     ws_.earlier_start[static_cast<std::size_t>(start) & ring_mask] = ws_.last_start_of_word[code];
     ws_.last_start_of_word[code] = start;
   }
+  // A call that reached back over shorter ones may start before them.
+  std::stable_sort(calls_.begin(), calls_.end(), lessThan_sat);
   for (Csat* call : calls_) sink.take(call);
   calls_.clear();
   return counts_;
 }
 
-long long ArraySearch::try_candidate(unsigned d, std::size_t anchor) {
+bool ArraySearch::try_candidate(unsigned d, long long word_start) {
   ++counts_.candidates;
+  const std::size_t anchor = static_cast<std::size_t>(word_start - d);
   ws_.trial.unit.assign(residues_ + anchor, d);
   const bool built = build(anchor, ws_.trial, true);
   // Whatever comes of it, the periods around d wait for evidence from
@@ -243,18 +246,30 @@ long long ArraySearch::try_candidate(unsigned d, std::size_t anchor) {
   }
   if (!built) {
     ++counts_.rejected_early;
-    return -1;
+    return false;
   }
   std::swap(ws_.best, ws_.trial);
   choose_period();
   consider_multiples();
-  if (!callable(ws_.best)) return -1;
+  if (!callable(ws_.best)) return false;
   settle(make_record(ws_.best));
-  return static_cast<long long>(ws_.best.end);
+  floor_ = std::max(floor_, static_cast<long long>(ws_.best.end));
+  floor_span_ = ws_.best.end - ws_.best.begin;
+  return true;
+}
+
+std::size_t ArraySearch::left_limit(unsigned d) const {
+  // An array may reach back over the calls shorter than its period, which
+  // may lie within its copies, and into the last one that is not, to its start.
+  std::size_t passed = 0;
+  for (auto it = calls_.rbegin(); it != calls_.rend() && passed < calls_passed_over; ++it, ++passed) {
+    if ((*it)->length() >= d) return static_cast<std::size_t>((*it)->sat_begin - residues_);
+  }
+  return passed < calls_.size() ? static_cast<std::size_t>(calls_[calls_.size() - passed]->sat_begin - residues_) : 0;
 }
 
 bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_anchor) {
-  const std::size_t left_limit = calls_.empty() ? 0 : static_cast<std::size_t>(calls_.back()->sat_begin - residues_);
+  const std::size_t left_limit = this->left_limit(array.period());
   align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array, unit_from_anchor);
   if (array.unit_characters() * 10 < copies_to_go_on_in_tenths * array.period()) return false;
   // The lenient alignment follows copies far from the first unit; its
@@ -459,19 +474,23 @@ void ArraySearch::note_errors(Csat& sat, const AlignedArray& array, int directio
 }
 
 void ArraySearch::settle(Csat* call) {
-  while (!calls_.empty()) {
-    Csat* last = calls_.back();
-    if (last->sat_end <= call->sat_begin) break;
-    const unsigned overlap = static_cast<unsigned>(std::min(last->sat_end, call->sat_end) - call->sat_begin);
-    const bool mostly_overlapping = last->length() < last->unit_length() + overlap ||
-                                    call->length() < call->unit_length() + overlap;
-    if (!mostly_overlapping) break;
-    if (last->score >= call->score) {
+  // The calls it may overlap are among the last ones.
+  std::size_t i = calls_.size();
+  for (std::size_t looked = 0; i > 0 && looked <= calls_passed_over; ++looked) {
+    Csat* other = calls_[--i];
+    const char* overlap_begin = std::max(other->sat_begin, call->sat_begin);
+    const char* overlap_end = std::min(other->sat_end, call->sat_end);
+    if (overlap_end <= overlap_begin) continue;
+    const auto overlap = static_cast<unsigned>(overlap_end - overlap_begin);
+    if (other->length() >= other->unit_length() + overlap && call->length() >= call->unit_length() + overlap) continue;
+    // Of a mostly overlapping pair the lower score goes; on equal scores,
+    // the one later in the order of lessThan_sat.
+    if (other->score > call->score || (other->score == call->score && !lessThan_sat(call, other))) {
       pool_.give_back(call);
       return;
     }
-    pool_.give_back(last);
-    calls_.pop_back();
+    pool_.give_back(other);
+    calls_.erase(calls_.begin() + static_cast<std::ptrdiff_t>(i));
     ++counts_.calls_replaced;
   }
   calls_.push_back(call);
