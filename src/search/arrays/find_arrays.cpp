@@ -168,6 +168,9 @@ unsigned ArraySearch::add_evidence(unsigned d, long long start) {
   if (ws_.last_evidence[d] > start) return 0;  // quiet after a candidate
   ws_.evidence[d] = evidence_at(d, start) + evidence_per_match;
   ws_.last_evidence[d] = start;
+  // A lone match, the usual one in random DNA, cannot make a candidate
+  // (a sum of 320 needs several): the neighbours are summed after a second.
+  if (ws_.evidence[d] <= evidence_per_match) return 0;
   // Indels between copies move matches to neighbouring periods, the more so
   // the longer the period: the evidence of a few neighbours counts too, and
   // the one of them with the most is the candidate.
