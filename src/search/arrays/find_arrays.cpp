@@ -295,7 +295,7 @@ bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_
     // A few copies may outvote the right length by chance, with a score
     // that gains little: a unit of another length must gain more than a
     // pair of indels.
-    const long long gain_needed = before.period() == array.period() ? 0 : -2LL * options_.indel;
+    const long long gain_needed = before.period() == array.period() ? 0 : -static_cast<long long>(options_.indel);
     if (array.score <= before.score + gain_needed) {
       std::swap(before, array);
       break;
