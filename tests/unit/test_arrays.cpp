@@ -373,6 +373,10 @@ TEST(ArraysSearch, FindsNothingInRandomDnaAndKeepsToItsPeriods) {
   Calls none(pool);
   search(run, options_with(7, 50), pool, none, units);
   EXPECT_TRUE(none.sats.empty());
+  // Periods shorter than a one-letter word's reach: the run is no array of
+  // period 2 or 3 either (the tables are that short, which the scan must heed).
+  search(run, options_with(2, 3), pool, none, units);
+  EXPECT_TRUE(none.sats.empty());
 }
 
 TEST(ArraysSearch, ThresholdsFollowTheUnitLength) {

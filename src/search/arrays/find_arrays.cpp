@@ -3,7 +3,7 @@
  *
  * Candidates. Every word of five residues (without N) is matched with its
  * earlier starts up to max_period residues back, nearest first, at most 16 of
- * them; a word of one letter only up to 10 back. A match at distance d is
+ * them; a word of one letter only up to 256 back. A match at distance d is
  * evidence for period d: it adds 40 to the evidence of d, which loses 1 per
  * residue passed since it was last added to (never going below 0). Indels
  * spread the matches of one array over neighbouring distances, so the
@@ -65,6 +65,7 @@ constexpr unsigned earlier_starts_followed = 16;
 constexpr int evidence_per_match = 40;
 constexpr int evidence_needed = 320;
 constexpr unsigned max_neighbours = 8;
+constexpr long long one_letter_reach = 256;
 constexpr unsigned lenient_rounds = 3;
 constexpr unsigned refining_rounds = 3;
 // An array scoring below this per unit character may be a higher-order
@@ -213,8 +214,8 @@ ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
     const long long start = static_cast<long long>(i + 1 - word_length);
     long long earlier = ws_.last_start_of_word[code];
     // Words like AAAAA recur by chance all over low-complexity DNA: they
-    // are evidence of short periods only.
-    const long long reach = low_complexity(code) ? static_cast<long long>(2 * word_length) : max_period;
+    // are evidence of shorter periods only.
+    const long long reach = std::min<long long>(low_complexity(code) ? one_letter_reach : max_period, max_period);
     for (unsigned k = 0; k < earlier_starts_followed && earlier >= 0 && start - earlier <= reach; ++k) {
       const unsigned d = static_cast<unsigned>(start - earlier);
       // A match reaching back before the last call's end is evidence only
