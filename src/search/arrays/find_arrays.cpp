@@ -103,6 +103,41 @@ ArraysOptions lenient_version_of(const ArraysOptions& options) {
   return lenient;
 }
 
+// Aligns the residues around anchor against the unit of array repeated
+// endlessly (column 0 facing the anchor), no further left than left_limit.
+// unit_from_anchor: the unit is the residues from the anchor, which need no
+// aligning.
+void align_around(const char* residues, std::size_t length, std::size_t anchor, std::size_t left_limit,
+                  const ArraysOptions& options, ExtensionWorkspace& workspace, AlignedArray& array,
+                  bool unit_from_anchor = false) {
+  const unsigned d = array.period();
+  array.anchor = anchor;
+  // A unit read from the anchor aligns with it residue for residue: the
+  // alignment to the right starts after it.
+  const std::size_t skipped = unit_from_anchor ? d : 0;
+  const EndlessUnit forward_unit{array.unit.data(), d, 0, +1};
+  array.forward = extend_along_unit(residues + anchor + skipped, length - anchor - skipped, +1, forward_unit,
+                                    options, workspace);
+  array.forward_path.assign(skipped, STEP_DIAGONAL);
+  array.forward_path.insert(array.forward_path.end(), workspace.path.begin(), workspace.path.end());
+  if (unit_from_anchor) {
+    for (unsigned k = 0; k < d; ++k) array.forward.score += residue_score(array.unit[k], array.unit[k], options);
+    array.forward.residues += d;
+    array.forward.unit_characters += d;
+  }
+  array.backward = Extension{};
+  array.backward_path.clear();
+  if (anchor > left_limit) {
+    const EndlessUnit backward_unit{array.unit.data(), d, d - 1, -1};
+    array.backward =
+        extend_along_unit(residues + anchor - 1, anchor - left_limit, -1, backward_unit, options, workspace);
+    array.backward_path.assign(workspace.path.begin(), workspace.path.end());
+  }
+  array.begin = anchor - array.backward.residues;
+  array.end = anchor + array.forward.residues;
+  array.score = array.forward.score + array.backward.score;
+}
+
 class ArraySearch {
  public:
   ArraySearch(const char* residues, std::size_t length, const ArraysOptions& options, ArraysWorkspace& ws,
@@ -501,37 +536,6 @@ void ArraySearch::settle(Csat* call) {
 }
 
 }  // namespace
-
-void align_around(const char* residues, std::size_t length, std::size_t anchor, std::size_t left_limit,
-                  const ArraysOptions& options, ExtensionWorkspace& workspace, AlignedArray& array,
-                  bool unit_from_anchor) {
-  const unsigned d = array.period();
-  array.anchor = anchor;
-  // A unit read from the anchor aligns with it residue for residue: the
-  // alignment to the right starts after it.
-  const std::size_t skipped = unit_from_anchor ? d : 0;
-  const EndlessUnit forward_unit{array.unit.data(), d, 0, +1};
-  array.forward = extend_along_unit(residues + anchor + skipped, length - anchor - skipped, +1, forward_unit,
-                                    options, workspace);
-  array.forward_path.assign(skipped, STEP_DIAGONAL);
-  array.forward_path.insert(array.forward_path.end(), workspace.path.begin(), workspace.path.end());
-  if (unit_from_anchor) {
-    for (unsigned k = 0; k < d; ++k) array.forward.score += residue_score(array.unit[k], array.unit[k], options);
-    array.forward.residues += d;
-    array.forward.unit_characters += d;
-  }
-  array.backward = Extension{};
-  array.backward_path.clear();
-  if (anchor > left_limit) {
-    const EndlessUnit backward_unit{array.unit.data(), d, d - 1, -1};
-    array.backward =
-        extend_along_unit(residues + anchor - 1, anchor - left_limit, -1, backward_unit, options, workspace);
-    array.backward_path.assign(workspace.path.begin(), workspace.path.end());
-  }
-  array.begin = anchor - array.backward.residues;
-  array.end = anchor + array.forward.residues;
-  array.score = array.forward.score + array.backward.score;
-}
 
 ArraysSearchCounts find_arrays(const char* residues, std::size_t length, const ArraysOptions& options,
                                ArraysWorkspace& workspace, ConsensusUnits& units, Csat_garbagecollector& pool,

@@ -25,12 +25,4 @@ ArraysSearchCounts find_arrays(const char* residues, std::size_t length, const A
                                ArraysWorkspace& workspace, ConsensusUnits& units, Csat_garbagecollector& pool,
                                RecordSink& sink);
 
-// Aligns the residues around anchor against unit repeated endlessly (column
-// 0 facing the anchor), no further left than left_limit; the building block
-// of the search, open to tests. unit_from_anchor: the unit is the residues
-// from the anchor, which need no aligning.
-void align_around(const char* residues, std::size_t length, std::size_t anchor, std::size_t left_limit,
-                  const ArraysOptions& options, ExtensionWorkspace& workspace, AlignedArray& array,
-                  bool unit_from_anchor = false);
-
 #endif
