@@ -71,7 +71,7 @@ Arguments options_from(Steering& steer) {
   static const char* const factors[] = {"1", "0", "0.1", "0.5", "1.5", "3", "-1", "1e30", "-1e30", "3e38"};
   static const long long first_records[] = {1, 0, 2, 3, 2147483647, -1};
   static const long long last_records[] = {-1, 1, 2, 5, 0};
-  static const char* const modes[] = {"exact", "extendExact", "imperfect"};
+  static const char* const modes[] = {"exact", "extendExact", "imperfect", "arrays"};
 
   Arguments args;
   args.add("--searchMode", steer.pick(modes));

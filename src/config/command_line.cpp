@@ -281,7 +281,7 @@ int parse_into_globals(int argc, char** argv) {
                           false, global_maximum_recursion_depth, "int", cmd);
   ValueArg<long long> minUnitLen("u", "minUnitLen", "Minimum unit length, at least 1. Default: 1", false, global_min_unit_length,
                                  "int", cmd);
-  ValueArg<long long> maxUnitLen("U", "maxUnitLen", "Maximum unit length. Default: 6", false, global_max_unit_length,
+  ValueArg<long long> maxUnitLen("U", "maxUnitLen", "Maximum unit length. Default: 6 (2000 in --searchMode arrays)", false, global_max_unit_length,
                                  "int", cmd);
   const std::string length_rule =
       "The minimum length of a repeat is determined with: maximum( minLength, minLength_a + "
@@ -296,25 +296,26 @@ int parse_into_globals(int argc, char** argv) {
                           "int", cmd);
   const std::string score_rule =
       "The minimum score of a repeat is determined with: maximum( minScore, minScore_a + minScore_b*(unit-length) ). ";
-  ValueArg<float> minScore_b("", "minScore_b", score_rule + "Default value of minScore_b: 1", false,
+  ValueArg<float> minScore_b("", "minScore_b", score_rule + "Default value of minScore_b: 1 (0 in --searchMode arrays)", false,
                              global_min_score_bx, "float", cmd);
   ValueArg<int> minScore_a("", "minScore_a", score_rule + "Default value of minScore_a: 0", false, global_min_score_a,
                            "int", cmd);
-  ValueArg<int> minScore("s", "minScore", score_rule + "Default value of minScore: 6", false, global_min_score, "int",
+  ValueArg<int> minScore("s", "minScore", score_rule + "Default value of minScore: 6 (25 in --searchMode arrays)", false, global_min_score, "int",
                          cmd);
   ValueArg<int> mismatchScore("m", "mismatchScore",
-                              "Score for mismatch - must be -2 or lower. Default: -6. Match score is fixed to one.", false,
+                              "Score for mismatch - must be -2 or lower. Default: -6 (-3 in --searchMode arrays). Match score is fixed to one.", false,
                               global_mismatch_score, "int", cmd);
   ValueArg<int> indelScore("g", "indelScore",
-                           "Score for indels - must be -2 or lower. Default: -6. Match score is fixed to one.", false,
+                           "Score for indels - must be -2 or lower. Default: -6 (-3 in --searchMode arrays). Match score is fixed to one.", false,
                            global_indel_score, "int", cmd);
-  std::vector<std::string> search_modes{"exact", "extendExact", "imperfect"};
+  std::vector<std::string> search_modes{"exact", "extendExact", "imperfect", "arrays"};
   TCLAP::ValuesConstraint<std::string> search_mode_values(search_modes);
   ValueArg<std::string> searchMode(
       "M", "searchMode",
-      "Velkor provides three different search modes. exact: Search for exact repeats, only. extendExact: Searches "
+      "Velkor provides four different search modes. exact: Search for exact repeats, only. extendExact: Searches "
       "for exact repeats and extends them by inserting mismatches and indels. imperfect: Searches directly for "
-      "imperfect repeats. Default: imperfect",
+      "imperfect repeats. arrays: Searches for tandem arrays of any period (minisatellites and satellites), each "
+      "aligned against its consensus unit; some defaults differ in this mode. Default: imperfect",
       false, "imperfect", &search_mode_values, cmd);
   FileNamesArg iofiles(
       "iofiles",
@@ -395,6 +396,16 @@ int parse_into_globals(int argc, char** argv) {
     global_search_mode = SEARCH_EXACT;
   } else if (searchMode.getValue() == "extendExact") {
     global_search_mode = SEARCH_EXTEND_EXACT;
+  } else if (searchMode.getValue() == "arrays") {
+    global_search_mode = SEARCH_ARRAYS;
+    // Arrays of long periods and diverged copies need scores that an
+    // identity of 75 % still keeps positive, and a minimum score that does
+    // not grow with the period.
+    if (!maxUnitLen.isSet()) global_max_unit_length = 2000;
+    if (!mismatchScore.isSet()) global_mismatch_score = -3;
+    if (!indelScore.isSet()) global_indel_score = -3;
+    if (!minScore.isSet()) global_min_score = 25;
+    if (!minScore_b.isSet()) global_min_score_bx = 0.0f;
   } else {
     global_search_mode = SEARCH_IMPERFECT;
   }

@@ -18,7 +18,7 @@ extern CatalogSettings global_catalog_settings;
 extern std::string global_summary_filename;  // empty: no summary file
 extern unsigned global_sequence_from;
 extern unsigned global_sequence_to;
-extern int global_search_mode;  // 0 exact, 1 extendExact, 2 imperfect
+extern int global_search_mode;  // 0 exact, 1 extendExact, 2 imperfect, 3 arrays
 extern unsigned global_min_unit_length;
 extern unsigned global_max_unit_length;
 extern int global_min_score;
@@ -46,7 +46,7 @@ extern bool global_mask_keep_input;  // the masked file keeps the input's letter
 extern bool global_quiet;     // only error messages on standard error
 extern unsigned global_threads;  // records searched at once; 0: one per core of the machine
 
-enum SearchMode { SEARCH_EXACT = 0, SEARCH_EXTEND_EXACT = 1, SEARCH_IMPERFECT = 2 };
+enum SearchMode { SEARCH_EXACT = 0, SEARCH_EXTEND_EXACT = 1, SEARCH_IMPERFECT = 2, SEARCH_ARRAYS = 3 };
 // MASK_LOWER soft-masks: repeats in lower case, everything else in upper case.
 enum MaskWith { MASK_X = 0, MASK_N = 1, MASK_LOWER = 2 };
 

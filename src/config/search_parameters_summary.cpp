@@ -11,6 +11,8 @@ const char* search_mode_text() {
       return "exact repeats";
     case SEARCH_EXTEND_EXACT:
       return "exact repeats which are extended to imperfect repeats";
+    case SEARCH_ARRAYS:
+      return "tandem arrays aligned against their consensus unit";
     default:
       return "imperfect repeats";
   }
@@ -26,6 +28,8 @@ const char* yes_no(bool value) { return value ? "yes" : "no"; }
 
 void print_search_parameters(FILE* out, const char* prefix) {
   const bool imperfect = global_search_mode != SEARCH_EXACT;
+  // The arrays mode aligns without the walk's look-ahead and its limits.
+  const bool walks = imperfect && global_search_mode != SEARCH_ARRAYS;
 
   PrintMessage(out, prefix, "Parameter settings used in this search:\n");
   PrintMessage(out, prefix, "Input file name:                    ", global_input_filename.c_str(), "\n");
@@ -56,7 +60,7 @@ void print_search_parameters(FILE* out, const char* prefix) {
   PrintMessage(out, prefix, "   Sequence range to process:       ", number2str(global_sequence_from), " - ");
   PrintMessage(out, global_sequence_to == 4294967295u ? "last sequence" : number2str(global_sequence_to), "\n");
   PrintMessage(out, prefix, "   Satellites searched for:         ", search_mode_text(), "\n");
-  if (imperfect) {
+  if (walks) {
     PrintMessage(out, prefix, "   Recursion depth:                 ", number2str(global_maximum_recursion_depth),
                  "\n");
     PrintMessage(out, prefix, "   Maximum score reduction:         ",

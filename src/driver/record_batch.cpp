@@ -117,8 +117,9 @@ class MarkMasked : public MaskedRecords {
 
 }  // namespace
 
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask) {
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const ArraysOptions& arrays_options) {
   batch_in_hand = &batch;
+  ArraysWorker arrays{arrays_options, {}};
   set_failed_allocation_handler(give_up_record);
   MarkMasked mark_masked;
   MaskedRecords* masked = mask ? &mark_masked : nullptr;
@@ -135,7 +136,7 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask) {
     record.first_repeat = batch.repeats().size();
     try {
       search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked,
-                    run_parts_beside_others);
+                    run_parts_beside_others, &arrays);
     } catch (...) {
       record.failure = std::current_exception();
     }

@@ -6,6 +6,7 @@
 #include "driver/messages.h"
 #include "driver/sequence_output.h"
 #include "search/CSearchController.h"
+#include "search/arrays/find_arrays.h"
 
 namespace {
 
@@ -17,7 +18,14 @@ void progress_line_if_due(unsigned record_number, const char* record_name, unsig
 }  // namespace
 
 void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files,
-                   MaskedRecords* masked, RunTasks run_parts) {
+                   MaskedRecords* masked, RunTasks run_parts, ArraysWorker* arrays) {
+  if (global_search_mode == SEARCH_ARRAYS) {
+    ConsensusUnits units;  // the records' units: kept until they are written
+    SequenceOutput output(seq, record_number, out, files, masked);
+    find_arrays(seq.residues, seq.length, arrays->options, arrays->workspace, units, sat_alloc, output.records());
+    output.finish();
+    return;
+  }
   CSearchController controller(record_number, seq);
   controller.search_progress = {progress_message, progress_line_if_due};
   if (run_parts) controller.run_parts = run_parts;

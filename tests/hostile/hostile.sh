@@ -70,7 +70,7 @@ run headers_only 0 headers_only.fa && also "not 10000 empty records" count_is 10
 run huge_header 0 huge_header.fa && also "name cut" has_long_line 4000000 "$name.out"
 
 # Long uniform and repetitive records in every search mode.
-for mode in exact extendExact imperfect; do
+for mode in exact extendExact imperfect arrays; do
   run "all_N_$mode" 0 -M "$mode" all_N.fa && also "repeats in N" count_is 0 nucleotide "$name.out"
   run "one_letter_$mode" 0 -M "$mode" one_letter.fa &&
     also "not one repeat over all" count_is 1 "mononucleotide +1 : +$big \|" "$name.out"
@@ -82,6 +82,10 @@ run mutated_repeat_exact 0 -M exact mutated_repeat.fa
 run mutated_repeat_imperfect 0 mutated_repeat.fa
 run satellite_unit_200 0 --maxUnitLen 200 satellite.fa && also "satellite not found" has_line '1[67][0-9]-nucleotide' "$name.out"
 run satellite_unit_200_extendExact 0 -M extendExact --maxUnitLen 200 satellite.fa
+run satellite_arrays 0 -M arrays satellite.fa && also "satellite not found" has_line '1[67][0-9]-nucleotide' "$name.out"
+run mutated_repeat_arrays 0 -M arrays mutated_repeat.fa
+run nested_arrays 0 -M arrays nested.fa && also "not one call" count_is 1 nucleotide "$name.out"
+run N_runs_arrays 0 -M arrays N_runs.fa && also "N run bridged" count_is 2 "8-nucleotide" "$name.out"
 
 # The extreme values of every option the option check accepts.
 run recursion_300 0 --recursion 300 repeat_into_junk.fa
@@ -106,6 +110,10 @@ run first_seq_max 1 --firstSeq 4294967295 small.fa
 run last_seq_zero 0 --lastSeq 0 small.fa
 run all_modes_extreme 0 -M extendExact -r 255 -R 2147483647 -m -2 -g -2 -N 2147483647 -f 2147483647 \
   --outputFormat 2 --printRepeatSeqMode 2 --reportUnit 0 --NPerfectionMode 1 -D --maskX small.fa
+run arrays_extreme 0 -M arrays -m -2147483648 -g -2147483648 --maxUnitLen 4294967295 -N 2147483647 \
+  --minScore_b -3.4e38 -s -2147483648 -l 2 -f 2147483647 --printRepeatSeqMode 2 --maskX small.fa
+run arrays_lenient 0 -M arrays -u 1 -m -2 -g -2 -s 1 -l 2 --outputFormat 2 satellite.fa
+run arrays_units_max 0 -M arrays --minUnitLen 4294967295 --maxUnitLen 4294967295 small.fa
 
 echo "hostile ($scale): $passed passed, $failed failed"
 [ $failed = 0 ]

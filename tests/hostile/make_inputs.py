@@ -63,3 +63,12 @@ write("satellite.fa", record("satellite", mutated(unit * (satellite // 171 + 1),
 write("repeat_into_junk.fa", record("into junk", "AC" * 500 + random_dna(5000)))
 write("small.fa", "".join(record(n, r) for n, r in mixed_records)
       + record("with N", "ACACNNACACAC" * 10 + random_dna(200) + "GT" * 20 + "NNNNNNNN" + "TTTTTTTTTTT"))
+# Periods within periods: three monomers of 60 that differ by a fifth, the
+# 180 of them copied forty times at 1 %; and one array cut by a run of N's
+# longer than any allowance, between runs of N's.
+monomer = random_dna(60)
+order = monomer + mutated(monomer, 0.2) + mutated(monomer, 0.2)
+write("nested.fa", record("nested", random_dna(500) + mutated(order * 40, 0.01) + random_dna(500)))
+octamer = "ACGTTGCA"
+write("N_runs.fa", record("N runs", "N" * 10000 + mutated(octamer * 40, 0.02) + "N" * 100
+                          + mutated(octamer * 40, 0.02) + "N" * (big // 10)))

@@ -28,7 +28,8 @@ def help_options():
         found = OPTION_LINE.match(line)
         if found:
             short, short_label, long, long_label = found.groups()
-            options[long] = long_label
+            # Both names take the same value; the short one's label is never cut by the line's end.
+            options[long] = short_label if short else long_label
             if short:
                 options[short] = short_label
     return options

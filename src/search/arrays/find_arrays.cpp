@@ -1,0 +1,544 @@
+/*
+ * Tandem arrays of any period: the rule.
+ *
+ * Candidates. Every word of five residues (without N) is matched with its
+ * earlier starts up to max_period residues back, nearest first, at most 16 of
+ * them; a word of one letter only up to 256 back. A match at distance d is
+ * evidence for period d: it adds 40 to the evidence of d, which loses 1 per
+ * residue passed since it was last added to (never going below 0). Indels
+ * spread the matches of one array over neighbouring distances, so the
+ * evidence of d and of its neighbours within 1 + d / 128 (at most 8) is
+ * summed; a sum reaching 320 makes the neighbour with the most evidence a
+ * candidate period, anchored that far before the word. Random DNA seldom
+ * gives a period that much; an array whose neighbouring copies agree at
+ * 65 % gives it within about 150 residues of its second copy.
+ *
+ * Consensus. The d residues from the anchor are the first unit. The residues
+ * around the anchor are aligned against that unit repeated endlessly with
+ * lenient scores (mismatch -2, indel -3) that follow copies differing from
+ * the first one by a quarter; alignments spanning fewer than 1.4 copies end
+ * the candidate there. The consensus is the majority of the residues aligned
+ * to each unit column, without the columns most copies lack and with the
+ * residue most copies add after a column; it is taken again until it
+ * settles (three times at most). Under the run's scores it is then refined
+ * the same way while that raises the score (three times at most; a change
+ * of length must raise it by more than two indels), and the alignment
+ * against the final consensus is the call: +1 per match, the mismatch and
+ * indel scores of the run, 0 per tolerated N, each side extended to its best
+ * score (wraparound_extension.cpp). The call starts with the unit column
+ * facing its first residue.
+ *
+ * Period. A candidate may be a multiple of the array's period: for each
+ * divisor p of d (ascending, at least min_period) by which a shift changes at
+ * most an eighth of the consensus, the array is built again from the
+ * consensus's first p residues, and the first p scoring at least 95 % of
+ * d's score is the period. So an array of period 6 is one call of period 6.
+ * An array scoring less than 0.7 per unit character may be a higher-order
+ * repeat of diverged monomers: it is built again at 2, 3 and 4 times its
+ * period, and the best of those replaces it if it scores over 25 % more.
+ * So a higher-order repeat is called at its monomer when the monomers agree
+ * nearly as well as the higher-order copies, at the higher order otherwise.
+ *
+ * Calls. An array is called when it spans at least 1.8 copies of its unit
+ * (its normalised length over its period), reaches the minimum score and
+ * normalised length for its period, has a period in the range searched and
+ * a unit that is not a shorter one written out more than once.
+ *
+ * Overlaps. After a call, a match whose earlier word lies before the call's
+ * end is evidence only of periods longer than the call: the array called
+ * is not found again, while a longer array holding it still can be. A new
+ * call may extend back over the calls shorter than its period and into the
+ * last one that is not, to its start. Where one of two overlapping calls has
+ * less than one unit outside the overlap, the lower-scoring one goes, the
+ * earlier one on equal scores, as in the overlap removal of the other modes.
+ */
+#include "search/arrays/find_arrays.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr unsigned word_length = 5;
+constexpr std::size_t word_count = std::size_t(1) << (2 * word_length);
+constexpr unsigned earlier_starts_followed = 16;
+constexpr int evidence_per_match = 40;
+constexpr int evidence_needed = 320;
+constexpr unsigned max_neighbours = 8;
+constexpr long long one_letter_reach = 256;
+constexpr unsigned lenient_rounds = 3;
+constexpr unsigned refining_rounds = 3;
+// An array scoring below this per unit character may be a higher-order
+// repeat: multiples of its period up to this one are tried.
+constexpr double agreeing_copies = 0.7;
+constexpr unsigned multiples_tried = 4;
+// A new call reaches back over this many shorter ones at most.
+constexpr std::size_t calls_passed_over = 64;
+constexpr std::size_t copies_needed_in_tenths = 18;
+constexpr std::size_t copies_to_go_on_in_tenths = 14;
+
+int base_code(char c) {
+  switch (c) {
+    case 'A': return 0;
+    case 'C': return 1;
+    case 'G': return 2;
+    case 'T': return 3;
+    default: return -1;
+  }
+}
+
+// A word of one letter.
+bool low_complexity(std::size_t code) {
+  const std::size_t mask = word_count - 1;
+  return (((code >> 2) ^ code) & (mask >> 2)) == 0;
+}
+
+// The letter with the most votes, the first of equals.
+int most_votes(const unsigned* votes) { return static_cast<int>(std::max_element(votes, votes + 4) - votes); }
+
+ArraysOptions lenient_version_of(const ArraysOptions& options) {
+  ArraysOptions lenient = options;
+  lenient.mismatch = -2;
+  lenient.indel = -3;
+  return lenient;
+}
+
+// Aligns the residues around anchor against the unit of array repeated
+// endlessly (column 0 facing the anchor), no further left than left_limit.
+// unit_from_anchor: the unit is the residues from the anchor, which need no
+// aligning.
+void align_around(const char* residues, std::size_t length, std::size_t anchor, std::size_t left_limit,
+                  const ArraysOptions& options, ExtensionWorkspace& workspace, AlignedArray& array,
+                  bool unit_from_anchor = false) {
+  const unsigned d = array.period();
+  array.anchor = anchor;
+  // A unit read from the anchor aligns with it residue for residue: the
+  // alignment to the right starts after it.
+  const std::size_t skipped = unit_from_anchor ? d : 0;
+  const EndlessUnit forward_unit{array.unit.data(), d, 0, +1};
+  array.forward = extend_along_unit(residues + anchor + skipped, length - anchor - skipped, +1, forward_unit,
+                                    options, workspace);
+  array.forward_path.assign(skipped, STEP_DIAGONAL);
+  array.forward_path.insert(array.forward_path.end(), workspace.path.begin(), workspace.path.end());
+  if (unit_from_anchor) {
+    for (unsigned k = 0; k < d; ++k) array.forward.score += residue_score(array.unit[k], array.unit[k], options);
+    array.forward.residues += d;
+    array.forward.unit_characters += d;
+  }
+  array.backward = Extension{};
+  array.backward_path.clear();
+  if (anchor > left_limit) {
+    const EndlessUnit backward_unit{array.unit.data(), d, d - 1, -1};
+    array.backward =
+        extend_along_unit(residues + anchor - 1, anchor - left_limit, -1, backward_unit, options, workspace);
+    array.backward_path.assign(workspace.path.begin(), workspace.path.end());
+  }
+  array.begin = anchor - array.backward.residues;
+  array.end = anchor + array.forward.residues;
+  array.score = array.forward.score + array.backward.score;
+}
+
+class ArraySearch {
+ public:
+  ArraySearch(const char* residues, std::size_t length, const ArraysOptions& options, ArraysWorkspace& ws,
+              ConsensusUnits& units, Csat_garbagecollector& pool)
+      : residues_(residues),
+        length_(length),
+        options_(options),
+        lenient_(lenient_version_of(options)),
+        ws_(ws),
+        units_(units),
+        pool_(pool),
+        max_period_(static_cast<unsigned>(std::min<std::size_t>(options.max_period, length))) {}
+
+  ArraysSearchCounts run(RecordSink& sink);
+
+ private:
+  int evidence_at(unsigned d, long long position) const;
+  // Adds a match at distance d; returns the period it makes a candidate, or 0.
+  unsigned add_evidence(unsigned d, long long start);
+  // Builds, chooses the period and calls an array from candidate period d,
+  // anchored d before the word at word_start; true when it calls one.
+  bool try_candidate(unsigned d, long long word_start);
+  // How far left an array of period d may reach.
+  std::size_t left_limit(unsigned d) const;
+  // Builds the array around anchor from the unit in array: false when an
+  // early alignment shows it far from being called. unit_from_anchor: the
+  // unit is the residues from the anchor.
+  bool build(std::size_t anchor, AlignedArray& array, bool unit_from_anchor);
+  // Makes the unit the majority of the residues aligned to it, with the
+  // copies' length; false when that changes nothing.
+  bool take_majority(AlignedArray& array);
+  // Puts into unit the residue most copies add after column, if they do.
+  void add_insertion(unsigned column, unsigned copies, std::string& unit);
+  void choose_period();
+  void consider_multiples();
+  bool callable(const AlignedArray& array) const;
+  Csat* make_record(const AlignedArray& array);
+  void note_errors(Csat& sat, const AlignedArray& array, int direction) const;
+  void settle(Csat* call);
+
+  const char* residues_;
+  std::size_t length_;
+  const ArraysOptions& options_;
+  ArraysOptions lenient_;
+  ArraysWorkspace& ws_;
+  ConsensusUnits& units_;
+  Csat_garbagecollector& pool_;
+  // No array of the record has a longer period than the record: the tables
+  // need not be longer either, whatever the longest period asked.
+  unsigned max_period_;
+  ArraysSearchCounts counts_;
+  long long floor_ = 0;  // the end of the last call
+  std::size_t floor_span_ = 0;  // its length
+  SatList calls_;
+};
+
+int ArraySearch::evidence_at(unsigned d, long long position) const {
+  const long long last = ws_.last_evidence[d];
+  if (last < floor_ || last > position) return 0;
+  return static_cast<int>(std::max(0LL, ws_.evidence[d] - (position - last)));
+}
+
+unsigned ArraySearch::add_evidence(unsigned d, long long start) {
+  if (ws_.last_evidence[d] > start) return 0;  // quiet after a candidate
+  ws_.evidence[d] = evidence_at(d, start) + evidence_per_match;
+  ws_.last_evidence[d] = start;
+  // A lone match, the usual one in random DNA, cannot make a candidate
+  // (a sum of 320 needs several): the neighbours are summed after a second.
+  if (ws_.evidence[d] <= evidence_per_match) return 0;
+  // Indels between copies move matches to neighbouring periods, the more so
+  // the longer the period: the evidence of a few neighbours counts too, and
+  // the one of them with the most is the candidate.
+  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  const unsigned from = std::max(options_.min_period, d > reach ? d - reach : 1u);
+  const unsigned to = std::min(max_period_, d + reach);
+  int evidence = 0, most = 0;
+  unsigned candidate = d;
+  for (unsigned x = from; x <= to; ++x) {
+    const int e = evidence_at(x, start);
+    evidence += e;
+    if (e > most) {
+      most = e;
+      candidate = x;
+    }
+  }
+  return evidence >= evidence_needed ? candidate : 0;
+}
+
+ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
+  const unsigned max_period = max_period_;
+  std::size_t ring = 1;
+  while (ring <= max_period) ring <<= 1;
+  const std::size_t ring_mask = ring - 1;
+  ws_.last_start_of_word.assign(word_count, -1);
+  ws_.earlier_start.assign(ring, -1);
+  ws_.evidence.assign(static_cast<std::size_t>(max_period) + 1, 0);
+  ws_.last_evidence.assign(static_cast<std::size_t>(max_period) + 1, -1);
+
+  std::size_t code = 0;
+  unsigned valid = 0;
+  for (std::size_t i = 0; i < length_; ++i) {
+    const int c = base_code(residues_[i]);
+    if (c < 0) {
+      valid = 0;
+      continue;
+    }
+    code = ((code << 2) | static_cast<std::size_t>(c)) & (word_count - 1);
+    if (++valid < word_length) continue;
+    const long long start = static_cast<long long>(i + 1 - word_length);
+    long long earlier = ws_.last_start_of_word[code];
+    // Words like AAAAA recur by chance all over low-complexity DNA: they
+    // are evidence of shorter periods only.
+    const long long reach = std::min<long long>(low_complexity(code) ? one_letter_reach : max_period, max_period);
+    for (unsigned k = 0; k < earlier_starts_followed && earlier >= 0 && start - earlier <= reach; ++k) {
+      const unsigned d = static_cast<unsigned>(start - earlier);
+      // A match reaching back before the last call's end is evidence only
+      // of periods longer than that call: it may lie within their copies.
+      const bool within_a_call = earlier < floor_ && d <= floor_span_;
+      const unsigned candidate = d >= options_.min_period && !within_a_call ? add_evidence(d, start) : 0;
+      if (candidate != 0 && static_cast<long long>(candidate) <= start && try_candidate(candidate, start)) break;
+      earlier = ws_.earlier_start[static_cast<std::size_t>(earlier) & ring_mask];
+    }
+    ws_.earlier_start[static_cast<std::size_t>(start) & ring_mask] = ws_.last_start_of_word[code];
+    ws_.last_start_of_word[code] = start;
+  }
+  // A call that reached back over shorter ones may start before them.
+  std::stable_sort(calls_.begin(), calls_.end(), lessThan_sat);
+  for (Csat* call : calls_) sink.take(call);
+  calls_.clear();
+  return counts_;
+}
+
+bool ArraySearch::try_candidate(unsigned d, long long word_start) {
+  ++counts_.candidates;
+  const std::size_t anchor = static_cast<std::size_t>(word_start - d);
+  ws_.trial.unit.assign(residues_ + anchor, d);
+  const bool built = build(anchor, ws_.trial, true);
+  // Whatever comes of it, the periods around d wait for evidence from
+  // beyond what was aligned: the same copies would only fail again.
+  const long long quiet_until = static_cast<long long>(ws_.trial.end);
+  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  for (unsigned x = d > reach ? d - reach : 1u; x <= std::min(max_period_, d + reach); ++x) {
+    ws_.evidence[x] = 0;
+    ws_.last_evidence[x] = quiet_until;
+  }
+  if (!built) {
+    ++counts_.rejected_early;
+    return false;
+  }
+  std::swap(ws_.best, ws_.trial);
+  choose_period();
+  consider_multiples();
+  if (!callable(ws_.best)) return false;
+  settle(make_record(ws_.best));
+  floor_ = std::max(floor_, static_cast<long long>(ws_.best.end));
+  floor_span_ = ws_.best.end - ws_.best.begin;
+  return true;
+}
+
+std::size_t ArraySearch::left_limit(unsigned d) const {
+  // An array may reach back over the calls shorter than its period, which
+  // may lie within its copies, and into the last one that is not, to its start.
+  std::size_t passed = 0;
+  for (auto it = calls_.rbegin(); it != calls_.rend() && passed < calls_passed_over; ++it, ++passed) {
+    if ((*it)->length() >= d) return static_cast<std::size_t>((*it)->sat_begin - residues_);
+  }
+  return passed < calls_.size() ? static_cast<std::size_t>(calls_[calls_.size() - passed]->sat_begin - residues_) : 0;
+}
+
+bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_anchor) {
+  const std::size_t left_limit = this->left_limit(array.period());
+  align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array, unit_from_anchor);
+  if (array.unit_characters() * 10 < copies_to_go_on_in_tenths * array.period()) return false;
+  // The lenient alignment follows copies far from the first unit; its
+  // consensus is taken until it settles (or a few times). Under the run's
+  // scores it is refined while that scores better (a few times at most).
+  for (unsigned round = 0; round < lenient_rounds && take_majority(array); ++round) {
+    align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array);
+  }
+  align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
+  // Refining seldom rescues an array this far from being called.
+  if (array.unit_characters() * 10 < copies_to_go_on_in_tenths * array.period() ||
+      2 * array.score < options_.min_score_for(array.period())) {
+    return false;
+  }
+  AlignedArray& before = ws_.before_refining;
+  for (unsigned round = 0; round < refining_rounds; ++round) {
+    before = array;
+    if (!take_majority(array)) break;
+    align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
+    // A few copies may outvote the right length by chance, with a score
+    // that gains little: a unit of another length must gain more than a
+    // pair of indels.
+    const long long gain_needed = before.period() == array.period() ? 0 : -static_cast<long long>(options_.indel);
+    if (array.score <= before.score + gain_needed) {
+      std::swap(before, array);
+      break;
+    }
+  }
+  return true;
+}
+
+bool ArraySearch::take_majority(AlignedArray& array) {
+  const unsigned d = array.period();
+  ws_.votes.assign(d, ArraysWorkspace::ColumnVotes{});
+  for (int direction : {+1, -1}) {
+    const std::vector<unsigned char>& path = direction > 0 ? array.forward_path : array.backward_path;
+    std::size_t t = 0, j = 0;
+    for (unsigned char step : path) {
+      // The column faced, and for an insertion the column it follows.
+      const std::size_t column = direction > 0 ? j % d : d - 1 - j % d;
+      const std::size_t before = direction > 0 ? (j + d - 1) % d : column;
+      const char r = direction > 0 ? residues_[array.anchor + t] : residues_[array.anchor - 1 - t];
+      const int code = base_code(r);
+      if (step == STEP_DIAGONAL) {
+        if (code >= 0) ++ws_.votes[column].residues[code];
+      } else if (step == STEP_DELETION) {
+        ++ws_.votes[column].deletions;
+      } else if (code >= 0) {
+        ++ws_.votes[before].inserted[code];
+      }
+      if (step != STEP_DELETION) ++t;
+      if (step != STEP_INSERTION) ++j;
+    }
+  }
+  // A column most copies lack is left out; a residue most copies add after
+  // a column is put in: so the consensus takes the copies' length, not the
+  // first unit's.
+  static constexpr char letters[] = "ACGT";
+  std::string& unit = ws_.refined_unit;
+  unit.clear();
+  for (unsigned column = 0; column < d; ++column) {
+    const ArraysWorkspace::ColumnVotes& v = ws_.votes[column];
+    const unsigned aligned = v.residues[0] + v.residues[1] + v.residues[2] + v.residues[3];
+    if (v.deletions <= aligned) {
+      // Ties keep the letter in place, so that a consensus settles.
+      const int current = base_code(array.unit[column]);
+      int chosen = current >= 0 ? current : 0;
+      for (int b = 0; b < 4; ++b) {
+        if (v.residues[b] > v.residues[chosen]) chosen = b;
+      }
+      unit.push_back(letters[chosen]);
+    }
+    add_insertion(column, aligned + v.deletions, unit);
+  }
+  if (unit.empty() || unit == array.unit) return false;
+  array.unit.swap(unit);
+  return true;
+}
+
+void ArraySearch::add_insertion(unsigned column, unsigned copies, std::string& unit) {
+  static constexpr char letters[] = "ACGT";
+  unsigned* inserted = ws_.votes[column].inserted;
+  const int own = most_votes(inserted);
+  if (2 * inserted[own] > copies) {
+    unit.push_back(letters[own]);
+    return;
+  }
+  // The copies may put the same extra residue after neighbouring columns
+  // (in a run of one letter, after any of them): where neither column has
+  // a majority of its own, the next one's count here too.
+  if (column + 1 == ws_.votes.size()) return;
+  unsigned* next = ws_.votes[column + 1].inserted;
+  if (2 * next[most_votes(next)] > copies) return;
+  unsigned pooled[4];
+  for (int b = 0; b < 4; ++b) pooled[b] = inserted[b] + next[b];
+  const int chosen = most_votes(pooled);
+  if (2 * pooled[chosen] > copies) {
+    unit.push_back(letters[chosen]);
+    std::fill(next, next + 4, 0u);
+  }
+}
+
+void ArraySearch::choose_period() {
+  AlignedArray& best = ws_.best;
+  const unsigned d = best.period();
+  for (unsigned p = std::max(1u, options_.min_period); p <= d / 2; ++p) {
+    if (d % p != 0) continue;
+    unsigned changed = 0;
+    for (unsigned i = 0; i + p < d; ++i) changed += best.unit[i] != best.unit[i + p];
+    if (changed * 8 > d) continue;
+    ws_.trial.unit.assign(best.unit, 0, p);
+    if (build(best.anchor, ws_.trial, false) && ws_.trial.score * 20 >= best.score * 19) {
+      std::swap(ws_.best, ws_.trial);
+      ++counts_.shorter_periods;
+      return;
+    }
+  }
+}
+
+void ArraySearch::consider_multiples() {
+  AlignedArray& best = ws_.best;
+  const unsigned d = best.period();
+  const std::size_t spanned = best.unit_characters();
+  if (static_cast<double>(best.score) >= agreeing_copies * static_cast<double>(spanned)) return;
+  long long best_score = best.score;
+  for (unsigned k = 2; k <= multiples_tried && std::size_t(k) * d <= max_period_; ++k) {
+    const std::size_t D = std::size_t(k) * d;
+    if (spanned * 10 < copies_needed_in_tenths * D || best.anchor + D > length_) break;
+    ws_.trial.unit.assign(residues_ + best.anchor, D);
+    if (build(best.anchor, ws_.trial, true) && ws_.trial.score * 4 > best_score * 5) {
+      best_score = ws_.trial.score;
+      std::swap(ws_.multiple, ws_.trial);
+    }
+  }
+  if (best_score > best.score) {
+    std::swap(ws_.best, ws_.multiple);
+    ++counts_.longer_periods;
+  }
+}
+
+// A unit that is a shorter one written out more than once.
+bool periodic(const std::string& unit) {
+  const std::size_t d = unit.size();
+  for (std::size_t p = 1; p <= d / 2; ++p) {
+    if (d % p == 0 && unit.compare(p, d - p, unit, 0, d - p) == 0) return true;
+  }
+  return false;
+}
+
+bool ArraySearch::callable(const AlignedArray& array) const {
+  const unsigned d = array.period();
+  if (d < options_.min_period || d > options_.max_period || periodic(array.unit)) return false;
+  const std::size_t spanned = array.unit_characters();
+  return spanned * 10 >= copies_needed_in_tenths * d && array.score >= options_.min_score_for(d) &&
+         static_cast<long long>(spanned) >= options_.min_length_for(d);
+}
+
+Csat* ArraySearch::make_record(const AlignedArray& array) {
+  const unsigned d = array.period();
+  const char* unit = units_.keep(array.unit.data(), d);
+  Csat* sat = pool_.get_new(unit, unit + d);
+  sat->sat_begin = residues_ + array.begin;
+  sat->sat_end = residues_ + array.end;
+  const std::size_t first_column = (d - array.backward.unit_characters % d) % d;
+  sat->unit_pos_backward = unit + (first_column + d - 1) % d;
+  sat->unit_pos_forward = unit + array.forward.unit_characters % d;
+  sat->score = static_cast<int>(std::min<long long>(array.score, INT_MAX));
+  note_errors(*sat, array, -1);
+  std::reverse(sat->missense.items, sat->missense.items + sat->missense.count);
+  note_errors(*sat, array, +1);
+  std::sort(sat->missense.items, sat->missense.items + sat->missense.count, Csat::lessThan_missense());
+  return sat;
+}
+
+void ArraySearch::note_errors(Csat& sat, const AlignedArray& array, int direction) const {
+  const std::vector<unsigned char>& path = direction > 0 ? array.forward_path : array.backward_path;
+  const unsigned d = array.period();
+  std::size_t t = 0, j = 0;
+  for (unsigned char step : path) {
+    const char* residue = direction > 0 ? residues_ + array.anchor + t : residues_ + array.anchor - 1 - t;
+    if (step == STEP_DIAGONAL) {
+      const char u = array.unit[direction > 0 ? j % d : d - 1 - j % d];
+      if (*residue == 'N' && options_.Ns_tolerated) {
+        ++sat.Ns;
+      } else if (*residue != u) {
+        ++sat.mismatches;
+        sat.missense.push_back({residue, 'M'});
+      }
+      ++t;
+      ++j;
+    } else if (step == STEP_INSERTION) {
+      ++sat.insertions;
+      sat.missense.push_back({residue, 'I'});
+      ++t;
+    } else {
+      // The missing unit character lies before the next residue to the right.
+      ++sat.deletions;
+      sat.missense.push_back({direction > 0 ? residue : residue + 1, 'D'});
+      ++j;
+    }
+  }
+}
+
+void ArraySearch::settle(Csat* call) {
+  // The calls it may overlap are among the last ones.
+  std::size_t i = calls_.size();
+  for (std::size_t looked = 0; i > 0 && looked <= calls_passed_over; ++looked) {
+    Csat* other = calls_[--i];
+    const char* overlap_begin = std::max(other->sat_begin, call->sat_begin);
+    const char* overlap_end = std::min(other->sat_end, call->sat_end);
+    if (overlap_end <= overlap_begin) continue;
+    const auto overlap = static_cast<unsigned>(overlap_end - overlap_begin);
+    if (other->length() >= other->unit_length() + overlap && call->length() >= call->unit_length() + overlap) continue;
+    // Of a mostly overlapping pair the lower score goes; on equal scores,
+    // the one later in the order of lessThan_sat.
+    if (other->score > call->score || (other->score == call->score && !lessThan_sat(call, other))) {
+      pool_.give_back(call);
+      return;
+    }
+    pool_.give_back(other);
+    calls_.erase(calls_.begin() + static_cast<std::ptrdiff_t>(i));
+    ++counts_.calls_replaced;
+  }
+  calls_.push_back(call);
+}
+
+}  // namespace
+
+ArraysSearchCounts find_arrays(const char* residues, std::size_t length, const ArraysOptions& options,
+                               ArraysWorkspace& workspace, ConsensusUnits& units, Csat_garbagecollector& pool,
+                               RecordSink& sink) {
+  return ArraySearch(residues, length, options, workspace, units, pool).run(sink);
+}

@@ -1,0 +1,252 @@
+/*
+ * Banded extension against a unit repeated endlessly.
+ *
+ * Cell (t, j) holds the best score of the first t residues against the first
+ * j characters of the endless unit: +1 per match, `mismatch` per mismatch,
+ * `indel` per insertion or deletion, 0 (or a mismatch) per N. Each row keeps
+ * band_width cells starting where the previous row's best cell leads, so the
+ * cost per residue does not depend on the period. The walk stops at the end
+ * of the text, at an N run longer than allowed, or once every cell of a row
+ * lies more than x_drop below the best cell seen (cells that far below are
+ * dropped on the way). The result is the best cell seen and its path.
+ *
+ * Paths are traced one window of rows at a time: at a window's end the path
+ * to that row's best cell is settled and the next window starts from that
+ * cell alone. The end chosen is the best cell of the last window, or the best
+ * point of the settled path when that scores higher.
+ */
+#include "search/arrays/wraparound_extension.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr int dropped = INT_MIN / 4;
+// Rows before a full window's end whose path is left to the next window.
+constexpr std::size_t settled_margin = 1024;
+
+class Extender {
+ public:
+  Extender(const char* text, std::size_t available, int direction, const EndlessUnit& unit,
+           const ArraysOptions& options, ExtensionWorkspace& ws, std::size_t window_rows)
+      : text_(text),
+        available_(available),
+        direction_(direction),
+        unit_(unit),
+        options_(options),
+        ws_(ws),
+        window_rows_(window_rows),
+        x_drop_(options.x_drop()) {
+    ws_.previous_row.assign(2 * band_width + 2, dropped);
+    ws_.current_row.assign(2 * band_width + 2, dropped);
+    ws_.trace.resize(window_rows_ + 1);
+    ws_.band_start.resize(window_rows_ + 1);
+    ws_.unrolled.resize(unit.length + band_width);
+    std::size_t column = unit.first_column;
+    for (char& c : ws_.unrolled) {
+      c = unit.unit[column];
+      if (unit.direction > 0) {
+        column = column + 1 == unit.length ? 0 : column + 1;
+      } else {
+        column = column == 0 ? unit.length - 1 : column - 1;
+      }
+    }
+    ws_.path.clear();
+    unit_has_N_ = std::find(ws_.unrolled.begin(), ws_.unrolled.end(), 'N') != ws_.unrolled.end();
+  }
+
+  Extension run();
+
+ private:
+  char residue(std::size_t t) const { return text_[direction_ * static_cast<std::ptrdiff_t>(t)]; }
+  char unit_char(long long j) const { return ws_.unrolled[static_cast<std::size_t>(j) % unit_.length]; }
+  void start_window();
+  // Fills row r + 1 of the window from row r with residue c; returns the row's best cell.
+  int next_row(std::size_t r, char c, int& best_cell);
+  // Appends the path from row 0 of the window towards cell (r, k), as far
+  // as row `rows` of the window.
+  void settle_path_to(std::size_t r, int k, std::size_t rows);
+
+  const char* text_;
+  std::size_t available_;
+  int direction_;
+  const EndlessUnit& unit_;
+  const ArraysOptions& options_;
+  ExtensionWorkspace& ws_;
+  std::size_t window_rows_;
+  long long x_drop_;
+  bool unit_has_N_ = false;
+
+  // The window: its row 0 is the cell (t0_, j0_) with score base_.
+  std::size_t t0_ = 0;
+  long long j0_ = 0;
+  long long base_ = 0;
+  long long best_ = 0;  // best score seen anywhere
+  // The settled path: its score so far and its best point.
+  long long settled_score_ = 0;
+  Extension settled_best_;
+  std::size_t settled_best_steps_ = 0;
+};
+
+void Extender::start_window() {
+  ws_.band_start[0] = j0_;
+  std::uint64_t trace = 0;
+  for (int k = 0; k < band_width; ++k) {
+    long long score = static_cast<long long>(k) * options_.indel;
+    ws_.previous_row[1 + k] = base_ + score >= best_ - x_drop_ ? static_cast<int>(score) : dropped;
+    if (k > 0) trace |= std::uint64_t(STEP_DELETION) << (2 * k);
+  }
+  ws_.trace[0] = trace;
+}
+
+int Extender::next_row(std::size_t r, char c, int& best_cell) {
+  const long long previous_start = ws_.band_start[r];
+  // Cells -1 and band_width on of both rows are padding, always dropped.
+  const int* prev = ws_.previous_row.data() + 1;
+  int* cur = ws_.current_row.data() + 1;
+  // The band starts where the previous row's best cell leads, never further back.
+  const long long start = std::max(previous_start, previous_start + best_cell + 1 - band_width / 2);
+  const int shift = static_cast<int>(start - previous_start);
+  ws_.band_start[r + 1] = start;
+  const std::size_t first_char = static_cast<std::size_t>((start + unit_.length - 1) % unit_.length);
+  const char* chars = ws_.unrolled.data() + first_char;  // chars[k]: the unit character of column start + k - 1
+  int substitution[band_width];
+  if (c == 'N' || unit_has_N_) {
+    for (int k = 0; k < band_width; ++k) substitution[k] = residue_score(c, chars[k], options_);
+  } else {
+    for (int k = 0; k < band_width; ++k) substitution[k] = chars[k] == c ? 1 : options_.mismatch;
+  }
+  // Diagonal and insertion first, cell by cell independently; a dropped
+  // cell stays far below any live one, whatever is added to it.
+  const int indel = options_.indel;
+  unsigned char step[band_width];
+  for (int k = 0; k < band_width; ++k) {
+    const int diagonal = prev[k + shift - 1] + substitution[k];
+    const int above = prev[k + shift] + indel;
+    step[k] = above > diagonal ? STEP_INSERTION : STEP_DIAGONAL;
+    cur[k] = above > diagonal ? above : diagonal;
+  }
+  // Then deletions, along the row.
+  for (int k = 1; k < band_width; ++k) {
+    if (cur[k - 1] + indel > cur[k]) {
+      cur[k] = cur[k - 1] + indel;
+      step[k] = STEP_DELETION;
+    }
+  }
+  std::uint64_t trace = 0;
+  int row_best = cur[0];
+  best_cell = 0;
+  for (int k = 0; k < band_width; ++k) {
+    trace |= std::uint64_t(step[k]) << (2 * k);
+    if (cur[k] > row_best) {
+      row_best = cur[k];
+      best_cell = k;
+    }
+  }
+  ws_.trace[r + 1] = trace;
+  return row_best;
+}
+
+void Extender::settle_path_to(std::size_t r, int k, std::size_t rows) {
+  ws_.traced.clear();
+  long long j = ws_.band_start[r] + k;
+  while (r > 0 || j != j0_) {
+    const int cell = static_cast<int>(j - ws_.band_start[r]);
+    const unsigned step = (ws_.trace[r] >> (2 * cell)) & 3u;
+    ws_.traced.push_back(static_cast<unsigned char>(step));
+    if (step != STEP_INSERTION) --j;
+    if (step != STEP_DELETION) --r;
+  }
+  // Replayed forward, keeping the best point of the settled path.
+  std::size_t t = t0_;
+  long long column = j0_;
+  for (auto it = ws_.traced.rbegin(); it != ws_.traced.rend() && t < t0_ + rows; ++it) {
+    const unsigned char step = *it;
+    ws_.path.push_back(step);
+    if (step == STEP_DIAGONAL) {
+      settled_score_ += residue_score(residue(t), unit_char(column), options_);
+      ++t;
+      ++column;
+    } else {
+      settled_score_ += options_.indel;
+      if (step == STEP_INSERTION) ++t; else ++column;
+    }
+    if (settled_score_ > settled_best_.score) {
+      settled_best_ = {settled_score_, t, static_cast<std::size_t>(column)};
+      settled_best_steps_ = ws_.path.size();
+    }
+  }
+  t0_ = t;
+  j0_ = column;
+}
+
+Extension Extender::run() {
+  start_window();
+  int window_best = dropped;
+  std::size_t window_best_row = 0;
+  int window_best_cell = 0;
+  int last_best_cell = 0;
+  std::size_t r = 0;
+  std::size_t Ns_in_a_row = 0;
+  for (;;) {
+    const std::size_t t = t0_ + r;
+    if (t == available_) break;
+    if (r == window_rows_) {
+      // The window is full: the paths to its last row's cells have met long
+      // before it, so the path to the best of them is settled up to a margin
+      // before that row, and the walk goes on from there alone.
+      // Where the best cell seen lies before that margin, the walk goes on
+      // from it instead, so that the best cell stays on the settled path.
+      const std::size_t margin_row = window_rows_ - std::min(window_rows_ / 2, settled_margin);
+      if (base_ + window_best == best_ && window_best_row <= margin_row) {
+        settle_path_to(window_best_row, window_best_cell, window_best_row);
+      } else {
+        settle_path_to(r, last_best_cell, margin_row);
+      }
+      base_ = settled_score_;
+      // The rows after the settled point are walked again: the best to
+      // fall from is the best before it.
+      best_ = settled_best_.score;
+      r = 0;
+      window_best = dropped;
+      start_window();
+      last_best_cell = 0;
+      Ns_in_a_row = 0;
+      while (Ns_in_a_row < t0_ && residue(t0_ - 1 - Ns_in_a_row) == 'N') ++Ns_in_a_row;
+      continue;
+    }
+    const char c = residue(t);
+    Ns_in_a_row = c == 'N' ? Ns_in_a_row + 1 : 0;
+    if (options_.Ns_tolerated && Ns_in_a_row > options_.Ns_in_a_row) break;
+    int best_cell = last_best_cell;
+    const int row_best = next_row(r, c, best_cell);
+    if (row_best <= dropped || base_ + row_best < best_ - x_drop_) break;
+    if (base_ + row_best > best_) best_ = base_ + row_best;
+    if (row_best > window_best) {
+      window_best = row_best;
+      window_best_row = r + 1;
+      window_best_cell = best_cell;
+    }
+    const long long floor = best_ - x_drop_ - base_;
+    for (int k = 1; k <= band_width; ++k) {
+      if (ws_.current_row[k] < floor) ws_.current_row[k] = dropped;
+    }
+    std::swap(ws_.previous_row, ws_.current_row);
+    last_best_cell = best_cell;
+    ++r;
+  }
+  if (window_best > dropped && base_ + window_best > settled_best_.score) {
+    settle_path_to(window_best_row, window_best_cell, window_best_row);
+    return {settled_score_, t0_, static_cast<std::size_t>(j0_)};
+  }
+  ws_.path.resize(settled_best_steps_);
+  return settled_best_;
+}
+
+}  // namespace
+
+Extension extend_along_unit(const char* text, std::size_t available, int direction, const EndlessUnit& unit,
+                            const ArraysOptions& options, ExtensionWorkspace& workspace, std::size_t window_rows) {
+  return Extender(text, available, direction, unit, options, workspace, window_rows).run();
+}

@@ -1,0 +1,409 @@
+// Search mode arrays: the banded extension against a plain wraparound
+// alignment, and whole searches on planted arrays.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "repeats/Csat.h"
+#include "search/arrays/find_arrays.h"
+#include "search/arrays/wraparound_extension.h"
+
+namespace {
+
+class Dna {
+ public:
+  explicit Dna(unsigned seed) : rng_(seed) {}
+  double chance() { return std::uniform_real_distribution<double>(0, 1)(rng_); }
+  char base() { return "ACGT"[rng_() % 4]; }
+  std::string random(std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += base();
+    return s;
+  }
+  // A unit that is not a shorter one written out more than once.
+  std::string unit(std::size_t n) {
+    for (;;) {
+      const std::string u = random(n);
+      bool periodic = false;
+      for (std::size_t p = 1; p < n; ++p) periodic |= n % p == 0 && u.compare(p, n - p, u, 0, n - p) == 0;
+      if (!periodic) return u;
+    }
+  }
+  // copies (a fraction allowed) of unit, each residue changed with chance
+  // divergence: seven in ten substituted, the rest deleted or followed by an
+  // inserted residue when indels are allowed.
+  std::string array(const std::string& unit, double copies, double divergence, bool indels) {
+    std::string s;
+    const auto characters = static_cast<std::size_t>(copies * static_cast<double>(unit.size()));
+    for (std::size_t i = 0; i < characters; ++i) {
+      const char c = unit[i % unit.size()];
+      const double r = chance();
+      if (r >= divergence) {
+        s += c;
+      } else if (!indels || r < 0.7 * divergence) {
+        char other;
+        do other = base(); while (other == c);
+        s += other;
+      } else if (r < 0.85 * divergence) {
+        continue;
+      } else {
+        s += c;
+        s += base();
+      }
+    }
+    return s;
+  }
+
+ private:
+  std::mt19937 rng_;
+};
+
+ArraysOptions options_with(unsigned min_period, unsigned max_period) {
+  ArraysOptions options;
+  options.min_period = min_period;
+  options.max_period = max_period;
+  return options;
+}
+
+// The plain alignment from the rules: cyclic columns, every cell of every
+// row, no band and no early stop. Returns the best score of any prefix of
+// text (read in direction) against the unit repeated endlessly from
+// first_column on.
+long long wraparound_best(const char* text, std::size_t available, int direction, const std::string& unit,
+                          unsigned first_column, const ArraysOptions& options) {
+  const std::size_t d = unit.size();
+  std::string ideal;  // the unit in reading order
+  for (std::size_t k = 0; k < d; ++k) {
+    ideal += unit[direction > 0 ? (first_column + k) % d : (first_column + d - k) % d];
+  }
+  const long long none = LLONG_MIN / 4;
+  // score[c]: best so far with ideal character c expected next.
+  std::vector<long long> score(d, none), next(d);
+  auto close_deletions = [&](std::vector<long long>& row) {
+    for (int round = 0; round < 2; ++round) {
+      for (std::size_t c = 0; c < d; ++c) {
+        row[(c + 1) % d] = std::max(row[(c + 1) % d], row[c] + options.indel);
+      }
+    }
+  };
+  score[0] = 0;
+  close_deletions(score);
+  long long best = 0;
+  for (std::size_t t = 0; t < available; ++t) {
+    const char residue = text[direction * static_cast<std::ptrdiff_t>(t)];
+    for (std::size_t c = 0; c < d; ++c) {
+      const std::size_t before = (c + d - 1) % d;
+      next[c] = std::max(score[before] + residue_score(residue, ideal[before], options), score[c] + options.indel);
+    }
+    close_deletions(next);
+    score.swap(next);
+    best = std::max(best, *std::max_element(score.begin(), score.end()));
+  }
+  return best;
+}
+
+// Scores a path as the extension walked it.
+long long path_score(const char* text, int direction, const EndlessUnit& unit, const std::vector<unsigned char>& path,
+                     const ArraysOptions& options, std::size_t& residues, std::size_t& characters) {
+  long long score = 0;
+  residues = characters = 0;
+  for (unsigned char step : path) {
+    if (step == STEP_DIAGONAL) {
+      score += residue_score(text[direction * static_cast<std::ptrdiff_t>(residues)], unit.at(characters), options);
+      ++residues;
+      ++characters;
+    } else {
+      score += options.indel;
+      if (step == STEP_INSERTION) ++residues; else ++characters;
+    }
+  }
+  return score;
+}
+
+TEST(ArraysExtension, AgreesWithThePlainWraparoundAlignment) {
+  Dna dna(47);
+  const ArraysOptions options = options_with(1, 2000);
+  ExtensionWorkspace workspace;
+  int compared = 0, stopped_early = 0;
+  for (int round = 0; round < 300; ++round) {
+    const unsigned d = 1 + static_cast<unsigned>(dna.chance() * (round % 3 == 0 ? 8 : 60));
+    const std::string unit = dna.random(d);
+    const double divergence = (round % 4) * 0.04;
+    // Planted rounds start in the array; the others are random throughout.
+    const bool planted = round % 5 != 4;
+    std::string text = planted ? dna.array(unit, 2 + dna.chance() * 6, divergence, round % 2 == 0) : "";
+    text += dna.random(40 + round % 50);
+    const int direction = round % 2 == 0 ? +1 : -1;
+    if (direction < 0) std::reverse(text.begin(), text.end());
+    const char* start = direction > 0 ? text.data() : text.data() + text.size() - 1;
+    const unsigned first_column = direction > 0 ? 0 : d - 1;
+    const EndlessUnit endless{unit.data(), d, first_column, direction};
+    const Extension fast = extend_along_unit(start, text.size(), direction, endless, options, workspace);
+    const long long plain = wraparound_best(start, text.size(), direction, unit, first_column, options);
+    ASSERT_EQ(fast.score, plain) << "round " << round << " unit " << unit << " text " << text;
+    std::size_t residues = 0, characters = 0;
+    EXPECT_EQ(path_score(start, direction, endless, workspace.path, options, residues, characters), fast.score);
+    EXPECT_EQ(residues, fast.residues);
+    EXPECT_EQ(characters, fast.unit_characters);
+    ++compared;
+    if (fast.residues + 10 < text.size()) ++stopped_early;
+  }
+  EXPECT_EQ(compared, 300);
+  EXPECT_GT(stopped_early, 100);  // the early stop was tried, not just the text's end
+}
+
+TEST(ArraysExtension, SettlesLongArraysOneWindowAtATime) {
+  Dna dna(3);
+  const ArraysOptions options = options_with(1, 2000);
+  ExtensionWorkspace workspace;
+  for (unsigned d : {1u, 5u, 31u, 171u}) {
+    const std::string unit = dna.random(d);
+    const std::string text = dna.array(unit, 4000.0 / d, 0.02, false) + dna.random(200);
+    const EndlessUnit endless{unit.data(), d, 0, +1};
+    const Extension whole = extend_along_unit(text.data(), text.size(), +1, endless, options, workspace);
+    const Extension windowed = extend_along_unit(text.data(), text.size(), +1, endless, options, workspace, 64);
+    EXPECT_EQ(windowed.score, whole.score) << d;
+    EXPECT_EQ(windowed.residues, whole.residues) << d;
+    std::size_t residues = 0, characters = 0;
+    EXPECT_EQ(path_score(text.data(), +1, endless, workspace.path, options, residues, characters), windowed.score);
+    EXPECT_EQ(residues, windowed.residues);
+  }
+}
+
+TEST(ArraysExtension, StopsAtAnNRunLongerThanAllowed) {
+  ArraysOptions options = options_with(1, 10);
+  options.Ns_in_a_row = 3;
+  ExtensionWorkspace workspace;
+  const std::string unit = "ACG";
+  const EndlessUnit endless{unit.data(), 3, 0, +1};
+  const std::string bridged = "ACGACGNNNACGACGACGACG";
+  EXPECT_EQ(extend_along_unit(bridged.data(), bridged.size(), +1, endless, options, workspace).residues,
+            bridged.size());
+  const std::string cut = "ACGACGNNNNACGACGACGACG";
+  const Extension stopped = extend_along_unit(cut.data(), cut.size(), +1, endless, options, workspace);
+  EXPECT_EQ(stopped.residues, 6u);
+  EXPECT_EQ(stopped.score, 6);
+}
+
+// Collects the records of a search, handing them back to the pool at the end.
+class Calls : public RecordSink {
+ public:
+  explicit Calls(Csat_garbagecollector& pool) : pool_(pool) {}
+  ~Calls() {
+    for (Csat* sat : sats) pool_.give_back(sat);
+  }
+  void take(Csat* sat) override { sats.push_back(sat); }
+  SatList sats;
+
+ private:
+  Csat_garbagecollector& pool_;
+};
+
+// Walks a record as the alignment printer does and checks that its fields,
+// its error list and its unit phases tell the same alignment.
+void expect_consistent(const Csat& sat, const ArraysOptions& options) {
+  const unsigned d = sat.unit_length();
+  const char* u = sat.unit_pos_backward + 1 == sat.unit_end ? sat.unit_begin : sat.unit_pos_backward + 1;
+  auto advance = [&] { u = u + 1 == sat.unit_end ? sat.unit_begin : u + 1; };
+  long long score = 0;
+  int mismatches = 0, insertions = 0, deletions = 0, Ns = 0;
+  unsigned e = 0;
+  for (const char* q = sat.sat_begin; q != sat.sat_end;) {
+    if (e < sat.missense.count && sat.missense.items[e].position == q) {
+      const char kind = sat.missense.items[e++].kind;
+      if (kind == 'M') {
+        EXPECT_TRUE(*q != *u || *q == 'N');
+        score += options.mismatch;
+        ++mismatches;
+        ++q;
+        advance();
+      } else if (kind == 'I') {
+        score += options.indel;
+        ++insertions;
+        ++q;
+      } else {
+        score += options.indel;
+        ++deletions;
+        advance();
+      }
+      continue;
+    }
+    if (*q == 'N') {
+      ++Ns;
+    } else {
+      EXPECT_EQ(*q, *u) << "at " << (q - sat.sat_begin);
+      ++score;
+    }
+    ++q;
+    advance();
+  }
+  EXPECT_EQ(e, sat.missense.count);
+  EXPECT_EQ(u, sat.unit_pos_forward);
+  EXPECT_EQ(score, sat.score);
+  EXPECT_EQ(mismatches, sat.mismatches);
+  EXPECT_EQ(insertions, sat.insertions);
+  EXPECT_EQ(deletions, sat.deletions);
+  EXPECT_EQ(Ns, sat.Ns);
+  EXPECT_GE(d, options.min_period);
+  EXPECT_LE(d, options.max_period);
+}
+
+struct Planted {
+  std::size_t begin, end;
+  unsigned period;
+};
+
+// Runs a search and checks every record it makes.
+void search(const std::string& residues, const ArraysOptions& options, Csat_garbagecollector& pool, Calls& calls,
+            ConsensusUnits& units, ArraysSearchCounts* counts = nullptr) {
+  ArraysWorkspace workspace;
+  const ArraysSearchCounts made = find_arrays(residues.data(), residues.size(), options, workspace, units, pool, calls);
+  if (counts) *counts = made;
+  for (std::size_t i = 0; i < calls.sats.size(); ++i) {
+    expect_consistent(*calls.sats[i], options);
+    if (i > 0) {
+      EXPECT_FALSE(lessThan_sat(calls.sats[i], calls.sats[i - 1]));
+    }
+  }
+}
+
+// Each planted array is one call covering at least 95 % of it, with its
+// period (or one within period_slack of it).
+void expect_one_call_each(const std::string& residues, const std::vector<Planted>& planted, const SatList& sats,
+                          unsigned period_slack = 0) {
+  for (const Planted& p : planted) {
+    int calls = 0;
+    for (const Csat* sat : sats) {
+      const std::size_t b = static_cast<std::size_t>(sat->sat_begin - residues.data());
+      const std::size_t e = static_cast<std::size_t>(sat->sat_end - residues.data());
+      const std::size_t shared = std::min(e, p.end) > std::max(b, p.begin) ? std::min(e, p.end) - std::max(b, p.begin) : 0;
+      if (shared == 0) continue;
+      ++calls;
+      EXPECT_GE(shared * 100, 95 * (p.end - p.begin))
+          << "period " << p.period << " at " << p.begin << "-" << p.end << ": call " << b << "-" << e;
+      EXPECT_LE(sat->unit_length(), p.period + period_slack) << "at " << p.begin;
+      EXPECT_GE(sat->unit_length() + period_slack, p.period) << "at " << p.begin;
+    }
+    EXPECT_EQ(calls, 1) << "period " << p.period << " at " << p.begin;
+  }
+}
+
+TEST(ArraysSearch, CallsEachPlantedArrayOnceWithItsPeriod) {
+  Dna dna(11);
+  const ArraysOptions options = options_with(1, 2000);
+  for (double divergence : {0.0, 0.05, 0.10}) {
+    std::string residues = dna.random(500);
+    std::vector<Planted> planted;
+    for (unsigned d : {2u, 6u, 7u, 13u, 47u, 171u, 600u, 1500u}) {
+      const std::string array = dna.array(dna.unit(d), std::max(3.5, 400.0 / d), divergence, false);
+      planted.push_back({residues.size(), residues.size() + array.size(), d});
+      residues += array + dna.random(300);
+    }
+    Csat_garbagecollector pool;
+    ConsensusUnits units;
+    Calls calls(pool);
+    search(residues, options, pool, calls, units);
+    SCOPED_TRACE(divergence);
+    expect_one_call_each(residues, planted, calls.sats);
+  }
+}
+
+// Copies with indels of their own outvote the first copy's length, though
+// not always to the residue: a period within 1 % of the planted one.
+TEST(ArraysSearch, FollowsCopiesThatDifferInLength) {
+  Dna dna(5);
+  const ArraysOptions options = options_with(1, 2000);
+  std::string residues = dna.random(400);
+  std::vector<Planted> planted;
+  for (unsigned d : {20u, 171u, 900u}) {
+    const std::string array = dna.array(dna.unit(d), d < 100 ? 15 : 6, 0.06, true);
+    planted.push_back({residues.size(), residues.size() + array.size(), d});
+    residues += array + dna.random(400);
+  }
+  Csat_garbagecollector pool;
+  ConsensusUnits units;
+  Calls calls(pool);
+  search(residues, options, pool, calls, units);
+  for (std::size_t i = 0; i < planted.size(); ++i) {
+    expect_one_call_each(residues, {planted[i]}, calls.sats, std::max(1u, planted[i].period / 100));
+  }
+}
+
+TEST(ArraysSearch, ChoosesTheShortestPeriodThatScoresAsWell) {
+  Dna dna(8);
+  const ArraysOptions options = options_with(1, 2000);
+  // A dinucleotide array, a hexanucleotide one whose unit is nearly two
+  // halves alike, and a higher-order repeat: three monomers of 60 that
+  // differ by a quarter, the 180 of them copied at 1 %.
+  const std::string monomer = dna.unit(60);
+  std::string order = monomer;
+  for (int m = 0; m < 2; ++m) order += dna.array(monomer, 1, 0.25, false);
+  std::string residues = dna.random(300);
+  std::vector<Planted> planted;
+  for (const auto& [unit, copies] : std::vector<std::pair<std::string, double>>{{"AC", 40}, {"ACTACG", 20},
+                                                                                 {order, 8}}) {
+    const std::string array = dna.array(unit, copies, 0.01, false);
+    planted.push_back({residues.size(), residues.size() + array.size(), static_cast<unsigned>(unit.size())});
+    residues += array + dna.random(300);
+  }
+  Csat_garbagecollector pool;
+  ConsensusUnits units;
+  Calls calls(pool);
+  ArraysSearchCounts counts;
+  search(residues, options, pool, calls, units, &counts);
+  expect_one_call_each(residues, planted, calls.sats);
+}
+
+TEST(ArraysSearch, FindsNothingInRandomDnaAndKeepsToItsPeriods) {
+  Dna dna(21);
+  const std::string residues = dna.random(200000);
+  Csat_garbagecollector pool;
+  ConsensusUnits units;
+  Calls calls(pool);
+  ArraysSearchCounts counts;
+  search(residues, options_with(7, 2000), pool, calls, units, &counts);
+  EXPECT_LE(calls.sats.size(), 2u);
+  EXPECT_GT(counts.candidates, 0);  // chance evidence was weighed and turned down
+  // Only periods from 7 on: a mononucleotide run is not called at all.
+  std::string run = dna.random(100) + std::string(60, 'A') + dna.random(100);
+  Calls none(pool);
+  search(run, options_with(7, 50), pool, none, units);
+  EXPECT_TRUE(none.sats.empty());
+  // Periods shorter than a one-letter word's reach: the run is no array of
+  // period 2 or 3 either (the tables are that short, which the scan must heed).
+  search(run, options_with(2, 3), pool, none, units);
+  EXPECT_TRUE(none.sats.empty());
+}
+
+TEST(ArraysSearch, ThresholdsFollowTheUnitLength) {
+  ArraysOptions options;
+  options.min_score = 10;
+  options.min_score_a = 0;
+  options.min_score_b = 1.5f;
+  EXPECT_EQ(options.min_score_for(2), 10);
+  EXPECT_EQ(options.min_score_for(7), 11);
+  EXPECT_EQ(options.min_score_for(100), 150);
+  // A perfect array of period 40 and 2 copies scores 80: under a minimum
+  // of 1.5 per unit character (60) it is called, under 2.5 (100) it is not.
+  Dna dna(2);
+  const std::string unit = dna.random(40);
+  const std::string residues = dna.random(200) + unit + unit + dna.random(200);
+  for (float b : {1.5f, 2.5f}) {
+    options = options_with(1, 100);
+    options.min_score = 0;
+    options.min_score_b = b;
+    Csat_garbagecollector pool;
+    ConsensusUnits units;
+    Calls calls(pool);
+    search(residues, options, pool, calls, units);
+    std::size_t long_calls = 0;
+    for (const Csat* sat : calls.sats) long_calls += sat->unit_length() == 40;
+    EXPECT_EQ(long_calls, b < 2 ? 1u : 0u) << b;
+  }
+}
+
+}  // namespace
