@@ -13,11 +13,11 @@
 #include <thread>
 #include <utility>
 
-#include "config/arrays_parameters.h"
 #include "config/exit_codes.h"
 #include "config/parameters.h"
 #include "config/search_parameters_summary.h"
 #include "driver/CFile.h"
+#include "driver/arrays_parameters.h"
 #include "driver/file_identity.h"
 #include "driver/held_record.h"
 #include "driver/input_letters.h"

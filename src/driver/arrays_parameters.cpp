@@ -1,4 +1,4 @@
-#include "config/arrays_parameters.h"
+#include "driver/arrays_parameters.h"
 
 #include <algorithm>
 
