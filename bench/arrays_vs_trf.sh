@@ -138,8 +138,8 @@ fi
 echo
 echo "4. Speed and memory: user CPU seconds (one thread), peak resident memory"
 echo
-echo "| input | residues | largest record | trf s | trf MiB | velkor s | velkor MiB | trf s / velkor s | velkor bytes per residue of largest record | limit MiB (2.2 B/residue + 30 MB) |"
-echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+echo "| input | residues | largest record | trf s | trf MiB | velkor s | velkor s per Mbp | velkor MiB | trf s / velkor s | velkor bytes per residue of largest record | limit MiB (2.2 B/residue + 30 MB) |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 speed_row() {  # fasta name [velkor only]
   local t_s=- t_kb=- v_s=- v_kb=-
   read -r total largest < <(residues_of "$1")
@@ -147,8 +147,9 @@ speed_row() {  # fasta name [velkor only]
   if v=$(run_velkor "$1" "$2" 2>/dev/null); then read -r v_s v_kb < <(time_of "$v.time"); fi
   awk -v n="$2" -v total="$total" -v big="$largest" -v ts="$t_s" -v tk="$t_kb" -v vs="$v_s" -v vk="$v_kb" 'BEGIN {
     mib = 1048576
-    printf "| %s | %d | %d | %s | %s | %s | %s | %s | %s | %.0f |\n", n, total, big, ts,
+    printf "| %s | %d | %d | %s | %s | %s | %s | %s | %s | %s | %.0f |\n", n, total, big, ts,
       (tk == "-" ? "-" : sprintf("%.0f", tk * 1024 / mib)), vs,
+      (vs == "-" ? "-" : sprintf("%.2f", vs / total * 1e6)),
       (vk == "-" ? "-" : sprintf("%.0f", vk * 1024 / mib)),
       (ts == "-" || vs == "-" ? "-" : (vs > 0 ? sprintf("%.1fx", ts / vs) : "inf")),
       (vk == "-" ? "-" : sprintf("%.1f", vk * 1024 / big)), (2.2 * big + 30e6) / mib }'
