@@ -32,11 +32,13 @@ score 0.2 and more.
 
 truth prints, for velkor and trf beside each other, recall and precision in
 residues per divergence band, and the arrays that one call of the planted
-period covers to at least 95 %; verdict says that in words for each array
-of a truth file. Precision: each call is charged to the
-planted array it overlaps most; calls that overlap none count as false in
-records with random flanks and are left out in records with real flanks,
-whose own repeats are not in the truth.
+period covers to at least 95 % (trf's call counts when either its period or
+its consensus size is the planted period; for a higher-order repeat, a call
+of its monomer's period is counted apart); verdict says that in words for
+each array of a truth file. Precision: each call is charged to the planted
+array it overlaps most; calls that overlap none count as false in records
+with random flanks and are left out in records with real flanks, whose own
+repeats are not in the truth.
 """
 
 import sys

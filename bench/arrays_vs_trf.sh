@@ -15,7 +15,8 @@
 #
 # "quick" takes 200 kbp of each genome, 40 planted arrays and the satellites
 # of 8 and 16 kbp. VELKOR_MODE (default arrays) chooses the search mode, for
-# trying the script with another one. Inputs and both programs' calls stay
+# trying the script with another one; a velkor run that takes longer than
+# VELKOR_TIMEOUT seconds (default 1800) is stopped and shown as failed. Inputs and both programs' calls stay
 # under bench/out/arrays_vs_trf/; trf's runs, which do not change, are kept
 # and reused (their times too), velkor's are kept per binary. Data:
 # $VELKOR_BENCH_DATA (default bench/data/genomes), built by bench/get_data.sh
@@ -85,7 +86,8 @@ run_velkor() {  # fasta name -> prints the path prefix of its results, or fails
   local key=$velkor_runs/$2
   if [ ! -s "$key.time" ]; then
     rm -f "$scratch/report" "$scratch/bed"
-    if ! /usr/bin/time -v -o "$key.time.tmp" "$velkor" "$1" "$scratch/report" -M "$mode" -u 1 -U 2000 \
+    if ! /usr/bin/time -v -o "$key.time.tmp" timeout "${VELKOR_TIMEOUT:-1800}" \
+         "$velkor" "$1" "$scratch/report" -M "$mode" -u 1 -U 2000 \
          --bedFile "$scratch/bed" 2>"$key.stderr" >/dev/null; then
       echo "velkor failed on $1 (status in $key.time.tmp, messages in $key.stderr)" >&2
       tail -3 "$key.stderr" >&2
