@@ -10,11 +10,12 @@ arrays; half the records have random flanks, half flanks cut from the real
 genomes in DATA_DIR (human chr22, D. discoideum, U. maydis; N's left out).
 Each array has a random primitive unit of a period drawn log-uniformly from
 7 to 2,000, 2 to 50 copies (log-uniform, at least 60 residues in all) plus a
-partial copy, or 1,000 copies for a few short units, and a divergence drawn
-evenly from the bands 0, 0-5, 5-10, 10-15, 15-20 and 20-25 %. A fifth of the
-arrays are higher-order repeats: their unit is 2 to 12 monomers of one
-shorter unit, each monomer diverged 5 to 30 % from it, and that whole unit is
-then repeated like any other.
+partial copy, or 1,000 copies for one in twenty units of at most 200, and a
+divergence drawn evenly from the bands 0, 0-5, 5-10, 10-15, 15-20 and
+20-25 %. A fifth of the arrays are higher-order repeats: their unit is 2 to
+12 monomers of one shorter unit, each monomer diverged 5 to 30 % from it,
+and that whole unit is then repeated like any other (its divergence is that
+of the copies of the whole unit).
 
 Divergence is applied to every copy on its own, as copies drift from the
 ancestral unit: each residue of the ideal array is changed with the chosen
@@ -174,7 +175,7 @@ def write_truth(prefix, data_dir, seed, arrays):
         length = 0
         while length < RECORD_TARGET and planted < arrays:
             residues, period, ideal_length, changes, kind, monomer = make_array(rng)
-            flank = source.take(rng.randint(500, 3000) + min(period, 2000))
+            flank = source.take(rng.randint(500, 3000) + period)
             parts.append(flank)
             length += len(flank)
             truth.append("%s\t%d\t%d\t%d\t%.2f\t%.4f\t%s\t%s\t%d" % (
