@@ -389,6 +389,7 @@ def truth_tables(truth_path, tools):
         several = sum(1 for a, (kind, n) in verdicts if n > 1)
         print()
         print("%s: %d arrays hold more than one call that lies mostly (>= 50 %%) inside them." % (tool, several))
+    print_period_bias(arrays, tools)
     tool, calls = tools[0]
     print()
     print("%s: arrays not found as one call of the planted period, or holding several calls:" % tool)
@@ -399,6 +400,36 @@ def truth_tables(truth_path, tools):
             a["record"], a["start"] + 1, a["end"], a["period"],
             " (monomer %d)" % a["monomer"] if a["monomer"] else "", a["copies"],
             100 * a["divergence"], a["flank"], one_array(a, calls.get(a["record"], []))))
+
+
+def print_period_bias(arrays, tools):
+    """Whether a tool's periods lean short or long: over the simple arrays
+    that one call covers to at least 90 % with a period within 10 % of the
+    planted one, how many periods are exact, short or long, and the mean
+    relative difference."""
+    print()
+    print("Reported period against the planted one (simple arrays covered >= 90 % by one call "
+          "of a period within 10 %: exact / short / long, mean difference):")
+    print()
+    print("| divergence % | " + " | ".join(tool for tool, _ in tools) + " |")
+    print("|---|" + "---|" * len(tools))
+    for band in BANDS:
+        row = "| %s |" % band
+        for tool, calls in tools:
+            ratios = []
+            for a in arrays:
+                if a["band"] != band or a["monomer"]:
+                    continue
+                length = a["end"] - a["start"]
+                near = [min(p, key=lambda q: abs(q - a["period"])) for s, e, p in calls.get(a["record"], [])
+                        if overlap(s, e, a["start"], a["end"]) >= 0.9 * length]
+                near = [p for p in near if abs(p - a["period"]) <= 0.1 * a["period"]]
+                if near:
+                    ratios.append(min(near, key=lambda q: abs(q - a["period"])) / a["period"] - 1)
+            row += " %d / %d / %d, %+.2f %% |" % (
+                sum(1 for r in ratios if r == 0), sum(1 for r in ratios if r < 0),
+                sum(1 for r in ratios if r > 0), 100 * sum(ratios) / len(ratios) if ratios else 0)
+        print(row)
 
 
 def one_array(a, calls):

@@ -153,7 +153,7 @@ speed_row() {  # fasta name [velkor only]
       (tk == "-" ? "-" : sprintf("%.0f", tk * 1024 / mib)), vs,
       (vs == "-" ? "-" : sprintf("%.2f", vs / total * 1e6)),
       (vk == "-" ? "-" : sprintf("%.0f", vk * 1024 / mib)),
-      (ts == "-" || vs == "-" ? "-" : (vs > 0 ? sprintf("%.1fx", ts / vs) : "inf")),
+      (ts == "-" || vs == "-" ? "-" : (vs > 0 ? sprintf("%.1fx", ts / vs) : "-")),
       (vk == "-" ? "-" : sprintf("%.1f", vk * 1024 / big)), (2.2 * big + 30e6) / mib }'
 }
 speed_row "$inputs/human.fa" human
@@ -181,7 +181,7 @@ for divergence in 2 10indel; do
     fi
     awk -v n="$name" -v size="$size" -v ts="$t_s" -v vs="$v_s" -v vk="$v_kb" -v f="$found" 'BEGIN {
       printf "| %s | %d | %s | %s | %s | %s | %s |\n", n, size, ts, vs,
-        (vs == "-" ? "-" : (vs > 0 ? sprintf("%.0f", size / vs / 1000) : "inf")),
+        (vs == "-" ? "-" : (vs > 0 ? sprintf("%.0f", size / vs / 1000) : "-")),
         (vk == "-" ? "-" : sprintf("%.0f", vk / 1024)), f }'
   done
 done
