@@ -276,16 +276,27 @@ def real_row(name, fasta, trf_path, velkor_path):
         percent(velkor_in_trf + accepted[LOOSE_WEIGHTS], velkor_long)))
     details = ["%s: %s of trf's residues (period 7-2000, >= 50 bp) lie in velkor calls of period 1-6" % (
         name, percent(covered_by_short, trf_target))]
+    few_copies = sum(length for length, record, start, end in misses
+                     if copies_of_largest(trf[record], start, end) < 2.5)
+    details.append("%s: %s of the trf residues velkor misses lie in trf calls of fewer than 2.5 copies" % (
+        name, percent(few_copies, sum(m[0] for m in misses))))
     details.append("%s: trf residues (period 7-2000, >= 50 bp) velkor misses, largest pieces:" % name)
     for length, record, start, end in sorted(misses, reverse=True)[:8]:
         periods = sorted({p[0] for s, e, p in trf[record] if overlap(s, e, start, end)})
-        details.append("  %s:%d-%d %d bp missed (trf periods %s)" % (
-            record, start + 1, end, length, ",".join(map(str, periods[:6]))))
+        details.append("  %s:%d-%d %d bp missed (trf periods %s; %.1f copies in the largest call)" % (
+            record, start + 1, end, length, ",".join(map(str, periods[:6])),
+            copies_of_largest(trf[record], start, end)))
     details.append("%s: velkor calls >= 50 bp outside trf that fail both checks, largest:" % name)
     for outside, record, start, end, period, score, identity in sorted(rejected, reverse=True)[:8]:
         details.append("  %s:%d-%d period %d, %d bp outside trf, loose copy-vs-copy score %d, identity %.0f %%" % (
             record, start + 1, end, period, outside, score, 100 * identity))
     return details
+
+
+def copies_of_largest(calls, start, end):
+    """Copy number of the call of period 7 or more that overlaps start..end most."""
+    s, e, p = max((c for c in calls if c[2][0] >= 7), key=lambda c: overlap(c[0], c[1], start, end))
+    return (e - s) / p[0]
 
 
 def percent(part, whole):
