@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # velkor's arrays mode (-M arrays -u 1 -U 2000) beside trf (periods up to
 # 2,000: trf FILE 2 7 7 80 10 50 2000 -h -ngs) on real genomes, on planted
-# arrays and on 171-bp satellites. Prints four tables:
+# arrays and on 171-bp satellites. Prints:
 #   1. real DNA: the share of trf's residues (calls of period 7 to 2,000 and
 #      50 bp or more) that velkor's calls cover, and the share of velkor's
 #      residues (calls of 50 bp or more) in trf's calls or in calls that pass
-#      a check of their own (arrays_vs_trf.py says which);
+#      a check of their own (arrays_vs_trf.py says which), then the largest
+#      misses on both sides;
 #   2. planted arrays: recall and precision in residues per divergence band;
-#   3. planted arrays: how many one call covers with the planted period;
+#   3. planted arrays: how many one call covers with the planted period,
+#      whether the periods reported lean short or long, and velkor's misses;
 #   4. user CPU seconds (one thread) and peak memory of both on every input,
 #      the satellite series, and bytes per residue of the largest record.
 #
@@ -16,11 +18,11 @@
 # "quick" takes 200 kbp of each genome, 40 planted arrays and the satellites
 # of 8 and 16 kbp. VELKOR_MODE (default arrays) chooses the search mode, for
 # trying the script with another one; a velkor run that takes longer than
-# VELKOR_TIMEOUT seconds (default 1800) is stopped and shown as failed. Inputs and both programs' calls stay
-# under bench/out/arrays_vs_trf/; trf's runs, which do not change, are kept
-# and reused (their times too), velkor's are kept per binary. Data:
-# $VELKOR_BENCH_DATA (default bench/data/genomes), built by bench/get_data.sh
-# when missing. Not a test.
+# VELKOR_TIMEOUT seconds (default 1800) is stopped and shown as failed.
+# Inputs and both programs' calls stay under bench/out/arrays_vs_trf/; trf's
+# runs, which do not change, are kept and reused (their times too), velkor's
+# are kept per binary. Data: $VELKOR_BENCH_DATA (default bench/data/genomes),
+# built by bench/get_data.sh when missing. Not a test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
