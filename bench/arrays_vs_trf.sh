@@ -18,7 +18,9 @@
 # "quick" takes 200 kbp of each genome, 40 planted arrays and the satellites
 # of 8 and 16 kbp. VELKOR_MODE (default arrays) chooses the search mode, for
 # trying the script with another one; a velkor run that takes longer than
-# VELKOR_TIMEOUT seconds (default 1800) is stopped and shown as failed.
+# VELKOR_TIMEOUT seconds (default 1800) is stopped and shown as failed;
+# VELKOR_REPEATS (default 1) runs velkor that many times per input and keeps
+# the least user time (with that run's peak memory).
 # Inputs and both programs' calls stay under bench/out/arrays_vs_trf/; trf's
 # runs, which do not change, are kept and reused (their times too), velkor's
 # are kept per binary. Data: $VELKOR_BENCH_DATA (default bench/data/genomes),
@@ -35,7 +37,7 @@ data=$bench_data
 
 out=$(pwd)/bench/out/arrays_vs_trf
 inputs=$out/inputs${quick:+_quick}
-velkor_runs=$out/velkor/$( (md5sum <"$velkor"; echo "$mode") | md5sum | cut -c1-12)
+velkor_runs=$out/velkor${quick:+_quick}/$( (md5sum <"$velkor"; echo "$mode") | md5sum | cut -c1-12)
 mkdir -p "$inputs" "$out/trf" "$velkor_runs"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -96,6 +98,17 @@ run_velkor() {  # fasta name -> prints the path prefix of its results, or fails
       return 1
     fi
     $helper calls --bed "$scratch/bed" >"$key.calls"
+    # On a shared machine the least of several runs is the fairest time.
+    for ((run = 2; run <= ${VELKOR_REPEATS:-1}; run++)); do
+      rm -f "$scratch/report" "$scratch/bed"
+      /usr/bin/time -v -o "$key.again" "$velkor" "$1" "$scratch/report" -M "$mode" -u 1 -U 2000 \
+        --bedFile "$scratch/bed" 2>/dev/null >/dev/null
+      if awk '/User time/ { u[FILENAME] = $NF } END { exit !(u[ARGV[1]] < u[ARGV[2]]) }' \
+           "$key.again" "$key.time.tmp"; then
+        mv "$key.again" "$key.time.tmp"
+      fi
+    done
+    rm -f "$key.again"
     mv "$key.time.tmp" "$key.time"
   fi
   echo "$key"
