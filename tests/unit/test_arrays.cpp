@@ -379,6 +379,28 @@ TEST(ArraysSearch, FindsNothingInRandomDnaAndKeepsToItsPeriods) {
   EXPECT_TRUE(none.sats.empty());
 }
 
+// Under 1.8 copies an array is called only when its copies agree well: a
+// close duplication of 1.75 copies is one call, one whose copies differ by a
+// fifth, like two neighbouring copies of an old interspersed repeat, is none.
+TEST(ArraysSearch, CallsFewerCopiesOnlyWhenTheyAgreeWell) {
+  Dna dna(31);
+  const ArraysOptions options = options_with(7, 2000);
+  for (unsigned d : {90u, 130u, 300u}) {
+    const std::string unit = dna.unit(d);
+    const std::string flank = dna.random(300);
+    const std::string close = flank + unit + dna.array(unit, 0.75, 0.04, false) + dna.random(300);
+    const std::string far = flank + unit + dna.array(unit, 0.75, 0.22, false) + dna.random(300);
+    Csat_garbagecollector pool;
+    ConsensusUnits units;
+    Calls close_calls(pool), far_calls(pool);
+    search(close, options, pool, close_calls, units);
+    search(far, options, pool, far_calls, units);
+    SCOPED_TRACE(d);
+    expect_one_call_each(close, {{flank.size(), flank.size() + d + d * 3 / 4, d}}, close_calls.sats);
+    EXPECT_TRUE(far_calls.sats.empty());
+  }
+}
+
 TEST(ArraysSearch, ThresholdsFollowTheUnitLength) {
   ArraysOptions options;
   options.min_score = 10;

@@ -40,9 +40,13 @@
  * nearly as well as the higher-order copies, at the higher order otherwise.
  *
  * Calls. An array is called when it spans at least 1.8 copies of its unit
- * (its normalised length over its period), reaches the minimum score and
- * normalised length for its period, has a period in the range searched and
- * a unit that is not a shorter one written out more than once.
+ * (its normalised length over its period), or at least 1.7 copies whose
+ * score, less one per character of the first copy, is at least 0.4 per unit
+ * character beyond it (a close duplication whose ends the alignment trims,
+ * but not two old copies of an interspersed repeat side by side); and when
+ * it reaches the minimum score and normalised length for its period, has a
+ * period in the range searched and a unit that is not a shorter one written
+ * out more than once.
  *
  * Overlaps. After a call, a match whose earlier word lies before the call's
  * end is evidence only of periods longer than the call: the array called
@@ -75,6 +79,10 @@ constexpr unsigned multiples_tried = 4;
 // A new call reaches back over this many shorter ones at most.
 constexpr std::size_t calls_passed_over = 64;
 constexpr std::size_t copies_needed_in_tenths = 18;
+// Fewer copies are called when the copies beyond the first score this much
+// per unit character.
+constexpr std::size_t few_copies_needed_in_tenths = 17;
+constexpr long long few_copies_score_in_tenths = 4;
 constexpr std::size_t copies_to_go_on_in_tenths = 14;
 
 int base_code(char c) {
@@ -458,11 +466,23 @@ bool periodic(const std::string& unit) {
   return false;
 }
 
+// An array of fewer copies is called only when its copies agree well: the
+// first copy, the consensus's source, scores about one per character against
+// it whatever the array, so what counts is what the rest of the array adds.
+bool enough_copies(const AlignedArray& array) {
+  const std::size_t d = array.period();
+  const std::size_t spanned = array.unit_characters();
+  if (spanned * 10 >= copies_needed_in_tenths * d) return true;
+  if (spanned * 10 < few_copies_needed_in_tenths * d) return false;
+  const long long beyond_first_copy = static_cast<long long>(spanned - d);
+  return (array.score - static_cast<long long>(d)) * 10 >= few_copies_score_in_tenths * beyond_first_copy;
+}
+
 bool ArraySearch::callable(const AlignedArray& array) const {
   const unsigned d = array.period();
   if (d < options_.min_period || d > options_.max_period || periodic(array.unit)) return false;
   const std::size_t spanned = array.unit_characters();
-  return spanned * 10 >= copies_needed_in_tenths * d && array.score >= options_.min_score_for(d) &&
+  return enough_copies(array) && array.score >= options_.min_score_for(d) &&
          static_cast<long long>(spanned) >= options_.min_length_for(d);
 }
 
