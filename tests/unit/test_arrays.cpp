@@ -333,6 +333,29 @@ TEST(ArraysSearch, FollowsCopiesThatDifferInLength) {
   }
 }
 
+// Indels scattered over neighbouring columns outvote no single column, so
+// the majority alone keeps a unit a residue or two off the copies' length;
+// the consensus is pulled to the copies' average length. Over many arrays
+// of five copies with indels, most get their period to the residue.
+TEST(ArraysSearch, TakesTheCopiesLengthDespiteScatteredIndels) {
+  const ArraysOptions options = options_with(1, 2000);
+  unsigned exact = 0, arrays = 0;
+  for (unsigned seed = 1; seed <= 30; ++seed) {
+    Dna dna(seed);
+    for (unsigned d : {60u, 171u, 450u, 900u}) {
+      const std::string array = dna.array(dna.unit(d), 5, 0.08, true);
+      const std::string residues = dna.random(400) + array + dna.random(400);
+      Csat_garbagecollector pool;
+      ConsensusUnits units;
+      Calls calls(pool);
+      search(residues, options, pool, calls, units);
+      ++arrays;
+      for (const Csat* sat : calls.sats) exact += sat->length() * 10 >= array.size() * 9 && sat->unit_length() == d;
+    }
+  }
+  EXPECT_GT(exact * 2, arrays);
+}
+
 TEST(ArraysSearch, ChoosesTheShortestPeriodThatScoresAsWell) {
   Dna dna(8);
   const ArraysOptions options = options_with(1, 2000);
@@ -377,6 +400,28 @@ TEST(ArraysSearch, FindsNothingInRandomDnaAndKeepsToItsPeriods) {
   // period 2 or 3 either (the tables are that short, which the scan must heed).
   search(run, options_with(2, 3), pool, none, units);
   EXPECT_TRUE(none.sats.empty());
+}
+
+// Under 1.8 copies an array is called only when its copies agree well: a
+// close duplication of 1.75 copies is one call, one whose copies differ by a
+// fifth, like two neighbouring copies of an old interspersed repeat, is none.
+TEST(ArraysSearch, CallsFewerCopiesOnlyWhenTheyAgreeWell) {
+  Dna dna(31);
+  const ArraysOptions options = options_with(7, 2000);
+  for (unsigned d : {90u, 130u, 300u}) {
+    const std::string unit = dna.unit(d);
+    const std::string flank = dna.random(300);
+    const std::string close = flank + unit + dna.array(unit, 0.75, 0.04, false) + dna.random(300);
+    const std::string far = flank + unit + dna.array(unit, 0.75, 0.22, false) + dna.random(300);
+    Csat_garbagecollector pool;
+    ConsensusUnits units;
+    Calls close_calls(pool), far_calls(pool);
+    search(close, options, pool, close_calls, units);
+    search(far, options, pool, far_calls, units);
+    SCOPED_TRACE(d);
+    expect_one_call_each(close, {{flank.size(), flank.size() + d + d * 3 / 4, d}}, close_calls.sats);
+    EXPECT_TRUE(far_calls.sats.empty());
+  }
 }
 
 TEST(ArraysSearch, ThresholdsFollowTheUnitLength) {

@@ -36,6 +36,10 @@ struct ArraysWorkspace {
     unsigned residues[4] = {0, 0, 0, 0};
     unsigned deletions = 0;
     unsigned inserted[4] = {0, 0, 0, 0};
+    // What the consensus makes of the column: kept or left out, and the
+    // letter put in after it (-1: none).
+    bool kept = true;
+    int added = -1;
   };
   std::vector<ColumnVotes> votes;
   std::string refined_unit;

@@ -22,7 +22,11 @@
  * residue most copies add after a column; it is taken again until it
  * settles (three times at most). Under the run's scores it is then refined
  * the same way while that raises the score (three times at most; a change
- * of length must raise it by more than two indels), and the alignment
+ * of length must raise it by more than one indel's penalty); in these rounds,
+ * when the copies' average length (the unit's plus the aligned insertions
+ * less the deletions, per copy, rounded) differs from the consensus's, the
+ * column with the most insertion votes gains its residue, or the one with
+ * the most deletion votes is left out, one residue a round. The alignment
  * against the final consensus is the call: +1 per match, the mismatch and
  * indel scores of the run, 0 per tolerated N, each side extended to its best
  * score (wraparound_extension.cpp). The call starts with the unit column
@@ -40,9 +44,13 @@
  * nearly as well as the higher-order copies, at the higher order otherwise.
  *
  * Calls. An array is called when it spans at least 1.8 copies of its unit
- * (its normalised length over its period), reaches the minimum score and
- * normalised length for its period, has a period in the range searched and
- * a unit that is not a shorter one written out more than once.
+ * (its normalised length over its period), or at least 1.7 copies whose
+ * score, less one per character of the first copy, is at least 0.4 per unit
+ * character beyond it (a close duplication whose ends the alignment trims,
+ * but not two old copies of an interspersed repeat side by side); and when
+ * it reaches the minimum score and normalised length for its period, has a
+ * period in the range searched and a unit that is not a shorter one written
+ * out more than once.
  *
  * Overlaps. After a call, a match whose earlier word lies before the call's
  * end is evidence only of periods longer than the call: the array called
@@ -75,6 +83,10 @@ constexpr unsigned multiples_tried = 4;
 // A new call reaches back over this many shorter ones at most.
 constexpr std::size_t calls_passed_over = 64;
 constexpr std::size_t copies_needed_in_tenths = 18;
+// Fewer copies are called when the copies beyond the first score this much
+// per unit character.
+constexpr std::size_t few_copies_needed_in_tenths = 17;
+constexpr long long few_copies_score_in_tenths = 4;
 constexpr std::size_t copies_to_go_on_in_tenths = 14;
 
 int base_code(char c) {
@@ -168,9 +180,12 @@ class ArraySearch {
   bool build(std::size_t anchor, AlignedArray& array, bool unit_from_anchor);
   // Makes the unit the majority of the residues aligned to it, with the
   // copies' length; false when that changes nothing.
-  bool take_majority(AlignedArray& array);
-  // Puts into unit the residue most copies add after column, if they do.
-  void add_insertion(unsigned column, unsigned copies, std::string& unit);
+  bool take_majority(AlignedArray& array, bool fit_length = false);
+  // The residue most copies add after column, or -1 if they add none.
+  int insertion_after(unsigned column, unsigned copies);
+  // Puts in or leaves out one column towards the length the copies have
+  // on average.
+  void fit_to_copies(const AlignedArray& array, long long net_inserted, std::size_t& length);
   void choose_period();
   void consider_multiples();
   bool callable(const AlignedArray& array) const;
@@ -326,11 +341,11 @@ bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_
   AlignedArray& before = ws_.before_refining;
   for (unsigned round = 0; round < refining_rounds; ++round) {
     before = array;
-    if (!take_majority(array)) break;
+    if (!take_majority(array, true)) break;
     align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
     // A few copies may outvote the right length by chance, with a score
-    // that gains little: a unit of another length must gain more than a
-    // pair of indels.
+    // that gains little: a unit of another length must gain more than an
+    // indel costs.
     const long long gain_needed = before.period() == array.period() ? 0 : -static_cast<long long>(options_.indel);
     if (array.score <= before.score + gain_needed) {
       std::swap(before, array);
@@ -340,7 +355,7 @@ bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_
   return true;
 }
 
-bool ArraySearch::take_majority(AlignedArray& array) {
+bool ArraySearch::take_majority(AlignedArray& array, bool fit_length) {
   const unsigned d = array.period();
   ws_.votes.assign(d, ArraysWorkspace::ColumnVotes{});
   for (int direction : {+1, -1}) {
@@ -366,13 +381,26 @@ bool ArraySearch::take_majority(AlignedArray& array) {
   // A column most copies lack is left out; a residue most copies add after
   // a column is put in: so the consensus takes the copies' length, not the
   // first unit's.
+  std::size_t length = 0;
+  long long net_inserted = 0;
+  for (const ArraysWorkspace::ColumnVotes& v : ws_.votes) {
+    for (int b = 0; b < 4; ++b) net_inserted += v.inserted[b];
+    net_inserted -= v.deletions;
+  }
+  for (unsigned column = 0; column < d; ++column) {
+    ArraysWorkspace::ColumnVotes& v = ws_.votes[column];
+    const unsigned aligned = v.residues[0] + v.residues[1] + v.residues[2] + v.residues[3];
+    v.kept = v.deletions <= aligned;
+    v.added = insertion_after(column, aligned + v.deletions);
+    length += v.kept + (v.added >= 0);
+  }
+  if (fit_length) fit_to_copies(array, net_inserted, length);
   static constexpr char letters[] = "ACGT";
   std::string& unit = ws_.refined_unit;
   unit.clear();
   for (unsigned column = 0; column < d; ++column) {
     const ArraysWorkspace::ColumnVotes& v = ws_.votes[column];
-    const unsigned aligned = v.residues[0] + v.residues[1] + v.residues[2] + v.residues[3];
-    if (v.deletions <= aligned) {
+    if (v.kept) {
       // Ties keep the letter in place, so that a consensus settles.
       const int current = base_code(array.unit[column]);
       int chosen = current >= 0 ? current : 0;
@@ -381,33 +409,59 @@ bool ArraySearch::take_majority(AlignedArray& array) {
       }
       unit.push_back(letters[chosen]);
     }
-    add_insertion(column, aligned + v.deletions, unit);
+    if (v.added >= 0) unit.push_back(letters[v.added]);
   }
   if (unit.empty() || unit == array.unit) return false;
   array.unit.swap(unit);
   return true;
 }
 
-void ArraySearch::add_insertion(unsigned column, unsigned copies, std::string& unit) {
-  static constexpr char letters[] = "ACGT";
+int ArraySearch::insertion_after(unsigned column, unsigned copies) {
   unsigned* inserted = ws_.votes[column].inserted;
   const int own = most_votes(inserted);
-  if (2 * inserted[own] > copies) {
-    unit.push_back(letters[own]);
-    return;
-  }
+  if (2 * inserted[own] > copies) return own;
   // The copies may put the same extra residue after neighbouring columns
   // (in a run of one letter, after any of them): where neither column has
   // a majority of its own, the next one's count here too.
-  if (column + 1 == ws_.votes.size()) return;
+  if (column + 1 == ws_.votes.size()) return -1;
   unsigned* next = ws_.votes[column + 1].inserted;
-  if (2 * next[most_votes(next)] > copies) return;
+  if (2 * next[most_votes(next)] > copies) return -1;
   unsigned pooled[4];
   for (int b = 0; b < 4; ++b) pooled[b] = inserted[b] + next[b];
   const int chosen = most_votes(pooled);
-  if (2 * pooled[chosen] > copies) {
-    unit.push_back(letters[chosen]);
-    std::fill(next, next + 4, 0u);
+  if (2 * pooled[chosen] <= copies) return -1;
+  std::fill(next, next + 4, 0u);
+  return chosen;
+}
+
+void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserted, std::size_t& length) {
+  // The copies' own length, from the residues they hold per unit character.
+  const unsigned d = array.period();
+  const long long spanned = static_cast<long long>(array.unit_characters());
+  const long long twice_change = 2 * net_inserted * d;
+  const long long copies_length =
+      d + (twice_change >= 0 ? twice_change + spanned : twice_change - spanned) / (2 * spanned);
+  // Indels scattered over neighbouring columns outvote no column: the
+  // column with the most votes for a change of one residue takes it.
+  if (static_cast<long long>(length) == copies_length) return;
+  const bool longer = static_cast<long long>(length) < copies_length;
+  ArraysWorkspace::ColumnVotes* most = nullptr;
+  unsigned most_count = 0;
+  for (ArraysWorkspace::ColumnVotes& v : ws_.votes) {
+    const unsigned count = longer ? (v.added < 0 ? v.inserted[0] + v.inserted[1] + v.inserted[2] + v.inserted[3] : 0)
+                                  : (v.kept ? v.deletions : 0);
+    if (count > most_count) {
+      most_count = count;
+      most = &v;
+    }
+  }
+  if (most == nullptr) return;
+  if (longer) {
+    most->added = most_votes(most->inserted);
+    ++length;
+  } else {
+    most->kept = false;
+    --length;
   }
 }
 
@@ -458,11 +512,23 @@ bool periodic(const std::string& unit) {
   return false;
 }
 
+// An array of fewer copies is called only when its copies agree well: the
+// first copy, the consensus's source, scores about one per character against
+// it whatever the array, so what counts is what the rest of the array adds.
+bool enough_copies(const AlignedArray& array) {
+  const std::size_t d = array.period();
+  const std::size_t spanned = array.unit_characters();
+  if (spanned * 10 >= copies_needed_in_tenths * d) return true;
+  if (spanned * 10 < few_copies_needed_in_tenths * d) return false;
+  const long long beyond_first_copy = static_cast<long long>(spanned - d);
+  return (array.score - static_cast<long long>(d)) * 10 >= few_copies_score_in_tenths * beyond_first_copy;
+}
+
 bool ArraySearch::callable(const AlignedArray& array) const {
   const unsigned d = array.period();
   if (d < options_.min_period || d > options_.max_period || periodic(array.unit)) return false;
   const std::size_t spanned = array.unit_characters();
-  return spanned * 10 >= copies_needed_in_tenths * d && array.score >= options_.min_score_for(d) &&
+  return enough_copies(array) && array.score >= options_.min_score_for(d) &&
          static_cast<long long>(spanned) >= options_.min_length_for(d);
 }
 
