@@ -162,7 +162,7 @@ int parse_into_globals(int argc, char** argv) {
   using TCLAP::SwitchArg;
   using TCLAP::ValueArg;
 
-  TCLAP::CmdLine cmd("This program searches for tandemly repeated patterns in DNA sequences.", ' ', "3.3.2c");
+  TCLAP::CmdLine cmd("This program searches for tandemly repeated patterns in DNA sequences.", ' ', VELKOR_VERSION);
 
   // The parser's own version switch answers to --version only. It is
   // replaced, in its place in the usage, by one that also answers to -v.

@@ -41,7 +41,7 @@ void hold_progress_messages(std::string* notes) { held_progress_messages = notes
 void velkor_welcome(FILE* out) {
   std::fputs(
       "\n\n"
-      "      Welcome to Velkor, version 3.3.2c,\n"
+      "      Welcome to Velkor, version " VELKOR_VERSION ",\n"
       "      a microsatellite and satellite search tool.\n"
       "      Copyright (C) the Velkor developers.\n"
       "      This program is free software: you may redistribute it and\n"
@@ -63,7 +63,7 @@ void velkor_welcome(FILE* out) {
 }
 
 void creator_message(FILE* out, const char* prefix) {
-  PrintMessage(out, prefix, "Results computed with:\n", prefix, "   Velkor, version 3.3.2c\n");
+  PrintMessage(out, prefix, "Results computed with:\n", prefix, "   Velkor, version " VELKOR_VERSION "\n");
 }
 
 void good_bye_on_error(int code) {

@@ -37,7 +37,7 @@ void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, Repeat
   } else if (global_search_mode == SEARCH_EXTEND_EXACT) {
     controller.search_exact_and_extend_to_imperfect_repeats(output.records());
   } else {
-    controller.complete_imperfect_search(out);
+    controller.complete_imperfect_search();
     // The records lie scattered over the pool, and the report reads each in
     // turn: fetched a few ahead, they are there when it comes to them.
     const SatList& sats = controller.imperfect_sats.sats;

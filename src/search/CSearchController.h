@@ -77,9 +77,8 @@ class CSearchController {
     ~ExactRepeatTaker() = default;
   };
 
-  // Search mode exact; result in exact_sats, sorted by lessThan_sat.
-  void exact_search_2();
-  // The same, handing the records to sink as they are made, in that order.
+  // Search mode exact, handing the records to sink as they are made, sorted
+  // by lessThan_sat.
   void exact_search_2(RecordSink& sink);
   void exact_search_2(const Thresholds& thresholds, RecordSink& sink);
   // The exact search under thresholds, each repeat kept handed to taker the
@@ -111,8 +110,8 @@ class CSearchController {
   // and is grown again if it survives the overlap removal; UINT_MAX keeps
   // every list, the plain path that the shortcut must agree with.
   static unsigned longest_error_list_kept;
-  // Search mode imperfect; result in imperfect_sats. Writes nothing to out.
-  void complete_imperfect_search(FILE* out);
+  // Search mode imperfect; result in imperfect_sats.
+  void complete_imperfect_search();
   // Runs every task given, perhaps several at once, and returns once all
   // are done, rethrowing what one of them threw. When set, the imperfect
   // and exact searches of a long record run in parts, their records those

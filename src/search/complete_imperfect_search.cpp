@@ -212,7 +212,7 @@ bool CSearchController::settle_by_score_bound = true;
 thread_local long long CSearchController::starts_settled_by_score_bound = 0;
 thread_local long long CSearchController::starts_settled_by_alignment_bound = 0;
 
-void CSearchController::complete_imperfect_search(FILE*) {
+void CSearchController::complete_imperfect_search() {
   const char* first = sequence.residues;
   sort_passes(imperfect_sats.sats, run_parts && parts_of(sequence.length) > 1
                                        ? search_in_parts()

@@ -157,11 +157,6 @@ std::ptrdiff_t equal_residues_needed(unsigned k, const CSearchController::Thresh
 
 }  // namespace
 
-void CSearchController::exact_search_2() {
-  AppendRecords into_exact_sats(exact_sats.sats);
-  exact_search_2(into_exact_sats);
-}
-
 void CSearchController::exact_search_2(RecordSink& sink) { exact_search_2(user_thresholds(), sink); }
 
 void CSearchController::exact_search_2(const Thresholds& thresholds, RecordSink& sink) {

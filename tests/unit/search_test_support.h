@@ -39,7 +39,7 @@ inline std::vector<std::string> imperfect_records(const std::string& residues, b
   TestSequence seq(residues);
   CSearchController::discard_tables();
   CSearchController search(1, seq.mol);
-  extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search(nullptr);
+  extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search();
   EXPECT_TRUE(search.exact_sats.sats.empty());
   EXPECT_EQ(CSearchController::minScores, CSearchController::minScores_user);
   EXPECT_EQ(CSearchController::minLengths, CSearchController::minLengths_user);
@@ -66,7 +66,7 @@ inline std::vector<std::string> records_with_unit_place(
   CSearchController::discard_tables();
   CSearchController search(1, seq.mol);
   search.run_parts = std::move(run_parts);
-  search.complete_imperfect_search(nullptr);
+  search.complete_imperfect_search();
   std::vector<std::string> records;
   for (const Csat* sat : search.imperfect_sats.sats)
     records.push_back(describe(*sat, seq.mol.residues) + " @" + std::to_string(sat->unit_begin - seq.mol.residues));
