@@ -6,7 +6,7 @@
 #include <fstream>
 #include <memory>
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 
 // The fuzz build works with tiny buffers, so that short inputs cross block
 // boundaries at every possible place and make the residue buffer grow.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "driver/block_pool.h"
 #include "repeats/Csat.h"
 #include "repeats/repeat_files.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "driver/CFile.h"
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 
 // The masked file that keeps the input's own letters: a repeat's residues
 // are masked, all others are written as the input has them, lower case and

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "repeats/Csat.h"
 
 // The stretches of a sequence that its repeats cover, gathered while the

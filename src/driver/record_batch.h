@@ -5,7 +5,7 @@
 #include <deque>
 
 #include "driver/CFile.h"
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "driver/held_record.h"
 #include "driver/held_text.h"
 #include "driver/residue_buffer.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 
 // The names of the records searched. The files for other tools know a
 // record by its name up to the first blank, so two records of one such name

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "driver/CFile.h"
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "driver/huge_pages.h"
 
 // The residue buffer of a sequence, refilled by every record read into it.

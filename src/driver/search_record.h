@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "driver/masking.h"
 #include "repeats/repeat_files.h"
 #include "search/arrays/arrays_worker.h"

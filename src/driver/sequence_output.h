@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "driver/masking.h"
 #include "repeats/Csat.h"
 #include "repeats/repeat_files.h"

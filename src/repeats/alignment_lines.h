@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/text_buffer.h"
 

@@ -1,7 +1,7 @@
 #ifndef VELKOR_REPEATS_ENTRY_COLUMNS_H
 #define VELKOR_REPEATS_ENTRY_COLUMNS_H
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/text_buffer.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "config/catalog_option.h"
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/catalog_file.h"
 #include "repeats/repeat_fields.h"

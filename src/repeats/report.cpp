@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "config/parameters.h"
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
 #include "repeats/alignment_lines.h"

@@ -6,11 +6,11 @@
 #include <functional>
 #include <vector>
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "repeats/Csat.h"
-#include "search/alignment_bound.h"
+#include "search/extension/alignment_bound.h"
 #include "search/search_progress.h"
-#include "search/walk_memo.h"
+#include "search/extension/walk_memo.h"
 
 class CAnchorSeq;
 struct FoundRepeats;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 
 // A record whose residue buffer holds exactly its residues, so that the
 // sanitizer build catches any read beyond either end.

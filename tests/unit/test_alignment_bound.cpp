@@ -10,7 +10,7 @@
 
 #include "config/parameters.h"
 #include "random_search.h"
-#include "search/alignment_bound.h"
+#include "search/extension/alignment_bound.h"
 
 namespace {
 

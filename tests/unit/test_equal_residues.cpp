@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "search/equal_residues.h"
+#include "search/imperfect/equal_residues.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "config/parameters.h"
 #include "search/CSearchController.h"
-#include "search/N_locator.h"
-#include "search/exact_group_scan.h"
+#include "search/exact/N_locator.h"
+#include "search/exact/exact_group_scan.h"
 #include "random_sequence.h"
 #include "reference_search.h"
 #include "search_test_support.h"

@@ -11,7 +11,7 @@
 
 #include "config/parameters.h"
 #include "random_search.h"
-#include "search/error_free_run.h"
+#include "search/imperfect/error_free_run.h"
 #include "search/shortcut_counts.h"
 
 namespace {

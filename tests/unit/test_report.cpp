@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "config/parameters.h"
-#include "driver/CSequence_Mol.h"
+#include "repeats/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/alignment_lines.h"
 #include "repeats/catalog_writers.h"

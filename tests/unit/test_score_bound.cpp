@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "config/parameters.h"
-#include "search/score_bound.h"
+#include "search/imperfect/score_bound.h"
 #include "random_search.h"
 
 namespace {

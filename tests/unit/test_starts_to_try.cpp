@@ -7,7 +7,7 @@
 #include <string>
 
 #include "search/CAnchorSeq.h"
-#include "search/starts_to_try.h"
+#include "search/imperfect/starts_to_try.h"
 
 namespace {
 
