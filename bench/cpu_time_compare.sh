@@ -2,8 +2,8 @@
 # CPU time (user + system) of two velkor binaries on the three large
 # benchmark genomes, in every search mode, on one thread: the two binaries
 # run in turn, RUNS times each (default 5), and the table gives the medians
-# and the change from OLD to NEW. Taken in turn, both see the same load of a
-# shared machine. The times come from the kernel's account of the child
+# and the change from OLD to NEW. Taken in turn, each first in every other
+# round, both see the same load of a shared machine. The times come from the kernel's account of the child
 # (wait4), to the microsecond: /usr/bin/time rounds to hundredths, too
 # coarse for runs of a tenth of a second.
 #
@@ -87,7 +87,10 @@ for genome in "${genomes[@]}"; do
     : >"$scratch/old.times"
     : >"$scratch/new.times"
     for ((run = 0; run < runs; run++)); do
-      for which in old new; do
+      # Each goes first in every other round, so that neither gains from its place.
+      order=(old new)
+      ((run % 2 == 0)) || order=(new old)
+      for which in "${order[@]}"; do
         [ "$which" = old ] && binary=$old || binary=$new
         # Truncating the previous report would charge freeing its pages to this run.
         rm -f "$scratch/report.txt"
