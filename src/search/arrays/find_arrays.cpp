@@ -88,6 +88,18 @@ constexpr std::size_t copies_needed_in_tenths = 18;
 constexpr std::size_t few_copies_needed_in_tenths = 17;
 constexpr long long few_copies_score_in_tenths = 4;
 constexpr std::size_t copies_to_go_on_in_tenths = 14;
+// How periods are compared without aligning: the share of residues equal to
+// the one a period further on, over the first residues of the array.
+constexpr std::size_t agreement_sample = 256;
+constexpr std::size_t least_agreement_sample = 32;
+// A shorter period is tried when its copies agree nearly as well as the
+// array's, and at least this well (two random residues agree at 0.25 to
+// 0.31, the more the richer in A+T).
+constexpr double shorter_nearly_as_well = 0.05;
+constexpr double shorter_at_least = 0.4;
+constexpr unsigned most_parts = 8;
+// A longer period is tried when its copies agree by this much more.
+constexpr double longer_far_better = 0.15;
 
 int base_code(char c) {
   switch (c) {
@@ -98,6 +110,20 @@ int base_code(char c) {
     default: return -1;
   }
 }
+
+// How many of `sample` residues from `from` equal the one `offset` further on.
+unsigned agreeing_residues(const char* residues, std::size_t from, std::size_t sample, std::size_t offset) {
+  const char* a = residues + from;
+  const char* b = a + offset;
+  unsigned same = 0;
+  for (std::size_t i = 0; i < sample; ++i) same += a[i] == b[i];
+  return same;
+}
+
+struct Agreement {
+  unsigned offset = 0;
+  double share = 0.0;
+};
 
 // A word of one letter.
 bool low_complexity(std::size_t code) {
@@ -186,8 +212,18 @@ class ArraySearch {
   // Puts in or leaves out one column towards the length the copies have
   // on average.
   void fit_to_copies(const AlignedArray& array, long long net_inserted, std::size_t& length);
+  // The offset from lowest to highest at which the array's first residues
+  // agree most with those that far on; with slack, the lowest agreeing
+  // within slack of the most.
+  Agreement best_agreement(const AlignedArray& array, unsigned lowest, unsigned highest, double slack = 0.0) const;
   void choose_period();
+  // Tries a period near d / q for a candidate of period d that is nearly
+  // q copies of a shorter one; true when it takes one.
+  bool try_near_divisors();
   void consider_multiples();
+  // Takes a longer period whose copies agree far better than those of the
+  // array's period (a higher-order repeat of little-diverged copies).
+  void consider_higher_order();
   bool callable(const AlignedArray& array) const;
   Csat* make_record(const AlignedArray& array);
   void note_errors(Csat& sat, const AlignedArray& array, int direction) const;
@@ -305,6 +341,7 @@ bool ArraySearch::try_candidate(unsigned d, long long word_start) {
   std::swap(ws_.best, ws_.trial);
   choose_period();
   consider_multiples();
+  consider_higher_order();
   if (!callable(ws_.best)) return false;
   settle(make_record(ws_.best));
   floor_ = std::max(floor_, static_cast<long long>(ws_.best.end));
@@ -465,6 +502,23 @@ void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserte
   }
 }
 
+Agreement ArraySearch::best_agreement(const AlignedArray& array, unsigned lowest, unsigned highest,
+                                      double slack) const {
+  const std::size_t length = array.end - array.begin;
+  Agreement most, lowest_near_most;
+  for (int pass = 0; pass < (slack > 0.0 ? 2 : 1); ++pass) {
+    for (std::size_t offset = lowest; offset <= highest && offset < length; ++offset) {
+      const std::size_t sample = std::min(agreement_sample, length - offset);
+      if (sample < least_agreement_sample) break;
+      const double share =
+          static_cast<double>(agreeing_residues(residues_, array.begin, sample, offset)) / static_cast<double>(sample);
+      if (pass == 0 && share > most.share) most = {static_cast<unsigned>(offset), share};
+      if (pass == 1 && share >= most.share - slack) return {static_cast<unsigned>(offset), share};
+    }
+  }
+  return most;
+}
+
 void ArraySearch::choose_period() {
   AlignedArray& best = ws_.best;
   const unsigned d = best.period();
@@ -480,6 +534,31 @@ void ArraySearch::choose_period() {
       return;
     }
   }
+  try_near_divisors();
+}
+
+bool ArraySearch::try_near_divisors() {
+  // A consensus a residue longer or shorter than q copies of the array's
+  // period is no exact multiple of it: the residues show the shorter period.
+  AlignedArray& best = ws_.best;
+  const unsigned d = best.period();
+  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  const Agreement own = best_agreement(best, d > reach ? d - reach : 1u, d + reach);
+  for (unsigned q = 2; q <= most_parts && q * std::max(2u, options_.min_period) <= d; ++q) {
+    const unsigned near = (d + q / 2) / q;
+    const unsigned slack = 1 + near / 16;
+    const Agreement part = best_agreement(best, std::max(options_.min_period, near - slack), near + slack);
+    if (part.offset == 0 || part.share < shorter_at_least || part.share + shorter_nearly_as_well < own.share) {
+      continue;
+    }
+    ws_.trial.unit.assign(best.unit, 0, part.offset);
+    if (build(best.anchor, ws_.trial, false) && ws_.trial.score * 20 >= best.score * 19) {
+      std::swap(ws_.best, ws_.trial);
+      ++counts_.shorter_periods;
+      return true;
+    }
+  }
+  return false;
 }
 
 void ArraySearch::consider_multiples() {
@@ -499,6 +578,28 @@ void ArraySearch::consider_multiples() {
   }
   if (best_score > best.score) {
     std::swap(ws_.best, ws_.multiple);
+    ++counts_.longer_periods;
+  }
+}
+
+void ArraySearch::consider_higher_order() {
+  AlignedArray& best = ws_.best;
+  const unsigned d = best.period();
+  const std::size_t length = best.end - best.begin;
+  const unsigned shortest = d + std::max(1u, d / 2);
+  const auto longest = static_cast<unsigned>(std::min<std::size_t>(max_period_, length * 10 / copies_needed_in_tenths));
+  if (shortest > longest) return;
+  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  const Agreement own = best_agreement(best, d > reach ? d - reach : 1u, d + reach);
+  // Copies of a higher order agree at every multiple of their period: the
+  // shortest one agreeing about as well as any.
+  const Agreement longer = best_agreement(best, shortest, longest, shorter_nearly_as_well);
+  if (longer.share < own.share + longer_far_better || best.anchor + longer.offset > length_) return;
+  ws_.trial.unit.assign(residues_ + best.anchor, longer.offset);
+  // Copies agreeing far better score far better: a multiple of a diverged
+  // array may gain a little from the fewer copies its consensus follows.
+  if (build(best.anchor, ws_.trial, true) && callable(ws_.trial) && ws_.trial.score * 5 > best.score * 6) {
+    std::swap(ws_.best, ws_.trial);
     ++counts_.longer_periods;
   }
 }
