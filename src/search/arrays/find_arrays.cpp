@@ -76,6 +76,9 @@ constexpr unsigned max_neighbours = 8;
 constexpr long long one_letter_reach = 256;
 constexpr unsigned lenient_rounds = 3;
 constexpr unsigned refining_rounds = 3;
+// The most columns a refining round puts in or leaves out to bring the
+// consensus to the copies' length.
+constexpr unsigned length_changes_per_round = 8;
 // An array scoring below this per unit character may be a higher-order
 // repeat: multiples of its period up to this one are tried.
 constexpr double agreeing_copies = 0.7;
@@ -479,26 +482,29 @@ void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserte
   const long long copies_length =
       d + (twice_change >= 0 ? twice_change + spanned : twice_change - spanned) / (2 * spanned);
   // Indels scattered over neighbouring columns outvote no column: the
-  // column with the most votes for a change of one residue takes it.
-  if (static_cast<long long>(length) == copies_length) return;
-  const bool longer = static_cast<long long>(length) < copies_length;
-  ArraysWorkspace::ColumnVotes* most = nullptr;
-  unsigned most_count = 0;
-  for (ArraysWorkspace::ColumnVotes& v : ws_.votes) {
-    const unsigned count = longer ? (v.added < 0 ? v.inserted[0] + v.inserted[1] + v.inserted[2] + v.inserted[3] : 0)
-                                  : (v.kept ? v.deletions : 0);
-    if (count > most_count) {
-      most_count = count;
-      most = &v;
+  // columns with the most votes for a change of one residue take it, a few
+  // a round, so that arrays of long periods reach their length in the
+  // rounds there are.
+  for (unsigned change = 0; change < length_changes_per_round && static_cast<long long>(length) != copies_length; ++change) {
+    const bool longer = static_cast<long long>(length) < copies_length;
+    ArraysWorkspace::ColumnVotes* most = nullptr;
+    unsigned most_count = 0;
+    for (ArraysWorkspace::ColumnVotes& v : ws_.votes) {
+      const unsigned count = longer ? (v.added < 0 ? v.inserted[0] + v.inserted[1] + v.inserted[2] + v.inserted[3] : 0)
+                                    : (v.kept ? v.deletions : 0);
+      if (count > most_count) {
+        most_count = count;
+        most = &v;
+      }
     }
-  }
-  if (most == nullptr) return;
-  if (longer) {
-    most->added = most_votes(most->inserted);
-    ++length;
-  } else {
-    most->kept = false;
-    --length;
+    if (most == nullptr) return;
+    if (longer) {
+      most->added = most_votes(most->inserted);
+      ++length;
+    } else {
+      most->kept = false;
+      --length;
+    }
   }
 }
 
