@@ -64,6 +64,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -214,7 +216,7 @@ class ArraySearch {
   int insertion_after(unsigned column, unsigned copies);
   // Puts in or leaves out one column towards the length the copies have
   // on average.
-  void fit_to_copies(const AlignedArray& array, long long net_inserted, std::size_t& length);
+  void fit_to_copies(const AlignedArray& array, long long net_inserted, long long indels, std::size_t& length);
   // The offset from lowest to highest at which the array's first residues
   // agree most with those that far on; with slack, the lowest agreeing
   // within slack of the most.
@@ -422,10 +424,10 @@ bool ArraySearch::take_majority(AlignedArray& array, bool fit_length) {
   // a column is put in: so the consensus takes the copies' length, not the
   // first unit's.
   std::size_t length = 0;
-  long long net_inserted = 0;
+  long long inserted = 0, deleted = 0;
   for (const ArraysWorkspace::ColumnVotes& v : ws_.votes) {
-    for (int b = 0; b < 4; ++b) net_inserted += v.inserted[b];
-    net_inserted -= v.deletions;
+    for (int b = 0; b < 4; ++b) inserted += v.inserted[b];
+    deleted += v.deletions;
   }
   for (unsigned column = 0; column < d; ++column) {
     ArraysWorkspace::ColumnVotes& v = ws_.votes[column];
@@ -434,7 +436,7 @@ bool ArraySearch::take_majority(AlignedArray& array, bool fit_length) {
     v.added = insertion_after(column, aligned + v.deletions);
     length += v.kept + (v.added >= 0);
   }
-  if (fit_length) fit_to_copies(array, net_inserted, length);
+  if (fit_length) fit_to_copies(array, inserted - deleted, inserted + deleted, length);
   static constexpr char letters[] = "ACGT";
   std::string& unit = ws_.refined_unit;
   unit.clear();
@@ -474,7 +476,8 @@ int ArraySearch::insertion_after(unsigned column, unsigned copies) {
   return chosen;
 }
 
-void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserted, std::size_t& length) {
+void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserted, long long indels,
+                                std::size_t& length) {
   // The copies' own length, from the residues they hold per unit character.
   const unsigned d = array.period();
   const long long spanned = static_cast<long long>(array.unit_characters());
@@ -482,10 +485,17 @@ void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserte
   const long long copies_length =
       d + (twice_change >= 0 ? twice_change + spanned : twice_change - spanned) / (2 * spanned);
   // Indels scattered over neighbouring columns outvote no column: the
-  // columns with the most votes for a change of one residue take it, a few
-  // a round, so that arrays of long periods reach their length in the
-  // rounds there are.
-  for (unsigned change = 0; change < length_changes_per_round && static_cast<long long>(length) != copies_length; ++change) {
+  // column with the most votes for a change of one residue takes it. The
+  // average of c copies' lengths is uncertain by about the square root of
+  // their indels over c: where it lies further off than that, as on long
+  // arrays of long periods, the columns with the most votes take a change
+  // each, a few a round, so that the consensus reaches it in the rounds
+  // there are.
+  const double copies = static_cast<double>(spanned) / d;
+  const auto uncertain = std::llround(std::sqrt(static_cast<double>(indels)) / copies);
+  const long long changes = std::clamp<long long>(std::llabs(copies_length - static_cast<long long>(length)) - uncertain,
+                                                  1, length_changes_per_round);
+  for (long long change = 0; change < changes && static_cast<long long>(length) != copies_length; ++change) {
     const bool longer = static_cast<long long>(length) < copies_length;
     ArraysWorkspace::ColumnVotes* most = nullptr;
     unsigned most_count = 0;
