@@ -26,7 +26,11 @@
  * when the copies' average length (the unit's plus the aligned insertions
  * less the deletions, per copy, rounded) differs from the consensus's, the
  * column with the most insertion votes gains its residue, or the one with
- * the most deletion votes is left out, one residue a round. The alignment
+ * the most deletion votes is left out, one residue a round; or, where the
+ * difference less the average's own uncertainty (the square root of the
+ * copies' indels over the number of copies, rounded) is more than one, that
+ * many columns with the most votes change in the round, eight at most. The
+ * alignment
  * against the final consensus is the call: +1 per match, the mismatch and
  * indel scores of the run, 0 per tolerated N, each side extended to its best
  * score (wraparound_extension.cpp). The call starts with the unit column
@@ -37,11 +41,25 @@
  * most an eighth of the consensus, the array is built again from the
  * consensus's first p residues, and the first p scoring at least 95 % of
  * d's score is the period. So an array of period 6 is one call of period 6.
+ * Where no divisor is taken, periods are compared by agreement: the share of
+ * the array's first 256 residues (fewer in a short array) equal to the
+ * residue an offset further on, best over the offsets near a period. For
+ * q = 2 to 8, the offset agreeing most within 1 + (d / q) / 16 of d / q,
+ * when it agrees at least 0.4 and no more than 0.05 below d's, is tried as
+ * above: a consensus a residue or two off q copies of a shorter unit is
+ * no exact multiple of it.
  * An array scoring less than 0.7 per unit character may be a higher-order
  * repeat of diverged monomers: it is built again at 2, 3 and 4 times its
  * period, and the best of those replaces it if it scores over 25 % more.
- * So a higher-order repeat is called at its monomer when the monomers agree
- * nearly as well as the higher-order copies, at the higher order otherwise.
+ * And from 1.5 d to the longest period of which the array holds 1.8 copies,
+ * the shortest offset agreeing within 0.05 of the most is a higher order
+ * when it agrees 0.15 more than d's; the array built from the residues at
+ * the anchor for that period replaces it if it is callable and scores over
+ * 20 % more (copies of a diverged array's multiple agree no better, though
+ * its consensus, following fewer copies, scores a little more). So a
+ * higher-order repeat is called at its monomer when the monomers agree
+ * nearly as well as the higher-order copies, at the higher order when
+ * those agree far better.
  *
  * Calls. An array is called when it spans at least 1.8 copies of its unit
  * (its normalised length over its period), or at least 1.7 copies whose
@@ -98,9 +116,9 @@ constexpr std::size_t copies_to_go_on_in_tenths = 14;
 constexpr std::size_t agreement_sample = 256;
 constexpr std::size_t least_agreement_sample = 32;
 // A shorter period is tried when its copies agree nearly as well as the
-// array's, and at least this well (two random residues agree at 0.25 to
+// array's (within nearly_as_well), and at least this well (two random residues agree at 0.25 to
 // 0.31, the more the richer in A+T).
-constexpr double shorter_nearly_as_well = 0.05;
+constexpr double nearly_as_well = 0.05;
 constexpr double shorter_at_least = 0.4;
 constexpr unsigned most_parts = 8;
 // A longer period is tried when its copies agree by this much more.
@@ -129,6 +147,9 @@ struct Agreement {
   unsigned offset = 0;
   double share = 0.0;
 };
+
+// How far from a period d indels move the matches of its copies.
+unsigned neighbour_reach(unsigned d) { return std::min(max_neighbours, 1 + d / 128); }
 
 // A word of one letter.
 bool low_complexity(std::size_t code) {
@@ -214,17 +235,22 @@ class ArraySearch {
   bool take_majority(AlignedArray& array, bool fit_length = false);
   // The residue most copies add after column, or -1 if they add none.
   int insertion_after(unsigned column, unsigned copies);
-  // Puts in or leaves out one column towards the length the copies have
-  // on average.
+  // Puts in or leaves out columns towards the length the copies have on
+  // average.
   void fit_to_copies(const AlignedArray& array, long long net_inserted, long long indels, std::size_t& length);
   // The offset from lowest to highest at which the array's first residues
   // agree most with those that far on; with slack, the lowest agreeing
   // within slack of the most.
   Agreement best_agreement(const AlignedArray& array, unsigned lowest, unsigned highest, double slack = 0.0) const;
+  // The most agreement at period d or a neighbour within indels' reach.
+  Agreement agreement_near(const AlignedArray& array, unsigned d) const {
+    const unsigned reach = neighbour_reach(d);
+    return best_agreement(array, d > reach ? d - reach : 1u, d + reach);
+  }
   void choose_period();
   // Tries a period near d / q for a candidate of period d that is nearly
-  // q copies of a shorter one; true when it takes one.
-  bool try_near_divisors();
+  // q copies of a shorter one.
+  void try_near_divisors();
   void consider_multiples();
   // Takes a longer period whose copies agree far better than those of the
   // array's period (a higher-order repeat of little-diverged copies).
@@ -266,7 +292,7 @@ unsigned ArraySearch::add_evidence(unsigned d, long long start) {
   // Indels between copies move matches to neighbouring periods, the more so
   // the longer the period: the evidence of a few neighbours counts too, and
   // the one of them with the most is the candidate.
-  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  const unsigned reach = neighbour_reach(d);
   const unsigned from = std::max(options_.min_period, d > reach ? d - reach : 1u);
   const unsigned to = std::min(max_period_, d + reach);
   int evidence = 0, most = 0;
@@ -334,7 +360,7 @@ bool ArraySearch::try_candidate(unsigned d, long long word_start) {
   // Whatever comes of it, the periods around d wait for evidence from
   // beyond what was aligned: the same copies would only fail again.
   const long long quiet_until = static_cast<long long>(ws_.trial.end);
-  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  const unsigned reach = neighbour_reach(d);
   for (unsigned x = d > reach ? d - reach : 1u; x <= std::min(max_period_, d + reach); ++x) {
     ws_.evidence[x] = 0;
     ws_.last_evidence[x] = quiet_until;
@@ -521,7 +547,7 @@ void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserte
 Agreement ArraySearch::best_agreement(const AlignedArray& array, unsigned lowest, unsigned highest,
                                       double slack) const {
   const std::size_t length = array.end - array.begin;
-  Agreement most, lowest_near_most;
+  Agreement most;
   for (int pass = 0; pass < (slack > 0.0 ? 2 : 1); ++pass) {
     for (std::size_t offset = lowest; offset <= highest && offset < length; ++offset) {
       const std::size_t sample = std::min(agreement_sample, length - offset);
@@ -553,28 +579,26 @@ void ArraySearch::choose_period() {
   try_near_divisors();
 }
 
-bool ArraySearch::try_near_divisors() {
+void ArraySearch::try_near_divisors() {
   // A consensus a residue longer or shorter than q copies of the array's
   // period is no exact multiple of it: the residues show the shorter period.
   AlignedArray& best = ws_.best;
   const unsigned d = best.period();
-  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
-  const Agreement own = best_agreement(best, d > reach ? d - reach : 1u, d + reach);
+  const Agreement own = agreement_near(best, d);
   for (unsigned q = 2; q <= most_parts && q * std::max(2u, options_.min_period) <= d; ++q) {
     const unsigned near = (d + q / 2) / q;
     const unsigned slack = 1 + near / 16;
     const Agreement part = best_agreement(best, std::max(options_.min_period, near - slack), near + slack);
-    if (part.offset == 0 || part.share < shorter_at_least || part.share + shorter_nearly_as_well < own.share) {
+    if (part.offset == 0 || part.share < shorter_at_least || part.share + nearly_as_well < own.share) {
       continue;
     }
     ws_.trial.unit.assign(best.unit, 0, part.offset);
     if (build(best.anchor, ws_.trial, false) && ws_.trial.score * 20 >= best.score * 19) {
       std::swap(ws_.best, ws_.trial);
       ++counts_.shorter_periods;
-      return true;
+      return;
     }
   }
-  return false;
 }
 
 void ArraySearch::consider_multiples() {
@@ -605,11 +629,10 @@ void ArraySearch::consider_higher_order() {
   const unsigned shortest = d + std::max(1u, d / 2);
   const auto longest = static_cast<unsigned>(std::min<std::size_t>(max_period_, length * 10 / copies_needed_in_tenths));
   if (shortest > longest) return;
-  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
-  const Agreement own = best_agreement(best, d > reach ? d - reach : 1u, d + reach);
+  const Agreement own = agreement_near(best, d);
   // Copies of a higher order agree at every multiple of their period: the
   // shortest one agreeing about as well as any.
-  const Agreement longer = best_agreement(best, shortest, longest, shorter_nearly_as_well);
+  const Agreement longer = best_agreement(best, shortest, longest, nearly_as_well);
   if (longer.share < own.share + longer_far_better || best.anchor + longer.offset > length_) return;
   ws_.trial.unit.assign(residues_ + best.anchor, longer.offset);
   // Copies agreeing far better score far better: a multiple of a diverged
