@@ -381,6 +381,33 @@ TEST(ArraysSearch, ChoosesTheShortestPeriodThatScoresAsWell) {
   expect_one_call_each(residues, planted, calls.sats);
 }
 
+TEST(ArraysSearch, ReportsTheHigherOrderWhenItsCopiesAgreeFarBetter) {
+  Dna dna(21);
+  const ArraysOptions options = options_with(1, 2000);
+  // Monomers of 95 that differ by 6 %, alike enough for an array of their
+  // own, in units of nine copied at 0.5 %: the unit of 855 is the period.
+  // Beside it, simple arrays as diverged as those monomers, whose longer
+  // multiples agree no better, keep their period.
+  std::string residues = dna.random(400);
+  std::vector<Planted> planted;
+  const std::string monomer = dna.unit(95);
+  std::string order;
+  for (int m = 0; m < 9; ++m) order += dna.array(monomer, 1, 0.06, true);
+  for (const auto& [unit, copies] : std::vector<std::pair<std::string, double>>{
+           {order, 4.5}, {dna.unit(40), 30}, {dna.unit(170), 12}}) {
+    const std::string array = dna.array(unit, copies, unit.size() == order.size() ? 0.005 : 0.06, false);
+    planted.push_back({residues.size(), residues.size() + array.size(), static_cast<unsigned>(unit.size())});
+    residues += array + dna.random(400);
+  }
+  Csat_garbagecollector pool;
+  ConsensusUnits units;
+  Calls calls(pool);
+  ArraysSearchCounts counts;
+  search(residues, options, pool, calls, units, &counts);
+  expect_one_call_each(residues, planted, calls.sats);
+  EXPECT_GE(counts.longer_periods, 1);
+}
+
 TEST(ArraysSearch, FindsNothingInRandomDnaAndKeepsToItsPeriods) {
   Dna dna(21);
   const std::string residues = dna.random(200000);

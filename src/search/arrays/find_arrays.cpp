@@ -26,7 +26,11 @@
  * when the copies' average length (the unit's plus the aligned insertions
  * less the deletions, per copy, rounded) differs from the consensus's, the
  * column with the most insertion votes gains its residue, or the one with
- * the most deletion votes is left out, one residue a round. The alignment
+ * the most deletion votes is left out, one residue a round; or, where the
+ * difference less the average's own uncertainty (the square root of the
+ * copies' indels over the number of copies, rounded) is more than one, that
+ * many columns with the most votes change in the round, eight at most. The
+ * alignment
  * against the final consensus is the call: +1 per match, the mismatch and
  * indel scores of the run, 0 per tolerated N, each side extended to its best
  * score (wraparound_extension.cpp). The call starts with the unit column
@@ -37,11 +41,25 @@
  * most an eighth of the consensus, the array is built again from the
  * consensus's first p residues, and the first p scoring at least 95 % of
  * d's score is the period. So an array of period 6 is one call of period 6.
+ * Where no divisor is taken, periods are compared by agreement: the share of
+ * the array's first 256 residues (fewer in a short array) equal to the
+ * residue an offset further on, best over the offsets near a period. For
+ * q = 2 to 8, the offset agreeing most within 1 + (d / q) / 16 of d / q,
+ * when it agrees at least 0.4 and no more than 0.05 below d's, is tried as
+ * above: a consensus a residue or two off q copies of a shorter unit is
+ * no exact multiple of it.
  * An array scoring less than 0.7 per unit character may be a higher-order
  * repeat of diverged monomers: it is built again at 2, 3 and 4 times its
  * period, and the best of those replaces it if it scores over 25 % more.
- * So a higher-order repeat is called at its monomer when the monomers agree
- * nearly as well as the higher-order copies, at the higher order otherwise.
+ * And from 1.5 d to the longest period of which the array holds 1.8 copies,
+ * the shortest offset agreeing within 0.05 of the most is a higher order
+ * when it agrees 0.15 more than d's; the array built from the residues at
+ * the anchor for that period replaces it if it is callable and scores over
+ * 20 % more (copies of a diverged array's multiple agree no better, though
+ * its consensus, following fewer copies, scores a little more). So a
+ * higher-order repeat is called at its monomer when the monomers agree
+ * nearly as well as the higher-order copies, at the higher order when
+ * those agree far better.
  *
  * Calls. An array is called when it spans at least 1.8 copies of its unit
  * (its normalised length over its period), or at least 1.7 copies whose
@@ -64,6 +82,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -76,6 +96,9 @@ constexpr unsigned max_neighbours = 8;
 constexpr long long one_letter_reach = 256;
 constexpr unsigned lenient_rounds = 3;
 constexpr unsigned refining_rounds = 3;
+// The most columns a refining round puts in or leaves out to bring the
+// consensus to the copies' length.
+constexpr unsigned length_changes_per_round = 8;
 // An array scoring below this per unit character may be a higher-order
 // repeat: multiples of its period up to this one are tried.
 constexpr double agreeing_copies = 0.7;
@@ -88,6 +111,18 @@ constexpr std::size_t copies_needed_in_tenths = 18;
 constexpr std::size_t few_copies_needed_in_tenths = 17;
 constexpr long long few_copies_score_in_tenths = 4;
 constexpr std::size_t copies_to_go_on_in_tenths = 14;
+// How periods are compared without aligning: the share of residues equal to
+// the one a period further on, over the first residues of the array.
+constexpr std::size_t agreement_sample = 256;
+constexpr std::size_t least_agreement_sample = 32;
+// A shorter period is tried when its copies agree nearly as well as the
+// array's (within nearly_as_well), and at least this well (two random residues agree at 0.25 to
+// 0.31, the more the richer in A+T).
+constexpr double nearly_as_well = 0.05;
+constexpr double shorter_at_least = 0.4;
+constexpr unsigned most_parts = 8;
+// A longer period is tried when its copies agree by this much more.
+constexpr double longer_far_better = 0.15;
 
 int base_code(char c) {
   switch (c) {
@@ -98,6 +133,23 @@ int base_code(char c) {
     default: return -1;
   }
 }
+
+// How many of `sample` residues from `from` equal the one `offset` further on.
+unsigned agreeing_residues(const char* residues, std::size_t from, std::size_t sample, std::size_t offset) {
+  const char* a = residues + from;
+  const char* b = a + offset;
+  unsigned same = 0;
+  for (std::size_t i = 0; i < sample; ++i) same += a[i] == b[i];
+  return same;
+}
+
+struct Agreement {
+  unsigned offset = 0;
+  double share = 0.0;
+};
+
+// How far from a period d indels move the matches of its copies.
+unsigned neighbour_reach(unsigned d) { return std::min(max_neighbours, 1 + d / 128); }
 
 // A word of one letter.
 bool low_complexity(std::size_t code) {
@@ -183,11 +235,26 @@ class ArraySearch {
   bool take_majority(AlignedArray& array, bool fit_length = false);
   // The residue most copies add after column, or -1 if they add none.
   int insertion_after(unsigned column, unsigned copies);
-  // Puts in or leaves out one column towards the length the copies have
-  // on average.
-  void fit_to_copies(const AlignedArray& array, long long net_inserted, std::size_t& length);
+  // Puts in or leaves out columns towards the length the copies have on
+  // average.
+  void fit_to_copies(const AlignedArray& array, long long net_inserted, long long indels, std::size_t& length);
+  // The offset from lowest to highest at which the array's first residues
+  // agree most with those that far on; with slack, the lowest agreeing
+  // within slack of the most.
+  Agreement best_agreement(const AlignedArray& array, unsigned lowest, unsigned highest, double slack = 0.0) const;
+  // The most agreement at period d or a neighbour within indels' reach.
+  Agreement agreement_near(const AlignedArray& array, unsigned d) const {
+    const unsigned reach = neighbour_reach(d);
+    return best_agreement(array, d > reach ? d - reach : 1u, d + reach);
+  }
   void choose_period();
+  // Tries a period near d / q for a candidate of period d that is nearly
+  // q copies of a shorter one.
+  void try_near_divisors();
   void consider_multiples();
+  // Takes a longer period whose copies agree far better than those of the
+  // array's period (a higher-order repeat of little-diverged copies).
+  void consider_higher_order();
   bool callable(const AlignedArray& array) const;
   Csat* make_record(const AlignedArray& array);
   void note_errors(Csat& sat, const AlignedArray& array, int direction) const;
@@ -225,7 +292,7 @@ unsigned ArraySearch::add_evidence(unsigned d, long long start) {
   // Indels between copies move matches to neighbouring periods, the more so
   // the longer the period: the evidence of a few neighbours counts too, and
   // the one of them with the most is the candidate.
-  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  const unsigned reach = neighbour_reach(d);
   const unsigned from = std::max(options_.min_period, d > reach ? d - reach : 1u);
   const unsigned to = std::min(max_period_, d + reach);
   int evidence = 0, most = 0;
@@ -293,7 +360,7 @@ bool ArraySearch::try_candidate(unsigned d, long long word_start) {
   // Whatever comes of it, the periods around d wait for evidence from
   // beyond what was aligned: the same copies would only fail again.
   const long long quiet_until = static_cast<long long>(ws_.trial.end);
-  const unsigned reach = std::min(max_neighbours, 1 + d / 128);
+  const unsigned reach = neighbour_reach(d);
   for (unsigned x = d > reach ? d - reach : 1u; x <= std::min(max_period_, d + reach); ++x) {
     ws_.evidence[x] = 0;
     ws_.last_evidence[x] = quiet_until;
@@ -305,6 +372,7 @@ bool ArraySearch::try_candidate(unsigned d, long long word_start) {
   std::swap(ws_.best, ws_.trial);
   choose_period();
   consider_multiples();
+  consider_higher_order();
   if (!callable(ws_.best)) return false;
   settle(make_record(ws_.best));
   floor_ = std::max(floor_, static_cast<long long>(ws_.best.end));
@@ -382,10 +450,10 @@ bool ArraySearch::take_majority(AlignedArray& array, bool fit_length) {
   // a column is put in: so the consensus takes the copies' length, not the
   // first unit's.
   std::size_t length = 0;
-  long long net_inserted = 0;
+  long long inserted = 0, deleted = 0;
   for (const ArraysWorkspace::ColumnVotes& v : ws_.votes) {
-    for (int b = 0; b < 4; ++b) net_inserted += v.inserted[b];
-    net_inserted -= v.deletions;
+    for (int b = 0; b < 4; ++b) inserted += v.inserted[b];
+    deleted += v.deletions;
   }
   for (unsigned column = 0; column < d; ++column) {
     ArraysWorkspace::ColumnVotes& v = ws_.votes[column];
@@ -394,7 +462,7 @@ bool ArraySearch::take_majority(AlignedArray& array, bool fit_length) {
     v.added = insertion_after(column, aligned + v.deletions);
     length += v.kept + (v.added >= 0);
   }
-  if (fit_length) fit_to_copies(array, net_inserted, length);
+  if (fit_length) fit_to_copies(array, inserted - deleted, inserted + deleted, length);
   static constexpr char letters[] = "ACGT";
   std::string& unit = ws_.refined_unit;
   unit.clear();
@@ -434,7 +502,8 @@ int ArraySearch::insertion_after(unsigned column, unsigned copies) {
   return chosen;
 }
 
-void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserted, std::size_t& length) {
+void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserted, long long indels,
+                                std::size_t& length) {
   // The copies' own length, from the residues they hold per unit character.
   const unsigned d = array.period();
   const long long spanned = static_cast<long long>(array.unit_characters());
@@ -442,27 +511,54 @@ void ArraySearch::fit_to_copies(const AlignedArray& array, long long net_inserte
   const long long copies_length =
       d + (twice_change >= 0 ? twice_change + spanned : twice_change - spanned) / (2 * spanned);
   // Indels scattered over neighbouring columns outvote no column: the
-  // column with the most votes for a change of one residue takes it.
-  if (static_cast<long long>(length) == copies_length) return;
-  const bool longer = static_cast<long long>(length) < copies_length;
-  ArraysWorkspace::ColumnVotes* most = nullptr;
-  unsigned most_count = 0;
-  for (ArraysWorkspace::ColumnVotes& v : ws_.votes) {
-    const unsigned count = longer ? (v.added < 0 ? v.inserted[0] + v.inserted[1] + v.inserted[2] + v.inserted[3] : 0)
-                                  : (v.kept ? v.deletions : 0);
-    if (count > most_count) {
-      most_count = count;
-      most = &v;
+  // column with the most votes for a change of one residue takes it. The
+  // average of c copies' lengths is uncertain by about the square root of
+  // their indels over c: where it lies further off than that, as on long
+  // arrays of long periods, the columns with the most votes take a change
+  // each, a few a round, so that the consensus reaches it in the rounds
+  // there are.
+  const double copies = static_cast<double>(spanned) / d;
+  const auto uncertain = std::llround(std::sqrt(static_cast<double>(indels)) / copies);
+  const long long changes = std::clamp<long long>(std::llabs(copies_length - static_cast<long long>(length)) - uncertain,
+                                                  1, length_changes_per_round);
+  for (long long change = 0; change < changes && static_cast<long long>(length) != copies_length; ++change) {
+    const bool longer = static_cast<long long>(length) < copies_length;
+    ArraysWorkspace::ColumnVotes* most = nullptr;
+    unsigned most_count = 0;
+    for (ArraysWorkspace::ColumnVotes& v : ws_.votes) {
+      const unsigned count = longer ? (v.added < 0 ? v.inserted[0] + v.inserted[1] + v.inserted[2] + v.inserted[3] : 0)
+                                    : (v.kept ? v.deletions : 0);
+      if (count > most_count) {
+        most_count = count;
+        most = &v;
+      }
+    }
+    if (most == nullptr) return;
+    if (longer) {
+      most->added = most_votes(most->inserted);
+      ++length;
+    } else {
+      most->kept = false;
+      --length;
     }
   }
-  if (most == nullptr) return;
-  if (longer) {
-    most->added = most_votes(most->inserted);
-    ++length;
-  } else {
-    most->kept = false;
-    --length;
+}
+
+Agreement ArraySearch::best_agreement(const AlignedArray& array, unsigned lowest, unsigned highest,
+                                      double slack) const {
+  const std::size_t length = array.end - array.begin;
+  Agreement most;
+  for (int pass = 0; pass < (slack > 0.0 ? 2 : 1); ++pass) {
+    for (std::size_t offset = lowest; offset <= highest && offset < length; ++offset) {
+      const std::size_t sample = std::min(agreement_sample, length - offset);
+      if (sample < least_agreement_sample) break;
+      const double share =
+          static_cast<double>(agreeing_residues(residues_, array.begin, sample, offset)) / static_cast<double>(sample);
+      if (pass == 0 && share > most.share) most = {static_cast<unsigned>(offset), share};
+      if (pass == 1 && share >= most.share - slack) return {static_cast<unsigned>(offset), share};
+    }
   }
+  return most;
 }
 
 void ArraySearch::choose_period() {
@@ -474,6 +570,29 @@ void ArraySearch::choose_period() {
     for (unsigned i = 0; i + p < d; ++i) changed += best.unit[i] != best.unit[i + p];
     if (changed * 8 > d) continue;
     ws_.trial.unit.assign(best.unit, 0, p);
+    if (build(best.anchor, ws_.trial, false) && ws_.trial.score * 20 >= best.score * 19) {
+      std::swap(ws_.best, ws_.trial);
+      ++counts_.shorter_periods;
+      return;
+    }
+  }
+  try_near_divisors();
+}
+
+void ArraySearch::try_near_divisors() {
+  // A consensus a residue longer or shorter than q copies of the array's
+  // period is no exact multiple of it: the residues show the shorter period.
+  AlignedArray& best = ws_.best;
+  const unsigned d = best.period();
+  const Agreement own = agreement_near(best, d);
+  for (unsigned q = 2; q <= most_parts && q * std::max(2u, options_.min_period) <= d; ++q) {
+    const unsigned near = (d + q / 2) / q;
+    const unsigned slack = 1 + near / 16;
+    const Agreement part = best_agreement(best, std::max(options_.min_period, near - slack), near + slack);
+    if (part.offset == 0 || part.share < shorter_at_least || part.share + nearly_as_well < own.share) {
+      continue;
+    }
+    ws_.trial.unit.assign(best.unit, 0, part.offset);
     if (build(best.anchor, ws_.trial, false) && ws_.trial.score * 20 >= best.score * 19) {
       std::swap(ws_.best, ws_.trial);
       ++counts_.shorter_periods;
@@ -499,6 +618,27 @@ void ArraySearch::consider_multiples() {
   }
   if (best_score > best.score) {
     std::swap(ws_.best, ws_.multiple);
+    ++counts_.longer_periods;
+  }
+}
+
+void ArraySearch::consider_higher_order() {
+  AlignedArray& best = ws_.best;
+  const unsigned d = best.period();
+  const std::size_t length = best.end - best.begin;
+  const unsigned shortest = d + std::max(1u, d / 2);
+  const auto longest = static_cast<unsigned>(std::min<std::size_t>(max_period_, length * 10 / copies_needed_in_tenths));
+  if (shortest > longest) return;
+  const Agreement own = agreement_near(best, d);
+  // Copies of a higher order agree at every multiple of their period: the
+  // shortest one agreeing about as well as any.
+  const Agreement longer = best_agreement(best, shortest, longest, nearly_as_well);
+  if (longer.share < own.share + longer_far_better || best.anchor + longer.offset > length_) return;
+  ws_.trial.unit.assign(residues_ + best.anchor, longer.offset);
+  // Copies agreeing far better score far better: a multiple of a diverged
+  // array may gain a little from the fewer copies its consensus follows.
+  if (build(best.anchor, ws_.trial, true) && callable(ws_.trial) && ws_.trial.score * 5 > best.score * 6) {
+    std::swap(ws_.best, ws_.trial);
     ++counts_.longer_periods;
   }
 }
