@@ -21,7 +21,9 @@
 template <typename Job>
 class OrderedWorkQueue {
  public:
-  using Work = std::function<void(Job&)>;
+  // Given the job and the number of the worker doing it, from 0: state kept
+  // for each worker is found by it.
+  using Work = std::function<void(Job&, unsigned worker)>;
 
   // work runs on the workers and must not throw. Throws std::system_error
   // when the system starts no more threads.
@@ -31,7 +33,7 @@ class OrderedWorkQueue {
     abandoned_.reserve(workers);
     try {
       for (unsigned i = 0; i < workers; ++i) {
-        threads_.emplace_back([this] { serve(); });
+        threads_.emplace_back([this, i] { serve(i); });
         std::lock_guard<std::mutex> lock(mutex_);
         ++running_;
       }
@@ -140,7 +142,7 @@ class OrderedWorkQueue {
     bool done = false;
   };
 
-  void serve() {
+  void serve(unsigned worker) {
     queue_of_this_thread = this;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
@@ -159,7 +161,7 @@ class OrderedWorkQueue {
       slot->started = true;
       slot_in_hand = slot;
       lock.unlock();
-      work_(*slot->job);
+      work_(*slot->job, worker);
       lock.lock();
       slot_in_hand = nullptr;
       slot->done = true;

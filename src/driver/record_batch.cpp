@@ -117,9 +117,8 @@ class MarkMasked : public MaskedRecords {
 
 }  // namespace
 
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const ArraysOptions& arrays_options) {
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker& worker) {
   batch_in_hand = &batch;
-  ArraysWorker arrays{arrays_options, {}};
   set_failed_allocation_handler(give_up_record);
   MarkMasked mark_masked;
   MaskedRecords* masked = mask ? &mark_masked : nullptr;
@@ -135,8 +134,8 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const Arrays
     hold_progress_messages(&record.progress_messages);
     record.first_repeat = batch.repeats().size();
     try {
-      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked,
-                    run_parts_beside_others, &arrays);
+      search_record(worker, record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked,
+                    run_parts_beside_others);
     } catch (...) {
       record.failure = std::current_exception();
     }
