@@ -229,11 +229,22 @@ class MaskedFile : public MaskedRecords {
   bool written_ = true;
 };
 
+// Where the records searched go, and what is checked after each.
+struct RunOutputs {
+  OutputStream& out;
+  RepeatFiles* files;  // null: no files for other tools
+  std::deque<ExtraFile>& extras;
+  OutputStream& masked;
+  InputLetters* letters;  // null: the masked file shows the residues as stored
+  RecordNames& names;
+  int mask_with;
+};
+
 // After each record: stop at once on a full disk rather than search on for nothing.
-int check_written(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream& masked) {
-  if (!out.flush()) return write_failed(out);
-  if (ExtraFile* failed = failed_file(extras)) return write_failed(failed->stream);
-  if (!masked.written_so_far()) return write_failed(masked);
+int check_written(RunOutputs& outputs) {
+  if (!outputs.out.flush()) return write_failed(outputs.out);
+  if (ExtraFile* failed = failed_file(outputs.extras)) return write_failed(failed->stream);
+  if (!outputs.masked.written_so_far()) return write_failed(outputs.masked);
   return EXIT_OK;
 }
 
@@ -241,45 +252,63 @@ int check_written(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream
 // sure to search a record (or has ended well without one): a run stopped
 // before then, by an input that cannot be read, leaves those files as they
 // were.
-int commit_outputs(OutputStream& out, std::deque<ExtraFile>& extras, OutputStream& masked) {
-  if (!out.commit()) return write_failed(out);
-  for (ExtraFile& file : extras) {
+int commit_outputs(RunOutputs& outputs) {
+  if (!outputs.out.commit()) return write_failed(outputs.out);
+  for (ExtraFile& file : outputs.extras) {
     if (!file.stream.commit()) return write_failed(file.stream);
   }
-  if (!masked.commit()) return write_failed(masked);
+  if (!outputs.masked.commit()) return write_failed(outputs.masked);
   return EXIT_OK;
 }
 
-int search_records(const RunOptions& options, CFile& input, CSequence_Mol& seq, OutputStream& out,
-                   RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked, InputLetters* letters,
-                   RecordNames& names, unsigned& record_number) {
-  bool committed = false;
-  auto worker = std::make_unique<RecordWorker>(options);
-  while (!input.at_end()) {
-    ++record_number;
-    seq.name.clear();
-    seq.length = 0;
-    FastaResult result = read_fasta_record(input, seq);
-    if (result != FastaResult::RECORD) return read_failed(result, input, options.input_filename, record_number);
-    // Records outside the range are still read, so that the whole file is validated.
-    if (record_number < options.sequence_from || record_number > options.sequence_to) continue;
-    if (!committed) {
-      int code = commit_outputs(out, extras, masked);
-      if (code != EXIT_OK) return code;
-      committed = true;
-    }
+// How the records in range are searched and written: on the run's own
+// thread, or by workers. The run's one loop reads every record through it.
+class RecordSearcher {
+ public:
+  virtual ~RecordSearcher() = default;
+  // Reads the next record of input, as record number.
+  virtual FastaResult read(CFile& input, unsigned number) = 0;
+  // Forgets the record just read: it lies outside the range.
+  virtual void drop() {}
+  // Searches and writes the record just read, or hands it on to be.
+  virtual int take() = 0;
+  // Writes what was taken and not yet written: at the end of the input, or
+  // before the message about a record that cannot be read.
+  virtual int finish() { return EXIT_OK; }
+};
 
-    if (!names.add(seq, record_number)) return abort_run(EXIT_BAD_FASTA);
-    if (!options.quiet) report_status(record_number, seq.name.c_str(), options.min_unit_length);
-    update_report_time();
-    MaskedFile masked_file(masked.file(), record_number, letters, options.mask_with);
-    search_record(*worker, record_number, seq, out.file(), files, masked.file() ? &masked_file : nullptr);
-    if (!masked_file.written()) return abort_run(EXIT_BAD_FASTA);
-    int code = check_written(out, extras, masked);
-    if (code != EXIT_OK) return code;
+// Each record searched and written at once, on the run's own thread: no
+// copy of a report or of repeats is held.
+class SearchOnThisThread : public RecordSearcher {
+ public:
+  SearchOnThisThread(const RunOptions& options, CSequence_Mol& seq, RunOutputs& outputs)
+      : options_(options), seq_(seq), outputs_(outputs), worker_(std::make_unique<RecordWorker>(options)) {}
+
+  FastaResult read(CFile& input, unsigned number) override {
+    number_ = number;
+    seq_.name.clear();
+    seq_.length = 0;
+    return read_fasta_record(input, seq_);
   }
-  return EXIT_OK;
-}
+
+  int take() override {
+    if (!outputs_.names.add(seq_, number_)) return abort_run(EXIT_BAD_FASTA);
+    if (!options_.quiet) report_status(number_, seq_.name.c_str(), options_.min_unit_length);
+    update_report_time();
+    MaskedFile masked_file(outputs_.masked.file(), number_, outputs_.letters, outputs_.mask_with);
+    search_record(*worker_, number_, seq_, outputs_.out.file(), outputs_.files,
+                  outputs_.masked.file() ? &masked_file : nullptr);
+    if (!masked_file.written()) return abort_run(EXIT_BAD_FASTA);
+    return check_written(outputs_);
+  }
+
+ private:
+  const RunOptions& options_;
+  CSequence_Mol& seq_;
+  RunOutputs& outputs_;
+  std::unique_ptr<RecordWorker> worker_;
+  unsigned number_ = 0;
+};
 
 // Ends the run for want of memory while workers may still be searching: the
 // process ends without the destructors of what they use; what was written
@@ -290,131 +319,168 @@ int search_records(const RunOptions& options, CFile& input, CSequence_Mol& seq, 
   std::_Exit(EXIT_OUT_OF_MEMORY);
 }
 
-// The part of a record searched beside others that is written once its
-// search is done, exactly as the loop above would have written it.
-int finish_held_record(HeldRecord& record, RecordBatch& batch, OutputStream& out, RepeatFiles* files,
-                       std::deque<ExtraFile>& extras, OutputStream& masked, InputLetters* letters, int mask_with) {
-  if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
-  // Before a failure: a search that failed once the residues were masked (in
-  // freeing its memory) has written its masked copy on one thread too.
-  if (record.masked && !write_masked(masked.file(), record.seq, record.number, letters, mask_with)) {
-    return abort_run(EXIT_BAD_FASTA);
-  }
-  if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
-  if (record.failure) std::rethrow_exception(record.failure);
-  if (files) batch.repeats().replay(record.first_repeat, record.end_of_repeats, *files, record.seq, record.number);
-  return check_written(out, extras, masked);
-}
+// The records searched by several threads at once: the run's thread reads
+// them into batches, the workers search the batches, and the run's thread
+// writes each record in its turn, exactly as one thread would have written
+// it. Besides the batch being filled, at most one batch per worker is
+// searched or waits, and as many again of short records: so that a worker
+// done with its batch finds the next one while the run's thread writes,
+// without holding more than a few long records.
+class SearchOnWorkers : public RecordSearcher {
+ public:
+  SearchOnWorkers(const RunOptions& options, unsigned threads, RunOutputs& outputs)
+      : options_(options), threads_(threads), outputs_(outputs) {}
 
-// The loop above with the records searched by several threads at once: this
-// thread reads them into batches, the workers search the batches, and this
-// thread writes each record in its turn. Besides the batch being filled, at
-// most one batch per worker is searched or waits, and as many again of
-// short records: so that a worker done with its batch finds the next one
-// while this thread writes, without holding more than a few long records.
-int search_records_at_once(const RunOptions& options, unsigned threads, CFile& input, OutputStream& out,
-                           RepeatFiles* files, std::deque<ExtraFile>& extras, OutputStream& masked,
-                           InputLetters* letters, RecordNames& names, unsigned& record_number) {
-  const bool keep_repeats = files != nullptr;
-  const bool mask = masked.file() != nullptr;
-  BlockPool held_blocks;  // outlives the batches and the workers
-  std::vector<std::unique_ptr<RecordWorker>> record_workers;
-  for (unsigned i = 0; i < threads; ++i) record_workers.push_back(std::make_unique<RecordWorker>(options));
-  std::unique_ptr<OrderedWorkQueue<RecordBatch>> workers;
-  try {
-    workers = std::make_unique<OrderedWorkQueue<RecordBatch>>(
-        threads, [keep_repeats, mask, &record_workers](RecordBatch& batch, unsigned worker) {
-          search_batch(batch, keep_repeats, mask, *record_workers[worker]);
-        });
-  } catch (const std::system_error& error) {
-    std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads,
-                 error.what());
-    return abort_run(EXIT_OUT_OF_MEMORY);
+  // Starts the workers; false, after the message, when the system starts
+  // too few threads.
+  bool start() {
+    const bool keep_repeats = outputs_.files != nullptr;
+    const bool mask = outputs_.masked.file() != nullptr;
+    for (unsigned i = 0; i < threads_; ++i) record_workers_.push_back(std::make_unique<RecordWorker>(options_));
+    try {
+      queue_ = std::make_unique<OrderedWorkQueue<RecordBatch>>(
+          threads_, [this, keep_repeats, mask](RecordBatch& batch, unsigned worker) {
+            search_batch(batch, keep_repeats, mask, *record_workers_[worker]);
+          });
+    } catch (const std::system_error& error) {
+      std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads_,
+                   error.what());
+      return false;
+    }
+    filling_ = std::make_unique<RecordBatch>(held_blocks_);
+    // The workers search before the first progress line is written.
+    update_report_time();
+    return true;
   }
-  OrderedWorkQueue<RecordBatch>& queue = *workers;
-  // The workers search before the first progress line is written.
-  update_report_time();
-  std::unique_ptr<RecordBatch> spare;
-  // Writes the records of the oldest batch, the report of each as its search
-  // makes it, and keeps the batch (with its grown buffers) for the next.
-  // Once the whole batch is searched, calls `searched`, if given, before the
-  // rest of its last record is written.
-  auto write_oldest = [&](const std::function<void()>& searched) -> int {
-    RecordBatch& turn = queue.oldest();
+
+  FastaResult read(CFile& input, unsigned number) override { return filling_->read(input, number); }
+  void drop() override { filling_->drop_last(); }
+  int take() override { return filling_->full() ? hand_over() : EXIT_OK; }
+
+  int finish() override {
+    int code = filling_->empty() ? EXIT_OK : hand_over();
+    while (code == EXIT_OK && !queue_->empty()) code = write_oldest(nullptr);
+    return code;
+  }
+
+ private:
+  // Writes the records of the oldest batch, the report of each as its
+  // search makes it, and keeps the batch (with its grown buffers) for the
+  // next. Once the whole batch is searched, calls `searched`, if given,
+  // before the rest of its last record is written.
+  int write_oldest(const std::function<void()>& searched) {
+    RecordBatch& turn = queue_->oldest();
     // A batch's last record may be long: its report is copied as it grows.
     // The short ones before it are written together once searched, since
     // a wait for each cost two context switches per record.
     turn.report().wait_for_parts(turn.size() - 1);
     for (std::size_t i = 0; i < turn.size(); ++i) {
       HeldRecord& record = turn.record(i);
-      if (!names.add(record.seq, record.number)) return abort_run(EXIT_BAD_FASTA);
-      if (!options.quiet) report_status(record.number, record.seq.name.c_str(), options.min_unit_length);
+      if (!outputs_.names.add(record.seq, record.number)) return abort_run(EXIT_BAD_FASTA);
+      if (!options_.quiet) report_status(record.number, record.seq.name.c_str(), options_.min_unit_length);
       update_report_time();
-      turn.report().copy_part_to(out.file());
+      turn.report().copy_part_to(outputs_.out.file());
       if (searched && i + 1 == turn.size()) searched();
-      int code = finish_held_record(record, turn, out, files, extras, masked, letters, options.mask_with);
+      int code = finish_held_record(record, turn);
       if (code != EXIT_OK) return code;
     }
-    spare = queue.pop_oldest();
-    spare->reset();
+    spare_ = queue_->pop_oldest();
+    spare_->reset();
     return EXIT_OK;
-  };
-  auto write_all = [&]() {
-    int code = EXIT_OK;
-    while (code == EXIT_OK && !queue.empty()) code = write_oldest(nullptr);
-    return code;
-  };
-  std::unique_ptr<RecordBatch> filling = std::make_unique<RecordBatch>(held_blocks);
+  }
+
+  // The part of a record searched beside others that is written once its
+  // search is done.
+  int finish_held_record(HeldRecord& record, RecordBatch& batch) {
+    if (!record.progress_messages.empty()) progress_message(record.progress_messages.c_str());
+    // Before a failure: a search that failed once the residues were masked
+    // (in freeing its memory) has written its masked copy on one thread too.
+    if (record.masked && !write_masked(outputs_.masked.file(), record.seq, record.number, outputs_.letters,
+                                       outputs_.mask_with)) {
+      return abort_run(EXIT_BAD_FASTA);
+    }
+    if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
+    if (record.failure) std::rethrow_exception(record.failure);
+    if (outputs_.files) {
+      batch.repeats().replay(record.first_repeat, record.end_of_repeats, *outputs_.files, record.seq,
+                             record.number);
+    }
+    return check_written(outputs_);
+  }
+
   // Hands the batch being filled to the workers and starts another. Where
   // the batches held are as many as allowed, the batch goes to the workers
   // as soon as the oldest is searched, while this thread still writes it:
   // the worker done with the oldest would otherwise wait for that writing.
   // The batches then held are as many as before: the one being filled was
   // among them.
-  auto hand_over = [&]() -> int {
-    const bool short_records = filling->residues() <= 2 * RecordBatch::residue_budget;
-    const std::size_t most_held = short_records ? 2 * threads : threads;
+  int hand_over() {
+    const bool short_records = filling_->residues() <= 2 * RecordBatch::residue_budget;
+    const std::size_t most_held = short_records ? 2 * threads_ : threads_;
     bool handed = false;
     const std::function<void()> hand = [&]() {
-      filling->seal();
-      queue.push(std::move(filling));
+      filling_->seal();
+      queue_->push(std::move(filling_));
       handed = true;
     };
-    while (!handed && queue.size() >= most_held) {
-      int code = write_oldest(queue.size() == most_held ? hand : nullptr);
+    while (!handed && queue_->size() >= most_held) {
+      int code = write_oldest(queue_->size() == most_held ? hand : nullptr);
       if (code != EXIT_OK) return code;
     }
     if (!handed) hand();
-    filling = spare ? std::move(spare) : std::make_unique<RecordBatch>(held_blocks);
+    filling_ = spare_ ? std::move(spare_) : std::make_unique<RecordBatch>(held_blocks_);
     return EXIT_OK;
-  };
+  }
 
+  const RunOptions& options_;
+  const unsigned threads_;
+  RunOutputs& outputs_;
+  BlockPool held_blocks_;  // outlives the batches and the workers
+  std::vector<std::unique_ptr<RecordWorker>> record_workers_;  // outlive the queue whose workers use them
+  std::unique_ptr<OrderedWorkQueue<RecordBatch>> queue_;
+  std::unique_ptr<RecordBatch> spare_;
+  std::unique_ptr<RecordBatch> filling_;
+};
+
+// Reads every record of input; those in the range are searched and written
+// by searcher. record_number ends as the number of records read.
+int search_records(const RunOptions& options, CFile& input, RunOutputs& outputs, RecordSearcher& searcher,
+                   unsigned& record_number) {
   bool committed = false;
   while (!input.at_end()) {
     ++record_number;
-    FastaResult result = filling->read(input, record_number);
+    FastaResult result = searcher.read(input, record_number);
     if (result != FastaResult::RECORD) {
-      int code = filling->empty() ? EXIT_OK : hand_over();
-      if (code == EXIT_OK) code = write_all();
+      int code = searcher.finish();
       return code != EXIT_OK ? code : read_failed(result, input, options.input_filename, record_number);
     }
     // Records outside the range are still read, so that the whole file is validated.
     if (record_number < options.sequence_from || record_number > options.sequence_to) {
-      filling->drop_last();
+      searcher.drop();
       continue;
     }
     if (!committed) {
-      int code = commit_outputs(out, extras, masked);
+      int code = commit_outputs(outputs);
       if (code != EXIT_OK) return code;
       committed = true;
     }
-    if (filling->full()) {
-      int code = hand_over();
-      if (code != EXIT_OK) return code;
-    }
+    int code = searcher.take();
+    if (code != EXIT_OK) return code;
   }
-  int code = filling->empty() ? EXIT_OK : hand_over();
-  return code != EXIT_OK ? code : write_all();
+  return searcher.finish();
+}
+
+// The records searched on the run's thread, or on as many workers as
+// threads, which are then started here and ended before this returns.
+int search_all_records(const RunOptions& options, unsigned threads, CFile& input, CSequence_Mol& seq,
+                       RunOutputs& outputs, unsigned& record_number) {
+  if (threads == 1) {
+    SearchOnThisThread searcher(options, seq, outputs);
+    return search_records(options, input, outputs, searcher, record_number);
+  }
+  SearchOnWorkers searcher(options, threads, outputs);
+  if (!searcher.start()) return abort_run(EXIT_OUT_OF_MEMORY);
+  return search_records(options, input, outputs, searcher, record_number);
 }
 
 // A range that selects no record gives a report without repeats, which is
@@ -512,18 +578,15 @@ int run_velkor(int argc, char** argv) {
     return abort_run(EXIT_MASKED_NOT_OPENABLE);
   }
 
-  unsigned threads = threads_to_use(options);
   RecordNames names(!options.gff_filename.empty());
+  RunOutputs outputs{out, files.get(), extras, masked, letters.get(), names, options.mask_with};
   unsigned records = 0;
-  code = threads == 1 ? search_records(options, *input, sequence, out, files.get(), extras, masked, letters.get(),
-                                       names, records)
-                      : search_records_at_once(options, threads, *input, out, files.get(), extras, masked,
-                                               letters.get(), names, records);
+  code = search_all_records(options, threads_to_use(options), *input, sequence, outputs, records);
   if (code != EXIT_OK) return code;
   if (names.count() == 0) warn_nothing_searched(options, records);
 
   input->close();
-  code = commit_outputs(out, extras, masked);
+  code = commit_outputs(outputs);
   if (code != EXIT_OK) return code;
   if (!masked.close()) return write_failed(masked);
   if (files) files->write_ends(options.input_filename);
