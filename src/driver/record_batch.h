@@ -8,6 +8,7 @@
 #include "repeats/CSequence_Mol.h"
 #include "driver/held_record.h"
 #include "driver/held_text.h"
+#include "driver/ordered_work_queue.h"
 #include "driver/residue_buffer.h"
 #include "driver/record_worker.h"
 
@@ -66,7 +67,10 @@ class RecordBatch {
 // other tools; mask: mask their residues, for the run's thread to write
 // (a copy would take as much fresh memory again). Never throws: a failure is
 // kept with its record, and the records after it are left unsearched, as a
-// run on one thread would. worker is the calling thread's own.
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker& worker);
+// run on one thread would. worker is the calling thread's own, which is
+// worker number `number` of queue; the parts of a long record are shared
+// with the other workers of queue.
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker& worker,
+                  OrderedWorkQueue<RecordBatch>& queue, unsigned number);
 
 #endif

@@ -12,7 +12,7 @@
 
 // Runs every task given, perhaps several at once, and returns once all are
 // done, rethrowing what one of them threw.
-using RunTasks = void (*)(std::vector<std::function<void()>>& tasks);
+using RunTasks = std::function<void(std::vector<std::function<void()>>& tasks)>;
 
 // Searches one record, with the settings and scratch space of worker (the
 // calling thread's own), and writes its report block to out and its repeats

@@ -105,8 +105,8 @@ TEST(OrderedWorkQueue, StoppingDropsJobsNotStarted) {
 // A job whose work gives up (memory ran out where nothing can unwind) comes
 // back as it stands, in its turn; the jobs before it come back complete.
 TEST(OrderedWorkQueue, AbandonedJobComesBackInItsTurn) {
-  OrderedWorkQueue<Job> queue(2, [](Job& j, unsigned) {
-    if (j.number == 1) OrderedWorkQueue<Job>::abandon_job_in_hand();
+  OrderedWorkQueue<Job> queue(2, [&queue](Job& j, unsigned worker) {
+    if (j.number == 1) queue.abandon_job_in_hand(worker);
     j.result = 1;
   });
   queue.push(job(0));
@@ -128,18 +128,18 @@ TEST(OrderedWorkQueue, TasksOfAJobAreSharedWithIdleWorkers) {
   std::atomic<unsigned> done{0};
   std::atomic<bool> helped{false};
   std::vector<unsigned> runs(task_count, 0);
-  OrderedWorkQueue<Job> queue(workers, [&](Job& j, unsigned) {
+  OrderedWorkQueue<Job> queue(workers, [&](Job& j, unsigned worker) {
     const std::thread::id owner = std::this_thread::get_id();
-    std::vector<std::function<void()>> tasks;
+    std::vector<OrderedWorkQueue<Job>::Task> tasks;
     for (unsigned t = 0; t < task_count; ++t) {
-      tasks.emplace_back([&, t, owner] {
+      tasks.emplace_back([&, t, owner](unsigned) {
         if (std::this_thread::get_id() != owner) helped = true;
         if (t == 0) wait_for(helped);
         ++runs[t];
         ++done;
       });
     }
-    OrderedWorkQueue<Job>::run_together(tasks);
+    queue.run_together(tasks, worker);
     j.result = done.load();
   });
   queue.push(job(0));
@@ -156,18 +156,17 @@ TEST(OrderedWorkQueue, TaskGivenUpByAHelperCountsAsDoneOnce) {
   std::atomic<bool> given_up{false};
   std::atomic<unsigned> done{0};
   {
-    OrderedWorkQueue<Job> queue(2, [&](Job& j, unsigned) {
+    OrderedWorkQueue<Job> queue(2, [&](Job& j, unsigned worker) {
       const std::thread::id owner = std::this_thread::get_id();
-      std::vector<std::function<void()>> tasks;
+      std::vector<OrderedWorkQueue<Job>::Task> tasks;
       for (unsigned t = 0; t < task_count; ++t) {
-        tasks.emplace_back([&, owner] {
-          if (std::this_thread::get_id() != owner && !given_up.exchange(true))
-            OrderedWorkQueue<Job>::abandon_job_in_hand();
+        tasks.emplace_back([&, owner](unsigned helper) {
+          if (std::this_thread::get_id() != owner && !given_up.exchange(true)) queue.abandon_job_in_hand(helper);
           wait_for(given_up);
           ++done;
         });
       }
-      OrderedWorkQueue<Job>::run_together(tasks);
+      queue.run_together(tasks, worker);
       j.result = done.load();
     });
     queue.push(job(0));
