@@ -1,6 +1,5 @@
 #include "config/catalog_option.h"
 
-#include <cstdio>
 
 namespace {
 constexpr CatalogFormat FORMATS[] = {CatalogFormat::TRGT, CatalogFormat::HIPSTR, CatalogFormat::EXPANSIONHUNTER};
@@ -17,7 +16,7 @@ const char* catalog_format_name(CatalogFormat format) {
   }
 }
 
-bool read_catalog_requests(const std::vector<std::string>& values, std::vector<CatalogRequest>& requests) {
+std::string read_catalog_requests(const std::vector<std::string>& values, std::vector<CatalogRequest>& requests) {
   requests.clear();
   for (const std::string& value : values) {
     const std::size_t colon = value.find(':');
@@ -28,19 +27,15 @@ bool read_catalog_requests(const std::vector<std::string>& values, std::vector<C
       }
     }
     if (!format) {
-      std::fprintf(stderr,
-                   "Sorry, the catalogue \"%s\" is not FORMAT:PATH with FORMAT one of trgt, hipstr and "
-                   "expansionhunter.\n",
-                   value.c_str());
-      return false;
+      return "Sorry, the catalogue \"" + value +
+             "\" is not FORMAT:PATH with FORMAT one of trgt, hipstr and expansionhunter.\n";
     }
     for (const CatalogRequest& earlier : requests) {
       if (earlier.format == *format) {
-        std::fprintf(stderr, "Sorry, the %s catalogue is asked for twice.\n", catalog_format_name(*format));
-        return false;
+        return std::string("Sorry, the ") + catalog_format_name(*format) + " catalogue is asked for twice.\n";
       }
     }
     requests.push_back({*format, value.substr(colon + 1)});
   }
-  return true;
+  return "";
 }

@@ -23,9 +23,9 @@ struct CatalogSettings {
 // The name the option takes, e.g. "trgt".
 const char* catalog_format_name(CatalogFormat format);
 
-// Reads the values of --catalog into requests. False, with a message on
-// standard error, for a value that is not FORMAT:PATH with a known format
-// and a path, or for a format asked for twice.
-bool read_catalog_requests(const std::vector<std::string>& values, std::vector<CatalogRequest>& requests);
+// Reads the values of --catalog into requests. Returns the message for a
+// value that is not FORMAT:PATH with a known format and a path, or for a
+// format asked for twice; empty when all are good.
+std::string read_catalog_requests(const std::vector<std::string>& values, std::vector<CatalogRequest>& requests);
 
 #endif

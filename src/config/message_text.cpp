@@ -1,20 +1,11 @@
 #include "config/message_text.h"
 
-namespace {
-thread_local char number[50];
-}  // namespace
+std::string number_text(int n) { return std::to_string(n); }
 
-const char* number2str(int n) {
-  std::snprintf(number, sizeof number, "%d", n);
-  return number;
-}
+std::string number_text(unsigned n) { return std::to_string(n); }
 
-const char* number2str(unsigned n) {
-  std::snprintf(number, sizeof number, "%u", n);
-  return number;
-}
-
-const char* number2str(float f) {
-  std::snprintf(number, sizeof number, "%g", static_cast<double>(f));
-  return number;
+std::string number_text(float f) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(f));
+  return text;
 }

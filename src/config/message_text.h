@@ -2,6 +2,7 @@
 #define VELKOR_CONFIG_MESSAGE_TEXT_H
 
 #include <cstdio>
+#include <string>
 
 // Writes the texts one after the other, as plain text.
 template <typename... Texts>
@@ -9,9 +10,9 @@ void PrintMessage(FILE* out, const Texts*... texts) {
   (std::fputs(texts, out), ...);
 }
 
-// Decimal text of a number in a buffer of the calling thread, valid until its next call.
-const char* number2str(int n);
-const char* number2str(unsigned n);
-const char* number2str(float f);
+// Decimal text of a number; a float as "%g" writes it.
+std::string number_text(int n);
+std::string number_text(unsigned n);
+std::string number_text(float f);
 
 #endif

@@ -1,12 +1,12 @@
 #include "config/search_parameters_summary.h"
 
-#include "config/parameters.h"
+#include "config/run_options.h"
 #include "config/message_text.h"
 
 namespace {
 
-const char* search_mode_text() {
-  switch (global_search_mode) {
+const char* search_mode_text(int search_mode) {
+  switch (search_mode) {
     case SEARCH_EXACT:
       return "exact repeats";
     case SEARCH_EXTEND_EXACT:
@@ -26,90 +26,89 @@ const char* yes_no(bool value) { return value ? "yes" : "no"; }
 
 }  // namespace
 
-void print_search_parameters(FILE* out, const char* prefix) {
-  const bool imperfect = global_search_mode != SEARCH_EXACT;
+void print_search_parameters(FILE* out, const char* prefix, const RunOptions& o) {
+  const bool imperfect = o.search_mode != SEARCH_EXACT;
   // The arrays mode aligns without the walk's look-ahead and its limits.
-  const bool walks = imperfect && global_search_mode != SEARCH_ARRAYS;
+  const bool walks = imperfect && o.search_mode != SEARCH_ARRAYS;
 
   PrintMessage(out, prefix, "Parameter settings used in this search:\n");
-  PrintMessage(out, prefix, "Input file name:                    ", global_input_filename.c_str(), "\n");
-  if (!global_output_filename.empty()) {
-    PrintMessage(out, prefix, "Output file name:                   ", global_output_filename.c_str(), "\n");
+  PrintMessage(out, prefix, "Input file name:                    ", o.input_filename.c_str(), "\n");
+  if (!o.output_filename.empty()) {
+    PrintMessage(out, prefix, "Output file name:                   ", o.output_filename.c_str(), "\n");
   }
-  if (!global_bed_filename.empty()) {
-    PrintMessage(out, prefix, "BED file name:                      ", global_bed_filename.c_str(), "\n");
+  if (!o.bed_filename.empty()) {
+    PrintMessage(out, prefix, "BED file name:                      ", o.bed_filename.c_str(), "\n");
   }
-  if (!global_mask_filename.empty()) {
-    PrintMessage(out, prefix, "Masked file name:                   ", global_mask_filename.c_str(), "\n");
+  if (!o.mask_filename.empty()) {
+    PrintMessage(out, prefix, "Masked file name:                   ", o.mask_filename.c_str(), "\n");
   }
-  if (!global_gff_filename.empty()) {
-    PrintMessage(out, prefix, "GFF3 file name:                     ", global_gff_filename.c_str(), "\n");
+  if (!o.gff_filename.empty()) {
+    PrintMessage(out, prefix, "GFF3 file name:                     ", o.gff_filename.c_str(), "\n");
   }
-  for (const CatalogRequest& catalog : global_catalogs) {
+  for (const CatalogRequest& catalog : o.catalogs) {
     PrintMessage(out, prefix, "Catalogue file name:                ", catalog.filename.c_str(), " (");
     PrintMessage(out, catalog_format_name(catalog.format), " format)\n");
   }
-  if (!global_catalogs.empty()) {
-    PrintMessage(out, prefix, "   Catalogue loci of at least:      ", number2str(global_catalog_settings.min_length),
+  if (!o.catalogs.empty()) {
+    PrintMessage(out, prefix, "   Catalogue loci of at least:      ", number_text(o.catalog_settings.min_length).c_str(),
                  " residues and ");
-    PrintMessage(out, number2str(global_catalog_settings.min_copies), " copies\n");
+    PrintMessage(out, number_text(o.catalog_settings.min_copies).c_str(), " copies\n");
   }
-  if (!global_summary_filename.empty()) {
-    PrintMessage(out, prefix, "Summary file name:                  ", global_summary_filename.c_str(), "\n");
+  if (!o.summary_filename.empty()) {
+    PrintMessage(out, prefix, "Summary file name:                  ", o.summary_filename.c_str(), "\n");
   }
-  PrintMessage(out, prefix, "   Sequence range to process:       ", number2str(global_sequence_from), " - ");
-  PrintMessage(out, global_sequence_to == 4294967295u ? "last sequence" : number2str(global_sequence_to), "\n");
-  PrintMessage(out, prefix, "   Satellites searched for:         ", search_mode_text(), "\n");
+  PrintMessage(out, prefix, "   Sequence range to process:       ", number_text(o.sequence_from).c_str(), " - ");
+  PrintMessage(out, o.sequence_to == last_record ? "last sequence" : number_text(o.sequence_to).c_str(), "\n");
+  PrintMessage(out, prefix, "   Satellites searched for:         ", search_mode_text(o.search_mode), "\n");
   if (walks) {
-    PrintMessage(out, prefix, "   Recursion depth:                 ", number2str(global_maximum_recursion_depth),
+    PrintMessage(out, prefix, "   Recursion depth:                 ", number_text(o.maximum_recursion_depth).c_str(),
                  "\n");
     PrintMessage(out, prefix, "   Maximum score reduction:         ",
-                 global_maximum_scorereduction == 2147483647 ? "-" : number2str(global_maximum_scorereduction), "\n");
+                 o.maximum_scorereduction == no_score_reduction_limit ? "-" : number_text(o.maximum_scorereduction).c_str(), "\n");
   }
-  PrintMessage(out, prefix, "   Minimum unit length:             ", number2str(global_min_unit_length), "\n");
-  PrintMessage(out, prefix, "   Maximum unit length:             ", number2str(global_max_unit_length), "\n");
-  // number2str shares one buffer, so each number is written before the next is made.
-  PrintMessage(out, prefix, "   Minimum score:                   maximum (", number2str(global_min_score), ", ");
-  PrintMessage(out, number2str(global_min_score_a), "+");
-  PrintMessage(out, number2str(global_min_score_bx), "*unitlength )\n");
-  PrintMessage(out, prefix, "   Minimum length:                  maximum (", number2str(global_min_length), ", ");
-  PrintMessage(out, number2str(global_min_length_a), "+");
-  PrintMessage(out, number2str(global_min_length_bx), "*unitlength )\n");
+  PrintMessage(out, prefix, "   Minimum unit length:             ", number_text(o.min_unit_length).c_str(), "\n");
+  PrintMessage(out, prefix, "   Maximum unit length:             ", number_text(o.max_unit_length).c_str(), "\n");
+  PrintMessage(out, prefix, "   Minimum score:                   maximum (", number_text(o.min_score).c_str(), ", ");
+  PrintMessage(out, number_text(o.min_score_a).c_str(), "+");
+  PrintMessage(out, number_text(o.min_score_bx).c_str(), "*unitlength )\n");
+  PrintMessage(out, prefix, "   Minimum length:                  maximum (", number_text(o.min_length).c_str(), ", ");
+  PrintMessage(out, number_text(o.min_length_a).c_str(), "+");
+  PrintMessage(out, number_text(o.min_length_bx).c_str(), "*unitlength )\n");
   PrintMessage(out, prefix, "   Treat N's as:                    ",
-               global_treat_Ns_as_missense ? "missense" : "neutral", "\n");
-  PrintMessage(out, prefix, "   Max. succesive N's allowed:      ", number2str(global_Ns_allowed_in_a_row), "\n");
+               o.treat_Ns_as_missense ? "missense" : "neutral", "\n");
+  PrintMessage(out, prefix, "   Max. succesive N's allowed:      ", number_text(o.Ns_allowed_in_a_row).c_str(), "\n");
   if (imperfect) {
-    PrintMessage(out, prefix, "   Mismatch score:                  ", number2str(global_mismatch_score), "\n");
-    PrintMessage(out, prefix, "   Indel score:                     ", number2str(global_indel_score), "\n");
+    PrintMessage(out, prefix, "   Mismatch score:                  ", number_text(o.mismatch_score).c_str(), "\n");
+    PrintMessage(out, prefix, "   Indel score:                     ", number_text(o.indel_score).c_str(), "\n");
   }
-  PrintMessage(out, prefix, "   Minimum perfection:              ", number2str(global_perfection_minimum), " %\n");
-  PrintMessage(out, prefix, "   Number of flanking nucletides:   ", number2str(global_flanking), "\n");
-  PrintMessage(out, prefix, "   Remove mostly overlapping satellites: ", yes_no(global_remove_mostly_hidden), "\n");
-  PrintMessage(out, prefix, "   Write file with masked seq.:     ", yes_no(global_mask_repeats), "\n");
+  PrintMessage(out, prefix, "   Minimum perfection:              ", number_text(o.perfection_minimum).c_str(), " %\n");
+  PrintMessage(out, prefix, "   Number of flanking nucletides:   ", number_text(o.flanking).c_str(), "\n");
+  PrintMessage(out, prefix, "   Remove mostly overlapping satellites: ", yes_no(o.remove_mostly_hidden), "\n");
+  PrintMessage(out, prefix, "   Write file with masked seq.:     ", yes_no(o.mask_repeats), "\n");
   // Only a choice that differs from the default is shown: the summary of a
   // run without it stays as it always was.
-  if (global_mask_repeats && global_mask_with != MASK_X) {
+  if (o.mask_repeats && o.mask_with != MASK_X) {
     PrintMessage(out, prefix, "   Masked repeats written as:       ",
-                 global_mask_with == MASK_N ? "N" : "lower case (soft-masked)", "\n");
+                 o.mask_with == MASK_N ? "N" : "lower case (soft-masked)", "\n");
   }
-  if (global_mask_keep_input) {
+  if (o.mask_keep_input) {
     PrintMessage(out, prefix, "   Residues outside repeats:        as in the input\n");
   }
   PrintMessage(out, prefix, "   Computing perfections treat N's: ",
-               choice(global_N_and_perfection_mode, "asMismatch", "asNeutral", "asMatch"), "\n");
+               choice(o.N_and_perfection_mode, "asMismatch", "asNeutral", "asMatch"), "\n");
   PrintMessage(out, prefix, "   Report units as:                 ",
-               choice(global_report_unit_mode, "as they are", "alphabetical normal form",
+               choice(o.report_unit_mode, "as they are", "alphabetical normal form",
                       "alphabetical normal form using reverse complement"),
                "\n");
   PrintMessage(out, prefix, "   Output format:                   ",
-               choice(global_print_sat_mode, "velkor format", "extended velkor format", "sputnik compatible format"),
+               choice(o.print_sat_mode, "velkor format", "extended velkor format", "sputnik compatible format"),
                "\n");
   PrintMessage(out, prefix, "   Print sequence mode:             ",
-               choice(global_print_sat_seq_mode, "don't print sequence", "print sequence", "print alignment"), "\n");
+               choice(o.print_sat_seq_mode, "don't print sequence", "print sequence", "print alignment"), "\n");
   // Standard error only: the report is the same for every number of
   // threads, its parameter summary included.
-  if (out == stderr && global_threads != 1) {
+  if (out == stderr && o.threads != 1) {
     PrintMessage(out, prefix, "   Threads:                         ",
-                 global_threads == 0 ? "one per core" : number2str(global_threads), "\n");
+                 o.threads == 0 ? "one per core" : number_text(o.threads).c_str(), "\n");
   }
 }

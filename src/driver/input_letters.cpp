@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "config/parameters.h"
+#include "config/run_options.h"
 
 namespace {
 

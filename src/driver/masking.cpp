@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "config/parameters.h"
+#include "config/run_options.h"
 
 namespace {
 constexpr unsigned residues_per_line = 80;

@@ -1,7 +1,5 @@
 #include "driver/messages.h"
 
-#include "config/parameters.h"
-
 std::time_t time_analysis_started = std::time(nullptr);
 std::atomic<std::time_t> time_next_status_report{std::time(nullptr)};
 
@@ -19,7 +17,6 @@ bool check_report_status() {
 }
 
 void report_status(unsigned number_of_sequence, const char* name, unsigned unit_length) {
-  if (global_quiet) return;
   unsigned elapsed = static_cast<unsigned>(std::time(nullptr) - time_analysis_started);
   std::fprintf(stderr, "%.2u.%.2u.%.2u - # %3u - %4ubp - %.70s\n", elapsed / 3600, (elapsed % 3600) / 60,
                elapsed % 60, number_of_sequence, unit_length, name);
@@ -27,7 +24,6 @@ void report_status(unsigned number_of_sequence, const char* name, unsigned unit_
 }
 
 void progress_message(const char* text) {
-  if (global_quiet) return;
   if (held_progress_messages) {
     held_progress_messages->append(text);
     return;

@@ -17,7 +17,8 @@ extern std::atomic<std::time_t> time_next_status_report;
 void update_report_time();
 // True (and reschedules) when a periodic progress line is due.
 bool check_report_status();
-// One progress line on standard error, flushed.
+// One progress line on standard error, flushed. A quiet run writes none, and
+// no notes either: callers leave them out.
 void report_status(unsigned number, const char* name, unsigned unit_length);
 // A note on the progress of a search on standard error, flushed.
 void progress_message(const char* text);

@@ -21,7 +21,12 @@
 template <typename Job>
 class OrderedWorkQueue {
  public:
-  using Work = std::function<void(Job&)>;
+  // Given the job and the number of the worker doing it, from 0: state kept
+  // for each worker is found by it, and the worker names itself by it to
+  // the queue.
+  using Work = std::function<void(Job&, unsigned worker)>;
+  // A task of a job, given the number of the worker that runs it.
+  using Task = std::function<void(unsigned worker)>;
 
   // work runs on the workers and must not throw. Throws std::system_error
   // when the system starts no more threads.
@@ -29,9 +34,10 @@ class OrderedWorkQueue {
     // Room for every worker: a worker giving up for want of memory must not
     // need more.
     abandoned_.reserve(workers);
+    in_hand_.resize(workers);
     try {
       for (unsigned i = 0; i < workers; ++i) {
-        threads_.emplace_back([this] { serve(); });
+        threads_.emplace_back([this, i] { serve(i); });
         std::lock_guard<std::mutex> lock(mutex_);
         ++running_;
       }
@@ -73,34 +79,33 @@ class OrderedWorkQueue {
     return job;
   }
 
-  // From within work: runs the tasks, the workers that have no job in hand
-  // helping, and returns once all are done. The tasks must not throw. Tasks
-  // run this way may not run tasks of their own.
-  static void run_together(std::vector<std::function<void()>>& tasks) {
-    OrderedWorkQueue* queue = queue_of_this_thread;
+  // From within work, on worker: runs the tasks, the workers that have no
+  // job in hand helping, and returns once all are done. The tasks must not
+  // throw. Tasks run this way may not run tasks of their own.
+  void run_together(std::vector<Task>& tasks, unsigned worker) {
     SharedTasks shared(tasks);
-    std::unique_lock<std::mutex> lock(queue->mutex_);
-    queue->shared_.push_back(&shared);
-    queue->job_waiting_.notify_all();
-    while (queue->run_shared_task(lock, &shared)) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    shared_.push_back(&shared);
+    job_waiting_.notify_all();
+    while (run_shared_task(lock, &shared, worker)) {
     }
-    queue->task_done_.wait(lock, [&shared] { return shared.unfinished == 0; });
+    task_done_.wait(lock, [&shared] { return shared.unfinished == 0; });
   }
 
   // For work that can neither go on nor unwind (memory ran out inside a
-  // destructor): its job, or the task it runs for another job, counts as
-  // done as it stands, and the worker thread sleeps until the process ends.
-  // Call only from within work or a task.
-  [[noreturn]] static void abandon_job_in_hand() {
-    OrderedWorkQueue* queue = queue_of_this_thread;
+  // destructor): the job of worker, or the task it runs for another job,
+  // counts as done as it stands, and the worker thread sleeps until the
+  // process ends. Call only from within work or a task, on worker.
+  [[noreturn]] void abandon_job_in_hand(unsigned worker) {
     {
-      std::lock_guard<std::mutex> lock(queue->mutex_);
-      if (task_in_hand != nullptr && --task_in_hand->unfinished == 0) queue->task_done_.notify_all();
-      if (slot_in_hand != nullptr) slot_in_hand->done = true;
-      queue->abandoned_.push_back(std::this_thread::get_id());
-      --queue->running_;
+      std::lock_guard<std::mutex> lock(mutex_);
+      InHand& in_hand = in_hand_[worker];
+      if (in_hand.task != nullptr && --in_hand.task->unfinished == 0) task_done_.notify_all();
+      if (in_hand.slot != nullptr) in_hand.slot->done = true;
+      abandoned_.push_back(std::this_thread::get_id());
+      --running_;
       // Under the lock: once it is released, the queue may be gone.
-      queue->job_done_.notify_all();
+      job_done_.notify_all();
     }
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
   }
@@ -109,24 +114,25 @@ class OrderedWorkQueue {
   // The tasks of one call of run_together; shared_ lists those with tasks
   // not yet started.
   struct SharedTasks {
-    explicit SharedTasks(std::vector<std::function<void()>>& all) : tasks(all), unfinished(all.size()) {}
-    std::vector<std::function<void()>>& tasks;
+    explicit SharedTasks(std::vector<Task>& all) : tasks(all), unfinished(all.size()) {}
+    std::vector<Task>& tasks;
     std::size_t next = 0;
     std::size_t unfinished;
   };
 
   // Runs the next task not yet started of `of`, or of the oldest tasks
-  // shared for null; false when there is none. Called, and returns, with
-  // the lock held.
-  bool run_shared_task(std::unique_lock<std::mutex>& lock, SharedTasks* of) {
+  // shared for null, on worker; false when there is none. Called, and
+  // returns, with the lock held.
+  bool run_shared_task(std::unique_lock<std::mutex>& lock, SharedTasks* of, unsigned worker) {
     SharedTasks* shared = of != nullptr ? of : shared_.empty() ? nullptr : shared_.front();
     if (shared == nullptr || shared->next == shared->tasks.size()) return false;
-    std::function<void()>& task = shared->tasks[shared->next++];
+    Task& task = shared->tasks[shared->next++];
     if (shared->next == shared->tasks.size()) shared_.erase(std::find(shared_.begin(), shared_.end(), shared));
+    SharedTasks*& task_in_hand = in_hand_[worker].task;
     SharedTasks* const outer = task_in_hand;
     task_in_hand = shared;
     lock.unlock();
-    task();
+    task(worker);
     lock.lock();
     task_in_hand = outer;
     if (--shared->unfinished == 0) task_done_.notify_all();
@@ -140,8 +146,7 @@ class OrderedWorkQueue {
     bool done = false;
   };
 
-  void serve() {
-    queue_of_this_thread = this;
+  void serve(unsigned worker) {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       Slot* slot = nullptr;
@@ -155,13 +160,13 @@ class OrderedWorkQueue {
         return;
       }
       // The tasks of a job in hand first: the oldest job is the one waited for.
-      if (run_shared_task(lock, nullptr)) continue;
+      if (run_shared_task(lock, nullptr, worker)) continue;
       slot->started = true;
-      slot_in_hand = slot;
+      in_hand_[worker].slot = slot;
       lock.unlock();
-      work_(*slot->job);
+      work_(*slot->job, worker);
       lock.lock();
-      slot_in_hand = nullptr;
+      in_hand_[worker].slot = nullptr;
       slot->done = true;
       job_done_.notify_all();
     }
@@ -190,9 +195,11 @@ class OrderedWorkQueue {
     }
   }
 
-  static thread_local OrderedWorkQueue* queue_of_this_thread;
-  static thread_local Slot* slot_in_hand;
-  static thread_local SharedTasks* task_in_hand;
+  // What each worker is at, for a worker that gives up.
+  struct InHand {
+    Slot* slot = nullptr;
+    SharedTasks* task = nullptr;
+  };
 
   Work work_;
   std::mutex mutex_;
@@ -206,14 +213,8 @@ class OrderedWorkQueue {
   bool stopping_ = false;
   unsigned running_ = 0;  // workers neither returned nor given up
   std::vector<std::thread::id> abandoned_;
+  std::vector<InHand> in_hand_;  // by worker; each entry changed by its worker alone, under the lock
   std::vector<std::thread> threads_;
 };
-
-template <typename Job>
-thread_local OrderedWorkQueue<Job>* OrderedWorkQueue<Job>::queue_of_this_thread = nullptr;
-template <typename Job>
-thread_local typename OrderedWorkQueue<Job>::Slot* OrderedWorkQueue<Job>::slot_in_hand = nullptr;
-template <typename Job>
-thread_local typename OrderedWorkQueue<Job>::SharedTasks* OrderedWorkQueue<Job>::task_in_hand = nullptr;
 
 #endif

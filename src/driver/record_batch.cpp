@@ -4,7 +4,6 @@
 #include <functional>
 #include <mutex>
 #include <new>
-#include <thread>
 #include <vector>
 
 #include "driver/messages.h"
@@ -52,16 +51,22 @@ void RecordBatch::reset() {
 
 namespace {
 
-thread_local RecordBatch* batch_in_hand = nullptr;
-thread_local HeldRecord* record_in_hand = nullptr;
+// The record a worker searches, for it to leave its failure with.
+struct RecordInHand {
+  OrderedWorkQueue<RecordBatch>& queue;
+  unsigned worker;
+  RecordBatch& batch;
+  HeldRecord* record = nullptr;
+};
 
 // The worker cannot unwind from where allocations fail without throwing
 // (destructors among them), and cannot end the run before the records ahead
 // of its own are written: it leaves the message with its record and stops.
-[[noreturn]] void give_up_record(const char* message) {
-  record_in_hand->allocation_failure = message;
-  batch_in_hand->report().end();
-  OrderedWorkQueue<RecordBatch>::abandon_job_in_hand();
+[[noreturn]] void give_up_record(void* context, const char* message) {
+  RecordInHand& in_hand = *static_cast<RecordInHand*>(context);
+  in_hand.record->allocation_failure = message;
+  in_hand.batch.report().end();
+  in_hand.queue.abandon_job_in_hand(in_hand.worker);
 }
 
 // What the parts of the record in hand came to, on whichever thread.
@@ -70,41 +75,46 @@ struct PartsOutcome {
   std::exception_ptr failure;                // the first a part threw
   const char* allocation_failure = nullptr;  // the message of an allocation that failed where nothing can throw
 };
-thread_local PartsOutcome* parts_outcome_in_hand = nullptr;
+
+// A part of another worker's record, searched by a helper.
+struct PartInHand {
+  OrderedWorkQueue<RecordBatch>& queue;
+  unsigned helper;
+  PartsOutcome& outcome;
+};
 
 // A worker helping with another's record leaves the message for the
 // record's own worker, which ends its record as it would its own failure.
-[[noreturn]] void give_up_part(const char* message) {
+[[noreturn]] void give_up_part(void* context, const char* message) {
+  PartInHand& part = *static_cast<PartInHand*>(context);
   {
-    std::lock_guard<std::mutex> lock(parts_outcome_in_hand->mutex);
-    if (parts_outcome_in_hand->allocation_failure == nullptr) parts_outcome_in_hand->allocation_failure = message;
+    std::lock_guard<std::mutex> lock(part.outcome.mutex);
+    if (part.outcome.allocation_failure == nullptr) part.outcome.allocation_failure = message;
   }
-  OrderedWorkQueue<RecordBatch>::abandon_job_in_hand();
+  part.queue.abandon_job_in_hand(part.helper);
 }
 
-// Searches the parts of the record in hand, the workers without a record
-// of their own helping.
-void run_parts_beside_others(std::vector<std::function<void()>>& parts) {
+// Searches the parts of the record in hand of worker, the workers without a
+// record of their own helping.
+void run_parts_beside_others(std::vector<std::function<void()>>& parts, OrderedWorkQueue<RecordBatch>& queue,
+                             unsigned worker) {
   PartsOutcome outcome;
-  const std::thread::id owner = std::this_thread::get_id();
-  std::vector<std::function<void()>> tasks;
+  std::vector<OrderedWorkQueue<RecordBatch>::Task> tasks;
   for (std::function<void()>& part : parts) {
-    tasks.emplace_back([&outcome, &part, owner] {
-      const bool helping = std::this_thread::get_id() != owner;
-      if (helping) {
-        parts_outcome_in_hand = &outcome;
-        set_failed_allocation_handler(give_up_part);
-      }
+    tasks.emplace_back([&outcome, &part, &queue, worker](unsigned runner) {
+      const bool helping = runner != worker;
+      PartInHand in_hand{queue, runner, outcome};
+      if (helping) set_failed_allocation_handler({give_up_part, &in_hand});
       try {
         part();
       } catch (...) {
         std::lock_guard<std::mutex> lock(outcome.mutex);
         if (!outcome.failure) outcome.failure = std::current_exception();
       }
-      if (helping) set_failed_allocation_handler(nullptr);
+      if (helping) set_failed_allocation_handler({});
     });
   }
-  OrderedWorkQueue<RecordBatch>::run_together(tasks);
+  queue.run_together(tasks, worker);
   if (outcome.allocation_failure) abort_on_failed_allocation(outcome.allocation_failure);
   if (outcome.failure) std::rethrow_exception(outcome.failure);
 }
@@ -112,16 +122,23 @@ void run_parts_beside_others(std::vector<std::function<void()>>& parts) {
 // Notes that the record in hand is masked: its residues are its masked copy.
 class MarkMasked : public MaskedRecords {
  public:
-  void take(const CSequence_Mol&) override { record_in_hand->masked = true; }
+  explicit MarkMasked(RecordInHand& in_hand) : in_hand_(in_hand) {}
+  void take(const CSequence_Mol&) override { in_hand_.record->masked = true; }
+
+ private:
+  RecordInHand& in_hand_;
 };
 
 }  // namespace
 
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const ArraysOptions& arrays_options) {
-  batch_in_hand = &batch;
-  ArraysWorker arrays{arrays_options, {}};
-  set_failed_allocation_handler(give_up_record);
-  MarkMasked mark_masked;
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker& worker,
+                  OrderedWorkQueue<RecordBatch>& queue, unsigned number) {
+  RecordInHand in_hand{queue, number, batch};
+  set_failed_allocation_handler({give_up_record, &in_hand});
+  const RunTasks run_parts = [&queue, number](std::vector<std::function<void()>>& parts) {
+    run_parts_beside_others(parts, queue, number);
+  };
+  MarkMasked mark_masked(in_hand);
   MaskedRecords* masked = mask ? &mark_masked : nullptr;
   FILE* report = nullptr;
   try {
@@ -131,12 +148,12 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const Arrays
   }
   for (std::size_t i = 0; !batch.record(0).failure && i < batch.size(); ++i) {
     HeldRecord& record = batch.record(i);
-    record_in_hand = &record;
+    in_hand.record = &record;
     hold_progress_messages(&record.progress_messages);
     record.first_repeat = batch.repeats().size();
     try {
-      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked,
-                    run_parts_beside_others, &arrays);
+      search_record(worker, record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked,
+                    run_parts);
     } catch (...) {
       record.failure = std::current_exception();
     }
@@ -148,5 +165,5 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const Arrays
   hold_progress_messages(nullptr);
   // Ended in every case: the run's thread may be waiting for the rest of the report.
   batch.report().close();
-  set_failed_allocation_handler(nullptr);
+  set_failed_allocation_handler({});
 }

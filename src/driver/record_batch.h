@@ -8,8 +8,9 @@
 #include "repeats/CSequence_Mol.h"
 #include "driver/held_record.h"
 #include "driver/held_text.h"
+#include "driver/ordered_work_queue.h"
 #include "driver/residue_buffer.h"
-#include "search/arrays/arrays_options.h"
+#include "driver/record_worker.h"
 
 // Consecutive records that one worker thread searches: one long record, or
 // short ones up to a budget of residues. Each batch costs two hand-overs
@@ -66,7 +67,10 @@ class RecordBatch {
 // other tools; mask: mask their residues, for the run's thread to write
 // (a copy would take as much fresh memory again). Never throws: a failure is
 // kept with its record, and the records after it are left unsearched, as a
-// run on one thread would. Search mode arrays searches with arrays_options.
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const ArraysOptions& arrays_options);
+// run on one thread would. worker is the calling thread's own, which is
+// worker number `number` of queue; the parts of a long record are shared
+// with the other workers of queue.
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker& worker,
+                  OrderedWorkQueue<RecordBatch>& queue, unsigned number);
 
 #endif

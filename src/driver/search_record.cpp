@@ -2,7 +2,6 @@
 
 #include <cstddef>
 
-#include "config/parameters.h"
 #include "driver/messages.h"
 #include "driver/sequence_output.h"
 #include "search/CSearchController.h"
@@ -17,24 +16,26 @@ void progress_line_if_due(unsigned record_number, const char* record_name, unsig
 
 }  // namespace
 
-void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files,
-                   MaskedRecords* masked, RunTasks run_parts, ArraysWorker* arrays) {
-  if (global_search_mode == SEARCH_ARRAYS) {
+void search_record(RecordWorker& worker, unsigned record_number, CSequence_Mol& seq, FILE* out,
+                   RepeatListener* files, MaskedRecords* masked, RunTasks run_parts) {
+  const int mode = worker.options.search_mode;
+  if (mode == SEARCH_ARRAYS) {
     ConsensusUnits units;  // the records' units: kept until they are written
-    SequenceOutput output(seq, record_number, out, files, masked);
-    find_arrays(seq.residues, seq.length, arrays->options, arrays->workspace, units, sat_alloc, output.records());
+    SequenceOutput output(worker, seq, record_number, out, files, masked);
+    ArraysWorker& arrays = worker.arrays;
+    find_arrays(seq.residues, seq.length, arrays.options, arrays.workspace, units, sat_alloc, output.records());
     output.finish();
     return;
   }
   CSearchController controller(record_number, seq);
-  controller.search_progress = {progress_message, progress_line_if_due};
+  if (!worker.options.quiet) controller.search_progress = {progress_message, progress_line_if_due};
   if (run_parts) controller.run_parts = run_parts;
-  SequenceOutput output(seq, record_number, out, files, masked);
-  if (global_search_mode == SEARCH_EXACT) {
+  SequenceOutput output(worker, seq, record_number, out, files, masked);
+  if (mode == SEARCH_EXACT) {
     // The exact search hands its records on as it makes them: a long array's
     // hundreds of thousands of repeats are never all held as records.
     controller.exact_search_2(output.records());
-  } else if (global_search_mode == SEARCH_EXTEND_EXACT) {
+  } else if (mode == SEARCH_EXTEND_EXACT) {
     controller.search_exact_and_extend_to_imperfect_repeats(output.records());
   } else {
     controller.complete_imperfect_search();

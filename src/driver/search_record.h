@@ -7,19 +7,19 @@
 
 #include "repeats/CSequence_Mol.h"
 #include "driver/masking.h"
+#include "driver/record_worker.h"
 #include "repeats/repeat_files.h"
-#include "search/arrays/arrays_worker.h"
 
 // Runs every task given, perhaps several at once, and returns once all are
 // done, rethrowing what one of them threw.
-using RunTasks = void (*)(std::vector<std::function<void()>>& tasks);
+using RunTasks = std::function<void(std::vector<std::function<void()>>& tasks)>;
 
-// Searches one record and writes its report block to out and its repeats to
-// files (null: no files for other tools); then masks its residues and hands
-// them to masked (null: no masked copy). With run_parts, a long record may be
-// searched in parts that it runs. Search mode arrays needs arrays, the
-// calling thread's own.
-void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files,
-                   MaskedRecords* masked, RunTasks run_parts = nullptr, ArraysWorker* arrays = nullptr);
+// Searches one record, with the settings and scratch space of worker (the
+// calling thread's own), and writes its report block to out and its repeats
+// to files (null: no files for other tools); then masks its residues and
+// hands them to masked (null: no masked copy). With run_parts, a long record
+// may be searched in parts that it runs.
+void search_record(RecordWorker& worker, unsigned record_number, CSequence_Mol& seq, FILE* out,
+                   RepeatListener* files, MaskedRecords* masked, RunTasks run_parts = nullptr);
 
 #endif

@@ -1,10 +1,15 @@
 #include "driver/sequence_output.h"
 
-#include "config/parameters.h"
 
-SequenceOutput::SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatListener* files,
-                               MaskedRecords* masked)
-    : seq_(seq), files_(files), masked_(masked), report_(out, seq), hidden_repeats_(*this, sat_alloc) {
+// Lower case marks the repeats where the letters come from the input.
+SequenceOutput::SequenceOutput(RecordWorker& worker, CSequence_Mol& seq, unsigned record_number, FILE* out,
+                               RepeatListener* files, MaskedRecords* masked)
+    : seq_(seq),
+      files_(files),
+      masked_(masked),
+      mask_with_(worker.options.mask_keep_input ? MASK_LOWER : worker.options.mask_with),
+      report_(out, seq, worker.report, worker.unit_texts),
+      hidden_repeats_(*this, sat_alloc) {
   if (files_) files_->begin_record(seq, record_number);
 }
 
@@ -20,8 +25,7 @@ void SequenceOutput::finish() {
   report_.finish();
   if (files_) files_->end_record();
   if (masked_) {
-    // Lower case marks the repeats where the letters come from the input.
-    stretches_.mask(seq_, global_mask_keep_input ? MASK_LOWER : global_mask_with);
+    stretches_.mask(seq_, mask_with_);
     masked_->take(seq_);
   }
 }

@@ -5,6 +5,7 @@
 
 #include "repeats/CSequence_Mol.h"
 #include "driver/masking.h"
+#include "driver/record_worker.h"
 #include "repeats/Csat.h"
 #include "repeats/repeat_files.h"
 #include "repeats/report_block.h"
@@ -18,8 +19,8 @@
 // may hand them on as it makes them instead of holding them all.
 class SequenceOutput : private RecordSink {
  public:
-  SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatListener* files,
-                 MaskedRecords* masked);
+  SequenceOutput(RecordWorker& worker, CSequence_Mol& seq, unsigned record_number, FILE* out,
+                 RepeatListener* files, MaskedRecords* masked);
   RecordSink& records() { return hidden_repeats_; }
   void finish();
 
@@ -29,6 +30,7 @@ class SequenceOutput : private RecordSink {
   CSequence_Mol& seq_;
   RepeatListener* files_;
   MaskedRecords* masked_;
+  int mask_with_;
   ReportBlock report_;
   MaskedStretches stretches_;
   HiddenRepeatFilter hidden_repeats_;

@@ -5,7 +5,6 @@
 #include <new>
 #include <vector>
 
-#include "config/parameters.h"
 #include "repeats/allocation.h"
 
 thread_local Csat_garbagecollector sat_alloc;
@@ -25,14 +24,14 @@ void Csat::copy_from(const Csat& other) {
   missense.assign(other.missense);
 }
 
-double Csat::perfection() const {
+double Csat::perfection(int N_mode) const {
   // In double from the start: the subtractions cannot overflow, and the
   // division comes first so that the rounding of the printed value is stable.
   const double normalised = normalised_length();
   const double errors = static_cast<double>(mismatches) + insertions + deletions;
   double matched;
   double judged;
-  switch (global_N_and_perfection_mode) {
+  switch (N_mode) {
     case 0:  // N's as mismatches
       matched = normalised - errors - Ns;
       judged = normalised;
@@ -46,7 +45,7 @@ double Csat::perfection() const {
       judged = normalised;
       break;
     default:
-      std::fprintf(stderr, "Unknown mode for N's in the perfection: %d\n", global_N_and_perfection_mode);
+      std::fprintf(stderr, "Unknown mode for N's in the perfection: %d\n", N_mode);
       std::fflush(stderr);
       std::exit(2);
   }

@@ -69,11 +69,9 @@ class Csat {
   unsigned start_position(const char* residues) const { return static_cast<unsigned>(sat_begin - residues) + 1; }
   unsigned end_position(const char* residues) const { return static_cast<unsigned>(sat_end - residues); }
   // Percentage of the ideal repeat's characters matched, N's counted as
-  // global_N_and_perfection_mode says; 0 when no character is left to judge.
-  double perfection() const;
-
-  void report_sat(FILE* out, CSequence_Mol& seq);
-  const char* get_repeat_name() const;
+  // N_mode says (0 as mismatches, 1 neutral, 2 as matches); 0 when no
+  // character is left to judge.
+  double perfection(int N_mode) const;
 };
 
 // The records a search hands on. An array of pointers rather than a linked

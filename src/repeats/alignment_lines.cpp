@@ -4,9 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "config/parameters.h"
-
-std::size_t AlignmentLines::window = 1 << 16;
 
 namespace {
 
@@ -14,15 +11,14 @@ std::size_t distance(const char* begin, const char* end) { return static_cast<st
 
 // The residues shown beside a repeat, from left_begin up to the repeat and
 // from its end up to right_end. They are clamped to the residues that exist,
-// so a huge --flanking neither reads outside the sequence nor overflows the
+// so a huge flanking neither reads outside the sequence nor overflows the
 // buffer sizes.
 struct Flanks {
   const char* left_begin;
   const char* right_end;
 };
 
-Flanks flanks_of(const Csat& sat, const CSequence_Mol& seq) {
-  const std::size_t wanted = global_flanking > 0 ? static_cast<std::size_t>(global_flanking) : 0;
+Flanks flanks_of(const Csat& sat, const CSequence_Mol& seq, std::size_t wanted) {
   const std::size_t left_available = distance(seq.residues, sat.sat_begin);
   const std::size_t right_available = distance(sat.sat_end, seq.residues + seq.length);
   return {sat.sat_begin - std::min(wanted, left_available), sat.sat_end + std::min(wanted, right_available)};
@@ -81,6 +77,7 @@ struct Layout {
   Flanks flanks;
   const missense_entry* applied_end;
   std::size_t columns;
+  std::size_t window;
   bool streamed;  // passed on piece by piece, rather than laid out whole in the text
 };
 
@@ -98,6 +95,7 @@ class ColumnWriter {
       : text_(text),
         out_(out),
         streamed_(ONE_LINE && layout.streamed),
+        window_(layout.window),
         unit_(sat.unit_begin),
         unit_length_(sat.unit_length()),
         phase_(distance(sat.unit_begin, sat.unit_pos_backward) + 1) {
@@ -162,13 +160,13 @@ class ColumnWriter {
       }
       return;
     }
-    const std::size_t most = std::max<std::size_t>(AlignmentLines::window, 1);
+    const std::size_t most = std::max<std::size_t>(window_, 1);
     for (std::size_t done = 0; done < n;) {
       const std::size_t piece = std::min(n - done, most);
       at_[STREAMED_LINE] = text_.extend(piece);
       fill(done, piece);
       done += piece;
-      if (text_.size() >= AlignmentLines::window) {
+      if (text_.size() >= window_) {
         text_.write_to(out_);
         text_.clear();
       }
@@ -194,6 +192,7 @@ class ColumnWriter {
   TextBuffer& text_;
   FILE* out_;
   bool streamed_;
+  std::size_t window_;
   char* at_[3] = {nullptr, nullptr, nullptr};  // where the next column of each line goes
   const char* unit_;
   std::size_t unit_length_;
@@ -232,22 +231,25 @@ void append_lines(TextBuffer& text, FILE* out, const Layout& layout, const Csat&
 }
 
 // The layout of lines that show the errors of the repeat, or none of them.
-Layout layout_of(const Csat& sat, const CSequence_Mol& seq, bool with_errors, std::size_t lines) {
+Layout layout_of(const Csat& sat, const CSequence_Mol& seq, const ReportOptions& options, bool with_errors,
+                 std::size_t lines) {
   Layout layout;
-  layout.with_flanks = global_flanking > 0;
-  layout.flanks = layout.with_flanks ? flanks_of(sat, seq) : Flanks{sat.sat_begin, sat.sat_end};
+  layout.with_flanks = options.flanking > 0;
+  layout.flanks = layout.with_flanks ? flanks_of(sat, seq, options.flanking) : Flanks{sat.sat_begin, sat.sat_end};
+  layout.window = options.alignment_window;
   std::size_t deletions = 0;
   layout.applied_end = with_errors ? applied_entries_end(sat, &deletions) : sat.missense.begin();
   layout.columns = distance(layout.flanks.left_begin, layout.flanks.right_end) + (layout.with_flanks ? 2 : 0) +
                    deletions;
-  layout.streamed = lines * (layout.columns + 1) > AlignmentLines::window;
+  layout.streamed = lines * (layout.columns + 1) > layout.window;
   return layout;
 }
 
 }  // namespace
 
-void AlignmentLines::append(TextBuffer& text, FILE* out, const Csat& sat, const CSequence_Mol& seq) {
-  const Layout layout = layout_of(sat, seq, true, 3);
+void append_alignment_lines(TextBuffer& text, FILE* out, const Csat& sat, const CSequence_Mol& seq,
+                            const ReportOptions& options) {
+  const Layout layout = layout_of(sat, seq, options, true, 3);
   if (layout.streamed) {
     append_lines<RESIDUES>(text, out, layout, sat);
     append_lines<MATCHES>(text, out, layout, sat);
@@ -257,6 +259,7 @@ void AlignmentLines::append(TextBuffer& text, FILE* out, const Csat& sat, const 
   }
 }
 
-void AlignmentLines::append_residues(TextBuffer& text, FILE* out, const Csat& sat, const CSequence_Mol& seq) {
-  append_lines<RESIDUES>(text, out, layout_of(sat, seq, false, 1), sat);
+void append_residue_line(TextBuffer& text, FILE* out, const Csat& sat, const CSequence_Mol& seq,
+                         const ReportOptions& options) {
+  append_lines<RESIDUES>(text, out, layout_of(sat, seq, options, false, 1), sat);
 }

@@ -7,13 +7,14 @@
 #include "config/exit_codes.h"
 
 namespace {
-thread_local FailedAllocationHandler failed_allocation_handler = nullptr;
+thread_local FailedAllocationHandler failed_allocation_handler;
 }
 
 void set_failed_allocation_handler(FailedAllocationHandler handler) { failed_allocation_handler = handler; }
 
 void abort_on_failed_allocation(const char* message) {
-  if (failed_allocation_handler) failed_allocation_handler(message);
+  const FailedAllocationHandler handler = failed_allocation_handler;
+  if (handler.give_up) handler.give_up(handler.context, message);
   std::fputs(message, stderr);
   std::fflush(stderr);
   std::exit(EXIT_OUT_OF_MEMORY);

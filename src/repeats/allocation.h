@@ -10,8 +10,12 @@
 [[noreturn]] void abort_out_of_memory();
 // A thread searching a record beside others cannot end the run itself: the
 // records before its own must be written first. It sets a handler of its own
-// (null: none), which gets the message and must not return.
-using FailedAllocationHandler = void (*)(const char* message);
+// (give_up null: none), which gets its context and the message and must not
+// return.
+struct FailedAllocationHandler {
+  void (*give_up)(void* context, const char* message) = nullptr;
+  void* context = nullptr;
+};
 void set_failed_allocation_handler(FailedAllocationHandler handler);
 
 // malloc/realloc that never return null.

@@ -1,8 +1,7 @@
 #include "repeats/column_legend.h"
 
-#include "config/parameters.h"
 
-void print_output_format(FILE* out, const char* prefix) {
+void print_output_format(FILE* out, const char* prefix, const ReportOptions& options) {
   static const char* const common_columns[] = {
       "Repeat unit length",
       "Position at which repeat starts in current sequence",
@@ -24,8 +23,8 @@ void print_output_format(FILE* out, const char* prefix) {
   std::fprintf(out, "%s\n%sColumns in lines of output providing repeat information:\n", prefix, prefix);
   int column = 0;
   for (const char* text : common_columns) std::fprintf(out, "%sColumn %2d: %s\n", prefix, ++column, text);
-  if (global_print_sat_mode == 1) {
-    int extended_count = global_treat_Ns_as_missense ? 3 : 4;
+  if (options.format == 1) {
+    int extended_count = options.N_column ? 4 : 3;
     for (int i = 0; i < extended_count; ++i) {
       std::fprintf(out, "%sColumn %2d: %s\n", prefix, ++column, extended_columns[i]);
     }

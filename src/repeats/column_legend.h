@@ -3,8 +3,10 @@
 
 #include <cstdio>
 
+#include "repeats/report_options.h"
+
 // Writes the legend of the columns of the chosen output format, every line
 // starting with prefix.
-void print_output_format(FILE* out, const char* prefix);
+void print_output_format(FILE* out, const char* prefix, const ReportOptions& options);
 
 #endif

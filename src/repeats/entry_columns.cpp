@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "config/parameters.h"
-
 // Most entries are short exact repeats, for which writing the columns field
 // by field, each with its own room check and blanks, cost more than finding
 // the repeat. When every number fits its column, a line of blanks and
@@ -57,7 +55,7 @@ bool fits(int value, std::uint32_t largest) {
 
 }  // namespace
 
-void append_common_columns_plainly(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq) {
+void append_common_columns_plainly(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, int N_mode) {
   append_name_field(text, sat.unit_length());
   text.append(' ');
   text.append_int(sat.start_position(seq.residues), 9);
@@ -70,11 +68,11 @@ void append_common_columns_plainly(TextBuffer& text, const Csat& sat, const CSeq
   text.append(" BP | ");
   text.append_int(sat.score, 6);
   text.append(" pt | ");
-  text.append_fixed3(sat.perfection(), 7);
+  text.append_fixed3(sat.perfection(N_mode), 7);
   text.append(" % | ");
 }
 
-void append_common_columns(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq) {
+void append_common_columns(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, int N_mode) {
   const unsigned unit_length = sat.unit_length();
   const unsigned start = sat.start_position(seq.residues);
   const unsigned end = sat.end_position(seq.residues);
@@ -85,11 +83,11 @@ void append_common_columns(TextBuffer& text, const Csat& sat, const CSequence_Mo
   constexpr std::size_t PERFECTION_WIDTH = 7;
   char perfection[PERFECTION_WIDTH + 16];
   std::memset(perfection, ' ', PERFECTION_WIDTH);
-  const std::size_t perfection_width = fixed3_fast(sat.perfection(), perfection + PERFECTION_WIDTH);
+  const std::size_t perfection_width = fixed3_fast(sat.perfection(N_mode), perfection + PERFECTION_WIDTH);
   if (unit_length == 0 || unit_length > 99999 || start > FITS_9 || end > FITS_9 || length > FITS_6 ||
       !fits(normalised, FITS_6) || !fits(sat.score, FITS_6) || perfection_width == 0 ||
       perfection_width > PERFECTION_WIDTH) {
-    append_common_columns_plainly(text, sat, seq);
+    append_common_columns_plainly(text, sat, seq, N_mode);
     return;
   }
   char* const line = text.extend(COMMON_WIDTH);
@@ -117,24 +115,24 @@ constexpr std::size_t ERROR_COUNTS_WIDTH = sizeof ERROR_COUNTS - 1, WITHOUT_NS_W
 
 }  // namespace
 
-void append_error_counts_plainly(TextBuffer& text, const Csat& sat) {
+void append_error_counts_plainly(TextBuffer& text, const Csat& sat, bool N_column) {
   text.append_int(sat.mismatches, 3);
   text.append(" mis | ");
   text.append_int(sat.insertions, 3);
   text.append(" ins | ");
   text.append_int(sat.deletions, 3);
   text.append(" del | ");
-  if (!global_treat_Ns_as_missense) {
+  if (N_column) {
     text.append_int(sat.Ns, 3);
     text.append(" N | ");
   }
 }
 
-void append_error_counts(TextBuffer& text, const Csat& sat) {
-  const bool with_Ns = !global_treat_Ns_as_missense;
+void append_error_counts(TextBuffer& text, const Csat& sat, bool N_column) {
+  const bool with_Ns = N_column;
   if (!fits(sat.mismatches, FITS_3) || !fits(sat.insertions, FITS_3) || !fits(sat.deletions, FITS_3) ||
       (with_Ns && !fits(sat.Ns, FITS_3))) {
-    append_error_counts_plainly(text, sat);
+    append_error_counts_plainly(text, sat, N_column);
     return;
   }
   // Copies of a size known here are inlined.
@@ -150,10 +148,12 @@ void append_error_counts(TextBuffer& text, const Csat& sat) {
   if (with_Ns) TextBuffer::write_digits_before(line + NS_END, static_cast<std::uint32_t>(sat.Ns));
 }
 
-const char* Csat::get_repeat_name() const {
-  thread_local char name[30];  // one per thread: records are reported by several at once
-  const unsigned L = unit_length();
-  if (L < 7) return short_unit_name(L);
-  std::snprintf(name, sizeof name, "%u-nucleotide", L);
-  return name;
+void append_repeat_name(TextBuffer& text, unsigned unit_length) {
+  if (unit_length < 7) {
+    const char* name = short_unit_name(unit_length);
+    text.append(name, std::strlen(name));
+  } else {
+    text.append_int(unit_length);
+    text.append("-nucleotide");
+  }
 }

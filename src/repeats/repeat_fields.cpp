@@ -66,7 +66,7 @@ std::size_t copy_number_fast(int normalised, unsigned unit_length, char* out) {
 }
 
 void RepeatFields::describe(const Csat& repeat, const CSequence_Mol& seq, const std::string& chromosome,
-                            unsigned long long n) {
+                            unsigned long long n, int N_mode) {
   sat = &repeat;
   chrom = &chromosome;
   start = repeat.start_position(seq.residues) - 1;
@@ -82,7 +82,7 @@ void RepeatFields::describe(const Csat& repeat, const CSequence_Mol& seq, const 
         std::snprintf(copy_number.text, sizeof copy_number.text, "%.2f", copies));
   }
 
-  const double percent = repeat.perfection();
+  const double percent = repeat.perfection(N_mode);
   perfection.length = fixed3_fast(percent, perfection.text);
   if (perfection.length == 0) {
     perfection.length = static_cast<std::size_t>(std::snprintf(perfection.text, sizeof perfection.text, "%.3f", percent));

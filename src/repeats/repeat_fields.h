@@ -38,8 +38,10 @@ struct RepeatFields {
   FieldText perfection;     // percent, three decimals, as in the report
   std::string locus_id;     // the name in the catalogues, made only when one is written
 
-  // Fills in everything but the unit texts, for repeat number n of the run.
-  void describe(const Csat& repeat, const CSequence_Mol& seq, const std::string& chromosome, unsigned long long n);
+  // Fills in everything but the unit texts, for repeat number n of the run,
+  // N's counted in the perfection as N_mode says.
+  void describe(const Csat& repeat, const CSequence_Mol& seq, const std::string& chromosome, unsigned long long n,
+                int N_mode);
 };
 
 // A column of a tab-separated line: the value and a tab.

@@ -4,8 +4,9 @@
 #include "repeats/catalog_writers.h"
 #include "repeats/gff3_writer.h"
 
-RepeatFiles::RepeatFiles(const RepeatFileStreams& streams, const CatalogSettings& catalog_settings)
-    : streams_(streams) {
+RepeatFiles::RepeatFiles(const RepeatFileStreams& streams, const CatalogSettings& catalog_settings,
+                         const ReportOptions& options)
+    : streams_(streams), N_perfection_mode_(options.N_perfection_mode), unit_texts_(options.unit_mode) {
   const struct {
     CatalogFormat format;
     FILE* out;
@@ -44,7 +45,7 @@ void RepeatFiles::begin_record(const CSequence_Mol& seq, unsigned record_number)
 void RepeatFiles::add(const Csat& sat, const CSequence_Mol& seq) {
   if (!unit_texts_.make(sat, fields_.unit)) return;
   make_forward_unit_text(sat, fields_.forward_unit);
-  fields_.describe(sat, seq, chrom_, ++repeats_);
+  fields_.describe(sat, seq, chrom_, ++repeats_, N_perfection_mode_);
   write_line(streams_.bed, append_bed_line);
   write_line(streams_.gff, append_gff_feature);
   if (any_catalog_) {

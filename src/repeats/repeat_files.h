@@ -11,6 +11,7 @@
 #include "repeats/Csat.h"
 #include "repeats/catalog_file.h"
 #include "repeats/repeat_fields.h"
+#include "repeats/report_options.h"
 #include "repeats/summary_statistics.h"
 #include "repeats/text_buffer.h"
 #include "repeats/unit_text.h"
@@ -42,7 +43,7 @@ class RepeatListener {
 // GFF3 file and the summary; the catalogues name loci by what identifies them.
 class RepeatFiles : public RepeatListener {
  public:
-  RepeatFiles(const RepeatFileStreams& streams, const CatalogSettings& catalog_settings);
+  RepeatFiles(const RepeatFileStreams& streams, const CatalogSettings& catalog_settings, const ReportOptions& options);
   RepeatFiles(const RepeatFiles&) = delete;
   RepeatFiles& operator=(const RepeatFiles&) = delete;
 
@@ -59,6 +60,7 @@ class RepeatFiles : public RepeatListener {
   void write_line(FILE* out, void (*append)(TextBuffer&, const RepeatFields&));
 
   RepeatFileStreams streams_;
+  int N_perfection_mode_;
   UnitTextCache unit_texts_;
   RepeatFields fields_;
   TextBuffer line_;

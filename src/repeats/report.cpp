@@ -1,7 +1,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "config/parameters.h"
 #include "repeats/CSequence_Mol.h"
 #include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
@@ -13,9 +12,9 @@
 
 namespace {
 
-void append_sputnik_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
-  const char* name = sat.get_repeat_name();
-  text.append(name, std::strlen(name));
+void append_sputnik_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit,
+                         int N_mode) {
+  append_repeat_name(text, sat.unit_length());
   text.append(' ');
   text.append_int(sat.start_position(seq.residues));
   text.append(" : ");
@@ -25,22 +24,24 @@ void append_sputnik_line(TextBuffer& text, const Csat& sat, const CSequence_Mol&
   text.append(" score ");
   text.append_int(sat.score);
   text.append(" perfection ");
-  text.append_int(static_cast<int>(sat.perfection() + 0.5));
+  text.append_int(static_cast<int>(sat.perfection(N_mode) + 0.5));
   text.append(" unit ");
   text.append(unit.data, unit.length);
   text.append('\n');
 }
 
-void append_velkor_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
-  append_common_columns(text, sat, seq);
+void append_velkor_line(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit,
+                        int N_mode) {
+  append_common_columns(text, sat, seq, N_mode);
   text.append("unit ");
   text.append(unit.data, unit.length);
   text.append('\n');
 }
 
-void append_extended_lines(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit) {
-  append_common_columns(text, sat, seq);
-  append_error_counts(text, sat);
+void append_extended_lines(TextBuffer& text, const Csat& sat, const CSequence_Mol& seq, const CDnaString& unit,
+                           const ReportOptions& options) {
+  append_common_columns(text, sat, seq, options.N_perfection_mode);
+  append_error_counts(text, sat, options.N_column);
   text.append(" unit ");
   text.append(unit.data, unit.length);
   text.append("\nMissense: ");
@@ -54,28 +55,21 @@ void append_extended_lines(TextBuffer& text, const Csat& sat, const CSequence_Mo
   text.append('\n');
 }
 
-// Kept for the whole run (per thread) rather than for one block: a block may be one short
-// record among millions, and the texts stay the same from block to block.
-UnitTextCache& unit_texts() {
-  thread_local UnitTextCache cache;  // records searched at once report on their own threads
-  return cache;
-}
-
 }  // namespace
 
 void EntryWriter::write(const Csat& sat, const CSequence_Mol& seq) {
-  if (!unit_texts().make(sat, unit_)) return;
-  if (global_print_sat_mode == 2) {
-    append_sputnik_line(text_, sat, seq, unit_);
-  } else if (global_print_sat_mode == 0) {
-    append_velkor_line(text_, sat, seq, unit_);
+  if (!unit_texts_.make(sat, unit_)) return;
+  if (options_.format == 2) {
+    append_sputnik_line(text_, sat, seq, unit_, options_.N_perfection_mode);
+  } else if (options_.format == 0) {
+    append_velkor_line(text_, sat, seq, unit_, options_.N_perfection_mode);
   } else {
-    append_extended_lines(text_, sat, seq, unit_);
+    append_extended_lines(text_, sat, seq, unit_, options_);
   }
-  if (global_print_sat_seq_mode == 1) {
-    AlignmentLines::append_residues(text_, out_, sat, seq);
-  } else if (global_print_sat_seq_mode == 2) {
-    AlignmentLines::append(text_, out_, sat, seq);
+  if (options_.sequence_lines == 1) {
+    append_residue_line(text_, out_, sat, seq, options_);
+  } else if (options_.sequence_lines == 2) {
+    append_alignment_lines(text_, out_, sat, seq, options_);
   }
   if (text_.size() >= GATHERED) finish();
 }
@@ -83,12 +77,6 @@ void EntryWriter::write(const Csat& sat, const CSequence_Mol& seq) {
 void EntryWriter::finish() {
   text_.write_to(out_);
   text_.clear();
-}
-
-void Csat::report_sat(FILE* out, CSequence_Mol& seq) {
-  EntryWriter writer(out);
-  writer.write(*this, seq);
-  writer.finish();
 }
 
 // Entries are not flushed one by one, which cost a system call each: the

@@ -7,16 +7,21 @@
 #include "repeats/CSequence_Mol.h"
 #include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
+#include "repeats/report_options.h"
 #include "repeats/text_buffer.h"
+#include "repeats/unit_text.h"
 
 // Writes report entries. Entries are gathered and written some ten thousand
 // at a time: one fwrite each cost as much as formatting them. The buffers are
 // kept from entry to entry, so a block allocates only while they grow to its
 // longest entry; residue and alignment lines longer than their window are
-// passed on while they are written, so they do not count.
+// passed on while they are written, so they do not count. The unit texts
+// are the writing thread's, kept from block to block: a block may be one
+// short record among millions, and the texts stay the same.
 class EntryWriter {
  public:
-  explicit EntryWriter(FILE* out) : out_(out) {}
+  EntryWriter(FILE* out, const ReportOptions& options, UnitTextCache& unit_texts)
+      : out_(out), options_(options), unit_texts_(unit_texts) {}
 
   void write(const Csat& sat, const CSequence_Mol& seq);
   // Writes what is gathered; call before anything else goes to the stream.
@@ -25,6 +30,8 @@ class EntryWriter {
  private:
   static constexpr std::size_t GATHERED = 1 << 16;
   FILE* out_;
+  const ReportOptions& options_;
+  UnitTextCache& unit_texts_;
   CDnaString unit_;
   TextBuffer text_;
 };
@@ -36,7 +43,8 @@ class EntryWriter {
 // where the report and standard error go to one terminal.
 class ReportBlock {
  public:
-  ReportBlock(FILE* out, const CSequence_Mol& seq) : out_(out), seq_(seq), entries_(out) {}
+  ReportBlock(FILE* out, const CSequence_Mol& seq, const ReportOptions& options, UnitTextCache& unit_texts)
+      : out_(out), seq_(seq), entries_(out, options, unit_texts) {}
   void add(const Csat& sat) {
     write_head_once();
     entries_.write(sat, seq_);

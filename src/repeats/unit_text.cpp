@@ -2,12 +2,11 @@
 
 #include <cstring>
 
-#include "config/parameters.h"
 #include "repeats/prime_factors.h"
 
-bool make_unit_text(const Csat& sat, CDnaString& text) {
+bool make_unit_text(const Csat& sat, CDnaString& text, int unit_mode) {
   const unsigned n = sat.unit_length();
-  switch (global_report_unit_mode) {
+  switch (unit_mode) {
     case 0:
       text.assign(sat.unit_begin, n);
       return !unit_splits_into_equal_pieces(text.data, n);
@@ -30,13 +29,9 @@ void make_forward_unit_text(const Csat& sat, CDnaString& text) {
 }
 
 bool UnitTextCache::make(const Csat& sat, CDnaString& text) {
-  if (mode_ != global_report_unit_mode) {
-    for (Slot& slot : slots_) slot = Slot();
-    mode_ = global_report_unit_mode;
-  }
   const unsigned n = sat.unit_length();
   // An empty unit would read as an empty slot.
-  if (n == 0 || n > LONGEST_REMEMBERED) return make_unit_text(sat, text);
+  if (n == 0 || n > LONGEST_REMEMBERED) return make_unit_text(sat, text, mode_);
   std::uint64_t unit = 0;
   for (unsigned i = 0; i < n; ++i) unit = unit << 8 | static_cast<unsigned char>(sat.unit_begin[i]);
   Slot& slot = slots_[(unit * 0x9E3779B97F4A7C15ull) >> (64 - SLOT_BITS)];
@@ -44,7 +39,7 @@ bool UnitTextCache::make(const Csat& sat, CDnaString& text) {
   text.reserve(LONGEST_REMEMBERED + 1);
   if (slot.unit != unit) {
     slot.unit = unit;
-    slot.shown = make_unit_text(sat, text);
+    slot.shown = make_unit_text(sat, text, mode_);
     std::memcpy(&slot.text, text.data, LONGEST_REMEMBERED);
     return slot.shown;
   }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "captured_output.h"
-#include "config/parameters.h"
+#include "config/run_options.h"
 #include "config/search_parameters_summary.h"
 
 namespace {
@@ -13,6 +13,7 @@ namespace {
 struct Parsed {
   int code;
   std::string messages;
+  RunOptions options;
 };
 
 template <typename Call>
@@ -23,18 +24,17 @@ auto with_argv(std::vector<std::string> args, Call call) {
   return call(static_cast<int>(argv.size()), argv.data());
 }
 
-int parse_uncaptured(std::vector<std::string> args) {
-  global_input_filename.clear();
-  global_output_filename.clear();
-  return with_argv(std::move(args), read_and_init_parameters);
+int parse_uncaptured(std::vector<std::string> args, RunOptions& options) {
+  return with_argv(std::move(args), [&options](int argc, char** argv) { return read_run_options(argc, argv, options); });
 }
 
 bool quiet_requested(std::vector<std::string> args) { return with_argv(std::move(args), ::quiet_requested); }
 
 Parsed parse(std::vector<std::string> args) {
+  RunOptions options;
   ::testing::internal::CaptureStderr();
-  int code = parse_uncaptured(std::move(args));
-  return {code, ::testing::internal::GetCapturedStderr()};
+  int code = parse_uncaptured(std::move(args), options);
+  return {code, ::testing::internal::GetCapturedStderr(), options};
 }
 
 // Rejected values and the message each gets; the exit codes differ between
@@ -100,6 +100,17 @@ TEST(CommandLine, ValueChecks) {
        "Sorry, the least length of a catalogue's locus must be a whole number from 0 to 4294967295.\n"
        "(option --catalogMinLength: -1)\n"},
       {{"-t", "-1", "x"}, -1, threads + "(option -t, --threads: -1)\n"},
+      // Of mistakes in several options, the same one comes first wherever
+      // each stands on the line or in the usage.
+      {{"--outputFormat", "7", "-t", "5000", "x"}, -1, threads + "(option -t, --threads: 5000)\n"},
+      {{"-r", "0", "--outputFormat", "7", "x"}, -2, intro + "An outputFormat with a value of 7 is unknown.\n\n"},
+      {{"-U", "-1", "--firstSeq", "-3", "x"}, -1,
+       "Sorry, the number of the first record to search cannot be negative: records count from 1.\n"
+       "(option --firstSeq: -3)\n"},
+      // The checks judge the defaults of the arrays mode.
+      {{"-M", "arrays", "-u", "2001", "x"}, -1,
+       "I think you have made a mistake here: The maximum unit length must be greater\n"
+       "or equal to the minimum unit length.\n(options -u, --minUnitLen: 2001 and -U, --maxUnitLen: 2000)\n"},
       {{"--threads", "1025", "x"}, -1, threads + "(option -t, --threads: 1025)\n"},
   };
   std::vector<Case> all(std::begin(cases), std::end(cases));
@@ -115,12 +126,12 @@ TEST(CommandLine, ValueChecks) {
 // What an accepted command line sets, as "input|report range quiet D mask
 // threads"; for each, the check made before parsing must find -q exactly
 // where the parser does.
-TEST(CommandLine, AcceptedLinesSetTheGlobals) {
-  auto settings = [] {
-    return global_input_filename + "|" + global_output_filename + " " + std::to_string(global_sequence_from) + "-" +
-           std::to_string(global_sequence_to) + " q" + std::to_string(global_quiet) + " D" +
-           std::to_string(!global_remove_mostly_hidden) + " mask" + std::to_string(global_mask_repeats) + "/" +
-           "XNl"[global_mask_with] + "/" + global_mask_filename + " t" + std::to_string(global_threads);
+TEST(CommandLine, AcceptedLinesSetTheOptions) {
+  auto settings = [](const RunOptions& o) {
+    return o.input_filename + "|" + o.output_filename + " " + std::to_string(o.sequence_from) + "-" +
+           std::to_string(o.sequence_to) + " q" + std::to_string(o.quiet) + " D" +
+           std::to_string(!o.remove_mostly_hidden) + " mask" + std::to_string(o.mask_repeats) + "/" +
+           "XNl"[o.mask_with] + "/" + o.mask_filename + " t" + std::to_string(o.threads);
   };
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1"},
@@ -141,8 +152,8 @@ TEST(CommandLine, AcceptedLinesSetTheGlobals) {
   for (const auto& c : cases) {
     Parsed p = parse(c.first);
     ASSERT_EQ(p.code, 0) << p.messages;
-    EXPECT_EQ(settings(), c.second);
-    EXPECT_EQ(quiet_requested(c.first), global_quiet) << ::testing::PrintToString(c.first);
+    EXPECT_EQ(settings(p.options), c.second);
+    EXPECT_EQ(quiet_requested(c.first), p.options.quiet) << ::testing::PrintToString(c.first);
   }
   EXPECT_FALSE(quiet_requested({"--", "-q"}));  // a file named -q
 }
@@ -150,46 +161,61 @@ TEST(CommandLine, AcceptedLinesSetTheGlobals) {
 // The thread count changes no result, so the report never shows it;
 // standard error does, when it is not the default.
 TEST(CommandLine, ThreadsShownOnStandardErrorOnly) {
-  auto in_report = [] { return captured([](FILE* out) { print_search_parameters(out, "# "); }); };
-  auto on_stderr = [] {
+  auto in_report = [](const Parsed& p) {
+    return captured([&p](FILE* out) { print_search_parameters(out, "# ", p.options); });
+  };
+  auto on_stderr = [](const Parsed& p) {
     ::testing::internal::CaptureStderr();
-    print_search_parameters(stderr, "");
+    print_search_parameters(stderr, "", p.options);
     return ::testing::internal::GetCapturedStderr();
   };
-  ASSERT_EQ(parse({"x"}).code, 0);
-  EXPECT_EQ(on_stderr().find("Threads"), std::string::npos);
-  ASSERT_EQ(parse({"-t", "3", "x"}).code, 0);
-  EXPECT_NE(on_stderr().find("\n   Threads:                         3\n"), std::string::npos);
-  EXPECT_EQ(in_report().find("Threads"), std::string::npos);
-  ASSERT_EQ(parse({"--threads", "0", "x"}).code, 0);
-  EXPECT_NE(on_stderr().find("   Threads:                         one per core\n"), std::string::npos);
+  const Parsed one = parse({"x"}), three = parse({"-t", "3", "x"}), every_core = parse({"--threads", "0", "x"});
+  ASSERT_EQ(one.code + three.code + every_core.code, 0);
+  EXPECT_EQ(on_stderr(one).find("Threads"), std::string::npos);
+  EXPECT_NE(on_stderr(three).find("\n   Threads:                         3\n"), std::string::npos);
+  EXPECT_EQ(in_report(three).find("Threads"), std::string::npos);
+  EXPECT_NE(on_stderr(every_core).find("   Threads:                         one per core\n"), std::string::npos);
+}
+
+// The arrays mode has defaults of its own for the options not given.
+TEST(CommandLine, ArraysModeDefaults) {
+  auto thresholds = [](const RunOptions& o) {
+    return std::to_string(o.max_unit_length) + " m" + std::to_string(o.mismatch_score) + " g" +
+           std::to_string(o.indel_score) + " s" + std::to_string(o.min_score) + " b" + std::to_string(o.min_score_bx);
+  };
+  EXPECT_EQ(thresholds(parse({"x"}).options), "6 m-6 g-6 s6 b1.000000");
+  EXPECT_EQ(thresholds(parse({"-M", "arrays", "x"}).options), "2000 m-3 g-3 s25 b0.000000");
+  EXPECT_EQ(thresholds(parse({"-M", "arrays", "-U", "50", "-m", "-5", "--minScore_b", "2", "x"}).options),
+            "50 m-5 g-3 s25 b2.000000");
 }
 
 // Parse failures and the version end the process inside the parser (whole
 // runs show the long options and -v).
 TEST(CommandLineDeathTest, TheParserEndsTheProcess) {
-  EXPECT_EXIT(parse_uncaptured({"-Z", "x"}), ::testing::ExitedWithCode(1), "Argument: -Z\n");
+  RunOptions options;
+  EXPECT_EXIT(parse_uncaptured({"-Z", "x"}, options), ::testing::ExitedWithCode(1), "Argument: -Z\n");
   // A value that is no number is the parser's too, and names its option.
-  EXPECT_EXIT(parse_uncaptured({"-U", "many", "x"}), ::testing::ExitedWithCode(1),
+  EXPECT_EXIT(parse_uncaptured({"-U", "many", "x"}, options), ::testing::ExitedWithCode(1),
               "Argument: -U \\(--maxUnitLen\\)");
-  EXPECT_EXIT(parse_uncaptured({"--version", "x"}), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(parse_uncaptured({"--version", "x"}, options), ::testing::ExitedWithCode(0), "");
 }
 
 // --catalog takes FORMAT:PATH once per format; the path may hold colons.
 TEST(CommandLine, CatalogRequests) {
   Parsed p = parse({"--catalog", "hipstr:a:b.txt", "--catalog", "expansionhunter:loci.json", "x"});
   ASSERT_EQ(p.code, 0) << p.messages;
-  ASSERT_EQ(global_catalogs.size(), 2u);
-  EXPECT_EQ(global_catalogs[0].format, CatalogFormat::HIPSTR);
-  EXPECT_EQ(global_catalogs[0].filename, "a:b.txt");
-  EXPECT_EQ(global_catalogs[1].format, CatalogFormat::EXPANSIONHUNTER);
-  EXPECT_EQ(global_catalogs[1].filename, "loci.json");
-  EXPECT_EQ(global_catalog_settings.min_length, 12u);
-  EXPECT_EQ(global_catalog_settings.min_copies, 3.0f);
-  parse({"--catalogMinLength", "0", "--catalogMinCopies", "2.5", "x"});
-  EXPECT_TRUE(global_catalogs.empty());
-  EXPECT_EQ(global_catalog_settings.min_length, 0u);
-  EXPECT_EQ(global_catalog_settings.min_copies, 2.5f);
+  const std::vector<CatalogRequest>& catalogs = p.options.catalogs;
+  ASSERT_EQ(catalogs.size(), 2u);
+  EXPECT_EQ(catalogs[0].format, CatalogFormat::HIPSTR);
+  EXPECT_EQ(catalogs[0].filename, "a:b.txt");
+  EXPECT_EQ(catalogs[1].format, CatalogFormat::EXPANSIONHUNTER);
+  EXPECT_EQ(catalogs[1].filename, "loci.json");
+  EXPECT_EQ(p.options.catalog_settings.min_length, 12u);
+  EXPECT_EQ(p.options.catalog_settings.min_copies, 3.0f);
+  const Parsed q = parse({"--catalogMinLength", "0", "--catalogMinCopies", "2.5", "x"});
+  EXPECT_TRUE(q.options.catalogs.empty());
+  EXPECT_EQ(q.options.catalog_settings.min_length, 0u);
+  EXPECT_EQ(q.options.catalog_settings.min_copies, 2.5f);
 }
 
 }  // namespace

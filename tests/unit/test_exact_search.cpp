@@ -142,7 +142,6 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
   const long long searched_again = CSearchController::parts_searched_again;
   for (const Setting& st : settings) {
     fresh_defaults();
-    global_search_mode = SEARCH_EXACT;
     global_min_unit_length = st.min_k;
     global_max_unit_length = st.max_k;
     global_min_score = st.min_score;

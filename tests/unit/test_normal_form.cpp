@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "config/parameters.h"
 #include "repeats/CDnaString.h"
 #include "repeats/Csat.h"
 #include "repeats/prime_factors.h"
@@ -137,10 +136,8 @@ TEST(UnitTextCache, AgreesWithMakingEveryTextAfresh) {
   std::vector<std::string> units = all_units("ACGTN", 1, 6);
   for (const char* unit : {"ACGTACGTA", "ACACACACAC", "AACCGGTTA", "AAAAAAAA", "ACGTTGCA"}) units.push_back(unit);
 
-  // One cache for all modes: nothing remembered in one may show in the next.
-  UnitTextCache cache;
-  for (int mode : {0, 1, 2, 0}) {
-    global_report_unit_mode = mode;
+  for (int mode : {0, 1, 2}) {
+    UnitTextCache cache(mode);
     CDnaString afresh, remembered;
     for (int pass = 0; pass < 3; ++pass) {
       for (std::size_t n = 0; n < units.size(); ++n) {
@@ -149,7 +146,7 @@ TEST(UnitTextCache, AgreesWithMakingEveryTextAfresh) {
         const std::string& text = units[i];
         Csat sat;
         sat.reset(text.data(), text.data() + text.size());
-        const bool shown = make_unit_text(sat, afresh);
+        const bool shown = make_unit_text(sat, afresh, mode);
         ASSERT_EQ(cache.make(sat, remembered), shown) << text << " in unit mode " << mode;
         if (shown) {
           ASSERT_EQ(text_of(remembered), text_of(afresh)) << text << " in unit mode " << mode;
@@ -157,5 +154,4 @@ TEST(UnitTextCache, AgreesWithMakingEveryTextAfresh) {
       }
     }
   }
-  init_param();
 }

@@ -41,7 +41,7 @@ std::vector<unsigned> run_all(OrderedWorkQueue<Job>& queue, unsigned workers, un
 TEST(OrderedWorkQueue, JobsFinishedInReverseComeBackInOrder) {
   constexpr unsigned workers = 4;
   std::atomic<unsigned> finished{0};
-  OrderedWorkQueue<Job> queue(workers, [&finished](Job& j) {
+  OrderedWorkQueue<Job> queue(workers, [&finished](Job& j, unsigned) {
     while (finished.load() != workers - 1 - j.number) std::this_thread::yield();
     j.result = finished.fetch_add(1);
   });
@@ -63,7 +63,7 @@ TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
   for (const unsigned workers : {1u, 3u}) {
     std::atomic<unsigned> in_hand{0}, most_in_hand{0};
     std::vector<std::atomic<unsigned>> runs(count);
-    OrderedWorkQueue<Job> queue(workers, [&](Job& j) {
+    OrderedWorkQueue<Job> queue(workers, [&](Job& j, unsigned) {
       unsigned now = ++in_hand;
       unsigned most = most_in_hand.load();
       while (now > most && !most_in_hand.compare_exchange_weak(most, now)) {
@@ -88,7 +88,7 @@ TEST(OrderedWorkQueue, StoppingDropsJobsNotStarted) {
   std::atomic<unsigned> started{0};
   std::atomic<bool> release{false};
   {
-    OrderedWorkQueue<Job> queue(2, [&](Job&) {
+    OrderedWorkQueue<Job> queue(2, [&](Job&, unsigned) {
       ++started;
       while (!release.load()) std::this_thread::yield();
     });
@@ -105,8 +105,8 @@ TEST(OrderedWorkQueue, StoppingDropsJobsNotStarted) {
 // A job whose work gives up (memory ran out where nothing can unwind) comes
 // back as it stands, in its turn; the jobs before it come back complete.
 TEST(OrderedWorkQueue, AbandonedJobComesBackInItsTurn) {
-  OrderedWorkQueue<Job> queue(2, [](Job& j) {
-    if (j.number == 1) OrderedWorkQueue<Job>::abandon_job_in_hand();
+  OrderedWorkQueue<Job> queue(2, [&queue](Job& j, unsigned worker) {
+    if (j.number == 1) queue.abandon_job_in_hand(worker);
     j.result = 1;
   });
   queue.push(job(0));
@@ -128,18 +128,18 @@ TEST(OrderedWorkQueue, TasksOfAJobAreSharedWithIdleWorkers) {
   std::atomic<unsigned> done{0};
   std::atomic<bool> helped{false};
   std::vector<unsigned> runs(task_count, 0);
-  OrderedWorkQueue<Job> queue(workers, [&](Job& j) {
+  OrderedWorkQueue<Job> queue(workers, [&](Job& j, unsigned worker) {
     const std::thread::id owner = std::this_thread::get_id();
-    std::vector<std::function<void()>> tasks;
+    std::vector<OrderedWorkQueue<Job>::Task> tasks;
     for (unsigned t = 0; t < task_count; ++t) {
-      tasks.emplace_back([&, t, owner] {
+      tasks.emplace_back([&, t, owner](unsigned) {
         if (std::this_thread::get_id() != owner) helped = true;
         if (t == 0) wait_for(helped);
         ++runs[t];
         ++done;
       });
     }
-    OrderedWorkQueue<Job>::run_together(tasks);
+    queue.run_together(tasks, worker);
     j.result = done.load();
   });
   queue.push(job(0));
@@ -156,18 +156,17 @@ TEST(OrderedWorkQueue, TaskGivenUpByAHelperCountsAsDoneOnce) {
   std::atomic<bool> given_up{false};
   std::atomic<unsigned> done{0};
   {
-    OrderedWorkQueue<Job> queue(2, [&](Job& j) {
+    OrderedWorkQueue<Job> queue(2, [&](Job& j, unsigned worker) {
       const std::thread::id owner = std::this_thread::get_id();
-      std::vector<std::function<void()>> tasks;
+      std::vector<OrderedWorkQueue<Job>::Task> tasks;
       for (unsigned t = 0; t < task_count; ++t) {
-        tasks.emplace_back([&, owner] {
-          if (std::this_thread::get_id() != owner && !given_up.exchange(true))
-            OrderedWorkQueue<Job>::abandon_job_in_hand();
+        tasks.emplace_back([&, owner](unsigned helper) {
+          if (std::this_thread::get_id() != owner && !given_up.exchange(true)) queue.abandon_job_in_hand(helper);
           wait_for(given_up);
           ++done;
         });
       }
-      OrderedWorkQueue<Job>::run_together(tasks);
+      queue.run_together(tasks, worker);
       j.result = done.load();
     });
     queue.push(job(0));

@@ -3,7 +3,6 @@
 #include <climits>
 #include <string>
 
-#include "config/parameters.h"
 #include "config/exit_codes.h"
 #include "repeats/Csat.h"
 #include "repeats/faststring.h"
@@ -61,10 +60,8 @@ TEST(Perfection, EachWayOfCountingNs) {
     sat.insertions = c.insertions;
     sat.deletions = c.deletions;
     sat.Ns = c.Ns;
-    global_N_and_perfection_mode = c.mode;
-    EXPECT_EQ(sat.perfection(), c.expected) << c.length << " " << c.mode;
+    EXPECT_EQ(sat.perfection(c.mode), c.expected) << c.length << " " << c.mode;
   }
-  init_param();
 }
 
 TEST(Buffers, FaststringCopiesAndTerminatesAFullString) {

@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "config/parameters.h"
 #include "repeats/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "repeats/alignment_lines.h"
 #include "repeats/catalog_writers.h"
 #include "repeats/repeat_files.h"
 #include "repeats/entry_columns.h"
+#include "repeats/report_block.h"
+#include "repeats/report_options.h"
 #include "repeats/text_buffer.h"
 #include "captured_output.h"
 
@@ -29,12 +30,6 @@ std::string repeated(const std::string& unit, unsigned times) {
 
 class Report : public ::testing::Test {
  protected:
-  void SetUp() override { init_param(); }
-  void TearDown() override {
-    init_param();
-    AlignmentLines::window = DEFAULT_WINDOW;
-  }
-
   void use_sequence(const std::string& name, const std::string& residues) {
     text = residues;
     seq.name = name;
@@ -62,7 +57,12 @@ class Report : public ::testing::Test {
   }
 
   std::string entry(Csat& sat) {
-    return captured([&](FILE* out) { sat.report_sat(out, seq); });
+    return captured([&](FILE* out) {
+      auto unit_texts = std::make_unique<UnitTextCache>(options.unit_mode);
+      EntryWriter writer(out, options, *unit_texts);
+      writer.write(sat, seq);
+      writer.finish();
+    });
   }
 
   std::string lines_below(Csat& sat) {
@@ -72,7 +72,8 @@ class Report : public ::testing::Test {
 
   Csat& random_repeat(std::mt19937& random, unsigned spread, unsigned most_entries);
 
-  const std::size_t DEFAULT_WINDOW = AlignmentLines::window;
+  ReportOptions options;
+  const std::size_t DEFAULT_WINDOW = options.alignment_window;
   CSequence_Mol seq;
   std::string text;
   CsatContainer owned{&sat_alloc};
@@ -80,7 +81,7 @@ class Report : public ::testing::Test {
 
 // The layout without the N column is met by no whole run.
 TEST_F(Report, ExtendedFormatWithAndWithoutNColumn) {
-  global_print_sat_seq_mode = 0;
+  options.sequence_lines = 0;
   use_sequence("s", std::string(100, 'G') + repeated("AC", 30) + "GG");
   Csat& sat = repeat(101, 160, 2, "20M41I");
   sat.score = 44;
@@ -88,13 +89,13 @@ TEST_F(Report, ExtendedFormatWithAndWithoutNColumn) {
   const std::string columns = "    dinucleotide       101 :       160 |     60 bp |     59 BP |     44 pt |  96.610 % |   1 mis "
                               "|   1 ins |   0 del ";
   EXPECT_EQ(entry(sat), columns + "|   0 N " + tail);
-  global_treat_Ns_as_missense = true;
+  options.N_column = false;
   EXPECT_EQ(entry(sat), columns + tail);
 }
 
 TEST_F(Report, SputnikLengthPerfectionAndNames) {
-  global_print_sat_mode = 2;
-  global_print_sat_seq_mode = 0;
+  options.format = 2;
+  options.sequence_lines = 0;
   use_sequence("s", std::string(10, 'T') + repeated("AC", 150));
   // The length column is the normalised length.
   Csat& deletions = repeat(11, 30, 2, "5D9D");
@@ -107,7 +108,7 @@ TEST_F(Report, SputnikLengthPerfectionAndNames) {
   half_up.Ns = 1;
   EXPECT_EQ(entry(half_up), "dinucleotide 11 : 210 -- length 200 score 0 perfection 99 unit AC\n");
 
-  global_report_unit_mode = 0;
+  options.unit_mode = 0;
   const char* names[] = {"", "mononucleotide", "dinucleotide", "trinucleotide", "tetranucleotide",
                          "pentanucleotide", "hexanucleotide", "7-nucleotide", "8-nucleotide", "9-nucleotide",
                          "10-nucleotide"};
@@ -122,8 +123,8 @@ TEST_F(Report, SputnikLengthPerfectionAndNames) {
 // those of its reverse complement; in no mode a unit that repeats a shorter
 // one. Modes change between entries, as between runs.
 TEST_F(Report, UnitModesAndPeriodicUnitsLeftOut) {
-  global_print_sat_mode = 2;
-  global_print_sat_seq_mode = 0;
+  options.format = 2;
+  options.sequence_lines = 0;
   use_sequence("s", "CACACAGTGTGT" + repeated("ATAT", 3) + repeated("ATGATG", 2) + repeated("ACACAC", 2) +
                         repeated("ATG", 3));
   Csat* sats[] = {&repeat(1, 6, 2), &repeat(7, 12, 2), &repeat(13, 24, 4), &repeat(25, 36, 6), &repeat(37, 48, 6),
@@ -131,7 +132,7 @@ TEST_F(Report, UnitModesAndPeriodicUnitsLeftOut) {
   const char* units[3][6] = {{"CA\n", "GT\n", "", "", "", "ATG\n"}, {"AC\n", "GT\n", "", "", "", "ATG\n"},
                              {"AC\n", "AC\n", "", "", "", "ATC\n"}};
   for (int mode = 0; mode < 3; ++mode) {
-    global_report_unit_mode = mode;
+    options.unit_mode = mode;
     for (int i = 0; i < 6; ++i) {
       const std::string line = entry(*sats[i]);
       EXPECT_EQ(line.empty() ? line : line.substr(line.find(" unit ") + 6), units[mode][i]) << mode << " " << i;
@@ -143,7 +144,7 @@ std::string files_of(CSequence_Mol& seq, const SatList& sats, FILE* RepeatFileSt
   return captured([&](FILE* out) {
     RepeatFileStreams streams;
     streams.*slot = out;
-    auto files = std::make_unique<RepeatFiles>(streams, CatalogSettings());
+    auto files = std::make_unique<RepeatFiles>(streams, CatalogSettings(), ReportOptions());
     files->write_heads();
     files->begin_record(seq, 1);
     for (const Csat* sat : sats) files->add(*sat, seq);
@@ -184,7 +185,7 @@ std::string catalog_of(FILE* RepeatFileStreams::*slot, const std::function<void(
   return captured([&](FILE* out) {
     RepeatFileStreams streams;
     streams.*slot = out;
-    RepeatFiles files(streams, settings);
+    RepeatFiles files(streams, settings, ReportOptions());
     files.write_heads();
     add(files);
     files.write_ends("input.fa");
@@ -328,14 +329,13 @@ TEST_F(Report, CatalogueKeepsLociOfTheLeastLengthAndCopies) {
 
 // The alignment walked one column at a time, straight from its rules, to
 // hold the run-by-run construction of the report against.
-std::string alignment_by_columns(const Csat& sat, const CSequence_Mol& seq) {
+std::string alignment_by_columns(const Csat& sat, const CSequence_Mol& seq, long flanking) {
   std::string residues, marks, units;
   auto add = [&](char residue, char mark, char unit) {
     residues += residue;
     marks += mark;
     units += unit;
   };
-  const long flanking = global_flanking;
   const char* end = seq.residues + seq.length;
   if (flanking > 0) {
     const char* left = flanking > sat.sat_begin - seq.residues ? seq.residues : sat.sat_begin - flanking;
@@ -398,38 +398,38 @@ Csat& Report::random_repeat(std::mt19937& random, unsigned spread, unsigned most
   for (const missense_entry& entry : entries) {
     if (entry.position >= seq.residues && entry.position <= seq.residues + length) sat.missense.push_back(entry);
   }
-  global_flanking = random() % 3 == 0 ? 0 : static_cast<int>(random() % (spread / 10 + 30));
+  options.flanking = random() % 3 == 0 ? 0 : random() % (spread / 10 + 30);
   return sat;
 }
 
 // Alignments far longer than the window are passed on piece by piece, down
 // to one character: the same text, never more than about a window held.
 TEST_F(Report, AlignmentAgreesWithColumnByColumnWalk) {
-  global_print_sat_mode = 0;
+  options.format = 0;
   std::mt19937 random(3);
   for (int trial = 0; trial < 3400; ++trial) {
     const bool long_one = trial % 8 == 0;
     Csat& sat = long_one ? random_repeat(random, 3000, 200) : random_repeat(random, 400, 12);
-    AlignmentLines::window = !long_one ? DEFAULT_WINDOW : random() % 4 == 0 ? random() % 3 : 1 + random() % 100;
-    const std::string alignment = alignment_by_columns(sat, seq);
+    options.alignment_window = !long_one ? DEFAULT_WINDOW : random() % 4 == 0 ? random() % 3 : 1 + random() % 100;
+    const std::string alignment = alignment_by_columns(sat, seq, static_cast<long>(options.flanking));
     ASSERT_EQ(lines_below(sat), alignment) << "trial " << trial;
     if (!long_one) continue;
 
     const std::string before = "gathered before\n";
     TextBuffer held;
     held.append(before.data(), before.size());
-    const std::string passed_on = captured([&](FILE* out) { AlignmentLines::append(held, out, sat, seq); });
-    ASSERT_LE(held.size(), before.size() + AlignmentLines::window) << "trial " << trial;
+    const std::string passed_on = captured([&](FILE* out) { append_alignment_lines(held, out, sat, seq, options); });
+    ASSERT_LE(held.size(), before.size() + options.alignment_window) << "trial " << trial;
     ASSERT_EQ(passed_on + std::string(held.data(), held.size()), before + alignment) << "trial " << trial;
 
     // The residue line alone shows no error.
     Csat without_errors;
     without_errors.copy_from(sat);
     without_errors.missense.clear();
-    const std::string clean = alignment_by_columns(without_errors, seq);
-    global_print_sat_seq_mode = 1;
+    const std::string clean = alignment_by_columns(without_errors, seq, static_cast<long>(options.flanking));
+    options.sequence_lines = 1;
     ASSERT_EQ(lines_below(sat), clean.substr(0, clean.find('\n') + 1)) << "trial " << trial;
-    global_print_sat_seq_mode = 2;
+    options.sequence_lines = 2;
   }
 }
 
@@ -456,14 +456,14 @@ TEST_F(Report, ColumnsLaidOutInAdvanceEqualColumnsWrittenFieldByField) {
       sat.deletions = count();
       sat.Ns = count();
     }
-    global_treat_Ns_as_missense = random() % 2 == 0;
-    global_N_and_perfection_mode = static_cast<int>(random() % 3);
+    options.N_column = random() % 2 != 0;
+    options.N_perfection_mode = static_cast<int>(random() % 3);
 
     TextBuffer fast, plain;
-    append_common_columns(fast, sat, seq);
-    append_common_columns_plainly(plain, sat, seq);
-    append_error_counts(fast, sat);
-    append_error_counts_plainly(plain, sat);
+    append_common_columns(fast, sat, seq, options.N_perfection_mode);
+    append_common_columns_plainly(plain, sat, seq, options.N_perfection_mode);
+    append_error_counts(fast, sat, options.N_column);
+    append_error_counts_plainly(plain, sat, options.N_column);
     ASSERT_EQ(std::string(fast.data(), fast.size()), std::string(plain.data(), plain.size())) << "trial " << trial;
   }
 }

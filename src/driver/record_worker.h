@@ -1,0 +1,30 @@
+#ifndef VELKOR_DRIVER_RECORD_WORKER_H
+#define VELKOR_DRIVER_RECORD_WORKER_H
+
+#include "config/run_options.h"
+#include "driver/arrays_parameters.h"
+#include "repeats/report_options.h"
+#include "repeats/unit_text.h"
+#include "search/arrays/arrays_worker.h"
+
+// What a thread that searches records brings to each: the run's settings
+// and its own scratch space, kept from record to record. Large, so not on
+// the stack.
+struct RecordWorker {
+  explicit RecordWorker(const RunOptions& run)
+      : options(run),
+        report(report_options_of(run)),
+        unit_texts(report.unit_mode),
+        arrays_options(arrays_options_of(run)),
+        arrays{arrays_options, {}} {}
+  RecordWorker(const RecordWorker&) = delete;
+  RecordWorker& operator=(const RecordWorker&) = delete;
+
+  const RunOptions& options;
+  const ReportOptions report;
+  UnitTextCache unit_texts;
+  const ArraysOptions arrays_options;
+  ArraysWorker arrays;
+};
+
+#endif
