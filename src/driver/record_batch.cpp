@@ -117,8 +117,10 @@ class MarkMasked : public MaskedRecords {
 
 }  // namespace
 
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const ArraysOptions& arrays_options) {
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const SearchOptions& search_options,
+                  const ArraysOptions& arrays_options) {
   batch_in_hand = &batch;
+  SearchWorker search{search_options, {}};
   ArraysWorker arrays{arrays_options, {}};
   set_failed_allocation_handler(give_up_record);
   MarkMasked mark_masked;
@@ -135,7 +137,7 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const Arrays
     hold_progress_messages(&record.progress_messages);
     record.first_repeat = batch.repeats().size();
     try {
-      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked,
+      search_record(record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked, search,
                     run_parts_beside_others, &arrays);
     } catch (...) {
       record.failure = std::current_exception();

@@ -10,6 +10,7 @@
 #include "driver/held_text.h"
 #include "driver/residue_buffer.h"
 #include "search/arrays/arrays_options.h"
+#include "search/search_options.h"
 
 // Consecutive records that one worker thread searches: one long record, or
 // short ones up to a budget of residues. Each batch costs two hand-overs
@@ -66,7 +67,9 @@ class RecordBatch {
 // other tools; mask: mask their residues, for the run's thread to write
 // (a copy would take as much fresh memory again). Never throws: a failure is
 // kept with its record, and the records after it are left unsearched, as a
-// run on one thread would. Search mode arrays searches with arrays_options.
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const ArraysOptions& arrays_options);
+// run on one thread would. The other modes search with search_options, search
+// mode arrays with arrays_options.
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, const SearchOptions& search_options,
+                  const ArraysOptions& arrays_options);
 
 #endif

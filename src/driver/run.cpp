@@ -26,6 +26,7 @@
 #include "driver/record_batch.h"
 #include "driver/record_names.h"
 #include "driver/residue_buffer.h"
+#include "driver/search_options_from_parameters.h"
 #include "driver/search_record.h"
 #include "driver/messages.h"
 #include "driver/ordered_work_queue.h"
@@ -243,6 +244,8 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
                    std::deque<ExtraFile>& extras, OutputStream& masked, InputLetters* letters, RecordNames& names,
                    unsigned& record_number) {
   bool committed = false;
+  const SearchOptions search_options = search_options_from_parameters();
+  SearchWorker search{search_options, {}};
   const ArraysOptions arrays_options = arrays_options_from_parameters();
   ArraysWorker arrays{arrays_options, {}};
   while (!input.at_end()) {
@@ -263,7 +266,8 @@ int search_records(CFile& input, CSequence_Mol& seq, OutputStream& out, RepeatFi
     report_status(record_number, seq.name.c_str(), global_min_unit_length);
     update_report_time();
     MaskedFile masked_file(masked.file(), record_number, letters);
-    search_record(record_number, seq, out.file(), files, masked.file() ? &masked_file : nullptr, nullptr, &arrays);
+    search_record(record_number, seq, out.file(), files, masked.file() ? &masked_file : nullptr, search, nullptr,
+                  &arrays);
     if (!masked_file.written()) return abort_run(EXIT_BAD_FASTA);
     int code = check_written(out, extras, masked);
     if (code != EXIT_OK) return code;
@@ -307,13 +311,14 @@ int search_records_at_once(unsigned threads, CFile& input, OutputStream& out, Re
                            RecordNames& names, unsigned& record_number) {
   const bool keep_repeats = files != nullptr;
   const bool mask = masked.file() != nullptr;
+  const SearchOptions search_options = search_options_from_parameters();
   const ArraysOptions arrays_options = arrays_options_from_parameters();
   BlockPool held_blocks;  // outlives the batches and the workers
   std::unique_ptr<OrderedWorkQueue<RecordBatch>> workers;
   try {
     workers = std::make_unique<OrderedWorkQueue<RecordBatch>>(
-        threads, [keep_repeats, mask, arrays_options](RecordBatch& batch) {
-          search_batch(batch, keep_repeats, mask, arrays_options);
+        threads, [keep_repeats, mask, search_options, arrays_options](RecordBatch& batch) {
+          search_batch(batch, keep_repeats, mask, search_options, arrays_options);
         });
   } catch (const std::system_error& error) {
     std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads,

@@ -18,7 +18,7 @@ void progress_line_if_due(unsigned record_number, const char* record_name, unsig
 }  // namespace
 
 void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, RepeatListener* files,
-                   MaskedRecords* masked, RunTasks run_parts, ArraysWorker* arrays) {
+                   MaskedRecords* masked, SearchWorker& worker, RunTasks run_parts, ArraysWorker* arrays) {
   if (global_search_mode == SEARCH_ARRAYS) {
     ConsensusUnits units;  // the records' units: kept until they are written
     SequenceOutput output(seq, record_number, out, files, masked);
@@ -26,14 +26,14 @@ void search_record(unsigned record_number, CSequence_Mol& seq, FILE* out, Repeat
     output.finish();
     return;
   }
-  CSearchController controller(record_number, seq);
+  CSearchController controller(worker.options, worker.workspace, record_number, seq);
   controller.search_progress = {progress_message, progress_line_if_due};
   if (run_parts) controller.run_parts = run_parts;
   SequenceOutput output(seq, record_number, out, files, masked);
   if (global_search_mode == SEARCH_EXACT) {
     // The exact search hands its records on as it makes them: a long array's
     // hundreds of thousands of repeats are never all held as records.
-    controller.exact_search_2(output.records());
+    controller.exact_search_2(controller.user_thresholds(), output.records());
   } else if (global_search_mode == SEARCH_EXTEND_EXACT) {
     controller.search_exact_and_extend_to_imperfect_repeats(output.records());
   } else {

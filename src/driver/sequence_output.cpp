@@ -4,7 +4,11 @@
 
 SequenceOutput::SequenceOutput(CSequence_Mol& seq, unsigned record_number, FILE* out, RepeatListener* files,
                                MaskedRecords* masked)
-    : seq_(seq), files_(files), masked_(masked), report_(out, seq), hidden_repeats_(*this, sat_alloc) {
+    : seq_(seq),
+      files_(files),
+      masked_(masked),
+      report_(out, seq),
+      hidden_repeats_(*this, sat_alloc, global_remove_mostly_hidden) {
   if (files_) files_->begin_record(seq, record_number);
 }
 

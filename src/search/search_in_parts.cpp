@@ -42,13 +42,8 @@
 #include <utility>
 #include <vector>
 
-#include "config/parameters.h"
 #include "search/CSearchController.h"
 #include "search/record_parts.h"
-
-std::size_t CSearchController::starts_per_part = std::size_t{1} << 19;
-thread_local long long CSearchController::records_in_parts = 0;
-thread_local long long CSearchController::parts_searched_again = 0;
 
 namespace {
 
@@ -80,26 +75,32 @@ std::size_t CSearchController::parts_of(std::size_t residues) const {
 
 // A start costs about as much as the unit lengths tried there: with long
 // units, shorter records are worth searching in parts.
-std::size_t CSearchController::starts_in_a_part() {
+std::size_t CSearchController::starts_in_a_part() const {
+  const std::size_t starts_per_part = options.starts_per_part;
   const std::size_t shortest = std::min<std::size_t>(starts_per_part, 1 << 15);
-  return std::max(shortest, starts_per_part * 6 / std::max(6u, global_max_unit_length));
+  return std::max(shortest, starts_per_part * 6 / std::max(6u, options.max_unit_length));
 }
 
 std::vector<std::size_t> CSearchController::search_in_parts() {
   const char* first = sequence.residues;
-  ++records_in_parts;
-  const std::function<void(PartRecords&)> search_part = [this, first](PartRecords& part) {
-    CSearchController search(sequence_number, sequence);
+  ++workspace.counts.records_in_parts;
+  CountsOfParts counts_of_parts;
+  const std::function<void(PartRecords&)> search_part = [this, first, &counts_of_parts](PartRecords& part) {
+    SearchWorkspace part_workspace;
+    CSearchController search(options, part_workspace, sequence_number, sequence);
     search.search_progress = search_progress;
     part.pass_ends = search.search_unit_lengths_in_turn(part.from, part.to);
     part.sats.swap(search.imperfect_sats.sats);
     part.lists_let_go.swap(search.error_lists_let_go);
     for (const Csat* sat : part.sats) part.rule_out(sat->sat_begin - first, sat->sat_end - first);
+    counts_of_parts.add(part_workspace.counts);
   };
   const std::function<void(PartRecords&)> let_go = [](PartRecords& part) { sat_alloc.give_back_all(part.sats); };
   HeldParts held;
   const std::vector<const char*> glue = search_and_glue(held.parts, first, sequence.length, parts_of(sequence.length),
-                                                        run_parts, search_part, let_go, parts_searched_again);
+                                                        run_parts, search_part, let_go,
+                                                        workspace.counts.parts_searched_again);
+  workspace.counts += counts_of_parts.sum();
 
   std::vector<std::size_t> pass_ends;
   SatList& glued = imperfect_sats.sats;

@@ -41,18 +41,23 @@ struct ExactPart : PartOfRecord {
 
 void CSearchController::exact_search_in_parts(const Thresholds& thresholds, FoundRepeats& glued) {
   const char* first = sequence.residues;
-  ++records_in_parts;
+  ++workspace.counts.records_in_parts;
+  CountsOfParts counts_of_parts;
   const std::function<void(ExactPart&)> let_go = [](ExactPart& part) { part.found.passes.clear(); };
-  const std::function<void(ExactPart&)> search_part = [this, first, &thresholds, &let_go](ExactPart& part) {
-    CSearchController search(sequence_number, sequence);
+  const std::function<void(ExactPart&)> search_part = [this, first, &thresholds, &let_go,
+                                                       &counts_of_parts](ExactPart& part) {
+    SearchWorkspace part_workspace;
+    CSearchController search(options, part_workspace, sequence_number, sequence);
     search.search_progress = search_progress;
     part.found.seq_begin = first;
     // A stretch that repeats itself from further back than the overlap
     // would have each part that it reaches into scan it for every unit
     // length: such a part gives up, and is searched again with the part
     // before it.
-    if (!search.exact_search_starts(thresholds, part.found, part.from, part.to,
-                                    static_cast<std::size_t>(part.before.to - part.before.from))) {
+    const bool searched = search.exact_search_starts(thresholds, part.found, part.from, part.to,
+                                                     static_cast<std::size_t>(part.before.to - part.before.from));
+    counts_of_parts.add(part_workspace.counts);
+    if (!searched) {
       let_go(part);
       part.ruled_out_before.push_back(part.before);
       return;
@@ -63,7 +68,9 @@ void CSearchController::exact_search_in_parts(const Thresholds& thresholds, Foun
   };
   std::vector<ExactPart> parts;
   const std::vector<const char*> glue = search_and_glue(parts, first, sequence.length, parts_of(sequence.length),
-                                                        run_parts, search_part, let_go, parts_searched_again);
+                                                        run_parts, search_part, let_go,
+                                                        workspace.counts.parts_searched_again);
+  workspace.counts += counts_of_parts.sum();
 
   // Unit length by unit length (each part's passes come in that order), the
   // repeats of each part whose unit lies between its glue points.

@@ -88,8 +88,9 @@ struct CSearchController::GrownSeeds {
   };
   std::vector<Seed> waiting;  // not grown yet, in the order found
 
-  // Keeps the repeat sat grown from seed, and its list only where it is short.
-  void keep(const Seed& seed, Csat& sat, const char* first);
+  // Keeps the repeat sat grown from seed, and its list only where it holds
+  // at most longest_list_kept errors.
+  void keep(const Seed& seed, Csat& sat, const char* first, unsigned longest_list_kept);
   // Keeps only the repeats numbered in `kept`, numbered again in that order.
   void keep_only(std::vector<std::uint32_t>& kept);
 };
@@ -151,7 +152,6 @@ Csat* record_of(const GrownRepeat& r, unsigned seed_number, const CSearchControl
 }  // namespace
 
 // Short lists are the rule on real genomes, so hardly any repeat is grown twice.
-unsigned CSearchController::longest_error_list_kept = 16;
 
 // Seeds are grown a batch at a time: the forward walks in the order found,
 // the backward walks the other way round. Inside an array, each backward walk
@@ -159,13 +159,12 @@ unsigned CSearchController::longest_error_list_kept = 16;
 // no trail of its own. Grown in the order found, each one reached the trail
 // of the seed before only at its second error, and kept a trail of one point
 // with a summary of its path ahead: some 125 bytes a seed.
-std::size_t CSearchController::seeds_grown_at_once = 256;
 
 void CSearchController::grow_seed(GrownSeeds& grown, Csat* sat) {
   const char* first = sequence.residues;
-  if (grown.waiting.capacity() == 0) grown.waiting.reserve(seeds_grown_at_once);
+  if (grown.waiting.capacity() == 0) grown.waiting.reserve(options.seeds_grown_at_once);
   grown.waiting.push_back({sat, offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first)});
-  if (grown.waiting.size() >= seeds_grown_at_once) grow_waiting_seeds(grown);
+  if (grown.waiting.size() >= options.seeds_grown_at_once) grow_waiting_seeds(grown);
 }
 
 void CSearchController::grow_waiting_seeds(GrownSeeds& grown) {
@@ -175,17 +174,17 @@ void CSearchController::grow_waiting_seeds(GrownSeeds& grown) {
   for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) grow_backward(*seed->sat);
   for (const GrownSeeds::Seed& seed : waiting) {
     // The exact search runs under the internal tables; grown repeats must meet the user's.
-    if (user_thresholds().passed_by(*seed.sat, seed.sat->unit_length())) grown.keep(seed, *seed.sat, first);
+    if (user_thresholds().passed_by(*seed.sat, seed.sat->unit_length())) grown.keep(seed, *seed.sat, first, options.longest_error_list_kept);
     sat_alloc.give_back(seed.sat);
   }
   waiting.clear();
 }
 
-void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char* first) {
+void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char* first, unsigned longest_list_kept) {
   if (repeats.size() >= UINT_MAX) abort_out_of_memory();
   GrownExtent extent{offset_of(sat.sat_begin, first), offset_of(sat.sat_end, first), sat.unit_length(),
                      GrownExtent::list_let_go};
-  if (sat.missense.count <= longest_error_list_kept) {
+  if (sat.missense.count <= longest_list_kept) {
     CSearchController::sort_errors(sat);
     if (errors.size() + sat.missense.count >= UINT32_MAX) abort_out_of_memory();
     extent.listed = static_cast<std::uint32_t>(listed.size());
@@ -280,7 +279,7 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   GrownSeeds grown;
   SeedGrower grower(*this, grown);
   // One error more than a kept list holds tells a list to let go.
-  errors_listed = longest_error_list_kept == UINT_MAX ? UINT_MAX : longest_error_list_kept + 1;
+  errors_listed = options.longest_error_list_kept == UINT_MAX ? UINT_MAX : options.longest_error_list_kept + 1;
   exact_search_2(internal_thresholds(), grower);
   grow_waiting_seeds(grown);
   errors_listed = UINT_MAX;
@@ -307,7 +306,7 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   std::vector<std::uint32_t> survivors;
   std::vector<GrownSeeds::Seed> to_grow_again;
   KeptSurvivors kept(survivors, to_grow_again, grown, sat_alloc);
-  HiddenRepeatFilter filter(kept, sat_alloc);
+  HiddenRepeatFilter filter(kept, sat_alloc, options.remove_mostly_hidden);
   const char* first = sequence.residues;
   for (std::uint32_t i : order) filter.take(record_of(repeats[i], i, grown, first));
   filter.finish();

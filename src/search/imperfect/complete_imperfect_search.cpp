@@ -8,7 +8,6 @@
 #include <functional>
 #include <vector>
 
-#include "config/parameters.h"
 #include "search/CAnchorSeq.h"
 #include "search/CSearchController.h"
 #include "search/extension/alignment_bound.h"
@@ -133,12 +132,12 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
   take_run_ahead(*spare_, run_end, end_);
   const long long shifts_survived = search_.grow_forward(*spare_);
   const ForwardEnd forward_end{spare_->sat_end, spare_->score, spare_->insertions, spare_->deletions};
-  const bool shortcuts = CSearchController::pass_over_starts_sharing_a_walk;
+  const bool shortcuts = search_.options.pass_over_starts_sharing_a_walk;
   const bool twin_of_rejected = shortcuts && rejected_start_ == p - 1 && q[-1] == p[-1];
   if (!(twin_of_rejected && forward_end == rejected_forward_end_.matches_behind(1))) {
     take_run_behind(*spare_, run_begin, search_.sequence.residues);
     search_.grow_backward(*spare_);
-    if (CSearchController::passes_thresholds(*spare_, static_cast<unsigned>(q - p))) {
+    if (search_.user_thresholds().passed_by(*spare_, static_cast<unsigned>(q - p))) {
       accept(p, q);
       return 0;
     }
@@ -163,7 +162,7 @@ void CandidateTrials::accept(const char* p, const char* q) {
   anchors_.cover(spare_->sat_begin, spare_->sat_end);
   for (const missense_entry& error : spare_->missense) anchors_.open_at(error.position);
   Csat* accepted = sat_alloc.get_new(p, q);
-  if (spare_->missense.count > CSearchController::longest_error_list_kept) {
+  if (spare_->missense.count > search_.options.longest_error_list_kept) {
     // The list is let go, so it is not copied, and the spare keeps its room
     // for the next long walk: a list as long as an array, copied or grown
     // again for each repeat accepted there, took as much time as the search.
@@ -207,11 +206,6 @@ void sort_passes(SatList& sats, std::vector<std::size_t> pass_ends) {
 
 }  // namespace
 
-bool CSearchController::pass_over_starts_sharing_a_walk = true;
-bool CSearchController::settle_by_score_bound = true;
-thread_local long long CSearchController::starts_settled_by_score_bound = 0;
-thread_local long long CSearchController::starts_settled_by_alignment_bound = 0;
-
 void CSearchController::complete_imperfect_search() {
   const char* first = sequence.residues;
   sort_passes(imperfect_sats.sats, run_parts && parts_of(sequence.length) > 1
@@ -221,7 +215,7 @@ void CSearchController::complete_imperfect_search() {
 }
 
 unsigned CSearchController::longest_unit_searched() const {
-  return std::min(global_max_unit_length, sequence.length == 0 ? 0 : sequence.length - 1);
+  return std::min(options.max_unit_length, sequence.length == 0 ? 0 : sequence.length - 1);
 }
 
 // The anchor map and the marks of the starts are let go before the records
@@ -238,10 +232,10 @@ std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const ch
   CAnchorSeq anchors(first, sequence.length, from_residue == 0 ? 0 : from_residue - 1,
                      static_cast<std::size_t>(to - first) + longest + 1);
   StartsToTry starts(first, first + sequence.length, from, to);
-  ScoreBound score_bound(first, first + sequence.length);
-  AlignmentBound alignment_bound(first, first + sequence.length);
+  ScoreBound score_bound(first, first + sequence.length, options.mismatch_score, options.indel_score);
+  AlignmentBound alignment_bound(first, first + sequence.length, options.mismatch_score, options.indel_score);
   // An empty unit cannot be extended: unit length 0 is searched as 1.
-  unsigned k = std::max(global_min_unit_length, 1u);
+  unsigned k = std::max(options.min_unit_length, 1u);
   if (k == 1) {
     if (longest >= 1) unit_len_1_complete_imperfect_search(anchors, starts, imperfect_sats.sats);
     pass_ends.push_back(imperfect_sats.sats.size());
@@ -282,8 +276,9 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
   CandidateTrials candidates(*this, anchors, starts, result, end);
-  const ErrorFreeRunTest too_weak(1);
-  const OneErrorTest too_weak_with_one_error(1, first, end);
+  const Thresholds thresholds = user_thresholds();
+  const ErrorFreeRunTest too_weak(walk_rules, thresholds.min_scores[1], 1);
+  const OneErrorTest too_weak_with_one_error(walk_rules, thresholds.min_scores[1], 1, first, end);
   starts.mark(1, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   ProgressCheck progress(first);
   const char* unsettled_run_begin = nullptr;  // as in the search for longer units
@@ -316,17 +311,19 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
   CandidateTrials candidates(*this, anchors, starts, result, end);
-  const ErrorFreeRunTest too_weak(unit_length);
-  const OneErrorTest too_weak_with_one_error(unit_length, first, end);
+  const int* min_scores = user_thresholds().min_scores;
+  const ErrorFreeRunTest too_weak(walk_rules, min_scores[unit_length], unit_length);
+  const OneErrorTest too_weak_with_one_error(walk_rules, min_scores[unit_length], unit_length, first, end);
   starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   starts.leave_out_covered(anchors);
-  if (settle_by_score_bound && unit_length >= ScoreBound::shortest_unit) {
+  if (options.settle_by_score_bound && unit_length >= ScoreBound::shortest_unit) {
     // The next unit length's starts are settled in the same sweep, when it is searched.
     const bool next_searched = unit_length < longest_unit_searched();
-    starts_settled_by_score_bound += starts.leave_out_settled(
-        score_bound, minScores[unit_length], next_searched ? minScores[unit_length + 1] : ScoreBound::no_next_length);
+    workspace.counts.starts_settled_by_score_bound +=
+        starts.leave_out_settled(score_bound, min_scores[unit_length],
+                                 next_searched ? min_scores[unit_length + 1] : ScoreBound::no_next_length);
   }
-  const bool by_alignment = AlignmentBound::applies(unit_length);
+  const bool by_alignment = alignment_bound.applies(unit_length);
   ProgressCheck progress(first);
   // The last run judged and not settled: the starts that share it need not
   // be judged again, and their runs need not be read again.
@@ -355,8 +352,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       unsettled_run_begin = run_begin;
       unsettled_run_end = run_end;
     }
-    if (by_alignment && alignment_bound.settles(p, unit_length, minScores[unit_length])) {
-      ++starts_settled_by_alignment_bound;
+    if (by_alignment && alignment_bound.settles(p, unit_length, min_scores[unit_length])) {
+      ++workspace.counts.starts_settled_by_alignment_bound;
       continue;
     }
     p += candidates.try_copy(p, q, unsettled_run_begin, run_end);

@@ -5,14 +5,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "search/shortcut_counts.h"
+#include "search/extension/walk_rules.h"
 #include "search/imperfect/starts_to_try.h"
+#include "search/shortcut_counts.h"
 
 // Does a candidate settle as too weak from its error-free run alone? The
 // rule, and why it holds, is stated in error_free_run.cpp.
 class ErrorFreeRunTest {
  public:
-  explicit ErrorFreeRunTest(unsigned k);
+  // For unit length k under the walks' rules, whose counts it adds to, and
+  // the minimum score of k.
+  ErrorFreeRunTest(const WalkRules& rules, int min_score, unsigned k);
 
   // The starts that this test cannot settle: most starts lie in no periodic
   // stretch long enough.
@@ -25,7 +28,7 @@ class ErrorFreeRunTest {
     if (Ns_tolerated_ &&
         ((run_end != seq_end && *run_end == 'N') || (run_begin != seq_begin && run_begin[-1] == 'N')))
       return false;
-    ++shortcut_counts.runs_too_weak_without_error;
+    ++counts_.runs_too_weak_without_error;
     return true;
   }
 
@@ -33,6 +36,7 @@ class ErrorFreeRunTest {
   long long k_;
   long long longest_failing_run_;
   bool Ns_tolerated_;
+  ShortcutCounts& counts_;
 };
 
 // Does a candidate that passed the test above settle as too weak because it
@@ -40,7 +44,8 @@ class ErrorFreeRunTest {
 // is stated in one_error_at_most.h and one_error_test.cpp.
 class OneErrorTest {
  public:
-  OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end);
+  // The same arguments as above, and the record [seq_begin, seq_end).
+  OneErrorTest(const WalkRules& rules, int min_score, unsigned k, const char* seq_begin, const char* seq_end);
 
   // [run_begin, run_end) is the error-free run around a unit copy of
   // length k; true when every start sharing it settles.
@@ -81,6 +86,7 @@ class OneErrorTest {
   };
   std::vector<SecondErrorBits> second_error_bits_;
 
+  const WalkRules& rules_;
   long long k_;
   long long larger_penalty_;
   long long min_score_;
