@@ -312,15 +312,16 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const char* end = first + sequence.length;
   CandidateTrials candidates(*this, anchors, starts, result, end);
   const int* min_scores = user_thresholds().min_scores;
-  const ErrorFreeRunTest too_weak(walk_rules, min_scores[unit_length], unit_length);
-  const OneErrorTest too_weak_with_one_error(walk_rules, min_scores[unit_length], unit_length, first, end);
+  const int min_score = min_scores[unit_length];
+  const ErrorFreeRunTest too_weak(walk_rules, min_score, unit_length);
+  const OneErrorTest too_weak_with_one_error(walk_rules, min_score, unit_length, first, end);
   starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   starts.leave_out_covered(anchors);
   if (options.settle_by_score_bound && unit_length >= ScoreBound::shortest_unit) {
     // The next unit length's starts are settled in the same sweep, when it is searched.
     const bool next_searched = unit_length < longest_unit_searched();
     workspace.counts.starts_settled_by_score_bound +=
-        starts.leave_out_settled(score_bound, min_scores[unit_length],
+        starts.leave_out_settled(score_bound, min_score,
                                  next_searched ? min_scores[unit_length + 1] : ScoreBound::no_next_length);
   }
   const bool by_alignment = alignment_bound.applies(unit_length);
@@ -352,7 +353,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       unsettled_run_begin = run_begin;
       unsettled_run_end = run_end;
     }
-    if (by_alignment && alignment_bound.settles(p, unit_length, min_scores[unit_length])) {
+    if (by_alignment && alignment_bound.settles(p, unit_length, min_score)) {
       ++workspace.counts.starts_settled_by_alignment_bound;
       continue;
     }

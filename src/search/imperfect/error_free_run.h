@@ -13,9 +13,12 @@
 // rule, and why it holds, is stated in error_free_run.cpp.
 class ErrorFreeRunTest {
  public:
-  // For unit length k under the walks' rules, whose counts it adds to, and
-  // the minimum score of k.
+  // For unit length k under the walks' rules, whose counts it adds to once
+  // done, and the minimum score of k.
   ErrorFreeRunTest(const WalkRules& rules, int min_score, unsigned k);
+  ~ErrorFreeRunTest() { counts_.runs_too_weak_without_error += settled_; }
+  ErrorFreeRunTest(const ErrorFreeRunTest&) = delete;
+  ErrorFreeRunTest& operator=(const ErrorFreeRunTest&) = delete;
 
   // The starts that this test cannot settle: most starts lie in no periodic
   // stretch long enough.
@@ -28,7 +31,7 @@ class ErrorFreeRunTest {
     if (Ns_tolerated_ &&
         ((run_end != seq_end && *run_end == 'N') || (run_begin != seq_begin && run_begin[-1] == 'N')))
       return false;
-    ++counts_.runs_too_weak_without_error;
+    ++settled_;
     return true;
   }
 
@@ -37,6 +40,8 @@ class ErrorFreeRunTest {
   long long longest_failing_run_;
   bool Ns_tolerated_;
   ShortcutCounts& counts_;
+  // Counted here, where the count costs the sweep nothing measurable.
+  mutable long long settled_ = 0;
 };
 
 // Does a candidate that passed the test above settle as too weak because it
@@ -46,6 +51,9 @@ class OneErrorTest {
  public:
   // The same arguments as above, and the record [seq_begin, seq_end).
   OneErrorTest(const WalkRules& rules, int min_score, unsigned k, const char* seq_begin, const char* seq_end);
+  ~OneErrorTest() { rules_.counts->runs_too_weak_with_one_error += settled_; }
+  OneErrorTest(const OneErrorTest&) = delete;
+  OneErrorTest& operator=(const OneErrorTest&) = delete;
 
   // [run_begin, run_end) is the error-free run around a unit copy of
   // length k; true when every start sharing it settles.
@@ -87,6 +95,7 @@ class OneErrorTest {
   std::vector<SecondErrorBits> second_error_bits_;
 
   const WalkRules& rules_;
+  mutable long long settled_ = 0;  // added to the counts once done, as above
   long long k_;
   long long larger_penalty_;
   long long min_score_;
