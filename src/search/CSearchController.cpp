@@ -8,8 +8,6 @@ CSearchController::CSearchController(const SearchOptions& search_options, Search
       workspace(worker),
       sequence_number(number),
       sequence(seq),
-      walk_rules(search_options, worker.completed_nodes, worker.counts),
-      walk_alignment(seq.residues, seq.residues + seq.length, search_options.mismatch_score,
-                     search_options.indel_score) {
+      extension(search_options, worker, seq) {
   workspace.thresholds.cover(options, std::min(options.max_unit_length, seq.length));
 }

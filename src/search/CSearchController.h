@@ -9,8 +9,7 @@
 #include "repeats/CSequence_Mol.h"
 #include "repeats/Csat.h"
 #include "search/extension/alignment_bound.h"
-#include "search/extension/walk_memo.h"
-#include "search/extension/walk_rules.h"
+#include "search/extension/extension_alignment.h"
 #include "search/search_options.h"
 #include "search/search_progress.h"
 #include "search/search_workspace.h"
@@ -114,47 +113,10 @@ class CSearchController {
   // Accepted imperfect repeats whose long error lists were let go, to be
   // grown again once the overlap removal has chosen among them.
   std::vector<Csat*> error_lists_let_go;
-  // A grown record lists only its first errors_listed errors, and counts the
-  // rest: set where longer lists are let go and grown again.
-  unsigned errors_listed = UINT_MAX;
   void grow_error_lists_again();
 
-  // Extension alignment over mismatches, insertions and deletions.
-  // grow_both_ways grows a record forward, then backward, and trims N's off
-  // its ends. It returns how many residues further on a copy of the same
-  // unit, where the residues repeat, would grow into the same record (the
-  // rule is stated in starts_sharing_a_walk.h).
-  long long grow_both_ways(Csat& sat);
-  // The two halves of grow_both_ways: the forward walk, which returns the
-  // same count, and the backward walk with the trimming.
-  long long grow_forward(Csat& sat);
-  void grow_backward(Csat& sat);
-  // Puts the errors of a grown record in order (Csat::lessThan_missense).
-  static void sort_errors(Csat& sat);
-  void extend_imperfect_forward(Csat& sat, const char* seq_end);
-  void extend_imperfect_backward(Csat& sat, const char* left_limit);
-  // The scoring and shortcuts as the walks read them, with this worker's scratch.
-  WalkRules walk_rules;
-  WalkMemo forward_walks, backward_walks;
-  // Walks of units read in part meet the trails of the starts just before
-  // theirs. Once the memo above is full, they keep their trails here, and
-  // these are forgotten whenever they fill it: the trails the memo above
-  // keeps, such as those of long arrays, stay.
-  WalkMemo recent_forward_walks, recent_backward_walks;
-  // Asked by the walks of long units whether they can regain their best.
-  AlignmentBound walk_alignment;
-  bool walks_memorised = false;
-  long long lowest_memorable_plus_L = 0;
-  void forget_earlier_walks();
-  // Frees the trails; walks from then on choose each error themselves.
-  void release_earlier_walks();
-  long long lowest_memorable(const Csat& sat);
-  int extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
-                                          const char* unit_end, int score, int unit_length, unsigned char depth,
-                                          const char* seq_end, int best_score);
-  int extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos, const char* unit_begin,
-                                           const char* unit_end, int score, int unit_length, unsigned char depth,
-                                           const char* left_limit, int best_score);
+  // The walks that grow the candidates of the imperfect searches.
+  ExtensionAlignment extension;
 };
 
 #endif

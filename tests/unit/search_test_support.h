@@ -86,9 +86,9 @@ class SearchTest : public ::testing::Test {
 inline Csat* grown_copy(CSearchController& search, long p, long k, int* forward_gain = nullptr) {
   const char* first = search.sequence.residues;
   Csat* sat = sat_alloc.get_new(first + p, first + p + k);
-  search.extend_imperfect_forward(*sat, first + search.sequence.length);
+  search.extension.extend_imperfect_forward(*sat, first + search.sequence.length);
   if (forward_gain) *forward_gain = sat->score;
-  search.extend_imperfect_backward(*sat, first - 1);
+  search.extension.extend_imperfect_backward(*sat, first - 1);
   sat->trim_flanking_Ns();
   return sat;
 }

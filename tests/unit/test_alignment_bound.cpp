@@ -241,9 +241,9 @@ TEST_F(AlignmentBoundTest, BackwardWalkSinksByTheForwardGain) {
   ASSERT_EQ(search.user_thresholds().min_scores[20], 60);
   const char* copy = seq.mol.residues + 10 + 5 * unit.size();
   Csat* sat = sat_alloc.get_new(copy, copy + unit.size());
-  search.extend_imperfect_forward(*sat, seq.mol.residues + seq.mol.length);
+  search.extension.extend_imperfect_forward(*sat, seq.mol.residues + seq.mol.length);
   EXPECT_EQ(sat->score, 50);
-  search.extend_imperfect_backward(*sat, seq.mol.residues - 1);
+  search.extension.extend_imperfect_backward(*sat, seq.mol.residues - 1);
   EXPECT_GE(sat->score, 60) << describe(*sat, seq.mol.residues);
   sat_alloc.give_back(sat);
   AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, options.mismatch_score,

@@ -52,7 +52,7 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
     const char* end = first + seq.mol.length;
     CSearchController search(options, workspace, 1, seq.mol);
     for (unsigned k = 1; k <= 20 && k < seq.mol.length; ++k) {
-      OneErrorTest one_error(search.walk_rules, search.user_thresholds().min_scores[k], k, first, end);
+      OneErrorTest one_error(search.extension.rules, search.user_thresholds().min_scores[k], k, first, end);
       for (const char* p = first; p + k < end; ++p) {
         const char* run_end = p + k;
         while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;

@@ -121,7 +121,7 @@ TEST_F(AgainstReference, GrowingEachCopy) {
           CSearchController alone(options, workspace, 1, seq.mol);
           Csat* walked = sat_alloc.get_new(first + p, first + p + k);
           walked->score = start_score;
-          const long long survived = alone.grow_forward(*walked);
+          const long long survived = alone.extension.grow_forward(*walked);
           if (shifts) *shifts = survived;
           walked->score -= start_score;
           std::string text = describe(*walked, first);
@@ -141,13 +141,13 @@ TEST_F(AgainstReference, GrowingEachCopy) {
         const int score = static_cast<int>(below(40)) - 10, best = score + static_cast<int>(below(10));
         const bool forward = below(2) == 0;
         const long pos = forward ? p + k : p, phase = forward ? 0 : k - 1;
-        const auto leap = forward ? &CSearchController::extend_imperfect_forward_leap_ahead
-                                  : &CSearchController::extend_imperfect_backward_leap_ahead;
-        const int value = (search.*leap)(first + pos, first + p + phase, first + p, first + p + k, score,
+        const auto leap = forward ? &ExtensionAlignment::extend_imperfect_forward_leap_ahead
+                                  : &ExtensionAlignment::extend_imperfect_backward_leap_ahead;
+        const int value = (search.extension.*leap)(first + pos, first + p + phase, first + p, first + p + k, score,
                                          static_cast<int>(k), static_cast<unsigned char>(depth),
                                          forward ? end : first - 1, best);
-        ASSERT_EQ(value, reference::look_ahead(options, residues, reference::copy_at(p, k), forward, pos, phase, score, depth,
-                                               best))
+        ASSERT_EQ(value, reference::look_ahead(options, residues, reference::copy_at(p, k), forward, pos, phase, score,
+                                               depth, best))
             << "look-ahead at " << p << " k " << k << (forward ? " forward" : " backward") << " in " << residues
             << options_text();
       }

@@ -170,8 +170,8 @@ void CSearchController::grow_seed(GrownSeeds& grown, Csat* sat) {
 void CSearchController::grow_waiting_seeds(GrownSeeds& grown) {
   const char* first = sequence.residues;
   std::vector<GrownSeeds::Seed>& waiting = grown.waiting;
-  for (const GrownSeeds::Seed& seed : waiting) grow_forward(*seed.sat);
-  for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) grow_backward(*seed->sat);
+  for (const GrownSeeds::Seed& seed : waiting) extension.grow_forward(*seed.sat);
+  for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) extension.grow_backward(*seed->sat);
   for (const GrownSeeds::Seed& seed : waiting) {
     // The exact search runs under the internal tables; grown repeats must meet the user's.
     if (user_thresholds().passed_by(*seed.sat, seed.sat->unit_length())) grown.keep(seed, *seed.sat, first, options.longest_error_list_kept);
@@ -185,7 +185,7 @@ void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char
   GrownExtent extent{offset_of(sat.sat_begin, first), offset_of(sat.sat_end, first), sat.unit_length(),
                      GrownExtent::list_let_go};
   if (sat.missense.count <= longest_list_kept) {
-    CSearchController::sort_errors(sat);
+    sort_errors(sat);
     if (errors.size() + sat.missense.count >= UINT32_MAX) abort_out_of_memory();
     extent.listed = static_cast<std::uint32_t>(listed.size());
     listed.push_back({offset_of(sat.unit_pos_forward, sat.unit_begin), offset_of(sat.unit_pos_backward, sat.unit_begin),
@@ -279,10 +279,10 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   GrownSeeds grown;
   SeedGrower grower(*this, grown);
   // One error more than a kept list holds tells a list to let go.
-  errors_listed = options.longest_error_list_kept == UINT_MAX ? UINT_MAX : options.longest_error_list_kept + 1;
+  extension.errors_listed = options.longest_error_list_kept == UINT_MAX ? UINT_MAX : options.longest_error_list_kept + 1;
   exact_search_2(internal_thresholds(), grower);
   grow_waiting_seeds(grown);
-  errors_listed = UINT_MAX;
+  extension.errors_listed = UINT_MAX;
 
   search_progress.tell("  Extend exact to imperfect repeats.\n");
   // In the order of lessThan_sat, then by the seed's extent, then in the
@@ -324,14 +324,14 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   for (const GrownSeeds::Seed& seed : to_grow_again) {
     first_growths.push_back(growth_of(*seed.sat));
     back_to_seed(*seed.sat, first + seed.seed_begin, first + seed.seed_end);
-    grow_forward(*seed.sat);
+    extension.grow_forward(*seed.sat);
   }
-  forward_walks = WalkMemo();
+  extension.forget_forward_walks();
   for (std::size_t i = 0; i < to_grow_again.size(); ++i) {
     Csat& sat = *to_grow_again[i].sat;
-    grow_backward(sat);
+    extension.grow_backward(sat);
     assert(growth_of(sat) == first_growths[i]);
-    CSearchController::sort_errors(sat);
+    sort_errors(sat);
   }
 
   auto grown_again = to_grow_again.begin();

@@ -47,7 +47,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "search/CSearchController.h"
+#include "search/extension/extension_alignment.h"
 #include "search/extension/extension_walk.h"
 #include "search/extension/follow_trail.h"
 #include "search/extension/greedy_run.h"
@@ -188,7 +188,15 @@ long long extend(const WalkRules& rules, Csat& sat, const char* limit, WalkMemo*
 
 }  // namespace
 
-long long CSearchController::grow_both_ways(Csat& sat) {
+ExtensionAlignment::ExtensionAlignment(const SearchOptions& options, SearchWorkspace& workspace, const CSequence_Mol& sequence)
+    : rules(options, workspace.completed_nodes, workspace.counts),
+      options_(options),
+      counts_(workspace.counts),
+      sequence_(sequence),
+      walk_alignment_(sequence.residues, sequence.residues + sequence.length, options.mismatch_score,
+                      options.indel_score) {}
+
+long long ExtensionAlignment::grow_both_ways(Csat& sat) {
   const long long shifts_survived = grow_forward(sat);
   grow_backward(sat);
   return shifts_survived;
@@ -196,11 +204,11 @@ long long CSearchController::grow_both_ways(Csat& sat) {
 
 // The lowest score at an error point from which a walk's choices depend only
 // on its position and the unit ahead.
-long long CSearchController::lowest_memorable(const Csat& sat) {
-  if (!walks_memorised) forget_earlier_walks();
+long long ExtensionAlignment::lowest_memorable(const Csat& sat) {
+  if (!walks_memorised_) forget_earlier_walks();
   const unsigned k = sat.unit_length();
-  return lowest_memorable_plus_L == never_memorable || k > WalkMemo::longest_unit ? never_memorable
-                                                                                  : lowest_memorable_plus_L - k;
+  return lowest_memorable_plus_L_ == never_memorable || k > WalkMemo::longest_unit ? never_memorable
+                                                                                  : lowest_memorable_plus_L_ - k;
 }
 
 namespace {
@@ -221,19 +229,19 @@ long long extend_noting_reach_if_useful(const WalkRules& rules, Csat& sat, const
 
 }  // namespace
 
-long long CSearchController::grow_forward(Csat& sat) {
+long long ExtensionAlignment::grow_forward(Csat& sat) {
   const long long shifts_survived =
-      extend_noting_reach_if_useful<Forward>(walk_rules, sat, sequence.residues + sequence.length, &forward_walks,
-                                             &recent_forward_walks, lowest_memorable(sat), walk_alignment,
+      extend_noting_reach_if_useful<Forward>(rules, sat, sequence_.residues + sequence_.length, &forward_walks_,
+                                             &recent_forward_walks_, lowest_memorable(sat), walk_alignment_,
                                              errors_listed);
   // Counted where the walk chose errors: a walk without any shares only its run.
-  if (shifts_survived > 0 && shifts_survived < LLONG_MAX) ++workspace.counts.forward_walks_starts_may_share;
+  if (shifts_survived > 0 && shifts_survived < LLONG_MAX) ++counts_.forward_walks_starts_may_share;
   return shifts_survived;
 }
 
-void CSearchController::grow_backward(Csat& sat) {
-  extend_noting_reach_if_useful<Backward>(walk_rules, sat, sequence.residues - 1, &backward_walks, &recent_backward_walks,
-                                          lowest_memorable(sat), walk_alignment, errors_listed);
+void ExtensionAlignment::grow_backward(Csat& sat) {
+  extend_noting_reach_if_useful<Backward>(rules, sat, sequence_.residues - 1, &backward_walks_, &recent_backward_walks_,
+                                          lowest_memorable(sat), walk_alignment_, errors_listed);
   sat.trim_flanking_Ns();
 }
 
@@ -242,7 +250,7 @@ void CSearchController::grow_backward(Csat& sat) {
 // left of it (a deletion at its first residue at most). So the order is one
 // reversal and one rotation away; a list of any other shape is sorted.
 // (A sort took a fifth of the search on long imperfect arrays.)
-void CSearchController::sort_errors(Csat& sat) {
+void sort_errors(Csat& sat) {
   missense_entry* first = sat.missense.begin();
   missense_entry* last = sat.missense.end();
   missense_entry* backward = std::find_if(
@@ -252,7 +260,7 @@ void CSearchController::sort_errors(Csat& sat) {
   if (!std::is_sorted(first, last, Csat::lessThan_missense())) std::sort(first, last, Csat::lessThan_missense());
 }
 
-void CSearchController::forget_earlier_walks() {
+void ExtensionAlignment::forget_earlier_walks() {
   // Walks that list only some of their errors can go along whole paths at once.
   const bool summarised = errors_listed != UINT_MAX;
   // A point takes some twenty bytes with its slot. One per 16 residues in
@@ -262,54 +270,54 @@ void CSearchController::forget_earlier_walks() {
   // repeats grown in extendExact) add a piece of trail for each exact repeat
   // of such an array, between the pieces of the walks before: they need one
   // point per 8 residues.
-  const std::size_t most_points = options.walk_points_kept_at_least + sequence.length / (summarised ? 8 : 16);
-  forward_walks.reset(sequence.residues, most_points, summarised, false);
-  backward_walks.reset(sequence.residues, most_points, summarised, true);
-  recent_forward_walks.reset(sequence.residues, options.walk_points_kept_at_least, false, false);
-  recent_backward_walks.reset(sequence.residues, options.walk_points_kept_at_least, false, true);
-  walks_memorised = true;
+  const std::size_t most_points = options_.walk_points_kept_at_least + sequence_.length / (summarised ? 8 : 16);
+  forward_walks_.reset(sequence_.residues, most_points, summarised, false);
+  backward_walks_.reset(sequence_.residues, most_points, summarised, true);
+  recent_forward_walks_.reset(sequence_.residues, options_.walk_points_kept_at_least, false, false);
+  recent_backward_walks_.reset(sequence_.residues, options_.walk_points_kept_at_least, false, true);
+  walks_memorised_ = true;
   // Scores never exceed the sequence length, nor units: so the threshold stays -L.
-  const bool usable = walk_rules.follow_earlier_walks && walk_rules.penalties_negative() &&
-                      walk_rules.maximum_scorereduction >= 2 * static_cast<long long>(sequence.length);
-  const long long costliest = walk_rules.smaller_penalty();
-  lowest_memorable_plus_L = usable ? 1 - walk_rules.depth * costliest : never_memorable;
+  const bool usable = rules.follow_earlier_walks && rules.penalties_negative() &&
+                      rules.maximum_scorereduction >= 2 * static_cast<long long>(sequence_.length);
+  const long long costliest = rules.smaller_penalty();
+  lowest_memorable_plus_L_ = usable ? 1 - rules.depth * costliest : never_memorable;
 }
 
-void CSearchController::release_earlier_walks() {
-  forward_walks = WalkMemo();
-  backward_walks = WalkMemo();
-  recent_forward_walks = WalkMemo();
-  recent_backward_walks = WalkMemo();
-  walks_memorised = true;
-  lowest_memorable_plus_L = never_memorable;
+void ExtensionAlignment::release_earlier_walks() {
+  forward_walks_ = WalkMemo();
+  backward_walks_ = WalkMemo();
+  recent_forward_walks_ = WalkMemo();
+  recent_backward_walks_ = WalkMemo();
+  walks_memorised_ = true;
+  lowest_memorable_plus_L_ = never_memorable;
 }
 
-void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) {
-  extend<Forward>(walk_rules, sat, seq_end, nullptr, never_memorable);
+void ExtensionAlignment::extend_imperfect_forward(Csat& sat, const char* seq_end) {
+  extend<Forward>(rules, sat, seq_end, nullptr, never_memorable);
 }
 
-void CSearchController::extend_imperfect_backward(Csat& sat, const char* left_limit) {
-  extend<Backward>(walk_rules, sat, left_limit, nullptr, never_memorable);
+void ExtensionAlignment::extend_imperfect_backward(Csat& sat, const char* left_limit) {
+  extend<Backward>(rules, sat, left_limit, nullptr, never_memorable);
 }
 
-int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos,
+int ExtensionAlignment::extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos,
                                                            const char* unit_begin, const char* unit_end, int score,
                                                            int unit_length, unsigned char depth, const char* seq_end,
                                                            int best_score) {
   UnitText text;
-  text.write(walk_rules, unit_begin, unit_end);
-  LookAhead look_ahead(walk_rules, unit_begin, unit_end, seq_end, LLONG_MAX, false, pos, text);
-  return leap_ahead<Forward>(look_ahead, pos, unit_pos, score, walk_rules.depth - depth,
-                             walk_rules.threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
+  text.write(rules, unit_begin, unit_end);
+  LookAhead look_ahead(rules, unit_begin, unit_end, seq_end, LLONG_MAX, false, pos, text);
+  return leap_ahead<Forward>(look_ahead, pos, unit_pos, score, rules.depth - depth,
+                             rules.threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
 }
 
-int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos,
+int ExtensionAlignment::extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos,
                                                             const char* unit_begin, const char* unit_end, int score,
                                                             int unit_length, unsigned char depth,
                                                             const char* left_limit, int best_score) {
   UnitText text;
-  text.write(walk_rules, unit_begin, unit_end);
-  LookAhead look_ahead(walk_rules, unit_begin, unit_end, left_limit, LLONG_MAX, false, pos, text);
-  return leap_ahead<Backward>(look_ahead, pos, unit_pos, score, walk_rules.depth - depth,
-                              walk_rules.threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
+  text.write(rules, unit_begin, unit_end);
+  LookAhead look_ahead(rules, unit_begin, unit_end, left_limit, LLONG_MAX, false, pos, text);
+  return leap_ahead<Backward>(look_ahead, pos, unit_pos, score, rules.depth - depth,
+                              rules.threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
 }

@@ -130,13 +130,13 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
   else
     spare_ = sat_alloc.get_new(p, q);
   take_run_ahead(*spare_, run_end, end_);
-  const long long shifts_survived = search_.grow_forward(*spare_);
+  const long long shifts_survived = search_.extension.grow_forward(*spare_);
   const ForwardEnd forward_end{spare_->sat_end, spare_->score, spare_->insertions, spare_->deletions};
   const bool shortcuts = search_.options.pass_over_starts_sharing_a_walk;
   const bool twin_of_rejected = shortcuts && rejected_start_ == p - 1 && q[-1] == p[-1];
   if (!(twin_of_rejected && forward_end == rejected_forward_end_.matches_behind(1))) {
     take_run_behind(*spare_, run_begin, search_.sequence.residues);
-    search_.grow_backward(*spare_);
+    search_.extension.grow_backward(*spare_);
     if (search_.user_thresholds().passed_by(*spare_, static_cast<unsigned>(q - p))) {
       accept(p, q);
       return 0;
@@ -150,7 +150,7 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
 }
 
 void CandidateTrials::accept(const char* p, const char* q) {
-  CSearchController::sort_errors(*spare_);
+  sort_errors(*spare_);
   // The starts left out under covered marks come back where an error
   // position covered before the repeat is open after it. Those open before
   // are open after too, and in a long array, where each repeat's list is as
@@ -245,7 +245,7 @@ std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const ch
   }
   for (; k <= longest; ++k) {
     // Only walks with units of the same length can meet.
-    forget_earlier_walks();
+    extension.forget_earlier_walks();
     one_unit_len_complete_imperfect_search(k, anchors, starts, score_bound, alignment_bound, imperfect_sats.sats);
     pass_ends.push_back(imperfect_sats.sats.size());
   }
@@ -260,13 +260,13 @@ void CSearchController::grow_error_lists_again() {
   remove_hidden(imperfect_sats);
   // The lists grown again can be as long as arrays: the trails of the last
   // pass make room for them.
-  release_earlier_walks();
+  extension.release_earlier_walks();
   std::sort(error_lists_let_go.begin(), error_lists_let_go.end(), std::less<Csat*>());
   for (Csat* sat : imperfect_sats.sats) {
     if (!std::binary_search(error_lists_let_go.begin(), error_lists_let_go.end(), sat, std::less<Csat*>())) continue;
     sat->reset(sat->unit_begin, sat->unit_end);
-    grow_both_ways(*sat);
-    CSearchController::sort_errors(*sat);
+    extension.grow_both_ways(*sat);
+    sort_errors(*sat);
   }
   error_lists_let_go.clear();
 }
@@ -277,8 +277,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   const char* end = first + sequence.length;
   CandidateTrials candidates(*this, anchors, starts, result, end);
   const Thresholds thresholds = user_thresholds();
-  const ErrorFreeRunTest too_weak(walk_rules, thresholds.min_scores[1], 1);
-  const OneErrorTest too_weak_with_one_error(walk_rules, thresholds.min_scores[1], 1, first, end);
+  const ErrorFreeRunTest too_weak(extension.rules, thresholds.min_scores[1], 1);
+  const OneErrorTest too_weak_with_one_error(extension.rules, thresholds.min_scores[1], 1, first, end);
   starts.mark(1, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   ProgressCheck progress(first);
   const char* unsettled_run_begin = nullptr;  // as in the search for longer units
@@ -313,8 +313,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   CandidateTrials candidates(*this, anchors, starts, result, end);
   const int* min_scores = user_thresholds().min_scores;
   const int min_score = min_scores[unit_length];
-  const ErrorFreeRunTest too_weak(walk_rules, min_score, unit_length);
-  const OneErrorTest too_weak_with_one_error(walk_rules, min_score, unit_length, first, end);
+  const ErrorFreeRunTest too_weak(extension.rules, min_score, unit_length);
+  const OneErrorTest too_weak_with_one_error(extension.rules, min_score, unit_length, first, end);
   starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   starts.leave_out_covered(anchors);
   if (options.settle_by_score_bound && unit_length >= ScoreBound::shortest_unit) {
