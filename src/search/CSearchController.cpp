@@ -1,6 +1,6 @@
 #include "search/CSearchController.h"
 
-#include <algorithm>
+#include "search/exact/exact_search.h"
 
 CSearchController::CSearchController(const SearchOptions& search_options, SearchWorkspace& worker, unsigned number,
                                      CSequence_Mol& seq)
@@ -9,5 +9,9 @@ CSearchController::CSearchController(const SearchOptions& search_options, Search
       sequence_number(number),
       sequence(seq),
       extension(search_options, worker, seq) {
-  workspace.thresholds.cover(options, std::min(options.max_unit_length, seq.length));
+  record_search().cover_unit_lengths();
+}
+
+void CSearchController::exact_search_2(const Thresholds& thresholds, RecordSink& sink) {
+  ExactSearch(record_search()).search(thresholds, sink);
 }

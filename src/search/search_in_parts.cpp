@@ -65,22 +65,6 @@ struct HeldParts {
 
 }  // namespace
 
-// Each part looks through the whole record once for N's (and, with long
-// units, for other letters), which for hundreds of parts of a long record
-// would cost as much as searching them.
-std::size_t CSearchController::parts_of(std::size_t residues) const {
-  constexpr std::size_t most_parts = 16;
-  return std::clamp<std::size_t>(residues / starts_in_a_part(), 1, most_parts);
-}
-
-// A start costs about as much as the unit lengths tried there: with long
-// units, shorter records are worth searching in parts.
-std::size_t CSearchController::starts_in_a_part() const {
-  const std::size_t starts_per_part = options.starts_per_part;
-  const std::size_t shortest = std::min<std::size_t>(starts_per_part, 1 << 15);
-  return std::max(shortest, starts_per_part * 6 / std::max(6u, options.max_unit_length));
-}
-
 std::vector<std::size_t> CSearchController::search_in_parts() {
   const char* first = sequence.residues;
   ++workspace.counts.records_in_parts;
@@ -97,7 +81,7 @@ std::vector<std::size_t> CSearchController::search_in_parts() {
   };
   const std::function<void(PartRecords&)> let_go = [](PartRecords& part) { sat_alloc.give_back_all(part.sats); };
   HeldParts held;
-  const std::vector<const char*> glue = search_and_glue(held.parts, first, sequence.length, parts_of(sequence.length),
+  const std::vector<const char*> glue = search_and_glue(held.parts, first, sequence.length, record_search().parts(),
                                                         run_parts, search_part, let_go,
                                                         workspace.counts.parts_searched_again);
   workspace.counts += counts_of_parts.sum();

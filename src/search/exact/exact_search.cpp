@@ -20,8 +20,8 @@
 #include <cstdint>
 
 #include "search/CAnchorSeq.h"
-#include "search/CSearchController.h"
 #include "search/exact/exact_group_scan.h"
+#include "search/exact/exact_search.h"
 #include "search/exact/N_locator.h"
 #include "search/found_repeats.h"
 
@@ -156,29 +156,32 @@ std::ptrdiff_t equal_residues_needed(unsigned k, const Thresholds& thresholds) {
 
 }  // namespace
 
-void CSearchController::exact_search_2(const Thresholds& thresholds, RecordSink& sink) {
-  FoundRepeats found(sequence.residues);
-  if (run_parts && parts_of(sequence.length) > 1) {
-    exact_search_in_parts(thresholds, found);
+void ExactSearch::search(const Thresholds& thresholds, RecordSink& sink) {
+  FoundRepeats found(record_.sequence.residues);
+  if (record_.in_parts()) {
+    search_in_parts(thresholds, found);
   } else {
-    exact_search_2(thresholds, found);
+    search(thresholds, found);
   }
   found.make_records_in_order(sink);
 }
 
-void CSearchController::exact_search_2(const Thresholds& thresholds, ExactRepeatTaker& taker) {
-  exact_search_starts(thresholds, taker, sequence.residues, sequence.residues + sequence.length, SIZE_MAX);
+void ExactSearch::search(const Thresholds& thresholds, ExactRepeatTaker& taker) {
+  search_starts(thresholds, taker, record_.sequence.residues, record_.sequence.residues + record_.sequence.length,
+                SIZE_MAX);
 }
 
-bool CSearchController::exact_search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from,
-                                            const char* to, std::size_t reach_back) {
+bool ExactSearch::search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from,
+                                const char* to, std::size_t reach_back) {
+  const SearchOptions& options = record_.options;
+  const CSequence_Mol& sequence = record_.sequence;
   const char* const seq_begin = sequence.residues;
   const char* const seq_end = seq_begin + sequence.length;
   const NBridging Ns(options);
   const NLocator N_positions(seq_begin, seq_end);
   // Repeats that pass the user's thresholds cover their residues, whatever
   // thresholds are in force.
-  const Thresholds user = user_thresholds();
+  const Thresholds user = record_.workspace.thresholds.user();
   // A unit needs at least one residue beyond its first copy, and the tables
   // end at the longest unit that fits into the sequence.
   const std::uint64_t first_k = options.min_unit_length > 1 ? options.min_unit_length : 1;
@@ -203,7 +206,7 @@ bool CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
   std::ptrdiff_t next_progress_check = 0;
   auto progress = [&](const char* pos, unsigned k) {
     if (pos - seq_begin < next_progress_check) return;
-    search_progress.at(sequence_number, sequence.name.c_str(), k);
+    record_.progress.at(record_.number, sequence.name.c_str(), k);
     next_progress_check = ((pos - seq_begin) / progress_stride + 1) * progress_stride;
   };
 

@@ -27,7 +27,7 @@
 #include <functional>
 #include <vector>
 
-#include "search/CSearchController.h"
+#include "search/exact/exact_search.h"
 #include "search/found_repeats.h"
 #include "search/record_parts.h"
 
@@ -39,7 +39,9 @@ struct ExactPart : PartOfRecord {
 
 }  // namespace
 
-void CSearchController::exact_search_in_parts(const Thresholds& thresholds, FoundRepeats& glued) {
+void ExactSearch::search_in_parts(const Thresholds& thresholds, FoundRepeats& glued) {
+  const CSequence_Mol& sequence = record_.sequence;
+  SearchWorkspace& workspace = record_.workspace;
   const char* first = sequence.residues;
   ++workspace.counts.records_in_parts;
   CountsOfParts counts_of_parts;
@@ -47,14 +49,15 @@ void CSearchController::exact_search_in_parts(const Thresholds& thresholds, Foun
   const std::function<void(ExactPart&)> search_part = [this, first, &thresholds, &let_go,
                                                        &counts_of_parts](ExactPart& part) {
     SearchWorkspace part_workspace;
-    CSearchController search(options, part_workspace, sequence_number, sequence);
-    search.search_progress = search_progress;
+    const RecordSearch part_record{record_.options, part_workspace, record_.number, record_.sequence,
+                                   record_.progress, nullptr};
+    ExactSearch search(part_record);
     part.found.seq_begin = first;
     // A stretch that repeats itself from further back than the overlap
     // would have each part that it reaches into scan it for every unit
     // length: such a part gives up, and is searched again with the part
     // before it.
-    const bool searched = search.exact_search_starts(thresholds, part.found, part.from, part.to,
+    const bool searched = search.search_starts(thresholds, part.found, part.from, part.to,
                                                      static_cast<std::size_t>(part.before.to - part.before.from));
     counts_of_parts.add(part_workspace.counts);
     if (!searched) {
@@ -67,8 +70,8 @@ void CSearchController::exact_search_in_parts(const Thresholds& thresholds, Foun
     }
   };
   std::vector<ExactPart> parts;
-  const std::vector<const char*> glue = search_and_glue(parts, first, sequence.length, parts_of(sequence.length),
-                                                        run_parts, search_part, let_go,
+  const std::vector<const char*> glue = search_and_glue(parts, first, sequence.length, record_.parts(),
+                                                        record_.run_parts, search_part, let_go,
                                                         workspace.counts.parts_searched_again);
   workspace.counts += counts_of_parts.sum();
 

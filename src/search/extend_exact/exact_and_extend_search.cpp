@@ -28,6 +28,7 @@
 
 #include "repeats/allocation.h"
 #include "search/CSearchController.h"
+#include "search/exact/exact_search.h"
 #include "search/hidden_repeat_filter.h"
 
 namespace {
@@ -232,7 +233,7 @@ void CSearchController::GrownSeeds::keep_only(std::vector<std::uint32_t>& kept) 
 namespace {
 
 // Grows each exact repeat the moment the exact search finds it.
-class SeedGrower : public CSearchController::ExactRepeatTaker {
+class SeedGrower : public ExactRepeatTaker {
  public:
   SeedGrower(CSearchController& controller, CSearchController::GrownSeeds& grown)
       : controller_(controller), grown_(grown) {}
@@ -280,7 +281,7 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   SeedGrower grower(*this, grown);
   // One error more than a kept list holds tells a list to let go.
   extension.errors_listed = options.longest_error_list_kept == UINT_MAX ? UINT_MAX : options.longest_error_list_kept + 1;
-  exact_search_2(internal_thresholds(), grower);
+  ExactSearch(record_search()).search(internal_thresholds(), grower);
   grow_waiting_seeds(grown);
   extension.errors_listed = UINT_MAX;
 

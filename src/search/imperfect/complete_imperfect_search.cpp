@@ -208,7 +208,7 @@ void sort_passes(SatList& sats, std::vector<std::size_t> pass_ends) {
 
 void CSearchController::complete_imperfect_search() {
   const char* first = sequence.residues;
-  sort_passes(imperfect_sats.sats, run_parts && parts_of(sequence.length) > 1
+  sort_passes(imperfect_sats.sats, record_search().in_parts()
                                        ? search_in_parts()
                                        : search_unit_lengths_in_turn(first, first + sequence.length));
   grow_error_lists_again();
