@@ -165,8 +165,8 @@ bool sorted_before(const std::pair<long, char>& x, const std::pair<long, char>& 
 
 // One pass over every start of unit length k, marks as the accepted
 // repeats leave them (1 open, 0 covered; a guard at each end).
-void search_unit_length(const SearchOptions& options, const std::string& residues, long k, std::vector<char>& open, int min_score,
-                        int min_length, std::vector<Record>& found) {
+void search_unit_length(const SearchOptions& options, const std::string& residues, long k, std::vector<char>& open,
+                        int min_score, int min_length, std::vector<Record>& found) {
   const long n = static_cast<long>(residues.size());
   auto mark = [&](long p) { return open[static_cast<std::size_t>(p + 1)] != 0; };
   for (long p = 0; p + k < n; ++p) {
@@ -211,8 +211,8 @@ void grow_without_errors(const SearchOptions& options, const std::string& residu
   trim_flanking_Ns(residues, record);
 }
 
-long long look_ahead(const SearchOptions& options, const std::string& residues, const Record& unit, bool forward, long pos, long phase,
-                     long long score, int depth, long long best_score) {
+long long look_ahead(const SearchOptions& options, const std::string& residues, const Record& unit, bool forward,
+                     long pos, long phase, long long score, int depth, long long best_score) {
   return Walker{options, residues, unit, forward}.look_ahead(pos, phase, score, depth, best_score);
 }
 
@@ -226,7 +226,8 @@ std::vector<Record> imperfect_search(const SearchOptions& options, const std::st
   for (long k = std::max(1L, static_cast<long>(options.min_unit_length));
        k <= static_cast<long>(options.max_unit_length); ++k) {
     if (k == 2) std::fill(open.begin(), open.end(), 1);  // what unit length 1 covered is open again
-    search_unit_length(options, residues, k, open, at_least(options.min_score, options.min_score_a, options.min_score_bx, k),
+    search_unit_length(options, residues, k, open,
+                       at_least(options.min_score, options.min_score_a, options.min_score_bx, k),
                        at_least(options.min_length, options.min_length_a, options.min_length_bx, k), found);
   }
   std::stable_sort(found.begin(), found.end(), [](const Record& a, const Record& b) {

@@ -37,8 +37,8 @@ void grow_without_errors(const SearchOptions& options, const std::string& residu
 // The look-ahead value of a node to the right (forward) or to the left, as
 // the extension's look-ahead entry points take it: pos the walk's edge, phase
 // the unit phase expected next.
-long long look_ahead(const SearchOptions& options, const std::string& residues, const Record& unit, bool forward, long pos, long phase,
-                     long long score, int depth, long long best_score);
+long long look_ahead(const SearchOptions& options, const std::string& residues, const Record& unit, bool forward,
+                     long pos, long phase, long long score, int depth, long long best_score);
 
 // The records of the direct imperfect search under the global parameters,
 // sorted as the search leaves them, each with its errors in order.

@@ -217,7 +217,8 @@ TEST_F(AlignmentBoundTest, DeletionsInARowAsTheWholeTable) {
                                         floor, target);
     if (fast >= target) continue;
     ++compared;
-    ASSERT_EQ(fast, plainly_highest_gain(options, residues, 10, k, true, floor)) << residues << " g " << options.indel_score;
+    ASSERT_EQ(fast, plainly_highest_gain(options, residues, 10, k, true, floor))
+        << residues << " g " << options.indel_score;
   }
   EXPECT_GT(compared, 200);
 }

@@ -153,7 +153,8 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
       std::string s = random_genome(random, round % 4 == 3 ? 1000 + random.below(3000) : random.below(400));
       TestSequence seq(s);
       CSearchController controller(options, workspace, 1, seq.mol);
-      const Thresholds thresholds = st.intern_thresholds ? controller.internal_thresholds() : controller.user_thresholds();
+      const Thresholds thresholds =
+          st.intern_thresholds ? controller.internal_thresholds() : controller.user_thresholds();
       std::vector<Found> expected = ReferenceExactSearch(options, s, thresholds, controller.user_thresholds()).run();
       CsatContainer result(&sat_alloc);
       AppendRecords into_result(result.sats);

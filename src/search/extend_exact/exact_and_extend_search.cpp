@@ -175,7 +175,8 @@ void CSearchController::grow_waiting_seeds(GrownSeeds& grown) {
   for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) extension.grow_backward(*seed->sat);
   for (const GrownSeeds::Seed& seed : waiting) {
     // The exact search runs under the internal tables; grown repeats must meet the user's.
-    if (user_thresholds().passed_by(*seed.sat, seed.sat->unit_length())) grown.keep(seed, *seed.sat, first, options.longest_error_list_kept);
+    if (user_thresholds().passed_by(*seed.sat, seed.sat->unit_length()))
+      grown.keep(seed, *seed.sat, first, options.longest_error_list_kept);
     sat_alloc.give_back(seed.sat);
   }
   waiting.clear();
@@ -280,7 +281,8 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   GrownSeeds grown;
   SeedGrower grower(*this, grown);
   // One error more than a kept list holds tells a list to let go.
-  extension.errors_listed = options.longest_error_list_kept == UINT_MAX ? UINT_MAX : options.longest_error_list_kept + 1;
+  extension.errors_listed =
+      options.longest_error_list_kept == UINT_MAX ? UINT_MAX : options.longest_error_list_kept + 1;
   ExactSearch(record_search()).search(internal_thresholds(), grower);
   grow_waiting_seeds(grown);
   extension.errors_listed = UINT_MAX;

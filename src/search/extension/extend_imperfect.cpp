@@ -151,11 +151,10 @@ long long extend(const WalkRules& rules, Csat& sat, const char* limit, WalkMemo*
     }
     // Where one error passes T but two do not, the walk often cannot try a
     // second after any first: it ends in its best state, without a decision.
-    if (rules.end_walks_that_cannot_regain_their_best && !choices_memorable &&
-        sat.score + larger_penalty > threshold &&
+    if (rules.end_walks_that_cannot_regain_their_best && !choices_memorable && sat.score + larger_penalty > threshold &&
         sat.score + 2 * larger_penalty <= threshold &&
-        !second_error_can_follow<Dir>(rules, Dir::edge(sat), Dir::unit_pos(sat), sat.unit_begin, sat.unit_end, sat.score,
-                                      threshold, limit, text)) {
+        !second_error_can_follow<Dir>(rules, Dir::edge(sat), Dir::unit_pos(sat), sat.unit_begin, sat.unit_end,
+                                      sat.score, threshold, limit, text)) {
       ++rules.counts->walks_ended_after_one_error;
       stop_recording(WalkMemo::Step::walk_went_on);
       best.restore<Dir>(sat);
@@ -165,9 +164,9 @@ long long extend(const WalkRules& rules, Csat& sat, const char* limit, WalkMemo*
     // up for them.
     const bool decides = sat.score + larger_penalty > threshold;
     if (!Dir::tells_reach && decides && !text.written()) text.write(rules, sat.unit_begin, sat.unit_end);
-    const Decision decision = decides ? choose_operation<Dir>(rules, sat, Dir::edge(sat), Dir::unit_pos(sat), best.score,
-                                                              limit, text)
-                                      : Decision{Operation::none, WalkMemo::unknown_reach, LLONG_MAX};
+    const Decision decision =
+        decides ? choose_operation<Dir>(rules, sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit, text)
+                : Decision{Operation::none, WalkMemo::unknown_reach, LLONG_MAX};
     shifts_survived = std::min(shifts_survived, decision.shifts_survived);
     const Operation op = decision.chosen;
     if (op == Operation::none) {
@@ -188,7 +187,8 @@ long long extend(const WalkRules& rules, Csat& sat, const char* limit, WalkMemo*
 
 }  // namespace
 
-ExtensionAlignment::ExtensionAlignment(const SearchOptions& options, SearchWorkspace& workspace, const CSequence_Mol& sequence)
+ExtensionAlignment::ExtensionAlignment(const SearchOptions& options, SearchWorkspace& workspace,
+                                       const CSequence_Mol& sequence)
     : rules(options, workspace.completed_nodes, workspace.counts),
       options_(options),
       counts_(workspace.counts),
@@ -218,9 +218,9 @@ namespace {
 // A summarised memo's trails must go on along trails of its own, so its walks
 // keep no recent ones.
 template <class Dir>
-long long extend_noting_reach_if_useful(const WalkRules& rules, Csat& sat, const char* limit, WalkMemo* memo, WalkMemo* recent,
-                                       long long lowest_memorable, AlignmentBound& alignment,
-                                       unsigned errors_listed) {
+long long extend_noting_reach_if_useful(const WalkRules& rules, Csat& sat, const char* limit, WalkMemo* memo,
+                                        WalkMemo* recent, long long lowest_memorable, AlignmentBound& alignment,
+                                        unsigned errors_listed) {
   if (!unit_read_in_part(rules, sat.unit_length()))
     return extend<Dir>(rules, sat, limit, memo, lowest_memorable, nullptr, errors_listed);
   return extend<TellingReach<Dir>>(rules, sat, limit, memo, lowest_memorable, &alignment, errors_listed,

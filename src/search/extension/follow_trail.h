@@ -134,8 +134,8 @@ Followed go_along_path(Csat& sat, SavedState& best, const WalkMemo& memo, const 
 // ends, the record's score falls too low, or the trail's choice read the
 // unit where the record's differs; there the record chooses itself.
 template <class Dir>
-Followed follow_trail(const WalkRules& rules, Csat& sat, SavedState& best, const WalkMemo& memo, const WalkMemo::Meeting& meeting,
-                      long long lowest_memorable, unsigned errors_listed) {
+Followed follow_trail(const WalkRules& rules, Csat& sat, SavedState& best, const WalkMemo& memo,
+                      const WalkMemo::Meeting& meeting, long long lowest_memorable, unsigned errors_listed) {
   const std::uint32_t at = meeting.point;
   const WalkMemo::Point& start = memo.point(at);
   const WalkMemo::Trail& trail = memo.trail_of(at);

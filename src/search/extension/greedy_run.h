@@ -136,8 +136,8 @@ class UnitText {
 // Inlined: most look-ahead nodes do little else, and a call of its own made
 // them a third dearer.
 template <class Dir>
-inline RunEnd greedy_run(const WalkRules& rules, const char*& pos, const char*& unit_pos, int& score, int& Ns, const char* unit_begin,
-                         const char* unit_end, const char* limit, const UnitText& text) {
+inline RunEnd greedy_run(const WalkRules& rules, const char*& pos, const char*& unit_pos, int& score, int& Ns,
+                         const char* unit_begin, const char* unit_end, const char* limit, const UnitText& text) {
 #ifdef __SSE2__
   // Walks of units read in part compare residue by residue: their units are
   // mostly too long for a text, and asking cost their nodes a twentieth.

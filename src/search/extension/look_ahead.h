@@ -70,8 +70,8 @@ struct LookAhead {
   bool mismatches_only;         // a unit of one residue: insertions and deletions too
   const UnitText& text;
 
-  LookAhead(const WalkRules& walk_rules, const char* first, const char* past_unit, const char* sequence_limit, long long calls_allowed,
-            bool leave_out, const char* root, const UnitText& unit_text)
+  LookAhead(const WalkRules& walk_rules, const char* first, const char* past_unit, const char* sequence_limit,
+            long long calls_allowed, bool leave_out, const char* root, const UnitText& unit_text)
       : rules(walk_rules),
         completed(*walk_rules.completed_nodes),
         counts(*walk_rules.counts),
@@ -178,8 +178,9 @@ struct Decision {
 // over_budget tells whether the look-ahead ran out of calls, which leaves the
 // choice void.
 template <class Dir>
-Decision choose_operation_at_depth(const WalkRules& rules, const Csat& sat, const char* pos, const char* unit_pos, int best_score,
-                                   const char* limit, int depth_limit, bool& over_budget, const UnitText& text) {
+Decision choose_operation_at_depth(const WalkRules& rules, const Csat& sat, const char* pos, const char* unit_pos,
+                                   int best_score, const char* limit, int depth_limit, bool& over_budget,
+                                   const UnitText& text) {
   const long long unit_length = sat.unit_end - sat.unit_begin;
   // No score in the tree exceeds the best so far by more than the residues
   // left to take; out of the score-reduction limit's reach, T stays -L.
@@ -233,8 +234,8 @@ Decision choose_operation_at_depth(const WalkRules& rules, const Csat& sat, cons
 }
 
 template <class Dir>
-Decision choose_operation(const WalkRules& rules, const Csat& sat, const char* pos, const char* unit_pos, int best_score,
-                          const char* limit, const UnitText& text) {
+Decision choose_operation(const WalkRules& rules, const Csat& sat, const char* pos, const char* unit_pos,
+                          int best_score, const char* limit, const UnitText& text) {
   bool over_budget = false;
   const int depth = rules.depth;
   const Decision decision =
@@ -244,8 +245,8 @@ Decision choose_operation(const WalkRules& rules, const Csat& sat, const char* p
   // deeper look-ahead may fit: a choice made so survives no shift.
   Operation deepest_fitting = Operation::none;
   for (int shallower_depth = 1; shallower_depth < depth; ++shallower_depth) {
-    const Decision shallower =
-        choose_operation_at_depth<Dir>(rules, sat, pos, unit_pos, best_score, limit, shallower_depth, over_budget, text);
+    const Decision shallower = choose_operation_at_depth<Dir>(rules, sat, pos, unit_pos, best_score, limit,
+                                                              shallower_depth, over_budget, text);
     if (over_budget) break;
     deepest_fitting = shallower.chosen;
   }

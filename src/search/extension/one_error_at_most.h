@@ -63,14 +63,16 @@ __attribute__((always_inline)) inline long long count_matches(bool Ns_tolerated,
 // passes the threshold, and the greedy run behind it then lets a second one
 // pass too (see above). A tolerated N is left to the walk: yes.
 template <class Dir>
-bool second_error_can_follow(const WalkRules& rules, const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end,
-                             long long score, long long threshold, const char* limit, const UnitText& text) {
+bool second_error_can_follow(const WalkRules& rules, const char* pos, const char* unit_pos, const char* unit_begin,
+                             const char* unit_end, long long score, long long threshold, const char* limit,
+                             const UnitText& text) {
   const long long larger_penalty = rules.larger_penalty();
   auto follows = [&](long long penalty, const char* next_pos, const char* next_unit_pos) {
     const long long after_error = score + penalty;
     if (after_error <= threshold) return false;
     const long long needed = threshold - larger_penalty - after_error + 1;
-    const long long run = count_matches<Dir>(rules.Ns_tolerated, next_pos, next_unit_pos, unit_begin, unit_end, limit, needed, text);
+    const long long run =
+        count_matches<Dir>(rules.Ns_tolerated, next_pos, next_unit_pos, unit_begin, unit_end, limit, needed, text);
     return run < 0 || run >= needed;
   };
   const char* next_unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);

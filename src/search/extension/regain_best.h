@@ -52,8 +52,8 @@ constexpr long long unreached = LLONG_MIN / 2;
 // only to such scores), so the phases no path has reached
 // hold a score below it, and need no test of their own.
 template <class Dir>
-long long where_best_may_come_back(const WalkRules& rules, const Csat& sat, const char* pos, const char* unit_pos, long long score,
-                                   long long best, long long threshold, const char* limit) {
+long long where_best_may_come_back(const WalkRules& rules, const Csat& sat, const char* pos, const char* unit_pos,
+                                   long long score, long long best, long long threshold, const char* limit) {
   const char* const unit_begin = sat.unit_begin;
   const char* const unit_end = sat.unit_end;
   const int k = static_cast<int>(sat.unit_length());

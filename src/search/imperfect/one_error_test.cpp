@@ -192,8 +192,8 @@ bool OneErrorTest::second_error_possible(const char* run_edge, long long score) 
   if (score + larger_penalty_ <= floor) return false;  // not even a first error can be tried
   const char* unit_begin = forward ? run_edge - k_ : run_edge;
   const char* unit_end = unit_begin + k_;
-  return second_error_can_follow<Dir>(rules_, run_edge, forward ? unit_begin : unit_end - 1, unit_begin, unit_end, score,
-                                      floor, limit, UnitText());
+  return second_error_can_follow<Dir>(rules_, run_edge, forward ? unit_begin : unit_end - 1, unit_begin, unit_end,
+                                      score, floor, limit, UnitText());
 }
 
 // The matches behind an error that let the next one pass -L, never more
