@@ -16,11 +16,6 @@
 #include "search/search_workspace.h"
 #include "search/thresholds.h"
 
-class CAnchorSeq;
-struct FoundRepeats;
-class StartsToTry;
-class ScoreBound;
-
 // The search engine for one sequence: made per record, runs one search mode,
 // and hands its records back to the pool when destroyed.
 class CSearchController {
@@ -66,26 +61,9 @@ class CSearchController {
   void grow_waiting_seeds(GrownSeeds& grown);
   // Search mode imperfect; result in imperfect_sats.
   void complete_imperfect_search();
-  std::vector<std::size_t> search_in_parts();
-  // Searches the starts from `from` to before `to` for every unit length in
-  // turn; returns where each pass's records end in imperfect_sats.
-  std::vector<std::size_t> search_unit_lengths_in_turn(const char* from, const char* to);
-  // A unit needs at least one residue after its first copy, so the longest
-  // unit worth trying is one shorter than the sequence; the threshold tables
-  // reach that far.
-  unsigned longest_unit_searched() const;
-  void unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts, SatList& result);
-  void one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors, StartsToTry& starts,
-                                              ScoreBound& score_bound, AlignmentBound& alignment_bound,
-                                              SatList& result);
 
   // Of two mostly overlapping repeats keeps the higher-scoring one.
   void remove_hidden(CsatContainer& container);
-
-  // Accepted imperfect repeats whose long error lists were let go, to be
-  // grown again once the overlap removal has chosen among them.
-  std::vector<Csat*> error_lists_let_go;
-  void grow_error_lists_again();
 
   // The walks that grow the candidates of the imperfect searches.
   ExtensionAlignment extension;

@@ -35,4 +35,8 @@ class HiddenRepeatFilter : public RecordSink {
   std::deque<Csat*> held_;
 };
 
+// The same over the records of container, in the order of lessThan_sat,
+// where remove is set; those removed go back to its pool.
+void remove_mostly_hidden(CsatContainer& container, bool remove);
+
 #endif

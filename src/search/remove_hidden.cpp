@@ -1,6 +1,5 @@
 #include <algorithm>
 
-#include "search/CSearchController.h"
 #include "search/hidden_repeat_filter.h"
 
 namespace {
@@ -63,8 +62,8 @@ void HiddenRepeatFilter::weigh_first_from(std::size_t from) {
   }
 }
 
-void CSearchController::remove_hidden(CsatContainer& container) {
-  if (!options.remove_mostly_hidden) return;
+void remove_mostly_hidden(CsatContainer& container, bool remove) {
+  if (!remove) return;
   SatList kept;
   AppendRecords into_kept(kept);
   HiddenRepeatFilter filter(into_kept, *container.pool, true);

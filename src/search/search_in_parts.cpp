@@ -42,7 +42,7 @@
 #include <utility>
 #include <vector>
 
-#include "search/CSearchController.h"
+#include "search/imperfect/imperfect_search.h"
 #include "search/record_parts.h"
 
 namespace {
@@ -65,29 +65,34 @@ struct HeldParts {
 
 }  // namespace
 
-std::vector<std::size_t> CSearchController::search_in_parts() {
+std::vector<std::size_t> ImperfectSearch::search_in_parts() {
+  const CSequence_Mol& sequence = record_.sequence;
+  SearchWorkspace& workspace = record_.workspace;
   const char* first = sequence.residues;
   ++workspace.counts.records_in_parts;
   CountsOfParts counts_of_parts;
   const std::function<void(PartRecords&)> search_part = [this, first, &counts_of_parts](PartRecords& part) {
     SearchWorkspace part_workspace;
-    CSearchController search(options, part_workspace, sequence_number, sequence);
-    search.search_progress = search_progress;
+    const RecordSearch part_record{record_.options, part_workspace, record_.number, record_.sequence,
+                                   record_.progress, nullptr};
+    ExtensionAlignment extension(record_.options, part_workspace, record_.sequence);
+    CsatContainer sats(&sat_alloc);
+    ImperfectSearch search(part_record, extension, sats);
     part.pass_ends = search.search_unit_lengths_in_turn(part.from, part.to);
-    part.sats.swap(search.imperfect_sats.sats);
-    part.lists_let_go.swap(search.error_lists_let_go);
+    part.sats.swap(sats.sats);
+    part.lists_let_go.swap(search.error_lists_let_go_);
     for (const Csat* sat : part.sats) part.rule_out(sat->sat_begin - first, sat->sat_end - first);
     counts_of_parts.add(part_workspace.counts);
   };
   const std::function<void(PartRecords&)> let_go = [](PartRecords& part) { sat_alloc.give_back_all(part.sats); };
   HeldParts held;
-  const std::vector<const char*> glue = search_and_glue(held.parts, first, sequence.length, record_search().parts(),
-                                                        run_parts, search_part, let_go,
+  const std::vector<const char*> glue = search_and_glue(held.parts, first, sequence.length, record_.parts(),
+                                                        record_.run_parts, search_part, let_go,
                                                         workspace.counts.parts_searched_again);
   workspace.counts += counts_of_parts.sum();
 
   std::vector<std::size_t> pass_ends;
-  SatList& glued = imperfect_sats.sats;
+  SatList& glued = result_.sats;
   std::size_t found = 0;
   for (const PartRecords& part : held.parts) found += part.sats.size();
   glued.reserve(glued.size() + found);
@@ -107,7 +112,7 @@ std::vector<std::size_t> CSearchController::search_in_parts() {
   for (std::size_t i = 0; i < held.parts.size(); ++i) {
     PartRecords& part = held.parts[i];
     for (Csat* sat : part.lists_let_go) {
-      if (sat->unit_begin >= glue[i] && sat->unit_begin < glue[i + 1]) error_lists_let_go.push_back(sat);
+      if (sat->unit_begin >= glue[i] && sat->unit_begin < glue[i + 1]) error_lists_let_go_.push_back(sat);
     }
     part.sats.erase(std::remove(part.sats.begin(), part.sats.end(), nullptr), part.sats.end());
   }
