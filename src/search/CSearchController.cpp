@@ -1,6 +1,7 @@
 #include "search/CSearchController.h"
 
 #include "search/exact/exact_search.h"
+#include "search/extend_exact/extend_exact_search.h"
 #include "search/hidden_repeat_filter.h"
 #include "search/imperfect/imperfect_search.h"
 
@@ -24,4 +25,13 @@ void CSearchController::complete_imperfect_search() {
 
 void CSearchController::remove_hidden(CsatContainer& container) {
   remove_mostly_hidden(container, options.remove_mostly_hidden);
+}
+
+void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink& result) {
+  ExtendExactSearch(record_search(), extension).search(result);
+}
+
+void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
+  AppendRecords into_result(imperfect_sats.sats);
+  search_exact_and_extend_to_imperfect_repeats(into_result);
 }

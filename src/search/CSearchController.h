@@ -1,14 +1,8 @@
 #ifndef VELKOR_SEARCH_CSEARCHCONTROLLER_H
 #define VELKOR_SEARCH_CSEARCHCONTROLLER_H
 
-#include <climits>
-#include <cstdio>
-#include <functional>
-#include <vector>
-
 #include "repeats/CSequence_Mol.h"
 #include "repeats/Csat.h"
-#include "search/extension/alignment_bound.h"
 #include "search/extension/extension_alignment.h"
 #include "search/record_search.h"
 #include "search/search_options.h"
@@ -16,8 +10,10 @@
 #include "search/search_workspace.h"
 #include "search/thresholds.h"
 
-// The search engine for one sequence: made per record, runs one search mode,
-// and hands its records back to the pool when destroyed.
+// The entry point of the search of one record, made per record: runs one
+// search mode by handing it to the piece that does it (exact/,
+// extend_exact/, imperfect/, with the extension/ that grows their
+// candidates), and hands its records back to the pool when destroyed.
 class CSearchController {
  public:
   const SearchOptions& options;
@@ -54,11 +50,6 @@ class CSearchController {
   // (without a result) kept in imperfect_sats.
   void search_exact_and_extend_to_imperfect_repeats(RecordSink& result);
   void search_exact_and_extend_to_imperfect_repeats();
-  // Exact repeats are grown the moment they are found, so that only the
-  // ones kept take memory.
-  struct GrownSeeds;
-  void grow_seed(GrownSeeds& grown, Csat* seed);
-  void grow_waiting_seeds(GrownSeeds& grown);
   // Search mode imperfect; result in imperfect_sats.
   void complete_imperfect_search();
 

@@ -27,8 +27,8 @@
 #include <vector>
 
 #include "repeats/allocation.h"
-#include "search/CSearchController.h"
 #include "search/exact/exact_search.h"
+#include "search/extend_exact/extend_exact_search.h"
 #include "search/hidden_repeat_filter.h"
 
 namespace {
@@ -77,7 +77,7 @@ struct ListedError {
 // Each store lies in one block, which goes back to the system when freed and
 // makes room for the lists grown again; and an empty one allocates nothing,
 // since a draft assembly may have a hundred thousand records.
-struct CSearchController::GrownSeeds {
+struct ExtendExactSearch::GrownSeeds {
   std::vector<GrownRepeat> repeats;  // by seed_number
   std::vector<GrownExtent> extents;
   std::vector<ListedRepeat> listed;
@@ -124,7 +124,7 @@ std::uint32_t offset_of(const char* p, const char* first) { return static_cast<s
 
 // The record of a grown repeat, taken from the pool; only its extent, unit
 // and score where its list was let go.
-Csat* record_of(const GrownRepeat& r, unsigned seed_number, const CSearchController::GrownSeeds& grown,
+Csat* record_of(const GrownRepeat& r, unsigned seed_number, const ExtendExactSearch::GrownSeeds& grown,
                 const char* first) {
   const GrownExtent& extent = grown.extents[r.extent];
   const char* unit_begin = first + r.unit_begin;
@@ -161,28 +161,34 @@ Csat* record_of(const GrownRepeat& r, unsigned seed_number, const CSearchControl
 // of the seed before only at its second error, and kept a trail of one point
 // with a summary of its path ahead: some 125 bytes a seed.
 
-void CSearchController::grow_seed(GrownSeeds& grown, Csat* sat) {
-  const char* first = sequence.residues;
+ExtendExactSearch::ExtendExactSearch(const RecordSearch& record, ExtensionAlignment& extension)
+    : record_(record), extension_(extension) {
+  record_.cover_unit_lengths();
+}
+
+void ExtendExactSearch::grow_seed(GrownSeeds& grown, Csat* sat) {
+  const char* first = record_.sequence.residues;
+  const SearchOptions& options = record_.options;
   if (grown.waiting.capacity() == 0) grown.waiting.reserve(options.seeds_grown_at_once);
   grown.waiting.push_back({sat, offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first)});
   if (grown.waiting.size() >= options.seeds_grown_at_once) grow_waiting_seeds(grown);
 }
 
-void CSearchController::grow_waiting_seeds(GrownSeeds& grown) {
-  const char* first = sequence.residues;
+void ExtendExactSearch::grow_waiting_seeds(GrownSeeds& grown) {
+  const char* first = record_.sequence.residues;
   std::vector<GrownSeeds::Seed>& waiting = grown.waiting;
-  for (const GrownSeeds::Seed& seed : waiting) extension.grow_forward(*seed.sat);
-  for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) extension.grow_backward(*seed->sat);
+  for (const GrownSeeds::Seed& seed : waiting) extension_.grow_forward(*seed.sat);
+  for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) extension_.grow_backward(*seed->sat);
   for (const GrownSeeds::Seed& seed : waiting) {
     // The exact search runs under the internal tables; grown repeats must meet the user's.
-    if (user_thresholds().passed_by(*seed.sat, seed.sat->unit_length()))
-      grown.keep(seed, *seed.sat, first, options.longest_error_list_kept);
+    if (record_.workspace.thresholds.user().passed_by(*seed.sat, seed.sat->unit_length()))
+      grown.keep(seed, *seed.sat, first, record_.options.longest_error_list_kept);
     sat_alloc.give_back(seed.sat);
   }
   waiting.clear();
 }
 
-void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char* first, unsigned longest_list_kept) {
+void ExtendExactSearch::GrownSeeds::keep(const Seed& seed, Csat& sat, const char* first, unsigned longest_list_kept) {
   if (repeats.size() >= UINT_MAX) abort_out_of_memory();
   GrownExtent extent{offset_of(sat.sat_begin, first), offset_of(sat.sat_end, first), sat.unit_length(),
                      GrownExtent::list_let_go};
@@ -200,7 +206,7 @@ void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char
                      static_cast<std::uint32_t>(extents.size() - 1)});
 }
 
-void CSearchController::GrownSeeds::keep_only(std::vector<std::uint32_t>& kept) {
+void ExtendExactSearch::GrownSeeds::keep_only(std::vector<std::uint32_t>& kept) {
   GrownSeeds fewer;
   fewer.repeats.reserve(kept.size());
   // An extent with a list is a single repeat's; one without may be shared.
@@ -236,18 +242,17 @@ namespace {
 // Grows each exact repeat the moment the exact search finds it.
 class SeedGrower : public ExactRepeatTaker {
  public:
-  SeedGrower(CSearchController& controller, CSearchController::GrownSeeds& grown)
-      : controller_(controller), grown_(grown) {}
+  SeedGrower(ExtendExactSearch& search, ExtendExactSearch::GrownSeeds& grown) : search_(search), grown_(grown) {}
   bool take(Csat& seed) override {
-    controller_.grow_seed(grown_, &seed);
+    search_.grow_seed(grown_, &seed);
     return true;
   }
   // Growing seeds may take a millisecond per residue on long imperfect arrays.
   long progress_stride() const override { return 256; }
 
  private:
-  CSearchController& controller_;
-  CSearchController::GrownSeeds& grown_;
+  ExtendExactSearch& search_;
+  ExtendExactSearch::GrownSeeds& grown_;
 };
 
 // What the overlap removal keeps: the seed numbers in order, and the records
@@ -255,8 +260,8 @@ class SeedGrower : public ExactRepeatTaker {
 // record goes back to the pool.
 class KeptSurvivors : public RecordSink {
  public:
-  KeptSurvivors(std::vector<std::uint32_t>& survivors, std::vector<CSearchController::GrownSeeds::Seed>& to_grow_again,
-                const CSearchController::GrownSeeds& grown, Csat_garbagecollector& pool)
+  KeptSurvivors(std::vector<std::uint32_t>& survivors, std::vector<ExtendExactSearch::GrownSeeds::Seed>& to_grow_again,
+                const ExtendExactSearch::GrownSeeds& grown, Csat_garbagecollector& pool)
       : survivors_(survivors), to_grow_again_(to_grow_again), grown_(grown), pool_(pool) {}
   void take(Csat* sat) override {
     const GrownRepeat& r = grown_.repeats[sat->seed_number];
@@ -269,25 +274,26 @@ class KeptSurvivors : public RecordSink {
 
  private:
   std::vector<std::uint32_t>& survivors_;
-  std::vector<CSearchController::GrownSeeds::Seed>& to_grow_again_;
-  const CSearchController::GrownSeeds& grown_;
+  std::vector<ExtendExactSearch::GrownSeeds::Seed>& to_grow_again_;
+  const ExtendExactSearch::GrownSeeds& grown_;
   Csat_garbagecollector& pool_;
 };
 
 }  // namespace
 
-void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink& result) {
-  search_progress.tell("  Searching for exact repeats.\n");
+void ExtendExactSearch::search(RecordSink& result) {
+  const SearchOptions& options = record_.options;
+  record_.progress.tell("  Searching for exact repeats.\n");
   GrownSeeds grown;
   SeedGrower grower(*this, grown);
   // One error more than a kept list holds tells a list to let go.
-  extension.errors_listed =
+  extension_.errors_listed =
       options.longest_error_list_kept == UINT_MAX ? UINT_MAX : options.longest_error_list_kept + 1;
-  ExactSearch(record_search()).search(internal_thresholds(), grower);
+  ExactSearch(record_).search(record_.workspace.thresholds.internal(), grower);
   grow_waiting_seeds(grown);
-  extension.errors_listed = UINT_MAX;
+  extension_.errors_listed = UINT_MAX;
 
-  search_progress.tell("  Extend exact to imperfect repeats.\n");
+  record_.progress.tell("  Extend exact to imperfect repeats.\n");
   // In the order of lessThan_sat, then by the seed's extent, then in the
   // order found.
   const std::vector<GrownRepeat>& repeats = grown.repeats;
@@ -310,7 +316,7 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   std::vector<GrownSeeds::Seed> to_grow_again;
   KeptSurvivors kept(survivors, to_grow_again, grown, sat_alloc);
   HiddenRepeatFilter filter(kept, sat_alloc, options.remove_mostly_hidden);
-  const char* first = sequence.residues;
+  const char* first = record_.sequence.residues;
   for (std::uint32_t i : order) filter.take(record_of(repeats[i], i, grown, first));
   filter.finish();
   std::vector<std::uint32_t>().swap(order);
@@ -327,12 +333,12 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   for (const GrownSeeds::Seed& seed : to_grow_again) {
     first_growths.push_back(growth_of(*seed.sat));
     back_to_seed(*seed.sat, first + seed.seed_begin, first + seed.seed_end);
-    extension.grow_forward(*seed.sat);
+    extension_.grow_forward(*seed.sat);
   }
-  extension.forget_forward_walks();
+  extension_.forget_forward_walks();
   for (std::size_t i = 0; i < to_grow_again.size(); ++i) {
     Csat& sat = *to_grow_again[i].sat;
-    extension.grow_backward(sat);
+    extension_.grow_backward(sat);
     assert(growth_of(sat) == first_growths[i]);
     sort_errors(sat);
   }
@@ -342,9 +348,4 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
     const bool let_go = extents[repeats[i].extent].listed == GrownExtent::list_let_go;
     result.take(let_go ? (grown_again++)->sat : record_of(repeats[i], i, grown, first));
   }
-}
-
-void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
-  AppendRecords into_result(imperfect_sats.sats);
-  search_exact_and_extend_to_imperfect_repeats(into_result);
 }
