@@ -21,7 +21,7 @@ struct ShortcutCounts {
   long long forward_walks_starts_may_share = 0;  // starts_sharing_a_walk.h: walks that chose errors
   long long starts_settled_by_score_bound = 0;     // score_bound.cpp
   long long starts_settled_by_alignment_bound = 0; // alignment_bound.cpp: units of 20 and more
-  long long records_in_parts = 0;                  // search_in_parts.cpp
+  long long records_in_parts = 0;                  // imperfect_search_in_parts.cpp
   long long parts_searched_again = 0;              // record_parts.h: together with a neighbour
 
   // Adds the counts of a search made beside this one (a part of a record).

@@ -23,7 +23,7 @@
 #include "search/exact/exact_group_scan.h"
 #include "search/exact/exact_search.h"
 #include "search/exact/N_locator.h"
-#include "search/found_repeats.h"
+#include "search/exact/found_repeats.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
  * A part searches the starts of one stretch of the record, for every unit
  * length in turn, with marks of its own; its repeats grow over the whole
  * record. For unit lengths of 2 and more the argument of the imperfect
- * search in parts (search_in_parts.cpp) holds word for word: a start is
+ * search in parts (imperfect_search_in_parts.cpp) holds word for word: a start is
  * tried by the same four marks around its copy, more open marks never let
  * fewer starts be tried, a repeat grows by the residues alone and covers
  * (when it covers anything) its own copy, and a rejected candidate changes
@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "search/exact/exact_search.h"
-#include "search/found_repeats.h"
+#include "search/exact/found_repeats.h"
 #include "search/record_parts.h"
 
 namespace {
