@@ -42,7 +42,7 @@ struct SearchOptions {
   // The shortcuts, each with the plain path it must agree with (false takes
   // the plain path). Their arguments are stated in the files named.
   bool pass_over_starts_sharing_a_walk = true;         // starts_sharing_a_walk.h
-  bool settle_by_score_bound = true;                   // score_bound.cpp, alignment_bound.cpp
+  bool settle_by_score_bound = true;                   // score_bound.cpp
   bool leave_out_repeated_look_ahead = true;           // repeated_nodes.h, completed_nodes.h
   bool follow_earlier_walks = true;                    // follow_trail.h
   bool end_walks_that_cannot_regain_their_best = true; // regain_best.h, regain_by_alignment.h
