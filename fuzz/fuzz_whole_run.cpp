@@ -20,7 +20,6 @@
 #include "config/exit_codes.h"
 #include "driver/run.h"
 #include "fuzz_temp_dir.h"
-#include "search/CSearchController.h"
 
 namespace {
 
@@ -154,8 +153,6 @@ RunResult run_once(Arguments args, const std::string& input) {
   std::vector<char*> argv;
   for (std::string& word : args.words) argv.push_back(&word[0]);
   argv.push_back(nullptr);
-  // Every run builds its threshold tables from its own options.
-  CSearchController::discard_tables();
   const int code = run_velkor(static_cast<int>(argv.size() - 1), argv.data());
   std::string others;
   for (const std::string& path : other_paths) others += read_whole_file(path) + '\0';

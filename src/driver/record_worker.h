@@ -3,9 +3,11 @@
 
 #include "config/run_options.h"
 #include "driver/arrays_parameters.h"
+#include "driver/search_parameters.h"
 #include "repeats/report_options.h"
 #include "repeats/unit_text.h"
 #include "search/arrays/arrays_worker.h"
+#include "search/search_worker.h"
 
 // What a thread that searches records brings to each: the run's settings
 // and its own scratch space, kept from record to record. Large, so not on
@@ -15,6 +17,8 @@ struct RecordWorker {
       : options(run),
         report(report_options_of(run)),
         unit_texts(report.unit_mode),
+        search_options(search_options_of(run)),
+        search{search_options, {}},
         arrays_options(arrays_options_of(run)),
         arrays{arrays_options, {}} {}
   RecordWorker(const RecordWorker&) = delete;
@@ -23,6 +27,8 @@ struct RecordWorker {
   const RunOptions& options;
   const ReportOptions report;
   UnitTextCache unit_texts;
+  const SearchOptions search_options;
+  SearchWorker search;
   const ArraysOptions arrays_options;
   ArraysWorker arrays;
 };

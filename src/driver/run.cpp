@@ -11,7 +11,6 @@
 
 #include "config/exit_codes.h"
 #include "config/run_options.h"
-#include "config/search_globals_bridge.h"
 #include "config/search_parameters_summary.h"
 #include "driver/CFile.h"
 #include "driver/file_identity.h"
@@ -159,7 +158,6 @@ int run_velkor(int argc, char** argv) {
   RunOptions options;
   int code = read_run_options(argc, argv, options);
   if (code != EXIT_OK) return abort_run(code);
-  set_search_globals(options);
 
   input->open(options.input_filename.c_str());
   if (input->failed()) {

@@ -27,14 +27,14 @@ void search_record(RecordWorker& worker, unsigned record_number, CSequence_Mol& 
     output.finish();
     return;
   }
-  CSearchController controller(record_number, seq);
+  CSearchController controller(worker.search.options, worker.search.workspace, record_number, seq);
   if (!worker.options.quiet) controller.search_progress = {progress_message, progress_line_if_due};
   if (run_parts) controller.run_parts = run_parts;
   SequenceOutput output(worker, seq, record_number, out, files, masked);
   if (mode == SEARCH_EXACT) {
     // The exact search hands its records on as it makes them: a long array's
     // hundreds of thousands of repeats are never all held as records.
-    controller.exact_search_2(output.records());
+    controller.exact_search_2(controller.user_thresholds(), output.records());
   } else if (mode == SEARCH_EXTEND_EXACT) {
     controller.search_exact_and_extend_to_imperfect_repeats(output.records());
   } else {

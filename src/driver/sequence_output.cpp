@@ -9,7 +9,7 @@ SequenceOutput::SequenceOutput(RecordWorker& worker, CSequence_Mol& seq, unsigne
       masked_(masked),
       mask_with_(worker.options.mask_keep_input ? MASK_LOWER : worker.options.mask_with),
       report_(out, seq, worker.report, worker.unit_texts),
-      hidden_repeats_(*this, sat_alloc) {
+      hidden_repeats_(*this, sat_alloc, worker.search.options.remove_mostly_hidden) {
   if (files_) files_->begin_record(seq, record_number);
 }
 

@@ -1,70 +1,37 @@
 #include "search/CSearchController.h"
 
-#include <algorithm>
-#include <climits>
-#include <cstdlib>
+#include "search/exact/exact_search.h"
+#include "search/extend_exact/extend_exact_search.h"
+#include "search/hidden_repeat_filter.h"
+#include "search/imperfect/imperfect_search.h"
 
-#include "config/parameters.h"
-#include "config/unit_length_floor.h"
-#include "repeats/allocation.h"
-
-thread_local int* CSearchController::minScores_user = nullptr;
-thread_local int* CSearchController::minLengths_user = nullptr;
-thread_local int* CSearchController::minScores_intern = nullptr;
-thread_local int* CSearchController::minLengths_intern = nullptr;
-thread_local int* CSearchController::minScores = nullptr;
-thread_local int* CSearchController::minLengths = nullptr;
-
-namespace {
-// Number of unit lengths the tables cover (index 0 included). The tables
-// only ever need unit lengths that fit into a sequence, so they grow with the
-// longest sequence seen instead of being sized by --maxUnitLen, which has no
-// upper bound. Every entry is a fixed function of its unit length, so growing
-// them later gives the same values as building them all at once.
-thread_local std::size_t table_entries = 0;
-
-void grow_table(int*& table, std::size_t entries) {
-  table = static_cast<int*>(checked_realloc(table, sizeof(int) * entries));
+CSearchController::CSearchController(const SearchOptions& search_options, SearchWorkspace& worker, unsigned number,
+                                     CSequence_Mol& seq)
+    : options(search_options),
+      workspace(worker),
+      sequence_number(number),
+      sequence(seq),
+      extension(search_options, worker, seq) {
+  record_search().cover_unit_lengths();
 }
 
-// Each thread that searches records builds its own tables; they are freed
-// when it ends.
-struct TablesOfThisThread {
-  ~TablesOfThisThread() { CSearchController::discard_tables(); }
-};
-thread_local TablesOfThisThread tables_of_this_thread;
-}  // namespace
-
-void CSearchController::cover_unit_lengths(unsigned longest_unit) {
-  std::size_t entries = static_cast<std::size_t>(longest_unit) + 1;
-  if (entries <= table_entries) return;
-  static_cast<void>(&tables_of_this_thread);  // makes the thread free its tables when it ends
-  grow_table(minScores_user, entries);
-  grow_table(minLengths_user, entries);
-  grow_table(minScores_intern, entries);
-  grow_table(minLengths_intern, entries);
-  for (std::size_t k = table_entries; k < entries; ++k) {
-    double unit_length = static_cast<double>(k);
-    minScores_user[k] = unit_length_floor(global_min_score, global_min_score_a, global_min_score_bx, unit_length);
-    minLengths_user[k] = unit_length_floor(global_min_length, global_min_length_a, global_min_length_bx, unit_length);
-    minScores_intern[k] = static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(4, k), INT_MAX));
-    minLengths_intern[k] = 0;
-  }
-  table_entries = entries;
+void CSearchController::exact_search_2(const Thresholds& thresholds, RecordSink& sink) {
+  ExactSearch(record_search()).search(thresholds, sink);
 }
 
-void CSearchController::discard_tables() {
-  for (int** table : {&minScores_user, &minLengths_user, &minScores_intern, &minLengths_intern}) {
-    std::free(*table);
-    *table = nullptr;
-  }
-  minScores = minLengths = nullptr;
-  table_entries = 0;
+void CSearchController::complete_imperfect_search() {
+  ImperfectSearch(record_search(), extension, imperfect_sats).search();
 }
 
-CSearchController::CSearchController(unsigned number, CSequence_Mol& seq)
-    : sequence_number(number), sequence(seq), walk_alignment(seq.residues, seq.residues + seq.length) {
-  cover_unit_lengths(std::min(global_max_unit_length, seq.length));
-  minScores = minScores_user;
-  minLengths = minLengths_user;
+void CSearchController::remove_hidden(CsatContainer& container) {
+  remove_mostly_hidden(container, options.remove_mostly_hidden);
+}
+
+void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink& result) {
+  ExtendExactSearch(record_search(), extension).search(result);
+}
+
+void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
+  AppendRecords into_result(imperfect_sats.sats);
+  search_exact_and_extend_to_imperfect_repeats(into_result);
 }

@@ -17,7 +17,9 @@
 // Passes every record straight on where the removal is turned off.
 class HiddenRepeatFilter : public RecordSink {
  public:
-  HiddenRepeatFilter(RecordSink& next, Csat_garbagecollector& pool) : next_(next), pool_(pool) {}
+  // remove: false passes every record straight on.
+  HiddenRepeatFilter(RecordSink& next, Csat_garbagecollector& pool, bool remove)
+      : next_(next), pool_(pool), remove_(remove) {}
   void take(Csat* sat) override;
   // Settles the records still held; call after the last one.
   void finish();
@@ -28,8 +30,13 @@ class HiddenRepeatFilter : public RecordSink {
 
   RecordSink& next_;
   Csat_garbagecollector& pool_;
+  bool remove_;
   // Unsettled, in order; the first has met every other one.
   std::deque<Csat*> held_;
 };
+
+// The same over the records of container, in the order of lessThan_sat,
+// where remove is set; those removed go back to its pool.
+void remove_mostly_hidden(CsatContainer& container, bool remove);
 
 #endif

@@ -10,7 +10,7 @@
 // A long record cut into overlapping parts that are searched at once, and
 // the points at which their repeats are glued into those of the whole
 // search. Why a quiet point is a sound place to glue is argued with each
-// search that is cut (search_in_parts.cpp, exact_search_in_parts.cpp).
+// search that is cut (imperfect_search_in_parts.cpp, exact_search_in_parts.cpp).
 
 // Points of the record, as offsets from its first residue, from `from` to
 // `to` (both included).

@@ -1,7 +1,5 @@
 #include <algorithm>
 
-#include "config/parameters.h"
-#include "search/CSearchController.h"
 #include "search/hidden_repeat_filter.h"
 
 namespace {
@@ -19,7 +17,7 @@ bool mostly_overlapping(const Csat& a, const Csat& b) {
 }  // namespace
 
 void HiddenRepeatFilter::take(Csat* sat) {
-  if (!global_remove_mostly_hidden) {
+  if (!remove_) {
     next_.take(sat);
     return;
   }
@@ -64,11 +62,11 @@ void HiddenRepeatFilter::weigh_first_from(std::size_t from) {
   }
 }
 
-void CSearchController::remove_hidden(CsatContainer& container) {
-  if (!global_remove_mostly_hidden) return;
+void remove_mostly_hidden(CsatContainer& container, bool remove) {
+  if (!remove) return;
   SatList kept;
   AppendRecords into_kept(kept);
-  HiddenRepeatFilter filter(into_kept, *container.pool);
+  HiddenRepeatFilter filter(into_kept, *container.pool, true);
   for (Csat* sat : container.sats) filter.take(sat);
   filter.finish();
   container.sats.swap(kept);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "config/parameters.h"
 
 namespace reference {
 namespace {
@@ -15,6 +14,7 @@ enum class Error { none, mismatch, insertion, deletion };
 // end going right and its begin going left; the next residue is the one at
 // the edge going right and the one before it going left.
 struct Walker {
+  const SearchOptions& options;
   const std::string& residues;
   const Record& unit;  // only its unit is read
   bool forward;
@@ -29,7 +29,7 @@ struct Walker {
   }
   char unit_char(long phase) const { return residues[static_cast<std::size_t>(unit.unit_begin + phase)]; }
 
-  static bool Ns_tolerated() { return global_Ns_allowed_in_a_row != 0 && !global_treat_Ns_as_missense; }
+  bool Ns_tolerated() const { return options.Ns_allowed_in_a_row != 0 && !options.treat_Ns_as_missense; }
 
   // Takes every match and every tolerated run of N's.
   RunEnd greedy_run(long& edge, long& phase, long long& score, int& Ns) const {
@@ -42,7 +42,7 @@ struct Walker {
       } else if (residue == 'N' && Ns_tolerated()) {
         long run = 0;
         for (long e = edge; !at_limit(e) && next_residue(e) == 'N'; e = step(e)) ++run;
-        if (run > global_Ns_allowed_in_a_row) return RunEnd::long_N_run;
+        if (run > options.Ns_allowed_in_a_row) return RunEnd::long_N_run;
         for (long i = 0; i < run; ++i) {
           edge = step(edge);
           phase = unit_step(phase);
@@ -56,22 +56,22 @@ struct Walker {
   }
 
   long long threshold(long long best_score) const {
-    return std::max<long long>(-unit_length(), best_score - static_cast<long long>(global_maximum_scorereduction));
+    return std::max<long long>(-unit_length(), best_score - static_cast<long long>(options.maximum_scorereduction));
   }
 
   long long look_ahead(long edge, long phase, long long score, int depth, long long best_score) const {
     int Ns_ignored = 0;
     if (greedy_run(edge, phase, score, Ns_ignored) == RunEnd::long_N_run) return score;
-    if (depth == global_maximum_recursion_depth || at_limit(edge)) return score;
+    if (depth == options.maximum_recursion_depth || at_limit(edge)) return score;
     best_score = std::max(best_score, score);
     const long long T = threshold(best_score);
     long long value = score;
-    if (score + global_mismatch_score > T)
-      value = std::max(value, look_ahead(step(edge), unit_step(phase), score + global_mismatch_score, depth + 1,
+    if (score + options.mismatch_score > T)
+      value = std::max(value, look_ahead(step(edge), unit_step(phase), score + options.mismatch_score, depth + 1,
                                          best_score));
-    if (score + global_indel_score > T) {
-      value = std::max(value, look_ahead(step(edge), phase, score + global_indel_score, depth + 1, best_score));
-      value = std::max(value, look_ahead(edge, unit_step(phase), score + global_indel_score, depth + 1, best_score));
+    if (score + options.indel_score > T) {
+      value = std::max(value, look_ahead(step(edge), phase, score + options.indel_score, depth + 1, best_score));
+      value = std::max(value, look_ahead(edge, unit_step(phase), score + options.indel_score, depth + 1, best_score));
     }
     return value;
   }
@@ -85,20 +85,20 @@ struct Walker {
     const long residue_at = forward ? edge : edge - 1;
     switch (error) {
       case Error::mismatch:
-        r.score += global_mismatch_score;
+        r.score += options.mismatch_score;
         ++r.mismatches;
         r.missense.push_back({residue_at, 'M'});
         edge = step(edge);
         phase = unit_step(phase);
         break;
       case Error::insertion:
-        r.score += global_indel_score;
+        r.score += options.indel_score;
         ++r.insertions;
         r.missense.push_back({residue_at, 'I'});
         edge = step(edge);
         break;
       case Error::deletion:
-        r.score += global_indel_score;
+        r.score += options.indel_score;
         ++r.deletions;
         r.missense.push_back({edge, 'D'});
         phase = unit_step(phase);
@@ -131,11 +131,11 @@ struct Walker {
           chosen_value = value;
         }
       };
-      if (r.score + global_mismatch_score > T)
-        consider(Error::mismatch, step(edge), unit_step(phase), r.score + global_mismatch_score);
-      if (r.score + global_indel_score > T) {
-        consider(Error::insertion, step(edge), phase, r.score + global_indel_score);
-        consider(Error::deletion, edge, unit_step(phase), r.score + global_indel_score);
+      if (r.score + options.mismatch_score > T)
+        consider(Error::mismatch, step(edge), unit_step(phase), r.score + options.mismatch_score);
+      if (r.score + options.indel_score > T) {
+        consider(Error::insertion, step(edge), phase, r.score + options.indel_score);
+        consider(Error::deletion, edge, unit_step(phase), r.score + options.indel_score);
       }
       if (chosen == Error::none) {
         if (r.score < best_score) r = saved;  // stop: an equal state stays
@@ -165,8 +165,8 @@ bool sorted_before(const std::pair<long, char>& x, const std::pair<long, char>& 
 
 // One pass over every start of unit length k, marks as the accepted
 // repeats leave them (1 open, 0 covered; a guard at each end).
-void search_unit_length(const std::string& residues, long k, std::vector<char>& open, int min_score,
-                        int min_length, std::vector<Record>& found) {
+void search_unit_length(const SearchOptions& options, const std::string& residues, long k, std::vector<char>& open,
+                        int min_score, int min_length, std::vector<Record>& found) {
   const long n = static_cast<long>(residues.size());
   auto mark = [&](long p) { return open[static_cast<std::size_t>(p + 1)] != 0; };
   for (long p = 0; p + k < n; ++p) {
@@ -176,7 +176,7 @@ void search_unit_length(const std::string& residues, long k, std::vector<char>& 
     const bool one_letter = k > 1 && copy.find_first_not_of(copy[0]) == std::string::npos;
     if (!marks_allow || copy.find('N') != std::string::npos || one_letter) continue;
     Record r = copy_at(p, k);
-    grow(residues, r);
+    grow(options, residues, r);
     if (r.score < min_score || r.end - r.begin - r.insertions + r.deletions < min_length) continue;
     std::sort(r.missense.begin(), r.missense.end(), sorted_before);
     for (long i = r.begin; i < r.end; ++i) open[static_cast<std::size_t>(i + 1)] = 0;
@@ -197,37 +197,38 @@ Record copy_at(long p, long k) {
   return r;
 }
 
-void grow(const std::string& residues, Record& record) {
-  Walker{residues, record, true}.walk(record);
-  Walker{residues, record, false}.walk(record);
+void grow(const SearchOptions& options, const std::string& residues, Record& record) {
+  Walker{options, residues, record, true}.walk(record);
+  Walker{options, residues, record, false}.walk(record);
   trim_flanking_Ns(residues, record);
 }
 
-void grow_without_errors(const std::string& residues, Record& record) {
+void grow_without_errors(const SearchOptions& options, const std::string& residues, Record& record) {
   for (const bool forward : {true, false}) {
-    const Walker walker{residues, record, forward};
+    const Walker walker{options, residues, record, forward};
     walker.greedy_run(walker.edge_of(record), walker.phase_of(record), record.score, record.Ns);
   }
   trim_flanking_Ns(residues, record);
 }
 
-long long look_ahead(const std::string& residues, const Record& unit, bool forward, long pos, long phase,
-                     long long score, int depth, long long best_score) {
-  return Walker{residues, unit, forward}.look_ahead(pos, phase, score, depth, best_score);
+long long look_ahead(const SearchOptions& options, const std::string& residues, const Record& unit, bool forward,
+                     long pos, long phase, long long score, int depth, long long best_score) {
+  return Walker{options, residues, unit, forward}.look_ahead(pos, phase, score, depth, best_score);
 }
 
-std::vector<Record> imperfect_search(const std::string& residues) {
+std::vector<Record> imperfect_search(const SearchOptions& options, const std::string& residues) {
   // The user's minimum score and normalised length for unit length k.
   auto at_least = [](int floor, int a, float b, long k) {
     return std::max(floor, static_cast<int>(std::ceil(a + static_cast<double>(b) * static_cast<double>(k))));
   };
   std::vector<Record> found;
   std::vector<char> open(residues.size() + 2, 1);
-  for (long k = std::max(1L, static_cast<long>(global_min_unit_length));
-       k <= static_cast<long>(global_max_unit_length); ++k) {
+  for (long k = std::max(1L, static_cast<long>(options.min_unit_length));
+       k <= static_cast<long>(options.max_unit_length); ++k) {
     if (k == 2) std::fill(open.begin(), open.end(), 1);  // what unit length 1 covered is open again
-    search_unit_length(residues, k, open, at_least(global_min_score, global_min_score_a, global_min_score_bx, k),
-                       at_least(global_min_length, global_min_length_a, global_min_length_bx, k), found);
+    search_unit_length(options, residues, k, open,
+                       at_least(options.min_score, options.min_score_a, options.min_score_bx, k),
+                       at_least(options.min_length, options.min_length_a, options.min_length_bx, k), found);
   }
   std::stable_sort(found.begin(), found.end(), [](const Record& a, const Record& b) {
     return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "search/search_options.h"
+
 namespace reference {
 
 // A repeat as offsets into the residues: its extent [begin, end), its unit
@@ -26,21 +28,21 @@ Record copy_at(long p, long k);
 
 // Grows the record to the right, then to the left, and trims flanking N's;
 // reads the global parameters.
-void grow(const std::string& residues, Record& record);
+void grow(const SearchOptions& options, const std::string& residues, Record& record);
 
 // Grows the record by matches and tolerated N runs alone, to the right and
 // to the left, and trims flanking N's, as the exact search grows its copies.
-void grow_without_errors(const std::string& residues, Record& record);
+void grow_without_errors(const SearchOptions& options, const std::string& residues, Record& record);
 
 // The look-ahead value of a node to the right (forward) or to the left, as
 // the extension's look-ahead entry points take it: pos the walk's edge, phase
 // the unit phase expected next.
-long long look_ahead(const std::string& residues, const Record& unit, bool forward, long pos, long phase,
-                     long long score, int depth, long long best_score);
+long long look_ahead(const SearchOptions& options, const std::string& residues, const Record& unit, bool forward,
+                     long pos, long phase, long long score, int depth, long long best_score);
 
 // The records of the direct imperfect search under the global parameters,
 // sorted as the search leaves them, each with its errors in order.
-std::vector<Record> imperfect_search(const std::string& residues);
+std::vector<Record> imperfect_search(const SearchOptions& options, const std::string& residues);
 
 // "[begin,end) unit score mis/ins/del/N (pos,kind)... @unit_begin", as the
 // tests describe production records.

@@ -9,9 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "config/parameters.h"
 #include "repeats/Csat.h"
 #include "search/CSearchController.h"
+#include "search/search_options.h"
+#include "search/search_workspace.h"
 #include "search_test_sequence.h"
 
 // "[begin,end) unit score mis/ins/del/N entries", offsets from the first residue.
@@ -31,22 +32,6 @@ inline std::vector<std::string> describe_all(const SatList& sats, const char* re
   return texts;
 }
 
-// The records of a search in mode imperfect or extendExact, in order and,
-// where asked for, after the overlap removal. Both modes leave no exact
-// repeat behind and the user's thresholds in force.
-inline std::vector<std::string> imperfect_records(const std::string& residues, bool extend_exact,
-                                                  bool remove_hidden = false) {
-  TestSequence seq(residues);
-  CSearchController::discard_tables();
-  CSearchController search(1, seq.mol);
-  extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search();
-  EXPECT_TRUE(search.exact_sats.sats.empty());
-  EXPECT_EQ(CSearchController::minScores, CSearchController::minScores_user);
-  EXPECT_EQ(CSearchController::minLengths, CSearchController::minLengths_user);
-  if (remove_hidden) search.remove_hidden(search.imperfect_sats);
-  return describe_all(search.imperfect_sats.sats, seq.mol.residues);
-}
-
 // Ways to run the parts of a record searched in parts.
 using Tasks = std::vector<std::function<void()>>;
 inline void run_in_turn(Tasks& tasks) {
@@ -58,20 +43,38 @@ inline void run_on_threads(Tasks& tasks) {
   for (std::thread& thread : threads) thread.join();
 }
 
-// The records of mode imperfect in order, each with its unit's place;
-// run_parts, if given, searches the record in parts.
-inline std::vector<std::string> records_with_unit_place(
-    const std::string& residues, std::function<void(std::vector<std::function<void()>>&)> run_parts = nullptr) {
-  TestSequence seq(residues);
-  CSearchController::discard_tables();
-  CSearchController search(1, seq.mol);
-  search.run_parts = std::move(run_parts);
-  search.complete_imperfect_search();
-  std::vector<std::string> records;
-  for (const Csat* sat : search.imperfect_sats.sats)
-    records.push_back(describe(*sat, seq.mol.residues) + " @" + std::to_string(sat->unit_begin - seq.mol.residues));
-  return records;
-}
+// Every test starts from the default options, which it changes as it
+// needs, and searches with a worker state of its own, whose counts it reads.
+class SearchTest : public ::testing::Test {
+ protected:
+  SearchOptions options;
+  SearchWorkspace workspace;
+
+  // The records of a search in mode imperfect or extendExact, in order and,
+  // where asked for, after the overlap removal.
+  std::vector<std::string> imperfect_records(const std::string& residues, bool extend_exact,
+                                             bool remove_hidden = false) {
+    TestSequence seq(residues);
+    CSearchController search(options, workspace, 1, seq.mol);
+    extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search();
+    if (remove_hidden) search.remove_hidden(search.imperfect_sats);
+    return describe_all(search.imperfect_sats.sats, seq.mol.residues);
+  }
+
+  // The records of mode imperfect in order, each with its unit's place;
+  // run_parts, if given, searches the record in parts.
+  std::vector<std::string> records_with_unit_place(const std::string& residues,
+                                                   std::function<void(Tasks&)> run_parts = nullptr) {
+    TestSequence seq(residues);
+    CSearchController search(options, workspace, 1, seq.mol);
+    search.run_parts = std::move(run_parts);
+    search.complete_imperfect_search();
+    std::vector<std::string> records;
+    for (const Csat* sat : search.imperfect_sats.sats)
+      records.push_back(describe(*sat, seq.mol.residues) + " @" + std::to_string(sat->unit_begin - seq.mol.residues));
+    return records;
+  }
+};
 
 // The copy [p, p + k) grown forward, then backward, its flanking N's
 // trimmed, as both imperfect searches grow a candidate; forward_gain, if
@@ -79,39 +82,11 @@ inline std::vector<std::string> records_with_unit_place(
 inline Csat* grown_copy(CSearchController& search, long p, long k, int* forward_gain = nullptr) {
   const char* first = search.sequence.residues;
   Csat* sat = sat_alloc.get_new(first + p, first + p + k);
-  search.extend_imperfect_forward(*sat, first + search.sequence.length);
+  search.extension.extend_imperfect_forward(*sat, first + search.sequence.length);
   if (forward_gain) *forward_gain = sat->score;
-  search.extend_imperfect_backward(*sat, first - 1);
+  search.extension.extend_imperfect_backward(*sat, first - 1);
   sat->trim_flanking_Ns();
   return sat;
 }
-
-// Every test starts from the default parameters, and the threshold tables
-// are rebuilt by the test's first controller from the parameters it sets;
-// the search's limits that a test turns go back as the program has them.
-class SearchTest : public ::testing::Test {
- protected:
-  void SetUp() override { fresh_defaults(); }
-  void TearDown() override {
-    fresh_defaults();
-    restore_limits();
-  }
-  static void fresh_defaults() {
-    init_param();
-    CSearchController::discard_tables();
-  }
-  void restore_limits() const {
-    CSearchController::longest_error_list_kept = longest_error_list_kept_;
-    CSearchController::walk_points_kept_at_least = walk_points_kept_at_least_;
-    CSearchController::seeds_grown_at_once = seeds_grown_at_once_;
-    CSearchController::starts_per_part = starts_per_part_;
-  }
-
- private:
-  const unsigned longest_error_list_kept_ = CSearchController::longest_error_list_kept;
-  const std::size_t walk_points_kept_at_least_ = CSearchController::walk_points_kept_at_least;
-  const std::size_t seeds_grown_at_once_ = CSearchController::seeds_grown_at_once;
-  const std::size_t starts_per_part_ = CSearchController::starts_per_part;
-};
 
 #endif

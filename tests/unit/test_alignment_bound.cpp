@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "config/parameters.h"
 #include "random_search.h"
 #include "search/extension/alignment_bound.h"
 
@@ -20,8 +19,8 @@ constexpr int far_target = 10000;
 // The highest score of the paths that stay above floor, from a walk's state:
 // the residues outward from edge (edge[0] ahead, edge[-1] behind) against the
 // unit [p, p + k) written out endlessly from phase, over the whole table.
-long long plainly_highest_gain_on(const std::string& t, long edge, long p, long k, long phase, bool ahead,
-                                  long long floor) {
+long long plainly_highest_gain_on(const SearchOptions& options, const std::string& t, long edge, long p, long k,
+                                  long phase, bool ahead, long long floor) {
   const long n = static_cast<long>(t.size());
   const long residues = ahead ? n - edge : edge;
   auto residue = [&](long i) {
@@ -31,7 +30,7 @@ long long plainly_highest_gain_on(const std::string& t, long edge, long p, long 
     const long at = ahead ? (phase + m) % k : ((phase - m) % k + k) % k;
     return t[static_cast<std::size_t>(p + at)];
   };
-  const long long mismatch = global_mismatch_score, indel = global_indel_score;
+  const long long mismatch = options.mismatch_score, indel = options.indel_score;
   // Each unit character beyond the residues taken is a deletion, at -2 or less.
   const long most_units = residues + (residues - floor) / 2 + 1;
   constexpr long long none = LLONG_MIN / 4;
@@ -59,9 +58,10 @@ long long plainly_highest_gain_on(const std::string& t, long edge, long p, long 
   return best;
 }
 
-long long plainly_highest_gain(const std::string& t, long p, long k, bool ahead, long long floor) {
-  return ahead ? plainly_highest_gain_on(t, p + k, p, k, 0, true, floor)
-               : plainly_highest_gain_on(t, p, p, k, k - 1, false, floor);
+long long plainly_highest_gain(const SearchOptions& options, const std::string& t, long p, long k, bool ahead,
+                               long long floor) {
+  return ahead ? plainly_highest_gain_on(options, t, p + k, p, k, 0, true, floor)
+               : plainly_highest_gain_on(options, t, p, p, k, k - 1, false, floor);
 }
 
 class AlignmentBoundTest : public RandomSearch {};
@@ -73,16 +73,18 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
   long long bounded_ahead = 0, bounded_behind = 0, settled = 0, kept = 0, stretches = 0;
   for (int round = 0; round < 60; ++round) {
     random_options(true);
-    if (round % 4 == 0) global_min_unit_length = 20 + below(40), global_max_unit_length = global_min_unit_length;
+    if (round % 4 == 0) options.min_unit_length = 20 + below(40), options.max_unit_length = options.min_unit_length;
     const std::string residues = random_sequence(true);
     TestSequence seq(residues);
-    CSearchController search(1, seq.mol);
+    // Unit lengths past the longest searched too: the tables reach them.
+    const long longest = std::min<long>(options.max_unit_length + 2, 80);
+    options.max_unit_length = static_cast<unsigned>(longest);
+    CSearchController search(options, workspace, 1, seq.mol);
+    const int* min_scores = search.user_thresholds().min_scores;
     const char* first = seq.mol.residues;
-    AlignmentBound bound(first, first + seq.mol.length);
+    AlignmentBound bound(first, first + seq.mol.length, options.mismatch_score, options.indel_score);
     const long n = static_cast<long>(residues.size());
-    const long longest = std::min<long>(global_max_unit_length + 2, 80);
-    CSearchController::cover_unit_lengths(static_cast<unsigned>(longest));
-    for (long k = std::max<long>(AlignmentBound::shortest_unit, global_min_unit_length - 2); k <= longest; ++k) {
+    for (long k = std::max<long>(AlignmentBound::shortest_unit, options.min_unit_length - 2); k <= longest; ++k) {
       for (long p = 0; p + k < n; ++p) {
         if (residues.find('N', static_cast<std::size_t>(p)) < static_cast<std::size_t>(p + k)) continue;
         const int unit = static_cast<int>(k);
@@ -92,18 +94,18 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
         const int ahead = bound.highest_gain(AlignmentBound::Side::ahead, first + p, unit, -unit, far_target);
         if (ahead < far_target) {
           ++bounded_ahead;
-          ASSERT_LE(forward_gain, ahead) << "at " << p << " k " << k << " " << residues << options();
+          ASSERT_LE(forward_gain, ahead) << "at " << p << " k " << k << " " << residues << options_text();
           const int behind =
               bound.highest_gain(AlignmentBound::Side::behind, first + p, unit, -unit - ahead, far_target);
           if (behind < far_target) {
             ++bounded_behind;
-            ASSERT_LE(backward_gain, behind) << "at " << p << " k " << k << " " << residues << options();
+            ASSERT_LE(backward_gain, behind) << "at " << p << " k " << k << " " << residues << options_text();
           }
         }
-        const int min_score = CSearchController::minScores_user[static_cast<std::size_t>(k)];
+        const int min_score = min_scores[static_cast<std::size_t>(k)];
         if (bound.settles(first + p, static_cast<unsigned>(k), min_score)) {
           ++settled;
-          ASSERT_LT(sat->score, min_score) << "settled at " << p << " k " << k << " " << residues << options();
+          ASSERT_LT(sat->score, min_score) << "settled at " << p << " k " << k << " " << residues << options_text();
         } else {
           ++kept;
         }
@@ -126,7 +128,7 @@ TEST_F(AlignmentBoundTest, RowsGiveWhatTheWholeTableGives) {
   long long from_copy = 0, from_state = 0, stretch_starts = 0, redone = 0;
   for (int round = 0; round < 60; ++round) {
     random_options(true);
-    if (round % 10 == 3) global_mismatch_score = INT_MIN;  // any mismatch ends a path
+    if (round % 10 == 3) options.mismatch_score = INT_MIN;  // any mismatch ends a path
     std::string residues = random_sequence(true);
     // Now and then an array whose score outgrows a byte.
     const long array_start = static_cast<long>(residues.size());
@@ -135,7 +137,8 @@ TEST_F(AlignmentBoundTest, RowsGiveWhatTheWholeTableGives) {
     if (with_array) random.append_array(residues, array_unit, 8 * array_unit.size(), 40 + below(100), below(2) == 0);
     TestSequence seq(residues);
     const char* first = seq.mol.residues;
-    AlignmentBound bound(first, first + seq.mol.length, round % 4 == 0);
+    AlignmentBound bound(first, first + seq.mol.length, options.mismatch_score, options.indel_score,
+                         round % 4 == 0);
     const long n = static_cast<long>(residues.size());
     for (int probe = 0; probe < 90; ++probe) {
       const int kind = probe % 10 == 9 ? 2 : probe % 2;  // from a copy, from a walk's state, a stretch
@@ -150,7 +153,7 @@ TEST_F(AlignmentBoundTest, RowsGiveWhatTheWholeTableGives) {
                                   : -static_cast<int>(k) - static_cast<int>(below(20)) - (probe % 4 == 1 ? 250 : 0);
       const int target = below(2) == 0 ? 1 + static_cast<int>(below(150)) : far_target;
       const std::string probed = " k " + std::to_string(k) + (ahead ? " ahead" : " behind") + " floor " +
-                                 std::to_string(floor) + " " + residues + options();
+                                 std::to_string(floor) + " " + residues + options_text();
       if (kind == 1) {
         const long p = static_cast<long>(below(static_cast<unsigned>(n - k)));
         const long edge = static_cast<long>(below(static_cast<unsigned>(n + 1)));
@@ -159,7 +162,7 @@ TEST_F(AlignmentBoundTest, RowsGiveWhatTheWholeTableGives) {
                                                static_cast<int>(phase), ahead ? n - edge : edge, floor, target);
         if (fast >= target) continue;
         ++from_state;
-        ASSERT_EQ(fast, plainly_highest_gain_on(residues, edge, p, k, phase, ahead, floor))
+        ASSERT_EQ(fast, plainly_highest_gain_on(options, residues, edge, p, k, phase, ahead, floor))
             << "edge " << edge << " unit at " << p << " phase " << phase << probed;
         continue;
       }
@@ -172,11 +175,11 @@ TEST_F(AlignmentBoundTest, RowsGiveWhatTheWholeTableGives) {
       if (fast >= target) continue;
       if (kind == 0) {
         ++from_copy;
-        ASSERT_EQ(fast, plainly_highest_gain(residues, p, k, ahead, floor)) << "at " << p << probed;
+        ASSERT_EQ(fast, plainly_highest_gain(options, residues, p, k, ahead, floor)) << "at " << p << probed;
       }
       for (long g = 0; kind == 2 && g < starts; ++g) {
         ++stretch_starts;
-        ASSERT_LE(plainly_highest_gain(residues, ahead ? p + g : p - g, k, ahead, floor), fast)
+        ASSERT_LE(plainly_highest_gain(options, residues, ahead ? p + g : p - g, k, ahead, floor), fast)
             << "start " << g << " of " << starts << " at " << p << probed;
       }
     }
@@ -193,8 +196,8 @@ TEST_F(AlignmentBoundTest, RowsGiveWhatTheWholeTableGives) {
 TEST_F(AlignmentBoundTest, DeletionsInARowAsTheWholeTable) {
   long long compared = 0;
   for (int round = 0; round < 300; ++round) {
-    global_indel_score = -2 - static_cast<int>(below(3));
-    global_mismatch_score = -6;
+    options.indel_score = -2 - static_cast<int>(below(3));
+    options.mismatch_score = -6;
     const long k = 20 + static_cast<long>(below(40));
     const std::string unit = random.letters(static_cast<unsigned>(k));
     std::string written;
@@ -205,14 +208,16 @@ TEST_F(AlignmentBoundTest, DeletionsInARowAsTheWholeTable) {
                                  written.substr(0, static_cast<std::size_t>(matched)) +
                                  written.substr(static_cast<std::size_t>(matched + left_out)) + random.letters(10);
     TestSequence seq(residues);
-    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, false);
+    AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, options.mismatch_score,
+                         options.indel_score, false);
     const int floor = -static_cast<int>(k);
     const int target = round % 2 == 0 ? far_target : 250 - static_cast<int>(k);
     const int fast = bound.highest_gain(AlignmentBound::Side::ahead, seq.mol.residues + 10, static_cast<int>(k),
                                         floor, target);
     if (fast >= target) continue;
     ++compared;
-    ASSERT_EQ(fast, plainly_highest_gain(residues, 10, k, true, floor)) << residues << " g " << global_indel_score;
+    ASSERT_EQ(fast, plainly_highest_gain(options, residues, 10, k, true, floor))
+        << residues << " g " << options.indel_score;
   }
   EXPECT_GT(compared, 200);
 }
@@ -222,26 +227,27 @@ TEST_F(AlignmentBoundTest, DeletionsInARowAsTheWholeTable) {
 // forward walk gains 50, then four copies more. The record passes a minimum
 // of 60 that neither walk reaches alone.
 TEST_F(AlignmentBoundTest, BackwardWalkSinksByTheForwardGain) {
-  global_min_score = 60;
-  global_min_score_a = 0;
-  global_min_score_bx = 0;
+  options.min_score = 60;
+  options.min_score_a = 0;
+  options.min_score_bx = 0;
+  options.max_unit_length = 20;
   const std::string unit = "ACGTTGCAAGCTTCGAACGT";
   std::string residues = "GGGGGGGGGG";
   for (int copy = 0; copy < 5; ++copy) residues += unit;
   for (std::size_t i = residues.size() - 8; i < residues.size(); ++i) residues[i] = residues[i] == 'A' ? 'C' : 'A';
   residues += unit + unit + unit + unit.substr(0, 10) + "GGGGGGGGGG";
   TestSequence seq(residues);
-  CSearchController search(1, seq.mol);
-  CSearchController::cover_unit_lengths(20);
-  ASSERT_EQ(CSearchController::minScores_user[20], 60);
+  CSearchController search(options, workspace, 1, seq.mol);
+  ASSERT_EQ(search.user_thresholds().min_scores[20], 60);
   const char* copy = seq.mol.residues + 10 + 5 * unit.size();
   Csat* sat = sat_alloc.get_new(copy, copy + unit.size());
-  search.extend_imperfect_forward(*sat, seq.mol.residues + seq.mol.length);
+  search.extension.extend_imperfect_forward(*sat, seq.mol.residues + seq.mol.length);
   EXPECT_EQ(sat->score, 50);
-  search.extend_imperfect_backward(*sat, seq.mol.residues - 1);
+  search.extension.extend_imperfect_backward(*sat, seq.mol.residues - 1);
   EXPECT_GE(sat->score, 60) << describe(*sat, seq.mol.residues);
   sat_alloc.give_back(sat);
-  AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, false);
+  AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, options.mismatch_score,
+                       options.indel_score, false);
   EXPECT_FALSE(bound.settles(copy, static_cast<unsigned>(unit.size()), 60));
 }
 

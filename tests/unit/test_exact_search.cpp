@@ -5,7 +5,6 @@
 #include <tuple>
 #include <vector>
 
-#include "config/parameters.h"
 #include "search/CSearchController.h"
 #include "search/exact/N_locator.h"
 #include "search/exact/exact_group_scan.h"
@@ -35,13 +34,14 @@ Found found(const Csat& s, const char* base) {
 // The search one step at a time, every start grown afresh: slow, and obviously right.
 class ReferenceExactSearch {
  public:
-  ReferenceExactSearch(const std::string& s, const CSearchController::Thresholds& thresholds)
-      : s_(s), n_(static_cast<long>(s.size())), thresholds_(thresholds) {}
+  ReferenceExactSearch(const SearchOptions& options, const std::string& s, const Thresholds& thresholds,
+                       const Thresholds& user)
+      : options_(options), s_(s), n_(static_cast<long>(s.size())), thresholds_(thresholds), user_(user) {}
 
   std::vector<Found> run() {
     std::vector<Found> result;
-    long first_k = std::max<long>(1, global_min_unit_length);
-    long last_k = std::min<long>(global_max_unit_length, n_);
+    long first_k = std::max<long>(1, options_.min_unit_length);
+    long last_k = std::min<long>(options_.max_unit_length, n_);
     for (long p = skip_N(0); first_k == 1 && last_k >= 1 && p + 1 < n_;) {
       Found f = grow(p, 1);
       if (accepted(f, 1)) result.push_back(f);
@@ -57,8 +57,7 @@ class ReferenceExactSearch {
         if (unit == std::string(unit.size(), unit[0])) continue;
         Found f = grow(i, k);
         if (!accepted(f, k)) continue;
-        if (f.score >= CSearchController::minScores_user[k] &&
-            f.end - f.begin >= CSearchController::minLengths_user[k]) {
+        if (f.score >= user_.min_scores[k] && f.end - f.begin >= user_.min_lengths[k]) {
           for (long x = f.begin; x < f.end; ++x) covered[static_cast<std::size_t>(x)] = true;
         }
         result.push_back(f);
@@ -71,9 +70,10 @@ class ReferenceExactSearch {
   }
 
  private:
+  const SearchOptions& options_;
   const std::string& s_;
   long n_;
-  CSearchController::Thresholds thresholds_;
+  Thresholds thresholds_, user_;
 
   char at(long x) const { return s_[static_cast<std::size_t>(x)]; }
   long skip_N(long p) const {
@@ -86,7 +86,7 @@ class ReferenceExactSearch {
 
   Found grow(long p, long k) const {
     reference::Record r = reference::copy_at(p, k);
-    reference::grow_without_errors(s_, r);
+    reference::grow_without_errors(options_, s_, r);
     return {r.begin, r.end, p, p + k, p + r.phase_forward, p + r.phase_backward, static_cast<int>(r.score), r.Ns};
   }
 };
@@ -138,45 +138,44 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
       {1, 20, 70, 1, 4, false, false, 1}, {4, 14, 16, 0, 2, false, false, 40},
   };
   RandomSequence random(20240611);
-  const long long in_parts = CSearchController::records_in_parts;
-  const long long searched_again = CSearchController::parts_searched_again;
   for (const Setting& st : settings) {
-    fresh_defaults();
-    global_min_unit_length = st.min_k;
-    global_max_unit_length = st.max_k;
-    global_min_score = st.min_score;
-    global_min_score_a = 0;
-    global_min_score_bx = st.score_per_unit_residue;
-    global_Ns_allowed_in_a_row = st.Ns_in_a_row;
-    global_treat_Ns_as_missense = st.Ns_as_missense;
-    global_min_length = st.min_length;
+    options = SearchOptions();
+    options.min_unit_length = st.min_k;
+    options.max_unit_length = st.max_k;
+    options.min_score = st.min_score;
+    options.min_score_a = 0;
+    options.min_score_bx = st.score_per_unit_residue;
+    options.Ns_allowed_in_a_row = st.Ns_in_a_row;
+    options.treat_Ns_as_missense = st.Ns_as_missense;
+    options.min_length = st.min_length;
     for (int round = 0; round < 40; ++round) {
       std::string s = random_genome(random, round % 4 == 3 ? 1000 + random.below(3000) : random.below(400));
       TestSequence seq(s);
-      CSearchController controller(1, seq.mol);
-      const CSearchController::Thresholds thresholds =
-          st.intern_thresholds ? CSearchController::internal_thresholds() : CSearchController::user_thresholds();
-      std::vector<Found> expected = ReferenceExactSearch(s, thresholds).run();
-      AppendRecords into_result(controller.exact_sats.sats);
+      CSearchController controller(options, workspace, 1, seq.mol);
+      const Thresholds thresholds =
+          st.intern_thresholds ? controller.internal_thresholds() : controller.user_thresholds();
+      std::vector<Found> expected = ReferenceExactSearch(options, s, thresholds, controller.user_thresholds()).run();
+      CsatContainer result(&sat_alloc);
+      AppendRecords into_result(result.sats);
       controller.exact_search_2(thresholds, into_result);
       std::vector<Found> actual;
-      for (const Csat* r : controller.exact_sats.sats) actual.push_back(found(*r, seq.mol.residues));
+      for (const Csat* r : result.sats) actual.push_back(found(*r, seq.mol.residues));
       ASSERT_EQ(actual, expected) << "sequence " << s << " unit lengths " << st.min_k << ".." << st.max_k;
 
       // Searched in parts as short as 20 starts, in turn or on threads.
-      CSearchController::starts_per_part = 20 + random.below(static_cast<unsigned>(s.size()) / 2 + 1);
-      CSearchController in_parts_search(1, seq.mol);
+      options.starts_per_part = 20 + random.below(static_cast<unsigned>(s.size()) / 2 + 1);
+      CSearchController in_parts_search(options, workspace, 1, seq.mol);
       in_parts_search.run_parts = random.below(4) == 0 ? run_on_threads : run_in_turn;
-      AppendRecords into_parts_result(in_parts_search.exact_sats.sats);
+      CsatContainer parts_result(&sat_alloc);
+      AppendRecords into_parts_result(parts_result.sats);
       in_parts_search.exact_search_2(thresholds, into_parts_result);
       std::vector<Found> glued;
-      for (const Csat* r : in_parts_search.exact_sats.sats) glued.push_back(found(*r, seq.mol.residues));
-      ASSERT_EQ(glued, actual) << "sequence " << s << " starts per part " << CSearchController::starts_per_part;
-      restore_limits();
+      for (const Csat* r : parts_result.sats) glued.push_back(found(*r, seq.mol.residues));
+      ASSERT_EQ(glued, actual) << "sequence " << s << " starts per part " << options.starts_per_part;
     }
   }
-  EXPECT_GT(CSearchController::records_in_parts - in_parts, 300);
-  EXPECT_GT(CSearchController::parts_searched_again - searched_again, 150);
+  EXPECT_GT(workspace.counts.records_in_parts, 300);
+  EXPECT_GT(workspace.counts.parts_searched_again, 150);
 }
 
 // The exact search asks for the next group to judge, and for a group's end,

@@ -3,7 +3,6 @@
 #include <climits>
 #include <random>
 
-#include "config/parameters.h"
 #include "search_test_support.h"
 
 namespace {
@@ -11,9 +10,9 @@ namespace {
 class Extension : public SearchTest {
  protected:
   // The record that the copy of the first two residues grows into.
-  static std::string grown_from_the_start(const std::string& residues) {
+  std::string grown_from_the_start(const std::string& residues) {
     TestSequence seq(residues);
-    CSearchController search(1, seq.mol);
+    CSearchController search(options, workspace, 1, seq.mol);
     Csat* sat = grown_copy(search, 0, 2);
     std::string text = describe(*sat, seq.mol.residues);
     sat_alloc.give_back(sat);
@@ -26,9 +25,9 @@ class Extension : public SearchTest {
 TEST_F(Extension, ExtremeOptionValuesAreSafe) {
   const int settings[][3] = {{6, -6, -6}, {INT_MIN, -6, -6}, {INT_MAX, INT_MIN, INT_MIN}};
   for (const auto& setting : settings) {
-    global_maximum_scorereduction = setting[0];
-    global_mismatch_score = setting[1];
-    global_indel_score = setting[2];
+    options.maximum_scorereduction = setting[0];
+    options.mismatch_score = setting[1];
+    options.indel_score = setting[2];
     EXPECT_EQ(grown_from_the_start("ACACACACGCACACACAC"), "[0,8) AC 6 0/0/0/0") << setting[0] << " " << setting[1];
   }
 }
@@ -43,15 +42,15 @@ TEST_F(Extension, DeepLookAheadActsAsTheDeepestAffordable) {
   for (int i = 0; i < 300; ++i) into_junk += "AC";
   std::mt19937 rng(12345);
   for (int i = 0; i < 2000; ++i) into_junk += "ACGT"[rng() % 4];
-  auto at_depth = [](const std::string& residues, int depth) {
-    global_maximum_recursion_depth = depth;
+  auto at_depth = [this](const std::string& residues, int depth) {
+    options.maximum_recursion_depth = depth;
     return grown_from_the_start(residues);
   };
   const std::string deepest = at_depth(into_junk, 300);
   EXPECT_EQ(at_depth(into_junk, 9), deepest);
   EXPECT_EQ(deepest.rfind("[0,", 0), 0u) << deepest;
 
-  global_maximum_scorereduction = 7;
+  options.maximum_scorereduction = 7;
   const std::string eight_bit = at_depth(mismatch_every_eighth, 255);
   EXPECT_EQ(at_depth(mismatch_every_eighth, 100000), eight_bit);
   // Each mismatch at a G costs 6 and the seven residues after it gain 7; the

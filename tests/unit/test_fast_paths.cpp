@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "config/parameters.h"
 #include "random_search.h"
 #include "search/imperfect/error_free_run.h"
 #include "search/shortcut_counts.h"
@@ -23,16 +22,11 @@ class FastPath : public RandomSearch {
     random = RandomSequence(2024);
   }
 
-  void TearDown() override {
-    set_shortcuts(true);
-    RandomSearch::TearDown();
-  }
-
-  static void set_shortcuts(bool on) {
-    CSearchController::leave_out_repeated_look_ahead = on;
-    CSearchController::follow_earlier_walks = on;
-    CSearchController::end_walks_that_cannot_regain_their_best = on;
-    CSearchController::compare_sixteen_at_a_time = on;
+  void set_shortcuts(bool on) {
+    options.leave_out_repeated_look_ahead = on;
+    options.follow_earlier_walks = on;
+    options.end_walks_that_cannot_regain_their_best = on;
+    options.compare_sixteen_at_a_time = on;
   }
 };
 
@@ -42,10 +36,10 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
   unsigned settled = 0, left = 0;
   for (int round = 0; round < 400; ++round) {
     random_options(false);
-    global_max_unit_length = 20;
+    options.max_unit_length = 20;
     if (below(3) == 0) {
-      global_mismatch_score = -2 - static_cast<int>(below(23));
-      global_indel_score = -2 - static_cast<int>(below(23));
+      options.mismatch_score = -2 - static_cast<int>(below(23));
+      options.indel_score = -2 - static_cast<int>(below(23));
     }
     std::string residues;
     for (unsigned pieces = 1 + below(6); pieces > 0; --pieces) {
@@ -55,9 +49,9 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
     TestSequence seq(residues);
     const char* first = seq.mol.residues;
     const char* end = first + seq.mol.length;
-    CSearchController search(1, seq.mol);
+    CSearchController search(options, workspace, 1, seq.mol);
     for (unsigned k = 1; k <= 20 && k < seq.mol.length; ++k) {
-      OneErrorTest one_error(k, first, end);
+      OneErrorTest one_error(search.extension.rules, search.user_thresholds().min_scores[k], k, first, end);
       for (const char* p = first; p + k < end; ++p) {
         const char* run_end = p + k;
         while (run_end != end && *run_end == run_end[-static_cast<long>(k)]) ++run_end;
@@ -65,7 +59,7 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
         while (run_begin != first && run_begin[-1] == run_begin[k - 1]) --run_begin;
         const bool fails = one_error.fails(run_begin, run_end);
         ASSERT_EQ(fails, one_error.fails_plainly(run_begin, run_end))
-            << "k " << k << " at " << seq.at(p) << " in " << residues << options();
+            << "k " << k << " at " << seq.at(p) << " in " << residues << options_text();
         ++(fails ? settled : left);
       }
     }
@@ -80,23 +74,23 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
 // taken at once; units longer than a decision reads meet trails that differ
 // only beyond it; depth 10 looks ahead without leaving nodes out.
 TEST_F(FastPath, ShortcutsAndListsLetGoChangeNoRecord) {
-  const ShortcutCounts before = shortcut_counts;
+  const ShortcutCounts before = workspace.counts;
   unsigned rebuilt = 0;
   for (int round = 0; round < 1000; ++round) {
     random_options(false);
     const bool deep = below(20) == 0;
-    global_maximum_recursion_depth = deep ? 10 : 1 + static_cast<int>(below(4));
+    options.maximum_recursion_depth = deep ? 10 : 1 + static_cast<int>(below(4));
     const bool extend_exact = below(4) != 0;
     const bool long_units = extend_exact && below(4) == 0;
-    global_min_unit_length = 1;
-    global_max_unit_length = long_units ? 24 : 8;
-    global_remove_mostly_hidden = below(4) != 0;
+    options.min_unit_length = 1;
+    options.max_unit_length = long_units ? 24 : 8;
+    options.remove_mostly_hidden = below(4) != 0;
     // Thresholds low enough for many records, none far below zero: the plain
     // path grows every seed of long arrays in full.
-    global_min_score = static_cast<int>(below(16)) - 3;
-    global_min_score_a = static_cast<int>(below(5));
-    global_min_score_bx = static_cast<float>(below(3)) * 0.5f;
-    global_min_length = static_cast<int>(below(12));
+    options.min_score = static_cast<int>(below(16)) - 3;
+    options.min_score_a = static_cast<int>(below(5));
+    options.min_score_bx = static_cast<float>(below(3)) * 0.5f;
+    options.min_length = static_cast<int>(below(12));
     std::string residues = random_sequence(false);
     const std::string unit = random.letters(1 + below(long_units ? 24 : 6));
     for (unsigned arrays = 1 + below(3); arrays > 0; --arrays) {
@@ -111,16 +105,16 @@ TEST_F(FastPath, ShortcutsAndListsLetGoChangeNoRecord) {
     std::vector<std::string> records[2];
     for (bool on : {false, true}) {
       set_shortcuts(on || !extend_exact);  // the reference holds them in mode imperfect, and is quicker
-      CSearchController::longest_error_list_kept = on ? kept : UINT_MAX;
-      CSearchController::walk_points_kept_at_least = on && below(3) == 0 ? below(40) : 65536;
-      CSearchController::seeds_grown_at_once = on && below(2) == 0 ? 1 + below(8) : 256;
-      records[on] = imperfect_records(residues, extend_exact, global_remove_mostly_hidden);
+      options.longest_error_list_kept = on ? kept : UINT_MAX;
+      options.walk_points_kept_at_least = on && below(3) == 0 ? below(40) : 65536;
+      options.seeds_grown_at_once = on && below(2) == 0 ? 1 + below(8) : 256;
+      records[on] = imperfect_records(residues, extend_exact, options.remove_mostly_hidden);
     }
-    ASSERT_EQ(records[false], records[true]) << residues << " extendExact " << extend_exact << options();
+    ASSERT_EQ(records[false], records[true]) << residues << " extendExact " << extend_exact << options_text();
     for (const std::string& record : records[true]) rebuilt += std::count(record.begin(), record.end(), '(') > 2;
   }
   EXPECT_GT(rebuilt, 1000u);
-  const ShortcutCounts& after = shortcut_counts;
+  const ShortcutCounts& after = workspace.counts;
   EXPECT_GT(after.trails_followed - before.trails_followed, 1000);
   EXPECT_GT(after.paths_taken_at_once - before.paths_taken_at_once, 1000);
   EXPECT_GT(after.walks_ended_unable_to_regain - before.walks_ended_unable_to_regain, 1000);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "config/parameters.h"
 #include "search/CSearchController.h"
 #include "search_test_sequence.h"
 
@@ -61,9 +60,10 @@ std::vector<unsigned> survivors_by_pairwise_rule(const std::vector<Planned>& rec
 // that ties and chains of removals are common; every record removed must go
 // back to the pool.
 TEST(RemoveHidden, FilterAgreesWithThePairwiseRule) {
-  init_param();
+  const SearchOptions options;
+  SearchWorkspace workspace;
   TestSequence seq(std::string(80, 'A'));
-  CSearchController controller(1, seq.mol);
+  CSearchController controller(options, workspace, 1, seq.mol);
   std::mt19937 random(7);
   auto uniform = [&random](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(random); };
   for (int round = 0; round < 3000; ++round) {

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "config/parameters.h"
 #include "search/imperfect/score_bound.h"
 #include "random_search.h"
 
@@ -44,15 +43,14 @@ class ScoreBoundTest : public RandomSearch {
 
 // A unit length swept: its minimum score and the windows the bound reads.
 struct Swept {
-  long long k, m, ahead_reach, behind_reach;
+  long long g, k, m, ahead_reach, behind_reach;  // g: the bound's word length
 };
 // Whether the bound settles anything for unit length k, and its windows.
-bool plainly_swept(long long k, long long m, long long n, Swept& swept) {
-  const long long g = ScoreBound::word_length();
+bool plainly_swept(long long g, long long k, long long m, long long n, Swept& swept) {
   const long long room = m - 2 * (g - 1) - 1;
   if (g == 0 || k < ScoreBound::shortest_unit || k <= g + 1 || room < 0 || n <= k) return false;
   const long long per_window = std::max(room / 2, k + k * k / 400);
-  swept = {k, m, g * (g + k - 1) + (g + 1) * per_window, g * (g + k + m - g - 1) + (g + 1) * per_window};
+  swept = {g, k, m, g * (g + k - 1) + (g + 1) * per_window, g * (g + k + m - g - 1) + (g + 1) * per_window};
   return true;
 }
 
@@ -62,7 +60,7 @@ struct Settled {
   bool by_both_lengths = false, by_shorter_words = false;
 };
 Settled plainly_settled(const std::string& t, long long p, const std::vector<Swept>& lengths, std::size_t i) {
-  const long long g = ScoreBound::word_length(), n = static_cast<long long>(t.size());
+  const long long g = lengths[i].g, n = static_cast<long long>(t.size());
   const long long k = lengths[i].k, m = lengths[i].m;
   const long long ahead_reach = lengths[i].ahead_reach, behind_reach = lengths[i].behind_reach;
   long long copy = 0, ahead_begin = LLONG_MAX, ahead_end = 0, behind = 0;
@@ -103,10 +101,12 @@ Settled plainly_settled(const std::string& t, long long p, const std::vector<Swe
 
 void ScoreBoundTest::check_sweeps(const std::string& residues, const std::vector<Asked>& asks, Counts& counts) {
   TestSequence seq(residues);
-  CSearchController search(1, seq.mol);
+  CSearchController search(options, workspace, 1, seq.mol);
   // One bound for all sweeps, as the search keeps one: what a sweep leaves
   // in it must not change the next.
-  ScoreBound whole_bound(seq.mol.residues, seq.mol.residues + seq.mol.length), part_bound = whole_bound;
+  ScoreBound whole_bound(seq.mol.residues, seq.mol.residues + seq.mol.length, options.mismatch_score,
+                         options.indel_score);
+  ScoreBound part_bound = whole_bound;
   for (const Asked& ask : asks) check_sweep(search, whole_bound, part_bound, residues, ask.k, ask.with_next, counts);
 }
 
@@ -121,9 +121,9 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
   std::vector<int> min_scores;
   std::vector<std::vector<Swept>> swept_with(asked.size());
   for (std::size_t a = 0; a < asked.size(); ++a) {
-    min_scores.push_back(CSearchController::minScores[asked[a]]);
+    min_scores.push_back(search.user_thresholds().min_scores[asked[a]]);
     Swept swept{};
-    if (plainly_swept(asked[a], min_scores[a], n, swept)) swept_with[a].push_back(swept);
+    if (plainly_swept(whole_bound.word_length(), asked[a], min_scores[a], n, swept)) swept_with[a].push_back(swept);
   }
   if (with_next && !swept_with[0].empty() && !swept_with[1].empty()) {
     swept_with[0].push_back(swept_with[1][0]);
@@ -193,8 +193,8 @@ TEST_F(ScoreBoundTest, SettledStartsGrowBelowTheMinimumScore) {
   Counts counts;
   for (int round = 0; round < 16; ++round) {
     random_options(true);
-    if (below(10) == 0) global_mismatch_score = INT_MIN / 2;  // far beyond any score
-    const unsigned longest = global_max_unit_length;
+    if (below(10) == 0) options.mismatch_score = INT_MIN / 2;  // far beyond any score
+    const unsigned longest = options.max_unit_length;
     std::string residues = random_sequence(true) + random_sequence(true);
     // Half the rounds without N's, which the sweep reads without looking for them.
     if (round % 2 == 0) residues.erase(std::remove(residues.begin(), residues.end(), 'N'), residues.end());
@@ -217,9 +217,9 @@ TEST_F(ScoreBoundTest, NoPointToSpareInsideExactArrays) {
   for (const unsigned k : {12u, 20u, 33u, 50u}) {
     for (const unsigned extra : {0u, 9u}) {
       for (int more = -3; more <= 3; ++more) {
-        fresh_defaults();
-        global_max_unit_length = k;
-        global_min_score_a = static_cast<int>(extra);
+        options = SearchOptions();
+        options.max_unit_length = k;
+        options.min_score_a = static_cast<int>(extra);
         std::string residues = random.letters(150);
         random.append_array(residues, random.letters(k), 2 * k + extra + static_cast<unsigned>(more + 3) - 3,
                             1u << 30, false);

@@ -1,7 +1,7 @@
 // Exact tandem repeats: a first copy of a unit of k residues, followed (and
 // preceded) by residues that continue it periodically without any error.
 // Each further matching residue scores 1, the first copy scores nothing.
-// A run of at most global_Ns_allowed_in_a_row N's may stand in for unit
+// A run of at most Ns_allowed_in_a_row N's may stand in for unit
 // characters (scoring 0, counted in Ns) unless N's are treated as mismatches;
 // a repeat never begins or ends with N.
 //
@@ -19,12 +19,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "config/parameters.h"
 #include "search/CAnchorSeq.h"
-#include "search/CSearchController.h"
 #include "search/exact/exact_group_scan.h"
+#include "search/exact/exact_search.h"
 #include "search/exact/N_locator.h"
-#include "search/found_repeats.h"
+#include "search/exact/found_repeats.h"
 
 namespace {
 
@@ -33,10 +32,10 @@ namespace {
 struct NBridging {
   std::size_t max_run;
 
-  NBridging()
-      : max_run(global_treat_Ns_as_missense || global_Ns_allowed_in_a_row <= 0
+  explicit NBridging(const SearchOptions& options)
+      : max_run(options.treat_Ns_as_missense || options.Ns_allowed_in_a_row <= 0
                     ? 0
-                    : static_cast<std::size_t>(global_Ns_allowed_in_a_row)) {}
+                    : static_cast<std::size_t>(options.Ns_allowed_in_a_row)) {}
 
   // Length of the N run starting at p and going right (or, for the left side,
   // ending just before p), counted no further than limit. Counting stops one
@@ -149,7 +148,7 @@ const char* skip_Ns(const char* p, const char* seq_end) {
 
 // How many times in a row a group of unit length k must repeat itself not to
 // be too weak without N's at its edges.
-std::ptrdiff_t equal_residues_needed(unsigned k, const CSearchController::Thresholds& thresholds) {
+std::ptrdiff_t equal_residues_needed(unsigned k, const Thresholds& thresholds) {
   const long long needed_length =
       std::max<long long>(static_cast<long long>(thresholds.min_scores[k]) + k, thresholds.min_lengths[k]);
   return static_cast<std::ptrdiff_t>(needed_length - k);
@@ -157,32 +156,36 @@ std::ptrdiff_t equal_residues_needed(unsigned k, const CSearchController::Thresh
 
 }  // namespace
 
-void CSearchController::exact_search_2(RecordSink& sink) { exact_search_2(user_thresholds(), sink); }
-
-void CSearchController::exact_search_2(const Thresholds& thresholds, RecordSink& sink) {
-  FoundRepeats found(sequence.residues);
-  if (run_parts && parts_of(sequence.length) > 1) {
-    exact_search_in_parts(thresholds, found);
+void ExactSearch::search(const Thresholds& thresholds, RecordSink& sink) {
+  FoundRepeats found(record_.sequence.residues);
+  if (record_.in_parts()) {
+    search_in_parts(thresholds, found);
   } else {
-    exact_search_2(thresholds, found);
+    search(thresholds, found);
   }
   found.make_records_in_order(sink);
 }
 
-void CSearchController::exact_search_2(const Thresholds& thresholds, ExactRepeatTaker& taker) {
-  exact_search_starts(thresholds, taker, sequence.residues, sequence.residues + sequence.length, SIZE_MAX);
+void ExactSearch::search(const Thresholds& thresholds, ExactRepeatTaker& taker) {
+  search_starts(thresholds, taker, record_.sequence.residues, record_.sequence.residues + record_.sequence.length,
+                SIZE_MAX);
 }
 
-bool CSearchController::exact_search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from,
-                                            const char* to, std::size_t reach_back) {
+bool ExactSearch::search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from,
+                                const char* to, std::size_t reach_back) {
+  const SearchOptions& options = record_.options;
+  const CSequence_Mol& sequence = record_.sequence;
   const char* const seq_begin = sequence.residues;
   const char* const seq_end = seq_begin + sequence.length;
-  const NBridging Ns;
+  const NBridging Ns(options);
   const NLocator N_positions(seq_begin, seq_end);
+  // Repeats that pass the user's thresholds cover their residues, whatever
+  // thresholds are in force.
+  const Thresholds user = record_.workspace.thresholds.user();
   // A unit needs at least one residue beyond its first copy, and the tables
   // end at the longest unit that fits into the sequence.
-  const std::uint64_t first_k = global_min_unit_length > 1 ? global_min_unit_length : 1;
-  const std::uint64_t last_k = std::min<std::uint64_t>(global_max_unit_length, sequence.length);
+  const std::uint64_t first_k = options.min_unit_length > 1 ? options.min_unit_length : 1;
+  const std::uint64_t last_k = std::min<std::uint64_t>(options.max_unit_length, sequence.length);
 
   Csat* spare = nullptr;
   auto fresh_candidate = [&spare](const char* b, const char* e) -> Csat& {
@@ -203,7 +206,7 @@ bool CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
   std::ptrdiff_t next_progress_check = 0;
   auto progress = [&](const char* pos, unsigned k) {
     if (pos - seq_begin < next_progress_check) return;
-    search_progress.at(sequence_number, sequence.name.c_str(), k);
+    record_.progress.at(record_.number, sequence.name.c_str(), k);
     next_progress_check = ((pos - seq_begin) / progress_stride + 1) * progress_stride;
   };
 
@@ -313,7 +316,7 @@ bool CSearchController::exact_search_starts(const Thresholds& thresholds, ExactR
             weak_stretch_end = sat.sat_end;
             break;
           }
-          const bool covers = sat.score >= minScores_user[k] && sat.normalised_length() >= minLengths_user[k];
+          const bool covers = user.passed_by(sat, k);
           if (covers) anchors.cover(sat.sat_begin, sat.sat_end);
           keep_candidate();
           if (covers) break;

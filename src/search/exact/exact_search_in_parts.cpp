@@ -5,7 +5,7 @@
  * A part searches the starts of one stretch of the record, for every unit
  * length in turn, with marks of its own; its repeats grow over the whole
  * record. For unit lengths of 2 and more the argument of the imperfect
- * search in parts (search_in_parts.cpp) holds word for word: a start is
+ * search in parts (imperfect_search_in_parts.cpp) holds word for word: a start is
  * tried by the same four marks around its copy, more open marks never let
  * fewer starts be tried, a repeat grows by the residues alone and covers
  * (when it covers anything) its own copy, and a rejected candidate changes
@@ -27,8 +27,8 @@
 #include <functional>
 #include <vector>
 
-#include "search/CSearchController.h"
-#include "search/found_repeats.h"
+#include "search/exact/exact_search.h"
+#include "search/exact/found_repeats.h"
 #include "search/record_parts.h"
 
 namespace {
@@ -39,20 +39,28 @@ struct ExactPart : PartOfRecord {
 
 }  // namespace
 
-void CSearchController::exact_search_in_parts(const Thresholds& thresholds, FoundRepeats& glued) {
+void ExactSearch::search_in_parts(const Thresholds& thresholds, FoundRepeats& glued) {
+  const CSequence_Mol& sequence = record_.sequence;
+  SearchWorkspace& workspace = record_.workspace;
   const char* first = sequence.residues;
-  ++records_in_parts;
+  ++workspace.counts.records_in_parts;
+  CountsOfParts counts_of_parts;
   const std::function<void(ExactPart&)> let_go = [](ExactPart& part) { part.found.passes.clear(); };
-  const std::function<void(ExactPart&)> search_part = [this, first, &thresholds, &let_go](ExactPart& part) {
-    CSearchController search(sequence_number, sequence);
-    search.search_progress = search_progress;
+  const std::function<void(ExactPart&)> search_part = [this, first, &thresholds, &let_go,
+                                                       &counts_of_parts](ExactPart& part) {
+    SearchWorkspace part_workspace;
+    const RecordSearch part_record{record_.options, part_workspace, record_.number, record_.sequence,
+                                   record_.progress, nullptr};
+    ExactSearch search(part_record);
     part.found.seq_begin = first;
     // A stretch that repeats itself from further back than the overlap
     // would have each part that it reaches into scan it for every unit
     // length: such a part gives up, and is searched again with the part
     // before it.
-    if (!search.exact_search_starts(thresholds, part.found, part.from, part.to,
-                                    static_cast<std::size_t>(part.before.to - part.before.from))) {
+    const bool searched = search.search_starts(thresholds, part.found, part.from, part.to,
+                                                     static_cast<std::size_t>(part.before.to - part.before.from));
+    counts_of_parts.add(part_workspace.counts);
+    if (!searched) {
       let_go(part);
       part.ruled_out_before.push_back(part.before);
       return;
@@ -62,8 +70,10 @@ void CSearchController::exact_search_in_parts(const Thresholds& thresholds, Foun
     }
   };
   std::vector<ExactPart> parts;
-  const std::vector<const char*> glue = search_and_glue(parts, first, sequence.length, parts_of(sequence.length),
-                                                        run_parts, search_part, let_go, parts_searched_again);
+  const std::vector<const char*> glue = search_and_glue(parts, first, sequence.length, record_.parts(),
+                                                        record_.run_parts, search_part, let_go,
+                                                        workspace.counts.parts_searched_again);
+  workspace.counts += counts_of_parts.sum();
 
   // Unit length by unit length (each part's passes come in that order), the
   // repeats of each part whose unit lies between its glue points.

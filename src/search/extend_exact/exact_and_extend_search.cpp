@@ -27,7 +27,8 @@
 #include <vector>
 
 #include "repeats/allocation.h"
-#include "search/CSearchController.h"
+#include "search/exact/exact_search.h"
+#include "search/extend_exact/extend_exact_search.h"
 #include "search/hidden_repeat_filter.h"
 
 namespace {
@@ -76,7 +77,7 @@ struct ListedError {
 // Each store lies in one block, which goes back to the system when freed and
 // makes room for the lists grown again; and an empty one allocates nothing,
 // since a draft assembly may have a hundred thousand records.
-struct CSearchController::GrownSeeds {
+struct ExtendExactSearch::GrownSeeds {
   std::vector<GrownRepeat> repeats;  // by seed_number
   std::vector<GrownExtent> extents;
   std::vector<ListedRepeat> listed;
@@ -88,8 +89,9 @@ struct CSearchController::GrownSeeds {
   };
   std::vector<Seed> waiting;  // not grown yet, in the order found
 
-  // Keeps the repeat sat grown from seed, and its list only where it is short.
-  void keep(const Seed& seed, Csat& sat, const char* first);
+  // Keeps the repeat sat grown from seed, and its list only where it holds
+  // at most longest_list_kept errors.
+  void keep(const Seed& seed, Csat& sat, const char* first, unsigned longest_list_kept);
   // Keeps only the repeats numbered in `kept`, numbered again in that order.
   void keep_only(std::vector<std::uint32_t>& kept);
 };
@@ -122,7 +124,7 @@ std::uint32_t offset_of(const char* p, const char* first) { return static_cast<s
 
 // The record of a grown repeat, taken from the pool; only its extent, unit
 // and score where its list was let go.
-Csat* record_of(const GrownRepeat& r, unsigned seed_number, const CSearchController::GrownSeeds& grown,
+Csat* record_of(const GrownRepeat& r, unsigned seed_number, const ExtendExactSearch::GrownSeeds& grown,
                 const char* first) {
   const GrownExtent& extent = grown.extents[r.extent];
   const char* unit_begin = first + r.unit_begin;
@@ -151,7 +153,6 @@ Csat* record_of(const GrownRepeat& r, unsigned seed_number, const CSearchControl
 }  // namespace
 
 // Short lists are the rule on real genomes, so hardly any repeat is grown twice.
-unsigned CSearchController::longest_error_list_kept = 16;
 
 // Seeds are grown a batch at a time: the forward walks in the order found,
 // the backward walks the other way round. Inside an array, each backward walk
@@ -159,34 +160,40 @@ unsigned CSearchController::longest_error_list_kept = 16;
 // no trail of its own. Grown in the order found, each one reached the trail
 // of the seed before only at its second error, and kept a trail of one point
 // with a summary of its path ahead: some 125 bytes a seed.
-std::size_t CSearchController::seeds_grown_at_once = 256;
 
-void CSearchController::grow_seed(GrownSeeds& grown, Csat* sat) {
-  const char* first = sequence.residues;
-  if (grown.waiting.capacity() == 0) grown.waiting.reserve(seeds_grown_at_once);
-  grown.waiting.push_back({sat, offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first)});
-  if (grown.waiting.size() >= seeds_grown_at_once) grow_waiting_seeds(grown);
+ExtendExactSearch::ExtendExactSearch(const RecordSearch& record, ExtensionAlignment& extension)
+    : record_(record), extension_(extension) {
+  record_.cover_unit_lengths();
 }
 
-void CSearchController::grow_waiting_seeds(GrownSeeds& grown) {
-  const char* first = sequence.residues;
+void ExtendExactSearch::grow_seed(GrownSeeds& grown, Csat* sat) {
+  const char* first = record_.sequence.residues;
+  const SearchOptions& options = record_.options;
+  if (grown.waiting.capacity() == 0) grown.waiting.reserve(options.seeds_grown_at_once);
+  grown.waiting.push_back({sat, offset_of(sat->sat_begin, first), offset_of(sat->sat_end, first)});
+  if (grown.waiting.size() >= options.seeds_grown_at_once) grow_waiting_seeds(grown);
+}
+
+void ExtendExactSearch::grow_waiting_seeds(GrownSeeds& grown) {
+  const char* first = record_.sequence.residues;
   std::vector<GrownSeeds::Seed>& waiting = grown.waiting;
-  for (const GrownSeeds::Seed& seed : waiting) grow_forward(*seed.sat);
-  for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) grow_backward(*seed->sat);
+  for (const GrownSeeds::Seed& seed : waiting) extension_.grow_forward(*seed.sat);
+  for (auto seed = waiting.rbegin(); seed != waiting.rend(); ++seed) extension_.grow_backward(*seed->sat);
   for (const GrownSeeds::Seed& seed : waiting) {
     // The exact search runs under the internal tables; grown repeats must meet the user's.
-    if (user_thresholds().passed_by(*seed.sat, seed.sat->unit_length())) grown.keep(seed, *seed.sat, first);
+    if (record_.workspace.thresholds.user().passed_by(*seed.sat, seed.sat->unit_length()))
+      grown.keep(seed, *seed.sat, first, record_.options.longest_error_list_kept);
     sat_alloc.give_back(seed.sat);
   }
   waiting.clear();
 }
 
-void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char* first) {
+void ExtendExactSearch::GrownSeeds::keep(const Seed& seed, Csat& sat, const char* first, unsigned longest_list_kept) {
   if (repeats.size() >= UINT_MAX) abort_out_of_memory();
   GrownExtent extent{offset_of(sat.sat_begin, first), offset_of(sat.sat_end, first), sat.unit_length(),
                      GrownExtent::list_let_go};
-  if (sat.missense.count <= longest_error_list_kept) {
-    CSearchController::sort_errors(sat);
+  if (sat.missense.count <= longest_list_kept) {
+    sort_errors(sat);
     if (errors.size() + sat.missense.count >= UINT32_MAX) abort_out_of_memory();
     extent.listed = static_cast<std::uint32_t>(listed.size());
     listed.push_back({offset_of(sat.unit_pos_forward, sat.unit_begin), offset_of(sat.unit_pos_backward, sat.unit_begin),
@@ -199,7 +206,7 @@ void CSearchController::GrownSeeds::keep(const Seed& seed, Csat& sat, const char
                      static_cast<std::uint32_t>(extents.size() - 1)});
 }
 
-void CSearchController::GrownSeeds::keep_only(std::vector<std::uint32_t>& kept) {
+void ExtendExactSearch::GrownSeeds::keep_only(std::vector<std::uint32_t>& kept) {
   GrownSeeds fewer;
   fewer.repeats.reserve(kept.size());
   // An extent with a list is a single repeat's; one without may be shared.
@@ -233,20 +240,19 @@ void CSearchController::GrownSeeds::keep_only(std::vector<std::uint32_t>& kept) 
 namespace {
 
 // Grows each exact repeat the moment the exact search finds it.
-class SeedGrower : public CSearchController::ExactRepeatTaker {
+class SeedGrower : public ExactRepeatTaker {
  public:
-  SeedGrower(CSearchController& controller, CSearchController::GrownSeeds& grown)
-      : controller_(controller), grown_(grown) {}
+  SeedGrower(ExtendExactSearch& search, ExtendExactSearch::GrownSeeds& grown) : search_(search), grown_(grown) {}
   bool take(Csat& seed) override {
-    controller_.grow_seed(grown_, &seed);
+    search_.grow_seed(grown_, &seed);
     return true;
   }
   // Growing seeds may take a millisecond per residue on long imperfect arrays.
   long progress_stride() const override { return 256; }
 
  private:
-  CSearchController& controller_;
-  CSearchController::GrownSeeds& grown_;
+  ExtendExactSearch& search_;
+  ExtendExactSearch::GrownSeeds& grown_;
 };
 
 // What the overlap removal keeps: the seed numbers in order, and the records
@@ -254,8 +260,8 @@ class SeedGrower : public CSearchController::ExactRepeatTaker {
 // record goes back to the pool.
 class KeptSurvivors : public RecordSink {
  public:
-  KeptSurvivors(std::vector<std::uint32_t>& survivors, std::vector<CSearchController::GrownSeeds::Seed>& to_grow_again,
-                const CSearchController::GrownSeeds& grown, Csat_garbagecollector& pool)
+  KeptSurvivors(std::vector<std::uint32_t>& survivors, std::vector<ExtendExactSearch::GrownSeeds::Seed>& to_grow_again,
+                const ExtendExactSearch::GrownSeeds& grown, Csat_garbagecollector& pool)
       : survivors_(survivors), to_grow_again_(to_grow_again), grown_(grown), pool_(pool) {}
   void take(Csat* sat) override {
     const GrownRepeat& r = grown_.repeats[sat->seed_number];
@@ -268,24 +274,26 @@ class KeptSurvivors : public RecordSink {
 
  private:
   std::vector<std::uint32_t>& survivors_;
-  std::vector<CSearchController::GrownSeeds::Seed>& to_grow_again_;
-  const CSearchController::GrownSeeds& grown_;
+  std::vector<ExtendExactSearch::GrownSeeds::Seed>& to_grow_again_;
+  const ExtendExactSearch::GrownSeeds& grown_;
   Csat_garbagecollector& pool_;
 };
 
 }  // namespace
 
-void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink& result) {
-  search_progress.tell("  Searching for exact repeats.\n");
+void ExtendExactSearch::search(RecordSink& result) {
+  const SearchOptions& options = record_.options;
+  record_.progress.tell("  Searching for exact repeats.\n");
   GrownSeeds grown;
   SeedGrower grower(*this, grown);
   // One error more than a kept list holds tells a list to let go.
-  errors_listed = longest_error_list_kept == UINT_MAX ? UINT_MAX : longest_error_list_kept + 1;
-  exact_search_2(internal_thresholds(), grower);
+  extension_.errors_listed =
+      options.longest_error_list_kept == UINT_MAX ? UINT_MAX : options.longest_error_list_kept + 1;
+  ExactSearch(record_).search(record_.workspace.thresholds.internal(), grower);
   grow_waiting_seeds(grown);
-  errors_listed = UINT_MAX;
+  extension_.errors_listed = UINT_MAX;
 
-  search_progress.tell("  Extend exact to imperfect repeats.\n");
+  record_.progress.tell("  Extend exact to imperfect repeats.\n");
   // In the order of lessThan_sat, then by the seed's extent, then in the
   // order found.
   const std::vector<GrownRepeat>& repeats = grown.repeats;
@@ -307,8 +315,8 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   std::vector<std::uint32_t> survivors;
   std::vector<GrownSeeds::Seed> to_grow_again;
   KeptSurvivors kept(survivors, to_grow_again, grown, sat_alloc);
-  HiddenRepeatFilter filter(kept, sat_alloc);
-  const char* first = sequence.residues;
+  HiddenRepeatFilter filter(kept, sat_alloc, options.remove_mostly_hidden);
+  const char* first = record_.sequence.residues;
   for (std::uint32_t i : order) filter.take(record_of(repeats[i], i, grown, first));
   filter.finish();
   std::vector<std::uint32_t>().swap(order);
@@ -325,14 +333,14 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
   for (const GrownSeeds::Seed& seed : to_grow_again) {
     first_growths.push_back(growth_of(*seed.sat));
     back_to_seed(*seed.sat, first + seed.seed_begin, first + seed.seed_end);
-    grow_forward(*seed.sat);
+    extension_.grow_forward(*seed.sat);
   }
-  forward_walks = WalkMemo();
+  extension_.forget_forward_walks();
   for (std::size_t i = 0; i < to_grow_again.size(); ++i) {
     Csat& sat = *to_grow_again[i].sat;
-    grow_backward(sat);
+    extension_.grow_backward(sat);
     assert(growth_of(sat) == first_growths[i]);
-    CSearchController::sort_errors(sat);
+    sort_errors(sat);
   }
 
   auto grown_again = to_grow_again.begin();
@@ -340,9 +348,4 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats(RecordSink&
     const bool let_go = extents[repeats[i].extent].listed == GrownExtent::list_let_go;
     result.take(let_go ? (grown_again++)->sat : record_of(repeats[i], i, grown, first));
   }
-}
-
-void CSearchController::search_exact_and_extend_to_imperfect_repeats() {
-  AppendRecords into_result(imperfect_sats.sats);
-  search_exact_and_extend_to_imperfect_repeats(into_result);
 }

@@ -62,7 +62,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "config/parameters.h"
 
 namespace {
 
@@ -144,14 +143,17 @@ struct Words {
 
 }  // namespace
 
-AlignmentBound::AlignmentBound(const char* first, const char* end, bool limit_work)
+AlignmentBound::AlignmentBound(const char* first, const char* end, int mismatch_score, int indel_score,
+                               bool limit_work)
     : first_(first),
       end_(end),
+      mismatch_score_(mismatch_score),
+      indel_score_(indel_score),
       limit_work_(limit_work) {}
 
-bool AlignmentBound::applies(unsigned k) {
+bool AlignmentBound::applies(unsigned k) const {
   constexpr unsigned too_long = 30000;
-  return k >= shortest_unit && k < too_long && global_mismatch_score < 0 && global_indel_score < 0;
+  return k >= shortest_unit && k < too_long && mismatch_score_ < 0 && indel_score_ < 0;
 }
 
 bool AlignmentBound::settles(const char* p, unsigned k, int min_score) {
@@ -262,7 +264,7 @@ int AlignmentBound::highest_gain(const Origin& origin, int floor, int enough) {
   auto cost = [](int penalty) {
     return static_cast<int>(std::min(-static_cast<long long>(penalty), static_cast<long long>(Lanes::highest)));
   };
-  const int mismatch = cost(global_mismatch_score), indel = cost(global_indel_score);
+  const int mismatch = cost(mismatch_score_), indel = cost(indel_score_);
   const long long residues = origin.residues;
   const int k = origin.k;
   // A start the bound does not settle is walked after all, so the alignment

@@ -14,15 +14,16 @@
 // every word of the unit lies just ahead of the copy, off its diagonal.
 class AlignmentBound {
  public:
-  // Without a limit on the work, every alignment is worked out to its end.
-  AlignmentBound(const char* first, const char* end, bool limit_work = true);
+  // Aligns under the two penalties given. Without a limit on the work, every
+  // alignment is worked out to its end.
+  AlignmentBound(const char* first, const char* end, int mismatch_score, int indel_score, bool limit_work = true);
 
   // Below this unit length the walks cost less than the bound.
   static constexpr unsigned shortest_unit = 20;
   // Whether the bound is worth asking about starts of unit length k under
-  // the penalties in force (both negative); scores of longer units would not
-  // fit its rows.
-  static bool applies(unsigned k);
+  // its penalties (both negative); scores of longer units would not fit its
+  // rows.
+  bool applies(unsigned k) const;
 
   // Whether the copy [p, p + k), of a unit length the bound applies to,
   // provably grows into a record scoring below min_score. False where the
@@ -86,6 +87,7 @@ class AlignmentBound {
 
   const char* first_;
   const char* end_;
+  int mismatch_score_, indel_score_;
   bool limit_work_;
   // The stretch of starts last bounded at once.
   struct Stretch {

@@ -12,9 +12,6 @@
  * point; a slot holds the last node stored there, and a node lost to an
  * overwritten slot is merely expanded again.
  */
-// Included only by the extension's own source files. What it defines keeps
-// internal linkage, so that the compiler inlines it into the walks just as
-// it would within one file.
 #ifndef VELKOR_SEARCH_EXTENSION_COMPLETED_NODES_H
 #define VELKOR_SEARCH_EXTENSION_COMPLETED_NODES_H
 
@@ -22,8 +19,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
-
-namespace {
 
 // The look-ahead nodes completed in the decision under way, by the error
 // point where their greedy run ended. Entries of earlier decisions are told
@@ -69,9 +64,4 @@ class CompletedNodes {
   Entry slots_[std::size_t{1} << slot_bits] = {};
   std::uint32_t generation_ = 0;
 };
-// One per thread: records searched at once each make their own decisions.
-thread_local CompletedNodes completed_nodes;
-
-}  // namespace
-
 #endif

@@ -3,14 +3,14 @@
  * endlessly, to the right (forward) and to the left (backward).
  *
  * Scoring: a residue equal to the expected unit character scores +1, a
- * tolerated N 0 (at most global_Ns_allowed_in_a_row in a row, and only when
- * N's are not treated as missense), a mismatch global_mismatch_score, an
- * inserted residue or a deleted unit character global_indel_score.
+ * tolerated N 0 (at most Ns_allowed_in_a_row in a row, and only when N's
+ * are not treated as missense), a mismatch mismatch_score, an inserted
+ * residue or a deleted unit character indel_score.
  *
  * Walk: the greedy run takes matches and tolerated N's without choice. At an
  * error point with score s and best score so far B, an error is tried only
  * if its resulting score stays strictly above
- *     T = max(-L, B - global_maximum_scorereduction)        (L = unit length)
+ *     T = max(-L, B - maximum_scorereduction)        (L = unit length)
  * and is valued by a depth-first look-ahead: the highest score reached at the
  * end of a greedy run within the tree of further errors (depth counted in
  * errors, including the one under decision). Mismatch is tried first, then
@@ -47,8 +47,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "config/parameters.h"
-#include "search/CSearchController.h"
+#include "search/extension/extension_alignment.h"
 #include "search/extension/extension_walk.h"
 #include "search/extension/follow_trail.h"
 #include "search/extension/greedy_run.h"
@@ -68,7 +67,7 @@ namespace {
 // Walks of units read in part, given an alignment bound, ask it whether they
 // can still regain their best (regain_by_alignment.h).
 template <class Dir>
-long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable,
+long long extend(const WalkRules& rules, Csat& sat, const char* limit, WalkMemo* memo, long long lowest_memorable,
                  AlignmentBound* alignment = nullptr, unsigned errors_listed = UINT_MAX, WalkMemo* recent = nullptr) {
   SavedState best;
   best.take<Dir>(sat);
@@ -81,16 +80,15 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
   WalkMemo* kept_in = memo;  // the memo that takes this walk's trail
   // Asked whether the walk may come back to its best only with residues
   // fewer than this left (regain_best.h).
-  const bool end_walks_that_cannot_come_back = CSearchController::end_walks_that_cannot_regain_their_best &&
-                                               global_mismatch_score < 0 && global_indel_score < 0 &&
-                                               k <= longest_unit_followed;
+  const bool end_walks_that_cannot_come_back =
+      rules.end_walks_that_cannot_regain_their_best && rules.penalties_negative() && k <= longest_unit_followed;
   long long ask_again_below = LLONG_MAX;
   // Below the score of this many errors, a decision's tree is small, and
   // cheaper than following the paths. (One error passing T is what lets the
   // walk go on.)
   constexpr long long errors_worth_asking = 3;
-  const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
-  AlignmentQuestion<Dir> alignment_question(alignment, k);
+  const long long larger_penalty = rules.larger_penalty();
+  AlignmentQuestion<Dir> alignment_question(rules, alignment, k);
   if (recent && memo->full()) {
     if (recent->full()) recent->forget();
     kept_in = recent;
@@ -101,7 +99,7 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
     recording = false;
   };
   for (;;) {
-    if (greedy_run<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, sat.unit_begin, sat.unit_end,
+    if (greedy_run<Dir>(rules, Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, sat.unit_begin, sat.unit_end,
                         limit, text) != RunEnd::error_point) {
       stop_recording(WalkMemo::Step::walk_ended);
       if (sat.score <= best.score) best.restore<Dir>(sat);
@@ -117,12 +115,12 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
         met = recent->find(Dir::edge(sat), sat.unit_begin, Dir::unit_pos(sat), k, Dir::tells_reach);
       }
       if (met.point != WalkMemo::no_point) {
-        ++shortcut_counts.trails_followed;
+        ++rules.counts->trails_followed;
         // Only a summarised memo reads where its trail went on, and its walks
         // keep no recent trails: so met lies in the memo that takes the trail.
         stop_recording(WalkMemo::Step::walk_went_on, met.point);
         shifts_survived = 0;  // the choices followed were not made at this score
-        const Followed followed = follow_trail<Dir>(sat, best, *met_in, met, lowest_memorable, errors_listed);
+        const Followed followed = follow_trail<Dir>(rules, sat, best, *met_in, met, lowest_memorable, errors_listed);
         if (followed == Followed::walk_ended) return 0;
         // Only a unit read in part meets trails of another unit.
         may_follow = !Dir::tells_reach || followed != Followed::choose_alone;
@@ -132,33 +130,32 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
       stop_recording(WalkMemo::Step::walk_went_on);
     }
     may_follow = true;
-    const long long threshold = threshold_at(k, best.score);
+    const long long threshold = rules.threshold_at(k, best.score);
     if (end_walks_that_cannot_come_back &&
         sat.score + errors_worth_asking * larger_penalty > threshold &&
         Dir::residues_left(Dir::edge(sat), limit) < ask_again_below) {
-      ask_again_below = where_best_may_come_back<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), sat.score,
+      ask_again_below = where_best_may_come_back<Dir>(rules, sat, Dir::edge(sat), Dir::unit_pos(sat), sat.score,
                                                       best.score, threshold, limit);
       if (ask_again_below < 0) {
-        ++shortcut_counts.walks_ended_unable_to_regain;
+        ++rules.counts->walks_ended_unable_to_regain;
         stop_recording(WalkMemo::Step::walk_went_on);
         best.restore<Dir>(sat);
         return shifts_survived;
       }
     }
     if (alignment_question.best_out_of_reach(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, threshold, limit)) {
-      ++shortcut_counts.walks_ended_out_of_alignment_reach;
+      ++rules.counts->walks_ended_out_of_alignment_reach;
       stop_recording(WalkMemo::Step::walk_went_on);
       best.restore<Dir>(sat);
       return shifts_survived;
     }
     // Where one error passes T but two do not, the walk often cannot try a
     // second after any first: it ends in its best state, without a decision.
-    if (CSearchController::end_walks_that_cannot_regain_their_best && !choices_memorable &&
-        sat.score + larger_penalty > threshold &&
+    if (rules.end_walks_that_cannot_regain_their_best && !choices_memorable && sat.score + larger_penalty > threshold &&
         sat.score + 2 * larger_penalty <= threshold &&
-        !second_error_can_follow<Dir>(Dir::edge(sat), Dir::unit_pos(sat), sat.unit_begin, sat.unit_end, sat.score,
-                                      threshold, limit, text)) {
-      ++shortcut_counts.walks_ended_after_one_error;
+        !second_error_can_follow<Dir>(rules, Dir::edge(sat), Dir::unit_pos(sat), sat.unit_begin, sat.unit_end,
+                                      sat.score, threshold, limit, text)) {
+      ++rules.counts->walks_ended_after_one_error;
       stop_recording(WalkMemo::Step::walk_went_on);
       best.restore<Dir>(sat);
       return shifts_survived;
@@ -166,10 +163,10 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
     // Many walks end where not even one error passes T: no look-ahead is set
     // up for them.
     const bool decides = sat.score + larger_penalty > threshold;
-    if (!Dir::tells_reach && decides && !text.written()) text.write(sat.unit_begin, sat.unit_end);
-    const Decision decision = decides ? choose_operation<Dir>(sat, Dir::edge(sat), Dir::unit_pos(sat), best.score,
-                                                              limit, text)
-                                      : Decision{Operation::none, WalkMemo::unknown_reach, LLONG_MAX};
+    if (!Dir::tells_reach && decides && !text.written()) text.write(rules, sat.unit_begin, sat.unit_end);
+    const Decision decision =
+        decides ? choose_operation<Dir>(rules, sat, Dir::edge(sat), Dir::unit_pos(sat), best.score, limit, text)
+                : Decision{Operation::none, WalkMemo::unknown_reach, LLONG_MAX};
     shifts_survived = std::min(shifts_survived, decision.shifts_survived);
     const Operation op = decision.chosen;
     if (op == Operation::none) {
@@ -184,22 +181,22 @@ long long extend(Csat& sat, const char* limit, WalkMemo* memo, long long lowest_
       recording = true;
       kept_in->add(Dir::edge(sat), Dir::unit_pos(sat), sat.score, sat.Ns, step_of(op), decision.reach);
     }
-    apply_operation<Dir>(sat, op, errors_listed);
+    apply_operation<Dir>(rules, sat, op, errors_listed);
   }
 }
 
 }  // namespace
 
-thread_local ShortcutCounts shortcut_counts;
+ExtensionAlignment::ExtensionAlignment(const SearchOptions& options, SearchWorkspace& workspace,
+                                       const CSequence_Mol& sequence)
+    : rules(options, workspace.completed_nodes, workspace.counts),
+      options_(options),
+      counts_(workspace.counts),
+      sequence_(sequence),
+      walk_alignment_(sequence.residues, sequence.residues + sequence.length, options.mismatch_score,
+                      options.indel_score) {}
 
-bool CSearchController::leave_out_repeated_look_ahead = true;
-bool CSearchController::compare_sixteen_at_a_time = true;
-
-bool CSearchController::follow_earlier_walks = true;
-bool CSearchController::end_walks_that_cannot_regain_their_best = true;
-std::size_t CSearchController::walk_points_kept_at_least = 65536;
-
-long long CSearchController::grow_both_ways(Csat& sat) {
+long long ExtensionAlignment::grow_both_ways(Csat& sat) {
   const long long shifts_survived = grow_forward(sat);
   grow_backward(sat);
   return shifts_survived;
@@ -207,11 +204,11 @@ long long CSearchController::grow_both_ways(Csat& sat) {
 
 // The lowest score at an error point from which a walk's choices depend only
 // on its position and the unit ahead.
-long long CSearchController::lowest_memorable(const Csat& sat) {
-  if (!walks_memorised) forget_earlier_walks();
+long long ExtensionAlignment::lowest_memorable(const Csat& sat) {
+  if (!walks_memorised_) forget_earlier_walks();
   const unsigned k = sat.unit_length();
-  return lowest_memorable_plus_L == never_memorable || k > WalkMemo::longest_unit ? never_memorable
-                                                                                  : lowest_memorable_plus_L - k;
+  return lowest_memorable_plus_L_ == never_memorable || k > WalkMemo::longest_unit ? never_memorable
+                                                                                  : lowest_memorable_plus_L_ - k;
 }
 
 namespace {
@@ -221,30 +218,30 @@ namespace {
 // A summarised memo's trails must go on along trails of its own, so its walks
 // keep no recent ones.
 template <class Dir>
-long long extend_noting_reach_if_useful(Csat& sat, const char* limit, WalkMemo* memo, WalkMemo* recent,
-                                       long long lowest_memorable, AlignmentBound& alignment,
-                                       unsigned errors_listed) {
-  if (!unit_read_in_part(sat.unit_length()))
-    return extend<Dir>(sat, limit, memo, lowest_memorable, nullptr, errors_listed);
-  return extend<TellingReach<Dir>>(sat, limit, memo, lowest_memorable, &alignment, errors_listed,
+long long extend_noting_reach_if_useful(const WalkRules& rules, Csat& sat, const char* limit, WalkMemo* memo,
+                                        WalkMemo* recent, long long lowest_memorable, AlignmentBound& alignment,
+                                        unsigned errors_listed) {
+  if (!unit_read_in_part(rules, sat.unit_length()))
+    return extend<Dir>(rules, sat, limit, memo, lowest_memorable, nullptr, errors_listed);
+  return extend<TellingReach<Dir>>(rules, sat, limit, memo, lowest_memorable, &alignment, errors_listed,
                                    errors_listed == UINT_MAX ? recent : nullptr);
 }
 
 }  // namespace
 
-long long CSearchController::grow_forward(Csat& sat) {
+long long ExtensionAlignment::grow_forward(Csat& sat) {
   const long long shifts_survived =
-      extend_noting_reach_if_useful<Forward>(sat, sequence.residues + sequence.length, &forward_walks,
-                                             &recent_forward_walks, lowest_memorable(sat), walk_alignment,
+      extend_noting_reach_if_useful<Forward>(rules, sat, sequence_.residues + sequence_.length, &forward_walks_,
+                                             &recent_forward_walks_, lowest_memorable(sat), walk_alignment_,
                                              errors_listed);
   // Counted where the walk chose errors: a walk without any shares only its run.
-  if (shifts_survived > 0 && shifts_survived < LLONG_MAX) ++shortcut_counts.forward_walks_starts_may_share;
+  if (shifts_survived > 0 && shifts_survived < LLONG_MAX) ++counts_.forward_walks_starts_may_share;
   return shifts_survived;
 }
 
-void CSearchController::grow_backward(Csat& sat) {
-  extend_noting_reach_if_useful<Backward>(sat, sequence.residues - 1, &backward_walks, &recent_backward_walks,
-                                          lowest_memorable(sat), walk_alignment, errors_listed);
+void ExtensionAlignment::grow_backward(Csat& sat) {
+  extend_noting_reach_if_useful<Backward>(rules, sat, sequence_.residues - 1, &backward_walks_, &recent_backward_walks_,
+                                          lowest_memorable(sat), walk_alignment_, errors_listed);
   sat.trim_flanking_Ns();
 }
 
@@ -253,7 +250,7 @@ void CSearchController::grow_backward(Csat& sat) {
 // left of it (a deletion at its first residue at most). So the order is one
 // reversal and one rotation away; a list of any other shape is sorted.
 // (A sort took a fifth of the search on long imperfect arrays.)
-void CSearchController::sort_errors(Csat& sat) {
+void sort_errors(Csat& sat) {
   missense_entry* first = sat.missense.begin();
   missense_entry* last = sat.missense.end();
   missense_entry* backward = std::find_if(
@@ -263,7 +260,7 @@ void CSearchController::sort_errors(Csat& sat) {
   if (!std::is_sorted(first, last, Csat::lessThan_missense())) std::sort(first, last, Csat::lessThan_missense());
 }
 
-void CSearchController::forget_earlier_walks() {
+void ExtensionAlignment::forget_earlier_walks() {
   // Walks that list only some of their errors can go along whole paths at once.
   const bool summarised = errors_listed != UINT_MAX;
   // A point takes some twenty bytes with its slot. One per 16 residues in
@@ -273,54 +270,54 @@ void CSearchController::forget_earlier_walks() {
   // repeats grown in extendExact) add a piece of trail for each exact repeat
   // of such an array, between the pieces of the walks before: they need one
   // point per 8 residues.
-  const std::size_t most_points = walk_points_kept_at_least + sequence.length / (summarised ? 8 : 16);
-  forward_walks.reset(sequence.residues, most_points, summarised, false);
-  backward_walks.reset(sequence.residues, most_points, summarised, true);
-  recent_forward_walks.reset(sequence.residues, walk_points_kept_at_least, false, false);
-  recent_backward_walks.reset(sequence.residues, walk_points_kept_at_least, false, true);
-  walks_memorised = true;
+  const std::size_t most_points = options_.walk_points_kept_at_least + sequence_.length / (summarised ? 8 : 16);
+  forward_walks_.reset(sequence_.residues, most_points, summarised, false);
+  backward_walks_.reset(sequence_.residues, most_points, summarised, true);
+  recent_forward_walks_.reset(sequence_.residues, options_.walk_points_kept_at_least, false, false);
+  recent_backward_walks_.reset(sequence_.residues, options_.walk_points_kept_at_least, false, true);
+  walks_memorised_ = true;
   // Scores never exceed the sequence length, nor units: so the threshold stays -L.
-  const bool usable = follow_earlier_walks && global_mismatch_score < 0 && global_indel_score < 0 &&
-                      global_maximum_scorereduction >= 2 * static_cast<long long>(sequence.length);
-  const long long costliest = std::min(global_mismatch_score, global_indel_score);
-  lowest_memorable_plus_L = usable ? 1 - configured_depth() * costliest : never_memorable;
+  const bool usable = rules.follow_earlier_walks && rules.penalties_negative() &&
+                      rules.maximum_scorereduction >= 2 * static_cast<long long>(sequence_.length);
+  const long long costliest = rules.smaller_penalty();
+  lowest_memorable_plus_L_ = usable ? 1 - rules.depth * costliest : never_memorable;
 }
 
-void CSearchController::release_earlier_walks() {
-  forward_walks = WalkMemo();
-  backward_walks = WalkMemo();
-  recent_forward_walks = WalkMemo();
-  recent_backward_walks = WalkMemo();
-  walks_memorised = true;
-  lowest_memorable_plus_L = never_memorable;
+void ExtensionAlignment::release_earlier_walks() {
+  forward_walks_ = WalkMemo();
+  backward_walks_ = WalkMemo();
+  recent_forward_walks_ = WalkMemo();
+  recent_backward_walks_ = WalkMemo();
+  walks_memorised_ = true;
+  lowest_memorable_plus_L_ = never_memorable;
 }
 
-void CSearchController::extend_imperfect_forward(Csat& sat, const char* seq_end) {
-  extend<Forward>(sat, seq_end, nullptr, never_memorable);
+void ExtensionAlignment::extend_imperfect_forward(Csat& sat, const char* seq_end) {
+  extend<Forward>(rules, sat, seq_end, nullptr, never_memorable);
 }
 
-void CSearchController::extend_imperfect_backward(Csat& sat, const char* left_limit) {
-  extend<Backward>(sat, left_limit, nullptr, never_memorable);
+void ExtensionAlignment::extend_imperfect_backward(Csat& sat, const char* left_limit) {
+  extend<Backward>(rules, sat, left_limit, nullptr, never_memorable);
 }
 
-int CSearchController::extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos,
+int ExtensionAlignment::extend_imperfect_forward_leap_ahead(const char* pos, const char* unit_pos,
                                                            const char* unit_begin, const char* unit_end, int score,
                                                            int unit_length, unsigned char depth, const char* seq_end,
                                                            int best_score) {
   UnitText text;
-  text.write(unit_begin, unit_end);
-  LookAhead look_ahead(unit_begin, unit_end, seq_end, LLONG_MAX, false, pos, text);
-  return leap_ahead<Forward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
-                             threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
+  text.write(rules, unit_begin, unit_end);
+  LookAhead look_ahead(rules, unit_begin, unit_end, seq_end, LLONG_MAX, false, pos, text);
+  return leap_ahead<Forward>(look_ahead, pos, unit_pos, score, rules.depth - depth,
+                             rules.threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
 }
 
-int CSearchController::extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos,
+int ExtensionAlignment::extend_imperfect_backward_leap_ahead(const char* pos, const char* unit_pos,
                                                             const char* unit_begin, const char* unit_end, int score,
                                                             int unit_length, unsigned char depth,
                                                             const char* left_limit, int best_score) {
   UnitText text;
-  text.write(unit_begin, unit_end);
-  LookAhead look_ahead(unit_begin, unit_end, left_limit, LLONG_MAX, false, pos, text);
-  return leap_ahead<Backward>(look_ahead, pos, unit_pos, score, configured_depth() - depth,
-                              threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
+  text.write(rules, unit_begin, unit_end);
+  LookAhead look_ahead(rules, unit_begin, unit_end, left_limit, LLONG_MAX, false, pos, text);
+  return leap_ahead<Backward>(look_ahead, pos, unit_pos, score, rules.depth - depth,
+                              rules.threshold_at(unit_length, best_score), {Operation::none, false}, nullptr);
 }

@@ -9,20 +9,13 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "config/parameters.h"
 #include "repeats/Csat.h"
+#include "search/extension/walk_rules.h"
 
 namespace {
 
 enum class RunEnd { sequence_limit, long_N_run, error_point };
 enum class Operation : std::uint8_t { none, mismatch, insertion, deletion };
-
-inline bool Ns_tolerated() { return global_Ns_allowed_in_a_row != 0 && !global_treat_Ns_as_missense; }
-
-// T at an error point of a walk of unit length L whose best score is B.
-inline long long threshold_at(long long unit_length, long long best_score) {
-  return std::max(-unit_length, best_score - static_cast<long long>(global_maximum_scorereduction));
-}
 
 // How the right-hand and the left-hand walk see the sequence: the next
 // residue, one step outward, one cyclic step along the unit, and the end of
@@ -105,26 +98,26 @@ struct SavedState {
 // costs the walk a tenth more.
 // Errors beyond the first errors_listed of a record are counted but not listed.
 template <class Dir>
-inline void apply_operation(Csat& sat, Operation op, unsigned errors_listed) {
+inline void apply_operation(const WalkRules& rules, Csat& sat, Operation op, unsigned errors_listed) {
   const char*& edge = Dir::edge(sat);
   const char*& unit_pos = Dir::unit_pos(sat);
   const bool listed = sat.missense.count < errors_listed;
   switch (op) {
     case Operation::mismatch:
-      sat.score += global_mismatch_score;
+      sat.score += rules.mismatch_score;
       ++sat.mismatches;
       if (listed) sat.missense.push_back({Dir::next_residue(edge), 'M'});
       edge = Dir::step(edge);
       unit_pos = Dir::unit_step(unit_pos, sat.unit_begin, sat.unit_end);
       break;
     case Operation::insertion:
-      sat.score += global_indel_score;
+      sat.score += rules.indel_score;
       ++sat.insertions;
       if (listed) sat.missense.push_back({Dir::next_residue(edge), 'I'});
       edge = Dir::step(edge);
       break;
     case Operation::deletion:
-      sat.score += global_indel_score;
+      sat.score += rules.indel_score;
       ++sat.deletions;
       if (listed) sat.missense.push_back({edge, 'D'});
       unit_pos = Dir::unit_step(unit_pos, sat.unit_begin, sat.unit_end);

@@ -64,8 +64,8 @@ constexpr long long never_memorable = LLONG_MAX;
 // deep, and only a longer unit can differ from another beyond that; a
 // deeper look-ahead would need the budget, which counts nodes. Walks of such
 // units go in a TellingReach direction.
-inline bool unit_read_in_part(unsigned k) {
-  const int depth = configured_depth();
+inline bool unit_read_in_part(const WalkRules& rules, unsigned k) {
+  const int depth = rules.depth;
   return depth <= deepest_within_budget && k > static_cast<unsigned>(depth) + 1;
 }
 
@@ -134,8 +134,8 @@ Followed go_along_path(Csat& sat, SavedState& best, const WalkMemo& memo, const 
 // ends, the record's score falls too low, or the trail's choice read the
 // unit where the record's differs; there the record chooses itself.
 template <class Dir>
-Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, const WalkMemo::Meeting& meeting,
-                      long long lowest_memorable, unsigned errors_listed) {
+Followed follow_trail(const WalkRules& rules, Csat& sat, SavedState& best, const WalkMemo& memo,
+                      const WalkMemo::Meeting& meeting, long long lowest_memorable, unsigned errors_listed) {
   const std::uint32_t at = meeting.point;
   const WalkMemo::Point& start = memo.point(at);
   const WalkMemo::Trail& trail = memo.trail_of(at);
@@ -149,11 +149,11 @@ Followed follow_trail(Csat& sat, SavedState& best, const WalkMemo& memo, const W
     if (sat.missense.count >= errors_listed && memo.path_known(i)) {
       const WalkMemo::PathAhead path = memo.path_ahead(i);
       if (path.lowest_score == INT64_MAX || sat.score + path.lowest_score >= lowest_memorable) {
-        ++shortcut_counts.paths_taken_at_once;
+        ++rules.counts->paths_taken_at_once;
         return go_along_path<Dir>(sat, best, memo, path, phase_shift);
       }
     }
-    apply_operation<Dir>(sat, operation_of(memo.point(i).step()), errors_listed);
+    apply_operation<Dir>(rules, sat, operation_of(memo.point(i).step()), errors_listed);
     const WalkMemo::Point& next = memo.point(i + 1);
     Dir::edge(sat) = memo.first() + next.offset;
     Dir::unit_pos(sat) = sat.unit_begin + (next.phase() + phase_shift) % k;

@@ -27,8 +27,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "config/parameters.h"
-#include "search/CSearchController.h"
 #include "search/extension/extension_walk.h"
 #include "search/shortcut_counts.h"
 
@@ -38,9 +36,9 @@ namespace {
 // the longest tolerated run: a longer run ends the walk anyway, and a huge
 // run of N's must not be rescanned at every visit.
 template <class Dir>
-long long N_run_length(const char* pos, const char* limit) {
+long long N_run_length(const char* pos, const char* limit, int Ns_allowed_in_a_row) {
   long long run = 0;
-  while (run <= global_Ns_allowed_in_a_row && !Dir::at_limit(pos, limit) && *Dir::next_residue(pos) == 'N') {
+  while (run <= Ns_allowed_in_a_row && !Dir::at_limit(pos, limit) && *Dir::next_residue(pos) == 'N') {
     pos = Dir::step(pos);
     ++run;
   }
@@ -83,10 +81,10 @@ class UnitText {
  public:
   bool written() const { return written_; }
 
-  void write(const char* unit_begin, const char* unit_end) {
+  void write(const WalkRules& rules, const char* unit_begin, const char* unit_end) {
 #ifdef __SSE2__
     const std::ptrdiff_t k = unit_end - unit_begin;
-    if (!CSearchController::compare_sixteen_at_a_time || k > longest_unit_written) return;
+    if (!rules.compare_sixteen_at_a_time || k > longest_unit_written) return;
     // Eight characters of the unit from its first on, then the word written
     // at every whole number of units in it, as far as any phase reads.
     std::uint64_t word = 0;
@@ -100,8 +98,9 @@ class UnitText {
     backward_offset_ = k * ((16 + k - 1) / k);
     phases_ = phases.of[k];
     written_ = true;
-    ++shortcut_counts.unit_texts_written;
+    ++rules.counts->unit_texts_written;
 #else
+    static_cast<void>(rules);
     static_cast<void>(unit_begin);
     static_cast<void>(unit_end);
 #endif
@@ -137,8 +136,8 @@ class UnitText {
 // Inlined: most look-ahead nodes do little else, and a call of its own made
 // them a third dearer.
 template <class Dir>
-inline RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, int& Ns, const char* unit_begin,
-                         const char* unit_end, const char* limit, const UnitText& text) {
+inline RunEnd greedy_run(const WalkRules& rules, const char*& pos, const char*& unit_pos, int& score, int& Ns,
+                         const char* unit_begin, const char* unit_end, const char* limit, const UnitText& text) {
 #ifdef __SSE2__
   // Walks of units read in part compare residue by residue: their units are
   // mostly too long for a text, and asking cost their nodes a twentieth.
@@ -152,7 +151,7 @@ inline RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, in
       if (run < 16) {
         unit_pos = unit_begin + phase;
         // A tolerated N is taken residue by residue, below.
-        if (*Dir::next_residue(pos) != 'N' || !Ns_tolerated()) return RunEnd::error_point;
+        if (*Dir::next_residue(pos) != 'N' || !rules.Ns_tolerated) return RunEnd::error_point;
         break;
       }
     }
@@ -167,9 +166,9 @@ inline RunEnd greedy_run(const char*& pos, const char*& unit_pos, int& score, in
       ++score;
       continue;
     }
-    if (residue != 'N' || !Ns_tolerated()) return RunEnd::error_point;
-    long long run = N_run_length<Dir>(pos, limit);
-    if (run > global_Ns_allowed_in_a_row) return RunEnd::long_N_run;
+    if (residue != 'N' || !rules.Ns_tolerated) return RunEnd::error_point;
+    long long run = N_run_length<Dir>(pos, limit, rules.Ns_allowed_in_a_row);
+    if (run > rules.Ns_allowed_in_a_row) return RunEnd::long_N_run;
     for (long long i = 0; i < run; ++i) {
       pos = Dir::step(pos);
       unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);

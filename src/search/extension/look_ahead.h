@@ -23,9 +23,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "config/parameters.h"
 #include "repeats/Csat.h"
-#include "search/CSearchController.h"
 #include "search/extension/completed_nodes.h"
 #include "search/extension/extension_walk.h"
 #include "search/extension/greedy_run.h"
@@ -35,11 +33,6 @@
 #include "search/extension/walk_memo.h"
 
 namespace {
-
-// The 8-bit look-ahead depth can count to 255 only; a deeper limit would
-// leave the recursion bounded by the score threshold alone, which on long
-// imperfect repeats can outgrow the stack.
-constexpr int deepest_look_ahead = 255;
 
 // The look-ahead tree grows threefold with every level, and where the score
 // is high (a long repeat ends in junk) nothing prunes it: a depth of 20 would
@@ -53,12 +46,13 @@ constexpr long long look_ahead_call_budget = 3 * ((19683 - 1) / 2);
 // budget never runs out.
 constexpr int deepest_within_budget = 9;
 
-inline int configured_depth() { return std::min(global_maximum_recursion_depth, deepest_look_ahead); }
-
 // What stays fixed throughout the look-ahead of one decision. Scores are
 // compared in 64 bits: penalties and the score-reduction limit may take any
 // int value, and their sums with a score must not overflow.
 struct LookAhead {
+  const WalkRules& rules;
+  CompletedNodes& completed;
+  ShortcutCounts& counts;
   const char* unit_begin;
   const char* unit_end;
   const char* limit;
@@ -76,14 +70,17 @@ struct LookAhead {
   bool mismatches_only;         // a unit of one residue: insertions and deletions too
   const UnitText& text;
 
-  LookAhead(const char* first, const char* past_unit, const char* sequence_limit, long long calls_allowed,
-            bool leave_out, const char* root, const UnitText& unit_text)
-      : unit_begin(first),
+  LookAhead(const WalkRules& walk_rules, const char* first, const char* past_unit, const char* sequence_limit,
+            long long calls_allowed, bool leave_out, const char* root, const UnitText& unit_text)
+      : rules(walk_rules),
+        completed(*walk_rules.completed_nodes),
+        counts(*walk_rules.counts),
+        unit_begin(first),
         unit_end(past_unit),
         limit(sequence_limit),
-        score_reduction(global_maximum_scorereduction),
-        mismatch_score(global_mismatch_score),
-        indel_score(global_indel_score),
+        score_reduction(walk_rules.maximum_scorereduction),
+        mismatch_score(walk_rules.mismatch_score),
+        indel_score(walk_rules.indel_score),
         larger_penalty(std::max(mismatch_score, indel_score)),
         calls_left(calls_allowed),
         farthest(root),
@@ -115,7 +112,7 @@ __attribute__((always_inline)) inline int leap_ahead(LookAhead& look_ahead, cons
   if (--look_ahead.calls_left < 0) return score;
   int Ns_ignored = 0;
   const char* run_start = pos;
-  const RunEnd run_end = greedy_run<Dir>(pos, unit_pos, score, Ns_ignored, look_ahead.unit_begin,
+  const RunEnd run_end = greedy_run<Dir>(look_ahead.rules, pos, unit_pos, score, Ns_ignored, look_ahead.unit_begin,
                                          look_ahead.unit_end, look_ahead.limit, look_ahead.text);
   if constexpr (Dir::tells_reach) look_ahead.farthest = Dir::farther(look_ahead.farthest, pos);
   const bool empty = run_end == RunEnd::error_point && pos == run_start;
@@ -124,15 +121,15 @@ __attribute__((always_inline)) inline int leap_ahead(LookAhead& look_ahead, cons
   // The threshold follows the best score along the path: max(-L, best - reduction).
   if (look_ahead.threshold_follows_best) threshold = std::max(threshold, score - look_ahead.score_reduction);
   if (score + look_ahead.larger_penalty <= threshold) return score;
-  if (look_ahead.leave_out_repeated && completed_nodes.dominated(pos, unit_pos, score, levels_left)) {
-    ++shortcut_counts.look_ahead_nodes_dominated;
+  if (look_ahead.leave_out_repeated && look_ahead.completed.dominated(pos, unit_pos, score, levels_left)) {
+    ++look_ahead.counts.look_ahead_nodes_dominated;
     return score;
   }
   const LeftOut left_out =
       children_left_out(arrival, empty, look_ahead.leave_out_repeated, look_ahead.leave_out_indel_pair);
-  if (left_out.mismatch | left_out.insertion | left_out.deletion) ++shortcut_counts.look_ahead_nodes_left_out;
+  if (left_out.mismatch | left_out.insertion | left_out.deletion) ++look_ahead.counts.look_ahead_nodes_left_out;
   const int value = children_value<Dir>(look_ahead, pos, unit_pos, score, levels_left, threshold, left_out);
-  if (look_ahead.leave_out_repeated) completed_nodes.add(pos, unit_pos, score, levels_left);
+  if (look_ahead.leave_out_repeated) look_ahead.completed.add(pos, unit_pos, score, levels_left);
   return value;
 }
 
@@ -181,21 +178,22 @@ struct Decision {
 // over_budget tells whether the look-ahead ran out of calls, which leaves the
 // choice void.
 template <class Dir>
-Decision choose_operation_at_depth(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
-                                   const char* limit, int depth_limit, bool& over_budget, const UnitText& text) {
+Decision choose_operation_at_depth(const WalkRules& rules, const Csat& sat, const char* pos, const char* unit_pos,
+                                   int best_score, const char* limit, int depth_limit, bool& over_budget,
+                                   const UnitText& text) {
   const long long unit_length = sat.unit_end - sat.unit_begin;
   // No score in the tree exceeds the best so far by more than the residues
   // left to take; out of the score-reduction limit's reach, T stays -L.
   const long long highest_best = std::max<long long>(best_score, static_cast<long long>(sat.score) +
                                                                      Dir::residues_left(pos, limit));
   const bool within_budget = depth_limit <= deepest_within_budget;
-  const bool threshold_fixed = within_budget && global_mismatch_score < 0 && global_indel_score < 0 &&
-                               highest_best - global_maximum_scorereduction <= -unit_length;
-  const bool leave_out_repeated = CSearchController::leave_out_repeated_look_ahead && threshold_fixed;
-  LookAhead look_ahead(sat.unit_begin, sat.unit_end, limit, within_budget ? LLONG_MAX : look_ahead_call_budget,
+  const bool threshold_fixed = within_budget && rules.penalties_negative() &&
+                               highest_best - rules.maximum_scorereduction <= -unit_length;
+  const bool leave_out_repeated = rules.leave_out_repeated_look_ahead && threshold_fixed;
+  LookAhead look_ahead(rules, sat.unit_begin, sat.unit_end, limit, within_budget ? LLONG_MAX : look_ahead_call_budget,
                        leave_out_repeated, pos, text);
-  if (leave_out_repeated) completed_nodes.start_decision();
-  const long long threshold = threshold_at(unit_length, best_score);
+  if (leave_out_repeated) rules.completed_nodes->start_decision();
+  const long long threshold = rules.threshold_at(unit_length, best_score);
   Operation chosen = Operation::none;
   int chosen_value = 0;
   auto consider = [&](Operation op, const char* next_pos, const char* next_unit_pos, long long start_score,
@@ -232,23 +230,23 @@ Decision choose_operation_at_depth(const Csat& sat, const char* pos, const char*
         static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(residues_read + depth_limit, WalkMemo::unknown_reach));
   }
   return {chosen, reach,
-          shifts_a_decision_survives(threshold_fixed, sat.score, look_ahead.lowest_trying, unit_length)};
+          shifts_a_decision_survives(rules, threshold_fixed, sat.score, look_ahead.lowest_trying, unit_length)};
 }
 
 template <class Dir>
-Decision choose_operation(const Csat& sat, const char* pos, const char* unit_pos, int best_score,
-                          const char* limit, const UnitText& text) {
+Decision choose_operation(const WalkRules& rules, const Csat& sat, const char* pos, const char* unit_pos,
+                          int best_score, const char* limit, const UnitText& text) {
   bool over_budget = false;
-  const int depth = configured_depth();
+  const int depth = rules.depth;
   const Decision decision =
-      choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, depth, over_budget, text);
+      choose_operation_at_depth<Dir>(rules, sat, pos, unit_pos, best_score, limit, depth, over_budget, text);
   if (!over_budget) return decision;
   // Depth 1 always fits: it makes one call per error. At lower scores a
   // deeper look-ahead may fit: a choice made so survives no shift.
   Operation deepest_fitting = Operation::none;
   for (int shallower_depth = 1; shallower_depth < depth; ++shallower_depth) {
-    const Decision shallower =
-        choose_operation_at_depth<Dir>(sat, pos, unit_pos, best_score, limit, shallower_depth, over_budget, text);
+    const Decision shallower = choose_operation_at_depth<Dir>(rules, sat, pos, unit_pos, best_score, limit,
+                                                              shallower_depth, over_budget, text);
     if (over_budget) break;
     deepest_fitting = shallower.chosen;
   }

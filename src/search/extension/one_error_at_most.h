@@ -26,7 +26,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "config/parameters.h"
 #include "search/extension/extension_walk.h"
 #include "search/extension/greedy_run.h"
 
@@ -39,7 +38,7 @@ namespace {
 // a greedy run does, but writing a text for the count alone cost more than
 // it saved. Inlined: a call of its own cost more than the count.
 template <class Dir>
-__attribute__((always_inline)) inline long long count_matches(const char* pos, const char* unit_pos,
+__attribute__((always_inline)) inline long long count_matches(bool Ns_tolerated, const char* pos, const char* unit_pos,
                                                               const char* unit_begin, const char* unit_end,
                                                               const char* limit, long long cap,
                                                               const UnitText& text) {
@@ -47,13 +46,13 @@ __attribute__((always_inline)) inline long long count_matches(const char* pos, c
   if (!Dir::tells_reach && text.written() && 0 < cap && cap <= 16 && Dir::residues_left(pos, limit) >= 16) {
     const unsigned run = text.matches<Dir>(pos, unit_pos - unit_begin);
     if (run >= cap) return cap;
-    return *Dir::next_residue(Dir::forward ? pos + run : pos - run) == 'N' && Ns_tolerated() ? -1 : run;
+    return *Dir::next_residue(Dir::forward ? pos + run : pos - run) == 'N' && Ns_tolerated ? -1 : run;
   }
 #endif
   long long matches = 0;
   for (; matches < cap && !Dir::at_limit(pos, limit); ++matches) {
     const char residue = *Dir::next_residue(pos);
-    if (residue != *unit_pos) return residue == 'N' && Ns_tolerated() ? -1 : matches;
+    if (residue != *unit_pos) return residue == 'N' && Ns_tolerated ? -1 : matches;
     pos = Dir::step(pos);
     unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
   }
@@ -64,19 +63,21 @@ __attribute__((always_inline)) inline long long count_matches(const char* pos, c
 // passes the threshold, and the greedy run behind it then lets a second one
 // pass too (see above). A tolerated N is left to the walk: yes.
 template <class Dir>
-bool second_error_can_follow(const char* pos, const char* unit_pos, const char* unit_begin, const char* unit_end,
-                             long long score, long long threshold, const char* limit, const UnitText& text) {
-  const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
+bool second_error_can_follow(const WalkRules& rules, const char* pos, const char* unit_pos, const char* unit_begin,
+                             const char* unit_end, long long score, long long threshold, const char* limit,
+                             const UnitText& text) {
+  const long long larger_penalty = rules.larger_penalty();
   auto follows = [&](long long penalty, const char* next_pos, const char* next_unit_pos) {
     const long long after_error = score + penalty;
     if (after_error <= threshold) return false;
     const long long needed = threshold - larger_penalty - after_error + 1;
-    const long long run = count_matches<Dir>(next_pos, next_unit_pos, unit_begin, unit_end, limit, needed, text);
+    const long long run =
+        count_matches<Dir>(rules.Ns_tolerated, next_pos, next_unit_pos, unit_begin, unit_end, limit, needed, text);
     return run < 0 || run >= needed;
   };
   const char* next_unit_pos = Dir::unit_step(unit_pos, unit_begin, unit_end);
-  return follows(global_mismatch_score, Dir::step(pos), next_unit_pos) ||
-         follows(global_indel_score, Dir::step(pos), unit_pos) || follows(global_indel_score, pos, next_unit_pos);
+  return follows(rules.mismatch_score, Dir::step(pos), next_unit_pos) ||
+         follows(rules.indel_score, Dir::step(pos), unit_pos) || follows(rules.indel_score, pos, next_unit_pos);
 }
 
 }  // namespace

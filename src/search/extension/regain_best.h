@@ -27,7 +27,6 @@
 #include <cstddef>
 #include <utility>
 
-#include "config/parameters.h"
 #include "repeats/Csat.h"
 #include "search/extension/extension_walk.h"
 
@@ -53,8 +52,8 @@ constexpr long long unreached = LLONG_MIN / 2;
 // only to such scores), so the phases no path has reached
 // hold a score below it, and need no test of their own.
 template <class Dir>
-long long where_best_may_come_back(const Csat& sat, const char* pos, const char* unit_pos, long long score,
-                                   long long best, long long threshold, const char* limit) {
+long long where_best_may_come_back(const WalkRules& rules, const Csat& sat, const char* pos, const char* unit_pos,
+                                   long long score, long long best, long long threshold, const char* limit) {
   const char* const unit_begin = sat.unit_begin;
   const char* const unit_end = sat.unit_end;
   const int k = static_cast<int>(sat.unit_length());
@@ -72,7 +71,7 @@ long long where_best_may_come_back(const Csat& sat, const char* pos, const char*
   std::fill(here, here + k, unreached);
   int highest = static_cast<int>(unit_pos - unit_begin);  // the phase of the highest score
   here[highest] = score;
-  const long long mismatch = global_mismatch_score, indel = global_indel_score;
+  const long long mismatch = rules.mismatch_score, indel = rules.indel_score;
   auto if_above_threshold = [threshold](long long s) { return s > threshold ? s : unreached; };
   for (;;) {
     // Deletions. Round the unit from the highest score is enough: a path of

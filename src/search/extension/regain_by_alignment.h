@@ -35,9 +35,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "config/parameters.h"
 #include "repeats/Csat.h"
-#include "search/CSearchController.h"
 #include "search/extension/alignment_bound.h"
 #include "search/extension/extension_walk.h"
 #include "search/extension/look_ahead.h"
@@ -50,14 +48,13 @@ namespace {
 template <class Dir>
 class AlignmentQuestion {
  public:
-  AlignmentQuestion(AlignmentBound* bound, unsigned k) {
+  AlignmentQuestion(const WalkRules& rules, AlignmentBound* bound, unsigned k) {
     if constexpr (Dir::tells_reach) {
       // Units the alignment serves; the length first, which needs no call.
-      if (bound && CSearchController::end_walks_that_cannot_regain_their_best &&
-          k >= AlignmentBound::shortest_unit && AlignmentBound::applies(k))
+      if (bound && rules.end_walks_that_cannot_regain_their_best &&
+          k >= AlignmentBound::shortest_unit && bound->applies(k))
         bound_ = bound;
-      asked_within_ = -static_cast<long long>(configured_depth()) *
-                      std::min(global_mismatch_score, global_indel_score);
+      asked_within_ = -static_cast<long long>(rules.depth) * rules.smaller_penalty();
     }
   }
 

@@ -21,7 +21,7 @@
 
 #include <algorithm>
 
-#include "config/parameters.h"
+#include "search/extension/walk_rules.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ namespace {
 // chosen. Nodes are entered no lower than the costlier error below the
 // lowest node that tries errors (counted there, once a node, rather than at
 // every node); none may be entered at -L or below.
-inline long long shifts_a_decision_survives(bool threshold_fixed, long long root_score, int lowest_trying,
-                                            long long unit_length) {
+inline long long shifts_a_decision_survives(const WalkRules& rules, bool threshold_fixed, long long root_score,
+                                            int lowest_trying, long long unit_length) {
   const long long lowest_entry =
-      std::min<long long>(root_score, lowest_trying) + std::min(global_mismatch_score, global_indel_score);
+      std::min<long long>(root_score, lowest_trying) + rules.smaller_penalty();
   return threshold_fixed ? std::max(0LL, lowest_entry + unit_length - 1) : 0;
 }
 

@@ -8,11 +8,11 @@
 #include <functional>
 #include <vector>
 
-#include "config/parameters.h"
 #include "search/CAnchorSeq.h"
-#include "search/CSearchController.h"
 #include "search/extension/alignment_bound.h"
+#include "search/hidden_repeat_filter.h"
 #include "search/imperfect/error_free_run.h"
+#include "search/imperfect/imperfect_search.h"
 #include "search/imperfect/starts_to_try.h"
 
 namespace {
@@ -57,9 +57,17 @@ class ProgressCheck {
 // backward walk runs over that residue into the same walk.
 class CandidateTrials {
  public:
-  CandidateTrials(CSearchController& search, CAnchorSeq& anchors, StartsToTry& starts, SatList& result,
-                  const char* end)
-      : search_(search), anchors_(anchors), starts_(starts), result_(result), end_(end) {}
+  CandidateTrials(const RecordSearch& record, ExtensionAlignment& extension, std::vector<Csat*>& lists_let_go,
+                  CAnchorSeq& anchors, StartsToTry& starts, SatList& result)
+      : options_(record.options),
+        thresholds_(record.workspace.thresholds.user()),
+        extension_(extension),
+        lists_let_go_(lists_let_go),
+        anchors_(anchors),
+        starts_(starts),
+        result_(result),
+        first_(record.sequence.residues),
+        end_(first_ + record.sequence.length) {}
   // The spare goes back to the pool without the list of the longest walk
   // tried, which can be as long as an array.
   ~CandidateTrials() {
@@ -93,10 +101,14 @@ class CandidateTrials {
 
   void accept(const char* p, const char* q);
 
-  CSearchController& search_;
+  const SearchOptions& options_;
+  const Thresholds thresholds_;
+  ExtensionAlignment& extension_;
+  std::vector<Csat*>& lists_let_go_;
   CAnchorSeq& anchors_;
   StartsToTry& starts_;
   SatList& result_;
+  const char* first_;
   const char* end_;
   Csat* spare_ = nullptr;
   // The last start known rejected, and where its forward walk ended.
@@ -131,14 +143,14 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
   else
     spare_ = sat_alloc.get_new(p, q);
   take_run_ahead(*spare_, run_end, end_);
-  const long long shifts_survived = search_.grow_forward(*spare_);
+  const long long shifts_survived = extension_.grow_forward(*spare_);
   const ForwardEnd forward_end{spare_->sat_end, spare_->score, spare_->insertions, spare_->deletions};
-  const bool shortcuts = CSearchController::pass_over_starts_sharing_a_walk;
+  const bool shortcuts = options_.pass_over_starts_sharing_a_walk;
   const bool twin_of_rejected = shortcuts && rejected_start_ == p - 1 && q[-1] == p[-1];
   if (!(twin_of_rejected && forward_end == rejected_forward_end_.matches_behind(1))) {
-    take_run_behind(*spare_, run_begin, search_.sequence.residues);
-    search_.grow_backward(*spare_);
-    if (CSearchController::passes_thresholds(*spare_, static_cast<unsigned>(q - p))) {
+    take_run_behind(*spare_, run_begin, first_);
+    extension_.grow_backward(*spare_);
+    if (thresholds_.passed_by(*spare_, static_cast<unsigned>(q - p))) {
       accept(p, q);
       return 0;
     }
@@ -151,7 +163,7 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
 }
 
 void CandidateTrials::accept(const char* p, const char* q) {
-  CSearchController::sort_errors(*spare_);
+  sort_errors(*spare_);
   // The starts left out under covered marks come back where an error
   // position covered before the repeat is open after it. Those open before
   // are open after too, and in a long array, where each repeat's list is as
@@ -163,7 +175,7 @@ void CandidateTrials::accept(const char* p, const char* q) {
   anchors_.cover(spare_->sat_begin, spare_->sat_end);
   for (const missense_entry& error : spare_->missense) anchors_.open_at(error.position);
   Csat* accepted = sat_alloc.get_new(p, q);
-  if (spare_->missense.count > CSearchController::longest_error_list_kept) {
+  if (spare_->missense.count > options_.longest_error_list_kept) {
     // The list is let go, so it is not copied, and the spare keeps its room
     // for the next long walk: a list as long as an array, copied or grown
     // again for each repeat accepted there, took as much time as the search.
@@ -172,7 +184,7 @@ void CandidateTrials::accept(const char* p, const char* q) {
     accepted->copy_from(*spare_);
     spare_->missense.swap(long_list);
     accepted->missense.shrink_to_fit();
-    search_.error_lists_let_go.push_back(accepted);
+    lists_let_go_.push_back(accepted);
   } else {
     accepted->copy_from(*spare_);
   }
@@ -207,27 +219,30 @@ void sort_passes(SatList& sats, std::vector<std::size_t> pass_ends) {
 
 }  // namespace
 
-bool CSearchController::pass_over_starts_sharing_a_walk = true;
-bool CSearchController::settle_by_score_bound = true;
-thread_local long long CSearchController::starts_settled_by_score_bound = 0;
-thread_local long long CSearchController::starts_settled_by_alignment_bound = 0;
+ImperfectSearch::ImperfectSearch(const RecordSearch& record, ExtensionAlignment& extension, CsatContainer& result)
+    : record_(record), extension_(extension), result_(result) {
+  record_.cover_unit_lengths();
+}
 
-void CSearchController::complete_imperfect_search() {
-  const char* first = sequence.residues;
-  sort_passes(imperfect_sats.sats, run_parts && parts_of(sequence.length) > 1
-                                       ? search_in_parts()
-                                       : search_unit_lengths_in_turn(first, first + sequence.length));
+void ImperfectSearch::search() {
+  const char* first = record_.sequence.residues;
+  sort_passes(result_.sats, record_.in_parts() ? search_in_parts()
+                                               : search_unit_lengths_in_turn(first, first + record_.sequence.length));
   grow_error_lists_again();
 }
 
-unsigned CSearchController::longest_unit_searched() const {
-  return std::min(global_max_unit_length, sequence.length == 0 ? 0 : sequence.length - 1);
+unsigned ImperfectSearch::longest_unit_searched() const {
+  const unsigned length = record_.sequence.length;
+  return std::min(record_.options.max_unit_length, length == 0 ? 0 : length - 1);
 }
 
 // The anchor map and the marks of the starts are let go before the records
 // are sorted and their lists grown again. Returns where each pass's records
 // end in the list.
-std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const char* from, const char* to) {
+std::vector<std::size_t> ImperfectSearch::search_unit_lengths_in_turn(const char* from, const char* to) {
+  const SearchOptions& options = record_.options;
+  const CSequence_Mol& sequence = record_.sequence;
+  SatList& result = result_.sats;
   std::vector<std::size_t> pass_ends;
   const char* first = sequence.residues;
   // Below the sequence's length, so the loop over unit lengths cannot wrap.
@@ -238,22 +253,22 @@ std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const ch
   CAnchorSeq anchors(first, sequence.length, from_residue == 0 ? 0 : from_residue - 1,
                      static_cast<std::size_t>(to - first) + longest + 1);
   StartsToTry starts(first, first + sequence.length, from, to);
-  ScoreBound score_bound(first, first + sequence.length);
-  AlignmentBound alignment_bound(first, first + sequence.length);
+  ScoreBound score_bound(first, first + sequence.length, options.mismatch_score, options.indel_score);
+  AlignmentBound alignment_bound(first, first + sequence.length, options.mismatch_score, options.indel_score);
   // An empty unit cannot be extended: unit length 0 is searched as 1.
-  unsigned k = std::max(global_min_unit_length, 1u);
+  unsigned k = std::max(options.min_unit_length, 1u);
   if (k == 1) {
-    if (longest >= 1) unit_len_1_complete_imperfect_search(anchors, starts, imperfect_sats.sats);
-    pass_ends.push_back(imperfect_sats.sats.size());
+    if (longest >= 1) unit_len_1_complete_imperfect_search(anchors, starts, result);
+    pass_ends.push_back(result.size());
     // A mononucleotide run may still hold the copies of a longer unit.
     anchors.open_all();
     k = 2;
   }
   for (; k <= longest; ++k) {
     // Only walks with units of the same length can meet.
-    forget_earlier_walks();
-    one_unit_len_complete_imperfect_search(k, anchors, starts, score_bound, alignment_bound, imperfect_sats.sats);
-    pass_ends.push_back(imperfect_sats.sats.size());
+    extension_.forget_earlier_walks();
+    one_unit_len_complete_imperfect_search(k, anchors, starts, score_bound, alignment_bound, result);
+    pass_ends.push_back(result.size());
   }
   return pass_ends;
 }
@@ -261,36 +276,39 @@ std::vector<std::size_t> CSearchController::search_unit_lengths_in_turn(const ch
 // The overlap removal is made here, before the lists are grown again; the
 // run driver's removal then finds nothing more: no two repeats that it keeps
 // overlap mostly.
-void CSearchController::grow_error_lists_again() {
-  if (error_lists_let_go.empty()) return;
-  remove_hidden(imperfect_sats);
+void ImperfectSearch::grow_error_lists_again() {
+  if (error_lists_let_go_.empty()) return;
+  remove_mostly_hidden(result_, record_.options.remove_mostly_hidden);
   // The lists grown again can be as long as arrays: the trails of the last
   // pass make room for them.
-  release_earlier_walks();
-  std::sort(error_lists_let_go.begin(), error_lists_let_go.end(), std::less<Csat*>());
-  for (Csat* sat : imperfect_sats.sats) {
-    if (!std::binary_search(error_lists_let_go.begin(), error_lists_let_go.end(), sat, std::less<Csat*>())) continue;
+  extension_.release_earlier_walks();
+  std::vector<Csat*>& let_go = error_lists_let_go_;
+  std::sort(let_go.begin(), let_go.end(), std::less<Csat*>());
+  for (Csat* sat : result_.sats) {
+    if (!std::binary_search(let_go.begin(), let_go.end(), sat, std::less<Csat*>())) continue;
     sat->reset(sat->unit_begin, sat->unit_end);
-    grow_both_ways(*sat);
-    CSearchController::sort_errors(*sat);
+    extension_.grow_both_ways(*sat);
+    sort_errors(*sat);
   }
-  error_lists_let_go.clear();
+  let_go.clear();
 }
 
-void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts,
-                                                             SatList& result) {
+void ImperfectSearch::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors, StartsToTry& starts,
+                                                           SatList& result) {
+  const CSequence_Mol& sequence = record_.sequence;
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
-  CandidateTrials candidates(*this, anchors, starts, result, end);
-  const ErrorFreeRunTest too_weak(1);
-  const OneErrorTest too_weak_with_one_error(1, first, end);
+  CandidateTrials candidates(record_, extension_, error_lists_let_go_, anchors, starts, result);
+  const int min_score = record_.workspace.thresholds.user().min_scores[1];
+  const ErrorFreeRunTest too_weak(extension_.rules, min_score, 1);
+  const OneErrorTest too_weak_with_one_error(extension_.rules, min_score, 1, first, end);
   starts.mark(1, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   ProgressCheck progress(first);
   const char* unsettled_run_begin = nullptr;  // as in the search for longer units
   const char* unsettled_run_end = nullptr;
   // The last residue is never a candidate: nothing could follow its copy.
   for (const char* p = starts.first_start(); end - p > 1; p = starts.first_from(p + 1)) {
-    if (progress.due(p)) search_progress.at(sequence_number, sequence.name.c_str(), 1);
+    if (progress.due(p)) record_.progress.at(record_.number, sequence.name.c_str(), 1);
     // Every start up to the end of this run of letters shares the run.
     const char* run_end = starts.run_end(p);
     if (run_end != unsettled_run_end) {
@@ -309,24 +327,28 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq& anchors
   }
 }
 
-void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
-                                                               StartsToTry& starts, ScoreBound& score_bound,
-                                                               AlignmentBound& alignment_bound, SatList& result) {
+void ImperfectSearch::one_unit_len_complete_imperfect_search(unsigned unit_length, CAnchorSeq& anchors,
+                                                             StartsToTry& starts, ScoreBound& score_bound,
+                                                             AlignmentBound& alignment_bound, SatList& result) {
+  const CSequence_Mol& sequence = record_.sequence;
   if (sequence.length <= unit_length) return;
   const char* first = sequence.residues;
   const char* end = first + sequence.length;
-  CandidateTrials candidates(*this, anchors, starts, result, end);
-  const ErrorFreeRunTest too_weak(unit_length);
-  const OneErrorTest too_weak_with_one_error(unit_length, first, end);
+  CandidateTrials candidates(record_, extension_, error_lists_let_go_, anchors, starts, result);
+  const int* min_scores = record_.workspace.thresholds.user().min_scores;
+  const int min_score = min_scores[unit_length];
+  const ErrorFreeRunTest too_weak(extension_.rules, min_score, unit_length);
+  const OneErrorTest too_weak_with_one_error(extension_.rules, min_score, unit_length, first, end);
   starts.mark(unit_length, too_weak.starts_to_try(), too_weak_with_one_error.starts_to_try());
   starts.leave_out_covered(anchors);
-  if (settle_by_score_bound && unit_length >= ScoreBound::shortest_unit) {
+  if (record_.options.settle_by_score_bound && unit_length >= ScoreBound::shortest_unit) {
     // The next unit length's starts are settled in the same sweep, when it is searched.
     const bool next_searched = unit_length < longest_unit_searched();
-    starts_settled_by_score_bound += starts.leave_out_settled(
-        score_bound, minScores[unit_length], next_searched ? minScores[unit_length + 1] : ScoreBound::no_next_length);
+    record_.workspace.counts.starts_settled_by_score_bound +=
+        starts.leave_out_settled(score_bound, min_score,
+                                 next_searched ? min_scores[unit_length + 1] : ScoreBound::no_next_length);
   }
-  const bool by_alignment = AlignmentBound::applies(unit_length);
+  const bool by_alignment = alignment_bound.applies(unit_length);
   ProgressCheck progress(first);
   // The last run judged and not settled: the starts that share it need not
   // be judged again, and their runs need not be read again.
@@ -334,7 +356,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
   const char* unsettled_run_end = nullptr;
   for (const char* p = starts.first_start(); static_cast<std::size_t>(end - p) > unit_length;
        p = starts.first_from(p + 1)) {
-    if (progress.due(p)) search_progress.at(sequence_number, sequence.name.c_str(), unit_length);
+    if (progress.due(p)) record_.progress.at(record_.number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
     // Covered starts first: on a repeat-rich genome, a seventh of the runs
     // judged were judged for a start under an accepted repeat.
@@ -355,8 +377,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned unit_len
       unsettled_run_begin = run_begin;
       unsettled_run_end = run_end;
     }
-    if (by_alignment && alignment_bound.settles(p, unit_length, minScores[unit_length])) {
-      ++starts_settled_by_alignment_bound;
+    if (by_alignment && alignment_bound.settles(p, unit_length, min_score)) {
+      ++record_.workspace.counts.starts_settled_by_alignment_bound;
       continue;
     }
     p += candidates.try_copy(p, q, unsettled_run_begin, run_end);

@@ -6,17 +6,14 @@
  */
 #include <algorithm>
 
-#include "config/parameters.h"
-#include "search/CSearchController.h"
 #include "search/imperfect/error_free_run.h"
-#include "search/extension/extension_walk.h"
 
-ErrorFreeRunTest::ErrorFreeRunTest(unsigned k) : k_(k), Ns_tolerated_(Ns_tolerated()) {
+ErrorFreeRunTest::ErrorFreeRunTest(const WalkRules& rules, int min_score, unsigned k)
+    : k_(k), Ns_tolerated_(rules.Ns_tolerated), counts_(*rules.counts) {
   // The run scores its length minus the copy; the highest score that lets no
   // error be tried and fails the minimum is the longest run that settles.
-  const long long larger_penalty = std::max(global_mismatch_score, global_indel_score);
-  const long long highest_failing_score =
-      std::min(-static_cast<long long>(k) - larger_penalty, CSearchController::minScores[k] - 1LL);
+  const long long larger_penalty = rules.larger_penalty();
+  const long long highest_failing_score = std::min(-static_cast<long long>(k) - larger_penalty, min_score - 1LL);
   longest_failing_run_ = highest_failing_score + k;
 }
 

@@ -5,14 +5,20 @@
 #include <cstdint>
 #include <vector>
 
-#include "search/shortcut_counts.h"
+#include "search/extension/walk_rules.h"
 #include "search/imperfect/starts_to_try.h"
+#include "search/shortcut_counts.h"
 
 // Does a candidate settle as too weak from its error-free run alone? The
 // rule, and why it holds, is stated in error_free_run.cpp.
 class ErrorFreeRunTest {
  public:
-  explicit ErrorFreeRunTest(unsigned k);
+  // For unit length k under the walks' rules, whose counts it adds to once
+  // done, and the minimum score of k.
+  ErrorFreeRunTest(const WalkRules& rules, int min_score, unsigned k);
+  ~ErrorFreeRunTest() { counts_.runs_too_weak_without_error += settled_; }
+  ErrorFreeRunTest(const ErrorFreeRunTest&) = delete;
+  ErrorFreeRunTest& operator=(const ErrorFreeRunTest&) = delete;
 
   // The starts that this test cannot settle: most starts lie in no periodic
   // stretch long enough.
@@ -25,7 +31,7 @@ class ErrorFreeRunTest {
     if (Ns_tolerated_ &&
         ((run_end != seq_end && *run_end == 'N') || (run_begin != seq_begin && run_begin[-1] == 'N')))
       return false;
-    ++shortcut_counts.runs_too_weak_without_error;
+    ++settled_;
     return true;
   }
 
@@ -33,6 +39,9 @@ class ErrorFreeRunTest {
   long long k_;
   long long longest_failing_run_;
   bool Ns_tolerated_;
+  ShortcutCounts& counts_;
+  // Counted here, where the count costs the sweep nothing measurable.
+  mutable long long settled_ = 0;
 };
 
 // Does a candidate that passed the test above settle as too weak because it
@@ -40,7 +49,11 @@ class ErrorFreeRunTest {
 // is stated in one_error_at_most.h and one_error_test.cpp.
 class OneErrorTest {
  public:
-  OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end);
+  // The same arguments as above, and the record [seq_begin, seq_end).
+  OneErrorTest(const WalkRules& rules, int min_score, unsigned k, const char* seq_begin, const char* seq_end);
+  ~OneErrorTest() { rules_.counts->runs_too_weak_with_one_error += settled_; }
+  OneErrorTest(const OneErrorTest&) = delete;
+  OneErrorTest& operator=(const OneErrorTest&) = delete;
 
   // [run_begin, run_end) is the error-free run around a unit copy of
   // length k; true when every start sharing it settles.
@@ -81,6 +94,8 @@ class OneErrorTest {
   };
   std::vector<SecondErrorBits> second_error_bits_;
 
+  const WalkRules& rules_;
+  mutable long long settled_ = 0;  // added to the counts once done, as above
   long long k_;
   long long larger_penalty_;
   long long min_score_;

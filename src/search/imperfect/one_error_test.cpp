@@ -22,8 +22,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "config/parameters.h"
-#include "search/CSearchController.h"
 #include "search/imperfect/error_free_run.h"
 #include "search/extension/extension_walk.h"
 #include "search/extension/greedy_run.h"
@@ -89,12 +87,14 @@ PathMatches path_matches(const char* x, std::ptrdiff_t k, PathBits bits) {
 
 }  // namespace
 
-OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_end)
-    : k_(k),
-      larger_penalty_(std::max(global_mismatch_score, global_indel_score)),
-      min_score_(CSearchController::minScores[k]),
+OneErrorTest::OneErrorTest(const WalkRules& rules, int min_score, unsigned k, const char* seq_begin,
+                           const char* seq_end)
+    : rules_(rules),
+      k_(k),
+      larger_penalty_(rules.larger_penalty()),
+      min_score_(min_score),
       usable_(larger_penalty_ < 0),
-      Ns_tolerated_(Ns_tolerated()),
+      Ns_tolerated_(rules.Ns_tolerated),
       seq_begin_(seq_begin),
       seq_end_(seq_end) {
 #ifdef __SSE2__
@@ -105,8 +105,8 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
   constexpr long long scores_laid_out = 64;
   constexpr std::uint32_t never_tried = 1u << 16;  // no path of sixteen has it
   for (long long score = 0; score < std::min(min_score_, scores_laid_out); ++score) {
-    const long long after_mismatch = matches_needed(score, global_mismatch_score);
-    const long long after_indel = matches_needed(score, global_indel_score);
+    const long long after_mismatch = matches_needed(score, rules.mismatch_score);
+    const long long after_indel = matches_needed(score, rules.indel_score);
     auto bits = [&](long long needed, bool forward) {
       if (needed < 0) return never_tried;
       if (needed >= 16) return 0xFFFFu;
@@ -121,7 +121,7 @@ OneErrorTest::OneErrorTest(unsigned k, const char* seq_begin, const char* seq_en
   // copy, a second error needs -k - larger - x + 1 - s matches behind the
   // first: run and matches together are fewest for the larger penalty.
   const long long least_sum = 1 - k_ - 2 * larger_penalty_;
-  const long long most_matches_needed = 1 - k_ - larger_penalty_ - std::min(global_mismatch_score, global_indel_score);
+  const long long most_matches_needed = 1 - k_ - larger_penalty_ - rules.smaller_penalty();
   // Runs of up to this many residues beyond the copy settle without an
   // error (see ErrorFreeRunTest).
   const long long settled_without_error = std::min(-k_ - larger_penalty_, min_score_ - 1LL);
@@ -192,8 +192,8 @@ bool OneErrorTest::second_error_possible(const char* run_edge, long long score) 
   if (score + larger_penalty_ <= floor) return false;  // not even a first error can be tried
   const char* unit_begin = forward ? run_edge - k_ : run_edge;
   const char* unit_end = unit_begin + k_;
-  return second_error_can_follow<Dir>(run_edge, forward ? unit_begin : unit_end - 1, unit_begin, unit_end, score,
-                                      floor, limit, UnitText());
+  return second_error_can_follow<Dir>(rules_, run_edge, forward ? unit_begin : unit_end - 1, unit_begin, unit_end,
+                                      score, floor, limit, UnitText());
 }
 
 // The matches behind an error that let the next one pass -L, never more
@@ -217,7 +217,7 @@ bool OneErrorTest::fails_by(const char* run_begin, const char* run_end) const {
 
 bool OneErrorTest::fails(const char* run_begin, const char* run_end) const {
   if (!fails_by<true>(run_begin, run_end)) return false;
-  ++shortcut_counts.runs_too_weak_with_one_error;
+  ++settled_;
   return true;
 }
 

@@ -90,7 +90,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "config/parameters.h"
 
 void ScoreBound::SharedWords::start(long long length) {
   counts_.assign(std::size_t{1} << (2 * length), Counts{0, 0, 0});
@@ -138,12 +137,13 @@ ScoreBound::SharedWords::Hits ScoreBound::SharedWords::hits(std::uint32_t last, 
   return hits;
 }
 
-ScoreBound::ScoreBound(const char* first, const char* end)
-    : first_(first), size_(static_cast<std::size_t>(end - first)) {}
+ScoreBound::ScoreBound(const char* first, const char* end, int mismatch_score, int indel_score)
+    : first_(first),
+      size_(static_cast<std::size_t>(end - first)),
+      cheapest_error_(std::min(-static_cast<long long>(mismatch_score), -static_cast<long long>(indel_score))) {}
 
-unsigned ScoreBound::word_length() {
-  const long long cheapest_error = std::min(-static_cast<long long>(global_mismatch_score),
-                                            -static_cast<long long>(global_indel_score));
+unsigned ScoreBound::word_length() const {
+  const long long cheapest_error = cheapest_error_;
   const long long g = std::min<long long>(cheapest_error, 7);
   return g < 4 ? 0 : static_cast<unsigned>(g);
 }

@@ -15,7 +15,8 @@
 // settled without their walks.
 class ScoreBound {
  public:
-  ScoreBound(const char* first, const char* end);
+  // Bounds the scores under the two penalties given.
+  ScoreBound(const char* first, const char* end, int mismatch_score, int indel_score);
 
   // Below this unit length the words shared by chance come too thick for
   // the bound to settle what the cheaper tests leave.
@@ -31,9 +32,9 @@ class ScoreBound {
                               long long to);
   static constexpr int no_next_length = INT_MIN;
 
-  // The word length the penalties in force allow: 0 where the bound cannot
-  // settle anything.
-  static unsigned word_length();
+  // The word length the penalties allow: 0 where the bound cannot settle
+  // anything.
+  unsigned word_length() const;
 
  private:
   // Words of one length: the copies of each inside the unit copy, in the
@@ -92,6 +93,7 @@ class ScoreBound {
 
   const char* first_;
   std::size_t size_;
+  long long cheapest_error_;  // the smaller of the two penalties, as a cost
   enum class Others { unknown, none, some } others_ = Others::unknown;
   // Words as long as the cheapest error costs, and one letter longer.
   SharedWords words_, longer_words_;

@@ -42,13 +42,8 @@
 #include <utility>
 #include <vector>
 
-#include "config/parameters.h"
-#include "search/CSearchController.h"
+#include "search/imperfect/imperfect_search.h"
 #include "search/record_parts.h"
-
-std::size_t CSearchController::starts_per_part = std::size_t{1} << 19;
-thread_local long long CSearchController::records_in_parts = 0;
-thread_local long long CSearchController::parts_searched_again = 0;
 
 namespace {
 
@@ -70,39 +65,34 @@ struct HeldParts {
 
 }  // namespace
 
-// Each part looks through the whole record once for N's (and, with long
-// units, for other letters), which for hundreds of parts of a long record
-// would cost as much as searching them.
-std::size_t CSearchController::parts_of(std::size_t residues) const {
-  constexpr std::size_t most_parts = 16;
-  return std::clamp<std::size_t>(residues / starts_in_a_part(), 1, most_parts);
-}
-
-// A start costs about as much as the unit lengths tried there: with long
-// units, shorter records are worth searching in parts.
-std::size_t CSearchController::starts_in_a_part() {
-  const std::size_t shortest = std::min<std::size_t>(starts_per_part, 1 << 15);
-  return std::max(shortest, starts_per_part * 6 / std::max(6u, global_max_unit_length));
-}
-
-std::vector<std::size_t> CSearchController::search_in_parts() {
+std::vector<std::size_t> ImperfectSearch::search_in_parts() {
+  const CSequence_Mol& sequence = record_.sequence;
+  SearchWorkspace& workspace = record_.workspace;
   const char* first = sequence.residues;
-  ++records_in_parts;
-  const std::function<void(PartRecords&)> search_part = [this, first](PartRecords& part) {
-    CSearchController search(sequence_number, sequence);
-    search.search_progress = search_progress;
+  ++workspace.counts.records_in_parts;
+  CountsOfParts counts_of_parts;
+  const std::function<void(PartRecords&)> search_part = [this, first, &counts_of_parts](PartRecords& part) {
+    SearchWorkspace part_workspace;
+    const RecordSearch part_record{record_.options, part_workspace, record_.number, record_.sequence,
+                                   record_.progress, nullptr};
+    ExtensionAlignment extension(record_.options, part_workspace, record_.sequence);
+    CsatContainer sats(&sat_alloc);
+    ImperfectSearch search(part_record, extension, sats);
     part.pass_ends = search.search_unit_lengths_in_turn(part.from, part.to);
-    part.sats.swap(search.imperfect_sats.sats);
-    part.lists_let_go.swap(search.error_lists_let_go);
+    part.sats.swap(sats.sats);
+    part.lists_let_go.swap(search.error_lists_let_go_);
     for (const Csat* sat : part.sats) part.rule_out(sat->sat_begin - first, sat->sat_end - first);
+    counts_of_parts.add(part_workspace.counts);
   };
   const std::function<void(PartRecords&)> let_go = [](PartRecords& part) { sat_alloc.give_back_all(part.sats); };
   HeldParts held;
-  const std::vector<const char*> glue = search_and_glue(held.parts, first, sequence.length, parts_of(sequence.length),
-                                                        run_parts, search_part, let_go, parts_searched_again);
+  const std::vector<const char*> glue = search_and_glue(held.parts, first, sequence.length, record_.parts(),
+                                                        record_.run_parts, search_part, let_go,
+                                                        workspace.counts.parts_searched_again);
+  workspace.counts += counts_of_parts.sum();
 
   std::vector<std::size_t> pass_ends;
-  SatList& glued = imperfect_sats.sats;
+  SatList& glued = result_.sats;
   std::size_t found = 0;
   for (const PartRecords& part : held.parts) found += part.sats.size();
   glued.reserve(glued.size() + found);
@@ -122,7 +112,7 @@ std::vector<std::size_t> CSearchController::search_in_parts() {
   for (std::size_t i = 0; i < held.parts.size(); ++i) {
     PartRecords& part = held.parts[i];
     for (Csat* sat : part.lists_let_go) {
-      if (sat->unit_begin >= glue[i] && sat->unit_begin < glue[i + 1]) error_lists_let_go.push_back(sat);
+      if (sat->unit_begin >= glue[i] && sat->unit_begin < glue[i + 1]) error_lists_let_go_.push_back(sat);
     }
     part.sats.erase(std::remove(part.sats.begin(), part.sats.end(), nullptr), part.sats.end());
   }

@@ -1,4 +1,4 @@
-#include "search/found_repeats.h"
+#include "search/exact/found_repeats.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
-#ifndef VELKOR_SEARCH_FOUND_REPEATS_H
-#define VELKOR_SEARCH_FOUND_REPEATS_H
+#ifndef VELKOR_SEARCH_EXACT_FOUND_REPEATS_H
+#define VELKOR_SEARCH_EXACT_FOUND_REPEATS_H
 
 #include <cstdint>
 #include <deque>
 #include <vector>
 
 #include "repeats/Csat.h"
-#include "search/CSearchController.h"
+#include "search/exact/exact_repeat_taker.h"
 
 // An exact repeat kept by the search of mode exact, in offsets from the first
 // residue. Its record is made only once all of them are sorted: filling a
@@ -51,7 +51,7 @@ struct FoundRepeat {
 // The repeats found, in one deque per unit length: a deque never copies
 // itself to grow, and hands back its memory from the front while the records
 // are made, so that the repeats and their records are not all held at once.
-struct FoundRepeats final : CSearchController::ExactRepeatTaker {
+struct FoundRepeats final : ExactRepeatTaker {
   explicit FoundRepeats(const char* first) : seq_begin(first) {}
 
   const char* seq_begin;
