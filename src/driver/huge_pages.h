@@ -6,7 +6,7 @@
 // Asks the system to back the whole pages of [begin, begin + bytes) with
 // huge pages where it can. A large buffer filled once per record then
 // costs a page fault every 2 MiB instead of every 4 KiB: on virtual
-// machines a fault costs some 10 µs, and the residues of a chromosome took
+// machines faults are dear, and the residues of a chromosome take
 // thousands of them. Only a request: where the system declines, nothing
 // changes.
 void ask_for_huge_pages(void* begin, std::size_t bytes);

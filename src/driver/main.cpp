@@ -14,14 +14,13 @@ int main(int argc, char** argv) {
   // Blocks of a mebibyte and more (error lists and trails of long arrays)
   // go back to the system when freed. By default the allocator raises that
   // limit to the largest block freed so far, and then keeps such blocks in
-  // its heap, which raised the peak of a long array's search by a twentieth.
+  // its heap, which raised the peak of a long array's search.
   mallopt(M_MMAP_THRESHOLD, 1 << 20);
   // Smaller blocks freed at the top of a heap go back to the system once
   // 128 KiB are free there, and each record's search frees its bit maps and
-  // records when it ends: the next took them afresh, a page fault every
-  // 4 KiB, in every heap (each thread searching records has its own). Kept
-  // for the next record: D. discoideum 16,300 faults -> 13,200 on one
-  // thread, with the same peak (that of a long record's search too).
+  // records when it ends: the next would take them afresh, a page fault
+  // every 4 KiB, in every heap (each thread searching records has its own).
+  // Kept for the next record instead, which leaves the peak as it was.
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
   try {

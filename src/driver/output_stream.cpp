@@ -23,9 +23,9 @@ bool OutputStream::open(const std::string& name) {
   file_ = pending_.open(name);
   owned_ = file_ != nullptr;
   // A report of a whole genome runs to hundreds of megabytes: written in
-  // blocks of the default few kilobytes, its system calls took a third of
-  // the run time of the exact search. The C library ignores the size asked
-  // for unless it is given the buffer too.
+  // blocks of the default few kilobytes, its system calls would take a
+  // large share of the exact search's time. The C library ignores the size
+  // asked for unless it is given the buffer too.
   if (owned_) {
     write_buffer_.reset(new char[write_block_size]);
     std::setvbuf(file_, write_buffer_.get(), _IOFBF, write_block_size);

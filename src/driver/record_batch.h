@@ -54,9 +54,8 @@ class RecordBatch {
   CSequence_Mol residues_;  // of every record, one after the other; its name is the reader's
   // Room for a long record from the start, as on one thread. Grown by
   // realloc, a large buffer moves by remapping its pages, and on a virtual
-  // machine such as ours the worker then paid a hidden fault for each page
-  // the first time it read it: its first pass over D. discoideum's records
-  // took 22 ms of CPU time instead of 1.
+  // machine the worker then pays a hidden fault for each page the first
+  // time it reads it.
   ResidueBuffer residue_buffer_{residues_};
   HeldText report_;  // the reports of the records one after the other, a part each
   KeptRepeats repeats_;  // kept only for the files for other tools and the masked copy

@@ -100,7 +100,8 @@ class AppendRecords : public RecordSink {
 };
 
 // Sort order of result lists: by start, then by end. Used with a stable sort.
-// Inline: a call per comparison was most of the cost of sorting a genome's records.
+// Inline: a genome's records are sorted, and a call per comparison would cost
+// more than the comparison.
 inline bool lessThan_sat(const Csat* a, const Csat* b) {
   if (a->sat_begin != b->sat_begin) return a->sat_begin < b->sat_begin;
   return a->sat_end < b->sat_end;

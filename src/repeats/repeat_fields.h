@@ -54,7 +54,7 @@ void append_column(TextBuffer& line, long long number);
 // characters) and returns the number of characters, or 0, writing nothing,
 // for a quotient that lies exactly half-way between two results (there only
 // the C library knows which way the double rounds) or a negative length.
-// Formatting a float took most of the time of a BED line.
+// Formatting a float was the dearest part of a BED line.
 std::size_t copy_number_fast(int normalised, unsigned unit_length, char* out);
 
 #endif

@@ -200,8 +200,8 @@ bool ExactSearch::search_starts(const Thresholds& thresholds, ExactRepeatTaker& 
     if (taker.take(*spare)) spare = nullptr;
   };
 
-  // Asks the progress clock once per stride of positions passed: asking
-  // every 256 read the clock half a million times per genome.
+  // Asks the progress clock once per stride of positions passed, which the
+  // taker sets: the plain exact search is fast enough to ask seldom.
   const std::ptrdiff_t progress_stride = taker.progress_stride();
   std::ptrdiff_t next_progress_check = 0;
   auto progress = [&](const char* pos, unsigned k) {

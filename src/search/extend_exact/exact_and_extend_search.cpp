@@ -35,8 +35,8 @@ namespace {
 
 // A kept repeat and the exact repeat it grew from, positions as offsets from
 // the first residue. Kept this way rather than as a record until the overlap
-// removal: inside a long array the seeds number one per twenty residues or
-// so, and a record with its list and its pointers took four times the room.
+// removal: inside a long array the seeds are many, and a record with its
+// list and its pointers takes several times the room.
 struct GrownRepeat {
   std::uint32_t seed_begin, seed_end;
   std::uint32_t unit_begin;
@@ -159,7 +159,7 @@ Csat* record_of(const GrownRepeat& r, unsigned seed_number, const ExtendExactSea
 // then meets the trail of the seed after its own at its first error and keeps
 // no trail of its own. Grown in the order found, each one reached the trail
 // of the seed before only at its second error, and kept a trail of one point
-// with a summary of its path ahead: some 125 bytes a seed.
+// with a summary of its path ahead for every seed.
 
 ExtendExactSearch::ExtendExactSearch(const RecordSearch& record, ExtensionAlignment& extension)
     : record_(record), extension_(extension) {
@@ -247,7 +247,7 @@ class SeedGrower : public ExactRepeatTaker {
     search_.grow_seed(grown_, &seed);
     return true;
   }
-  // Growing seeds may take a millisecond per residue on long imperfect arrays.
+  // Growing seeds is slow on long imperfect arrays: the clock is asked often.
   long progress_stride() const override { return 256; }
 
  private:

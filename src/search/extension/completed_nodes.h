@@ -50,8 +50,8 @@ class CompletedNodes {
     int score;
     int levels_left;
   };
-  // A decision at the default depth expands at most 120 nodes; larger or
-  // smaller tables made no measurable difference.
+  // A decision at the default depth expands at most 120 nodes; the size is
+  // not critical.
   static constexpr unsigned slot_bits = 9;
 
   // The nodes of a decision lie close together: neighbouring error points

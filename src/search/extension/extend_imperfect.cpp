@@ -249,7 +249,7 @@ void ExtensionAlignment::grow_backward(Csat& sat) {
 // order, right of the unit copy, then the backward walk's in reverse order,
 // left of it (a deletion at its first residue at most). So the order is one
 // reversal and one rotation away; a list of any other shape is sorted.
-// (A sort took a fifth of the search on long imperfect arrays.)
+// (Sorting every list was dear on long imperfect arrays.)
 void sort_errors(Csat& sat) {
   missense_entry* first = sat.missense.begin();
   missense_entry* last = sat.missense.end();

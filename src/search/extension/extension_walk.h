@@ -61,8 +61,8 @@ struct TellingReach : Dir {
 // The best state a walk has passed through. A walk only ever appends
 // missense entries, so the saved entries are always a prefix of the record's
 // own: their number is all that needs saving, and taking or restoring a state
-// copies a few fields instead of a whole record. (Taking full copies was a
-// sixth of the run time of the imperfect search.)
+// copies a few fields instead of a whole record: states are taken at every
+// error point where the score improves.
 struct SavedState {
   const char* edge;
   const char* unit_pos;
@@ -94,8 +94,7 @@ struct SavedState {
   }
 };
 
-// Inlined into the walk, whose error points it serves: a call of its own
-// costs the walk a tenth more.
+// Inlined into the walk, which calls it at every error it takes.
 // Errors beyond the first errors_listed of a record are counted but not listed.
 template <class Dir>
 inline void apply_operation(const WalkRules& rules, Csat& sat, Operation op, unsigned errors_listed) {

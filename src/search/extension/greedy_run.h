@@ -133,14 +133,15 @@ class UnitText {
 };
 
 // Takes every matching residue and every tolerated run of N's from pos on.
-// Inlined: most look-ahead nodes do little else, and a call of its own made
-// them a third dearer.
+// Inlined: most look-ahead nodes do little else, so a call of its own would
+// be a large part of their cost.
 template <class Dir>
 inline RunEnd greedy_run(const WalkRules& rules, const char*& pos, const char*& unit_pos, int& score, int& Ns,
                          const char* unit_begin, const char* unit_end, const char* limit, const UnitText& text) {
 #ifdef __SSE2__
   // Walks of units read in part compare residue by residue: their units are
-  // mostly too long for a text, and asking cost their nodes a twentieth.
+  // mostly too long for a text, and asking would cost their nodes more than
+  // it saves.
   if (!Dir::tells_reach && text.written()) {
     std::ptrdiff_t phase = unit_pos - unit_begin;
     while (Dir::residues_left(pos, limit) >= 16) {

@@ -103,7 +103,7 @@ int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos,
 // took_nothing (when given) tells whether this node's greedy run ended at an
 // error point without taking a residue.
 // Forced inline: with a second kind of direction, the compiler's own
-// judgement left it a call in one of them, a sixth dearer.
+// judgement left it a call in one of them.
 template <class Dir>
 __attribute__((always_inline)) inline int leap_ahead(LookAhead& look_ahead, const char* pos, const char* unit_pos,
                                                      int score, int levels_left, long long threshold,
@@ -139,7 +139,7 @@ int children_value(LookAhead& look_ahead, const char* pos, const char* unit_pos,
                    long long threshold, LeftOut left_out) {
   look_ahead.lowest_trying = std::min(look_ahead.lowest_trying, score);
   // Forced inline too: a change elsewhere in this file once left it a call
-  // of its own in one direction, and long imperfect arrays a twentieth slower.
+  // of its own in one direction, which slowed long imperfect arrays.
   auto child = [&](const char* next_pos, const char* next_unit_pos, long long next_score, Arrival next_arrival,
                    bool* child_took_nothing) __attribute__((always_inline)) {
     return leap_ahead<Dir>(look_ahead, next_pos, next_unit_pos, static_cast<int>(next_score), levels_left - 1,

@@ -32,10 +32,10 @@
 
 namespace {
 
-// Units whose walks' paths are followed (see above): following them costs a step per unit phase and residue, and the
-// paths of a long unit's walk go on until they have lost as many points as
-// the unit is long; a 171-residue satellite with --maxUnitLen 200 took seven
-// times as long.
+// Units whose walks' paths are followed (see above): following them costs a
+// step per unit phase and residue, and the paths of a long unit's walk go on
+// until they have lost as many points as the unit is long, which on
+// satellites costs far more than the decisions it spares.
 constexpr std::size_t longest_unit_followed = 16;
 // The score of a phase that no path has reached: below any threshold, and
 // far enough from the type's limit that adding a penalty cannot wrap.

@@ -193,7 +193,7 @@ void CandidateTrials::accept(const char* p, const char* q) {
 
 // Each pass appends its records about in the order of their starts, so the
 // records are sorted by merging the passes' lists, each sorted first where it
-// is not: a third as many comparisons as sorting them all, and each of them
+// is not: far fewer comparisons than sorting them all, and each of them
 // waits for two records from memory. Merging keeps the earlier list's record
 // first between equals: the order is the stable sort's.
 void sort_passes(SatList& sats, std::vector<std::size_t> pass_ends) {
@@ -358,7 +358,7 @@ void ImperfectSearch::one_unit_len_complete_imperfect_search(unsigned unit_lengt
        p = starts.first_from(p + 1)) {
     if (progress.due(p)) record_.progress.at(record_.number, sequence.name.c_str(), unit_length);
     const char* q = p + unit_length;
-    // Covered starts first: on a repeat-rich genome, a seventh of the runs
+    // Covered starts first: on a repeat-rich genome, many of the runs
     // judged were judged for a start under an accepted repeat.
     if (!anchors.candidate_marks_open(p, q)) {
       // Inside an accepted repeat, every start up to the next open mark has

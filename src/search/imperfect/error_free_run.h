@@ -86,8 +86,8 @@ class OneErrorTest {
   // By a run's score, the bits of a path behind a mismatch and behind an
   // indel that must all be set for a second error to be tried, by direction
   // (forward first), as the comparisons of sixteen at a time lay out a path:
-  // a mask and a comparison where each path's count of matches in a row took
-  // a dozen instructions. Only where no path needs more than sixteen matches.
+  // a mask and a comparison instead of counting each path's matches in a
+  // row. Only where no path needs more than sixteen matches.
   struct SecondErrorBits {
     std::uint32_t mismatch[2], indel[2];
     bool usable;

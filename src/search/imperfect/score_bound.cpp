@@ -81,9 +81,8 @@
  * as far back as either reaches. Each keeps its own words wrapping round
  * its own copy's end, its own reaches and its own minimum score. The
  * shorter length's counts then take in a word more of the copy and a few
- * more words beside it, which on human sequence settles about one start in
- * four hundred fewer; but the count, which is most of the sweep's work, is
- * made once for both.
+ * more words beside it, which settles a few starts fewer; but the count,
+ * which is most of the sweep's work, is made once for both.
  */
 #include "search/imperfect/score_bound.h"
 

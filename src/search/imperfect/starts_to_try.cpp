@@ -311,8 +311,8 @@ void StartsToTry::mark_chunk(std::size_t from, std::size_t to, const ConcernedSt
   }
 }
 
-// On a repeat-rich genome, a quarter of the starts the loop came to lay
-// under the repeats of shorter units, each a pass over the loop's tests.
+// On a repeat-rich genome, many of the starts the loop came to lay under
+// the repeats of shorter units, each a pass over the loop's tests.
 void StartsToTry::leave_out_covered(const CAnchorSeq& anchors) {
   with_width(k_, [&](auto k) {
     // In locals: the stores could otherwise change them, as far as the compiler knows.
