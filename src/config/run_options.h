@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/catalog_option.h"
+#include "config/search_settings.h"
 
 enum SearchMode { SEARCH_EXACT = 0, SEARCH_EXTEND_EXACT = 1, SEARCH_IMPERFECT = 2, SEARCH_ARRAYS = 3 };
 // MASK_LOWER soft-masks: repeats in lower case, everything else in upper case.
@@ -16,12 +17,10 @@ constexpr const char* standard_stream_name = "-";
 
 // The record number that stands for the last record of the file.
 constexpr unsigned last_record = 4294967295u;
-// The score reduction that sets no limit.
-constexpr int no_score_reduction_limit = 2147483647;
 
 // Everything the command line decides, with the defaults of a run without
 // options. Made once by read_run_options() and then only read.
-struct RunOptions {
+struct RunOptions : SearchSettings {
   std::string input_filename;
   std::string output_filename;   // empty: standard output
   std::string bed_filename;      // empty: no BED file
@@ -33,27 +32,12 @@ struct RunOptions {
   unsigned sequence_from = 1;
   unsigned sequence_to = last_record;
   int search_mode = SEARCH_IMPERFECT;
-  unsigned min_unit_length = 1;
-  unsigned max_unit_length = 6;
-  int min_score = 6;
-  int min_score_a = 0;
-  float min_score_bx = 1.0f;
-  int min_length = 1;
-  int min_length_a = 0;
-  float min_length_bx = 0.0f;
-  int mismatch_score = -6;
-  int indel_score = -6;
-  int maximum_recursion_depth = 5;
-  int maximum_scorereduction = no_score_reduction_limit;
-  int Ns_allowed_in_a_row = 4;  // never negative
-  bool treat_Ns_as_missense = false;
   int N_and_perfection_mode = 0;  // 0 asMismatch, 1 asNeutral, 2 asMatch
   float perfection_minimum = 0.0f;
   int report_unit_mode = 2;    // 0 as found, 1 normal form, 2 normal form with reverse complement
   int print_sat_mode = 1;      // 0 velkor, 1 extended velkor, 2 sputnik compatible
   int print_sat_seq_mode = 2;  // 0 nothing, 1 residues, 2 alignment
   int flanking = 0;            // never negative
-  bool remove_mostly_hidden = true;
   bool mask_repeats = false;
   int mask_with = MASK_X;  // how repeats look in the masked file
   bool mask_keep_input = false;  // the masked file keeps the input's letters outside repeats

@@ -292,6 +292,19 @@ void expect_one_call_each(const std::string& residues, const std::vector<Planted
   }
 }
 
+// Searches residues and expects one call for each planted array, of its
+// period; returns what the search counted.
+ArraysSearchCounts expect_planted_arrays_called(const std::string& residues, const std::vector<Planted>& planted,
+                                                const ArraysOptions& options) {
+  Csat_garbagecollector pool;
+  ConsensusUnits units;
+  Calls calls(pool);
+  ArraysSearchCounts counts;
+  search(residues, options, pool, calls, units, &counts);
+  expect_one_call_each(residues, planted, calls.sats);
+  return counts;
+}
+
 TEST(ArraysSearch, CallsEachPlantedArrayOnceWithItsPeriod) {
   Dna dna(11);
   const ArraysOptions options = options_with(1, 2000);
@@ -303,12 +316,8 @@ TEST(ArraysSearch, CallsEachPlantedArrayOnceWithItsPeriod) {
       planted.push_back({residues.size(), residues.size() + array.size(), d});
       residues += array + dna.random(300);
     }
-    Csat_garbagecollector pool;
-    ConsensusUnits units;
-    Calls calls(pool);
-    search(residues, options, pool, calls, units);
     SCOPED_TRACE(divergence);
-    expect_one_call_each(residues, planted, calls.sats);
+    expect_planted_arrays_called(residues, planted, options);
   }
 }
 
@@ -373,12 +382,7 @@ TEST(ArraysSearch, ChoosesTheShortestPeriodThatScoresAsWell) {
     planted.push_back({residues.size(), residues.size() + array.size(), static_cast<unsigned>(unit.size())});
     residues += array + dna.random(300);
   }
-  Csat_garbagecollector pool;
-  ConsensusUnits units;
-  Calls calls(pool);
-  ArraysSearchCounts counts;
-  search(residues, options, pool, calls, units, &counts);
-  expect_one_call_each(residues, planted, calls.sats);
+  expect_planted_arrays_called(residues, planted, options);
 }
 
 TEST(ArraysSearch, ReportsTheHigherOrderWhenItsCopiesAgreeFarBetter) {
@@ -399,13 +403,7 @@ TEST(ArraysSearch, ReportsTheHigherOrderWhenItsCopiesAgreeFarBetter) {
     planted.push_back({residues.size(), residues.size() + array.size(), static_cast<unsigned>(unit.size())});
     residues += array + dna.random(400);
   }
-  Csat_garbagecollector pool;
-  ConsensusUnits units;
-  Calls calls(pool);
-  ArraysSearchCounts counts;
-  search(residues, options, pool, calls, units, &counts);
-  expect_one_call_each(residues, planted, calls.sats);
-  EXPECT_GE(counts.longer_periods, 1);
+  EXPECT_GE(expect_planted_arrays_called(residues, planted, options).longer_periods, 1);
 }
 
 TEST(ArraysSearch, FindsNothingInRandomDnaAndKeepsToItsPeriods) {
