@@ -3,10 +3,6 @@
 std::time_t time_analysis_started = std::time(nullptr);
 std::atomic<std::time_t> time_next_status_report{std::time(nullptr)};
 
-namespace {
-thread_local std::string* held_progress_messages = nullptr;
-}  // namespace
-
 void update_report_time() { time_next_status_report = std::time(nullptr) + 59; }
 
 bool check_report_status() {
@@ -24,15 +20,9 @@ void report_status(unsigned number_of_sequence, const char* name, unsigned unit_
 }
 
 void progress_message(const char* text) {
-  if (held_progress_messages) {
-    held_progress_messages->append(text);
-    return;
-  }
   std::fputs(text, stderr);
   std::fflush(stderr);
 }
-
-void hold_progress_messages(std::string* notes) { held_progress_messages = notes; }
 
 void velkor_welcome(FILE* out) {
   std::fputs(

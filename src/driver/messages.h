@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstdio>
 #include <ctime>
-#include <string>
 
 #include "config/message_text.h"
 
@@ -22,10 +21,6 @@ bool check_report_status();
 void report_status(unsigned number, const char* name, unsigned unit_length);
 // A note on the progress of a search on standard error, flushed.
 void progress_message(const char* text);
-// While notes is set, the calling thread's progress notes are kept there
-// instead: a record searched beside others shows them when its turn to be
-// reported comes, after its own progress line. Null writes them again.
-void hold_progress_messages(std::string* notes);
 
 void velkor_welcome(FILE* out);
 void creator_message(FILE* out, const char* prefix);

@@ -149,11 +149,10 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker
   for (std::size_t i = 0; !batch.record(0).failure && i < batch.size(); ++i) {
     HeldRecord& record = batch.record(i);
     in_hand.record = &record;
-    hold_progress_messages(&record.progress_messages);
     record.first_repeat = batch.repeats().size();
     try {
       search_record(worker, record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked,
-                    run_parts);
+                    run_parts, &record.progress_messages);
     } catch (...) {
       record.failure = std::current_exception();
     }
@@ -162,7 +161,6 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker
     if (!batch.report().end_part() && !record.failure) record.failure = std::make_exception_ptr(std::bad_alloc());
     if (record.failure) break;
   }
-  hold_progress_messages(nullptr);
   // Ended in every case: the run's thread may be waiting for the rest of the report.
   batch.report().close();
   set_failed_allocation_handler({});

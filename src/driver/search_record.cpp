@@ -1,6 +1,7 @@
 #include "driver/search_record.h"
 
 #include <cstddef>
+#include <string>
 
 #include "driver/messages.h"
 #include "driver/sequence_output.h"
@@ -8,6 +9,15 @@
 #include "search/arrays/find_arrays.h"
 
 namespace {
+
+// A note goes to the held text given, or, with none, to standard error now.
+void note_progress(void* held_notes, const char* text) {
+  if (held_notes) {
+    static_cast<std::string*>(held_notes)->append(text);
+    return;
+  }
+  progress_message(text);
+}
 
 // Asked often during a long search; writes a line at most once a minute.
 void progress_line_if_due(unsigned record_number, const char* record_name, unsigned unit_length) {
@@ -17,7 +27,7 @@ void progress_line_if_due(unsigned record_number, const char* record_name, unsig
 }  // namespace
 
 void search_record(RecordWorker& worker, unsigned record_number, CSequence_Mol& seq, FILE* out,
-                   RepeatListener* files, MaskedRecords* masked, RunTasks run_parts) {
+                   RepeatListener* files, MaskedRecords* masked, RunTasks run_parts, std::string* held_notes) {
   const int mode = worker.options.search_mode;
   if (mode == SEARCH_ARRAYS) {
     ConsensusUnits units;  // the records' units: kept until they are written
@@ -28,7 +38,7 @@ void search_record(RecordWorker& worker, unsigned record_number, CSequence_Mol& 
     return;
   }
   CSearchController controller(worker.search.options, worker.search.workspace, record_number, seq);
-  if (!worker.options.quiet) controller.search_progress = {progress_message, progress_line_if_due};
+  if (!worker.options.quiet) controller.search_progress = {note_progress, held_notes, progress_line_if_due};
   if (run_parts) controller.run_parts = run_parts;
   SequenceOutput output(worker, seq, record_number, out, files, masked);
   if (mode == SEARCH_EXACT) {
