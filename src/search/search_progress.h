@@ -8,7 +8,9 @@
 struct SearchProgress {
   // Given notes_to with each note: where the caller wants the notes of
   // this search to go (a record searched beside others keeps them until
-  // its turn to be reported comes).
+  // its turn to be reported comes). Only the record's own thread tells
+  // notes: the parts of a record searched on other workers share notes_to
+  // and call at() alone.
   void (*note)(void* notes_to, const char* text) = nullptr;
   void* notes_to = nullptr;
   // Called every so many positions with the unit length being searched: it
