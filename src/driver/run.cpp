@@ -110,7 +110,10 @@ bool output_files_are_safe(const RunOptions& options, const std::string& masked_
   return true;
 }
 
-void write_headers(FILE* out, const RunOptions& options) {
+// The heads of the files for other tools, of the progress on standard error
+// and of the report.
+void write_heads(FILE* out, RepeatFiles* files, const RunOptions& options) {
+  if (files) files->write_heads();
   if (!options.quiet) {
     creator_message(stderr, "");
     print_search_parameters(stderr, "", options);
@@ -142,6 +145,84 @@ unsigned threads_to_use(const RunOptions& options) {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
+// Opens the input, and a second reading of it where the masked file keeps
+// the input's letters; says why where the run cannot go on.
+int open_input(const RunOptions& options, CFile& input, std::unique_ptr<InputLetters>& letters) {
+  input.open(options.input_filename.c_str());
+  if (input.failed()) {
+    std::fprintf(stderr, "Sorry! The input file \n   \"%s\"\ncould not be opened. I guess it does not exist.\n",
+                 options.input_filename.c_str());
+    return EXIT_INPUT_NOT_OPENABLE;
+  }
+  if (options.mask_repeats && options.mask_filename.empty() && !masked_name_derivable(options)) {
+    std::fprintf(stderr,
+                 "Sorry! The masked sequences cannot be written beside the input\n   \"%s\"\n"
+                 "which is standard input or not a file. Name their file with --maskFile PATH.\n",
+                 options.input_filename.c_str());
+    return EXIT_BAD_OPTION;
+  }
+  if (options.mask_keep_input) {
+    letters = std::make_unique<InputLetters>();
+    if (!letters->open(options.input_filename)) return EXIT_BAD_OPTION;
+  }
+  return EXIT_OK;
+}
+
+// Opens the report and the files for other tools, once none of them can
+// overwrite the input or another output, and hands the files' streams to
+// streams; says why where one cannot be opened.
+int open_report_and_files(const RunOptions& options, const std::string& masked_name, OutputStream& out,
+                          std::deque<ExtraFile>& extras, RepeatFileStreams& streams) {
+  if (!output_files_are_safe(options, masked_name, extras)) return EXIT_OUTPUT_NOT_OPENABLE;
+  if (options.output_filename.empty()) {
+    out.use_standard_output();
+  } else if (!out.open(options.output_filename)) {
+    std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nas output file.\n", options.output_filename.c_str());
+    return EXIT_OUTPUT_NOT_OPENABLE;
+  }
+  for (ExtraFile& file : extras) {
+    if (file.name == standard_stream_name) {
+      file.stream.use_standard_output();
+    } else if (!file.stream.open(file.name)) {
+      std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nas %s.\n", file.name.c_str(),
+                   file.description.c_str());
+      return EXIT_OUTPUT_NOT_OPENABLE;
+    }
+    streams.*file.slot = file.stream.file();
+  }
+  return EXIT_OK;
+}
+
+// Opens the masked file where masking is asked for.
+int open_masked(const RunOptions& options, const std::string& masked_name, OutputStream& masked) {
+  if (options.mask_repeats && masked_name == standard_stream_name) {
+    masked.use_standard_output();
+  } else if (options.mask_repeats && !masked.open(masked_name)) {
+    std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nfor the masked sequences.\n", masked_name.c_str());
+    return EXIT_MASKED_NOT_OPENABLE;
+  }
+  return EXIT_OK;
+}
+
+// Puts the outputs in place once every record is searched, the report last:
+// its closing line says that all the others were written whole.
+int close_outputs(const RunOptions& options, RunOutputs& outputs) {
+  const int code = commit_outputs(outputs);
+  if (code != EXIT_OK) return code;
+  if (!outputs.masked.close()) return write_failed(outputs.masked);
+  if (outputs.files) outputs.files->write_ends(options.input_filename);
+  for (ExtraFile& file : outputs.extras) {
+    if (!file.stream.close()) return write_failed(file.stream);
+  }
+  for (const CatalogRequest& request : options.catalogs) {
+    outputs.files->catalog(request.format)->report_left_out(request.filename);
+  }
+  report_finished(outputs.out.file());
+  if (!outputs.out.close()) return write_failed(outputs.out);
+  if (!options.quiet) good_bye();
+  return EXIT_OK;
+}
+
 }  // namespace
 
 int run_velkor(int argc, char** argv) {
@@ -158,67 +239,28 @@ int run_velkor(int argc, char** argv) {
   RunOptions options;
   int code = read_run_options(argc, argv, options);
   if (code != EXIT_OK) return abort_run(code);
-
-  input->open(options.input_filename.c_str());
-  if (input->failed()) {
-    std::fprintf(stderr, "Sorry! The input file \n   \"%s\"\ncould not be opened. I guess it does not exist.\n",
-                 options.input_filename.c_str());
-    return abort_run(EXIT_INPUT_NOT_OPENABLE);
-  }
-
-  if (options.mask_repeats && options.mask_filename.empty() && !masked_name_derivable(options)) {
-    std::fprintf(stderr,
-                 "Sorry! The masked sequences cannot be written beside the input\n   \"%s\"\n"
-                 "which is standard input or not a file. Name their file with --maskFile PATH.\n",
-                 options.input_filename.c_str());
-    return abort_run(EXIT_BAD_OPTION);
-  }
   std::unique_ptr<InputLetters> letters;
-  if (options.mask_keep_input) {
-    letters = std::make_unique<InputLetters>();
-    if (!letters->open(options.input_filename)) return abort_run(EXIT_BAD_OPTION);
-  }
+  code = open_input(options, *input, letters);
+  if (code != EXIT_OK) return abort_run(code);
+
   std::string masked_name =
       options.mask_filename.empty() ? options.input_filename + ".masked" : options.mask_filename;
   std::deque<ExtraFile> extras;
   add_requested_files(options, extras);
-  if (!output_files_are_safe(options, masked_name, extras)) return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
-
   OutputStream out("output file");
-  if (options.output_filename.empty()) {
-    out.use_standard_output();
-  } else if (!out.open(options.output_filename)) {
-    std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nas output file.\n", options.output_filename.c_str());
-    return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
-  }
-
   RepeatFileStreams streams;
-  for (ExtraFile& file : extras) {
-    if (file.name == standard_stream_name) {
-      file.stream.use_standard_output();
-    } else if (!file.stream.open(file.name)) {
-      std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nas %s.\n", file.name.c_str(),
-                   file.description.c_str());
-      return abort_run(EXIT_OUTPUT_NOT_OPENABLE);
-    }
-    streams.*file.slot = file.stream.file();
-  }
+  code = open_report_and_files(options, masked_name, out, extras, streams);
+  if (code != EXIT_OK) return abort_run(code);
   // Large (the units of short repeats are remembered), so not on the stack.
   std::unique_ptr<RepeatFiles> files =
       extras.empty() ? nullptr
                      : std::make_unique<RepeatFiles>(streams, options.catalog_settings, report_options_of(options));
-  if (files) files->write_heads();
-
-  write_headers(out.file(), options);
+  write_heads(out.file(), files.get(), options);
   if (!out.flush()) return write_failed(out);
 
   OutputStream masked("file for the masked sequences");
-  if (options.mask_repeats && masked_name == standard_stream_name) {
-    masked.use_standard_output();
-  } else if (options.mask_repeats && !masked.open(masked_name)) {
-    std::fprintf(stderr, "Sorry! Failed to open file\n   \"%s\"\nfor the masked sequences.\n", masked_name.c_str());
-    return abort_run(EXIT_MASKED_NOT_OPENABLE);
-  }
+  code = open_masked(options, masked_name, masked);
+  if (code != EXIT_OK) return abort_run(code);
 
   RecordNames names(!options.gff_filename.empty());
   RunOutputs outputs{out, files.get(), extras, masked, letters.get(), names, options.mask_with};
@@ -228,18 +270,5 @@ int run_velkor(int argc, char** argv) {
   if (names.count() == 0) warn_nothing_searched(options, records);
 
   input->close();
-  code = commit_outputs(outputs);
-  if (code != EXIT_OK) return code;
-  if (!masked.close()) return write_failed(masked);
-  if (files) files->write_ends(options.input_filename);
-  for (ExtraFile& file : extras) {
-    if (!file.stream.close()) return write_failed(file.stream);
-  }
-  for (const CatalogRequest& request : options.catalogs) {
-    files->catalog(request.format)->report_left_out(request.filename);
-  }
-  report_finished(out.file());
-  if (!out.close()) return write_failed(out);
-  if (!options.quiet) good_bye();
-  return EXIT_OK;
+  return close_outputs(options, outputs);
 }

@@ -189,20 +189,6 @@ TEST(ArraysExtension, StopsAtAnNRunLongerThanAllowed) {
   EXPECT_EQ(stopped.score, 6);
 }
 
-// Collects the records of a search, handing them back to the pool at the end.
-class Calls : public RecordSink {
- public:
-  explicit Calls(Csat_garbagecollector& pool) : pool_(pool) {}
-  ~Calls() {
-    for (Csat* sat : sats) pool_.give_back(sat);
-  }
-  void take(Csat* sat) override { sats.push_back(sat); }
-  SatList sats;
-
- private:
-  Csat_garbagecollector& pool_;
-};
-
 // Walks a record as the alignment printer does and checks that its fields,
 // its error list and its unit phases tell the same alignment.
 void expect_consistent(const Csat& sat, const ArraysOptions& options) {
@@ -252,24 +238,55 @@ void expect_consistent(const Csat& sat, const ArraysOptions& options) {
   EXPECT_LE(d, options.max_period);
 }
 
+// A search's records, each checked as it is made; they go back to the pool
+// before the units they point into are gone.
+class Search : public RecordSink {
+ public:
+  ~Search() {
+    for (Csat* sat : sats) pool_.give_back(sat);
+  }
+  void take(Csat* sat) override { sats.push_back(sat); }
+
+  ArraysSearchCounts run(const std::string& residues, const ArraysOptions& options) {
+    ArraysWorkspace workspace;
+    const std::size_t before = sats.size();
+    const ArraysSearchCounts counts = find_arrays(residues.data(), residues.size(), options, workspace, units_, pool_, *this);
+    for (std::size_t i = before; i < sats.size(); ++i) {
+      expect_consistent(*sats[i], options);
+      if (i > before) {
+        EXPECT_FALSE(lessThan_sat(sats[i], sats[i - 1]));
+      }
+    }
+    return counts;
+  }
+
+  SatList sats;
+
+ private:
+  Csat_garbagecollector pool_;
+  ConsensusUnits units_;
+};
+
 struct Planted {
   std::size_t begin, end;
   unsigned period;
 };
 
-// Runs a search and checks every record it makes.
-void search(const std::string& residues, const ArraysOptions& options, Csat_garbagecollector& pool, Calls& calls,
-            ConsensusUnits& units, ArraysSearchCounts* counts = nullptr) {
-  ArraysWorkspace workspace;
-  const ArraysSearchCounts made = find_arrays(residues.data(), residues.size(), options, workspace, units, pool, calls);
-  if (counts) *counts = made;
-  for (std::size_t i = 0; i < calls.sats.size(); ++i) {
-    expect_consistent(*calls.sats[i], options);
-    if (i > 0) {
-      EXPECT_FALSE(lessThan_sat(calls.sats[i], calls.sats[i - 1]));
-    }
+// Random residues with arrays planted among them, gap of them after each.
+struct Genome {
+  Genome(Dna& random, std::size_t lead, std::size_t between) : dna(random), gap(between), residues(dna.random(lead)) {}
+
+  Dna& dna;
+  const std::size_t gap;
+  std::string residues;
+  std::vector<Planted> planted;
+
+  void plant(const std::string& unit, double copies, double divergence, bool indels = false) {
+    const std::string array = dna.array(unit, copies, divergence, indels);
+    planted.push_back({residues.size(), residues.size() + array.size(), static_cast<unsigned>(unit.size())});
+    residues += array + dna.random(gap);
   }
-}
+};
 
 // Each planted array is one call covering at least 95 % of it, with its
 // period (or one within period_slack of it).
@@ -292,32 +309,22 @@ void expect_one_call_each(const std::string& residues, const std::vector<Planted
   }
 }
 
-// Searches residues and expects one call for each planted array, of its
+// Searches the genome and expects one call for each planted array, of its
 // period; returns what the search counted.
-ArraysSearchCounts expect_planted_arrays_called(const std::string& residues, const std::vector<Planted>& planted,
-                                                const ArraysOptions& options) {
-  Csat_garbagecollector pool;
-  ConsensusUnits units;
-  Calls calls(pool);
-  ArraysSearchCounts counts;
-  search(residues, options, pool, calls, units, &counts);
-  expect_one_call_each(residues, planted, calls.sats);
+ArraysSearchCounts expect_planted_arrays_called(const Genome& genome, const ArraysOptions& options) {
+  Search search;
+  const ArraysSearchCounts counts = search.run(genome.residues, options);
+  expect_one_call_each(genome.residues, genome.planted, search.sats);
   return counts;
 }
 
 TEST(ArraysSearch, CallsEachPlantedArrayOnceWithItsPeriod) {
   Dna dna(11);
-  const ArraysOptions options = options_with(1, 2000);
   for (double divergence : {0.0, 0.05, 0.10}) {
-    std::string residues = dna.random(500);
-    std::vector<Planted> planted;
-    for (unsigned d : {2u, 6u, 7u, 13u, 47u, 171u, 600u, 1500u}) {
-      const std::string array = dna.array(dna.unit(d), std::max(3.5, 400.0 / d), divergence, false);
-      planted.push_back({residues.size(), residues.size() + array.size(), d});
-      residues += array + dna.random(300);
-    }
+    Genome genome(dna, 500, 300);
+    for (unsigned d : {2u, 6u, 7u, 13u, 47u, 171u, 600u, 1500u}) genome.plant(dna.unit(d), std::max(3.5, 400.0 / d), divergence);
     SCOPED_TRACE(divergence);
-    expect_planted_arrays_called(residues, planted, options);
+    expect_planted_arrays_called(genome, options_with(1, 2000));
   }
 }
 
@@ -325,20 +332,12 @@ TEST(ArraysSearch, CallsEachPlantedArrayOnceWithItsPeriod) {
 // not always to the residue: a period within 1 % of the planted one.
 TEST(ArraysSearch, FollowsCopiesThatDifferInLength) {
   Dna dna(5);
-  const ArraysOptions options = options_with(1, 2000);
-  std::string residues = dna.random(400);
-  std::vector<Planted> planted;
-  for (unsigned d : {20u, 171u, 900u}) {
-    const std::string array = dna.array(dna.unit(d), d < 100 ? 15 : 6, 0.06, true);
-    planted.push_back({residues.size(), residues.size() + array.size(), d});
-    residues += array + dna.random(400);
-  }
-  Csat_garbagecollector pool;
-  ConsensusUnits units;
-  Calls calls(pool);
-  search(residues, options, pool, calls, units);
-  for (std::size_t i = 0; i < planted.size(); ++i) {
-    expect_one_call_each(residues, {planted[i]}, calls.sats, std::max(1u, planted[i].period / 100));
+  Genome genome(dna, 400, 400);
+  for (unsigned d : {20u, 171u, 900u}) genome.plant(dna.unit(d), d < 100 ? 15 : 6, 0.06, true);
+  Search search;
+  search.run(genome.residues, options_with(1, 2000));
+  for (const Planted& p : genome.planted) {
+    expect_one_call_each(genome.residues, {p}, search.sats, std::max(1u, p.period / 100));
   }
 }
 
@@ -347,83 +346,68 @@ TEST(ArraysSearch, FollowsCopiesThatDifferInLength) {
 // the consensus is pulled to the copies' average length. Over many arrays
 // of five copies with indels, most get their period to the residue.
 TEST(ArraysSearch, TakesTheCopiesLengthDespiteScatteredIndels) {
-  const ArraysOptions options = options_with(1, 2000);
   unsigned exact = 0, arrays = 0;
   for (unsigned seed = 1; seed <= 30; ++seed) {
     Dna dna(seed);
     for (unsigned d : {60u, 171u, 450u, 900u}) {
       const std::string array = dna.array(dna.unit(d), 5, 0.08, true);
-      const std::string residues = dna.random(400) + array + dna.random(400);
-      Csat_garbagecollector pool;
-      ConsensusUnits units;
-      Calls calls(pool);
-      search(residues, options, pool, calls, units);
+      Search search;
+      search.run(dna.random(400) + array + dna.random(400), options_with(1, 2000));
       ++arrays;
-      for (const Csat* sat : calls.sats) exact += sat->length() * 10 >= array.size() * 9 && sat->unit_length() == d;
+      for (const Csat* sat : search.sats) exact += sat->length() * 10 >= array.size() * 9 && sat->unit_length() == d;
     }
   }
   EXPECT_GT(exact * 2, arrays);
 }
 
-TEST(ArraysSearch, ChoosesTheShortestPeriodThatScoresAsWell) {
-  Dna dna(8);
-  const ArraysOptions options = options_with(1, 2000);
-  // A dinucleotide array, a hexanucleotide one whose unit is nearly two
-  // halves alike, and a higher-order repeat: three monomers of 60 that
-  // differ by a quarter, the 180 of them copied at 1 %.
-  const std::string monomer = dna.unit(60);
-  std::string order = monomer;
-  for (int m = 0; m < 2; ++m) order += dna.array(monomer, 1, 0.25, false);
-  std::string residues = dna.random(300);
-  std::vector<Planted> planted;
-  for (const auto& [unit, copies] : std::vector<std::pair<std::string, double>>{{"AC", 40}, {"ACTACG", 20},
-                                                                                 {order, 8}}) {
-    const std::string array = dna.array(unit, copies, 0.01, false);
-    planted.push_back({residues.size(), residues.size() + array.size(), static_cast<unsigned>(unit.size())});
-    residues += array + dna.random(300);
+// Of a period and its multiples, the shortest that scores as well is
+// reported, unless the multiple's copies agree far better.
+TEST(ArraysSearch, ReportsTheShortestPeriodUnlessAHigherOrderAgreesFarBetter) {
+  {
+    // A dinucleotide array, a hexanucleotide one whose unit is nearly two
+    // halves alike, and a higher-order repeat: three monomers of 60 that
+    // differ by a quarter, the 180 of them copied at 1 %.
+    Dna dna(8);
+    const std::string monomer = dna.unit(60);
+    std::string order = monomer;
+    for (int m = 0; m < 2; ++m) order += dna.array(monomer, 1, 0.25, false);
+    Genome genome(dna, 300, 300);
+    genome.plant("AC", 40, 0.01);
+    genome.plant("ACTACG", 20, 0.01);
+    genome.plant(order, 8, 0.01);
+    SCOPED_TRACE("shortest period");
+    expect_planted_arrays_called(genome, options_with(1, 2000));
   }
-  expect_planted_arrays_called(residues, planted, options);
-}
-
-TEST(ArraysSearch, ReportsTheHigherOrderWhenItsCopiesAgreeFarBetter) {
-  Dna dna(21);
-  const ArraysOptions options = options_with(1, 2000);
   // Monomers of 95 that differ by 6 %, alike enough for an array of their
   // own, in units of nine copied at 0.5 %: the unit of 855 is the period.
   // Beside it, simple arrays as diverged as those monomers, whose longer
   // multiples agree no better, keep their period.
-  std::string residues = dna.random(400);
-  std::vector<Planted> planted;
+  Dna dna(21);
+  Genome genome(dna, 400, 400);
   const std::string monomer = dna.unit(95);
   std::string order;
   for (int m = 0; m < 9; ++m) order += dna.array(monomer, 1, 0.06, true);
-  for (const auto& [unit, copies] : std::vector<std::pair<std::string, double>>{
-           {order, 4.5}, {dna.unit(40), 30}, {dna.unit(170), 12}}) {
-    const std::string array = dna.array(unit, copies, unit.size() == order.size() ? 0.005 : 0.06, false);
-    planted.push_back({residues.size(), residues.size() + array.size(), static_cast<unsigned>(unit.size())});
-    residues += array + dna.random(400);
-  }
-  EXPECT_GE(expect_planted_arrays_called(residues, planted, options).longer_periods, 1);
+  const std::string simple[] = {dna.unit(40), dna.unit(170)};
+  genome.plant(order, 4.5, 0.005);
+  genome.plant(simple[0], 30, 0.06);
+  genome.plant(simple[1], 12, 0.06);
+  SCOPED_TRACE("higher order");
+  EXPECT_GE(expect_planted_arrays_called(genome, options_with(1, 2000)).longer_periods, 1);
 }
 
 TEST(ArraysSearch, FindsNothingInRandomDnaAndKeepsToItsPeriods) {
   Dna dna(21);
-  const std::string residues = dna.random(200000);
-  Csat_garbagecollector pool;
-  ConsensusUnits units;
-  Calls calls(pool);
-  ArraysSearchCounts counts;
-  search(residues, options_with(7, 2000), pool, calls, units, &counts);
-  EXPECT_LE(calls.sats.size(), 2u);
+  Search random;
+  const ArraysSearchCounts counts = random.run(dna.random(200000), options_with(7, 2000));
+  EXPECT_LE(random.sats.size(), 2u);
   EXPECT_GT(counts.candidates, 0);  // chance evidence was weighed and turned down
   // Only periods from 7 on: a mononucleotide run is not called at all.
-  std::string run = dna.random(100) + std::string(60, 'A') + dna.random(100);
-  Calls none(pool);
-  search(run, options_with(7, 50), pool, none, units);
-  EXPECT_TRUE(none.sats.empty());
+  const std::string run = dna.random(100) + std::string(60, 'A') + dna.random(100);
+  Search none;
+  none.run(run, options_with(7, 50));
   // Periods shorter than a one-letter word's reach: the run is no array of
   // period 2 or 3 either (the tables are that short, which the scan must heed).
-  search(run, options_with(2, 3), pool, none, units);
+  none.run(run, options_with(2, 3));
   EXPECT_TRUE(none.sats.empty());
 }
 
@@ -438,11 +422,9 @@ TEST(ArraysSearch, CallsFewerCopiesOnlyWhenTheyAgreeWell) {
     const std::string flank = dna.random(300);
     const std::string close = flank + unit + dna.array(unit, 0.75, 0.04, false) + dna.random(300);
     const std::string far = flank + unit + dna.array(unit, 0.75, 0.22, false) + dna.random(300);
-    Csat_garbagecollector pool;
-    ConsensusUnits units;
-    Calls close_calls(pool), far_calls(pool);
-    search(close, options, pool, close_calls, units);
-    search(far, options, pool, far_calls, units);
+    Search close_calls, far_calls;
+    close_calls.run(close, options);
+    far_calls.run(far, options);
     SCOPED_TRACE(d);
     expect_one_call_each(close, {{flank.size(), flank.size() + d + d * 3 / 4, d}}, close_calls.sats);
     EXPECT_TRUE(far_calls.sats.empty());
@@ -466,12 +448,10 @@ TEST(ArraysSearch, ThresholdsFollowTheUnitLength) {
     options = options_with(1, 100);
     options.min_score = 0;
     options.min_score_b = b;
-    Csat_garbagecollector pool;
-    ConsensusUnits units;
-    Calls calls(pool);
-    search(residues, options, pool, calls, units);
+    Search search;
+    search.run(residues, options);
     std::size_t long_calls = 0;
-    for (const Csat* sat : calls.sats) long_calls += sat->unit_length() == 40;
+    for (const Csat* sat : search.sats) long_calls += sat->unit_length() == 40;
     EXPECT_EQ(long_calls, b < 2 ? 1u : 0u) << b;
   }
 }

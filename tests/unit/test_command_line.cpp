@@ -124,30 +124,38 @@ TEST(CommandLine, ValueChecks) {
 }
 
 // What an accepted command line sets, as "input|report range quiet D mask
-// threads"; for each, the check made before parsing must find -q exactly
-// where the parser does.
+// threads loci catalogues"; for each, the check made before parsing must
+// find -q exactly where the parser does.
 TEST(CommandLine, AcceptedLinesSetTheOptions) {
   auto settings = [](const RunOptions& o) {
-    return o.input_filename + "|" + o.output_filename + " " + std::to_string(o.sequence_from) + "-" +
-           std::to_string(o.sequence_to) + " q" + std::to_string(o.quiet) + " D" +
-           std::to_string(!o.remove_mostly_hidden) + " mask" + std::to_string(o.mask_repeats) + "/" +
-           "XNl"[o.mask_with] + "/" + o.mask_filename + " t" + std::to_string(o.threads);
+    std::string text = o.input_filename + "|" + o.output_filename + " " + std::to_string(o.sequence_from) + "-" +
+                       std::to_string(o.sequence_to) + " q" + std::to_string(o.quiet) + " D" +
+                       std::to_string(!o.remove_mostly_hidden) + " mask" + std::to_string(o.mask_repeats) + "/" +
+                       "XNl"[o.mask_with] + "/" + o.mask_filename + " t" + std::to_string(o.threads) + " loci" +
+                       std::to_string(o.catalog_settings.min_length) + "/" +
+                       std::to_string(o.catalog_settings.min_copies).substr(0, 3);
+    for (const CatalogRequest& c : o.catalogs) text += std::string(" ") + catalog_format_name(c.format) + "=" + c.filename;
+    return text;
   };
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1"},
+      {{"x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1 loci12/3.0"},
       // 0 as the first record searches from the first, -1 as the last up to the last.
-      {{"--firstSeq", "0", "--lastSeq", "-1", "x"}, "x| 0-4294967295 q0 D0 mask0/X/ t1"},
+      {{"--firstSeq", "0", "--lastSeq", "-1", "x"}, "x| 0-4294967295 q0 D0 mask0/X/ t1 loci12/3.0"},
       // A report named "-" is standard output, exactly as when none is named.
-      {{"-"}, "-| 1-4294967295 q0 D0 mask0/X/ t1"},
+      {{"-"}, "-| 1-4294967295 q0 D0 mask0/X/ t1 loci12/3.0"},
       // Naming the masked file asks for masking.
-      {{"--maskFile", "m.fa", "x"}, "x| 1-4294967295 q0 D0 mask1/X/m.fa t1"},
-      {{"--maskX", "--maskWith", "X", "x"}, "x| 1-4294967295 q0 D0 mask1/X/ t1"},
-      {{"x", "--quiet"}, "x| 1-4294967295 q1 D0 mask0/X/ t1"},
-      {{"-Dq", "x"}, "x| 1-4294967295 q1 D1 mask0/X/ t1"},
-      {{"--bedFile", "quiet.bed", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1"},
-      {{"-t", "3", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t3"},
-      {{"--threads", "0", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t0"},
-      {{"-t", "1024", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1024"},
+      {{"--maskFile", "m.fa", "x"}, "x| 1-4294967295 q0 D0 mask1/X/m.fa t1 loci12/3.0"},
+      {{"--maskX", "--maskWith", "X", "x"}, "x| 1-4294967295 q0 D0 mask1/X/ t1 loci12/3.0"},
+      {{"x", "--quiet"}, "x| 1-4294967295 q1 D0 mask0/X/ t1 loci12/3.0"},
+      {{"-Dq", "x"}, "x| 1-4294967295 q1 D1 mask0/X/ t1 loci12/3.0"},
+      {{"--bedFile", "quiet.bed", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1 loci12/3.0"},
+      {{"-t", "3", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t3 loci12/3.0"},
+      {{"--threads", "0", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t0 loci12/3.0"},
+      {{"-t", "1024", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1024 loci12/3.0"},
+      // --catalog takes FORMAT:PATH once per format; the path may hold colons.
+      {{"--catalog", "hipstr:a:b.txt", "--catalog", "expansionhunter:loci.json", "x"},
+       "x| 1-4294967295 q0 D0 mask0/X/ t1 loci12/3.0 hipstr=a:b.txt expansionhunter=loci.json"},
+      {{"--catalogMinLength", "0", "--catalogMinCopies", "2.5", "x"}, "x| 1-4294967295 q0 D0 mask0/X/ t1 loci0/2.5"},
   };
   for (const auto& c : cases) {
     Parsed p = parse(c.first);
@@ -159,63 +167,34 @@ TEST(CommandLine, AcceptedLinesSetTheOptions) {
 }
 
 // The thread count changes no result, so the report never shows it;
-// standard error does, when it is not the default.
-TEST(CommandLine, ThreadsShownOnStandardErrorOnly) {
-  auto in_report = [](const Parsed& p) {
-    return captured([&p](FILE* out) { print_search_parameters(out, "# ", p.options); });
-  };
-  auto on_stderr = [](const Parsed& p) {
-    ::testing::internal::CaptureStderr();
-    print_search_parameters(stderr, "", p.options);
-    return ::testing::internal::GetCapturedStderr();
-  };
-  const Parsed one = parse({"x"}), three = parse({"-t", "3", "x"}), every_core = parse({"--threads", "0", "x"});
-  ASSERT_EQ(one.code + three.code + every_core.code, 0);
-  EXPECT_EQ(on_stderr(one).find("Threads"), std::string::npos);
-  EXPECT_NE(on_stderr(three).find("\n   Threads:                         3\n"), std::string::npos);
-  EXPECT_EQ(in_report(three).find("Threads"), std::string::npos);
-  EXPECT_NE(on_stderr(every_core).find("   Threads:                         one per core\n"), std::string::npos);
+// standard error does, when it is not the default (as the end-to-end runs
+// show for a count): every core has words of its own.
+TEST(CommandLine, EveryCoreIsNamedOnStandardError) {
+  const Parsed every_core = parse({"--threads", "0", "x"});
+  ASSERT_EQ(every_core.code, 0);
+  ::testing::internal::CaptureStderr();
+  print_search_parameters(stderr, "", every_core.options);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("   Threads:                         one per core\n"),
+            std::string::npos);
+  EXPECT_EQ(captured([&](FILE* out) { print_search_parameters(out, "# ", every_core.options); }).find("Threads"),
+            std::string::npos);
 }
 
-// The arrays mode has defaults of its own for the options not given.
-TEST(CommandLine, ArraysModeDefaults) {
-  auto thresholds = [](const RunOptions& o) {
-    return std::to_string(o.max_unit_length) + " m" + std::to_string(o.mismatch_score) + " g" +
-           std::to_string(o.indel_score) + " s" + std::to_string(o.min_score) + " b" + std::to_string(o.min_score_bx);
-  };
-  EXPECT_EQ(thresholds(parse({"x"}).options), "6 m-6 g-6 s6 b1.000000");
-  EXPECT_EQ(thresholds(parse({"-M", "arrays", "x"}).options), "2000 m-3 g-3 s25 b0.000000");
-  EXPECT_EQ(thresholds(parse({"-M", "arrays", "-U", "50", "-m", "-5", "--minScore_b", "2", "x"}).options),
+// The arrays mode has defaults of its own for the options not given (the
+// end-to-end runs show both modes' defaults); given ones win over them.
+TEST(CommandLine, ArraysModeDefaultsYieldToGivenValues) {
+  const RunOptions o = parse({"-M", "arrays", "-U", "50", "-m", "-5", "--minScore_b", "2", "x"}).options;
+  EXPECT_EQ(std::to_string(o.max_unit_length) + " m" + std::to_string(o.mismatch_score) + " g" +
+                std::to_string(o.indel_score) + " s" + std::to_string(o.min_score) + " b" + std::to_string(o.min_score_bx),
             "50 m-5 g-3 s25 b2.000000");
 }
 
-// Parse failures and the version end the process inside the parser (whole
-// runs show the long options and -v).
+// A value that is no number ends the process inside the parser, naming its
+// option (unknown options and the version are shown by whole runs).
 TEST(CommandLineDeathTest, TheParserEndsTheProcess) {
   RunOptions options;
-  EXPECT_EXIT(parse_uncaptured({"-Z", "x"}, options), ::testing::ExitedWithCode(1), "Argument: -Z\n");
-  // A value that is no number is the parser's too, and names its option.
   EXPECT_EXIT(parse_uncaptured({"-U", "many", "x"}, options), ::testing::ExitedWithCode(1),
               "Argument: -U \\(--maxUnitLen\\)");
-  EXPECT_EXIT(parse_uncaptured({"--version", "x"}, options), ::testing::ExitedWithCode(0), "");
-}
-
-// --catalog takes FORMAT:PATH once per format; the path may hold colons.
-TEST(CommandLine, CatalogRequests) {
-  Parsed p = parse({"--catalog", "hipstr:a:b.txt", "--catalog", "expansionhunter:loci.json", "x"});
-  ASSERT_EQ(p.code, 0) << p.messages;
-  const std::vector<CatalogRequest>& catalogs = p.options.catalogs;
-  ASSERT_EQ(catalogs.size(), 2u);
-  EXPECT_EQ(catalogs[0].format, CatalogFormat::HIPSTR);
-  EXPECT_EQ(catalogs[0].filename, "a:b.txt");
-  EXPECT_EQ(catalogs[1].format, CatalogFormat::EXPANSIONHUNTER);
-  EXPECT_EQ(catalogs[1].filename, "loci.json");
-  EXPECT_EQ(p.options.catalog_settings.min_length, 12u);
-  EXPECT_EQ(p.options.catalog_settings.min_copies, 3.0f);
-  const Parsed q = parse({"--catalogMinLength", "0", "--catalogMinCopies", "2.5", "x"});
-  EXPECT_TRUE(q.options.catalogs.empty());
-  EXPECT_EQ(q.options.catalog_settings.min_length, 0u);
-  EXPECT_EQ(q.options.catalog_settings.min_copies, 2.5f);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "driver/CFile.h"
+#include "driver/input_problem.h"
 
 namespace {
 
@@ -21,6 +22,9 @@ struct ReadOutcome {
   FastaResult last = FastaResult::RECORD;
   unsigned line = 0;
   std::string decompression_error;
+  CFile::Rejection rejection;
+  std::string problem;  // what a run says about an input it could not read
+  // Plain and compressed text alike, the rejection and its words aside.
   bool operator==(const ReadOutcome& o) const {
     return records == o.records && last == o.last && line == o.line && decompression_error == o.decompression_error;
   }
@@ -45,6 +49,8 @@ ReadOutcome read_path(const std::string& path, unsigned start_capacity = 16, uns
   }
   outcome.line = in->line;
   if (in->decompression_error()) outcome.decompression_error = in->decompression_error();
+  outcome.rejection = in->rejection();
+  if (outcome.last != FastaResult::RECORD) outcome.problem = describe_input_problem(*in, path);
   std::free(seq.residues);
   return outcome;
 }
@@ -235,27 +241,6 @@ TEST_F(FastaReaderTest, GzipCutOrDamagedDataIsAnError) {
   EXPECT_NE(read_all(whole.substr(0, whole.size() - 1)).decompression_error.find("truncated"), std::string::npos);
 }
 
-}  // namespace
-
-namespace {
-
-// The rejection read_fasta_record leaves behind, the whole file read.
-CFile::Rejection rejection_of(const std::string& path) {
-  auto in = std::make_unique<CFile>();
-  in->open(path.c_str());
-  CSequence_Mol seq;
-  seq.residues = static_cast<char*>(std::malloc(16));
-  seq.capacity = 16;
-  while (!in->at_end() && read_fasta_record(*in, seq) == FastaResult::RECORD) {
-    seq.name.clear();
-    seq.length = 0;
-  }
-  std::free(seq.residues);
-  return in->rejection();
-}
-
-}  // namespace
-
 // The column must be right wherever the line began: in the same block, at
 // the very end of the one before, or several blocks back in one long line.
 TEST_F(FastaReaderTest, TheRejectedCharacterIsPlacedByLineAndColumn) {
@@ -277,8 +262,7 @@ TEST_F(FastaReaderTest, TheRejectedCharacterIsPlacedByLineAndColumn) {
     for (const char* line_end : {"\n", "\r\n"}) {
       for (bool compressed : {false, true}) {
         const std::string text = with_line_ends(c.text, line_end);
-        read_all(compressed ? gzip(text) : text);
-        CFile::Rejection rejection = rejection_of(path_);
+        const CFile::Rejection rejection = read_all(compressed ? gzip(text) : text).rejection;
         EXPECT_TRUE(rejection.set);
         EXPECT_FALSE(rejection.header_expected);
         EXPECT_EQ(rejection.character, 'J');
@@ -289,14 +273,38 @@ TEST_F(FastaReaderTest, TheRejectedCharacterIsPlacedByLineAndColumn) {
   }
 }
 
-TEST_F(FastaReaderTest, AnInputWithoutRecordsIsToldFromOneWithoutAHeader) {
-  read_all("\n# only a comment\n\n");
-  CFile::Rejection no_record = rejection_of(path_);
-  EXPECT_TRUE(no_record.set && no_record.at_end && no_record.header_expected);
-  read_all("\n  ACGT\n");
-  CFile::Rejection no_header = rejection_of(path_);
-  EXPECT_TRUE(no_header.set && !no_header.at_end && no_header.header_expected);
-  EXPECT_EQ(no_header.character, 'A');
-  EXPECT_EQ(no_header.line, 2u);
-  EXPECT_EQ(no_header.column, 3u);
+TEST_F(FastaReaderTest, CompressedFormatsAreNamedByTheirFirstBytes) {
+  const struct {
+    std::string start;
+    const char* name;
+  } formats[] = {{"BZh91AY&SY", "bzip2"},
+                 {std::string("\xFD" "7zXZ\0\0\x04", 8), "xz"},
+                 {"\x28\xB5\x2F\xFD\x24\x00", "zstd"},
+                 {"PK\x03\x04\x14\x00", "zip"},
+                 {"\x1F\x9D\x90>a", "compress"}};
+  for (const auto& format : formats) {
+    EXPECT_NE(read_all(format.start + "rest of the data").problem.find(std::string("compressed with ") + format.name),
+              std::string::npos)
+        << format.name;
+  }
 }
+
+// An input without records is told from one without a header, and a wrong
+// character is named with its place.
+TEST_F(FastaReaderTest, EachProblemGetsItsOwnWords) {
+  EXPECT_EQ(read_all("").problem, "The file is empty.\n");
+  EXPECT_EQ(read_all("\n\n# notes\n").problem, "The file holds no record: no line starts with '>'.\n");
+  EXPECT_EQ(read_all("\n  ACGT\n").problem,
+            "Line 2, column 3 holds 'A' where a record's header line, starting with '>', must come.\n");
+  // M, K and V are nucleotide codes too: the first letter that is not stops it.
+  const std::string protein = read_all(">p\nMKVLS\n").problem;
+  EXPECT_EQ(protein.rfind("Line 2, column 4 holds 'L'", 0), 0u) << protein;
+  EXPECT_NE(protein.find("protein"), std::string::npos);
+  // A digit is no residue, but no hint of protein either.
+  const std::string digit = read_all(">a\nAC\nA1\n").problem;
+  EXPECT_EQ(digit.rfind("Line 3, column 2 holds '1'", 0), 0u) << digit;
+  EXPECT_EQ(digit.find("protein"), std::string::npos);
+  EXPECT_EQ(read_all(">a\nAC\x01\n").problem.rfind("Line 2, column 3 holds the byte 0x01", 0), 0u);
+}
+
+}  // namespace

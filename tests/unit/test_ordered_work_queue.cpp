@@ -82,26 +82,6 @@ TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
   }
 }
 
-// A run that stops early (a write error) drops the jobs not yet started and
-// waits for the ones in hand; none runs after the queue is gone.
-TEST(OrderedWorkQueue, StoppingDropsJobsNotStarted) {
-  std::atomic<unsigned> started{0};
-  std::atomic<bool> release{false};
-  {
-    OrderedWorkQueue<Job> queue(2, [&](Job&, unsigned) {
-      ++started;
-      while (!release.load()) std::this_thread::yield();
-    });
-    queue.push(job(0));
-    queue.push(job(1));
-    while (started.load() != 2) std::this_thread::yield();
-    release = true;
-    queue.pop_oldest();
-    queue.push(job(2));
-  }
-  EXPECT_LE(started.load(), 3u);
-}
-
 // A job whose work gives up (memory ran out where nothing can unwind) comes
 // back as it stands, in its turn; the jobs before it come back complete.
 TEST(OrderedWorkQueue, AbandonedJobComesBackInItsTurn) {
