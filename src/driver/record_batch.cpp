@@ -95,18 +95,19 @@ struct PartInHand {
 }
 
 // Searches the parts of the record in hand of worker, the workers without a
-// record of their own helping.
-void run_parts_beside_others(std::vector<std::function<void()>>& parts, OrderedWorkQueue<RecordBatch>& queue,
-                             unsigned worker) {
+// record of their own helping, each part with the record pool of the worker
+// that runs it.
+void run_parts_beside_others(std::vector<PartTask>& parts, OrderedWorkQueue<RecordBatch>& queue,
+                             RecordWorkers& workers, unsigned worker) {
   PartsOutcome outcome;
   std::vector<OrderedWorkQueue<RecordBatch>::Task> tasks;
-  for (std::function<void()>& part : parts) {
-    tasks.emplace_back([&outcome, &part, &queue, worker](unsigned runner) {
+  for (PartTask& part : parts) {
+    tasks.emplace_back([&outcome, &part, &queue, &workers, worker](unsigned runner) {
       const bool helping = runner != worker;
       PartInHand in_hand{queue, runner, outcome};
       if (helping) set_failed_allocation_handler({give_up_part, &in_hand});
       try {
-        part();
+        part(workers[runner]->records);
       } catch (...) {
         std::lock_guard<std::mutex> lock(outcome.mutex);
         if (!outcome.failure) outcome.failure = std::current_exception();
@@ -131,12 +132,13 @@ class MarkMasked : public MaskedRecords {
 
 }  // namespace
 
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker& worker,
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorkers& workers,
                   OrderedWorkQueue<RecordBatch>& queue, unsigned number) {
+  RecordWorker& worker = *workers[number];
   RecordInHand in_hand{queue, number, batch};
   set_failed_allocation_handler({give_up_record, &in_hand});
-  const RunTasks run_parts = [&queue, number](std::vector<std::function<void()>>& parts) {
-    run_parts_beside_others(parts, queue, number);
+  const RunParts run_parts = [&queue, &workers, number](std::vector<PartTask>& parts) {
+    run_parts_beside_others(parts, queue, workers, number);
   };
   MarkMasked mark_masked(in_hand);
   MaskedRecords* masked = mask ? &mark_masked : nullptr;

@@ -149,7 +149,7 @@ class SearchOnWorkers : public RecordSearcher {
     try {
       queue_ = std::make_unique<OrderedWorkQueue<RecordBatch>>(
           threads_, [this, keep_repeats, mask](RecordBatch& batch, unsigned worker) {
-            search_batch(batch, keep_repeats, mask, *record_workers_[worker], *queue_, worker);
+            search_batch(batch, keep_repeats, mask, record_workers_, *queue_, worker);
           });
     } catch (const std::system_error& error) {
       std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads_,
@@ -245,7 +245,9 @@ class SearchOnWorkers : public RecordSearcher {
   const unsigned threads_;
   RunOutputs& outputs_;
   BlockPool held_blocks_;  // outlives the batches and the workers
-  std::vector<std::unique_ptr<RecordWorker>> record_workers_;  // outlive the queue whose workers use them
+  // Outlive the queue whose workers use them, and so every record taken
+  // from their pools.
+  RecordWorkers record_workers_;
   std::unique_ptr<OrderedWorkQueue<RecordBatch>> queue_;
   std::unique_ptr<RecordBatch> spare_;
   std::unique_ptr<RecordBatch> filling_;

@@ -1,13 +1,10 @@
 #include "repeats/Csat.h"
 
 #include <cstdlib>
-#include <mutex>
 #include <new>
 #include <vector>
 
 #include "repeats/allocation.h"
-
-thread_local Csat_garbagecollector sat_alloc;
 
 void Csat::copy_from(const Csat& other) {
   sat_begin = other.sat_begin;
@@ -72,39 +69,9 @@ void Csat::trim_flanking_Ns() {
   }
 }
 
-namespace {
-
-// The blocks of every pool, freed when the program ends: a record can pass
-// from the pool of the thread that made it to another thread's (the parts
-// of one record are searched on several threads) and outlive its maker.
-class AllBlocks {
- public:
-  AllBlocks() = default;
-  AllBlocks(const AllBlocks&) = delete;
-  AllBlocks& operator=(const AllBlocks&) = delete;
-  ~AllBlocks() {
-    for (Csat* block : blocks_) delete[] block;
-  }
-  void keep(Csat* block) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    try {
-      blocks_.push_back(block);
-    } catch (const std::bad_alloc&) {
-      abort_out_of_memory();
-    }
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<Csat*> blocks_;
-};
-
-AllBlocks& all_blocks() {
-  static AllBlocks blocks;
-  return blocks;
+Csat_garbagecollector::~Csat_garbagecollector() {
+  for (Csat* block : blocks_) delete[] block;
 }
-
-}  // namespace
 
 Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   Csat* sat;
@@ -112,7 +79,11 @@ Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
     if (unused_in_last_block_ == 0) {
       last_block_ = new (std::nothrow) Csat[records_per_block];
       if (!last_block_) abort_out_of_memory();
-      all_blocks().keep(last_block_);
+      try {
+        blocks_.push_back(last_block_);
+      } catch (const std::bad_alloc&) {
+        abort_out_of_memory();
+      }
       unused_in_last_block_ = records_per_block;
     }
     sat = last_block_ + (records_per_block - unused_in_last_block_--);

@@ -14,25 +14,27 @@ const char residues[] = "ACGTACGTACGTACGTACGTACGT";
 // The searches take a record per candidate: a reused one must not allocate
 // again up to the error list it had.
 TEST(Pool, ReusedRecordKeepsItsMissenseBuffer) {
-  Csat* sat = sat_alloc.get_new(residues, residues + 2);
+  Csat_garbagecollector pool;
+  Csat* sat = pool.get_new(residues, residues + 2);
   for (int i = 0; i < 5; ++i) sat->missense.push_back({residues + i, 'M'});
   const missense_entry* buffer = sat->missense.items;
   const unsigned capacity = sat->missense.capacity;
-  sat_alloc.give_back(sat);
-  Csat* again = sat_alloc.get_new(residues + 4, residues + 7);
+  pool.give_back(sat);
+  Csat* again = pool.get_new(residues + 4, residues + 7);
   ASSERT_EQ(again, sat);
   for (unsigned i = 0; i < capacity; ++i) again->missense.push_back({residues, 'D'});
   EXPECT_EQ(again->missense.items, buffer);
-  sat_alloc.give_back(again);
+  pool.give_back(again);
 }
 
 TEST(Pool, ContainerHandsItsRecordsBack) {
-  const std::size_t free_before = sat_alloc.free_list.size();
+  Csat_garbagecollector pool;
+  const std::size_t free_before = pool.free_list.size();
   {
-    CsatContainer container(&sat_alloc);
-    while (container.sats.size() < free_before + 2) container.sats.push_back(sat_alloc.get_new(residues, residues + 1));
+    CsatContainer container(&pool);
+    while (container.sats.size() < free_before + 2) container.sats.push_back(pool.get_new(residues, residues + 1));
   }
-  EXPECT_EQ(sat_alloc.free_list.size(), free_before + 2);
+  EXPECT_EQ(pool.free_list.size(), free_before + 2);
 }
 
 TEST(Perfection, EachWayOfCountingNs) {
