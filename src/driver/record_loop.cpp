@@ -19,6 +19,7 @@
 #include "driver/record_batch.h"
 #include "driver/record_worker.h"
 #include "driver/search_record.h"
+#include "repeats/allocation.h"
 
 namespace {
 
@@ -119,15 +120,6 @@ class SearchOnThisThread : public RecordSearcher {
   unsigned number_ = 0;
 };
 
-// Ends the run for want of memory while workers may still be searching: the
-// process ends without the destructors of what they use; what was written
-// reaches its files, as when a run on one thread ends the same way.
-[[noreturn]] void end_for_want_of_memory(const char* message) {
-  std::fputs(message, stderr);
-  std::fflush(nullptr);
-  std::_Exit(EXIT_OUT_OF_MEMORY);
-}
-
 // The records searched by several threads at once: the run's thread reads
 // them into batches, the workers search the batches, and the run's thread
 // writes each record in its turn, exactly as one thread would have written
@@ -208,7 +200,6 @@ class SearchOnWorkers : public RecordSearcher {
                                        outputs_.mask_with)) {
       return abort_run(EXIT_BAD_FASTA);
     }
-    if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
     if (record.failure) std::rethrow_exception(record.failure);
     if (outputs_.files) {
       batch.repeats().replay(record.first_repeat, record.end_of_repeats, *outputs_.files, record.seq,
@@ -285,11 +276,18 @@ int search_records(const RunOptions& options, CFile& input, RunOutputs& outputs,
 
 int search_all_records(const RunOptions& options, unsigned threads, CFile& input, CSequence_Mol& seq,
                        RunOutputs& outputs, unsigned& record_number) {
-  if (threads == 1) {
-    SearchOnThisThread searcher(options, seq, outputs);
+  // A failed allocation ends the run in the record's turn, after the records
+  // before it are written, as where it happened on one thread; workers may
+  // still be searching later records, and are not waited for.
+  try {
+    if (threads == 1) {
+      SearchOnThisThread searcher(options, seq, outputs);
+      return search_records(options, input, outputs, searcher, record_number);
+    }
+    SearchOnWorkers searcher(options, threads, outputs);
+    if (!searcher.start()) return abort_run(EXIT_OUT_OF_MEMORY);
     return search_records(options, input, outputs, searcher, record_number);
+  } catch (const FailedAllocation& failure) {
+    end_for_failed_allocation(failure);
   }
-  SearchOnWorkers searcher(options, threads, outputs);
-  if (!searcher.start()) return abort_run(EXIT_OUT_OF_MEMORY);
-  return search_records(options, input, outputs, searcher, record_number);
 }

@@ -77,13 +77,15 @@ Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   Csat* sat;
   if (free_list.empty()) {
     if (unused_in_last_block_ == 0) {
-      last_block_ = new (std::nothrow) Csat[records_per_block];
-      if (!last_block_) abort_out_of_memory();
+      Csat* block = new (std::nothrow) Csat[records_per_block];
+      if (!block) throw_out_of_memory();
       try {
-        blocks_.push_back(last_block_);
+        blocks_.push_back(block);
       } catch (const std::bad_alloc&) {
-        abort_out_of_memory();
+        delete[] block;
+        throw_out_of_memory();
       }
+      last_block_ = block;
       unused_in_last_block_ = records_per_block;
     }
     sat = last_block_ + (records_per_block - unused_in_last_block_--);
@@ -101,11 +103,14 @@ Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   return sat;
 }
 
+// A record that the free list has no room for stays unused in its block
+// until the pool goes: giving back happens in destructors, which cannot
+// fail, and costs nothing but the record's reuse.
 void Csat_garbagecollector::give_back(Csat* sat) {
   try {
     free_list.push_back(sat);
   } catch (const std::bad_alloc&) {
-    abort_out_of_memory();
+    // left in its block
   }
 }
 
@@ -113,7 +118,6 @@ void Csat_garbagecollector::give_back_all(const SatList& sats) {
   try {
     free_list.insert(free_list.end(), sats.begin(), sats.end());
   } catch (const std::bad_alloc&) {
-    abort_out_of_memory();
+    // left in their blocks
   }
 }
-

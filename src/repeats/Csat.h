@@ -121,10 +121,10 @@ class Csat_garbagecollector {
   Csat_garbagecollector& operator=(const Csat_garbagecollector&) = delete;
   ~Csat_garbagecollector();
 
+  // Throws FailedAllocation when no record can be made.
   Csat* get_new(const char* begin, const char* end);
+  // Never fail, so that destructors can give records back.
   void give_back(Csat* sat);
-  // Gives back every record of sats; called from a destructor, so running
-  // out of memory here ends the run with a message instead of an exception.
   void give_back_all(const SatList& sats);
 
  private:

@@ -189,12 +189,12 @@ void ExtendExactSearch::grow_waiting_seeds(GrownSeeds& grown) {
 }
 
 void ExtendExactSearch::GrownSeeds::keep(const Seed& seed, Csat& sat, const char* first, unsigned longest_list_kept) {
-  if (repeats.size() >= UINT_MAX) abort_out_of_memory();
+  if (repeats.size() >= UINT_MAX) throw_out_of_memory();
   GrownExtent extent{offset_of(sat.sat_begin, first), offset_of(sat.sat_end, first), sat.unit_length(),
                      GrownExtent::list_let_go};
   if (sat.missense.count <= longest_list_kept) {
     sort_errors(sat);
-    if (errors.size() + sat.missense.count >= UINT32_MAX) abort_out_of_memory();
+    if (errors.size() + sat.missense.count >= UINT32_MAX) throw_out_of_memory();
     extent.listed = static_cast<std::uint32_t>(listed.size());
     listed.push_back({offset_of(sat.unit_pos_forward, sat.unit_begin), offset_of(sat.unit_pos_backward, sat.unit_begin),
                       sat.mismatches, sat.insertions, sat.deletions, sat.Ns, static_cast<std::uint32_t>(errors.size()),
