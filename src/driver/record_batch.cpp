@@ -9,6 +9,7 @@
 #include "driver/messages.h"
 #include "driver/ordered_work_queue.h"
 #include "driver/search_record.h"
+#include "repeats/allocation.h"
 
 FastaResult RecordBatch::read(CFile& input, unsigned number) {
   const unsigned offset = residues_.length;
@@ -53,7 +54,16 @@ namespace {
 // What the parts of the record in hand came to, on whichever thread.
 struct PartsOutcome {
   std::mutex mutex;
-  std::exception_ptr failure;  // the first a part threw
+  // The first failed allocation a part threw, and the first other failure.
+  // A failed allocation ends the record whatever else failed: the other
+  // parts go on after it, and may then fail otherwise for want of memory.
+  std::exception_ptr failed_allocation;
+  std::exception_ptr failure;
+
+  void keep(std::exception_ptr& first) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!first) first = std::current_exception();
+  }
 };
 
 // Searches the parts of the record in hand of worker, the workers without a
@@ -68,13 +78,15 @@ void run_parts_beside_others(std::vector<PartTask>& parts, OrderedWorkQueue<Reco
     tasks.emplace_back([&outcome, &part, &workers](unsigned runner) {
       try {
         part(workers[runner]->records);
+      } catch (const FailedAllocation&) {
+        outcome.keep(outcome.failed_allocation);
       } catch (...) {
-        std::lock_guard<std::mutex> lock(outcome.mutex);
-        if (!outcome.failure) outcome.failure = std::current_exception();
+        outcome.keep(outcome.failure);
       }
     });
   }
   queue.run_together(tasks, worker);
+  if (outcome.failed_allocation) std::rethrow_exception(outcome.failed_allocation);
   if (outcome.failure) std::rethrow_exception(outcome.failure);
 }
 
