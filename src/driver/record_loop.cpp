@@ -245,9 +245,12 @@ class SearchOnWorkers : public RecordSearcher {
 };
 
 // Reads every record of input; those in the range are searched and written
-// by searcher. record_number ends as the number of records read.
+// by searcher. record_number ends as the number of records read. A failed
+// allocation ends the run in its record's turn, after the records before it
+// are written, as where it happened on one thread; workers may still be
+// searching later records, and are neither waited for nor unwound.
 int search_records(const RunOptions& options, CFile& input, RunOutputs& outputs, RecordSearcher& searcher,
-                   unsigned& record_number) {
+                   unsigned& record_number) try {
   bool committed = false;
   while (!input.at_end()) {
     ++record_number;
@@ -270,24 +273,19 @@ int search_records(const RunOptions& options, CFile& input, RunOutputs& outputs,
     if (code != EXIT_OK) return code;
   }
   return searcher.finish();
+} catch (const FailedAllocation& failure) {
+  end_for_failed_allocation(failure);
 }
 
 }  // namespace
 
 int search_all_records(const RunOptions& options, unsigned threads, CFile& input, CSequence_Mol& seq,
                        RunOutputs& outputs, unsigned& record_number) {
-  // A failed allocation ends the run in the record's turn, after the records
-  // before it are written, as where it happened on one thread; workers may
-  // still be searching later records, and are not waited for.
-  try {
-    if (threads == 1) {
-      SearchOnThisThread searcher(options, seq, outputs);
-      return search_records(options, input, outputs, searcher, record_number);
-    }
-    SearchOnWorkers searcher(options, threads, outputs);
-    if (!searcher.start()) return abort_run(EXIT_OUT_OF_MEMORY);
+  if (threads == 1) {
+    SearchOnThisThread searcher(options, seq, outputs);
     return search_records(options, input, outputs, searcher, record_number);
-  } catch (const FailedAllocation& failure) {
-    end_for_failed_allocation(failure);
   }
+  SearchOnWorkers searcher(options, threads, outputs);
+  if (!searcher.start()) return abort_run(EXIT_OUT_OF_MEMORY);
+  return search_records(options, input, outputs, searcher, record_number);
 }
