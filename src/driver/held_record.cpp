@@ -86,5 +86,4 @@ void HeldRecord::reset() {
   first_repeat = end_of_repeats = 0;
   masked = false;
   failure = nullptr;
-  allocation_failure = nullptr;
 }

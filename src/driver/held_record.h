@@ -76,8 +76,7 @@ struct HeldRecord {
   std::string progress_messages;
   std::size_t first_repeat = 0, end_of_repeats = 0;  // in the batch's kept repeats
   bool masked = false;  // its residues are its masked copy
-  std::exception_ptr failure;                 // what the search threw
-  const char* allocation_failure = nullptr;  // the message of an allocation that failed where nothing can throw
+  std::exception_ptr failure;  // what the search threw
 
   // Ready for the next record, its buffers kept.
   void reset();

@@ -8,6 +8,7 @@
 #include "config/exit_codes.h"
 #include "driver/messages.h"
 #include "driver/run.h"
+#include "repeats/allocation.h"
 
 int main(int argc, char** argv) {
 #ifdef __GLIBC__
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
 #endif
   try {
     return run_velkor(argc, argv);
+  } catch (const FailedAllocation& failure) {
+    end_for_failed_allocation(failure);
   } catch (const std::bad_alloc&) {
     std::fputs("\n\nSorry, there is not enough memory to continue.\n", stderr);
     good_bye_on_error(EXIT_OUT_OF_MEMORY);

@@ -2,7 +2,6 @@
 #define VELKOR_DRIVER_ORDERED_WORK_QUEUE_H
 
 #include <algorithm>
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -31,16 +30,8 @@ class OrderedWorkQueue {
   // work runs on the workers and must not throw. Throws std::system_error
   // when the system starts no more threads.
   OrderedWorkQueue(unsigned workers, Work work) : work_(std::move(work)) {
-    // Room for every worker: a worker giving up for want of memory must not
-    // need more.
-    abandoned_.reserve(workers);
-    in_hand_.resize(workers);
     try {
-      for (unsigned i = 0; i < workers; ++i) {
-        threads_.emplace_back([this, i] { serve(i); });
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++running_;
-      }
+      for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this, i] { serve(i); });
     } catch (...) {
       stop();
       throw;
@@ -92,24 +83,6 @@ class OrderedWorkQueue {
     task_done_.wait(lock, [&shared] { return shared.unfinished == 0; });
   }
 
-  // For work that can neither go on nor unwind (memory ran out inside a
-  // destructor): the job of worker, or the task it runs for another job,
-  // counts as done as it stands, and the worker thread sleeps until the
-  // process ends. Call only from within work or a task, on worker.
-  [[noreturn]] void abandon_job_in_hand(unsigned worker) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      InHand& in_hand = in_hand_[worker];
-      if (in_hand.task != nullptr && --in_hand.task->unfinished == 0) task_done_.notify_all();
-      if (in_hand.slot != nullptr) in_hand.slot->done = true;
-      abandoned_.push_back(std::this_thread::get_id());
-      --running_;
-      // Under the lock: once it is released, the queue may be gone.
-      job_done_.notify_all();
-    }
-    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
-  }
-
  private:
   // The tasks of one call of run_together; shared_ lists those with tasks
   // not yet started.
@@ -128,13 +101,9 @@ class OrderedWorkQueue {
     if (shared == nullptr || shared->next == shared->tasks.size()) return false;
     Task& task = shared->tasks[shared->next++];
     if (shared->next == shared->tasks.size()) shared_.erase(std::find(shared_.begin(), shared_.end(), shared));
-    SharedTasks*& task_in_hand = in_hand_[worker].task;
-    SharedTasks* const outer = task_in_hand;
-    task_in_hand = shared;
     lock.unlock();
     task(worker);
     lock.lock();
-    task_in_hand = outer;
     if (--shared->unfinished == 0) task_done_.notify_all();
     return true;
   }
@@ -154,19 +123,13 @@ class OrderedWorkQueue {
         slot = first_not_started();
         return stopping_ || !shared_.empty() || slot != nullptr;
       });
-      if (stopping_) {
-        --running_;
-        job_done_.notify_all();
-        return;
-      }
+      if (stopping_) return;
       // The tasks of a job in hand first: the oldest job is the one waited for.
       if (run_shared_task(lock, nullptr, worker)) continue;
       slot->started = true;
-      in_hand_[worker].slot = slot;
       lock.unlock();
       work_(*slot->job, worker);
       lock.lock();
-      in_hand_[worker].slot = nullptr;
       slot->done = true;
       job_done_.notify_all();
     }
@@ -180,26 +143,13 @@ class OrderedWorkQueue {
   }
 
   void stop() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    stopping_ = true;
-    job_waiting_.notify_all();
-    // A worker that gave up its job never returns: it is left to the end of the process.
-    job_done_.wait(lock, [this] { return running_ == 0; });
-    lock.unlock();
-    for (std::thread& thread : threads_) {
-      if (std::find(abandoned_.begin(), abandoned_.end(), thread.get_id()) != abandoned_.end()) {
-        thread.detach();
-      } else {
-        thread.join();
-      }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+      job_waiting_.notify_all();
     }
+    for (std::thread& thread : threads_) thread.join();
   }
-
-  // What each worker is at, for a worker that gives up.
-  struct InHand {
-    Slot* slot = nullptr;
-    SharedTasks* task = nullptr;
-  };
 
   Work work_;
   std::mutex mutex_;
@@ -211,9 +161,6 @@ class OrderedWorkQueue {
   std::deque<SharedTasks*> shared_;
   std::condition_variable task_done_;
   bool stopping_ = false;
-  unsigned running_ = 0;  // workers neither returned nor given up
-  std::vector<std::thread::id> abandoned_;
-  std::vector<InHand> in_hand_;  // by worker; each entry changed by its worker alone, under the lock
   std::vector<std::thread> threads_;
 };
 

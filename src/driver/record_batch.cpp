@@ -51,94 +51,61 @@ void RecordBatch::reset() {
 
 namespace {
 
-// The record a worker searches, for it to leave its failure with.
-struct RecordInHand {
-  OrderedWorkQueue<RecordBatch>& queue;
-  unsigned worker;
-  RecordBatch& batch;
-  HeldRecord* record = nullptr;
-};
-
-// The worker cannot unwind from where allocations fail without throwing
-// (destructors among them), and cannot end the run before the records ahead
-// of its own are written: it leaves the message with its record and stops.
-[[noreturn]] void give_up_record(void* context, const char* message) {
-  RecordInHand& in_hand = *static_cast<RecordInHand*>(context);
-  in_hand.record->allocation_failure = message;
-  in_hand.batch.report().end();
-  in_hand.queue.abandon_job_in_hand(in_hand.worker);
-}
-
 // What the parts of the record in hand came to, on whichever thread.
 struct PartsOutcome {
   std::mutex mutex;
-  std::exception_ptr failure;                // the first a part threw
-  const char* allocation_failure = nullptr;  // the message of an allocation that failed where nothing can throw
-};
+  // The first failed allocation a part threw, and the first other failure.
+  // A failed allocation ends the record whatever else failed: the other
+  // parts go on after it, and may then fail otherwise for want of memory.
+  std::exception_ptr failed_allocation;
+  std::exception_ptr failure;
 
-// A part of another worker's record, searched by a helper.
-struct PartInHand {
-  OrderedWorkQueue<RecordBatch>& queue;
-  unsigned helper;
-  PartsOutcome& outcome;
-};
-
-// A worker helping with another's record leaves the message for the
-// record's own worker, which ends its record as it would its own failure.
-[[noreturn]] void give_up_part(void* context, const char* message) {
-  PartInHand& part = *static_cast<PartInHand*>(context);
-  {
-    std::lock_guard<std::mutex> lock(part.outcome.mutex);
-    if (part.outcome.allocation_failure == nullptr) part.outcome.allocation_failure = message;
+  void keep(std::exception_ptr& first) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!first) first = std::current_exception();
   }
-  part.queue.abandon_job_in_hand(part.helper);
-}
+};
 
 // Searches the parts of the record in hand of worker, the workers without a
-// record of their own helping.
-void run_parts_beside_others(std::vector<std::function<void()>>& parts, OrderedWorkQueue<RecordBatch>& queue,
-                             unsigned worker) {
+// record of their own helping, each part with the record pool of the worker
+// that runs it. A part that fails on a helper hands its failure to the
+// record's own worker, which then fails as with its own.
+void run_parts_beside_others(std::vector<PartTask>& parts, OrderedWorkQueue<RecordBatch>& queue,
+                             RecordWorkers& workers, unsigned worker) {
   PartsOutcome outcome;
   std::vector<OrderedWorkQueue<RecordBatch>::Task> tasks;
-  for (std::function<void()>& part : parts) {
-    tasks.emplace_back([&outcome, &part, &queue, worker](unsigned runner) {
-      const bool helping = runner != worker;
-      PartInHand in_hand{queue, runner, outcome};
-      if (helping) set_failed_allocation_handler({give_up_part, &in_hand});
+  for (PartTask& part : parts) {
+    tasks.emplace_back([&outcome, &part, &workers](unsigned runner) {
       try {
-        part();
+        part(workers[runner]->records);
+      } catch (const FailedAllocation&) {
+        outcome.keep(outcome.failed_allocation);
       } catch (...) {
-        std::lock_guard<std::mutex> lock(outcome.mutex);
-        if (!outcome.failure) outcome.failure = std::current_exception();
+        outcome.keep(outcome.failure);
       }
-      if (helping) set_failed_allocation_handler({});
     });
   }
   queue.run_together(tasks, worker);
-  if (outcome.allocation_failure) abort_on_failed_allocation(outcome.allocation_failure);
+  if (outcome.failed_allocation) std::rethrow_exception(outcome.failed_allocation);
   if (outcome.failure) std::rethrow_exception(outcome.failure);
 }
 
 // Notes that the record in hand is masked: its residues are its masked copy.
 class MarkMasked : public MaskedRecords {
  public:
-  explicit MarkMasked(RecordInHand& in_hand) : in_hand_(in_hand) {}
-  void take(const CSequence_Mol&) override { in_hand_.record->masked = true; }
-
- private:
-  RecordInHand& in_hand_;
+  void take(const CSequence_Mol&) override { record_in_hand->masked = true; }
+  HeldRecord* record_in_hand = nullptr;
 };
 
 }  // namespace
 
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker& worker,
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorkers& workers,
                   OrderedWorkQueue<RecordBatch>& queue, unsigned number) {
-  RecordInHand in_hand{queue, number, batch};
-  set_failed_allocation_handler({give_up_record, &in_hand});
-  const RunTasks run_parts = [&queue, number](std::vector<std::function<void()>>& parts) {
-    run_parts_beside_others(parts, queue, number);
+  RecordWorker& worker = *workers[number];
+  const RunParts run_parts = [&queue, &workers, number](std::vector<PartTask>& parts) {
+    run_parts_beside_others(parts, queue, workers, number);
   };
-  MarkMasked mark_masked(in_hand);
+  MarkMasked mark_masked;
   MaskedRecords* masked = mask ? &mark_masked : nullptr;
   FILE* report = nullptr;
   try {
@@ -148,7 +115,7 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker
   }
   for (std::size_t i = 0; !batch.record(0).failure && i < batch.size(); ++i) {
     HeldRecord& record = batch.record(i);
-    in_hand.record = &record;
+    mark_masked.record_in_hand = &record;
     record.first_repeat = batch.repeats().size();
     try {
       search_record(worker, record.number, record.seq, report, keep_repeats ? &batch.repeats() : nullptr, masked,
@@ -163,5 +130,4 @@ void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker
   }
   // Ended in every case: the run's thread may be waiting for the rest of the report.
   batch.report().close();
-  set_failed_allocation_handler({});
 }

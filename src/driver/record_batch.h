@@ -66,10 +66,10 @@ class RecordBatch {
 // other tools; mask: mask their residues, for the run's thread to write
 // (a copy would take as much fresh memory again). Never throws: a failure is
 // kept with its record, and the records after it are left unsearched, as a
-// run on one thread would. worker is the calling thread's own, which is
-// worker number `number` of queue; the parts of a long record are shared
-// with the other workers of queue.
-void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorker& worker,
+// run on one thread would. The calling thread is worker number `number` of
+// queue and of workers; the parts of a long record are shared with the other
+// workers of queue, each searching with its own of workers.
+void search_batch(RecordBatch& batch, bool keep_repeats, bool mask, RecordWorkers& workers,
                   OrderedWorkQueue<RecordBatch>& queue, unsigned number);
 
 #endif

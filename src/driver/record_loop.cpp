@@ -19,6 +19,7 @@
 #include "driver/record_batch.h"
 #include "driver/record_worker.h"
 #include "driver/search_record.h"
+#include "repeats/allocation.h"
 
 namespace {
 
@@ -119,15 +120,6 @@ class SearchOnThisThread : public RecordSearcher {
   unsigned number_ = 0;
 };
 
-// Ends the run for want of memory while workers may still be searching: the
-// process ends without the destructors of what they use; what was written
-// reaches its files, as when a run on one thread ends the same way.
-[[noreturn]] void end_for_want_of_memory(const char* message) {
-  std::fputs(message, stderr);
-  std::fflush(nullptr);
-  std::_Exit(EXIT_OUT_OF_MEMORY);
-}
-
 // The records searched by several threads at once: the run's thread reads
 // them into batches, the workers search the batches, and the run's thread
 // writes each record in its turn, exactly as one thread would have written
@@ -149,7 +141,7 @@ class SearchOnWorkers : public RecordSearcher {
     try {
       queue_ = std::make_unique<OrderedWorkQueue<RecordBatch>>(
           threads_, [this, keep_repeats, mask](RecordBatch& batch, unsigned worker) {
-            search_batch(batch, keep_repeats, mask, *record_workers_[worker], *queue_, worker);
+            search_batch(batch, keep_repeats, mask, record_workers_, *queue_, worker);
           });
     } catch (const std::system_error& error) {
       std::fprintf(stderr, "Sorry! The system did not start %u threads (%s).\nRun with fewer threads.\n", threads_,
@@ -208,7 +200,6 @@ class SearchOnWorkers : public RecordSearcher {
                                        outputs_.mask_with)) {
       return abort_run(EXIT_BAD_FASTA);
     }
-    if (record.allocation_failure) end_for_want_of_memory(record.allocation_failure);
     if (record.failure) std::rethrow_exception(record.failure);
     if (outputs_.files) {
       batch.repeats().replay(record.first_repeat, record.end_of_repeats, *outputs_.files, record.seq,
@@ -245,16 +236,21 @@ class SearchOnWorkers : public RecordSearcher {
   const unsigned threads_;
   RunOutputs& outputs_;
   BlockPool held_blocks_;  // outlives the batches and the workers
-  std::vector<std::unique_ptr<RecordWorker>> record_workers_;  // outlive the queue whose workers use them
+  // Outlive the queue whose workers use them, and so every record taken
+  // from their pools.
+  RecordWorkers record_workers_;
   std::unique_ptr<OrderedWorkQueue<RecordBatch>> queue_;
   std::unique_ptr<RecordBatch> spare_;
   std::unique_ptr<RecordBatch> filling_;
 };
 
 // Reads every record of input; those in the range are searched and written
-// by searcher. record_number ends as the number of records read.
+// by searcher. record_number ends as the number of records read. A failed
+// allocation ends the run in its record's turn, after the records before it
+// are written, as where it happened on one thread; workers may still be
+// searching later records, and are neither waited for nor unwound.
 int search_records(const RunOptions& options, CFile& input, RunOutputs& outputs, RecordSearcher& searcher,
-                   unsigned& record_number) {
+                   unsigned& record_number) try {
   bool committed = false;
   while (!input.at_end()) {
     ++record_number;
@@ -277,6 +273,8 @@ int search_records(const RunOptions& options, CFile& input, RunOutputs& outputs,
     if (code != EXIT_OK) return code;
   }
   return searcher.finish();
+} catch (const FailedAllocation& failure) {
+  end_for_failed_allocation(failure);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #ifndef VELKOR_DRIVER_RECORD_WORKER_H
 #define VELKOR_DRIVER_RECORD_WORKER_H
 
+#include <memory>
+#include <vector>
+
 #include "config/run_options.h"
 #include "driver/arrays_parameters.h"
 #include "driver/search_parameters.h"
+#include "repeats/Csat.h"
 #include "repeats/report_options.h"
 #include "repeats/unit_text.h"
 #include "search/arrays/arrays_worker.h"
@@ -25,6 +29,11 @@ struct RecordWorker {
   RecordWorker& operator=(const RecordWorker&) = delete;
 
   const RunOptions& options;
+  // The pool of the records this thread's searches take, those of the parts
+  // it searches of other workers' records among them. Records pass between
+  // the pools of the threads that search one record, so the run keeps every
+  // worker until its last record is written.
+  Csat_garbagecollector records;
   const ReportOptions report;
   UnitTextCache unit_texts;
   const SearchOptions search_options;
@@ -32,5 +41,8 @@ struct RecordWorker {
   const ArraysOptions arrays_options;
   ArraysWorker arrays;
 };
+
+// The workers of a run, indexed by their number.
+using RecordWorkers = std::vector<std::unique_ptr<RecordWorker>>;
 
 #endif

@@ -27,17 +27,17 @@ void progress_line_if_due(unsigned record_number, const char* record_name, unsig
 }  // namespace
 
 void search_record(RecordWorker& worker, unsigned record_number, CSequence_Mol& seq, FILE* out,
-                   RepeatListener* files, MaskedRecords* masked, RunTasks run_parts, std::string* held_notes) {
+                   RepeatListener* files, MaskedRecords* masked, RunParts run_parts, std::string* held_notes) {
   const int mode = worker.options.search_mode;
   if (mode == SEARCH_ARRAYS) {
     ConsensusUnits units;  // the records' units: kept until they are written
     SequenceOutput output(worker, seq, record_number, out, files, masked);
     ArraysWorker& arrays = worker.arrays;
-    find_arrays(seq.residues, seq.length, arrays.options, arrays.workspace, units, sat_alloc, output.records());
+    find_arrays(seq.residues, seq.length, arrays.options, arrays.workspace, units, worker.records, output.records());
     output.finish();
     return;
   }
-  CSearchController controller(worker.search.options, worker.search.workspace, record_number, seq);
+  CSearchController controller(worker.search.options, worker.search.workspace, worker.records, record_number, seq);
   if (!worker.options.quiet) controller.search_progress = {note_progress, held_notes, progress_line_if_due};
   if (run_parts) controller.run_parts = run_parts;
   SequenceOutput output(worker, seq, record_number, out, files, masked);

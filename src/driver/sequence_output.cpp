@@ -9,7 +9,8 @@ SequenceOutput::SequenceOutput(RecordWorker& worker, CSequence_Mol& seq, unsigne
       masked_(masked),
       mask_with_(worker.options.mask_keep_input ? MASK_LOWER : worker.options.mask_with),
       report_(out, seq, worker.report, worker.unit_texts),
-      hidden_repeats_(*this, sat_alloc, worker.search.options.remove_mostly_hidden) {
+      records_(worker.records),
+      hidden_repeats_(*this, records_, worker.search.options.remove_mostly_hidden) {
   if (files_) files_->begin_record(seq, record_number);
 }
 
@@ -17,7 +18,7 @@ void SequenceOutput::take(Csat* sat) {
   report_.add(*sat);
   if (files_) files_->add(*sat, seq_);
   if (masked_) stretches_.add(*sat, seq_.residues);
-  sat_alloc.give_back(sat);
+  records_.give_back(sat);
 }
 
 void SequenceOutput::finish() {

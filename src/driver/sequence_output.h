@@ -33,6 +33,7 @@ class SequenceOutput : private RecordSink {
   int mask_with_;
   ReportBlock report_;
   MaskedStretches stretches_;
+  Csat_garbagecollector& records_;
   HiddenRepeatFilter hidden_repeats_;
 };
 

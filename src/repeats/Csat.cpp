@@ -1,13 +1,10 @@
 #include "repeats/Csat.h"
 
 #include <cstdlib>
-#include <mutex>
 #include <new>
 #include <vector>
 
 #include "repeats/allocation.h"
-
-thread_local Csat_garbagecollector sat_alloc;
 
 void Csat::copy_from(const Csat& other) {
   sat_begin = other.sat_begin;
@@ -72,47 +69,23 @@ void Csat::trim_flanking_Ns() {
   }
 }
 
-namespace {
-
-// The blocks of every pool, freed when the program ends: a record can pass
-// from the pool of the thread that made it to another thread's (the parts
-// of one record are searched on several threads) and outlive its maker.
-class AllBlocks {
- public:
-  AllBlocks() = default;
-  AllBlocks(const AllBlocks&) = delete;
-  AllBlocks& operator=(const AllBlocks&) = delete;
-  ~AllBlocks() {
-    for (Csat* block : blocks_) delete[] block;
-  }
-  void keep(Csat* block) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    try {
-      blocks_.push_back(block);
-    } catch (const std::bad_alloc&) {
-      abort_out_of_memory();
-    }
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<Csat*> blocks_;
-};
-
-AllBlocks& all_blocks() {
-  static AllBlocks blocks;
-  return blocks;
+Csat_garbagecollector::~Csat_garbagecollector() {
+  for (Csat* block : blocks_) delete[] block;
 }
-
-}  // namespace
 
 Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   Csat* sat;
   if (free_list.empty()) {
     if (unused_in_last_block_ == 0) {
-      last_block_ = new (std::nothrow) Csat[records_per_block];
-      if (!last_block_) abort_out_of_memory();
-      all_blocks().keep(last_block_);
+      Csat* block = new (std::nothrow) Csat[records_per_block];
+      if (!block) throw_out_of_memory();
+      try {
+        blocks_.push_back(block);
+      } catch (const std::bad_alloc&) {
+        delete[] block;
+        throw_out_of_memory();
+      }
+      last_block_ = block;
       unused_in_last_block_ = records_per_block;
     }
     sat = last_block_ + (records_per_block - unused_in_last_block_--);
@@ -130,11 +103,14 @@ Csat* Csat_garbagecollector::get_new(const char* begin, const char* end) {
   return sat;
 }
 
+// A record that the free list has no room for stays unused in its block
+// until the pool goes: giving back happens in destructors, which cannot
+// fail, and costs nothing but the record's reuse.
 void Csat_garbagecollector::give_back(Csat* sat) {
   try {
     free_list.push_back(sat);
   } catch (const std::bad_alloc&) {
-    abort_out_of_memory();
+    // left in its block
   }
 }
 
@@ -142,7 +118,6 @@ void Csat_garbagecollector::give_back_all(const SatList& sats) {
   try {
     free_list.insert(free_list.end(), sats.begin(), sats.end());
   } catch (const std::bad_alloc&) {
-    abort_out_of_memory();
+    // left in their blocks
   }
 }
-

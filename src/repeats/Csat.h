@@ -107,9 +107,11 @@ inline bool lessThan_sat(const Csat* a, const Csat* b) {
   return a->sat_end < b->sat_end;
 }
 
-// A pool of repeat records: records are recycled, never freed before
-// the end of the program. The record given back last is handed out first.
-// A record may be given back to another thread's pool than its maker's.
+// A pool of repeat records, one per thread that searches: records are
+// recycled, and the record given back last is handed out first. A record may
+// be given back to another pool than its maker's (the parts of one record are
+// searched on several threads), so the blocks a pool made are freed with it:
+// the pools that share records must all outlive every record they handed out.
 class Csat_garbagecollector {
  public:
   SatList free_list;
@@ -117,23 +119,22 @@ class Csat_garbagecollector {
   Csat_garbagecollector() = default;
   Csat_garbagecollector(const Csat_garbagecollector&) = delete;
   Csat_garbagecollector& operator=(const Csat_garbagecollector&) = delete;
+  ~Csat_garbagecollector();
 
+  // Throws FailedAllocation when no record can be made.
   Csat* get_new(const char* begin, const char* end);
+  // Never fail, so that destructors can give records back.
   void give_back(Csat* sat);
-  // Gives back every record of sats; called from a destructor, so running
-  // out of memory here ends the run with a message instead of an exception.
   void give_back_all(const SatList& sats);
 
  private:
   // Records are made a block at a time: hundreds of thousands of them may be
   // alive at once, and one allocation each would add a heap header to each.
   static constexpr unsigned records_per_block = 512;
+  std::vector<Csat*> blocks_;
   Csat* last_block_ = nullptr;
   unsigned unused_in_last_block_ = 0;
 };
-
-// One pool per thread: records searched at once never share records.
-extern thread_local Csat_garbagecollector sat_alloc;
 
 // A result list of one search; hands all its records back to the pool when destroyed.
 class CsatContainer {

@@ -30,8 +30,11 @@ class faststring {
   // Taken in 64 bits so that callers can add up sizes without overflow.
   void reserve(std::size_t n) {
     if (capacity < n) {
-      capacity = checked_capacity(n);
-      data = static_cast<char*>(checked_realloc(data, capacity));
+      // The capacity changes with the buffer only: a failed allocation
+      // throws, and leaves the string as it was.
+      const unsigned grown = checked_capacity(n);
+      data = static_cast<char*>(checked_realloc(data, grown));
+      capacity = grown;
     }
   }
 

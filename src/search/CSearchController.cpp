@@ -5,10 +5,11 @@
 #include "search/hidden_repeat_filter.h"
 #include "search/imperfect/imperfect_search.h"
 
-CSearchController::CSearchController(const SearchOptions& search_options, SearchWorkspace& worker, unsigned number,
-                                     CSequence_Mol& seq)
+CSearchController::CSearchController(const SearchOptions& search_options, SearchWorkspace& worker,
+                                     Csat_garbagecollector& pool, unsigned number, CSequence_Mol& seq)
     : options(search_options),
       workspace(worker),
+      records(pool),
       sequence_number(number),
       sequence(seq),
       extension(search_options, worker, seq) {

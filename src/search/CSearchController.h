@@ -18,9 +18,10 @@ class CSearchController {
  public:
   const SearchOptions& options;
   SearchWorkspace& workspace;
+  Csat_garbagecollector& records;
   unsigned sequence_number;
   CSequence_Mol& sequence;
-  CsatContainer imperfect_sats{&sat_alloc};
+  CsatContainer imperfect_sats{&records};
 
   // What the search tells of its progress; nothing unless the caller says.
   SearchProgress search_progress;
@@ -29,14 +30,14 @@ class CSearchController {
   RunParts run_parts;
   // What the pieces below read of the search.
   RecordSearch record_search() const {
-    return {options, workspace, sequence_number, sequence, search_progress, run_parts};
+    return {options, workspace, records, sequence_number, sequence, search_progress, run_parts};
   }
 
   // Searches seq (record number) under options, with the worker's
   // workspace, whose threshold tables it makes cover the unit lengths the
-  // record allows.
-  CSearchController(const SearchOptions& search_options, SearchWorkspace& worker, unsigned number,
-                    CSequence_Mol& seq);
+  // record allows, and the worker's record pool.
+  CSearchController(const SearchOptions& search_options, SearchWorkspace& worker, Csat_garbagecollector& pool,
+                    unsigned number, CSequence_Mol& seq);
   CSearchController(const CSearchController&) = delete;
   CSearchController& operator=(const CSearchController&) = delete;
 

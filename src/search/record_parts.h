@@ -7,6 +7,16 @@
 #include <utility>
 #include <vector>
 
+#include "repeats/Csat.h"
+
+// The search of one part, given the record pool of the thread that runs it:
+// its records come from that pool, and those it drops go back there.
+using PartTask = std::function<void(Csat_garbagecollector& records)>;
+// Runs every part given, perhaps several at once, each with the pool of the
+// thread it runs on, and returns once all are done, rethrowing what one of
+// them threw.
+using RunParts = std::function<void(std::vector<PartTask>&)>;
+
 // A long record cut into overlapping parts that are searched at once, and
 // the points at which their repeats are glued into those of the whole
 // search. Why a quiet point is a sound place to glue is argued with each
@@ -59,16 +69,18 @@ inline long long quiet_point(const PartOfRecord& before, const PartOfRecord& aft
 // run_parts as one task per part). Returns the glue points: first, a quiet
 // point in each overlap, first + n. Two parts with no quiet point between
 // them (an array longer than the overlap lies across the cut) are searched
-// again as one part, after let_go has given up what they found, together
-// with the parts after them that rule out their whole overlap with the part
-// before on their own; the overlap of that part with the part before is then
+// again as one part on the calling thread, with its pool own_records, after
+// let_go has given up what they found, together with the parts after them
+// that rule out their whole overlap with the part before on their own; the
+// overlap of that part with the part before is then
 // looked at again. Counts the searches again in searched_again.
 template <class Part>
 std::vector<const char*> search_and_glue(std::vector<Part>& parts, const char* first, std::size_t n,
                                          std::size_t count,
-                                         const std::function<void(std::vector<std::function<void()>>&)>& run_parts,
-                                         const std::function<void(Part&)>& search,
-                                         const std::function<void(Part&)>& let_go, long long& searched_again) {
+                                         const RunParts& run_parts,
+                                         const std::function<void(Part&, Csat_garbagecollector&)>& search,
+                                         const std::function<void(Part&)>& let_go, Csat_garbagecollector& own_records,
+                                         long long& searched_again) {
   // Long enough for a quiet point beside all but long arrays; an eighth of a
   // part at most, which it adds to the part's cost (and never longer than a
   // part, so that the points chosen stay in order).
@@ -76,14 +88,14 @@ std::vector<const char*> search_and_glue(std::vector<Part>& parts, const char* f
   auto cut = [n, count](std::size_t i) { return static_cast<long long>(i == count ? n : i * (n / count)); };
   auto overlap_at = [&](std::size_t i) { return Stretch{cut(i), cut(i) + static_cast<long long>(overlap)}; };
   parts.resize(count);
-  std::vector<std::function<void()>> tasks;
+  std::vector<PartTask> tasks;
   for (std::size_t i = 0; i < count; ++i) {
     Part& part = parts[i];
     part.from = first + cut(i);
     part.to = i + 1 == count ? first + n : first + std::min<long long>(static_cast<long long>(n), overlap_at(i + 1).to);
     part.before = overlap_at(i);
     part.after = overlap_at(i + 1);
-    tasks.emplace_back([&search, &part] { search(part); });
+    tasks.emplace_back([&search, &part](Csat_garbagecollector& records) { search(part, records); });
   }
   run_parts(tasks);
 
@@ -107,7 +119,7 @@ std::vector<const char*> search_and_glue(std::vector<Part>& parts, const char* f
     for (std::size_t j = i - 1; j <= last; ++j) let_go(parts[j]);
     parts[i - 1] = std::move(merged);
     parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i), parts.begin() + static_cast<std::ptrdiff_t>(last + 1));
-    search(parts[i - 1]);
+    search(parts[i - 1], own_records);
     if (i > 1) {
       glue.pop_back();
       --i;

@@ -6,19 +6,19 @@
 #include <vector>
 
 #include "repeats/CSequence_Mol.h"
+#include "repeats/Csat.h"
+#include "search/record_parts.h"
 #include "search/search_options.h"
 #include "search/search_progress.h"
 #include "search/search_workspace.h"
 
-// Runs every task given, perhaps several at once, and returns once all are
-// done, rethrowing what one of them threw.
-using RunParts = std::function<void(std::vector<std::function<void()>>&)>;
-
 // What every mode's search of one record reads: the run's options, the
-// worker's scratch space, the record, and what the caller asked for.
+// worker's scratch space and record pool, the record, and what the caller
+// asked for.
 struct RecordSearch {
   const SearchOptions& options;
   SearchWorkspace& workspace;
+  Csat_garbagecollector& records;
   unsigned number;
   CSequence_Mol& sequence;
   // What the search tells of its progress; nothing unless the caller says.

@@ -1,7 +1,7 @@
 #ifndef VELKOR_TESTS_SEARCH_TEST_SUPPORT_H
 #define VELKOR_TESTS_SEARCH_TEST_SUPPORT_H
 
-#include <functional>
+#include <deque>
 #include <list>
 #include <string>
 #include <thread>
@@ -32,30 +32,42 @@ inline std::vector<std::string> describe_all(const SatList& sats, const char* re
   return texts;
 }
 
-// Ways to run the parts of a record searched in parts.
-using Tasks = std::vector<std::function<void()>>;
-inline void run_in_turn(Tasks& tasks) {
-  for (std::function<void()>& task : tasks) task();
-}
-inline void run_on_threads(Tasks& tasks) {
-  std::vector<std::thread> threads;
-  for (std::function<void()>& task : tasks) threads.emplace_back(task);
-  for (std::thread& thread : threads) thread.join();
-}
-
 // Every test starts from the default options, which it changes as it
-// needs, and searches with a worker state of its own, whose counts it reads.
+// needs, and searches with a worker state and a record pool of its own,
+// whose counts it reads.
 class SearchTest : public ::testing::Test {
  protected:
   SearchOptions options;
   SearchWorkspace workspace;
+  Csat_garbagecollector pool;
+  // The pools of the threads that search parts: their records are glued
+  // into the test's and given back to its pool, so they live as long.
+  std::deque<Csat_garbagecollector> thread_pools;
+
+  // Ways to run the parts of a record searched in parts: in turn on this
+  // thread, or each on a thread of its own with a pool of its own.
+  RunParts parts_in_turn() {
+    return [this](std::vector<PartTask>& tasks) {
+      for (PartTask& task : tasks) task(pool);
+    };
+  }
+  RunParts parts_on_threads() {
+    return [this](std::vector<PartTask>& tasks) {
+      std::vector<std::thread> threads;
+      for (PartTask& task : tasks) {
+        Csat_garbagecollector& records = thread_pools.emplace_back();
+        threads.emplace_back([&task, &records] { task(records); });
+      }
+      for (std::thread& thread : threads) thread.join();
+    };
+  }
 
   // The records of a search in mode imperfect or extendExact, in order and,
   // where asked for, after the overlap removal.
   std::vector<std::string> imperfect_records(const std::string& residues, bool extend_exact,
                                              bool remove_hidden = false) {
     TestSequence seq(residues);
-    CSearchController search(options, workspace, 1, seq.mol);
+    CSearchController search(options, workspace, pool, 1, seq.mol);
     extend_exact ? search.search_exact_and_extend_to_imperfect_repeats() : search.complete_imperfect_search();
     if (remove_hidden) search.remove_hidden(search.imperfect_sats);
     return describe_all(search.imperfect_sats.sats, seq.mol.residues);
@@ -64,9 +76,9 @@ class SearchTest : public ::testing::Test {
   // The records of mode imperfect in order, each with its unit's place;
   // run_parts, if given, searches the record in parts.
   std::vector<std::string> records_with_unit_place(const std::string& residues,
-                                                   std::function<void(Tasks&)> run_parts = nullptr) {
+                                                   RunParts run_parts = nullptr) {
     TestSequence seq(residues);
-    CSearchController search(options, workspace, 1, seq.mol);
+    CSearchController search(options, workspace, pool, 1, seq.mol);
     search.run_parts = std::move(run_parts);
     search.complete_imperfect_search();
     std::vector<std::string> records;
@@ -78,10 +90,11 @@ class SearchTest : public ::testing::Test {
 
 // The copy [p, p + k) grown forward, then backward, its flanking N's
 // trimmed, as both imperfect searches grow a candidate; forward_gain, if
-// given, takes the score of the forward walk alone. The caller gives it back.
+// given, takes the score of the forward walk alone. The record comes from
+// the search's pool, to which the caller gives it back.
 inline Csat* grown_copy(CSearchController& search, long p, long k, int* forward_gain = nullptr) {
   const char* first = search.sequence.residues;
-  Csat* sat = sat_alloc.get_new(first + p, first + p + k);
+  Csat* sat = search.records.get_new(first + p, first + p + k);
   search.extension.extend_imperfect_forward(*sat, first + search.sequence.length);
   if (forward_gain) *forward_gain = sat->score;
   search.extension.extend_imperfect_backward(*sat, first - 1);

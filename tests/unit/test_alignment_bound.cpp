@@ -79,7 +79,7 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
     // Unit lengths past the longest searched too: the tables reach them.
     const long longest = std::min<long>(options.max_unit_length + 2, 80);
     options.max_unit_length = static_cast<unsigned>(longest);
-    CSearchController search(options, workspace, 1, seq.mol);
+    CSearchController search(options, workspace, pool, 1, seq.mol);
     const int* min_scores = search.user_thresholds().min_scores;
     const char* first = seq.mol.residues;
     AlignmentBound bound(first, first + seq.mol.length, options.mismatch_score, options.indel_score);
@@ -109,7 +109,7 @@ TEST_F(AlignmentBoundTest, WalksGainNoMoreThanTheBound) {
         } else {
           ++kept;
         }
-        sat_alloc.give_back(sat);
+        pool.give_back(sat);
       }
     }
     stretches += bound.stretches_settled();
@@ -237,15 +237,15 @@ TEST_F(AlignmentBoundTest, BackwardWalkSinksByTheForwardGain) {
   for (std::size_t i = residues.size() - 8; i < residues.size(); ++i) residues[i] = residues[i] == 'A' ? 'C' : 'A';
   residues += unit + unit + unit + unit.substr(0, 10) + "GGGGGGGGGG";
   TestSequence seq(residues);
-  CSearchController search(options, workspace, 1, seq.mol);
+  CSearchController search(options, workspace, pool, 1, seq.mol);
   ASSERT_EQ(search.user_thresholds().min_scores[20], 60);
   const char* copy = seq.mol.residues + 10 + 5 * unit.size();
-  Csat* sat = sat_alloc.get_new(copy, copy + unit.size());
+  Csat* sat = pool.get_new(copy, copy + unit.size());
   search.extension.extend_imperfect_forward(*sat, seq.mol.residues + seq.mol.length);
   EXPECT_EQ(sat->score, 50);
   search.extension.extend_imperfect_backward(*sat, seq.mol.residues - 1);
   EXPECT_GE(sat->score, 60) << describe(*sat, seq.mol.residues);
-  sat_alloc.give_back(sat);
+  pool.give_back(sat);
   AlignmentBound bound(seq.mol.residues, seq.mol.residues + seq.mol.length, options.mismatch_score,
                        options.indel_score, false);
   EXPECT_FALSE(bound.settles(copy, static_cast<unsigned>(unit.size()), 60));

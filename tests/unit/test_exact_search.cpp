@@ -151,11 +151,11 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
     for (int round = 0; round < 40; ++round) {
       std::string s = random_genome(random, round % 4 == 3 ? 1000 + random.below(3000) : random.below(400));
       TestSequence seq(s);
-      CSearchController controller(options, workspace, 1, seq.mol);
+      CSearchController controller(options, workspace, pool, 1, seq.mol);
       const Thresholds thresholds =
           st.intern_thresholds ? controller.internal_thresholds() : controller.user_thresholds();
       std::vector<Found> expected = ReferenceExactSearch(options, s, thresholds, controller.user_thresholds()).run();
-      CsatContainer result(&sat_alloc);
+      CsatContainer result(&pool);
       AppendRecords into_result(result.sats);
       controller.exact_search_2(thresholds, into_result);
       std::vector<Found> actual;
@@ -164,9 +164,9 @@ TEST_F(ExactSearch, MatchesTheStepByStepSearchOnRandomGenomes) {
 
       // Searched in parts as short as 20 starts, in turn or on threads.
       options.starts_per_part = 20 + random.below(static_cast<unsigned>(s.size()) / 2 + 1);
-      CSearchController in_parts_search(options, workspace, 1, seq.mol);
-      in_parts_search.run_parts = random.below(4) == 0 ? run_on_threads : run_in_turn;
-      CsatContainer parts_result(&sat_alloc);
+      CSearchController in_parts_search(options, workspace, pool, 1, seq.mol);
+      in_parts_search.run_parts = random.below(4) == 0 ? parts_on_threads() : parts_in_turn();
+      CsatContainer parts_result(&pool);
       AppendRecords into_parts_result(parts_result.sats);
       in_parts_search.exact_search_2(thresholds, into_parts_result);
       std::vector<Found> glued;

@@ -12,10 +12,10 @@ class Extension : public SearchTest {
   // The record that the copy of the first two residues grows into.
   std::string grown_from_the_start(const std::string& residues) {
     TestSequence seq(residues);
-    CSearchController search(options, workspace, 1, seq.mol);
+    CSearchController search(options, workspace, pool, 1, seq.mol);
     Csat* sat = grown_copy(search, 0, 2);
     std::string text = describe(*sat, seq.mol.residues);
-    sat_alloc.give_back(sat);
+    pool.give_back(sat);
     return text;
   }
 };

@@ -49,7 +49,7 @@ TEST_F(FastPath, OneErrorTestAgreesWithCountingEachMatch) {
     TestSequence seq(residues);
     const char* first = seq.mol.residues;
     const char* end = first + seq.mol.length;
-    CSearchController search(options, workspace, 1, seq.mol);
+    CSearchController search(options, workspace, pool, 1, seq.mol);
     for (unsigned k = 1; k <= 20 && k < seq.mol.length; ++k) {
       OneErrorTest one_error(search.extension.rules, search.user_thresholds().min_scores[k], k, first, end);
       for (const char* p = first; p + k < end; ++p) {

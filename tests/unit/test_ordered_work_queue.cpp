@@ -82,24 +82,6 @@ TEST(OrderedWorkQueue, ManyJobsEachDoneOnceInOrderAndBounded) {
   }
 }
 
-// A job whose work gives up (memory ran out where nothing can unwind) comes
-// back as it stands, in its turn; the jobs before it come back complete.
-TEST(OrderedWorkQueue, AbandonedJobComesBackInItsTurn) {
-  OrderedWorkQueue<Job> queue(2, [&queue](Job& j, unsigned worker) {
-    if (j.number == 1) queue.abandon_job_in_hand(worker);
-    j.result = 1;
-  });
-  queue.push(job(0));
-  queue.push(job(1));
-  EXPECT_EQ(queue.pop_oldest()->result, 1u);
-  std::unique_ptr<Job> abandoned = queue.pop_oldest();
-  EXPECT_EQ(abandoned->number, 1u);
-  EXPECT_EQ(abandoned->result, 0u);
-  // The other worker still serves.
-  queue.push(job(2));
-  EXPECT_EQ(queue.pop_oldest()->result, 1u);
-}
-
 // A job's tasks are run by the workers without a job of their own as well:
 // the first task waits until another task has started on another thread.
 // Each task runs once, and run_together returns only once all are done.
@@ -126,31 +108,4 @@ TEST(OrderedWorkQueue, TasksOfAJobAreSharedWithIdleWorkers) {
   EXPECT_EQ(queue.pop_oldest()->result, task_count);
   EXPECT_TRUE(helped);
   EXPECT_EQ(runs, std::vector<unsigned>(task_count, 1));
-}
-
-// A worker that gives up a task it runs for another job (memory ran out
-// where nothing can unwind) counts the task as done once: the job's
-// run_together returns when the others are, and the queue still stops.
-TEST(OrderedWorkQueue, TaskGivenUpByAHelperCountsAsDoneOnce) {
-  constexpr unsigned task_count = 4;
-  std::atomic<bool> given_up{false};
-  std::atomic<unsigned> done{0};
-  {
-    OrderedWorkQueue<Job> queue(2, [&](Job& j, unsigned worker) {
-      const std::thread::id owner = std::this_thread::get_id();
-      std::vector<OrderedWorkQueue<Job>::Task> tasks;
-      for (unsigned t = 0; t < task_count; ++t) {
-        tasks.emplace_back([&, owner](unsigned helper) {
-          if (std::this_thread::get_id() != owner && !given_up.exchange(true)) queue.abandon_job_in_hand(helper);
-          wait_for(given_up);
-          ++done;
-        });
-      }
-      queue.run_together(tasks, worker);
-      j.result = done.load();
-    });
-    queue.push(job(0));
-    EXPECT_EQ(queue.pop_oldest()->result, task_count - 1);
-  }
-  EXPECT_TRUE(given_up);
 }

@@ -5,7 +5,9 @@
 
 #include "config/exit_codes.h"
 #include "repeats/Csat.h"
+#include "repeats/allocation.h"
 #include "repeats/faststring.h"
+#include "repeats/fastvector.h"
 
 namespace {
 const char residues[] = "ACGTACGTACGTACGTACGTACGT";
@@ -14,25 +16,27 @@ const char residues[] = "ACGTACGTACGTACGTACGTACGT";
 // The searches take a record per candidate: a reused one must not allocate
 // again up to the error list it had.
 TEST(Pool, ReusedRecordKeepsItsMissenseBuffer) {
-  Csat* sat = sat_alloc.get_new(residues, residues + 2);
+  Csat_garbagecollector pool;
+  Csat* sat = pool.get_new(residues, residues + 2);
   for (int i = 0; i < 5; ++i) sat->missense.push_back({residues + i, 'M'});
   const missense_entry* buffer = sat->missense.items;
   const unsigned capacity = sat->missense.capacity;
-  sat_alloc.give_back(sat);
-  Csat* again = sat_alloc.get_new(residues + 4, residues + 7);
+  pool.give_back(sat);
+  Csat* again = pool.get_new(residues + 4, residues + 7);
   ASSERT_EQ(again, sat);
   for (unsigned i = 0; i < capacity; ++i) again->missense.push_back({residues, 'D'});
   EXPECT_EQ(again->missense.items, buffer);
-  sat_alloc.give_back(again);
+  pool.give_back(again);
 }
 
 TEST(Pool, ContainerHandsItsRecordsBack) {
-  const std::size_t free_before = sat_alloc.free_list.size();
+  Csat_garbagecollector pool;
+  const std::size_t free_before = pool.free_list.size();
   {
-    CsatContainer container(&sat_alloc);
-    while (container.sats.size() < free_before + 2) container.sats.push_back(sat_alloc.get_new(residues, residues + 1));
+    CsatContainer container(&pool);
+    while (container.sats.size() < free_before + 2) container.sats.push_back(pool.get_new(residues, residues + 1));
   }
-  EXPECT_EQ(sat_alloc.free_list.size(), free_before + 2);
+  EXPECT_EQ(pool.free_list.size(), free_before + 2);
 }
 
 TEST(Perfection, EachWayOfCountingNs) {
@@ -75,23 +79,45 @@ TEST(Buffers, FaststringCopiesAndTerminatesAFullString) {
   EXPECT_EQ(std::string(copy.data, copy.length), "ACGTT");
 }
 
-TEST(Buffers, ImpossibleSizesEndTheRunWithAMessage) {
-  const int out_of_memory = EXIT_OUT_OF_MEMORY & 0xff;
-  EXPECT_EXIT(
-      {
-        faststring s;
-        s.reserve(std::size_t{UINT_MAX} + 1);
-      },
-      ::testing::ExitedWithCode(out_of_memory), "not enough memory");
-  EXPECT_EXIT(grown_capacity(UINT_MAX), ::testing::ExitedWithCode(out_of_memory), "not enough memory");
+// What a failed allocation throws: the message the run ends with.
+template <class Request>
+std::string failure_of(Request request) {
+  try {
+    request();
+  } catch (const FailedAllocation& failure) {
+    return failure.what();
+  }
+  return "nothing thrown";
+}
+
+TEST(Buffers, ImpossibleSizesFailWithAMessageAndLeaveTheBufferWhole) {
+  const std::string out_of_memory = "Sorry, there is not enough memory to continue.\n";
+  faststring s;
+  s.assign("ACGT", 4);
+  EXPECT_EQ(failure_of([&s] { s.reserve(std::size_t{UINT_MAX} + 1); }), out_of_memory);
+  EXPECT_EQ(s.capacity, 5u);
+  s.push_back('T');
+  EXPECT_STREQ(s.c_str(), "ACGTT");
+  EXPECT_EQ(failure_of([] { grown_capacity(UINT_MAX); }), out_of_memory);
   EXPECT_EQ(grown_capacity(UINT_MAX - 1), UINT_MAX);
+}
+
+TEST(Buffers, FailedAllocationEndsTheRunWithItsMessage) {
+  EXPECT_EXIT(end_for_failed_allocation(FailedAllocation("Sorry, there is not enough memory to continue.\n")),
+              ::testing::ExitedWithCode(EXIT_OUT_OF_MEMORY & 0xff), "not enough memory");
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // A sanitizer's allocator reports an impossible request itself instead of
 // returning null, so this only runs in a plain build.
-TEST(Buffers, FailedReallocIsReportedOnStandardError) {
-  EXPECT_EXIT(checked_realloc(nullptr, SIZE_MAX / 2), ::testing::ExitedWithCode(EXIT_OUT_OF_MEMORY & 0xff),
-              "Program aborded due to failed realloc!");
+TEST(Buffers, FailedReallocHasItsOwnMessage) {
+  struct Page {
+    char bytes[1 << 16];
+  };
+  fastvector<Page> v;
+  v.push_back(Page{{'A'}});
+  EXPECT_EQ(failure_of([&v] { v.reserve(UINT_MAX); }), "Program aborded due to failed realloc!\n");
+  EXPECT_EQ(v.capacity, 4u);
+  EXPECT_EQ(v.items[0].bytes[0], 'A');
 }
 #endif

@@ -36,7 +36,7 @@ class AgainstReference : public RandomSearch {
       whole = records_with_unit_place(residues);
     }
     options.starts_per_part = 20 + below(static_cast<unsigned>(residues.size()) / 2 + 1);
-    ASSERT_EQ(records_with_unit_place(residues, below(4) == 0 ? run_on_threads : run_in_turn), whole)
+    ASSERT_EQ(records_with_unit_place(residues, below(4) == 0 ? parts_on_threads() : parts_in_turn()), whole)
         << residues << options_text() << " starts per part " << options.starts_per_part
         << " lists kept up to " << options.longest_error_list_kept;
   }
@@ -98,7 +98,7 @@ TEST_F(AgainstReference, GrowingEachCopy) {
     if (round % 20 == 1) options.maximum_recursion_depth = 7 + static_cast<int>(below(3));
     const std::string residues = random_sequence(long_units);
     TestSequence seq(residues);
-    CSearchController search(options, workspace, 1, seq.mol);
+    CSearchController search(options, workspace, pool, 1, seq.mol);
     const char* first = seq.mol.residues;
     const char* end = first + seq.mol.length;
     const long n = static_cast<long>(residues.size());
@@ -113,18 +113,18 @@ TEST_F(AgainstReference, GrowingEachCopy) {
         with_errors += !record.missense.empty();
         ASSERT_EQ(describe(*sat, first) + " @" + std::to_string(p), reference::describe(record, residues))
             << residues << options_text();
-        sat_alloc.give_back(sat);
+        pool.give_back(sat);
         if (p % 5 != 0) continue;
         // Each walk with a search of its own: no trail of one is met by the other.
         auto forward_from = [&](int start_score, long long* shifts) {
-          CSearchController alone(options, workspace, 1, seq.mol);
-          Csat* walked = sat_alloc.get_new(first + p, first + p + k);
+          CSearchController alone(options, workspace, pool, 1, seq.mol);
+          Csat* walked = pool.get_new(first + p, first + p + k);
           walked->score = start_score;
           const long long survived = alone.extension.grow_forward(*walked);
           if (shifts) *shifts = survived;
           walked->score -= start_score;
           std::string text = describe(*walked, first);
-          sat_alloc.give_back(walked);
+          pool.give_back(walked);
           return text;
         };
         long long shifts = 0;

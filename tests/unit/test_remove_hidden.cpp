@@ -15,12 +15,13 @@ struct Planned {
   int score;
 };
 
-// Replaces the records of the list by the planned ones, numbered in order.
-void plant(SatList& sats, const TestSequence& seq, const std::vector<Planned>& records) {
-  for (Csat* s : sats) sat_alloc.give_back(s);
+// Replaces the records of the list by the planned ones, numbered in order,
+// taken from pool.
+void plant(SatList& sats, Csat_garbagecollector& pool, const TestSequence& seq, const std::vector<Planned>& records) {
+  for (Csat* s : sats) pool.give_back(s);
   sats.clear();
   for (const Planned& p : records) {
-    Csat* s = sat_alloc.get_new(seq.mol.residues + p.begin, seq.mol.residues + p.begin + p.unit);
+    Csat* s = pool.get_new(seq.mol.residues + p.begin, seq.mol.residues + p.begin + p.unit);
     s->sat_end = seq.mol.residues + p.end;
     s->score = p.score;
     s->seed_number = static_cast<unsigned>(sats.size());
@@ -62,8 +63,9 @@ std::vector<unsigned> survivors_by_pairwise_rule(const std::vector<Planned>& rec
 TEST(RemoveHidden, FilterAgreesWithThePairwiseRule) {
   const SearchOptions options;
   SearchWorkspace workspace;
+  Csat_garbagecollector pool;
   TestSequence seq(std::string(80, 'A'));
-  CSearchController controller(options, workspace, 1, seq.mol);
+  CSearchController controller(options, workspace, pool, 1, seq.mol);
   std::mt19937 random(7);
   auto uniform = [&random](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(random); };
   for (int round = 0; round < 3000; ++round) {
@@ -80,13 +82,13 @@ TEST(RemoveHidden, FilterAgreesWithThePairwiseRule) {
     std::stable_sort(records.begin(), records.end(), [](const Planned& a, const Planned& b) {
       return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
     });
-    plant(controller.imperfect_sats.sats, seq, records);
-    const std::size_t pool_before = sat_alloc.free_list.size();
+    plant(controller.imperfect_sats.sats, pool, seq, records);
+    const std::size_t pool_before = pool.free_list.size();
     controller.remove_hidden(controller.imperfect_sats);
     std::vector<unsigned> left;
     for (const Csat* s : controller.imperfect_sats.sats) left.push_back(s->seed_number);
     ASSERT_EQ(left, survivors_by_pairwise_rule(records)) << "round " << round;
-    ASSERT_EQ(sat_alloc.free_list.size(), pool_before + records.size() - left.size()) << "round " << round;
+    ASSERT_EQ(pool.free_list.size(), pool_before + records.size() - left.size()) << "round " << round;
   }
 }
 

@@ -42,7 +42,7 @@ class Report : public ::testing::Test {
   Csat& repeat(unsigned start, unsigned end, unsigned unit_length, const char* errors = "", unsigned unit_start = 0) {
     if (unit_start == 0) unit_start = start;
     const char* unit = seq.residues + unit_start - 1;
-    Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
+    Csat* sat = pool.get_new(unit, unit + unit_length);
     sat->sat_begin = seq.residues + start - 1;
     sat->sat_end = seq.residues + end;
     const unsigned before = unit_start - start;  // residues left of the unit copy
@@ -76,7 +76,8 @@ class Report : public ::testing::Test {
   const std::size_t DEFAULT_WINDOW = options.alignment_window;
   CSequence_Mol seq;
   std::string text;
-  CsatContainer owned{&sat_alloc};
+  Csat_garbagecollector pool;
+  CsatContainer owned{&pool};
 };
 
 // The layout without the N column is met by no whole run.

@@ -101,7 +101,7 @@ Settled plainly_settled(const std::string& t, long long p, const std::vector<Swe
 
 void ScoreBoundTest::check_sweeps(const std::string& residues, const std::vector<Asked>& asks, Counts& counts) {
   TestSequence seq(residues);
-  CSearchController search(options, workspace, 1, seq.mol);
+  CSearchController search(options, workspace, pool, 1, seq.mol);
   // One bound for all sweeps, as the search keeps one: what a sweep leaves
   // in it must not change the next.
   ScoreBound whole_bound(seq.mol.residues, seq.mol.residues + seq.mol.length, options.mismatch_score,
@@ -181,7 +181,7 @@ void ScoreBoundTest::check_sweep(CSearchController& search, ScoreBound& whole_bo
       counts.swept_with_the_next += together.size() == 2;
       Csat* sat = grown_copy(search, static_cast<long>(s), length);
       ASSERT_LT(sat->score, min_scores[a]) << "settled at " << s << ", grows to " << describe(*sat, first);
-      sat_alloc.give_back(sat);
+      pool.give_back(sat);
     }
   }
 }

@@ -17,7 +17,7 @@ TEST_F(ThresholdRules, TablesFollowFloorAndLinearRule) {
   options.min_score = 0;
   options.min_score_bx = 1.5f;
   TestSequence seq("ACGTACGTAC");
-  CSearchController controller(options, workspace, 1, seq.mol);
+  CSearchController controller(options, workspace, pool, 1, seq.mol);
   EXPECT_EQ(table(controller.user_thresholds().min_scores, 6), (std::vector<int>{0, 2, 3, 5, 6, 8}));
   EXPECT_EQ(table(controller.internal_thresholds().min_scores, 8), (std::vector<int>{4, 4, 4, 4, 4, 5, 6, 7}));
   EXPECT_EQ(table(controller.internal_thresholds().min_lengths, 8), std::vector<int>(8, 0));
@@ -43,14 +43,14 @@ TEST_F(ThresholdRules, TablesFollowFloorAndLinearRule) {
 TEST_F(ThresholdRules, TablesGrowWithTheRecordsAndFollowTheRules) {
   options.max_unit_length = 4294967295u;
   TestSequence shorter("ACGTAC");
-  const int first_entry = CSearchController(options, workspace, 1, shorter.mol).user_thresholds().min_scores[6];
+  const int first_entry = CSearchController(options, workspace, pool, 1, shorter.mol).user_thresholds().min_scores[6];
   TestSequence longer(std::string(5000, 'C'));
-  CSearchController second(options, workspace, 2, longer.mol);
+  CSearchController second(options, workspace, pool, 2, longer.mol);
   EXPECT_EQ(second.user_thresholds().min_scores[6], first_entry);
   EXPECT_EQ(second.internal_thresholds().min_scores[5000], 5000);
 
   options.min_score = 1000;
-  CSearchController third(options, workspace, 3, shorter.mol);
+  CSearchController third(options, workspace, pool, 3, shorter.mol);
   EXPECT_EQ(third.user_thresholds().min_scores[6], 1000);
 }
 

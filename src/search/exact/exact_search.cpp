@@ -163,7 +163,7 @@ void ExactSearch::search(const Thresholds& thresholds, RecordSink& sink) {
   } else {
     search(thresholds, found);
   }
-  found.make_records_in_order(sink);
+  found.make_records_in_order(sink, record_.records);
 }
 
 void ExactSearch::search(const Thresholds& thresholds, ExactRepeatTaker& taker) {
@@ -187,12 +187,13 @@ bool ExactSearch::search_starts(const Thresholds& thresholds, ExactRepeatTaker& 
   const std::uint64_t first_k = options.min_unit_length > 1 ? options.min_unit_length : 1;
   const std::uint64_t last_k = std::min<std::uint64_t>(options.max_unit_length, sequence.length);
 
+  Csat_garbagecollector& records = record_.records;
   Csat* spare = nullptr;
-  auto fresh_candidate = [&spare](const char* b, const char* e) -> Csat& {
+  auto fresh_candidate = [&spare, &records](const char* b, const char* e) -> Csat& {
     if (spare) {
       spare->reset(b, e);
     } else {
-      spare = sat_alloc.get_new(b, e);
+      spare = records.get_new(b, e);
     }
     return *spare;
   };
@@ -278,7 +279,7 @@ bool ExactSearch::search_starts(const Thresholds& thresholds, ExactRepeatTaker& 
 
       const char* group = group_start(std::min(from, starts_end), k, seq_begin, reach_back);
       if (!group) {
-        if (spare) sat_alloc.give_back(spare);
+        if (spare) records.give_back(spare);
         return false;
       }
       for (; group < starts_end;) {
@@ -326,6 +327,6 @@ bool ExactSearch::search_starts(const Thresholds& thresholds, ExactRepeatTaker& 
     }
   }
 
-  if (spare) sat_alloc.give_back(spare);
+  if (spare) records.give_back(spare);
   return true;
 }

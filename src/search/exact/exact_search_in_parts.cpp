@@ -46,10 +46,10 @@ void ExactSearch::search_in_parts(const Thresholds& thresholds, FoundRepeats& gl
   ++workspace.counts.records_in_parts;
   CountsOfParts counts_of_parts;
   const std::function<void(ExactPart&)> let_go = [](ExactPart& part) { part.found.passes.clear(); };
-  const std::function<void(ExactPart&)> search_part = [this, first, &thresholds, &let_go,
-                                                       &counts_of_parts](ExactPart& part) {
+  const std::function<void(ExactPart&, Csat_garbagecollector&)> search_part =
+      [this, first, &thresholds, &let_go, &counts_of_parts](ExactPart& part, Csat_garbagecollector& records) {
     SearchWorkspace part_workspace;
-    const RecordSearch part_record{record_.options, part_workspace, record_.number, record_.sequence,
+    const RecordSearch part_record{record_.options, part_workspace, records, record_.number, record_.sequence,
                                    record_.progress, nullptr};
     ExactSearch search(part_record);
     part.found.seq_begin = first;
@@ -71,7 +71,7 @@ void ExactSearch::search_in_parts(const Thresholds& thresholds, FoundRepeats& gl
   };
   std::vector<ExactPart> parts;
   const std::vector<const char*> glue = search_and_glue(parts, first, sequence.length, record_.parts(),
-                                                        record_.run_parts, search_part, let_go,
+                                                        record_.run_parts, search_part, let_go, record_.records,
                                                         workspace.counts.parts_searched_again);
   workspace.counts += counts_of_parts.sum();
 

@@ -4,7 +4,7 @@
 
 // A pass finds its repeats in order, or nearly so, so each pass is put in
 // order on its own and the passes are then merged.
-void FoundRepeats::make_records_in_order(RecordSink& sink) {
+void FoundRepeats::make_records_in_order(RecordSink& sink, Csat_garbagecollector& pool) {
   // The order of lessThan_sat in one number.
   auto extent = [](const FoundRepeat& r) { return std::uint64_t{r.begin} << 32 | r.end; };
   auto by_extent = [&extent](const FoundRepeat& a, const FoundRepeat& b) { return extent(a) < extent(b); };
@@ -30,7 +30,7 @@ void FoundRepeats::make_records_in_order(RecordSink& sink) {
     std::pop_heap(rests.begin(), rests.end(), comes_later);
     Rest& rest = rests.back();
     std::deque<FoundRepeat>& repeats = passes[rest.pass];
-    repeats.front().make_record(sink, seq_begin);
+    repeats.front().make_record(sink, pool, seq_begin);
     repeats.pop_front();
     if (repeats.empty()) {
       rests.pop_back();

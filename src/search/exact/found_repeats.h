@@ -34,10 +34,10 @@ struct FoundRepeat {
         backward_phase(static_cast<std::uint32_t>(sat.unit_pos_backward - sat.unit_begin)),
         score(sat.score),
         Ns(sat.Ns) {}
-  // Hands the record on to sink.
-  void make_record(RecordSink& sink, const char* seq_begin) const {
+  // Hands the record, taken from pool, on to sink.
+  void make_record(RecordSink& sink, Csat_garbagecollector& pool, const char* seq_begin) const {
     const char* unit = seq_begin + unit_begin;
-    Csat* sat = sat_alloc.get_new(unit, unit + unit_length);
+    Csat* sat = pool.get_new(unit, unit + unit_length);
     sat->sat_begin = seq_begin + begin;
     sat->sat_end = seq_begin + end;
     sat->unit_pos_forward = unit + forward_phase;
@@ -72,8 +72,8 @@ struct FoundRepeats final : ExactRepeatTaker {
 
   // Makes the records of the repeats in the order of lessThan_sat, with
   // repeats of equal extent in the order found: what a stable sort of all of
-  // them gives.
-  void make_records_in_order(RecordSink& sink);
+  // them gives. The records come from pool.
+  void make_records_in_order(RecordSink& sink, Csat_garbagecollector& pool);
 };
 
 #endif

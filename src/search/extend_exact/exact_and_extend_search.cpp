@@ -122,13 +122,13 @@ void back_to_seed(Csat& sat, const char* begin, const char* end) {
 
 std::uint32_t offset_of(const char* p, const char* first) { return static_cast<std::uint32_t>(p - first); }
 
-// The record of a grown repeat, taken from the pool; only its extent, unit
-// and score where its list was let go.
+// The record of a grown repeat, taken from pool; only its extent, unit and
+// score where its list was let go.
 Csat* record_of(const GrownRepeat& r, unsigned seed_number, const ExtendExactSearch::GrownSeeds& grown,
-                const char* first) {
+                const char* first, Csat_garbagecollector& pool) {
   const GrownExtent& extent = grown.extents[r.extent];
   const char* unit_begin = first + r.unit_begin;
-  Csat* sat = sat_alloc.get_new(unit_begin, unit_begin + extent.unit_length);
+  Csat* sat = pool.get_new(unit_begin, unit_begin + extent.unit_length);
   sat->sat_begin = first + extent.begin;
   sat->sat_end = first + extent.end;
   sat->score = r.score;
@@ -183,18 +183,18 @@ void ExtendExactSearch::grow_waiting_seeds(GrownSeeds& grown) {
     // The exact search runs under the internal tables; grown repeats must meet the user's.
     if (record_.workspace.thresholds.user().passed_by(*seed.sat, seed.sat->unit_length()))
       grown.keep(seed, *seed.sat, first, record_.options.longest_error_list_kept);
-    sat_alloc.give_back(seed.sat);
+    record_.records.give_back(seed.sat);
   }
   waiting.clear();
 }
 
 void ExtendExactSearch::GrownSeeds::keep(const Seed& seed, Csat& sat, const char* first, unsigned longest_list_kept) {
-  if (repeats.size() >= UINT_MAX) abort_out_of_memory();
+  if (repeats.size() >= UINT_MAX) throw_out_of_memory();
   GrownExtent extent{offset_of(sat.sat_begin, first), offset_of(sat.sat_end, first), sat.unit_length(),
                      GrownExtent::list_let_go};
   if (sat.missense.count <= longest_list_kept) {
     sort_errors(sat);
-    if (errors.size() + sat.missense.count >= UINT32_MAX) abort_out_of_memory();
+    if (errors.size() + sat.missense.count >= UINT32_MAX) throw_out_of_memory();
     extent.listed = static_cast<std::uint32_t>(listed.size());
     listed.push_back({offset_of(sat.unit_pos_forward, sat.unit_begin), offset_of(sat.unit_pos_backward, sat.unit_begin),
                       sat.mismatches, sat.insertions, sat.deletions, sat.Ns, static_cast<std::uint32_t>(errors.size()),
@@ -314,10 +314,11 @@ void ExtendExactSearch::search(RecordSink& result) {
   // as records until then, they took more memory than the repeats kept here.
   std::vector<std::uint32_t> survivors;
   std::vector<GrownSeeds::Seed> to_grow_again;
-  KeptSurvivors kept(survivors, to_grow_again, grown, sat_alloc);
-  HiddenRepeatFilter filter(kept, sat_alloc, options.remove_mostly_hidden);
+  Csat_garbagecollector& records = record_.records;
+  KeptSurvivors kept(survivors, to_grow_again, grown, records);
+  HiddenRepeatFilter filter(kept, records, options.remove_mostly_hidden);
   const char* first = record_.sequence.residues;
-  for (std::uint32_t i : order) filter.take(record_of(repeats[i], i, grown, first));
+  for (std::uint32_t i : order) filter.take(record_of(repeats[i], i, grown, first, records));
   filter.finish();
   std::vector<std::uint32_t>().swap(order);
   // The lists grown again can be as long as arrays; inside arrays, where the
@@ -346,6 +347,6 @@ void ExtendExactSearch::search(RecordSink& result) {
   auto grown_again = to_grow_again.begin();
   for (std::uint32_t i : survivors) {
     const bool let_go = extents[repeats[i].extent].listed == GrownExtent::list_let_go;
-    result.take(let_go ? (grown_again++)->sat : record_of(repeats[i], i, grown, first));
+    result.take(let_go ? (grown_again++)->sat : record_of(repeats[i], i, grown, first, records));
   }
 }

@@ -60,6 +60,7 @@ class CandidateTrials {
   CandidateTrials(const RecordSearch& record, ExtensionAlignment& extension, std::vector<Csat*>& lists_let_go,
                   CAnchorSeq& anchors, StartsToTry& starts, SatList& result)
       : options_(record.options),
+        records_(record.records),
         thresholds_(record.workspace.thresholds.user()),
         extension_(extension),
         lists_let_go_(lists_let_go),
@@ -74,7 +75,7 @@ class CandidateTrials {
     if (!spare_) return;
     spare_->missense.clear();
     spare_->missense.shrink_to_fit();
-    sat_alloc.give_back(spare_);
+    records_.give_back(spare_);
   }
   CandidateTrials(const CandidateTrials&) = delete;
   CandidateTrials& operator=(const CandidateTrials&) = delete;
@@ -102,6 +103,7 @@ class CandidateTrials {
   void accept(const char* p, const char* q);
 
   const SearchOptions& options_;
+  Csat_garbagecollector& records_;
   const Thresholds thresholds_;
   ExtensionAlignment& extension_;
   std::vector<Csat*>& lists_let_go_;
@@ -141,7 +143,7 @@ std::ptrdiff_t CandidateTrials::try_copy(const char* p, const char* q, const cha
   if (spare_)
     spare_->reset(p, q);
   else
-    spare_ = sat_alloc.get_new(p, q);
+    spare_ = records_.get_new(p, q);
   take_run_ahead(*spare_, run_end, end_);
   const long long shifts_survived = extension_.grow_forward(*spare_);
   const ForwardEnd forward_end{spare_->sat_end, spare_->score, spare_->insertions, spare_->deletions};
@@ -174,7 +176,7 @@ void CandidateTrials::accept(const char* p, const char* q) {
     if (anchors_.kept(error.position) && !anchors_.open(error.position)) starts_.reconsider_around(error.position);
   anchors_.cover(spare_->sat_begin, spare_->sat_end);
   for (const missense_entry& error : spare_->missense) anchors_.open_at(error.position);
-  Csat* accepted = sat_alloc.get_new(p, q);
+  Csat* accepted = records_.get_new(p, q);
   if (spare_->missense.count > options_.longest_error_list_kept) {
     // The list is let go, so it is not copied, and the spare keeps its room
     // for the next long walk: a list as long as an array, copied or grown

@@ -55,12 +55,16 @@ struct PartRecords : PartOfRecord {
   std::vector<Csat*> lists_let_go;
 };
 
-// The parts' records go back to the pool unless they are glued.
+// The parts' records go back to the record's pool unless they are glued.
 struct HeldParts {
-  std::vector<PartRecords> parts;
+  explicit HeldParts(Csat_garbagecollector& pool) : records(pool) {}
+  HeldParts(const HeldParts&) = delete;
+  HeldParts& operator=(const HeldParts&) = delete;
   ~HeldParts() {
-    for (PartRecords& part : parts) sat_alloc.give_back_all(part.sats);
+    for (PartRecords& part : parts) records.give_back_all(part.sats);
   }
+  Csat_garbagecollector& records;
+  std::vector<PartRecords> parts;
 };
 
 }  // namespace
@@ -71,12 +75,13 @@ std::vector<std::size_t> ImperfectSearch::search_in_parts() {
   const char* first = sequence.residues;
   ++workspace.counts.records_in_parts;
   CountsOfParts counts_of_parts;
-  const std::function<void(PartRecords&)> search_part = [this, first, &counts_of_parts](PartRecords& part) {
+  const std::function<void(PartRecords&, Csat_garbagecollector&)> search_part =
+      [this, first, &counts_of_parts](PartRecords& part, Csat_garbagecollector& records) {
     SearchWorkspace part_workspace;
-    const RecordSearch part_record{record_.options, part_workspace, record_.number, record_.sequence,
+    const RecordSearch part_record{record_.options, part_workspace, records, record_.number, record_.sequence,
                                    record_.progress, nullptr};
     ExtensionAlignment extension(record_.options, part_workspace, record_.sequence);
-    CsatContainer sats(&sat_alloc);
+    CsatContainer sats(&records);
     ImperfectSearch search(part_record, extension, sats);
     part.pass_ends = search.search_unit_lengths_in_turn(part.from, part.to);
     part.sats.swap(sats.sats);
@@ -84,10 +89,13 @@ std::vector<std::size_t> ImperfectSearch::search_in_parts() {
     for (const Csat* sat : part.sats) part.rule_out(sat->sat_begin - first, sat->sat_end - first);
     counts_of_parts.add(part_workspace.counts);
   };
-  const std::function<void(PartRecords&)> let_go = [](PartRecords& part) { sat_alloc.give_back_all(part.sats); };
-  HeldParts held;
+  Csat_garbagecollector& own_records = record_.records;
+  const std::function<void(PartRecords&)> let_go = [&own_records](PartRecords& part) {
+    own_records.give_back_all(part.sats);
+  };
+  HeldParts held(own_records);
   const std::vector<const char*> glue = search_and_glue(held.parts, first, sequence.length, record_.parts(),
-                                                        record_.run_parts, search_part, let_go,
+                                                        record_.run_parts, search_part, let_go, own_records,
                                                         workspace.counts.parts_searched_again);
   workspace.counts += counts_of_parts.sum();
 
