@@ -154,6 +154,180 @@ std::ptrdiff_t equal_residues_needed(unsigned k, const Thresholds& thresholds) {
   return static_cast<std::ptrdiff_t>(needed_length - k);
 }
 
+// The starts of one stretch of the record, unit length by unit length, and
+// what their trials share: the spare record, the thresholds and the
+// progress clock.
+class StartsScan {
+ public:
+  StartsScan(const RecordSearch& record, const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from,
+             const char* to, std::size_t reach_back)
+      : seq_begin(record.sequence.residues),
+        seq_end(seq_begin + record.sequence.length),
+        N_positions(seq_begin, seq_end),
+        // A unit needs at least one residue beyond its first copy, and the
+        // tables end at the longest unit that fits into the sequence.
+        first_k(record.options.min_unit_length > 1 ? record.options.min_unit_length : 1),
+        last_k(std::min<std::uint64_t>(record.options.max_unit_length, record.sequence.length)),
+        record_(record),
+        thresholds_(thresholds),
+        user_(record.workspace.thresholds.user()),
+        taker_(taker),
+        Ns_(record.options),
+        from_(from),
+        to_(to),
+        reach_back_(reach_back),
+        progress_stride_(taker.progress_stride()) {}
+  StartsScan(const StartsScan&) = delete;
+  StartsScan& operator=(const StartsScan&) = delete;
+  ~StartsScan() {
+    if (spare_) record_.records.give_back(spare_);
+  }
+
+  // Unit length 1: the group of a start is its run of equal letters, and
+  // every start of the stretch grown from it would grow into that same
+  // stretch, so the walk goes on at the stretch's end whether it was kept or
+  // not. False where the scan gives up (see search_starts).
+  bool search_letter_runs();
+  // The starts of unit length k >= 2, their marks read in anchors.
+  bool search_unit_length(unsigned k, CAnchorSeq& anchors, const ExactGroupScan& letter_runs);
+
+  const char* const seq_begin;
+  const char* const seq_end;
+  const NLocator N_positions;
+  const std::uint64_t first_k;
+  const std::uint64_t last_k;
+
+ private:
+  // Asks the progress clock once per stride of positions passed, which the
+  // taker sets: the plain exact search is fast enough to ask seldom.
+  void progress(const char* pos, unsigned k) {
+    if (pos - seq_begin < next_progress_check_) return;
+    record_.progress.at(record_.number, record_.sequence.name.c_str(), k);
+    next_progress_check_ = ((pos - seq_begin) / progress_stride_ + 1) * progress_stride_;
+  }
+  // A stretch without N at its edges is judged before any record is touched.
+  bool too_weak(const char* g, unsigned k, const PeriodicStretch& stretch) const {
+    const std::ptrdiff_t length = stretch.end - g;
+    return !stretch.N_at_an_edge &&
+           (length - k < thresholds_.min_scores[k] || length < thresholds_.min_lengths[k]);
+  }
+  // The spare record, made the repeat grown from the unit copy [i, i + k) of
+  // the group that starts at g.
+  Csat& candidate(const char* g, const char* i, unsigned k, const PeriodicStretch& stretch) {
+    if (spare_) {
+      spare_->reset(i, i + k);
+    } else {
+      spare_ = record_.records.get_new(i, i + k);
+    }
+    if (stretch.N_at_an_edge) {
+      grow_exact(*spare_, seq_begin, seq_end, Ns_);
+    } else {
+      take_periodic_stretch(*spare_, g, stretch.end);
+    }
+    return *spare_;
+  }
+  void keep_candidate() {
+    if (taker_.take(*spare_)) spare_ = nullptr;
+  }
+
+  const RecordSearch& record_;
+  const Thresholds& thresholds_;
+  // Repeats that pass the user's thresholds cover their residues, whatever
+  // thresholds are in force.
+  const Thresholds user_;
+  ExactRepeatTaker& taker_;
+  const NBridging Ns_;
+  const char* const from_;
+  const char* const to_;
+  const std::size_t reach_back_;
+  const std::ptrdiff_t progress_stride_;
+  std::ptrdiff_t next_progress_check_ = 0;
+  Csat* spare_ = nullptr;
+};
+
+bool StartsScan::search_letter_runs() {
+  const char* const first_start = skip_Ns(from_, seq_end);
+  if (seq_end - first_start < 2) return true;
+  ExactGroupScan groups(1, equal_residues_needed(1, thresholds_), Ns_.max_run > 0, N_positions, seq_begin, seq_end);
+  groups.judge_groups_starting_before(to_);
+  const char* p = group_start(first_start, 1, seq_begin, reach_back_);
+  if (!p) return false;
+  while (seq_end - p >= 2) {
+    p = groups.next_group_to_judge(p);
+    const char* start = std::max(p, first_start);
+    if (seq_end - start < 2 || start >= to_) break;
+    progress(start, 1);
+    PeriodicStretch stretch(p, 1, groups, seq_begin, seq_end, Ns_);
+    const char* stretch_end = stretch.end;
+    if (!too_weak(p, 1, stretch)) {
+      Csat& sat = candidate(p, start, 1, stretch);
+      stretch_end = sat.sat_end;
+      if (thresholds_.passed_by(sat, 1)) keep_candidate();
+    }
+    p = skip_Ns(stretch_end, seq_end);
+  }
+  return true;
+}
+
+bool StartsScan::search_unit_length(unsigned k, CAnchorSeq& anchors, const ExactGroupScan& letter_runs) {
+  const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
+  const char* const tried_end = std::min(starts_end, to_);
+  const char* next_N = N_positions.first_N_from(seq_begin);
+  const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
+  // The last stretch found too weak: every unit copy inside it would grow
+  // into the same stretch, so none of them is tried.
+  const char* weak_stretch_end = seq_begin;
+  next_progress_check_ = 0;
+  ExactGroupScan groups(k, equal_residues_needed(k, thresholds_), Ns_.max_run > 0, N_positions, seq_begin, seq_end);
+  groups.judge_groups_starting_before(to_);
+
+  const char* group = group_start(std::min(from_, starts_end), k, seq_begin, reach_back_);
+  if (!group) return false;
+  for (; group < starts_end;) {
+    group = groups.next_group_to_judge(group);
+    if (group >= tried_end) break;
+    progress(group, k);
+    PeriodicStretch stretch(group, k, groups, seq_begin, seq_end, Ns_);
+    const char* group_end = stretch.last_start < starts_end ? stretch.last_start + 1 : starts_end;
+    if (too_weak(group, k, stretch)) {
+      group = group_end;
+      continue;
+    }
+    // Covered residues may end within the group, so a covered start passes
+    // over the covered ones only. A unit copy holding an N or made of one
+    // letter, or lying in a stretch found too weak, reaches to the group's
+    // last start, which breaks the period: every later start of the group
+    // fails the same way.
+    const char* const group_tried_end = std::min(group_end, tried_end);
+    for (const char* i = std::max(group, from_); i < group_tried_end; ++i) {
+      progress(i, k);
+      if (!anchors.candidate_marks_open(i, i + k)) {
+        i = std::max(i, anchors.first_open(i) - 1);
+        continue;
+      }
+      if (next_N < i) next_N = N_positions.first_N_from(i);
+      if (next_N < i + k) break;
+      if (letter_run_end <= i) letter_run_end = letter_runs.last_start(i) + 1;
+      if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) break;
+      if (i + k <= weak_stretch_end) break;
+
+      // The record holds the whole stretch, so every later start of the
+      // group lies in it: too weak, or covered, they are not tried.
+      Csat& sat = candidate(group, i, k, stretch);
+      if (!thresholds_.passed_by(sat, k)) {
+        weak_stretch_end = sat.sat_end;
+        break;
+      }
+      const bool covers = user_.passed_by(sat, k);
+      if (covers) anchors.cover(sat.sat_begin, sat.sat_end);
+      keep_candidate();
+      if (covers) break;
+    }
+    group = group_end;
+  }
+  return true;
+}
+
 }  // namespace
 
 void ExactSearch::search(const Thresholds& thresholds, RecordSink& sink) {
@@ -173,160 +347,22 @@ void ExactSearch::search(const Thresholds& thresholds, ExactRepeatTaker& taker) 
 
 bool ExactSearch::search_starts(const Thresholds& thresholds, ExactRepeatTaker& taker, const char* from,
                                 const char* to, std::size_t reach_back) {
-  const SearchOptions& options = record_.options;
-  const CSequence_Mol& sequence = record_.sequence;
-  const char* const seq_begin = sequence.residues;
-  const char* const seq_end = seq_begin + sequence.length;
-  const NBridging Ns(options);
-  const NLocator N_positions(seq_begin, seq_end);
-  // Repeats that pass the user's thresholds cover their residues, whatever
-  // thresholds are in force.
-  const Thresholds user = record_.workspace.thresholds.user();
-  // A unit needs at least one residue beyond its first copy, and the tables
-  // end at the longest unit that fits into the sequence.
-  const std::uint64_t first_k = options.min_unit_length > 1 ? options.min_unit_length : 1;
-  const std::uint64_t last_k = std::min<std::uint64_t>(options.max_unit_length, sequence.length);
-
-  Csat_garbagecollector& records = record_.records;
-  Csat* spare = nullptr;
-  auto fresh_candidate = [&spare, &records](const char* b, const char* e) -> Csat& {
-    if (spare) {
-      spare->reset(b, e);
-    } else {
-      spare = records.get_new(b, e);
-    }
-    return *spare;
-  };
-  auto keep_candidate = [&spare, &taker]() {
-    if (taker.take(*spare)) spare = nullptr;
-  };
-
-  // Asks the progress clock once per stride of positions passed, which the
-  // taker sets: the plain exact search is fast enough to ask seldom.
-  const std::ptrdiff_t progress_stride = taker.progress_stride();
-  std::ptrdiff_t next_progress_check = 0;
-  auto progress = [&](const char* pos, unsigned k) {
-    if (pos - seq_begin < next_progress_check) return;
-    record_.progress.at(record_.number, sequence.name.c_str(), k);
-    next_progress_check = ((pos - seq_begin) / progress_stride + 1) * progress_stride;
-  };
-
-  // A stretch without N at its edges is judged before any record is touched.
-  auto too_weak = [&thresholds](const char* g, unsigned k, const PeriodicStretch& stretch) {
-    std::ptrdiff_t length = stretch.end - g;
-    return !stretch.N_at_an_edge && (length - k < thresholds.min_scores[k] || length < thresholds.min_lengths[k]);
-  };
-  // The spare record, made the repeat grown from the unit copy [i, i + k) of
-  // the group that starts at g.
-  auto candidate = [&](const char* g, const char* i, unsigned k, const PeriodicStretch& stretch) -> Csat& {
-    Csat& sat = fresh_candidate(i, i + k);
-    if (stretch.N_at_an_edge) {
-      grow_exact(sat, seq_begin, seq_end, Ns);
-    } else {
-      take_periodic_stretch(sat, g, stretch.end);
-    }
-    return sat;
-  };
-
-  // Unit length 1: the group of a start is its run of equal letters, and every
-  // start of the stretch grown from it would grow into that same stretch, so
-  // the walk goes on at the stretch's end whether it was kept or not.
-  const char* const first_start = skip_Ns(from, seq_end);
-  if (first_k == 1 && last_k >= 1 && seq_end - first_start >= 2) {
-    ExactGroupScan groups(1, equal_residues_needed(1, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
-    groups.judge_groups_starting_before(to);
-    const char* p = group_start(first_start, 1, seq_begin, reach_back);
-    if (!p) return false;
-    while (seq_end - p >= 2) {
-      p = groups.next_group_to_judge(p);
-      const char* start = std::max(p, first_start);
-      if (seq_end - start < 2 || start >= to) break;
-      progress(start, 1);
-      PeriodicStretch stretch(p, 1, groups, seq_begin, seq_end, Ns);
-      const char* stretch_end = stretch.end;
-      if (!too_weak(p, 1, stretch)) {
-        Csat& sat = candidate(p, start, 1, stretch);
-        stretch_end = sat.sat_end;
-        if (thresholds.passed_by(sat, 1)) keep_candidate();
-      }
-      p = skip_Ns(stretch_end, seq_end);
-    }
-  }
-
+  StartsScan scan(record_, thresholds, taker, from, to, reach_back);
+  if (scan.first_k == 1 && scan.last_k >= 1 && !scan.search_letter_runs()) return false;
   // In a block of its own, so that the anchor map is freed before the
   // records are made: the search holds most then.
   {
     // The marks the starts read: from the residue before the first to the
     // one after the last copy.
-    const auto from_residue = static_cast<std::size_t>(from - seq_begin);
-    CAnchorSeq anchors(seq_begin, sequence.length, from_residue == 0 ? 0 : from_residue - 1,
-                       static_cast<std::size_t>(to - seq_begin) + last_k + 1);
+    const auto from_residue = static_cast<std::size_t>(from - scan.seq_begin);
+    CAnchorSeq anchors(scan.seq_begin, record_.sequence.length, from_residue == 0 ? 0 : from_residue - 1,
+                       static_cast<std::size_t>(to - scan.seq_begin) + scan.last_k + 1);
     // The run of equal letters from an N-free position ends just after its
     // group of unit length 1, which this scan finds sixteen residues at a time.
-    const ExactGroupScan letter_runs(1, 0, false, N_positions, seq_begin, seq_end);
-    for (std::uint64_t k64 = first_k > 2 ? first_k : 2; k64 <= last_k; ++k64) {
-      const unsigned k = static_cast<unsigned>(k64);
-      const char* const starts_end = seq_end - k;  // one residue must follow the unit copy
-      const char* const tried_end = std::min(starts_end, to);
-      const char* next_N = N_positions.first_N_from(seq_begin);
-      const char* letter_run_end = seq_begin;  // one past the run of equal letters holding i
-      // The last stretch found too weak: every unit copy inside it would grow
-      // into the same stretch, so none of them is tried.
-      const char* weak_stretch_end = seq_begin;
-      next_progress_check = 0;
-      ExactGroupScan groups(k, equal_residues_needed(k, thresholds), Ns.max_run > 0, N_positions, seq_begin, seq_end);
-      groups.judge_groups_starting_before(to);
-
-      const char* group = group_start(std::min(from, starts_end), k, seq_begin, reach_back);
-      if (!group) {
-        if (spare) records.give_back(spare);
-        return false;
-      }
-      for (; group < starts_end;) {
-        group = groups.next_group_to_judge(group);
-        if (group >= tried_end) break;
-        progress(group, k);
-        PeriodicStretch stretch(group, k, groups, seq_begin, seq_end, Ns);
-        const char* group_end = stretch.last_start < starts_end ? stretch.last_start + 1 : starts_end;
-        if (too_weak(group, k, stretch)) {
-          group = group_end;
-          continue;
-        }
-        // Covered residues may end within the group, so a covered start passes
-        // over the covered ones only. A unit copy holding an N or made of one
-        // letter, or lying in a stretch found too weak, reaches to the group's
-        // last start, which breaks the period: every later start of the group
-        // fails the same way.
-        const char* const group_tried_end = std::min(group_end, tried_end);
-        for (const char* i = std::max(group, from); i < group_tried_end; ++i) {
-          progress(i, k);
-          if (!anchors.candidate_marks_open(i, i + k)) {
-            i = std::max(i, anchors.first_open(i) - 1);
-            continue;
-          }
-          if (next_N < i) next_N = N_positions.first_N_from(i);
-          if (next_N < i + k) break;
-          if (letter_run_end <= i) letter_run_end = letter_runs.last_start(i) + 1;
-          if (letter_run_end - i >= static_cast<std::ptrdiff_t>(k)) break;
-          if (i + k <= weak_stretch_end) break;
-
-          // The record holds the whole stretch, so every later start of the
-          // group lies in it: too weak, or covered, they are not tried.
-          Csat& sat = candidate(group, i, k, stretch);
-          if (!thresholds.passed_by(sat, k)) {
-            weak_stretch_end = sat.sat_end;
-            break;
-          }
-          const bool covers = user.passed_by(sat, k);
-          if (covers) anchors.cover(sat.sat_begin, sat.sat_end);
-          keep_candidate();
-          if (covers) break;
-        }
-        group = group_end;
-      }
+    const ExactGroupScan letter_runs(1, 0, false, scan.N_positions, scan.seq_begin, scan.seq_end);
+    for (std::uint64_t k = scan.first_k > 2 ? scan.first_k : 2; k <= scan.last_k; ++k) {
+      if (!scan.search_unit_length(static_cast<unsigned>(k), anchors, letter_runs)) return false;
     }
   }
-
-  if (spare) records.give_back(spare);
   return true;
 }
