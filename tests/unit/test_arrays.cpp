@@ -189,6 +189,39 @@ TEST(ArraysExtension, StopsAtAnNRunLongerThanAllowed) {
   EXPECT_EQ(stopped.score, 6);
 }
 
+TEST(ArraysExtension, VectorRowMatchesTheCellByCellRow) {
+  // Rows as the extension meets them: live cells a few penalties apart,
+  // dropped cells among them, N in the residues or the unit, and penalties
+  // from mild to the largest allowed.
+  Dna dna(11);
+  int compared = 0, with_deletions = 0;
+  for (int round = 0; round < 3000; ++round) {
+    ArraysOptions options = options_with(1, 100);
+    options.mismatch = round % 7 == 0 ? ArraysOptions::most_penalty : -1 - static_cast<int>(dna.chance() * 6);
+    options.indel = round % 11 == 0 ? ArraysOptions::most_penalty : -1 - static_cast<int>(dna.chance() * 6);
+    options.Ns_tolerated = round % 3 != 0;
+    int diagonal[band_width + 1];
+    for (int& cell : diagonal) {
+      cell = dna.chance() < 0.15 ? dropped_cell : static_cast<int>(dna.chance() * 40) - 20;
+    }
+    char chars[band_width];
+    for (char& c : chars) c = dna.chance() < 0.03 ? 'N' : dna.base();
+    const bool unit_has_N = std::find(chars, chars + band_width, 'N') != chars + band_width;
+    const char c = dna.chance() < 0.05 ? 'N' : dna.base();
+    int vector_row[band_width], plain_row[band_width];
+    const BandRow fast = next_band_row(diagonal, chars, c, unit_has_N, options, vector_row);
+    const BandRow plain = next_band_row_plain(diagonal, chars, c, options, plain_row);
+    ASSERT_TRUE(std::equal(vector_row, vector_row + band_width, plain_row)) << "round " << round;
+    ASSERT_EQ(fast.best, plain.best) << "round " << round;
+    ASSERT_EQ(fast.best_cell, plain.best_cell) << "round " << round;
+    ASSERT_EQ(fast.trace, plain.trace) << "round " << round;
+    ++compared;
+    with_deletions += (plain.trace >> band_width) != 0;
+  }
+  EXPECT_EQ(compared, 3000);
+  EXPECT_GT(with_deletions, 1000);
+}
+
 // Walks a record as the alignment printer does and checks that its fields,
 // its error list and its unit phases tell the same alignment.
 void expect_consistent(const Csat& sat, const ArraysOptions& options) {

@@ -18,11 +18,11 @@
 #include "search/arrays/wraparound_extension.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstring>
 
 namespace {
 
-constexpr int dropped = INT_MIN / 4;
+constexpr int dropped = dropped_cell;
 // Rows before a full window's end whose path is left to the next window.
 constexpr std::size_t settled_margin = 1024;
 
@@ -42,18 +42,9 @@ class Extender {
     ws_.current_row.assign(2 * band_width + 2, dropped);
     ws_.trace.resize(window_rows_ + 1);
     ws_.band_start.resize(window_rows_ + 1);
-    ws_.unrolled.resize(unit.length + band_width);
-    std::size_t column = unit.first_column;
-    for (char& c : ws_.unrolled) {
-      c = unit.unit[column];
-      if (unit.direction > 0) {
-        column = column + 1 == unit.length ? 0 : column + 1;
-      } else {
-        column = column == 0 ? unit.length - 1 : column - 1;
-      }
-    }
+    unroll();
     ws_.path.clear();
-    unit_has_N_ = std::find(ws_.unrolled.begin(), ws_.unrolled.end(), 'N') != ws_.unrolled.end();
+    unit_has_N_ = std::memchr(unit.unit, 'N', unit.length) != nullptr;
   }
 
   Extension run();
@@ -61,6 +52,8 @@ class Extender {
  private:
   char residue(std::size_t t) const { return text_[direction_ * static_cast<std::ptrdiff_t>(t)]; }
   char unit_char(long long j) const { return ws_.unrolled[static_cast<std::size_t>(j) % unit_.length]; }
+  // Writes the endless unit out for one period and a band.
+  void unroll();
   void start_window();
   // Fills row r + 1 of the window from row r with residue c; returns the row's best cell.
   int next_row(std::size_t r, char c, int& best_cell);
@@ -77,6 +70,8 @@ class Extender {
   std::size_t window_rows_;
   long long x_drop_;
   bool unit_has_N_ = false;
+  // The unit character of the column before the previous row's first cell.
+  std::size_t band_char_ = 0;
 
   // The window: its row 0 is the cell (t0_, j0_) with score base_.
   std::size_t t0_ = 0;
@@ -89,63 +84,50 @@ class Extender {
   std::size_t settled_best_steps_ = 0;
 };
 
+void Extender::unroll() {
+  ws_.unrolled.resize(unit_.length + band_width);
+  char* out = ws_.unrolled.data();
+  const char* end = out + ws_.unrolled.size();
+  std::size_t column = unit_.first_column;
+  while (out != end) {
+    const std::size_t n = std::min<std::size_t>(unit_.direction > 0 ? unit_.length - column : column + 1, end - out);
+    if (unit_.direction > 0) {
+      out = std::copy(unit_.unit + column, unit_.unit + column + n, out);
+      column = 0;
+    } else {
+      out = std::reverse_copy(unit_.unit + column + 1 - n, unit_.unit + column + 1, out);
+      column = unit_.length - 1;
+    }
+  }
+}
+
 void Extender::start_window() {
   ws_.band_start[0] = j0_;
-  std::uint64_t trace = 0;
+  band_char_ = static_cast<std::size_t>((j0_ + unit_.length - 1) % unit_.length);
+  std::uint32_t deletions = 0;
   for (int k = 0; k < band_width; ++k) {
     long long score = static_cast<long long>(k) * options_.indel;
     ws_.previous_row[1 + k] = base_ + score >= best_ - x_drop_ ? static_cast<int>(score) : dropped;
-    if (k > 0) trace |= std::uint64_t(STEP_DELETION) << (2 * k);
+    if (k > 0) deletions |= 1u << k;
   }
-  ws_.trace[0] = trace;
+  ws_.trace[0] = deletions << band_width;
 }
 
 int Extender::next_row(std::size_t r, char c, int& best_cell) {
   const long long previous_start = ws_.band_start[r];
+  // The band starts where the previous row's best cell leads, never further back.
+  const int shift = std::max(0, best_cell + 1 - band_width / 2);
+  ws_.band_start[r + 1] = previous_start + shift;
+  // Kept without dividing: a division per row costs as much as the row's cells.
+  band_char_ += static_cast<std::size_t>(shift);
+  while (band_char_ >= unit_.length) band_char_ -= unit_.length;
   // Cells -1 and band_width on of both rows are padding, always dropped.
   const int* prev = ws_.previous_row.data() + 1;
-  int* cur = ws_.current_row.data() + 1;
-  // The band starts where the previous row's best cell leads, never further back.
-  const long long start = std::max(previous_start, previous_start + best_cell + 1 - band_width / 2);
-  const int shift = static_cast<int>(start - previous_start);
-  ws_.band_start[r + 1] = start;
-  const std::size_t first_char = static_cast<std::size_t>((start + unit_.length - 1) % unit_.length);
-  const char* chars = ws_.unrolled.data() + first_char;  // chars[k]: the unit character of column start + k - 1
-  int substitution[band_width];
-  if (c == 'N' || unit_has_N_) {
-    for (int k = 0; k < band_width; ++k) substitution[k] = residue_score(c, chars[k], options_);
-  } else {
-    for (int k = 0; k < band_width; ++k) substitution[k] = chars[k] == c ? 1 : options_.mismatch;
-  }
-  // Diagonal and insertion first, cell by cell independently; a dropped
-  // cell stays far below any live one, whatever is added to it.
-  const int indel = options_.indel;
-  unsigned char step[band_width];
-  for (int k = 0; k < band_width; ++k) {
-    const int diagonal = prev[k + shift - 1] + substitution[k];
-    const int above = prev[k + shift] + indel;
-    step[k] = above > diagonal ? STEP_INSERTION : STEP_DIAGONAL;
-    cur[k] = above > diagonal ? above : diagonal;
-  }
-  // Then deletions, along the row.
-  for (int k = 1; k < band_width; ++k) {
-    if (cur[k - 1] + indel > cur[k]) {
-      cur[k] = cur[k - 1] + indel;
-      step[k] = STEP_DELETION;
-    }
-  }
-  std::uint64_t trace = 0;
-  int row_best = cur[0];
-  best_cell = 0;
-  for (int k = 0; k < band_width; ++k) {
-    trace |= std::uint64_t(step[k]) << (2 * k);
-    if (cur[k] > row_best) {
-      row_best = cur[k];
-      best_cell = k;
-    }
-  }
-  ws_.trace[r + 1] = trace;
-  return row_best;
+  const BandRow row = next_band_row(prev + shift - 1, ws_.unrolled.data() + band_char_, c, unit_has_N_, options_,
+                                    ws_.current_row.data() + 1);
+  ws_.trace[r + 1] = row.trace;
+  best_cell = row.best_cell;
+  return row.best;
 }
 
 void Extender::settle_path_to(std::size_t r, int k, std::size_t rows) {
@@ -153,8 +135,8 @@ void Extender::settle_path_to(std::size_t r, int k, std::size_t rows) {
   long long j = ws_.band_start[r] + k;
   while (r > 0 || j != j0_) {
     const int cell = static_cast<int>(j - ws_.band_start[r]);
-    const unsigned step = (ws_.trace[r] >> (2 * cell)) & 3u;
-    ws_.traced.push_back(static_cast<unsigned char>(step));
+    const AlignmentStep step = step_into(ws_.trace[r], cell);
+    ws_.traced.push_back(step);
     if (step != STEP_INSERTION) --j;
     if (step != STEP_DELETION) --r;
   }

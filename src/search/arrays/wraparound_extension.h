@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "search/arrays/arrays_options.h"
+#include "search/arrays/band_row.h"
 
 // The unit repeated endlessly, read from one column on, forward (+1) or
 // backward (-1) through the unit.
@@ -20,17 +21,6 @@ struct EndlessUnit {
   }
 };
 
-// A step of an alignment path: a residue against a unit character (match or
-// mismatch), a residue the unit lacks (insertion), a unit character the
-// residues lack (deletion).
-enum AlignmentStep : unsigned char { STEP_DIAGONAL = 0, STEP_INSERTION = 1, STEP_DELETION = 2 };
-
-// Score of a residue against a unit character.
-inline int residue_score(char residue, char unit_char, const ArraysOptions& options) {
-  if (residue == 'N' || unit_char == 'N') return options.Ns_tolerated ? 0 : options.mismatch;
-  return residue == unit_char ? 1 : options.mismatch;
-}
-
 struct Extension {
   long long score = 0;
   std::size_t residues = 0;         // taken from the text
@@ -40,15 +30,12 @@ struct Extension {
 // Scratch space of the extension, kept by the worker from one call to the next.
 struct ExtensionWorkspace {
   std::vector<int> previous_row, current_row;  // a band's cells between two padding cells on each side
-  std::vector<std::uint64_t> trace;  // two bits per cell of a row of the band
+  std::vector<std::uint32_t> trace;  // the steps into each row's cells (step_into)
   std::vector<long long> band_start;  // per row of the window
   std::vector<char> unrolled;        // the endless unit, one period and a band long
   std::vector<unsigned char> traced;  // one window's path, last step first
   std::vector<unsigned char> path;   // the path found, from the anchor outward
 };
-
-// Cells per row of the band that follows the best cell of each row.
-constexpr int band_width = 16;
 
 // Aligns text[0], text[direction], ... (at most `available` residues) against
 // the endless unit, both starting together, and returns the best-scoring
