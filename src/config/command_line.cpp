@@ -363,7 +363,7 @@ void add_search_options(OptionTable& table) {
 // the period.
 void use_arrays_defaults(const OptionTable& table, RunOptions& o) {
   if (!table.given("maxUnitLen")) o.max_unit_length = 2000;
-  if (!table.given("mismatchScore")) o.mismatch_score = -3;
+  if (!table.given("mismatchScore")) o.mismatch_score = -2;
   if (!table.given("indelScore")) o.indel_score = -3;
   if (!table.given("minScore")) o.min_score = 25;
   if (!table.given("minScore_b")) o.min_score_bx = 0.0f;

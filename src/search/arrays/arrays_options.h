@@ -29,10 +29,16 @@ struct ArraysOptions {
   bool Ns_tolerated = true;
   unsigned Ns_in_a_row = 4;
 
+  // How thorough the alignment is: the cells per row of its band (16, 24
+  // or 32), and how many of the larger penalty below its best it ends. For
+  // the run's scores, enough that it agrees with a full alignment.
+  int band_cells = 24;
+  int x_drop_per_penalty = 12;
+
   int min_score_for(unsigned d) const { return unit_length_floor(min_score, min_score_a, min_score_b, d); }
   int min_length_for(unsigned d) const { return unit_length_floor(min_length, min_length_a, min_length_b, d); }
   // An alignment that has fallen this far below its best ends.
-  int x_drop() const { return 10 * std::max(-mismatch, -indel); }
+  int x_drop() const { return x_drop_per_penalty * std::max(-mismatch, -indel); }
 };
 
 #endif

@@ -1,7 +1,7 @@
 /*
  * One row of the banded extension. The row is the hot loop of the arrays
  * search: every residue of every candidate passes through it. With SSE2 the
- * sixteen cells are four vectors of four, and the deletions along the row,
+ * cells are vectors of four, and the deletions along the row,
  * a chain from cell to cell, are a running maximum taken in two doubling
  * steps per vector, carried from one vector to the next.
  */
@@ -14,31 +14,32 @@
 namespace {
 
 // Substitution scores with N among the residue or the unit characters.
-void scores_with_N(const char* chars, char c, const ArraysOptions& options, int* substitution) {
-  for (int k = 0; k < band_width; ++k) substitution[k] = residue_score(c, chars[k], options);
+void scores_with_N(int width, const char* chars, char c, const ArraysOptions& options, int* substitution) {
+  for (int k = 0; k < width; ++k) substitution[k] = residue_score(c, chars[k], options);
 }
 
 }  // namespace
 
-BandRow next_band_row_plain(const int* diagonal, const char* chars, char c, const ArraysOptions& options, int* row) {
-  int substitution[band_width];
-  scores_with_N(chars, c, options, substitution);
-  std::uint32_t trace = 0;
-  for (int k = 0; k < band_width; ++k) {
+BandRow next_band_row_plain(int width, const int* diagonal, const char* chars, char c, const ArraysOptions& options,
+                            int* row) {
+  int substitution[widest_band];
+  scores_with_N(width, chars, c, options, substitution);
+  std::uint64_t trace = 0;
+  for (int k = 0; k < width; ++k) {
     const int from_diagonal = diagonal[k] + substitution[k];
     const int from_above = diagonal[k + 1] + options.indel;
     row[k] = from_diagonal;
     if (from_above > from_diagonal) {
       row[k] = from_above;
-      trace |= 1u << k;
+      trace |= std::uint64_t(1) << k;
     }
     if (k > 0 && row[k - 1] + options.indel > row[k]) {
       row[k] = row[k - 1] + options.indel;
-      trace = (trace & ~(1u << k)) | (1u << (band_width + k));
+      trace = (trace & ~(std::uint64_t(1) << k)) | (std::uint64_t(1) << (widest_band + k));
     }
   }
   BandRow result{row[0], 0, trace};
-  for (int k = 1; k < band_width; ++k) {
+  for (int k = 1; k < width; ++k) {
     if (row[k] > result.best) {
       result.best = row[k];
       result.best_cell = k;
@@ -51,8 +52,6 @@ BandRow next_band_row_plain(const int* diagonal, const char* chars, char c, cons
 
 namespace {
 
-constexpr int vectors = band_width / 4;
-
 __m128i max32(__m128i a, __m128i b) {
   const __m128i greater = _mm_cmpgt_epi32(a, b);
   return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
@@ -60,24 +59,28 @@ __m128i max32(__m128i a, __m128i b) {
 
 unsigned lane_mask(__m128i m) { return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(m))); }
 
-}  // namespace
-
-BandRow next_band_row(const int* diagonal, const char* chars, char c, bool unit_has_N, const ArraysOptions& options,
-                      int* row) {
+template <int vectors>
+BandRow row_in_vectors(const int* diagonal, const char* chars, char c, bool unit_has_N, const ArraysOptions& options,
+                       int* row) {
   __m128i substitution[vectors];
   if (c == 'N' || unit_has_N) {
-    alignas(16) int scores[band_width];
-    scores_with_N(chars, c, options, scores);
+    alignas(16) int scores[4 * vectors];
+    scores_with_N(4 * vectors, chars, c, options, scores);
     for (int v = 0; v < vectors; ++v) substitution[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(scores) + v);
   } else {
     // Equal bytes widened to equal words: a match scores mismatch + (1 - mismatch).
-    const __m128i equal =
-        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(chars)), _mm_set1_epi8(c));
-    const __m128i low = _mm_unpacklo_epi8(equal, equal), high = _mm_unpackhi_epi8(equal, equal);
-    const __m128i words[vectors] = {_mm_unpacklo_epi16(low, low), _mm_unpackhi_epi16(low, low),
-                                    _mm_unpacklo_epi16(high, high), _mm_unpackhi_epi16(high, high)};
     const __m128i mismatch = _mm_set1_epi32(options.mismatch), gain = _mm_set1_epi32(1 - options.mismatch);
-    for (int v = 0; v < vectors; ++v) substitution[v] = _mm_add_epi32(mismatch, _mm_and_si128(words[v], gain));
+    const __m128i residue = _mm_set1_epi8(c);
+    for (int v = 0; v < vectors; v += 4) {
+      // Sixteen characters at a time: chars is padded to a multiple of sixteen.
+      const __m128i equal = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + 4 * v)), residue);
+      const __m128i low = _mm_unpacklo_epi8(equal, equal), high = _mm_unpackhi_epi8(equal, equal);
+      const __m128i words[4] = {_mm_unpacklo_epi16(low, low), _mm_unpackhi_epi16(low, low),
+                                _mm_unpacklo_epi16(high, high), _mm_unpackhi_epi16(high, high)};
+      for (int w = 0; w < 4 && v + w < vectors; ++w) {
+        substitution[v + w] = _mm_add_epi32(mismatch, _mm_and_si128(words[w], gain));
+      }
+    }
   }
   const int indel = options.indel;
   const __m128i one_indel = _mm_set1_epi32(indel), two_indels = _mm_set1_epi32(2 * indel);
@@ -86,7 +89,7 @@ BandRow next_band_row(const int* diagonal, const char* chars, char c, bool unit_
   const __m128i none_before_first = _mm_setr_epi32(dropped_cell, 0, 0, 0);
   const __m128i none_before_second = _mm_setr_epi32(dropped_cell, dropped_cell, 0, 0);
   __m128i cells[vectors];
-  unsigned insertions = 0, deletions = 0;
+  std::uint64_t insertions = 0, deletions = 0;
   for (int v = 0; v < vectors; ++v) {
     const __m128i from_diagonal =
         _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(diagonal + 4 * v)), substitution[v]);
@@ -102,22 +105,36 @@ BandRow next_band_row(const int* diagonal, const char* chars, char c, bool unit_
     x = max32(x, _mm_add_epi32(_mm_or_si128(_mm_slli_si128(x, 8), none_before_second), two_indels));
     cells[v] = x;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 4 * v), x);
-    const unsigned deleted = lane_mask(_mm_cmpgt_epi32(x, before_deletions));
+    const std::uint64_t deleted = lane_mask(_mm_cmpgt_epi32(x, before_deletions));
     insertions |= (lane_mask(above_better) & ~deleted) << (4 * v);
     deletions |= deleted << (4 * v);
   }
-  __m128i best = max32(max32(cells[0], cells[1]), max32(cells[2], cells[3]));
+  __m128i best = cells[0];
+  for (int v = 1; v < vectors; ++v) best = max32(best, cells[v]);
   best = max32(best, _mm_shuffle_epi32(best, 0x4E));
   best = max32(best, _mm_shuffle_epi32(best, 0xB1));
-  unsigned at_best = 0;
-  for (int v = 0; v < vectors; ++v) at_best |= lane_mask(_mm_cmpeq_epi32(cells[v], best)) << (4 * v);
-  return {_mm_cvtsi128_si32(best), __builtin_ctz(at_best), insertions | (deletions << band_width)};
+  std::uint64_t at_best = 0;
+  for (int v = 0; v < vectors; ++v) at_best |= std::uint64_t(lane_mask(_mm_cmpeq_epi32(cells[v], best))) << (4 * v);
+  return {_mm_cvtsi128_si32(best), __builtin_ctzll(at_best), insertions | (deletions << widest_band)};
+}
+
+}  // namespace
+
+BandRow next_band_row(int width, const int* diagonal, const char* chars, char c, bool unit_has_N,
+                      const ArraysOptions& options, int* row) {
+  switch (width) {
+    case 16: return row_in_vectors<4>(diagonal, chars, c, unit_has_N, options, row);
+    case 24: return row_in_vectors<6>(diagonal, chars, c, unit_has_N, options, row);
+    case 32: return row_in_vectors<8>(diagonal, chars, c, unit_has_N, options, row);
+    default: return next_band_row_plain(width, diagonal, chars, c, options, row);
+  }
 }
 
 #else
 
-BandRow next_band_row(const int* diagonal, const char* chars, char c, bool, const ArraysOptions& options, int* row) {
-  return next_band_row_plain(diagonal, chars, c, options, row);
+BandRow next_band_row(int width, const int* diagonal, const char* chars, char c, bool, const ArraysOptions& options,
+                      int* row) {
+  return next_band_row_plain(width, diagonal, chars, c, options, row);
 }
 
 #endif

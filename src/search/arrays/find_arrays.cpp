@@ -106,8 +106,9 @@ constexpr unsigned multiples_tried = 4;
 // A new call reaches back over this many shorter ones at most.
 constexpr std::size_t calls_passed_over = 64;
 constexpr std::size_t copies_needed_in_tenths = 18;
-// Fewer copies are called when the copies beyond the first score this much
-// per unit character.
+// Up to this many copies, an array is called only when the copies beyond
+// the first score this much per unit character; from few_copies on.
+constexpr std::size_t copies_called_outright_in_tenths = 20;
 constexpr std::size_t few_copies_needed_in_tenths = 17;
 constexpr long long few_copies_score_in_tenths = 4;
 constexpr std::size_t copies_to_go_on_in_tenths = 14;
@@ -164,6 +165,10 @@ ArraysOptions lenient_version_of(const ArraysOptions& options) {
   ArraysOptions lenient = options;
   lenient.mismatch = -2;
   lenient.indel = -3;
+  // Only follows the copies, for their consensus: a narrower band and an
+  // earlier end do.
+  lenient.band_cells = 16;
+  lenient.x_drop_per_penalty = 10;
   return lenient;
 }
 
@@ -463,17 +468,26 @@ bool ArraySearch::take_majority(AlignedArray& array, bool fit_length) {
     length += v.kept + (v.added >= 0);
   }
   if (fit_length) fit_to_copies(array, inserted - deleted, inserted + deleted, length);
+  // An even split goes to the letter the array holds most of: in an array
+  // of two copies every column is one, and the first copy's letters would
+  // put every difference into the second.
+  unsigned held[4] = {0, 0, 0, 0};
+  for (const ArraysWorkspace::ColumnVotes& v : ws_.votes) {
+    for (int b = 0; b < 4; ++b) held[b] += v.residues[b];
+  }
   static constexpr char letters[] = "ACGT";
   std::string& unit = ws_.refined_unit;
   unit.clear();
   for (unsigned column = 0; column < d; ++column) {
     const ArraysWorkspace::ColumnVotes& v = ws_.votes[column];
     if (v.kept) {
-      // Ties keep the letter in place, so that a consensus settles.
+      // Full ties keep the letter in place, so that a consensus settles.
       const int current = base_code(array.unit[column]);
       int chosen = current >= 0 ? current : 0;
       for (int b = 0; b < 4; ++b) {
-        if (v.residues[b] > v.residues[chosen]) chosen = b;
+        if (v.residues[b] > v.residues[chosen] || (v.residues[b] == v.residues[chosen] && held[b] > held[chosen])) {
+          chosen = b;
+        }
       }
       unit.push_back(letters[chosen]);
     }
@@ -611,7 +625,7 @@ void ArraySearch::consider_multiples() {
     const std::size_t D = std::size_t(k) * d;
     if (spanned * 10 < copies_needed_in_tenths * D || best.anchor + D > length_) break;
     ws_.trial.unit.assign(residues_ + best.anchor, D);
-    if (build(best.anchor, ws_.trial, true) && ws_.trial.score * 4 > best_score * 5) {
+    if (build(best.anchor, ws_.trial, true) && callable(ws_.trial) && ws_.trial.score * 4 > best_score * 5) {
       best_score = ws_.trial.score;
       std::swap(ws_.multiple, ws_.trial);
     }
@@ -658,7 +672,7 @@ bool periodic(const std::string& unit) {
 bool enough_copies(const AlignedArray& array) {
   const std::size_t d = array.period();
   const std::size_t spanned = array.unit_characters();
-  if (spanned * 10 >= copies_needed_in_tenths * d) return true;
+  if (spanned * 10 >= copies_called_outright_in_tenths * d) return true;
   if (spanned * 10 < few_copies_needed_in_tenths * d) return false;
   const long long beyond_first_copy = static_cast<long long>(spanned - d);
   return (array.score - static_cast<long long>(d)) * 10 >= few_copies_score_in_tenths * beyond_first_copy;

@@ -4,7 +4,7 @@
  * Cell (t, j) holds the best score of the first t residues against the first
  * j characters of the endless unit: +1 per match, `mismatch` per mismatch,
  * `indel` per insertion or deletion, 0 (or a mismatch) per N. Each row keeps
- * band_width cells starting where the previous row's best cell leads, so the
+ * options.band_cells cells starting where the previous row's best cell leads, so the
  * cost per residue does not depend on the period. The walk stops at the end
  * of the text, at an N run longer than allowed, or once every cell of a row
  * lies more than x_drop below the best cell seen (cells that far below are
@@ -37,9 +37,10 @@ class Extender {
         options_(options),
         ws_(ws),
         window_rows_(window_rows),
-        x_drop_(options.x_drop()) {
-    ws_.previous_row.assign(2 * band_width + 2, dropped);
-    ws_.current_row.assign(2 * band_width + 2, dropped);
+        x_drop_(options.x_drop()),
+        width_(options.band_cells) {
+    ws_.previous_row.assign(2 * widest_band + 2, dropped);
+    ws_.current_row.assign(2 * widest_band + 2, dropped);
     ws_.trace.resize(window_rows_ + 1);
     ws_.band_start.resize(window_rows_ + 1);
     unroll();
@@ -69,6 +70,7 @@ class Extender {
   ExtensionWorkspace& ws_;
   std::size_t window_rows_;
   long long x_drop_;
+  int width_;
   bool unit_has_N_ = false;
   // The unit character of the column before the previous row's first cell.
   std::size_t band_char_ = 0;
@@ -85,7 +87,7 @@ class Extender {
 };
 
 void Extender::unroll() {
-  ws_.unrolled.resize(unit_.length + band_width);
+  ws_.unrolled.resize(unit_.length + widest_band);
   char* out = ws_.unrolled.data();
   const char* end = out + ws_.unrolled.size();
   std::size_t column = unit_.first_column;
@@ -104,26 +106,26 @@ void Extender::unroll() {
 void Extender::start_window() {
   ws_.band_start[0] = j0_;
   band_char_ = static_cast<std::size_t>((j0_ + unit_.length - 1) % unit_.length);
-  std::uint32_t deletions = 0;
-  for (int k = 0; k < band_width; ++k) {
+  std::uint64_t deletions = 0;
+  for (int k = 0; k < width_; ++k) {
     long long score = static_cast<long long>(k) * options_.indel;
     ws_.previous_row[1 + k] = base_ + score >= best_ - x_drop_ ? static_cast<int>(score) : dropped;
-    if (k > 0) deletions |= 1u << k;
+    if (k > 0) deletions |= std::uint64_t(1) << k;
   }
-  ws_.trace[0] = deletions << band_width;
+  ws_.trace[0] = deletions << widest_band;
 }
 
 int Extender::next_row(std::size_t r, char c, int& best_cell) {
   const long long previous_start = ws_.band_start[r];
   // The band starts where the previous row's best cell leads, never further back.
-  const int shift = std::max(0, best_cell + 1 - band_width / 2);
+  const int shift = std::max(0, best_cell + 1 - width_ / 2);
   ws_.band_start[r + 1] = previous_start + shift;
   // Kept without dividing: a division per row costs as much as the row's cells.
   band_char_ += static_cast<std::size_t>(shift);
   while (band_char_ >= unit_.length) band_char_ -= unit_.length;
-  // Cells -1 and band_width on of both rows are padding, always dropped.
+  // Cells -1 and width_ on of both rows are padding, always dropped.
   const int* prev = ws_.previous_row.data() + 1;
-  const BandRow row = next_band_row(prev + shift - 1, ws_.unrolled.data() + band_char_, c, unit_has_N_, options_,
+  const BandRow row = next_band_row(width_, prev + shift - 1, ws_.unrolled.data() + band_char_, c, unit_has_N_, options_,
                                     ws_.current_row.data() + 1);
   ws_.trace[r + 1] = row.trace;
   best_cell = row.best_cell;
@@ -211,7 +213,7 @@ Extension Extender::run() {
       window_best_cell = best_cell;
     }
     const long long floor = best_ - x_drop_ - base_;
-    for (int k = 1; k <= band_width; ++k) {
+    for (int k = 1; k <= width_; ++k) {
       if (ws_.current_row[k] < floor) ws_.current_row[k] = dropped;
     }
     std::swap(ws_.previous_row, ws_.current_row);

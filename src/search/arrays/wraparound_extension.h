@@ -30,9 +30,9 @@ struct Extension {
 // Scratch space of the extension, kept by the worker from one call to the next.
 struct ExtensionWorkspace {
   std::vector<int> previous_row, current_row;  // a band's cells between two padding cells on each side
-  std::vector<std::uint32_t> trace;  // the steps into each row's cells (step_into)
+  std::vector<std::uint64_t> trace;  // the steps into each row's cells (step_into)
   std::vector<long long> band_start;  // per row of the window
-  std::vector<char> unrolled;        // the endless unit, one period and a band long
+  std::vector<char> unrolled;        // the endless unit, one period and the widest band long
   std::vector<unsigned char> traced;  // one window's path, last step first
   std::vector<unsigned char> path;   // the path found, from the anchor outward
 };
