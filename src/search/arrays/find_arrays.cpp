@@ -161,14 +161,20 @@ bool low_complexity(std::size_t code) {
 // The letter with the most votes, the first of equals.
 int most_votes(const unsigned* votes) { return static_cast<int>(std::max_element(votes, votes + 4) - votes); }
 
+// The alignments that only choose the consensus and the period follow the
+// copies with a narrower band and end sooner; the call's own alignment is
+// the thorough one.
+ArraysOptions quick_version_of(const ArraysOptions& options) {
+  ArraysOptions quick = options;
+  quick.band_cells = 16;
+  quick.x_drop_per_penalty = 10;
+  return quick;
+}
+
 ArraysOptions lenient_version_of(const ArraysOptions& options) {
-  ArraysOptions lenient = options;
+  ArraysOptions lenient = quick_version_of(options);
   lenient.mismatch = -2;
   lenient.indel = -3;
-  // Only follows the copies, for their consensus: a narrower band and an
-  // earlier end do.
-  lenient.band_cells = 16;
-  lenient.x_drop_per_penalty = 10;
   return lenient;
 }
 
@@ -214,6 +220,7 @@ class ArraySearch {
       : residues_(residues),
         length_(length),
         options_(options),
+        quick_(quick_version_of(options)),
         lenient_(lenient_version_of(options)),
         ws_(ws),
         units_(units),
@@ -268,6 +275,7 @@ class ArraySearch {
   const char* residues_;
   std::size_t length_;
   const ArraysOptions& options_;
+  ArraysOptions quick_;
   ArraysOptions lenient_;
   ArraysWorkspace& ws_;
   ConsensusUnits& units_;
@@ -378,10 +386,13 @@ bool ArraySearch::try_candidate(unsigned d, long long word_start) {
   choose_period();
   consider_multiples();
   consider_higher_order();
-  if (!callable(ws_.best)) return false;
-  settle(make_record(ws_.best));
-  floor_ = std::max(floor_, static_cast<long long>(ws_.best.end));
-  floor_span_ = ws_.best.end - ws_.best.begin;
+  AlignedArray& best = ws_.best;
+  if (!callable(best)) return false;
+  align_around(residues_, length_, best.anchor, left_limit(best.period()), options_, ws_.extension, best);
+  if (!callable(best)) return false;
+  settle(make_record(best));
+  floor_ = std::max(floor_, static_cast<long long>(best.end));
+  floor_span_ = best.end - best.begin;
   return true;
 }
 
@@ -405,7 +416,7 @@ bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_
   for (unsigned round = 0; round < lenient_rounds && take_majority(array); ++round) {
     align_around(residues_, length_, anchor, left_limit, lenient_, ws_.extension, array);
   }
-  align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
+  align_around(residues_, length_, anchor, left_limit, quick_, ws_.extension, array);
   // Refining seldom rescues an array this far from being called.
   if (array.unit_characters() * 10 < copies_to_go_on_in_tenths * array.period() ||
       2 * array.score < options_.min_score_for(array.period())) {
@@ -415,7 +426,7 @@ bool ArraySearch::build(std::size_t anchor, AlignedArray& array, bool unit_from_
   for (unsigned round = 0; round < refining_rounds; ++round) {
     before = array;
     if (!take_majority(array, true)) break;
-    align_around(residues_, length_, anchor, left_limit, options_, ws_.extension, array);
+    align_around(residues_, length_, anchor, left_limit, quick_, ws_.extension, array);
     // A few copies may outvote the right length by chance, with a score
     // that gains little: a unit of another length must gain more than an
     // indel costs.
