@@ -18,9 +18,10 @@
  * lenient scores (mismatch -2, indel -3) that follow copies differing from
  * the first one by a quarter; alignments spanning fewer than 1.4 copies end
  * the candidate there. The consensus is the majority of the residues aligned
- * to each unit column, without the columns most copies lack and with the
- * residue most copies add after a column; it is taken again until it
- * settles (three times at most). Under the run's scores it is then refined
+ * to each unit column (an even split going to the letter the array holds
+ * most of), without the columns most copies lack and with the residue most
+ * copies add after a column; it is taken again until it settles (three
+ * times at most). Under the run's scores it is then refined
  * the same way while that raises the score (three times at most; a change
  * of length must raise it by more than one indel's penalty); in these rounds,
  * when the copies' average length (the unit's plus the aligned insertions
@@ -29,12 +30,14 @@
  * the most deletion votes is left out, one residue a round; or, where the
  * difference less the average's own uncertainty (the square root of the
  * copies' indels over the number of copies, rounded) is more than one, that
- * many columns with the most votes change in the round, eight at most. The
- * alignment
- * against the final consensus is the call: +1 per match, the mismatch and
- * indel scores of the run, 0 per tolerated N, each side extended to its best
- * score (wraparound_extension.cpp). The call starts with the unit column
- * facing its first residue.
+ * many columns with the most votes change in the round, eight at most.
+ * These alignments keep a band of 16 cells and end 10 times the larger
+ * penalty below their best. The alignment against the final consensus,
+ * with a band of 24 cells and an end 12 times the larger penalty below its
+ * best, is the call: +1 per match, the mismatch and indel scores of the
+ * run, 0 per tolerated N, each side extended to its best score
+ * (wraparound_extension.cpp). The call starts with the unit column facing
+ * its first residue.
  *
  * Period. A candidate may be a multiple of the array's period: for each
  * divisor p of d (ascending, at least min_period) by which a shift changes at
@@ -50,7 +53,7 @@
  * no exact multiple of it.
  * An array scoring less than 0.7 per unit character may be a higher-order
  * repeat of diverged monomers: it is built again at 2, 3 and 4 times its
- * period, and the best of those replaces it if it scores over 25 % more.
+ * period, and the best callable one replaces it if it scores over 25 % more.
  * And from 1.5 d to the longest period of which the array holds 1.8 copies,
  * the shortest offset agreeing within 0.05 of the most is a higher order
  * when it agrees 0.15 more than d's; the array built from the residues at
@@ -61,7 +64,7 @@
  * nearly as well as the higher-order copies, at the higher order when
  * those agree far better.
  *
- * Calls. An array is called when it spans at least 1.8 copies of its unit
+ * Calls. An array is called when it spans at least 2 copies of its unit
  * (its normalised length over its period), or at least 1.7 copies whose
  * score, less one per character of the first copy, is at least 0.4 per unit
  * character beyond it (a close duplication whose ends the alignment trims,
@@ -105,9 +108,10 @@ constexpr double agreeing_copies = 0.7;
 constexpr unsigned multiples_tried = 4;
 // A new call reaches back over this many shorter ones at most.
 constexpr std::size_t calls_passed_over = 64;
+// A longer period is tried only where the array holds this many copies of it.
 constexpr std::size_t copies_needed_in_tenths = 18;
-// Up to this many copies, an array is called only when the copies beyond
-// the first score this much per unit character; from few_copies on.
+// Below this many copies (and from few_copies on), an array is called only
+// when the copies beyond the first score few_copies_score per unit character.
 constexpr std::size_t copies_called_outright_in_tenths = 20;
 constexpr std::size_t few_copies_needed_in_tenths = 17;
 constexpr long long few_copies_score_in_tenths = 4;

@@ -4,11 +4,12 @@
  * Cell (t, j) holds the best score of the first t residues against the first
  * j characters of the endless unit: +1 per match, `mismatch` per mismatch,
  * `indel` per insertion or deletion, 0 (or a mismatch) per N. Each row keeps
- * options.band_cells cells starting where the previous row's best cell leads, so the
- * cost per residue does not depend on the period. The walk stops at the end
- * of the text, at an N run longer than allowed, or once every cell of a row
- * lies more than x_drop below the best cell seen (cells that far below are
- * dropped on the way). The result is the best cell seen and its path.
+ * options.band_cells cells starting where the previous row's best cell
+ * leads, so the cost per residue does not depend on the period. The walk
+ * stops at the end of the text, at an N run longer than allowed, or once
+ * every cell of a row lies more than x_drop below the best cell seen (cells
+ * that far below are dropped on the way). The result is the best cell seen
+ * and its path.
  *
  * Paths are traced one window of rows at a time: at a window's end the path
  * to that row's best cell is settled and the next window starts from that
