@@ -10,6 +10,7 @@
 
 #include "repeats/Csat.h"
 #include "search/arrays/find_arrays.h"
+#include "search/arrays/period_evidence.h"
 #include "search/arrays/wraparound_extension.h"
 
 namespace {
@@ -236,6 +237,80 @@ TEST(ArraysExtension, VectorRowMatchesTheCellByCellRow) {
   }
   EXPECT_EQ(compared, 3000);
   EXPECT_GT(with_deletions, 1000);
+}
+
+// The period evidence as the rule states it: each period's evidence and
+// where it was last added to, checked against the floor at every reading.
+class PlainPeriodEvidence {
+ public:
+  PlainPeriodEvidence(unsigned min_period, unsigned max_period)
+      : min_period_(min_period), max_period_(max_period), evidence_(max_period + 1, 0), last_(max_period + 1, -1) {}
+  int at(unsigned d, long long position) const {
+    if (last_[d] < floor_ || last_[d] > position) return 0;
+    return static_cast<int>(std::max(0LL, evidence_[d] - (position - last_[d])));
+  }
+  unsigned add_match(unsigned d, long long start) {
+    if (last_[d] > start) return 0;
+    evidence_[d] = at(d, start) + 40;
+    last_[d] = start;
+    if (evidence_[d] <= 40) return 0;
+    const unsigned reach = std::min(8u, 1 + d / 128);
+    int sum = 0, most = 0;
+    unsigned candidate = d;
+    for (unsigned x = std::max(min_period_, d > reach ? d - reach : 1u); x <= std::min(max_period_, d + reach); ++x) {
+      sum += at(x, start);
+      if (at(x, start) > most) {
+        most = at(x, start);
+        candidate = x;
+      }
+    }
+    return sum >= 320 ? candidate : 0;
+  }
+  void quiet(unsigned from, unsigned to, long long until) {
+    for (unsigned x = from; x <= to; ++x) {
+      evidence_[x] = 0;
+      last_[x] = until;
+    }
+  }
+  long long floor_ = 0;
+
+ private:
+  unsigned min_period_, max_period_;
+  std::vector<long long> evidence_, last_;
+};
+
+TEST(ArraysScan, PeriodEvidenceMatchesThePlainRule) {
+  // Matches thick around a few periods and thin elsewhere, calls raising the
+  // floor past the matches, and candidates quieting their neighbours.
+  Dna dna(5);
+  const unsigned min_period = 3, max_period = 1200;
+  PeriodEvidence fast;
+  fast.reset(min_period, max_period);
+  PlainPeriodEvidence plain(min_period, max_period);
+  int candidates = 0, below_floor = 0;
+  long long start = 0;
+  for (int step = 0; step < 200000; ++step) {
+    start += dna.chance() < 0.6 ? 1 : 0;
+    const unsigned hub = step / 5000 % 2 == 0 ? 40 : 1000;
+    const unsigned d = dna.chance() < 0.5 ? hub - 2 + static_cast<unsigned>(dna.chance() * 5)
+                                         : min_period + static_cast<unsigned>(dna.chance() * (max_period - min_period));
+    below_floor += start < plain.floor_;
+    const unsigned candidate = fast.add_match(d, start);
+    ASSERT_EQ(candidate, plain.add_match(d, start)) << "step " << step;
+    if (candidate != 0) {
+      ++candidates;
+      const long long until = start + static_cast<long long>(dna.chance() * 200);
+      fast.quiet(candidate - 2, candidate + 2, until);
+      plain.quiet(candidate - 2, candidate + 2, until);
+      if (dna.chance() < 0.5) {
+        const long long floor = start + static_cast<long long>(dna.chance() * 300) - 50;
+        fast.raise_floor(floor);
+        plain.floor_ = std::max(plain.floor_, floor);
+      }
+    }
+  }
+  EXPECT_GT(candidates, 100);
+  EXPECT_GT(below_floor, 1000);  // matches the floor made worthless were met
 }
 
 // Walks a record as the alignment printer does and checks that its fields,

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "search/arrays/period_evidence.h"
 #include "search/arrays/wraparound_extension.h"
 
 // One array as aligned around its anchor: the residues [begin, end) against
@@ -25,11 +26,10 @@ struct ArraysWorkspace {
   ExtensionWorkspace extension;
   // The candidate scan: the last start of each word, the start before it of
   // the same word (a ring as long as the longest period), and the evidence
-  // gathered for each period with where it was last added to.
+  // gathered for each period.
   std::vector<long long> last_start_of_word;
   std::vector<long long> earlier_start;
-  std::vector<int> evidence;
-  std::vector<long long> last_evidence;
+  PeriodEvidence evidence;
   // Per unit column, the residues aligned to it (A, C, G, T), the copies
   // lacking it and the residues inserted after it.
   struct ColumnVotes {

@@ -93,9 +93,6 @@ namespace {
 constexpr unsigned word_length = 5;
 constexpr std::size_t word_count = std::size_t(1) << (2 * word_length);
 constexpr unsigned earlier_starts_followed = 16;
-constexpr int evidence_per_match = 40;
-constexpr int evidence_needed = 320;
-constexpr unsigned max_neighbours = 8;
 constexpr long long one_letter_reach = 256;
 constexpr unsigned lenient_rounds = 3;
 constexpr unsigned refining_rounds = 3;
@@ -153,8 +150,6 @@ struct Agreement {
   double share = 0.0;
 };
 
-// How far from a period d indels move the matches of its copies.
-unsigned neighbour_reach(unsigned d) { return std::min(max_neighbours, 1 + d / 128); }
 
 // A word of one letter.
 bool low_complexity(std::size_t code) {
@@ -234,9 +229,6 @@ class ArraySearch {
   ArraysSearchCounts run(RecordSink& sink);
 
  private:
-  int evidence_at(unsigned d, long long position) const;
-  // Adds a match at distance d; returns the period it makes a candidate, or 0.
-  unsigned add_evidence(unsigned d, long long start);
   // Builds, chooses the period and calls an array from candidate period d,
   // anchored d before the word at word_start; true when it calls one.
   bool try_candidate(unsigned d, long long word_start);
@@ -288,42 +280,9 @@ class ArraySearch {
   // need not be longer either, whatever the longest period asked.
   unsigned max_period_;
   ArraysSearchCounts counts_;
-  long long floor_ = 0;  // the end of the last call
-  std::size_t floor_span_ = 0;  // its length
+  std::size_t floor_span_ = 0;  // the length of the last call
   SatList calls_;
 };
-
-int ArraySearch::evidence_at(unsigned d, long long position) const {
-  const long long last = ws_.last_evidence[d];
-  if (last < floor_ || last > position) return 0;
-  return static_cast<int>(std::max(0LL, ws_.evidence[d] - (position - last)));
-}
-
-unsigned ArraySearch::add_evidence(unsigned d, long long start) {
-  if (ws_.last_evidence[d] > start) return 0;  // quiet after a candidate
-  ws_.evidence[d] = evidence_at(d, start) + evidence_per_match;
-  ws_.last_evidence[d] = start;
-  // A lone match, the usual one in random DNA, cannot make a candidate
-  // (a sum of 320 needs several): the neighbours are summed after a second.
-  if (ws_.evidence[d] <= evidence_per_match) return 0;
-  // Indels between copies move matches to neighbouring periods, the more so
-  // the longer the period: the evidence of a few neighbours counts too, and
-  // the one of them with the most is the candidate.
-  const unsigned reach = neighbour_reach(d);
-  const unsigned from = std::max(options_.min_period, d > reach ? d - reach : 1u);
-  const unsigned to = std::min(max_period_, d + reach);
-  int evidence = 0, most = 0;
-  unsigned candidate = d;
-  for (unsigned x = from; x <= to; ++x) {
-    const int e = evidence_at(x, start);
-    evidence += e;
-    if (e > most) {
-      most = e;
-      candidate = x;
-    }
-  }
-  return evidence >= evidence_needed ? candidate : 0;
-}
 
 ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
   const unsigned max_period = max_period_;
@@ -332,8 +291,7 @@ ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
   const std::size_t ring_mask = ring - 1;
   ws_.last_start_of_word.assign(word_count, -1);
   ws_.earlier_start.assign(ring, -1);
-  ws_.evidence.assign(static_cast<std::size_t>(max_period) + 1, 0);
-  ws_.last_evidence.assign(static_cast<std::size_t>(max_period) + 1, -1);
+  ws_.evidence.reset(options_.min_period, max_period);
 
   std::size_t code = 0;
   unsigned valid = 0;
@@ -354,8 +312,9 @@ ArraysSearchCounts ArraySearch::run(RecordSink& sink) {
       const unsigned d = static_cast<unsigned>(start - earlier);
       // A match reaching back before the last call's end is evidence only
       // of periods longer than that call: it may lie within their copies.
-      const bool within_a_call = earlier < floor_ && d <= floor_span_;
-      const unsigned candidate = d >= options_.min_period && !within_a_call ? add_evidence(d, start) : 0;
+      const bool within_a_call = earlier < ws_.evidence.floor() && d <= floor_span_;
+      const unsigned candidate =
+          d >= options_.min_period && !within_a_call ? ws_.evidence.add_match(d, start) : 0;
       if (candidate != 0 && static_cast<long long>(candidate) <= start && try_candidate(candidate, start)) break;
       earlier = ws_.earlier_start[static_cast<std::size_t>(earlier) & ring_mask];
     }
@@ -378,10 +337,7 @@ bool ArraySearch::try_candidate(unsigned d, long long word_start) {
   // beyond what was aligned: the same copies would only fail again.
   const long long quiet_until = static_cast<long long>(ws_.trial.end);
   const unsigned reach = neighbour_reach(d);
-  for (unsigned x = d > reach ? d - reach : 1u; x <= std::min(max_period_, d + reach); ++x) {
-    ws_.evidence[x] = 0;
-    ws_.last_evidence[x] = quiet_until;
-  }
+  ws_.evidence.quiet(d > reach ? d - reach : 1u, std::min(max_period_, d + reach), quiet_until);
   if (!built) {
     ++counts_.rejected_early;
     return false;
@@ -395,7 +351,7 @@ bool ArraySearch::try_candidate(unsigned d, long long word_start) {
   align_around(residues_, length_, best.anchor, left_limit(best.period()), options_, ws_.extension, best);
   if (!callable(best)) return false;
   settle(make_record(best));
-  floor_ = std::max(floor_, static_cast<long long>(best.end));
+  ws_.evidence.raise_floor(static_cast<long long>(best.end));
   floor_span_ = best.end - best.begin;
   return true;
 }
