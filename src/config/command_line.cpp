@@ -264,7 +264,7 @@ void add_threshold_options(OptionTable& table) {
                        "int", [](RunOptions& o, int n) { o.min_score = n; });
   table.add_value<int>(
       "m", "mismatchScore",
-      "Score for mismatch - must be -2 or lower. Default: -6 (-3 in --searchMode arrays). Match score is fixed to "
+      "Score for mismatch - must be -2 or lower. Default: -6 (-2 in --searchMode arrays). Match score is fixed to "
       "one.",
       "int", [](RunOptions& o, int score) { o.mismatch_score = score; });
   table.add_value<int>(
@@ -359,7 +359,7 @@ void add_search_options(OptionTable& table) {
 }
 
 // Arrays of long periods and diverged copies need scores that an identity
-// of 75 % still keeps positive, and a minimum score that does not grow with
+// of 70 % still keeps positive, and a minimum score that does not grow with
 // the period.
 void use_arrays_defaults(const OptionTable& table, RunOptions& o) {
   if (!table.given("maxUnitLen")) o.max_unit_length = 2000;
