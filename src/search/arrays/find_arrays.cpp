@@ -150,7 +150,6 @@ struct Agreement {
   double share = 0.0;
 };
 
-
 // A word of one letter.
 bool low_complexity(std::size_t code) {
   const std::size_t mask = word_count - 1;
