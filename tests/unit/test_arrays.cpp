@@ -266,8 +266,9 @@ class PlainPeriodEvidence {
     }
     return sum >= 320 ? candidate : 0;
   }
-  void quiet(unsigned from, unsigned to, long long until) {
-    for (unsigned x = from; x <= to; ++x) {
+  void quiet_around(unsigned d, long long until) {
+    const unsigned reach = std::min(8u, 1 + d / 128);
+    for (unsigned x = std::max(min_period_, d - reach); x <= std::min(max_period_, d + reach); ++x) {
       evidence_[x] = 0;
       last_[x] = until;
     }
@@ -300,8 +301,8 @@ TEST(ArraysScan, PeriodEvidenceMatchesThePlainRule) {
     if (candidate != 0) {
       ++candidates;
       const long long until = start + static_cast<long long>(dna.chance() * 200);
-      fast.quiet(candidate - 2, candidate + 2, until);
-      plain.quiet(candidate - 2, candidate + 2, until);
+      fast.quiet_around(candidate, until);
+      plain.quiet_around(candidate, until);
       if (dna.chance() < 0.5) {
         const long long floor = start + static_cast<long long>(dna.chance() * 300) - 50;
         fast.raise_floor(floor);

@@ -1,9 +1,9 @@
 /*
  * One row of the banded extension. The row is the hot loop of the arrays
  * search: every residue of every candidate passes through it. With SSE2 the
- * cells are vectors of four, and the deletions along the row,
- * a chain from cell to cell, are a running maximum taken in two doubling
- * steps per vector, carried from one vector to the next.
+ * cells are vectors of four, and the deletions along the row, a chain from
+ * cell to cell, are a running maximum taken in two doubling steps per
+ * vector, carried from one vector to the next.
  */
 #include "search/arrays/band_row.h"
 

@@ -334,9 +334,7 @@ bool ArraySearch::try_candidate(unsigned d, long long word_start) {
   const bool built = build(anchor, ws_.trial, true);
   // Whatever comes of it, the periods around d wait for evidence from
   // beyond what was aligned: the same copies would only fail again.
-  const long long quiet_until = static_cast<long long>(ws_.trial.end);
-  const unsigned reach = neighbour_reach(d);
-  ws_.evidence.quiet(d > reach ? d - reach : 1u, std::min(max_period_, d + reach), quiet_until);
+  ws_.evidence.quiet_around(d, static_cast<long long>(ws_.trial.end));
   if (!built) {
     ++counts_.rejected_early;
     return false;

@@ -28,9 +28,7 @@ unsigned PeriodEvidence::add_match(unsigned d, long long start) {
   // Indels between copies move matches to neighbouring periods, the more so
   // the longer the period: the evidence of a few neighbours counts too, and
   // the one of them with the most is the candidate.
-  const unsigned reach = neighbour_reach(d);
-  const unsigned from = std::max(min_period_, d > reach ? d - reach : 1u);
-  const unsigned to = std::min(max_period_, d + reach);
+  const unsigned from = first_neighbour(d), to = last_neighbour(d);
   int evidence = 0;
   for (unsigned x = from; x <= to; ++x) evidence += at(x, start);
   if (evidence < evidence_needed) return 0;
@@ -45,8 +43,8 @@ unsigned PeriodEvidence::add_match(unsigned d, long long start) {
   return candidate;
 }
 
-void PeriodEvidence::quiet(unsigned from, unsigned to, long long until) {
-  for (unsigned x = from; x <= to; ++x) {
+void PeriodEvidence::quiet_around(unsigned d, long long until) {
+  for (unsigned x = first_neighbour(d); x <= last_neighbour(d); ++x) {
     runs_out_[x] = 0;
     last_added_[x] = until;
   }

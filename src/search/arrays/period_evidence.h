@@ -25,9 +25,9 @@ class PeriodEvidence {
   // A match at distance d of the word at `start` (never decreasing); returns
   // the period it makes a candidate, or 0.
   unsigned add_match(unsigned d, long long start);
-  // Periods from `from` to `to` gather nothing before `until`, and lose what
-  // they have.
-  void quiet(unsigned from, unsigned to, long long until);
+  // The periods whose evidence d's sum reads gather nothing before `until`,
+  // and lose what they have.
+  void quiet_around(unsigned d, long long until);
   // Evidence added before `floor` no longer counts.
   void raise_floor(long long floor);
   long long floor() const { return floor_; }
@@ -36,6 +36,12 @@ class PeriodEvidence {
   int at(unsigned d, long long position) const {
     return static_cast<int>(std::max(0LL, runs_out_[d] - position));
   }
+  // The periods summed for d: itself and its neighbours in the range searched.
+  unsigned first_neighbour(unsigned d) const {
+    const unsigned reach = neighbour_reach(d);
+    return std::max(min_period_, d > reach ? d - reach : 1u);
+  }
+  unsigned last_neighbour(unsigned d) const { return std::min(max_period_, d + neighbour_reach(d)); }
 
   unsigned min_period_ = 1, max_period_ = 1;
   long long floor_ = 0;

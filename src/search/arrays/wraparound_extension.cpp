@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr int dropped = dropped_cell;
 // Rows before a full window's end whose path is left to the next window.
 constexpr std::size_t settled_margin = 1024;
 
@@ -40,8 +39,8 @@ class Extender {
         window_rows_(window_rows),
         x_drop_(options.x_drop()),
         width_(options.band_cells) {
-    ws_.previous_row.assign(2 * widest_band + 2, dropped);
-    ws_.current_row.assign(2 * widest_band + 2, dropped);
+    ws_.previous_row.assign(2 * widest_band + 2, dropped_cell);
+    ws_.current_row.assign(2 * widest_band + 2, dropped_cell);
     ws_.trace.resize(window_rows_ + 1);
     ws_.band_start.resize(window_rows_ + 1);
     unroll();
@@ -54,7 +53,7 @@ class Extender {
  private:
   char residue(std::size_t t) const { return text_[direction_ * static_cast<std::ptrdiff_t>(t)]; }
   char unit_char(long long j) const { return ws_.unrolled[static_cast<std::size_t>(j) % unit_.length]; }
-  // Writes the endless unit out for one period and a band.
+  // Writes the endless unit out for one period and the widest band.
   void unroll();
   void start_window();
   // Fills row r + 1 of the window from row r with residue c; returns the row's best cell.
@@ -110,7 +109,7 @@ void Extender::start_window() {
   std::uint64_t deletions = 0;
   for (int k = 0; k < width_; ++k) {
     long long score = static_cast<long long>(k) * options_.indel;
-    ws_.previous_row[1 + k] = base_ + score >= best_ - x_drop_ ? static_cast<int>(score) : dropped;
+    ws_.previous_row[1 + k] = base_ + score >= best_ - x_drop_ ? static_cast<int>(score) : dropped_cell;
     if (k > 0) deletions |= std::uint64_t(1) << k;
   }
   ws_.trace[0] = deletions << widest_band;
@@ -168,7 +167,7 @@ void Extender::settle_path_to(std::size_t r, int k, std::size_t rows) {
 
 Extension Extender::run() {
   start_window();
-  int window_best = dropped;
+  int window_best = dropped_cell;
   std::size_t window_best_row = 0;
   int window_best_cell = 0;
   int last_best_cell = 0;
@@ -194,7 +193,7 @@ Extension Extender::run() {
       // fall from is the best before it.
       best_ = settled_best_.score;
       r = 0;
-      window_best = dropped;
+      window_best = dropped_cell;
       start_window();
       last_best_cell = 0;
       Ns_in_a_row = 0;
@@ -206,7 +205,7 @@ Extension Extender::run() {
     if (options_.Ns_tolerated && Ns_in_a_row > options_.Ns_in_a_row) break;
     int best_cell = last_best_cell;
     const int row_best = next_row(r, c, best_cell);
-    if (row_best <= dropped || base_ + row_best < best_ - x_drop_) break;
+    if (row_best <= dropped_cell || base_ + row_best < best_ - x_drop_) break;
     if (base_ + row_best > best_) best_ = base_ + row_best;
     if (row_best > window_best) {
       window_best = row_best;
@@ -215,13 +214,13 @@ Extension Extender::run() {
     }
     const long long floor = best_ - x_drop_ - base_;
     for (int k = 1; k <= width_; ++k) {
-      if (ws_.current_row[k] < floor) ws_.current_row[k] = dropped;
+      if (ws_.current_row[k] < floor) ws_.current_row[k] = dropped_cell;
     }
     std::swap(ws_.previous_row, ws_.current_row);
     last_best_cell = best_cell;
     ++r;
   }
-  if (window_best > dropped && base_ + window_best > settled_best_.score) {
+  if (window_best > dropped_cell && base_ + window_best > settled_best_.score) {
     settle_path_to(window_best_row, window_best_cell, window_best_row);
     return {settled_score_, t0_, static_cast<std::size_t>(j0_)};
   }
